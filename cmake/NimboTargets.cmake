@@ -1,0 +1,60 @@
+# One helper per kind of target, so that language level, warnings and Qt
+# settings are decided in one place.
+
+function(nimbo_target_settings target)
+  target_compile_features(${target} PUBLIC cxx_std_20)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic)
+  if(NIMBO_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+  target_compile_definitions(${target} PRIVATE
+    QT_NO_FOREACH
+    QT_DISABLE_DEPRECATED_UP_TO=0x060400
+    QT_NO_CAST_FROM_BYTEARRAY)
+endfunction()
+
+# nimbo_add_library(<folder> [DEPS targets...])
+# Builds every .cpp/.h of the current source folder into the static library
+# nimbo_<folder>.
+function(nimbo_add_library name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+    ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.h)
+  add_library(nimbo_${name} STATIC ${sources})
+  target_include_directories(nimbo_${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
+  target_link_libraries(nimbo_${name} PUBLIC ${ARG_DEPS})
+  nimbo_target_settings(nimbo_${name})
+endfunction()
+
+# nimbo_add_executable(<name> SOURCES ... DEPS ...)
+function(nimbo_add_executable name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  nimbo_target_settings(${name})
+endfunction()
+
+# nimbo_add_test(<folder> DEPS ...)
+# One test program per tests/<folder>, from every .cpp in it, registered
+# test by test with CTest and run on the offscreen platform.
+function(nimbo_add_test name)
+  cmake_parse_arguments(ARG "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_executable(test_${name} ${sources})
+  target_link_libraries(test_${name} PRIVATE nimbo_testsupport ${ARG_DEPS})
+  nimbo_target_settings(test_${name})
+  gtest_discover_tests(test_${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    TEST_PREFIX "${name}."
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;NIMBO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+               TIMEOUT 300)
+endfunction()
+
+# nimbo_add_bench(<name> SOURCES ... DEPS ...)
+function(nimbo_add_bench name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE benchmark::benchmark ${ARG_DEPS})
+  nimbo_target_settings(${name})
+endfunction()

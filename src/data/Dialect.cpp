@@ -1,0 +1,225 @@
+#include "data/Dialect.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <sqlite3.h>
+
+#include "session/DicAmbiente.h"
+
+namespace Dialect {
+namespace {
+
+void sqliteNow(sqlite3_context *ctx, int, sqlite3_value **)
+{
+    // Local time, second precision, ISO shape: text order is time order.
+    sqlite3 *db = sqlite3_context_db_handle(ctx);
+    sqlite3_stmt *st = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT datetime('now','localtime')", -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW) {
+        sqlite3_result_text(ctx, reinterpret_cast<const char *>(sqlite3_column_text(st, 0)), -1,
+                            SQLITE_TRANSIENT);
+    } else {
+        sqlite3_result_error(ctx, "NOW() failed", -1);
+    }
+    sqlite3_finalize(st);
+}
+
+bool prepareSqlite(QSqlDatabase &db, QString *error)
+{
+    QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) {
+        *error = QStringLiteral("SQLite handle not available");
+        return false;
+    }
+    auto *h = *static_cast<sqlite3 *const *>(handle.data());
+    if (!h || sqlite3_create_function(h, "NOW", 0, SQLITE_UTF8, nullptr, sqliteNow, nullptr, nullptr)
+                  != SQLITE_OK) {
+        *error = QStringLiteral("SQLite NOW() registration failed");
+        return false;
+    }
+    QSqlQuery q(db);
+    for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+        if (!q.exec(QString::fromLatin1(pragma))) {
+            *error = q.lastError().text();
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+Target centralTarget()
+{
+    const auto &cfg = DicAmbiente::session().cfg;
+    if (!cfg.serverDb.trimmed().isEmpty())
+        return Target::postgres(cfg.serverDb.trimmed());
+    return Target::sqlite(DicAmbiente::declaredDatabase(cfg, QStringLiteral("PROTOCOLLO")));
+}
+
+QList<QPair<QString, QString>> parseConnInfo(const QString &conninfo)
+{
+    QList<QPair<QString, QString>> out;
+    int i = 0;
+    const int n = conninfo.size();
+    while (i < n) {
+        while (i < n && conninfo[i].isSpace())
+            ++i;
+        if (i >= n)
+            break;
+        int eq = conninfo.indexOf(QLatin1Char('='), i);
+        if (eq < 0)
+            break;
+        QString key = conninfo.mid(i, eq - i).trimmed();
+        i = eq + 1;
+        while (i < n && conninfo[i].isSpace())
+            ++i;
+        QString value;
+        if (i < n && conninfo[i] == QLatin1Char('\'')) {
+            ++i;
+            while (i < n && conninfo[i] != QLatin1Char('\'')) {
+                if (conninfo[i] == QLatin1Char('\\') && i + 1 < n)
+                    ++i;
+                value += conninfo[i++];
+            }
+            ++i;
+        } else {
+            while (i < n && !conninfo[i].isSpace())
+                value += conninfo[i++];
+        }
+        out.append({key, value});
+    }
+    return out;
+}
+
+bool open(const QString &connectionName, const Target &target, QString *error)
+{
+    QString dummy;
+    if (!error)
+        error = &dummy;
+    if (QSqlDatabase::contains(connectionName)) {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        if (db.isOpen() || db.open())
+            return true;
+        *error = db.lastError().text();
+        return false;
+    }
+    const bool pg = target.engine == Engine::PostgreSQL;
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(pg ? QStringLiteral("QPSQL") : QStringLiteral("QSQLITE"),
+                                                    connectionName);
+        if (!db.isValid()) {
+            *error = QStringLiteral("Driver del database non disponibile: ") + db.driverName();
+        } else if (pg) {
+            QStringList options;
+            for (const auto &[k, v] : parseConnInfo(target.location)) {
+                if (k == QLatin1String("host") || k == QLatin1String("hostaddr"))
+                    db.setHostName(v);
+                else if (k == QLatin1String("port"))
+                    db.setPort(v.toInt());
+                else if (k == QLatin1String("dbname"))
+                    db.setDatabaseName(v);
+                else if (k == QLatin1String("user"))
+                    db.setUserName(v);
+                else if (k == QLatin1String("password"))
+                    db.setPassword(v);
+                else
+                    options << k + QLatin1Char('=') + v;
+            }
+            if (!options.isEmpty())
+                db.setConnectOptions(options.join(QLatin1Char(';')));
+            if (!db.open()) {
+                *error = db.lastError().text();
+            } else {
+                QSqlQuery q(db);
+                // Dates in ISO shape and the workstation's idea of local time.
+                ok = q.exec(QStringLiteral("SET datestyle TO ISO, YMD"))
+                     && q.exec(QStringLiteral("SET client_min_messages TO warning"));
+                if (!ok)
+                    *error = q.lastError().text();
+            }
+        } else {
+            if (target.location.isEmpty()) {
+                *error = QStringLiteral("Percorso del database non indicato");
+            } else {
+                db.setDatabaseName(target.location);
+                // The dispatcher does its own waiting on locks; a short busy
+                // timeout keeps single statements from failing on a brief lock.
+                db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
+                if (!db.open())
+                    *error = db.lastError().text();
+                else
+                    ok = prepareSqlite(db, error);
+            }
+        }
+        if (!ok && db.isOpen())
+            db.close();
+    }
+    if (!ok)
+        QSqlDatabase::removeDatabase(connectionName);
+    return ok;
+}
+
+void close(const QString &connectionName)
+{
+    if (!QSqlDatabase::contains(connectionName))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+}
+
+Engine engineOf(const QSqlDatabase &db)
+{
+    return db.driverName() == QLatin1String("QPSQL") ? Engine::PostgreSQL : Engine::SQLite;
+}
+
+bool isLockError(const QSqlDatabase &db, const QString &nativeCode, const QString &text)
+{
+    if (engineOf(db) == Engine::SQLite)
+        return nativeCode == QLatin1String("5") || nativeCode == QLatin1String("6")
+               || text.contains(QLatin1String("database is locked"), Qt::CaseInsensitive)
+               || text.contains(QLatin1String("database table is locked"), Qt::CaseInsensitive);
+    // lock_not_available, deadlock_detected, serialization_failure
+    return nativeCode == QLatin1String("55P03") || nativeCode == QLatin1String("40P01")
+           || nativeCode == QLatin1String("40001");
+}
+
+QString serverTimeQuery(Engine e)
+{
+    return e == Engine::PostgreSQL ? QStringLiteral("SELECT LOCALTIMESTAMP(0) ")
+                                   : QStringLiteral("SELECT NOW() ");
+}
+
+QString addDays(Engine e, const QString &dateExpr, int days)
+{
+    if (e == Engine::PostgreSQL)
+        return QStringLiteral("(CAST(%1 AS DATE) + %2)").arg(dateExpr).arg(days);
+    return QStringLiteral("date(%1, '%2%3 days')").arg(dateExpr, days >= 0 ? QStringLiteral("+") : QString()).arg(days);
+}
+
+QString daysBetween(Engine e, const QString &a, const QString &b)
+{
+    if (e == Engine::PostgreSQL)
+        return QStringLiteral("(CAST(%2 AS DATE) - CAST(%1 AS DATE))").arg(a, b);
+    return QStringLiteral("CAST(julianday(date(%2)) - julianday(date(%1)) AS INTEGER)").arg(a, b);
+}
+
+QString likeNoCase(Engine e, const QString &column, const QString &quotedPattern)
+{
+    if (e == Engine::PostgreSQL)
+        return column + QStringLiteral(" ILIKE ") + quotedPattern;
+    // SQLite's LIKE ignores ASCII case already; UPPER on both sides covers
+    // the rest of what the register holds.
+    return QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE UPPER(") + quotedPattern + QLatin1Char(')');
+}
+
+QString limit(int n) { return QStringLiteral(" LIMIT ") + QString::number(n); }
+
+} // namespace Dialect

@@ -1,0 +1,56 @@
+#pragma once
+// Everything that differs between the two engines lives here: how a
+// connection is opened, the server-time query, date arithmetic,
+// case-insensitive matching and row limits. No window asks which engine is
+// in use.
+
+#include <QSqlDatabase>
+#include <QString>
+
+namespace Dialect {
+
+enum class Engine { SQLite, PostgreSQL };
+
+// Where a database lives: a SQLite file, or a PostgreSQL server named by a
+// libpq connection string ("host=... port=... dbname=... user=...").
+struct Target {
+    Engine engine = Engine::SQLite;
+    QString location; // file path or connection string
+    static Target sqlite(const QString &path) { return {Engine::SQLite, path}; }
+    static Target postgres(const QString &conninfo) { return {Engine::PostgreSQL, conninfo}; }
+};
+
+// The central database of this session: SERVERDB when set, else the file of
+// the PROTOCOLLO declaration.
+Target centralTarget();
+
+// Opens (or returns the already open) Qt connection of the given name.
+// SQLite connections get foreign keys on, WAL journal, and the NOW()
+// function so that the same SQL text runs on both engines. On failure the
+// connection is removed, false returned and *error filled.
+bool open(const QString &connectionName, const Target &target, QString *error);
+// Closes and removes a connection opened by open().
+void close(const QString &connectionName);
+
+Engine engineOf(const QSqlDatabase &db);
+
+// True when the error the engine reported means "locked by another user".
+bool isLockError(const QSqlDatabase &db, const QString &nativeCode, const QString &text);
+
+// SELECT that returns the server's current local date and time.
+QString serverTimeQuery(Engine e);
+// Expression: the date expression plus n days, as a date.
+QString addDays(Engine e, const QString &dateExpr, int days);
+// Expression: whole days from a to b.
+QString daysBetween(Engine e, const QString &a, const QString &b);
+// Expression: column LIKE pattern, case-insensitive; pattern is SQL text
+// already quoted.
+QString likeNoCase(Engine e, const QString &column, const QString &quotedPattern);
+// " LIMIT n"
+QString limit(int n);
+
+// Splits a libpq connection string into its key=value pairs (values may be
+// single-quoted, with \' and \\ escapes).
+QList<QPair<QString, QString>> parseConnInfo(const QString &conninfo);
+
+} // namespace Dialect

@@ -1,0 +1,1 @@
+// placeholder until this library gets its first source

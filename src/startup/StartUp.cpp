@@ -1,0 +1,5 @@
+#include "startup/StartUp.h"
+
+namespace StartUp {
+int run(const QStringList &) { return 0; }
+}

@@ -1,0 +1,29 @@
+// Test programs share this main(): a QApplication on the offscreen platform
+// and a Qt message handler that fails the running test on any Qt warning,
+// so that a broken connection or a misused API does not pass unnoticed.
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+namespace {
+
+void failOnWarning(QtMsgType type, const QMessageLogContext &ctx, const QString &msg)
+{
+    if (type == QtDebugMsg || type == QtInfoMsg) {
+        fprintf(stderr, "%s\n", qPrintable(msg));
+        return;
+    }
+    ADD_FAILURE() << "Qt " << (type == QtWarningMsg ? "warning" : "error") << ": " << qPrintable(msg)
+                  << (ctx.file ? " (" : "") << (ctx.file ? ctx.file : "") << (ctx.file ? ")" : "");
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(failOnWarning);
+    return RUN_ALL_TESTS();
+}
