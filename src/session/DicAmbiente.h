@@ -2,6 +2,7 @@
 // Configuration file reader and the session values that start-up and login
 // set once and every window reads.
 
+#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -97,18 +98,55 @@ Session &session();
 // Back to a fresh session (tests, and the start of start-up).
 void resetSession();
 
-// Reads the configuration file into cfg. Returns false when the file cannot
-// be opened; errors inside the file never stop the reading.
+// The values in force before the file is read: UTENTE is the computer name
+// and the work folder is <programFolder>/temp/.
+Config defaultConfig(const QString &programFolder);
+
+// Reads the configuration file into cfg, starting from defaultConfig().
+// Returns false (cfg untouched) when the file cannot be opened; errors inside
+// the file never stop the reading. The program folder, which relative work
+// folders and key files hang from, is the session's, or the file's own folder
+// when the session has none yet.
 bool readConfig(const QString &path, Config &cfg);
+bool readConfig(const QString &path, Config &cfg, const QString &programFolder);
+
+// Sets session().programFolder and programName from the executable path (the
+// running program's when none is given). NIMBO_HOME, when set, names the
+// folder instead; the name is always the executable's base name.
+void locateProgram();
+void locateProgram(const QString &executablePath);
 
 // Path of the configuration file for a program folder and base name.
 QString configPath(const QString &programFolder, const QString &programName);
+// The same for the session's program.
+QString configPath();
 
 // Looks a logical database name up among the declarations; empty when absent.
+// When a name is declared more than once the last declaration wins, as it
+// does for the session field of the same key.
 QString declaredDatabase(const Config &cfg, const QString &logicalName);
 
-// Names of today's daily files in the work folder.
+// Creates the working folders under the program folder, and the files that
+// come with a folder made for the first time. Returns false when a folder
+// could not be made.
+bool ensureFolders(const QString &programFolder);
+// Creates the work folder (one level) when missing; true when it exists.
+bool ensureWorkFolder(const QString &folder);
+
+// The work folder the writers use: APPLTEMP, or <program folder>/temp/ while
+// no configuration was read; empty when neither is known (nothing is written).
+QString workFolder();
+
+// Names of the daily files in the work folder, for today or a given day.
 QString logFilePath();
 QString traceFilePath();
+QString logFilePath(const QDate &day);
+QString traceFilePath(const QDate &day);
+
+// Makes the work folder and deletes each daily file of today's number that
+// was last modified on another date, so the same day appends and a month-old
+// file starts afresh.
+void prepareDailyFiles();
+void prepareDailyFiles(const QDate &today);
 
 } // namespace DicAmbiente

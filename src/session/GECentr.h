@@ -55,5 +55,10 @@ void closeProgram(int mode = 1);
 // (installed by the layers that own them) and how it ends the process.
 // Tests replace the exit so that the test program survives.
 void setCloseHooks(std::function<void()> releaseResources, std::function<void(int exitCode)> exitProcess);
+// The same, one hook at a time, for layers that own only one of them. An
+// empty function restores the default (nothing to release; end the process
+// with the exit code, 1 for the forced shutdown and 0 otherwise).
+void setReleaseHook(std::function<void()> releaseResources);
+void setExitHook(std::function<void(int exitCode)> exitProcess);
 
 } // namespace GECentr
