@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSysInfo>
-#include <QTextStream>
+#include <QStringDecoder>
 
 namespace DicAmbiente {
 namespace {
@@ -160,6 +160,20 @@ void touch(const QString &path)
         (void)f.open(QIODevice::WriteOnly);
 }
 
+// Files written on Windows workstations are usually in the ANSI code page;
+// read them as UTF-8 when they are valid UTF-8 and as Latin-1 otherwise, so
+// that accented names (AUSL, ISTITUTO) survive either way.
+QString decode(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (utf8.hasError())
+        return QString::fromLatin1(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    return text;
+}
+
 void dropIfStale(const QString &path, const QDate &today)
 {
     const QFileInfo info(path);
@@ -191,13 +205,14 @@ bool readConfig(const QString &path, Config &cfg)
 bool readConfig(const QString &path, Config &cfg, const QString &programFolder)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+    if (!file.open(QIODevice::ReadOnly))
         return false;
     const QString folder = withoutTrailingSlash(slashes(programFolder));
     Config read = defaultConfig(folder);
-    QTextStream in(&file);
-    QString line;
-    while (in.readLineInto(&line)) {
+    const QStringList lines = decode(file.readAll()).split(QLatin1Char('\n'));
+    for (QString line : lines) {
+        if (line.endsWith(QLatin1Char('\r')))
+            line.chop(1);
         const QString trimmed = line.trimmed();
         if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('\'')))
             continue;

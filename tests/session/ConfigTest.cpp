@@ -81,6 +81,10 @@ TEST_F(ConfigTest, ValueRulesPerKey)
     EXPECT_EQ(cfg.serverDb, QStringLiteral("host=127.0.0.1 dbname=nimbo"));
     EXPECT_EQ(cfg.keyFile, dir.path() + QStringLiteral("/chiavi/nimbo.key"));
     EXPECT_EQ(cfg.aooStorico, QStringLiteral("001"));
+
+    // Accented names survive both a UTF-8 and an ANSI file.
+    EXPECT_EQ(read("SET AUSL=Unit\xc3\xa0 Sanitaria\n").ausl, QStringLiteral("Unità Sanitaria"));
+    EXPECT_EQ(read("SET AUSL=Unit\xe0 Sanitaria\n").ausl, QStringLiteral("Unità Sanitaria"));
 }
 
 TEST_F(ConfigTest, FlagsAndDefaults)

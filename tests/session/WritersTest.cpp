@@ -65,13 +65,6 @@ protected:
     QList<int> exitCodes;
 };
 
-TEST_F(WritersTest, DailyFileNames)
-{
-    const QDate day(2024, 3, 7);
-    EXPECT_EQ(logFilePath(day), dir.path() + QStringLiteral("/temp/LogNimbo.D07"));
-    EXPECT_EQ(traceFilePath(day), dir.path() + QStringLiteral("/temp/TrcNimbo.D07"));
-}
-
 TEST_F(WritersTest, LogAndTraceLinesAndCuts)
 {
     session().cfg.applTrace = true;
@@ -195,6 +188,8 @@ TEST_F(WritersTest, UnwritableFilesLoseTheirLine)
 TEST_F(WritersTest, DailyFilesOfAnotherDateStartAfresh)
 {
     const QDate today = QDate::currentDate();
+    EXPECT_EQ(logFilePath(QDate(2024, 3, 7)), dir.path() + QStringLiteral("/temp/LogNimbo.D07"));
+    EXPECT_EQ(traceFilePath(QDate(2024, 3, 7)), dir.path() + QStringLiteral("/temp/TrcNimbo.D07"));
     const auto writeAged = [](const QString &path, const QDateTime &when) {
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -284,17 +279,6 @@ TEST_F(WritersTest, ClosingRoutine)
                                       "ES=DAO"));
     EXPECT_EQ(released, 2);
     EXPECT_EQ(exitCodes, (QList<int>{0, 1}));
-}
-
-TEST(WritersWithoutSession, NothingIsWrittenAnywhere)
-{
-    resetSession();
-    nimbo::test::ScriptedDialogs boxes;
-    // No program folder known yet: the lines are lost, the boxes still appear.
-    GECentr::writeLog(QStringLiteral("x1"));
-    GECentr::logProgramError(QStringLiteral("x2"), {}, {}, 1);
-    EXPECT_TRUE(logFilePath().isEmpty());
-    EXPECT_EQ(boxes.shown.size(), 1);
 }
 
 } // namespace
