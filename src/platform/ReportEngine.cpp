@@ -1,0 +1,382 @@
+#include "platform/ReportEngine.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTextDocument>
+#include <QTextFrame>
+
+#include <kainjow/mustache.hpp>
+
+namespace nimbo {
+
+namespace mu = kainjow::mustache;
+
+QString reportColumnName(int column)
+{
+    return QStringLiteral("Rep_Campo%1").arg(column, 2, 10, QLatin1Char('0'));
+}
+
+namespace {
+
+// A transaction on one connection that rolls back unless committed.
+class TransactionGuard {
+public:
+    explicit TransactionGuard(QSqlDatabase db) : db_(std::move(db)) { active_ = db_.transaction(); }
+    ~TransactionGuard()
+    {
+        if (active_)
+            db_.rollback();
+    }
+    TransactionGuard(const TransactionGuard &) = delete;
+    TransactionGuard &operator=(const TransactionGuard &) = delete;
+    bool active() const { return active_; }
+    bool commit()
+    {
+        if (!active_)
+            return false;
+        active_ = false;
+        return db_.commit();
+    }
+
+private:
+    QSqlDatabase db_;
+    bool active_ = false;
+};
+
+QString columnList(bool withId)
+{
+    QStringList cols;
+    if (withId)
+        cols << QStringLiteral("ID");
+    for (int c = 1; c <= kReportColumns; ++c)
+        cols << reportColumnName(c);
+    return cols.join(QLatin1Char(','));
+}
+
+mu::data rowData(const ReportRow &row, int id)
+{
+    mu::data d;
+    d.set("n", std::to_string(id));
+    for (int c = 1; c <= kReportColumns; ++c) {
+        const QString v = c - 1 < row.size() ? row.at(c - 1) : QString();
+        d.set(reportColumnName(c).toStdString(), v.toStdString());
+    }
+    return d;
+}
+
+struct PageSpec {
+    QPageSize size{QPageSize::A4};
+    QPageLayout::Orientation orientation = QPageLayout::Portrait;
+    qreal marginMm = 15;
+};
+
+QString metaContent(const QString &html, const QString &name)
+{
+    const QRegularExpression re(QStringLiteral("<meta\\s+name\\s*=\\s*\"%1\"\\s+content\\s*=\\s*\"([^\"]*)\"")
+                                    .arg(QRegularExpression::escape(name)),
+                                QRegularExpression::CaseInsensitiveOption);
+    const auto m = re.match(html);
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
+// Unknown or malformed page declarations fall back to A4 portrait rather
+// than refusing to print.
+PageSpec pageSpec(const QString &html)
+{
+    PageSpec spec;
+    QString size = metaContent(html, QStringLiteral("page-size")).toLower();
+    if (size.endsWith(QLatin1String("landscape"))) {
+        spec.orientation = QPageLayout::Landscape;
+        size.chop(int(qstrlen("landscape")));
+        size = size.trimmed();
+    }
+    static const QMap<QString, QPageSize::PageSizeId> named{
+        {QStringLiteral("a3"), QPageSize::A3},
+        {QStringLiteral("a4"), QPageSize::A4},
+        {QStringLiteral("a5"), QPageSize::A5},
+        {QStringLiteral("a6"), QPageSize::A6},
+        {QStringLiteral("letter"), QPageSize::Letter},
+    };
+    static const QRegularExpression dims(QStringLiteral("^(\\d+(?:\\.\\d+)?)\\s*x\\s*(\\d+(?:\\.\\d+)?)\\s*(?:mm)?$"));
+    if (named.contains(size)) {
+        spec.size = QPageSize(named.value(size));
+    } else if (const auto m = dims.match(size); m.hasMatch()) {
+        const QSizeF mm(m.captured(1).toDouble(), m.captured(2).toDouble());
+        if (mm.width() > 0 && mm.height() > 0)
+            spec.size = QPageSize(mm, QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
+    }
+    bool ok = false;
+    const qreal margin = metaContent(html, QStringLiteral("page-margins")).toDouble(&ok);
+    if (ok && margin >= 0)
+        spec.marginMm = margin;
+    // Margins that leave no room to print are ignored.
+    const QSizeF pageMm = spec.size.size(QPageSize::Millimeter);
+    if (2 * spec.marginMm >= qMin(pageMm.width(), pageMm.height()))
+        spec.marginMm = 0;
+    return spec;
+}
+
+QPageLayout layoutFor(const PageSpec &spec)
+{
+    return QPageLayout(spec.size, spec.orientation,
+                       QMarginsF(spec.marginMm, spec.marginMm, spec.marginMm, spec.marginMm),
+                       QPageLayout::Millimeter);
+}
+
+// Lays the document out on the device's own page and resolution, then paints
+// it page by page, so that point sizes in the template are true sizes and
+// no page numbers or extra margins are added.
+bool paint(const QString &html, QPagedPaintDevice &device)
+{
+    QTextDocument doc;
+    doc.documentLayout()->setPaintDevice(&device);
+    doc.setHtml(html);
+    QTextFrameFormat root = doc.rootFrame()->frameFormat();
+    root.setMargin(0);
+    doc.rootFrame()->setFrameFormat(root);
+    const QSizeF page(device.width(), device.height());
+    doc.setPageSize(page);
+
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const int pages = qMax(1, doc.pageCount());
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0 && !device.newPage())
+            return false;
+        painter.save();
+        painter.translate(0, -i * page.height());
+        doc.drawContents(&painter, QRectF(0, i * page.height(), page.width(), page.height()));
+        painter.restore();
+    }
+    return painter.end();
+}
+
+} // namespace
+
+ReportEngine::ReportEngine(QString templateFolder) : folder_(std::move(templateFolder)) {}
+
+bool ReportEngine::fail(ReportError error, const QString &text)
+{
+    error_ = error;
+    errorText_ = text;
+    return false;
+}
+
+void ReportEngine::clearError()
+{
+    error_ = ReportError::None;
+    errorText_.clear();
+}
+
+QString ReportEngine::templatePath(const QString &templateName) const
+{
+    if (templateName.trimmed().isEmpty() || folder_.isEmpty())
+        return {};
+    const QDir dir(folder_);
+    const QString exact = dir.filePath(templateName);
+    if (QFileInfo(exact).isFile())
+        return exact;
+    // Names only: a template name never reaches outside its folder.
+    if (templateName.contains(QLatin1Char('/')))
+        return {};
+    const QStringList entries = dir.entryList(QDir::Files);
+    for (const QString &entry : entries) {
+        if (entry.compare(templateName, Qt::CaseInsensitive) == 0)
+            return dir.filePath(entry);
+    }
+    return {};
+}
+
+bool ReportEngine::readRows(const QSqlDatabase &db, QVector<ReportRow> &rows, QString *error)
+{
+    rows.clear();
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM Tab_Report ORDER BY ID").arg(columnList(true)))) {
+        if (error)
+            *error = q.lastError().text();
+        return false;
+    }
+    while (q.next()) {
+        ReportRow row;
+        row.reserve(kReportColumns);
+        for (int c = 1; c <= kReportColumns; ++c)
+            row << (q.isNull(c) ? QString() : q.value(c).toString());
+        rows << row;
+    }
+    return true;
+}
+
+QString ReportEngine::render(const ReportRequest &request, const QSqlDatabase &db)
+{
+    clearError();
+    // The template is checked first: a missing template is the more useful
+    // message when both the template and the data are wrong.
+    if (templatePath(request.templateName).isEmpty()) {
+        fail(ReportError::TemplateMissing,
+             QStringLiteral("Modello di stampa non trovato: ") + QDir(folder_).filePath(request.templateName));
+        return {};
+    }
+    QVector<ReportRow> rows;
+    QString why;
+    if (!db.isOpen() || !readRows(db, rows, &why)) {
+        fail(ReportError::DataRead, QStringLiteral("Errore in lettura della tabella Tab_Report: ")
+                                        + (db.isOpen() ? why : QStringLiteral("archivio non aperto")));
+        return {};
+    }
+    return render(request, rows);
+}
+
+QString ReportEngine::render(const ReportRequest &request, const QVector<ReportRow> &rows)
+{
+    clearError();
+    const QString path = templatePath(request.templateName);
+    if (path.isEmpty()) {
+        fail(ReportError::TemplateMissing,
+             QStringLiteral("Modello di stampa non trovato: ") + QDir(folder_).filePath(request.templateName));
+        return {};
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        fail(ReportError::TemplateMissing, QStringLiteral("Modello di stampa non trovato: ") + path);
+        return {};
+    }
+    const QByteArray source = file.readAll();
+    if (rows.isEmpty() && !request.allowEmpty) {
+        fail(ReportError::NoRows, QStringLiteral("Nessun dato da stampare"));
+        return {};
+    }
+
+    mu::mustache tmpl{source.toStdString()};
+    if (!tmpl.is_valid()) {
+        fail(ReportError::TemplateInvalid, QStringLiteral("Modello di stampa non valido: ") + request.templateName
+                                               + QStringLiteral(" - ")
+                                               + QString::fromStdString(tmpl.error_message()));
+        return {};
+    }
+
+    mu::data data = rows.isEmpty() ? rowData({}, 0) : rowData(rows.first(), 1);
+    mu::data list{mu::data::type::list};
+    for (int i = 0; i < rows.size(); ++i)
+        list.push_back(rowData(rows.at(i), i + 1));
+    data.set("rows", list);
+    data.set("rowCount", std::to_string(rows.size()));
+    data.set("title", request.title.toStdString());
+    for (auto it = request.values.cbegin(); it != request.values.cend(); ++it)
+        data.set(it.key().toStdString(), it.value().toStdString());
+
+    const std::string out = tmpl.render(data);
+    if (!tmpl.is_valid()) {
+        fail(ReportError::TemplateInvalid, QStringLiteral("Modello di stampa non valido: ") + request.templateName
+                                               + QStringLiteral(" - ")
+                                               + QString::fromStdString(tmpl.error_message()));
+        return {};
+    }
+    return QString::fromStdString(out);
+}
+
+bool ReportEngine::print(const ReportRequest &request, const QSqlDatabase &db, const ReportTarget &target)
+{
+    const QString html = render(request, db);
+    if (error_ != ReportError::None)
+        return false;
+    return printHtml(html, request.title, target);
+}
+
+bool ReportEngine::printHtml(const QString &html, const QString &title, const ReportTarget &target)
+{
+    clearError();
+    const QPageLayout layout = layoutFor(pageSpec(html));
+
+    if (target.kind == ReportTarget::Kind::Pdf) {
+        const QString path = target.name;
+        // Probing the file first gives a clear message instead of a painter
+        // that silently fails to start.
+        QFile probe(path);
+        if (path.isEmpty() || QFileInfo(path).isDir() || !probe.open(QIODevice::WriteOnly))
+            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + path);
+        probe.close();
+        bool ok = false;
+        {
+            QPdfWriter writer(path);
+            writer.setResolution(300);
+            writer.setTitle(title);
+            writer.setCreator(QStringLiteral("Nimbo"));
+            writer.setPageLayout(layout);
+            ok = paint(html, writer);
+        }
+        if (!ok) {
+            QFile::remove(path);
+            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + path);
+        }
+        return true;
+    }
+
+    const QPrinterInfo info =
+        target.name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target.name);
+    if (info.isNull()) {
+        return fail(ReportError::PrinterNotFound, target.name.isEmpty()
+                                                      ? QStringLiteral("Nessuna stampante predefinita")
+                                                      : QStringLiteral("Stampante non trovata: ") + target.name);
+    }
+    QPrinter printer(info, QPrinter::HighResolution);
+    printer.setDocName(title);
+    printer.setPageLayout(layout);
+    if (!paint(html, printer))
+        return fail(ReportError::PrintFailed, QStringLiteral("Errore nella stampa su ") + info.printerName());
+    return true;
+}
+
+bool replaceReportRows(QSqlDatabase db, const QVector<ReportRow> &rows, QString *error)
+{
+    auto failWith = [error](const QString &text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!db.isOpen())
+        return failWith(QStringLiteral("archivio non aperto"));
+    for (const ReportRow &row : rows) {
+        if (row.size() > kReportColumns)
+            return failWith(QStringLiteral("troppi campi per Tab_Report: %1").arg(row.size()));
+    }
+
+    TransactionGuard tx(db);
+    if (!tx.active())
+        return failWith(db.lastError().text());
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("DELETE FROM Tab_Report")))
+        return failWith(q.lastError().text());
+
+    // ID is left to the table's own numbering, so the rows keep their order.
+    QStringList marks(kReportColumns, QStringLiteral("?"));
+    if (!q.prepare(QStringLiteral("INSERT INTO Tab_Report (%1) VALUES (%2)").arg(columnList(false), marks.join(QLatin1Char(',')))))
+        return failWith(q.lastError().text());
+    for (int i = 0; i < rows.size(); ++i) {
+        for (int c = 0; c < kReportColumns; ++c) {
+            const ReportRow &row = rows.at(i);
+            // Unused columns stay Null rather than empty texts, as the table
+            // fillers of the other reports leave them.
+            q.bindValue(c, c < row.size() ? QVariant(row.at(c)) : QVariant(QMetaType(QMetaType::QString)));
+        }
+        if (!q.exec())
+            return failWith(q.lastError().text());
+    }
+    if (!tx.commit())
+        return failWith(db.lastError().text());
+    return true;
+}
+
+} // namespace nimbo
