@@ -1,0 +1,194 @@
+// Central tables, second half: address book, classification and dossiers,
+// iter, deadlines, emergency registers, e-mail protocols and the filing
+// tables that the structure windows check before deleting.
+
+#include "schema/ColumnHelpers.h"
+#include "schema/Tables.h"
+
+namespace Schema::detail {
+
+using namespace build;
+
+namespace {
+
+std::vector<Column> withAudit(std::vector<Column> c, const char *prefix)
+{
+    audit(c, prefix);
+    return c;
+}
+
+void addressBook(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_Rubrica"),
+                 withAudit({num("Tab_Identificativo"), txt("Tab_EnteRubrica"), txt("Tab_Denominazione"),
+                            txt("Tab_Domicilio"), txt("Tab_NumeroCivico"), txt("Tab_ComuneUbicazione"),
+                            txt("Tab_Telefono"), txt("Tab_Fax"), txt("Tab_PostaElettronica"),
+                            txt("Tab_Annotazioni"), date("Tab_Cessazione"), withDefault(txt("Tab_Nimbo"), "'S'"),
+                            withDefault(txt("Tab_TipoUtenza"), "'001'"), txt("Tab_CodInterno_DiPrev"),
+                            num("Tab_SCodInterno_DiPrev"), withDefault(num("Tab_Attivo"), "1"),
+                            txt("Tab_Dipartimento")},
+                           "Tab_"),
+                 cols({"Tab_EnteRubrica", "Tab_Identificativo"}),
+                 {idx({"Tab_EnteRubrica", "Tab_Denominazione"}), idx({"Tab_ComuneUbicazione"}),
+                  idx({"Tab_TipoUtenza"})}});
+    t.push_back({QStringLiteral("Tab_RubricaGruppi"),
+                 {txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Raggruppamento"), num("Tab_Identificativo"),
+                  withDefault(num("Tab_Condiviso"), "0")},
+                 cols({"Tab_Ente", "Tab_Raggruppamento", "Tab_Identificativo"}),
+                 {idx({"Tab_Ente", "Tab_Dipartimento"})}});
+    t.push_back({QStringLiteral("Tab_Comuni"),
+                 {txt("Com_Codcom"), txt("com_Comune"), txt("com_cap"), txt("com_codprov"), txt("com_codcat"),
+                  txt("com_stato"), txt("com_preftel"), txt("com_Codoper"), date("com_Datoper")},
+                 cols({"Com_Codcom"}),
+                 {idx({"com_codprov", "com_Comune"}), idx({"com_Comune"})}});
+}
+
+void classification(std::vector<Table> &t)
+{
+    const auto scheme = [](std::vector<Column> keys) {
+        keys.push_back(txt("Tab_Descrizione"));
+        keys.push_back(withDefault(num("Tab_Attivo"), "1"));
+        return withAudit(keys, "Tab_");
+    };
+    t.push_back({QStringLiteral("Tab_Titolo"), scheme({txt("Tab_Ente"), txt("Tab_Codice")}),
+                 cols({"Tab_Ente", "Tab_Codice"}), {}});
+    t.push_back({QStringLiteral("Tab_Categoria"),
+                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo"), txt("Tab_Codice")}),
+                 cols({"Tab_Ente", "Tab_CodiceTitolo", "Tab_Codice"}), {}});
+    t.push_back({QStringLiteral("Tab_Classe"),
+                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo"), txt("Tab_CodiceCategoria"), txt("Tab_Codice")}),
+                 cols({"Tab_Ente", "Tab_CodiceTitolo", "Tab_CodiceCategoria", "Tab_Codice"}), {}});
+    t.push_back({QStringLiteral("Tab_Fascicoli"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_Titolo"), txt("Tab_Categoria"), txt("Tab_Classe"),
+                            num("Tab_CodiceFascicolo"), txt("Tab_Descrizione"), date("Tab_Apertura"),
+                            date("Tab_Chiusura")},
+                           "Tab_"),
+                 cols({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo"}),
+                 {}});
+    t.push_back({QStringLiteral("Tab_ProFascicoli"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_NumeroProtocollo"), txt("Tab_Titolo"), txt("Tab_Categoria"),
+                            txt("Tab_Classe"), num("Tab_CodiceFascicolo"), txt("Tab_TipoProtocollo"),
+                            txt("Tab_Provenienza")},
+                           "Tab_"),
+                 cols({"Tab_Ente", "Tab_NumeroProtocollo", "Tab_Titolo", "Tab_Categoria", "Tab_Classe",
+                       "Tab_CodiceFascicolo"}),
+                 {idx({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo"})}});
+}
+
+void iter(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_Iter_Documento"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),
+                            txt("Tab_DataSerialeMov"), num("Tab_TipoMovimento"), txt("Tab_Ufficio"),
+                            txt("Tab_CodiceOpe"), txt("Tab_Annotazioni"), withDefault(txt("Tab_InCarico"), "'N'"),
+                            date("Tab_DataEvasione"), txt("Tab_ProtoEvasione"), date("Tab_DataChiusuraProcedimento"),
+                            txt("Tab_RiferimentoInterno"), txt("Tab_TipoRif_Interno")},
+                           "Tab_"),
+                 cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_DataSerialeMov"}),
+                 {idx({"Tab_Ente", "Tab_TipoMovimento", "Tab_NumeroProtocollo"}), idx({"Tab_Ente", "Tab_Ufficio"}),
+                  idx({"Tab_Ente", "Tab_DataSerialeMov"})}});
+    t.push_back({QStringLiteral("Tab_Iter_Destinatari"),
+                 {txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"), txt("Tab_DataSerialeMov"),
+                  txt("Tab_UfficioDestinatario"), withDefault(num("Tab_Componente"), "0"),
+                  num("Tab_TipoAssegnazione"), stamp("Tab_DataEffettivaAssegnazione"), txt("Tab_Annotazioni")},
+                 {},
+                 {idx({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_DataSerialeMov"}),
+                  idx({"Tab_Ente", "Tab_UfficioDestinatario"}), idx({"Tab_Ente", "Tab_DataSerialeMov"})}});
+    t.push_back({QStringLiteral("Tab_Iter_Trasmissioni"),
+                 {serial("Tab_progressivo"), txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),
+                  txt("Tab_DataSerialeMov"), txt("Tab_UfficioDestinatario"), withDefault(num("Tab_Componente"), "0")},
+                 cols({"Tab_progressivo"}),
+                 {idx({"Tab_Ente", "Tab_UfficioDestinatario", "Tab_Componente"}),
+                  idx({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_DataSerialeMov"})}});
+}
+
+void deadlines(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_ProScadenza"),
+                 {serial("Tab_ProgrScadenze"), txt("Tab_Ente"), txt("Tab_Protocollo"), date("Tab_DataScadenza"),
+                  txt("Tab_FunzionarioAutorizzante"), txt("Tab_EstremiAutorizzazione"), txt("Tab_Note_Scadenza"),
+                  withDefault(num("Tab_flagRinvio"), "0"), date("Tab_DataOperazione"), txt("Tab_Operatore")},
+                 cols({"Tab_ProgrScadenze"}),
+                 {idx({"Tab_Ente", "Tab_Protocollo"})}});
+    t.push_back({QStringLiteral("Tab_ProSolleciti"),
+                 {serial("Tab_ProgrSollecito"), txt("Tab_Ente"), txt("Tab_Protocollo"), date("Tab_DataSollecito"),
+                  txt("Tab_UfficioCompetente"), txt("Tab_PersonaContattata"), txt("Tab_Risposta")},
+                 cols({"Tab_ProgrSollecito"}),
+                 {idx({"Tab_Ente", "Tab_Protocollo"})}});
+    t.push_back({QStringLiteral("Tab_Scadenzario"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Ufficio"),
+                            txt("Tab_DataOraRegistrazione"), date("Tab_DataScadenza"), txt("Tab_OraScadenza"),
+                            txt("Tab_Oggetto"), txt("Tab_Annotazioni")},
+                           "Tab_"),
+                 cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio", "Tab_DataOraRegistrazione"}),
+                 {idx({"Tab_Ente", "Tab_DataScadenza"})}});
+}
+
+void emergencyAndMail(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_AnaRegistriEme"),
+                 {txt("Tab_Ente"), txt("Tab_AnnoRegistro"), txt("Tab_TipoRegistro"), txt("Tab_IDRegistro"),
+                  num("Tab_NumeroRegistro"), txt("Tab_NoteRegistro"), date("Tab_DataIstituzione"),
+                  txt("Tab_OraIstituzione"), txt("Tab_Codoper"), date("Tab_Datoper")},
+                 cols({"Tab_Ente", "Tab_AnnoRegistro", "Tab_TipoRegistro", "Tab_IDRegistro", "Tab_NumeroRegistro"}),
+                 {}});
+    t.push_back({QStringLiteral("Tab_SessioniEmergenza"),
+                 {txt("ses_Ente"), txt("ses_AnnoRegistro"), txt("ses_TipoRegistro"), txt("ses_IDRegistro"),
+                  num("ses_NumeroRegistro"), num("ses_progr"), date("Tab_DataApertura"), txt("Tab_OraApertura"),
+                  txt("Tab_Motivo"), txt("Tab_Annotazioni"), date("Tab_DataChiusura"), txt("Tab_OraChiusura"),
+                  withDefault(txt("Tab_Allineamento"), "'NO'"), txt("Tab_iniziale"), txt("Tab_finale"),
+                  txt("Tab_Codoper"), date("Tab_Datoper")},
+                 cols({"ses_Ente", "ses_AnnoRegistro", "ses_TipoRegistro", "ses_IDRegistro", "ses_NumeroRegistro",
+                       "ses_progr"}),
+                 {idx({"Tab_Motivo"})}});
+    t.push_back({QStringLiteral("Tab_ProtocEmailProvvis"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), num("Tab_NumeroProtocolloProvv"),
+                            date("Tab_DataInvioEml"), num("Tab_Intestatario"), txt("Tab_Oggetto"),
+                            date("Tab_DataProtocollo"), txt("Tab_Tipologia"),
+                            withDefault(txt("Tab_StatoProtocollo"), "'A'"), txt("Tab_ProtocolloGenerale"),
+                            blob("Tab_email"), date("Tab_DataCancellazione"), txt("Tab_MotivoCancellazione"),
+                            txt("Tab_CodiceOpeCanc"), txt("Tab_UfficioCancellazione")},
+                           "Tab_"),
+                 cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocolloProvv"}),
+                 {idx({"Tab_Ente", "Tab_StatoProtocollo"})}});
+}
+
+// Filing tables that the structure windows look at before a department or
+// an office may be deleted.
+void filing(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_Schedario"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Ufficio"), txt("Tab_Codice"),
+                            txt("Tab_Descrizione")},
+                           "Tab_"),
+                 cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio", "Tab_Codice"}),
+                 {}});
+    t.push_back({QStringLiteral("Tab_ProSchedari"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),
+                            txt("Tab_Dipartimento"), txt("Tab_Ufficio"), txt("Tab_Codice")},
+                           "Tab_"),
+                 {},
+                 {idx({"Tab_Ente", "Tab_Ufficio"}), idx({"Tab_Ente", "Tab_NumeroProtocollo"})}});
+    t.push_back({QStringLiteral("Tab_ProIntegrazioni"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),
+                            txt("Tab_UfficioIntegrazione"), txt("Tab_Annotazioni")},
+                           "Tab_"),
+                 {},
+                 {idx({"Tab_Ente", "Tab_UfficioIntegrazione"})}});
+}
+
+} // namespace
+
+std::vector<Table> centralTablesPart2()
+{
+    std::vector<Table> t;
+    addressBook(t);
+    classification(t);
+    iter(t);
+    deadlines(t);
+    emergencyAndMail(t);
+    filing(t);
+    return t;
+}
+
+} // namespace Schema::detail

@@ -1,0 +1,283 @@
+#include "schema/Schema.h"
+
+#include <QDateTime>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include "data/Dialect.h"
+#include "schema/Ddl.h"
+
+namespace Schema {
+namespace {
+
+using Dialect::Engine;
+
+// Each step names what it brings; the structure it adds comes from the
+// "since" marks of the definition, anything else from its extra statements.
+struct Step {
+    int version;
+    const char *what;
+    QStringList (*extra)(Kind, Engine);
+};
+
+QStringList noExtra(Kind, Engine) { return {}; }
+
+const std::vector<Step> &steps()
+{
+    static const std::vector<Step> s = {
+        {1, "schema iniziale", noExtra},
+        {2, "storico delle modifiche dei protocolli", noExtra},
+    };
+    return s;
+}
+
+QString kindText(Kind k) { return k == Kind::Central ? QStringLiteral("central") : QStringLiteral("local"); }
+
+// Holds a transaction and rolls it back unless committed.
+class Transaction {
+public:
+    explicit Transaction(QSqlDatabase &db) : db_(db) {}
+    ~Transaction()
+    {
+        if (open_)
+            QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
+    }
+    bool begin(QString *error)
+    {
+        QSqlQuery q(db_);
+        // IMMEDIATE: a second installer waits for the first instead of
+        // failing half-way on SQLite.
+        const bool pg = Dialect::engineOf(db_) == Engine::PostgreSQL;
+        if (!q.exec(pg ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"))) {
+            *error = q.lastError().text();
+            return false;
+        }
+        open_ = true;
+        // Two installers upgrading one server database take turns.
+        if (pg && !q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(7206114)"))) {
+            *error = q.lastError().text();
+            return false;
+        }
+        return true;
+    }
+    bool commit(QString *error)
+    {
+        QSqlQuery q(db_);
+        if (!q.exec(QStringLiteral("COMMIT"))) {
+            *error = q.lastError().text();
+            return false;
+        }
+        open_ = false;
+        return true;
+    }
+
+private:
+    QSqlDatabase &db_;
+    bool open_ = false;
+};
+
+bool run(QSqlDatabase &db, const QString &sql, QString *error)
+{
+    QSqlQuery q(db);
+    if (q.exec(sql))
+        return true;
+    *error = q.lastError().text().trimmed() + QStringLiteral(" [") + sql.left(200) + QLatin1Char(']');
+    return false;
+}
+
+bool applyStructure(QSqlDatabase &db, Kind kind, int v, QString *error)
+{
+    const Engine e = Dialect::engineOf(db);
+    for (const auto &t : tables(kind)) {
+        if (t.since > v)
+            continue;
+        if (!tableExists(db, t.name)) {
+            if (!run(db, Ddl::createTable(t, e, v), error))
+                return false;
+            continue;
+        }
+        const QStringList have = columnNames(db, t.name);
+        for (const auto &c : t.columns) {
+            if (c.since > v || have.contains(c.name.toLower()))
+                continue;
+            if (c.type == Type::Serial) {
+                *error = QStringLiteral("la tabella %1 non ha la colonna %2").arg(t.name, c.name);
+                return false;
+            }
+            if (!run(db, Ddl::addColumn(t, c, e), error))
+                return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int currentVersion(Kind) { return steps().back().version; }
+
+bool tableExists(const QSqlDatabase &db, const QString &name)
+{
+    QSqlQuery q(db);
+    if (Dialect::engineOf(db) == Engine::PostgreSQL)
+        q.prepare(QStringLiteral("SELECT 1 FROM information_schema.tables WHERE table_schema = current_schema() "
+                                 "AND table_name = ?"));
+    else
+        q.prepare(QStringLiteral("SELECT 1 FROM sqlite_master WHERE type IN ('table', 'view') AND lower(name) = ?"));
+    q.addBindValue(name.toLower());
+    return q.exec() && q.next();
+}
+
+QStringList columnNames(const QSqlDatabase &db, const QString &table)
+{
+    QStringList out;
+    QSqlQuery q(db);
+    if (Dialect::engineOf(db) == Engine::PostgreSQL) {
+        q.prepare(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                                 "current_schema() AND table_name = ?"));
+        q.addBindValue(table.toLower());
+        if (!q.exec())
+            return out;
+        while (q.next())
+            out << q.value(0).toString().toLower();
+    } else {
+        if (!q.exec(QStringLiteral("PRAGMA table_info(") + table + QLatin1Char(')')))
+            return out;
+        while (q.next())
+            out << q.value(1).toString().toLower();
+    }
+    return out;
+}
+
+int version(const QSqlDatabase &db, QString *error)
+{
+    if (!db.isOpen()) {
+        if (error)
+            *error = QStringLiteral("Database non aperto");
+        return -1;
+    }
+    if (!tableExists(db, versionTableName()))
+        return 0;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT MAX(version_number) FROM ") + versionTableName()) || !q.next()) {
+        if (error)
+            *error = q.lastError().text();
+        return -1;
+    }
+    return q.value(0).isNull() ? 0 : q.value(0).toInt();
+}
+
+bool recordedKind(const QSqlDatabase &db, Kind *kind)
+{
+    if (!tableExists(db, versionTableName()))
+        return false;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT schema_kind FROM ") + versionTableName()
+                + QStringLiteral(" ORDER BY version_number DESC"))
+        || !q.next())
+        return false;
+    const QString k = q.value(0).toString();
+    if (k != kindText(Kind::Central) && k != kindText(Kind::Local))
+        return false;
+    *kind = k == kindText(Kind::Central) ? Kind::Central : Kind::Local;
+    return true;
+}
+
+bool createOrUpgrade(QSqlDatabase &db, Kind kind, QString *error, int targetVersion)
+{
+    QString dummy;
+    if (!error)
+        error = &dummy;
+    const int program = currentVersion(kind);
+    if (targetVersion < 0)
+        targetVersion = program;
+    if (targetVersion > program) {
+        *error = QStringLiteral("Versione dello schema richiesta (%1) non gestita da questo programma.").arg(targetVersion);
+        return false;
+    }
+
+    Transaction tx(db);
+    if (!tx.begin(error)) {
+        *error = QStringLiteral("Impossibile iniziare l'aggiornamento del database: ") + *error;
+        return false;
+    }
+    QString readError;
+    const int have = version(db, &readError);
+    if (have < 0) {
+        *error = QStringLiteral("Impossibile leggere la versione del database: ") + readError;
+        return false;
+    }
+    if (have > program) {
+        *error = QStringLiteral("Il database è della versione %1 dello schema, più recente della versione %2 "
+                                "gestita da questo programma: aggiornare il programma.")
+                     .arg(have)
+                     .arg(program);
+        return false;
+    }
+    Kind recorded;
+    if (have > 0 && recordedKind(db, &recorded) && recorded != kind) {
+        *error = kind == Kind::Central
+                     ? QStringLiteral("Il database indicato è un database locale di postazione, non il database "
+                                      "centrale del protocollo.")
+                     : QStringLiteral("Il database indicato è il database centrale del protocollo, non un database "
+                                      "locale di postazione.");
+        return false;
+    }
+    if (have >= targetVersion)
+        return tx.commit(error);
+
+    const Engine e = Dialect::engineOf(db);
+    const QString stepFailed = QStringLiteral("Aggiornamento del database alla versione %1 (%2) non riuscito: ");
+    if (!run(db, QStringLiteral("CREATE TABLE IF NOT EXISTS ") + versionTableName()
+                     + QStringLiteral(" (version_number INTEGER NOT NULL PRIMARY KEY, schema_kind TEXT NOT NULL, "
+                                      "applied_at TEXT NOT NULL, description TEXT)"),
+             error))
+        return false;
+    // Views read the tables the steps change: take them down and build them
+    // again on the final structure.
+    for (const auto &v : views(kind))
+        if (!run(db, Ddl::dropView(v), error))
+            return false;
+
+    for (const auto &step : steps()) {
+        if (step.version <= have || step.version > targetVersion)
+            continue;
+        QString why;
+        bool ok = applyStructure(db, kind, step.version, &why);
+        for (const QString &sql : step.extra(kind, e)) {
+            if (!ok)
+                break;
+            ok = run(db, sql, &why);
+        }
+        QSqlQuery q(db);
+        if (ok) {
+            q.prepare(QStringLiteral("INSERT INTO ") + versionTableName()
+                      + QStringLiteral(" (version_number, schema_kind, applied_at, description) VALUES (?, ?, ?, ?)"));
+            q.addBindValue(step.version);
+            q.addBindValue(kindText(kind));
+            q.addBindValue(QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+            q.addBindValue(QString::fromUtf8(step.what));
+            ok = q.exec();
+            if (!ok)
+                why = q.lastError().text();
+        }
+        if (!ok) {
+            *error = stepFailed.arg(step.version).arg(QString::fromUtf8(step.what)) + why;
+            return false;
+        }
+    }
+    for (const auto &t : tables(kind)) {
+        if (t.since > targetVersion)
+            continue;
+        for (const QString &sql : Ddl::createIndexes(t))
+            if (!run(db, sql, error))
+                return false;
+    }
+    for (const auto &v : views(kind)) {
+        if (v.since <= targetVersion && !run(db, Ddl::createView(v), error))
+            return false;
+    }
+    return tx.commit(error);
+}
+
+} // namespace Schema
