@@ -64,13 +64,22 @@ QString columnList(bool withId)
     return cols.join(QLatin1Char(','));
 }
 
+// Empty texts are false, so that {{#field}}...{{/field}} shows its part
+// only when the field holds something; as a value they still print nothing.
+mu::data text(const QString &value)
+{
+    if (value.isEmpty())
+        return mu::data(mu::data::type::bool_false);
+    return mu::data(value.toStdString());
+}
+
 mu::data rowData(const ReportRow &row, int id)
 {
     mu::data d;
     d.set("n", std::to_string(id));
     for (int c = 1; c <= kReportColumns; ++c) {
         const QString v = c - 1 < row.size() ? row.at(c - 1) : QString();
-        d.set(reportColumnName(c).toStdString(), v.toStdString());
+        d.set(reportColumnName(c).toStdString(), text(v));
     }
     return d;
 }
@@ -184,13 +193,14 @@ QString ReportEngine::templatePath(const QString &templateName) const
 {
     if (templateName.trimmed().isEmpty() || folder_.isEmpty())
         return {};
+    // Names only: a template name never reaches outside its folder.
+    if (templateName.contains(QLatin1Char('/')) || templateName.contains(QLatin1Char('\\'))
+        || templateName == QLatin1String("..") || templateName == QLatin1String("."))
+        return {};
     const QDir dir(folder_);
     const QString exact = dir.filePath(templateName);
     if (QFileInfo(exact).isFile())
         return exact;
-    // Names only: a template name never reaches outside its folder.
-    if (templateName.contains(QLatin1Char('/')))
-        return {};
     const QStringList entries = dir.entryList(QDir::Files);
     for (const QString &entry : entries) {
         if (entry.compare(templateName, Qt::CaseInsensitive) == 0)
@@ -273,9 +283,9 @@ QString ReportEngine::render(const ReportRequest &request, const QVector<ReportR
         list.push_back(rowData(rows.at(i), i + 1));
     data.set("rows", list);
     data.set("rowCount", std::to_string(rows.size()));
-    data.set("title", request.title.toStdString());
+    data.set("title", text(request.title));
     for (auto it = request.values.cbegin(); it != request.values.cend(); ++it)
-        data.set(it.key().toStdString(), it.value().toStdString());
+        data.set(it.key().toStdString(), text(it.value()));
 
     const std::string out = tmpl.render(data);
     if (!tmpl.is_valid()) {

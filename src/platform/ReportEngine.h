@@ -11,6 +11,8 @@
 //   {{Rep_Campo01}} .. {{Rep_Campo20}}, {{n}}    the first row (n = position, from 1)
 //   {{#rows}} ... {{/rows}}        every row, each with the same keys
 //   {{rowCount}}                   number of rows
+// Empty values count as false, so {{#Rep_Campo08}}...{{/Rep_Campo08}} shows
+// its part only when the field holds something.
 // A template may choose its page with
 //   <meta name="page-size" content="A4">          (A4, A5, A3, Letter, or WxH in mm,
 //                                                  e.g. "89x36"; add " landscape")

@@ -1,0 +1,188 @@
+// The report engine against a real SQLite work database and real PDF files,
+// read back with pdftotext.
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "platform/ReportEngine.h"
+
+using namespace nimbo;
+
+namespace {
+
+QString pdfTool(const QString &tool, const QString &pdf)
+{
+    QProcess p;
+    p.start(tool, tool == QLatin1String("pdftotext") ? QStringList{QStringLiteral("-layout"), pdf, QStringLiteral("-")}
+                                                    : QStringList{pdf});
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+ReportRequest request(const QString &name, const QString &title = {}, const QMap<QString, QString> &values = {})
+{
+    ReportRequest r;
+    r.templateName = name;
+    r.title = title;
+    r.values = values;
+    return r;
+}
+
+class ReportEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(dir.isValid());
+        db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("report-test"));
+        db.setDatabaseName(dir.filePath(QStringLiteral("local.db")));
+        ASSERT_TRUE(db.open());
+        QStringList cols{QStringLiteral("ID INTEGER PRIMARY KEY AUTOINCREMENT")};
+        for (int c = 1; c <= kReportColumns; ++c)
+            cols << reportColumnName(c) + QStringLiteral(" TEXT");
+        QSqlQuery q(db);
+        ASSERT_TRUE(q.exec(QStringLiteral("CREATE TABLE Tab_Report (%1)").arg(cols.join(QLatin1Char(',')))))
+            << q.lastError().text().toStdString();
+        templates = dir.filePath(QStringLiteral("report"));
+        QDir().mkpath(templates);
+    }
+    void TearDown() override
+    {
+        db.close();
+        db = {};
+        QSqlDatabase::removeDatabase(QStringLiteral("report-test"));
+    }
+    void writeTemplate(const QString &name, const QString &body)
+    {
+        QFile f(QDir(templates).filePath(name));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(body.toUtf8());
+    }
+    QStringList column01()
+    {
+        QStringList out;
+        QSqlQuery q(QStringLiteral("SELECT Rep_Campo01 FROM Tab_Report ORDER BY ID"), db);
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    }
+
+    QTemporaryDir dir;
+    QSqlDatabase db;
+    QString templates;
+};
+
+TEST_F(ReportEngineTest, RendersRowsInOrderWithValuesEscapedAndEmptyFieldsFalse)
+{
+    writeTemplate(QStringLiteral("elenco.rpt"),
+                  QStringLiteral("<h1>{{title}}</h1><p>{{intestazione}}</p><p>primo={{Rep_Campo01}} n={{rowCount}}</p>"
+                                 "{{#rows}}[{{n}}:{{Rep_Campo01}}/{{Rep_Campo02}}{{#Rep_Campo03}}+{{Rep_Campo03}}{{/Rep_Campo03}}]{{/rows}}"));
+    ASSERT_TRUE(replaceReportRows(db, {{QStringLiteral("vecchia")}}));
+    ASSERT_TRUE(replaceReportRows(db, {{QStringLiteral("A"), QStringLiteral("<b>&"), QStringLiteral("x")},
+                                       {QStringLiteral("B"), QString(), QString()},
+                                       {QStringLiteral("C")}}));
+    EXPECT_EQ(column01(), (QStringList{QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")}));
+
+    ReportEngine engine(templates);
+    const ReportRequest req = request(QStringLiteral("elenco.rpt"), QStringLiteral("Elenco"),
+                                      {{QStringLiteral("intestazione"), QStringLiteral("Ufficio Protocollo")}});
+    const QString html = engine.render(req, db);
+    EXPECT_EQ(engine.lastErrorNumber(), 0);
+    EXPECT_EQ(html, QStringLiteral("<h1>Elenco</h1><p>Ufficio Protocollo</p><p>primo=A n=3</p>"
+                                   "[1:A/&lt;b&gt;&amp;+x][2:B/][3:C/]"));
+}
+
+TEST_F(ReportEngineTest, PrintsEveryPageOfALongReportToPdfWithAccentsAndDeclaredPage)
+{
+    writeTemplate(QStringLiteral("Lungo.rpt"),
+                  QStringLiteral("<html><head><meta name=\"page-size\" content=\"A5 landscape\">"
+                                 "<meta name=\"page-margins\" content=\"10\"></head><body>"
+                                 "<p>{{title}} - città</p><table>{{#rows}}<tr><td>riga {{Rep_Campo01}}</td></tr>{{/rows}}</table>"
+                                 "</body></html>"));
+    QVector<ReportRow> rows;
+    for (int i = 1; i <= 150; ++i)
+        rows << ReportRow{QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0'))};
+    ASSERT_TRUE(replaceReportRows(db, rows));
+
+    // Letter case of the name does not matter, as on the systems the templates come from.
+    ReportEngine engine(templates);
+    const QString pdf = dir.filePath(QStringLiteral("lungo.pdf"));
+    ASSERT_TRUE(engine.print(request(QStringLiteral("lungo.RPT"), QStringLiteral("Registro")), db, ReportTarget::pdf(pdf)))
+        << engine.lastErrorText().toStdString();
+    const QString text = pdfTool(QStringLiteral("pdftotext"), pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Registro - città")));
+    EXPECT_TRUE(text.contains(QStringLiteral("riga R001")));
+    EXPECT_TRUE(text.contains(QStringLiteral("riga R150")));
+    const QString info = pdfTool(QStringLiteral("pdfinfo"), pdf);
+    EXPECT_TRUE(info.contains(QStringLiteral("Registro"))); // document title
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+595(\\.\\d+)? x 4(19|20)")))) << info.toStdString();
+    const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    ASSERT_TRUE(pages.hasMatch());
+    EXPECT_GT(pages.captured(1).toInt(), 1);
+}
+
+TEST_F(ReportEngineTest, FailuresGiveTheirNumberAndTextAndASuccessClearsThem)
+{
+    ReportEngine engine(templates);
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+
+    EXPECT_FALSE(engine.print(request(QStringLiteral("manca.rpt")), db, ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 1);
+    EXPECT_EQ(engine.lastErrorText(), QStringLiteral("Modello di stampa non trovato: ") + templates + QStringLiteral("/manca.rpt"));
+    EXPECT_FALSE(engine.print(request(QStringLiteral("../local.db")), db, ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 1);
+
+    writeTemplate(QStringLiteral("t.rpt"), QStringLiteral("<p>{{Rep_Campo01}}</p>"));
+    EXPECT_FALSE(engine.print(request(QStringLiteral("t.rpt")), db, ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 4);
+    EXPECT_EQ(engine.lastErrorText(), QStringLiteral("Nessun dato da stampare"));
+    EXPECT_FALSE(QFile::exists(pdf));
+
+    writeTemplate(QStringLiteral("rotto.rpt"), QStringLiteral("{{#rows}}<p>{{Rep_Campo01}}</p>"));
+    ASSERT_TRUE(replaceReportRows(db, {{QStringLiteral("uno")}}));
+    EXPECT_FALSE(engine.print(request(QStringLiteral("rotto.rpt")), db, ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 2);
+    EXPECT_TRUE(engine.lastErrorText().startsWith(QStringLiteral("Modello di stampa non valido: rotto.rpt - ")));
+
+    const QString badPdf = dir.filePath(QStringLiteral("nessuna/cartella/out.pdf"));
+    EXPECT_FALSE(engine.print(request(QStringLiteral("t.rpt")), db, ReportTarget::pdf(badPdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 6);
+    EXPECT_EQ(engine.lastErrorText(), QStringLiteral("Impossibile scrivere il file PDF ") + badPdf);
+
+    EXPECT_FALSE(engine.print(request(QStringLiteral("t.rpt")), db, ReportTarget::printer(QStringLiteral("NESSUNA-STAMPANTE"))));
+    EXPECT_EQ(engine.lastErrorNumber(), 5);
+    EXPECT_EQ(engine.lastErrorText(), QStringLiteral("Stampante non trovata: NESSUNA-STAMPANTE"));
+
+    QSqlQuery(QStringLiteral("DROP TABLE Tab_Report"), db);
+    EXPECT_FALSE(engine.print(request(QStringLiteral("t.rpt")), db, ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 3);
+    EXPECT_TRUE(engine.lastErrorText().startsWith(QStringLiteral("Errore in lettura della tabella Tab_Report: ")));
+
+    EXPECT_TRUE(engine.printHtml(QStringLiteral("<p>ok</p>"), QStringLiteral("t"), ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 0);
+    EXPECT_TRUE(engine.lastErrorText().isEmpty());
+    EXPECT_TRUE(pdfTool(QStringLiteral("pdftotext"), pdf).contains(QStringLiteral("ok")));
+}
+
+TEST_F(ReportEngineTest, AFailedRewriteLeavesTheReportTableAsItWas)
+{
+    ASSERT_TRUE(replaceReportRows(db, {{QStringLiteral("uno")}, {QStringLiteral("due")}}));
+    QSqlQuery q(db);
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE TRIGGER no_bad BEFORE INSERT ON Tab_Report "
+                                      "WHEN NEW.Rep_Campo01 = 'BAD' BEGIN SELECT RAISE(ABORT, 'rifiutato'); END")));
+    QString why;
+    EXPECT_FALSE(replaceReportRows(db, {{QStringLiteral("nuovo")}, {QStringLiteral("BAD")}}, &why));
+    EXPECT_TRUE(why.contains(QStringLiteral("rifiutato")));
+    EXPECT_EQ(column01(), (QStringList{QStringLiteral("uno"), QStringLiteral("due")}));
+
+    ReportRow tooWide(kReportColumns + 1, QStringLiteral("x"));
+    EXPECT_FALSE(replaceReportRows(db, {tooWide}, &why));
+    EXPECT_EQ(column01(), (QStringList{QStringLiteral("uno"), QStringLiteral("due")}));
+}
+
+} // namespace
