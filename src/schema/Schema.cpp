@@ -7,6 +7,7 @@
 
 #include "data/Dialect.h"
 #include "schema/Ddl.h"
+#include "schema/Transaction.h"
 
 namespace Schema {
 namespace {
@@ -33,49 +34,6 @@ const std::vector<Step> &steps()
 }
 
 QString kindText(Kind k) { return k == Kind::Central ? QStringLiteral("central") : QStringLiteral("local"); }
-
-// Holds a transaction and rolls it back unless committed.
-class Transaction {
-public:
-    explicit Transaction(QSqlDatabase &db) : db_(db) {}
-    ~Transaction()
-    {
-        if (open_)
-            QSqlQuery(db_).exec(QStringLiteral("ROLLBACK"));
-    }
-    bool begin(QString *error)
-    {
-        QSqlQuery q(db_);
-        // IMMEDIATE: a second installer waits for the first instead of
-        // failing half-way on SQLite.
-        const bool pg = Dialect::engineOf(db_) == Engine::PostgreSQL;
-        if (!q.exec(pg ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"))) {
-            *error = q.lastError().text();
-            return false;
-        }
-        open_ = true;
-        // Two installers upgrading one server database take turns.
-        if (pg && !q.exec(QStringLiteral("SELECT pg_advisory_xact_lock(7206114)"))) {
-            *error = q.lastError().text();
-            return false;
-        }
-        return true;
-    }
-    bool commit(QString *error)
-    {
-        QSqlQuery q(db_);
-        if (!q.exec(QStringLiteral("COMMIT"))) {
-            *error = q.lastError().text();
-            return false;
-        }
-        open_ = false;
-        return true;
-    }
-
-private:
-    QSqlDatabase &db_;
-    bool open_ = false;
-};
 
 bool run(QSqlDatabase &db, const QString &sql, QString *error)
 {
@@ -196,7 +154,7 @@ bool createOrUpgrade(QSqlDatabase &db, Kind kind, QString *error, int targetVers
         return false;
     }
 
-    Transaction tx(db);
+    detail::Transaction tx(db);
     if (!tx.begin(error)) {
         *error = QStringLiteral("Impossibile iniziare l'aggiornamento del database: ") + *error;
         return false;

@@ -1,0 +1,333 @@
+#include "admin/Admin.h"
+
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <sodium.h>
+
+#include "data/Dialect.h"
+#include "data/Password.h"
+#include "schema/DemoData.h"
+#include "schema/Schema.h"
+
+namespace Admin {
+namespace {
+
+const QString kConn = QStringLiteral("nimbo_admin");
+
+// Options of the form --name value, plus bare flags.
+struct Options {
+    QMap<QString, QString> values;
+    QStringList flags;
+    QStringList positional;
+    QString error;
+};
+
+Options parse(const QStringList &args, const QStringList &withValue, const QStringList &bare)
+{
+    Options o;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        if (a.startsWith(QStringLiteral("--"))) {
+            const QString name = a.mid(2);
+            if (bare.contains(name)) {
+                o.flags << name;
+            } else if (withValue.contains(name)) {
+                if (i + 1 >= args.size()) {
+                    o.error = QStringLiteral("Manca il valore dell'opzione ") + a;
+                    return o;
+                }
+                o.values[name] = args[++i];
+            } else {
+                o.error = QStringLiteral("Opzione sconosciuta: ") + a;
+                return o;
+            }
+        } else {
+            o.positional << a;
+        }
+    }
+    return o;
+}
+
+bool targetOf(const Options &o, Dialect::Target *t, QString *error)
+{
+    const bool lite = o.values.contains(QStringLiteral("sqlite"));
+    const bool pg = o.values.contains(QStringLiteral("pg"));
+    if (lite == pg) {
+        *error = QStringLiteral("Indicare il database centrale con --sqlite FILE oppure --pg \"CONNINFO\".");
+        return false;
+    }
+    *t = lite ? Dialect::Target::sqlite(o.values[QStringLiteral("sqlite")])
+              : Dialect::Target::postgres(o.values[QStringLiteral("pg")]);
+    if (t->location.trimmed().isEmpty()) {
+        *error = QStringLiteral("Percorso o stringa di connessione vuoti.");
+        return false;
+    }
+    return true;
+}
+
+QString describe(const Dialect::Target &t)
+{
+    return t.engine == Dialect::Engine::SQLite ? t.location
+                                               : QStringLiteral("server PostgreSQL (") + t.location + QLatin1Char(')');
+}
+
+// Opens the database; a SQLite file must lie in an existing folder, and
+// when mustExist is set the file itself must exist.
+bool openTarget(const Dialect::Target &t, bool mustExist, QString *error)
+{
+    if (t.engine == Dialect::Engine::SQLite) {
+        const QFileInfo fi(t.location);
+        if (!fi.absoluteDir().exists()) {
+            *error = QStringLiteral("La cartella %1 non esiste.").arg(fi.absolutePath());
+            return false;
+        }
+        if (fi.exists() && !fi.isFile()) {
+            *error = QStringLiteral("%1 non è un file di database.").arg(t.location);
+            return false;
+        }
+        if (mustExist && !fi.exists()) {
+            *error = QStringLiteral("Il database %1 non esiste: crearlo prima con create-central.").arg(t.location);
+            return false;
+        }
+    }
+    QString why;
+    if (!Dialect::open(kConn, t, &why)) {
+        *error = (t.engine == Dialect::Engine::SQLite ? QStringLiteral("Impossibile aprire il database %1: ")
+                                                      : QStringLiteral("Impossibile collegarsi al %1: "))
+                     .arg(describe(t))
+                 + why.trimmed();
+        return false;
+    }
+    // SQLite opens lazily: make sure the file can really be read and written.
+    QSqlQuery q(QSqlDatabase::database(kConn, false));
+    if (!q.exec(QStringLiteral("SELECT 1"))) {
+        *error = QStringLiteral("Impossibile usare il database %1: %2").arg(describe(t), q.lastError().text());
+        return false;
+    }
+    return true;
+}
+
+// Creates or upgrades, and says which of the two happened.
+bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    const int before = Schema::version(db, error);
+    if (before < 0)
+        return false;
+    if (!Schema::createOrUpgrade(db, kind, error))
+        return false;
+    const int now = Schema::currentVersion(kind);
+    if (before == 0)
+        out << what << QStringLiteral(" creato (versione %1 dello schema).").arg(now) << Qt::endl;
+    else if (before < now)
+        out << what << QStringLiteral(" aggiornato dalla versione %1 alla versione %2.").arg(before).arg(now) << Qt::endl;
+    else
+        out << what << QStringLiteral(" già alla versione %1: nessuna modifica.").arg(now) << Qt::endl;
+    return true;
+}
+
+bool requireSchema(QTextStream &out, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    const int v = Schema::version(db, error);
+    if (v < 0)
+        return false;
+    if (v == 0) {
+        *error = QStringLiteral("Il database non contiene lo schema del protocollo: eseguire prima create-central.");
+        return false;
+    }
+    return prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error);
+}
+
+int createCentral(const Options &o, QTextStream &out, QString *error)
+{
+    Dialect::Target t;
+    if (!targetOf(o, &t, error) || !openTarget(t, false, error))
+        return 1;
+    out << QStringLiteral("Database centrale: ") << describe(t) << Qt::endl;
+    return prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error) ? 0 : 1;
+}
+
+int createLocal(const Options &o, QTextStream &out, QString *error)
+{
+    if (o.positional.size() != 1) {
+        *error = QStringLiteral("Uso: nimbo-admin create-local FILE");
+        return 2;
+    }
+    const auto t = Dialect::Target::sqlite(o.positional[0]);
+    if (!openTarget(t, false, error))
+        return 1;
+    out << QStringLiteral("Database locale: ") << t.location << Qt::endl;
+    return prepare(Schema::Kind::Local, QStringLiteral("Database locale"), out, error) ? 0 : 1;
+}
+
+int addOperator(const Options &o, QTextStream &out, QString *error)
+{
+    const auto v = [&](const char *k) { return o.values.value(QString::fromLatin1(k)).trimmed(); };
+    const QString code = v("code").toUpper();
+    const QString password = o.values.value(QStringLiteral("password"));
+    bool levelOk = false;
+    const int level = v("level").toInt(&levelOk);
+    const QString direction = o.values.contains(QStringLiteral("direction")) ? v("direction") : QStringLiteral("0");
+    if (code.isEmpty() || code.size() > 8) {
+        *error = QStringLiteral("Il codice operatore (--code) è obbligatorio e non può superare 8 caratteri.");
+        return 2;
+    }
+    if (password.trimmed().size() < 8) {
+        *error = QStringLiteral("la Password deve essere composta da almeno 8 caratteri (--password).");
+        return 2;
+    }
+    if (!levelOk || level < 6 || level > 9) {
+        *error = QStringLiteral("Il livello (--level) deve essere 6, 7, 8 o 9.");
+        return 2;
+    }
+    if (v("ente").isEmpty() || v("department").isEmpty() || v("office").isEmpty()) {
+        *error = QStringLiteral("Ente, dipartimento e ufficio (--ente, --department, --office) sono obbligatori.");
+        return 2;
+    }
+    if (direction != QLatin1String("0") && direction != QLatin1String("1") && direction != QLatin1String("2")) {
+        *error = QStringLiteral("L'abilitazione (--direction) deve essere 0, 1 o 2.");
+        return 2;
+    }
+    Dialect::Target t;
+    if (!targetOf(o, &t, error) || !openTarget(t, true, error) || !requireSchema(out, error))
+        return 1;
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"));
+    q.addBindValue(code);
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return 1;
+    }
+    if (q.next()) {
+        *error = QStringLiteral("L'operatore %1 esiste già: non è stato modificato.").arg(code);
+        return 1;
+    }
+    const QString stored = Password::hash(password);
+    if (stored.isEmpty()) {
+        *error = QStringLiteral("Cifratura della password non riuscita.");
+        return 1;
+    }
+    QSqlQuery ins(db);
+    ins.prepare(QStringLiteral(
+        "INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Cognome, Op_Nome, Op_Data, Op_Password, Op_Fl_Password, "
+        "Op_CodiceUfficio, Op_Dipartimento, Op_Ente, Op_Livello, Op_Abilitazioni, Op_Funzioni, Op_Codoper, "
+        "Op_Datoper, Op_AbilPrivacy, Op_Attivo) VALUES (?, ?, ?, ?, ?, 'S', ?, ?, ?, ?, ?, '', 'ADMIN', ?, ?, 'S')"));
+    for (const QVariant &x : QVariantList{code, v("surname"), v("name"), QDate::currentDate(), stored,
+                                          v("office").toUpper(), v("department").toUpper(), v("ente").toUpper(),
+                                          QString::number(level), direction, QDate::currentDate(),
+                                          o.flags.contains(QStringLiteral("privacy")) ? QStringLiteral("S")
+                                                                                       : QStringLiteral("N")})
+        ins.addBindValue(x);
+    if (!ins.exec()) {
+        *error = QStringLiteral("Inserimento dell'operatore non riuscito: ") + ins.lastError().text();
+        return 1;
+    }
+    out << QStringLiteral("Operatore %1 aggiunto (livello %2, ente %3, dipartimento %4, ufficio %5).")
+               .arg(code)
+               .arg(level)
+               .arg(v("ente").toUpper(), v("department").toUpper(), v("office").toUpper())
+        << Qt::endl;
+    return 0;
+}
+
+bool demo(QTextStream &out, QString *error)
+{
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    int added = 0;
+    if (!Schema::loadDemo(db, error, &added))
+        return false;
+    out << QStringLiteral("Dati dimostrativi: %1 righe aggiunte.").arg(added) << Qt::endl;
+    return true;
+}
+
+int loadDemo(const Options &o, QTextStream &out, QString *error)
+{
+    Dialect::Target t;
+    if (!targetOf(o, &t, error) || !openTarget(t, false, error))
+        return 1;
+    if (!prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error) || !demo(out, error))
+        return 1;
+    return 0;
+}
+
+struct Command {
+    const char *name;
+    QStringList withValue;
+    QStringList bare;
+    int (*run)(const Options &, QTextStream &, QString *);
+};
+
+const QList<Command> &commands()
+{
+    static const QList<Command> list{
+        {"create-central", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, createCentral},
+        {"create-local", {}, {}, createLocal},
+        {"add-operator",
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("code"), QStringLiteral("password"),
+          QStringLiteral("level"), QStringLiteral("ente"), QStringLiteral("department"), QStringLiteral("office"),
+          QStringLiteral("surname"), QStringLiteral("name"), QStringLiteral("direction")},
+         {QStringLiteral("privacy")},
+         addOperator},
+        {"load-demo", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, loadDemo},
+    };
+    return list;
+}
+
+} // namespace
+
+QString usage()
+{
+    return QStringLiteral(
+        "Uso: nimbo-admin COMANDO [OPZIONI]\n"
+        "  create-central --sqlite FILE | --pg \"CONNINFO\"\n"
+        "      crea il database centrale o lo porta alla versione corrente dello schema\n"
+        "  create-local FILE\n"
+        "      crea o aggiorna il database locale di lavoro di una postazione\n"
+        "  add-operator --sqlite FILE | --pg \"CONNINFO\" --code CODICE --password PASSWORD --level 6|7|8|9\n"
+        "               --ente ENTE --department DIPARTIMENTO --office UFFICIO\n"
+        "               [--surname COGNOME] [--name NOME] [--direction 0|1|2] [--privacy]\n"
+        "      aggiunge un operatore con la password cifrata\n"
+        "  load-demo --sqlite FILE | --pg \"CONNINFO\"\n"
+        "      crea o aggiorna il database centrale e vi carica i dati dimostrativi\n");
+}
+
+int run(const QStringList &args, QTextStream &out, QTextStream &err)
+{
+    if (args.isEmpty() || args[0] == QLatin1String("--help") || args[0] == QLatin1String("help")) {
+        (args.isEmpty() ? err : out) << usage();
+        return args.isEmpty() ? 2 : 0;
+    }
+    if (sodium_init() < 0) {
+        err << QStringLiteral("Libreria di cifratura non disponibile.") << Qt::endl;
+        return 1;
+    }
+    for (const Command &c : commands()) {
+        if (args[0] != QLatin1String(c.name))
+            continue;
+        const Options o = parse(args.mid(1), c.withValue, c.bare);
+        if (!o.error.isEmpty()) {
+            err << o.error << Qt::endl << usage();
+            return 2;
+        }
+        QString error;
+        int rc = c.run(o, out, &error);
+        if (rc != 0 && !error.isEmpty())
+            err << error << Qt::endl;
+        QSqlDatabase::database(kConn, false).close();
+        QSqlDatabase::removeDatabase(kConn);
+        return rc;
+    }
+    err << QStringLiteral("Comando sconosciuto: ") << args[0] << Qt::endl << usage();
+    return 2;
+}
+
+} // namespace Admin

@@ -1,0 +1,265 @@
+// Demo organisation, operators, address book, classification and menu
+// functions of body 001.
+
+#include <QDate>
+
+#include "data/Password.h"
+#include "schema/DemoData.h"
+#include "schema/DemoLoader.h"
+
+namespace Schema::detail {
+namespace {
+
+const QString kBody = QStringLiteral("001");
+
+QVariant today() { return QDate::currentDate(); }
+QVariant noDate() { return QVariant(QMetaType::fromType<QDate>()); }
+QString s(const char *t) { return QString::fromUtf8(t); }
+
+QStringList names(std::initializer_list<const char *> n)
+{
+    QStringList out;
+    for (const char *x : n)
+        out << QString::fromLatin1(x);
+    return out;
+}
+
+void body(Loader &l)
+{
+    const QStringList parm = names({"Ente_Cod_Struttura", "Ente_codice_ASL", "ente_tipo_utente", "Ente_Tipo_Registro",
+                                    "Ente_CodiceDIP", "EnteCodiceProt", "EnteIDServer", "Ente_UserFTP", "Ente_PWDFTP"});
+    l.ensure(QStringLiteral("Tab_Parm_Gen"), {parm[0]}, parm,
+             {kBody, s("101"), 0, 0, s("PRO"), s("UPR"), s("DEMO001"), QString(), QString()});
+
+    const QStringList ente = names({"Ente_Codice", "Ente_Denominazione", "Ente_Indirizzo", "Ente_Comune",
+                                    "Ente_Codice_Regione", "Ente_Codice_Fiscale", "Ente_Partita_Iva", "Ente_Telefono",
+                                    "Ente_FAX", "Ente_PostaElettronica", "Ente_PWD_Posta", "Ente_ProtocolliDipartimento",
+                                    "Ente_ScanPost", "Ente_Posta_POP", "Ente_Posta_SMTP", "Ente_Posta_PortaServer",
+                                    "Ente_ProgressivoRubrica", "Ente_CodOper", "Ente_DatOper"});
+    l.ensure(QStringLiteral("Tab_Enti"), {ente[0]}, ente,
+             {kBody, s("AZIENDA SANITARIA DEMO"), s("VIA DEL GALLITELLO 1"), s("076063"), s("017"), QString(),
+              QString(), s("0971000000"), s("0971000001"), s("protocollo@asdemo.example"), QString(), s("N"), s("N"),
+              s("pop.asdemo.example"), s("smtp.asdemo.example"), s("25"), 0, s("DEMO"), today()});
+
+    const QStringList dip = names({"Dipa_CodDipartimento", "Dipa_CodiceEnte", "Dipa_Denominazione", "Dipa_Domicilio",
+                                   "Dipa_Comune", "Dipa_Telefono", "Dipa_FAX", "Dipa_PostaElettronica",
+                                   "Dipa_DataInizio", "Dipa_DataFine", "Dipa_Chiuso", "Dipa_CodOper", "Dipa_DatOper"});
+    struct D { const char *code, *name, *street, *closed; };
+    const D deps[] = {{"PRO", "DIPARTIMENTO AFFARI GENERALI", "VIA DEL GALLITELLO 1", "NO"},
+                      {"AMM", "DIPARTIMENTO AMMINISTRATIVO", "VIA ANZIO 12", "NO"},
+                      {"SAN", "DIPARTIMENTO DI PREVENZIONE", "VIA TORRACA 40", "NO"},
+                      {"OLD", "DIPARTIMENTO SERVIZI SOPPRESSI", "VIA PRETORIA 3", "SI"}};
+    for (const auto &d : deps) {
+        const bool closed = qstrcmp(d.closed, "SI") == 0;
+        l.ensure(QStringLiteral("Tab_Dipartimenti"), {dip[0], dip[1]}, dip,
+                 {s(d.code), kBody, s(d.name), s(d.street), s("076063"), s("0971000100"), QString(), QString(),
+                  QDate(2000, 1, 1), closed ? QVariant(QDate(2010, 12, 31)) : noDate(), s(d.closed), s("DEMO"),
+                  today()});
+    }
+
+    const QStringList uff = names({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio", "Tab_Descrizione", "Tab_Domicilio",
+                                   "Tab_Numero_Civico", "Tab_Comune", "Tab_Telefono", "Tab_Fax", "Tab_Responsabile",
+                                   "Tab_Email", "Tab_DataInizio", "Tab_DataFine", "Tab_Chiuso", "Tab_CodOper",
+                                   "Tab_DatOper"});
+    struct U { const char *dep, *code, *name, *head, *closed; };
+    const U offices[] = {{"PRO", "UPR", "UFFICIO PROTOCOLLO GENERALE", "ROSSI MARIO", "NO"},
+                         {"PRO", "ARC", "ARCHIVIO GENERALE", "ESPOSITO LUIGI", "NO"},
+                         {"PRO", "ECO", "ECONOMATO", "COLOMBO PIERO", "SI"},
+                         {"AMM", "RAG", "RAGIONERIA", "VERDI LUCA", "NO"},
+                         {"AMM", "PER", "GESTIONE DEL PERSONALE", "GALLI SARA", "NO"},
+                         {"SAN", "IGI", "IGIENE E SANITA' PUBBLICA", "NERI PAOLA", "NO"},
+                         {"SAN", "VET", "SERVIZIO VETERINARIO", "FERRARA GINO", "NO"},
+                         {"OLD", "SOP", "UFFICIO SOPPRESSO", "MARINO ELSA", "SI"}};
+    for (const auto &u : offices) {
+        const bool closed = qstrcmp(u.closed, "SI") == 0;
+        l.ensure(QStringLiteral("Tab_Uffici"), {uff[0], uff[1], uff[2]}, uff,
+                 {kBody, s(u.dep), s(u.code), s(u.name), s("VIA DEL GALLITELLO"), s("1"), s("076063"),
+                  s("0971000200"), QString(), s(u.head), QString(), QDate(2000, 1, 1),
+                  closed ? QVariant(QDate(2010, 12, 31)) : noDate(), s(u.closed), s("DEMO"), today()});
+    }
+
+    const QStringList mem = names({"Tab_Progressivo", "Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio", "Tab_DataInizio",
+                                   "Tab_Titolo", "Tab_Componente", "Tab_Qualifica", "Tab_DataFine",
+                                   "Tab_PostaElettronica", "Tab_Telefono", "Tab_Fax", "Tab_IdUser",
+                                   "Tab_FlagAssegnazione", "Tab_CodOper", "Tab_DatOper"});
+    struct M { int n; const char *dep, *off, *title, *name, *role, *user, *assign; };
+    const M members[] = {{1, "PRO", "UPR", "SIG.", "ROSSI MARIO", "ASSISTENTE AMMINISTRATIVO", "DEMO6", "SI"},
+                         {2, "PRO", "UPR", "DOTT.", "BIANCHI ANNA", "RESPONSABILE PROTOCOLLO", "DEMO7", "SI"},
+                         {3, "PRO", "UPR", "DOTT.", "CONTI GIULIA", "DIRIGENTE", "DEMO9", "SI"},
+                         {1, "AMM", "RAG", "RAG.", "VERDI LUCA", "CAPO UFFICIO", "DEMO8", "SI"},
+                         {2, "AMM", "RAG", "SIG.", "RICCI MARCO", "COLLABORATORE", "", "NO"},
+                         {1, "AMM", "PER", "DOTT.SSA", "GALLI SARA", "CAPO UFFICIO", "", "SI"},
+                         {1, "SAN", "IGI", "DOTT.SSA", "NERI PAOLA", "MEDICO", "", "SI"}};
+    for (const auto &m : members)
+        l.ensure(QStringLiteral("Tab_UfficiComponenti"), {mem[1], mem[3], mem[0]}, mem,
+                 {m.n, kBody, s(m.dep), s(m.off), QDate(2005, 1, 1), s(m.title), s(m.name), s(m.role), noDate(),
+                  QString(), QString(), QString(), s(m.user), s(m.assign), s("DEMO"), today()});
+
+    const QStringList pst = names({"Ente", "ID_Postazione", "Descrizione", "Utente"});
+    l.ensure(QStringLiteral("Tab_Postazioni"), {pst[0], pst[1]}, pst, {kBody, s("PST1"), s("POSTAZIONE DEMO"), s("DEMO9")});
+}
+
+void operators(Loader &l)
+{
+    const QStringList op = names({"Op_Codice_Operatore", "Op_Cognome", "Op_Nome", "Op_Data", "Op_Password",
+                                  "Op_Fl_Password", "Op_CodiceUfficio", "Op_Dipartimento", "Op_Ente", "Op_Livello",
+                                  "Op_Abilitazioni", "Op_Funzioni", "Op_Email", "Op_UserNameEmail", "Op_PwdEmail",
+                                  "Op_Codoper", "Op_Datoper", "Op_AbilPrivacy", "Op_Attivo", "OP_CF", "Op_Sup"});
+    struct O { const char *surname, *name, *dep, *off, *privacy; };
+    const O people[] = {{"ROSSI", "MARIO", "PRO", "UPR", "N"},
+                        {"BIANCHI", "ANNA", "PRO", "UPR", "N"},
+                        {"VERDI", "LUCA", "AMM", "RAG", "N"},
+                        {"CONTI", "GIULIA", "PRO", "UPR", "S"}};
+    int i = 0;
+    for (const auto &d : demoOperators()) {
+        const O &p = people[i++];
+        if (!l.exists(QStringLiteral("Tab_Operatori"), {op[0]}, {d.code})) {
+            const QString stored = Password::hash(d.password);
+            if (stored.isEmpty()) {
+                l.setError(QStringLiteral("Caricamento dati dimostrativi non riuscito: cifratura della password "
+                                          "non disponibile"));
+                return;
+            }
+            l.ensure(QStringLiteral("Tab_Operatori"), {op[0]}, op,
+                     {d.code, s(p.surname), s(p.name), today(), stored, s("S"), s(p.off), s(p.dep), kBody,
+                      QString::number(d.level), s("0"), QString(),
+                      d.code.toLower() + QStringLiteral("@asdemo.example"), QString(), QString(), s("DEMO"), today(),
+                      s(p.privacy), s("S"), QString(), s("N")});
+        }
+    }
+    // DEMO9 may also act for the archive office.
+    const QStringList extra = names({"Op_Codice", "Op_Ente", "Op_DIP", "Op_Uff"});
+    l.ensure(QStringLiteral("Tab_Operatori_DIP"), extra, extra, {s("DEMO9"), kBody, s("PRO"), s("ARC")});
+}
+
+void addressBook(Loader &l)
+{
+    const QStringList rub = names({"Tab_Identificativo", "Tab_EnteRubrica", "Tab_Denominazione", "Tab_Domicilio",
+                                   "Tab_NumeroCivico", "Tab_ComuneUbicazione", "Tab_Telefono", "Tab_Fax",
+                                   "Tab_PostaElettronica", "Tab_Annotazioni", "Tab_Cessazione", "Tab_Nimbo",
+                                   "Tab_TipoUtenza", "Tab_Attivo", "Tab_CodOper", "Tab_DatOper"});
+    const char *who[][2] = {
+        {"REGIONE BASILICATA", "003"},        {"COMUNE DI POTENZA", "003"},       {"COMUNE DI MELFI", "003"},
+        {"COMUNE DI MATERA", "003"},          {"PREFETTURA DI POTENZA", "003"},   {"INPS SEDE DI POTENZA", "003"},
+        {"MINISTERO DELLA SALUTE", "003"},    {"TRIBUNALE DI POTENZA", "003"},    {"UNIVERSITA' DEGLI STUDI", "003"},
+        {"FARMACIA CENTRALE SNC", "002"},     {"EDILIZIA LUCANA SRL", "002"},     {"FORNITURE SANITARIE SPA", "002"},
+        {"INFORMATICA SUD SRL", "002"},       {"PULIZIE RAPIDE SCARL", "002"},    {"LABORATORIO ANALISI VULTURE", "002"},
+        {"STUDIO LEGALE ANTONELLI", "002"},   {"CARTOLERIA MODERNA", "002"},      {"TRASPORTI BASENTO SRL", "002"},
+        {"ROSSI GIUSEPPE", "001"},            {"RUSSO MARIA", "001"},             {"FERRARI ANTONIO", "001"},
+        {"ESPOSITO GIOVANNA", "001"},         {"ROMANO FRANCESCO", "001"},        {"COLOMBO ROSA", "001"},
+        {"BRUNO VINCENZO", "001"},            {"GALLO TERESA", "001"},            {"DE LUCA PASQUALE", "001"},
+        {"MANCINI CARMELA", "001"},           {"UFFICIO RELAZIONI CON IL PUBBLICO", "004"},
+        {"DIREZIONE GENERALE", "004"}};
+    const char *towns[] = {"076063", "076048", "076066", "076040", "076007", "076089", "077014", "063049", "072006",
+                           "058091"};
+    int id = 0;
+    for (const auto &w : who) {
+        ++id;
+        const QString town = s(towns[(id - 1) % 10]);
+        l.ensure(QStringLiteral("Tab_Rubrica"), {rub[1], rub[0]}, rub,
+                 {id, kBody, s(w[0]), QStringLiteral("VIA ROMA"), QStringLiteral("%1 ").arg(id), town,
+                  QStringLiteral("0971%1").arg(100000 + id), QString(), QString(), QString(), noDate(), s("S"),
+                  s(w[1]), 1, s("DEMO"), today()});
+    }
+    // The address-book counter of the body must cover the demo identifiers.
+    l.exec(QStringLiteral("UPDATE Tab_Enti SET Ente_ProgressivoRubrica = ? WHERE Ente_Codice = ? "
+                          "AND COALESCE(Ente_ProgressivoRubrica, 0) < ?"),
+           {id, kBody, id});
+}
+
+void classification(Loader &l)
+{
+    const QStringList t = names({"Tab_Ente", "Tab_Codice", "Tab_Descrizione", "Tab_Attivo", "Tab_CodOper", "Tab_DatOper"});
+    const QStringList c = names({"Tab_Ente", "Tab_CodiceTitolo", "Tab_Codice", "Tab_Descrizione", "Tab_Attivo",
+                                 "Tab_CodOper", "Tab_DatOper"});
+    const QStringList k = names({"Tab_Ente", "Tab_CodiceTitolo", "Tab_CodiceCategoria", "Tab_Codice", "Tab_Descrizione",
+                                 "Tab_Attivo", "Tab_CodOper", "Tab_DatOper"});
+    const char *titles[][2] = {{"01", "AMMINISTRAZIONE GENERALE"}, {"02", "RISORSE UMANE"}, {"03", "SANITA' PUBBLICA"}};
+    const char *cats[][2] = {{"01", "NORMATIVA E ATTI GENERALI"}, {"02", "CORRISPONDENZA"}};
+    const char *classes[][2] = {{"01", "PRATICHE ORDINARIE"}, {"02", "PRATICHE RISERVATE"}};
+    for (const auto &ti : titles) {
+        l.ensure(QStringLiteral("Tab_Titolo"), {t[0], t[1]}, t, {kBody, s(ti[0]), s(ti[1]), 1, s("DEMO"), today()});
+        for (const auto &ca : cats) {
+            l.ensure(QStringLiteral("Tab_Categoria"), {c[0], c[1], c[2]}, c,
+                     {kBody, s(ti[0]), s(ca[0]), s(ca[1]), 1, s("DEMO"), today()});
+            for (const auto &cl : classes)
+                l.ensure(QStringLiteral("Tab_Classe"), {k[0], k[1], k[2], k[3]}, k,
+                         {kBody, s(ti[0]), s(ca[0]), s(cl[0]), s(cl[1]), 1, s("DEMO"), today()});
+        }
+    }
+    const QStringList f = names({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo",
+                                 "Tab_Descrizione", "Tab_Apertura", "Tab_Chiusura", "Tab_CodOper", "Tab_DatOper"});
+    const QStringList fk = f.mid(0, 5);
+    l.ensure(QStringLiteral("Tab_Fascicoli"), fk, f,
+             {kBody, s("01"), s("02"), s("01"), 1, s("CORRISPONDENZA CON LA REGIONE"), QDate(2024, 1, 2), noDate(),
+              s("DEMO"), today()});
+    l.ensure(QStringLiteral("Tab_Fascicoli"), fk, f,
+             {kBody, s("02"), s("01"), s("01"), 1, s("CONCORSI E SELEZIONI"), QDate(2024, 1, 2), noDate(), s("DEMO"),
+              today()});
+}
+
+void functions(Loader &l)
+{
+    const QStringList f = names({"tf_nome", "Tf_Caption", "tf_codice"});
+    const char *items[][3] = {
+        {"mnugestioneMD", "Mittenti/Destinatari", "RU01"},
+        {"MnuGruppi", "Gestione Gruppi", "RU02"},
+        {"mnuProtDoc", "Protocollo Documenti", "PR01"},
+        {"mnuProtDocEmerg", "Protocollo Emergenza", "PR02"},
+        {"mnuProtEml", "Protocollo E-Mail", "PR03"},
+        {"mnuiter", "Iter Documento", "PR04"},
+        {"mnucollegprovv", "Collegamento a Provvedimenti", "PR05"},
+        {"MnuRecupera", "Recupero Protocolli di Emergenza", "PR06"},
+        {"mnuassdefprot", "Recupero da Registro Telematico", "PR07"},
+        {"MnuCartaceo", "Recupero da Registro Cartaceo", "PR08"},
+        {"mnucancprot", "Cancellazione Protocollo", "PR09"},
+        {"NmuModifica", "Modifica Tipo Protocollo (E/U)", "PR10"},
+        {"MnuRecuperaProto", "Recupera Protocolli", "PR11"},
+        {"mnuricercaprot", "Ricerca Protocolli", "PR12"},
+        {"mnuSTAB", "Ricerca Protocolli su Storico Autorità Bacino", "PR13"},
+        {"mnustAL", "Ricerca Protocolli su Archivio Storico", "PR14"},
+        {"mnuRG", "Crea Elenco funzioni", "PR15"},
+        {"MnuConsulta", "Ricerca Protocolli Classificati", "RI01"},
+        {"MnuRiepiloghiIter", "Iter Documenti", "RI02"},
+        {"mnuricprotope", "Visualizza pratiche non ancora evase", "RI03"},
+        {"MnuStorico", "Consulta Archivio Storico", "RI04"},
+        {"mnuriepemerg", "Attivita' in emergenza", "RI05"},
+        {"mnuregprotgen", "Stampe Periodiche", "ST01"},
+        {"mnuregprotgiorn", "Scarico Protocolli su CD", "ST02"},
+        {"mnuScadenzario", "Stampa Scadenzario", "ST03"},
+        {"mnuscadenze", "Scadenzario Attivita'", "ST04"},
+        {"MnuOggetti", "Oggetti Ricorrenti", "TA01"},
+        {"mnuComuni", "Comuni d'Italia", "TA02"},
+        {"mnucodici", "Codici Applicazione", "TA03"},
+        {"mnucatcla", "Titoli/Categorie/Classi/Fascicoli", "TA04"},
+        {"MnuScanner", "Elenco Scanner Attivi", "SE01"},
+        {"MnuCambia", "Cambio Dipartimento", "SE02"},
+        {"MnuCemail", "Cambio Indirizzo E-mail", "SE03"},
+        {"MnuServOper", "Operatori", "SE04"},
+        {"MnuStoOpe", "Consulta Storico Operatori", "SE05"},
+        {"MnuLogAccessi", "Consulta LOG Accessi", "SE06"},
+        {"MnuPostazioni", "Gestione Postazioni di Protocollo", "SE07"},
+        {"mnudatiente", "Anagrafe Aree/Dipartimenti/Uffici", "SE08"},
+        {"MnuRUffici", "Raggruppamento Uffici", "SE09"},
+        {"MnuAggStrutture", "Aggiornamento Automatico Dipartimenti/Uffici", "SE10"},
+        {"MnuStoDipe", "Consulta Storico Dipartimenti", "SE11"},
+        {"MnuStoUff", "Consulta Storico Uffici", "SE12"},
+        {"mnuregemerg", "Anagrafe Registri d'emergenza", "SE13"},
+        {"MnuSessioni", "Gestione Sessioni di Emergenza", "SE14"},
+    };
+    for (const auto &it : items)
+        l.ensure(QStringLiteral("Tab_Funzioni"), {f[0]}, f, {s(it[0]), s(it[1]), s(it[2])});
+}
+
+} // namespace
+
+void demoOrganisation(Loader &l)
+{
+    body(l);
+    operators(l);
+    addressBook(l);
+    classification(l);
+    functions(l);
+}
+
+} // namespace Schema::detail

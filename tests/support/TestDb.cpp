@@ -1,0 +1,169 @@
+#include "support/TestDb.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "schema/DemoData.h"
+#include "schema/Schema.h"
+#include "session/DicAmbiente.h"
+
+namespace nimbo::test {
+namespace {
+
+int nextSerial()
+{
+    static int n = 0;
+    return ++n;
+}
+
+QString quoteConnValue(const QString &v)
+{
+    if (!v.isEmpty() && !v.contains(QLatin1Char(' ')) && !v.contains(QLatin1Char('\''))
+        && !v.contains(QLatin1Char('\\')))
+        return v;
+    QString out = v;
+    out.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char('\''), QStringLiteral("\\'"));
+    return QLatin1Char('\'') + out + QLatin1Char('\'');
+}
+
+} // namespace
+
+QString TestDb::postgresAdminConnInfo() { return qEnvironmentVariable("NIMBO_TEST_PG").trimmed(); }
+
+QString TestDb::withDatabase(const QString &conninfo, const QString &dbname)
+{
+    QStringList parts;
+    bool replaced = false;
+    for (const auto &[k, v] : Dialect::parseConnInfo(conninfo)) {
+        if (k == QLatin1String("dbname")) {
+            parts << QStringLiteral("dbname=") + quoteConnValue(dbname);
+            replaced = true;
+        } else {
+            parts << k + QLatin1Char('=') + quoteConnValue(v);
+        }
+    }
+    if (!replaced)
+        parts << QStringLiteral("dbname=") + quoteConnValue(dbname);
+    return parts.join(QLatin1Char(' '));
+}
+
+TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
+{
+    const int n = nextSerial();
+    const QString tag = QStringLiteral("%1_%2").arg(QCoreApplication::applicationPid()).arg(n);
+    centralName_ = QStringLiteral("testdb_central_") + tag;
+    localName_ = QStringLiteral("testdb_local_") + tag;
+    if (!dir_.isValid()) {
+        error_ = QStringLiteral("temporary folder not available");
+        return;
+    }
+    const QString dbFolder = dir_.path() + QStringLiteral("/db/");
+    QDir().mkpath(dbFolder);
+    const QString centralFile = dbFolder + QStringLiteral("central.sqlite");
+    localPath_ = dbFolder + QStringLiteral("locale.sqlite");
+
+    if (engine == Dialect::Engine::PostgreSQL) {
+        const QString admin = postgresAdminConnInfo();
+        if (admin.isEmpty()) {
+            error_ = QStringLiteral("NIMBO_TEST_PG not set");
+            return;
+        }
+        const QString adminName = QStringLiteral("testdb_admin_") + tag;
+        QString err;
+        if (!Dialect::open(adminName, Dialect::Target::postgres(admin), &err)) {
+            error_ = QStringLiteral("PostgreSQL server not reachable: ") + err;
+            return;
+        }
+        {
+            QSqlQuery q(QSqlDatabase::database(adminName));
+            pgDatabase_ = QStringLiteral("nimbo_t_") + tag;
+            q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
+            if (!q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
+                error_ = q.lastError().text();
+                pgDatabase_.clear();
+            }
+        }
+        Dialect::close(adminName);
+        if (!error_.isEmpty())
+            return;
+        target_ = Dialect::Target::postgres(withDatabase(admin, pgDatabase_));
+    } else {
+        target_ = Dialect::Target::sqlite(centralFile);
+    }
+
+    QString err;
+    if (!Dialect::open(centralName_, target_, &err)) {
+        error_ = QStringLiteral("central database: ") + err;
+        return;
+    }
+    QSqlDatabase c = central();
+    if (seed != Seed::NoSchema && !Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) {
+        error_ = err;
+        return;
+    }
+    if (seed == Seed::Demo && !Schema::loadDemo(c, &err)) {
+        error_ = err;
+        return;
+    }
+    if (!Dialect::open(localName_, Dialect::Target::sqlite(localPath_), &err)) {
+        error_ = QStringLiteral("local database: ") + err;
+        return;
+    }
+    QSqlDatabase l = local();
+    if (!Schema::createOrUpgrade(l, Schema::Kind::Local, &err)) {
+        error_ = err;
+        return;
+    }
+
+    DicAmbiente::resetSession();
+    auto &s = DicAmbiente::session();
+    s.programFolder = dir_.path();
+    s.programName = QStringLiteral("Nimbo");
+    s.cfg = DicAmbiente::defaultConfig(dir_.path());
+    s.cfg.pathDb = dbFolder;
+    s.cfg.protocollo = centralFile;
+    s.cfg.tabLocal = localPath_;
+    s.cfg.databases = {{QStringLiteral("PROTOCOLLO"), centralFile}, {QStringLiteral("TABLOCAL"), localPath_}};
+    s.cfg.serverDb = engine == Dialect::Engine::PostgreSQL ? target_.location : QString();
+    if (seed == Seed::Demo)
+        s.cfg.aooStorico = Schema::demoBody();
+}
+
+TestDb::~TestDb()
+{
+    Dialect::close(centralName_);
+    Dialect::close(localName_);
+    if (!pgDatabase_.isEmpty()) {
+        const QString adminName = centralName_ + QStringLiteral("_drop");
+        if (Dialect::open(adminName, Dialect::Target::postgres(postgresAdminConnInfo()), nullptr)) {
+            {
+                QSqlQuery q(QSqlDatabase::database(adminName));
+                // FORCE: connections the code under test left open must not
+                // keep the database alive.
+                q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
+            }
+            Dialect::close(adminName);
+        }
+    }
+    DicAmbiente::resetSession();
+}
+
+QSqlDatabase TestDb::central() const { return QSqlDatabase::database(centralName_, false); }
+QSqlDatabase TestDb::local() const { return QSqlDatabase::database(localName_, false); }
+
+void EngineTest::SetUp()
+{
+    if (GetParam() == Dialect::Engine::PostgreSQL && TestDb::postgresAdminConnInfo().isEmpty())
+        GTEST_SKIP() << "NIMBO_TEST_PG not set";
+    db_ = std::make_unique<TestDb>(GetParam(), seed());
+    ASSERT_TRUE(db_->ok()) << db_->error().toStdString();
+}
+
+std::string engineName(const ::testing::TestParamInfo<Dialect::Engine> &info)
+{
+    return info.param == Dialect::Engine::PostgreSQL ? "PostgreSQL" : "SQLite";
+}
+
+} // namespace nimbo::test
