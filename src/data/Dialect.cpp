@@ -138,7 +138,8 @@ bool open(const QString &connectionName, const Target &target, QString *error)
                 QSqlQuery q(db);
                 // Dates in ISO shape and the workstation's idea of local time.
                 ok = q.exec(QStringLiteral("SET datestyle TO ISO, YMD"))
-                     && q.exec(QStringLiteral("SET client_min_messages TO warning"));
+                     && q.exec(QStringLiteral("SET client_min_messages TO warning"))
+                     && (!target.readOnly || q.exec(QStringLiteral("SET default_transaction_read_only TO on")));
                 if (!ok)
                     *error = q.lastError().text();
             }
@@ -149,7 +150,8 @@ bool open(const QString &connectionName, const Target &target, QString *error)
                 db.setDatabaseName(target.location);
                 // The dispatcher does its own waiting on locks; a short busy
                 // timeout keeps single statements from failing on a brief lock.
-                db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
+                db.setConnectOptions(target.readOnly ? QStringLiteral("QSQLITE_BUSY_TIMEOUT=200;QSQLITE_OPEN_READONLY")
+                                                     : QStringLiteral("QSQLITE_BUSY_TIMEOUT=200"));
                 if (!db.open())
                     *error = db.lastError().text();
                 else
@@ -221,5 +223,36 @@ QString likeNoCase(Engine e, const QString &column, const QString &quotedPattern
 }
 
 QString limit(int n) { return QStringLiteral(" LIMIT ") + QString::number(n); }
+
+QString beginStatement(Engine e)
+{
+    return e == Engine::PostgreSQL ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE");
+}
+
+bool isReadOnly(const QSqlDatabase &db)
+{
+    if (engineOf(db) == Engine::PostgreSQL) {
+        QSqlQuery q(db);
+        return q.exec(QStringLiteral("SHOW default_transaction_read_only")) && q.next()
+               && q.value(0).toString() == QLatin1String("on");
+    }
+    QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return false;
+    auto *h = *static_cast<sqlite3 *const *>(handle.data());
+    return h && sqlite3_db_readonly(h, "main") == 1;
+}
+
+bool boundLockWaits(QSqlDatabase &db, QString *error)
+{
+    if (engineOf(db) != Engine::PostgreSQL)
+        return true; // the busy timeout set at open already bounds it
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("SET lock_timeout TO '200ms'")))
+        return true;
+    if (error)
+        *error = q.lastError().text();
+    return false;
+}
 
 } // namespace Dialect

@@ -16,6 +16,7 @@ enum class Engine { SQLite, PostgreSQL };
 struct Target {
     Engine engine = Engine::SQLite;
     QString location; // file path or connection string
+    bool readOnly = false; // open without write access
     static Target sqlite(const QString &path) { return {Engine::SQLite, path}; }
     static Target postgres(const QString &conninfo) { return {Engine::PostgreSQL, conninfo}; }
 };
@@ -48,6 +49,16 @@ QString daysBetween(Engine e, const QString &a, const QString &b);
 QString likeNoCase(Engine e, const QString &column, const QString &quotedPattern);
 // " LIMIT n"
 QString limit(int n);
+
+// Statement that begins a transaction; on SQLite it takes the write lock at
+// once, so another workstation's lock shows up at the start of a batch.
+QString beginStatement(Engine e);
+// True when the connection cannot write.
+bool isReadOnly(const QSqlDatabase &db);
+// Makes a statement that meets another user's lock fail soon with a lock
+// error instead of waiting without end, so that the caller's own lock wait
+// decides how long to retry.
+bool boundLockWaits(QSqlDatabase &db, QString *error);
 
 // Splits a libpq connection string into its key=value pairs (values may be
 // single-quoted, with \' and \\ escapes).
