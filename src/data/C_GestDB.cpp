@@ -115,6 +115,20 @@ QString selectText(const QString &source)
     return looksLikeTableName(source) ? QStringLiteral("SELECT * FROM ") + source.trimmed() : source;
 }
 
+// SQLite keeps dates as ISO text; PostgreSQL hands back date types. Callers
+// see the same text from both.
+QVariant isoDates(const QVariant &v)
+{
+    if (v.isNull())
+        return v;
+    switch (v.typeId()) {
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
+    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    case QMetaType::QTime: return v.toTime().toString(QStringLiteral("hh:mm:ss"));
+    default: return v;
+    }
+}
+
 Database resolveWorkspace(const Database &given) { return given.valid() ? given : sessionLocal(); }
 
 Result openOp(const Request &req)
@@ -261,7 +275,7 @@ Result readOp(const Request &req)
         int n = 0;
         while ((req.rowCount < 0 || n < req.rowCount) && q.next()) {
             for (int c = 0; c < rec.count(); ++c)
-                rows[c].append(q.value(c));
+                rows[c].append(isoDates(q.value(c)));
             ++n;
         }
         return StepError::from(db.sql(), q.lastError());
@@ -600,6 +614,33 @@ void closeLocalDatabase()
     if (sessionLocal().valid())
         closeDatabase(sessionLocal());
     sessionLocal() = Database();
+}
+
+Transaction::~Transaction()
+{
+    if (active_)
+        rollBack();
+}
+
+Result Transaction::begin()
+{
+    Result r = beginTrans(db_);
+    active_ = r.ok;
+    return r;
+}
+
+Result Transaction::commit()
+{
+    Result r = commitTrans(db_);
+    if (r.ok)
+        active_ = false;
+    return r;
+}
+
+Result Transaction::rollBack()
+{
+    active_ = false;
+    return C_GestDB::rollBack(db_);
 }
 
 int lockWaitSeconds()

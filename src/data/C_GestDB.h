@@ -112,7 +112,9 @@ struct Result {
     bool ok = false;
     Database database;                      // 1
     std::shared_ptr<Recordset> recordset;   // 3
-    QVector<QVariantList> rows;             // 13: rows[column][row]
+    // 13: rows[column][row]; dates come as ISO text ("yyyy-mm-dd",
+    // "yyyy-mm-dd hh:mm:ss") on both engines.
+    QVector<QVariantList> rows;
     QStringList columns;                    // 13: column names
     long errNumber = 0;
     QString errText;
@@ -132,6 +134,24 @@ Result readRows(const Database &db, const QString &sqlOrTable, int rowCount = -1
 Result beginTrans(const Database &db = {});
 Result commitTrans(const Database &db = {});
 Result rollBack(const Database &db = {});
+
+// A transaction on one database, begun and ended through the dispatcher,
+// that rolls back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Database db) : db_(std::move(db)) {}
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    Result begin();
+    Result commit();
+    Result rollBack();
+    bool active() const { return active_; }
+
+private:
+    Database db_;
+    bool active_ = false;
+};
 
 // The session's local work database, opened at start-up from TABLOCAL and
 // held for the whole run.

@@ -116,6 +116,9 @@ LoadedRows loadRows(const QString &database, const QString &sql, int mode = kMod
 LoadedRows loadGridRows(const QString &database, const QString &sql, const QString &progId,
                         nimbo::ServerHolder &holder, const QString &context);
 
+// A value as grids and lists show it: dates day first ("dd/mm/yyyy").
+QString displayValue(const QVariant &value);
+
 // ---- batch writer ----------------------------------------------------------
 
 // One statement of a batch: kind "R" update, "A" add, "C" delete,
