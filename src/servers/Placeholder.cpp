@@ -1,1 +1,0 @@
-// placeholder until this library gets its first source
