@@ -130,7 +130,8 @@ LoadedRows fetch(short operation, const QString &database, const QString &sql, i
 
 void logStatus(const LoadedRows &r, const QString &database)
 {
-    GECentr::writeLog(r.code.toString() + QLatin1Char('-') + r.message,
+    const QString status = r.noRows() ? QString::number(kStatusNoRows) : r.code.toString();
+    GECentr::writeLog(status + QLatin1Char('-') + r.message,
                       QStringLiteral("Caricadati da ") + database, activeWindowName());
 }
 
