@@ -6,7 +6,7 @@
 namespace nimbo {
 
 // ProgID of the generic data server (the value of OLEGENERICA).
-inline const QString kGenericProgId = QStringLiteral("NimboDati.Generica");
+inline const QString kGenericProgId = QStringLiteral("NimboServer.Generica");
 
 // Puts every application server of the program into the registry.
 void registerServers();

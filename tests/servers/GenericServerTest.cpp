@@ -134,7 +134,7 @@ TEST_P(Generic, BatchThroughTheServerIsAllOrNothing)
                                  {{QStringLiteral("Tab_Codice"), QStringLiteral("D2")}}, {}};
     EXPECT_FALSE(F::Update_Tabella({add, change, duplicate}, proto));
     ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_TRUE(boxes.texts()[0].startsWith(QStringLiteral("Errore Server NimboDati.Generica : Istruzione 3: ")));
+    EXPECT_TRUE(boxes.texts()[0].startsWith(QStringLiteral("Errore Server NimboServer.Generica : Istruzione 3: ")));
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Codice='N1'")), 0);
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Descrizione='Delibera'")), 1);
 
