@@ -264,4 +264,36 @@ TEST_P(GestDB, UpdateTabellaLocalModeIsOneUnit)
     EXPECT_EQ(count(db().local(), QStringLiteral("SELECT COUNT(*) FROM Tab_Report")), 1);
 }
 
+TEST_P(GestDB, TransactionsRollBackUnlessCommitted)
+{
+    const QString insert = QStringLiteral("INSERT INTO Tab_TipoDocumento (Tab_Codice) VALUES ('%1')");
+    {
+        C_GestDB::Transaction tx(central);
+        ASSERT_TRUE(tx.begin().ok);
+        ASSERT_TRUE(C_GestDB::execute(central, insert.arg(QStringLiteral("T1"))).ok);
+    } // left without commit: nothing stays
+    {
+        C_GestDB::Transaction tx(central);
+        ASSERT_TRUE(tx.begin().ok);
+        ASSERT_TRUE(C_GestDB::execute(central, insert.arg(QStringLiteral("T2"))).ok);
+        ASSERT_TRUE(tx.commit().ok);
+        EXPECT_FALSE(tx.active());
+    }
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento")), 1);
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Codice='T2'")), 1);
+
+    // Without a database of its own a transaction works on the session's
+    // local one; when there is none it fails with its text.
+    const auto none = C_GestDB::beginTrans();
+    EXPECT_FALSE(none.ok);
+    EXPECT_EQ(none.errText, QStringLiteral("Inizio Aggiornamento Momentaneamente Non Attuabile."));
+    EXPECT_EQ(C_GestDB::rollBack().errText, QStringLiteral("Informazione Non Ripristinabile."));
+    ASSERT_TRUE(C_GestDB::openLocalDatabase().ok);
+    ASSERT_TRUE(C_GestDB::beginTrans().ok);
+    ASSERT_TRUE(C_GestDB::execute(C_GestDB::localDatabase(), QStringLiteral("INSERT INTO Tab_Report (Rep_Campo01) "
+                                                                           "VALUES ('x')")).ok);
+    ASSERT_TRUE(C_GestDB::rollBack().ok);
+    EXPECT_EQ(count(db().local(), QStringLiteral("SELECT COUNT(*) FROM Tab_Report")), 0);
+}
+
 NIMBO_INSTANTIATE_ENGINES(GestDB);

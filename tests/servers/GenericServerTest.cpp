@@ -117,6 +117,15 @@ TEST_P(Generic, UnknownProgIdAndBadRequestsDoNotCrash)
     EXPECT_EQ(server.Elabora(999, params).value(0).toInt(), F::kStatusBadRequest);
     params = {QStringLiteral("ALTRO"), QStringLiteral("SELECT 1")};
     EXPECT_EQ(server.Elabora(F::kOpRows, params).value(0).toInt(), F::kStatusBadDatabase);
+    // The reply layout: status, text, columns (and the names for grids);
+    // a single-row read stops at the first row.
+    params = {proto, QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento ORDER BY Tab_Codice")};
+    const QVariantList single = server.Elabora(F::kOpSingleRow, params);
+    EXPECT_EQ(single.value(0).toInt(), F::kStatusOk);
+    EXPECT_EQ(single.value(2).toList().value(0).toList(), QVariantList{QStringLiteral("D1")});
+    const QVariantList grid = server.Elabora(F::kOpGridRows, params);
+    EXPECT_EQ(grid.value(2).toList().value(0).toList().size(), 3);
+    EXPECT_EQ(grid.value(3).toStringList().value(0).toLower(), QStringLiteral("tab_codice"));
     params = {proto, QStringLiteral("non una lista")};
     EXPECT_EQ(server.Elabora(F::kOpBatchWrite, params).value(0).toInt(), F::kStatusBadRequest);
 }
