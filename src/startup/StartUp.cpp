@@ -1,5 +1,204 @@
 #include "startup/StartUp.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+#include <QPointer>
+
+#include "data/C_GestDB.h"
+#include "data/Cipher.h"
+#include "data/Funzioni_Com_1.h"
+#include "platform/Busy.h"
+#include "platform/Dialogs.h"
+#include "servers/Servers.h"
+#include "session/DicAmbiente.h"
+#include "session/GECentr.h"
+#include "startup/LoginStandIn.h"
+#include "startup/Sfondo.h"
+
 namespace StartUp {
-int run(const QStringList &) { return 0; }
+namespace {
+
+Login g_login;
+MainWindowFactory g_mainFactory;
+QPointer<Sfondo> g_background;
+QPointer<QWidget> g_main;
+
+// Shown until the main window with the menus takes its place behind
+// setMainWindowFactory().
+QWidget *placeholderMainWindow()
+{
+    auto *w = new QMainWindow;
+    w->setObjectName(QStringLiteral("MainWindow"));
+    const auto &s = DicAmbiente::session();
+    w->setWindowTitle(s.programName + QStringLiteral(" - ") + s.op.code);
+    auto *label = new QLabel(s.cfg.ausl, w);
+    label->setAlignment(Qt::AlignCenter);
+    w->setCentralWidget(label);
+    return w;
 }
+
+void closeBackground()
+{
+    if (g_background) {
+        g_background->close();
+        delete g_background;
+    }
+}
+
+QString text(const QVariantList &row, int i) { return row.value(i).isNull() ? QString() : row.value(i).toString(); }
+
+} // namespace
+
+void setLogin(Login login) { g_login = std::move(login); }
+void setMainWindowFactory(MainWindowFactory factory) { g_mainFactory = std::move(factory); }
+
+QWidget *mainWindow() { return g_main; }
+
+void shutdown()
+{
+    closeBackground();
+    if (g_main) {
+        g_main->close();
+        delete g_main;
+    }
+}
+
+QString parametersQuery(const QString &structureCode)
+{
+    return QStringLiteral("SELECT Ente_codice_ASL, ente_tipo_utente,Ente_Tipo_Registro, ") +
+           QStringLiteral("Ente_CodiceDIP,EnteCodiceProt,EnteIDServer,Ente_UserFTP,Ente_PWDFTP ") +
+           QStringLiteral("FROM Tab_Parm_Gen ") + QStringLiteral("WHERE Ente_Cod_Struttura='") +
+           Funzioni_Com_1::quote(structureCode) + QStringLiteral("'");
+}
+
+void loadParameters(const QString &structureCode)
+{
+    auto &parm = DicAmbiente::session().parm;
+    parm = DicAmbiente::ParmGen();
+    const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), parametersQuery(structureCode));
+    if (!row)
+        return;
+    parm.enteCodiceAsl = text(*row, 0);
+    parm.enteTipoUtente = !row->value(1).isNull() && row->value(1).toInt() == 9;
+    parm.enteTipoRegistro = row->value(2).isNull() ? qint16(0) : qint16(row->value(2).toInt());
+    parm.enteCodiceDip = text(*row, 3);
+    parm.enteCodiceProt = text(*row, 4);
+    parm.enteIdServer = text(*row, 5);
+    parm.enteUserFtp = text(*row, 6);
+    const QString stored = text(*row, 7).trimmed();
+    if (!stored.isEmpty()) {
+        const Cipher::Result clear = Cipher::decipher(stored);
+        if (clear.ok)
+            parm.entePwdFtp = clear.text;
+        else
+            GECentr::writeLog(QStringLiteral("Ente_PWDFTP non decifrabile: ") + clear.error,
+                              QStringLiteral("LeggiParametri"), QStringLiteral("StartUp"));
+    }
+}
+
+int start(const QStringList &arguments)
+{
+    // 1. Hourglass and the background window, which makes the folders.
+    DicAmbiente::resetSession();
+    DicAmbiente::locateProgram();
+    auto &s = DicAmbiente::session();
+    s.cfg = DicAmbiente::defaultConfig(s.programFolder);
+    s.cfg.scadenzaPassword = 60;
+    nimbo::busy::begin();
+    closeBackground();
+    g_background = new Sfondo(s.programFolder);
+    g_background->showMaximized();
+
+    // 2. Defaults before the file: computer name, LOG on, trace off, lock
+    // wait and work folder come with defaultConfig().
+    s.lockWaitSeconds = 10;
+
+    // 3. The configuration file.
+    if (!DicAmbiente::readConfig(DicAmbiente::configPath(), s.cfg)) {
+        nimbo::busy::reset();
+        nimbo::showBox(s.programName, QStringLiteral("File di inizializzazione errato o mancante"),
+                       nimbo::Icon::Critical);
+        closeBackground();
+        return kExitNoConfig;
+    }
+
+    // 4.
+    if (s.cfg.aooStorico.isEmpty())
+        s.cfg.aooStorico = QStringLiteral("001");
+
+    // 5, 6. Daily files and their start line.
+    DicAmbiente::prepareDailyFiles();
+    GECentr::writeStartLine();
+
+    // 7. There is no engine workgroup file here: both engines authenticate
+    // through the connection itself, so a SYSMDA value needs no workspace and
+    // a blank one is only noted.
+    if (s.cfg.sysMda.trimmed().isEmpty())
+        GECentr::writeLog(QStringLiteral("Archivio di Sistema non trovato:") + s.cfg.sysMda);
+
+    // 8. The local work database, held for the whole run and released by the
+    // closing routine.
+    nimbo::registerServers();
+    GECentr::setReleaseHook([] { C_GestDB::closeLocalDatabase(); });
+    const C_GestDB::Result local = C_GestDB::openLocalDatabase();
+    if (!local.ok) {
+        GECentr::setLastError(local.errNumber, local.errText, QStringLiteral("C_GestDB"));
+        GECentr::recordError(local.errText, QStringLiteral("MAIN"), QString(), true);
+        nimbo::busy::reset();
+        GECentr::closeProgram(1);
+        // Only reached when the exit is replaced (tests).
+        closeBackground();
+        return 1;
+    }
+
+    // 9.
+    nimbo::busy::reset();
+
+    // 10. Login, normal or from the command line.
+    const QStringList commandLine =
+        arguments.mid(1).join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const Login login = g_login ? g_login : Login(&LoginStandIn::login);
+    if (!login(commandLine)) {
+        closeBackground();
+        GECentr::closeProgram(0);
+        return 0;
+    }
+
+    // 11. The login's way out: background away, main window up.
+    closeBackground();
+    if (g_main)
+        delete g_main;
+    g_main = g_mainFactory ? g_mainFactory() : placeholderMainWindow();
+    if (!g_main) {
+        GECentr::recordError(QStringLiteral("Finestra principale non disponibile"), QStringLiteral("MAIN"), QString(),
+                             true);
+        GECentr::closeProgram(1);
+        return 1;
+    }
+    g_main->show();
+
+    // 12. Installation parameters, except in emergency mode, whose menus the
+    // main window sets itself.
+    if (!s.emergency) {
+        loadParameters(s.structureCode);
+        if (auto *item = g_main->findChild<QAction *>(QStringLiteral("mnuProtDocEmerg")))
+            item->setEnabled(false);
+    }
+    return kRunning;
+}
+
+int run(const QStringList &arguments)
+{
+    const int code = start(arguments);
+    if (code != kRunning)
+        return code;
+    QApplication::setQuitOnLastWindowClosed(true);
+    const int result = QApplication::exec();
+    shutdown();
+    GECentr::closeProgram(0);
+    return result;
+}
+
+} // namespace StartUp
