@@ -11,6 +11,7 @@
 
 #include <sodium.h>
 
+#include "data/Cipher.h"
 #include "data/Dialect.h"
 #include "data/Password.h"
 #include "schema/DemoData.h"
@@ -259,6 +260,25 @@ int loadDemo(const Options &o, QTextStream &out, QString *error)
     return 0;
 }
 
+// A key file already in place is kept: the secrets enciphered with it
+// would be lost with it.
+int createKey(const Options &o, QTextStream &out, QString *error)
+{
+    if (o.positional.size() != 1) {
+        *error = QStringLiteral("Uso: nimbo-admin create-key FILE");
+        return 2;
+    }
+    const QString path = o.positional[0];
+    if (QFileInfo::exists(path)) {
+        out << QStringLiteral("Chiave di cifratura %1 già presente: non modificata.").arg(path) << Qt::endl;
+        return 0;
+    }
+    if (!Cipher::createKey(path, error))
+        return 1;
+    out << QStringLiteral("Chiave di cifratura creata: ") << path << Qt::endl;
+    return 0;
+}
+
 struct Command {
     const char *name;
     QStringList withValue;
@@ -278,6 +298,7 @@ const QList<Command> &commands()
          {QStringLiteral("privacy")},
          addOperator},
         {"load-demo", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, loadDemo},
+        {"create-key", {}, {}, createKey},
     };
     return list;
 }
@@ -297,7 +318,9 @@ QString usage()
         "               [--surname COGNOME] [--name NOME] [--direction 0|1|2] [--privacy]\n"
         "      aggiunge un operatore con la password cifrata\n"
         "  load-demo --sqlite FILE | --pg \"CONNINFO\"\n"
-        "      crea o aggiorna il database centrale e vi carica i dati dimostrativi\n");
+        "      crea o aggiorna il database centrale e vi carica i dati dimostrativi\n"
+        "  create-key FILE\n"
+        "      crea la chiave di cifratura delle password da rileggere (KEYFILE), se manca\n");
 }
 
 int run(const QStringList &args, QTextStream &out, QTextStream &err)

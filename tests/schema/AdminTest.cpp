@@ -1,6 +1,7 @@
 // The installer's command run as an installer runs it: a separate process
 // whose exit status and messages are all that the caller sees.
 
+#include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -145,6 +146,26 @@ TEST(AdminCommandErrors, WrongPathUnreachableServerAndBadUsageGiveMessages)
     r = admin({QStringLiteral("create-local"), QStringLiteral("--tutto")});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Opzione sconosciuta"))) << r.err.toStdString();
+}
+
+TEST(AdminCommandKey, KeyFileIsMadeOnceAndNeverReplaced)
+{
+    QTemporaryDir dir;
+    const QString key = dir.filePath(QStringLiteral("nimbo.key"));
+    ASSERT_EQ(admin({QStringLiteral("create-key"), key}).status, 0);
+    QFile f(key);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray first = f.readAll();
+    f.close();
+    EXPECT_FALSE(first.isEmpty());
+
+    const Result again = admin({QStringLiteral("create-key"), key});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_TRUE(again.out.contains(QStringLiteral("non modificata"))) << again.out.toStdString();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), first);
+
+    EXPECT_EQ(admin({QStringLiteral("create-key")}).status, 2);
 }
 
 } // namespace
