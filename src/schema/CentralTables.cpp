@@ -116,7 +116,8 @@ std::vector<Table> registerTables()
                  {}});
     t.push_back({QStringLiteral("TAB_STARTDIPARTIMENTI"),
                  {txt("Tab_CodiceEnte"), txt("Tab_CodDipartimento"), num("Tab_AnnoProtocollo"),
-                  withDefault(num("Tab_ProtocolloEntrata"), "0"), withDefault(num("tab_protocolloUscita"), "0")},
+                  withDefault(num("Tab_ProtocolloEntrata"), "0"),
+                  since(withDefault(num("tab_protocolloUscita"), "0"), 3)},
                  cols({"Tab_CodiceEnte", "Tab_CodDipartimento", "Tab_AnnoProtocollo"}),
                  {}});
 

@@ -29,6 +29,7 @@ const std::vector<Step> &steps()
     static const std::vector<Step> s = {
         {1, "schema iniziale", noExtra},
         {2, "storico delle modifiche dei protocolli", noExtra},
+        {3, "ultimo protocollo in uscita per dipartimento", noExtra},
     };
     return s;
 }

@@ -1,0 +1,631 @@
+#include "servers/ProtocolServer.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QRandomGenerator>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThread>
+#include <atomic>
+
+#include "data/Funzioni_Com_1.h"
+#include "schema/Definition.h"
+
+namespace nimbo {
+
+namespace F = Funzioni_Com_1;
+using Schema::Column;
+using Schema::Table;
+using Schema::Type;
+
+QVariantList packColumns(const ColumnValues &columns)
+{
+    QVariantList names, values;
+    for (const auto &[name, value] : columns) {
+        names.append(name);
+        values.append(value);
+    }
+    return {QVariant(names), QVariant(values)};
+}
+
+QString protocolCondition(const QString &ente, const QString &direction, const QString &number)
+{
+    return QStringLiteral("Tab_Ente='") + F::quote(ente) + QStringLiteral("' and Tab_TipoProtocollo='")
+           + F::quote(direction) + QStringLiteral("' and Tab_NumeroProtocollo='") + F::quote(number)
+           + QLatin1Char('\'');
+}
+
+QVariantList registrationRequest(const QString &mode, const QString &condition, const ColumnValues &columns,
+                                 const QString &operatorCode, const QVector<ColumnValues> &dossiers,
+                                 bool protocolOffice)
+{
+    QVariant dossierTable = QString();
+    if (!dossiers.isEmpty()) {
+        QVariantList rows;
+        for (const auto &d : dossiers)
+            rows.append(QVariant(packColumns(d)));
+        dossierTable = rows;
+    }
+    return {mode,
+            condition,
+            QVariant(packColumns(columns)),
+            operatorCode,
+            QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")),
+            dossierTable,
+            protocolOffice ? QStringLiteral("SI") : QStringLiteral("NO")};
+}
+
+namespace {
+
+const QString kEnte = QStringLiteral("Tab_Ente");
+const QString kTipo = QStringLiteral("Tab_TipoProtocollo");
+const QString kNumero = QStringLiteral("Tab_NumeroProtocollo");
+
+// Columns a rewrite never touches: the number, who registered it and what it
+// carried over from an emergency or provisional register.
+const QStringList kKeptOnRewrite = {kNumero, QStringLiteral("Tab_CodiceOpeReg"),
+                                    QStringLiteral("Tab_ProtocolloTemporaneo"),
+                                    QStringLiteral("Tab_RegistroTemporaneo")};
+// Data without which a protocol cannot stand.
+const QStringList kRequired = {QStringLiteral("Tab_DataProtocollo"), QStringLiteral("Tab_Oggetto"),
+                               QStringLiteral("Tab_Tipologia"),      QStringLiteral("Tab_Intestatario"),
+                               QStringLiteral("Tab_SedeRicezione"),  QStringLiteral("Tab_UfficioRegistrazione")};
+
+QVariantList refused(const QString &text) { return {kStatusRefused, text}; }
+
+struct Key {
+    QString ente, direction, number;
+};
+
+// Reads "col='value' and col='value' and col='value'" naming exactly the
+// three key columns; anything else is refused, so that the condition can be
+// bound instead of pasted into SQL.
+bool parseCondition(const QString &text, Key *key, QString *why)
+{
+    QHash<QString, QString> found;
+    int i = 0;
+    const int n = text.size();
+    auto skipSpace = [&] {
+        while (i < n && text[i].isSpace())
+            ++i;
+    };
+    for (;;) {
+        skipSpace();
+        const int start = i;
+        while (i < n && (text[i].isLetterOrNumber() || text[i] == QLatin1Char('_')))
+            ++i;
+        const QString name = text.mid(start, i - start);
+        QString canonical;
+        for (const QString &k : {kEnte, kTipo, kNumero})
+            if (name.compare(k, Qt::CaseInsensitive) == 0)
+                canonical = k;
+        if (canonical.isEmpty() || found.contains(canonical))
+            break;
+        skipSpace();
+        if (i >= n || text[i] != QLatin1Char('='))
+            break;
+        ++i;
+        skipSpace();
+        if (i >= n || text[i] != QLatin1Char('\''))
+            break;
+        ++i;
+        QString value;
+        bool closed = false;
+        while (i < n) {
+            if (text[i] == QLatin1Char('\'')) {
+                if (i + 1 < n && text[i + 1] == QLatin1Char('\'')) {
+                    value += QLatin1Char('\'');
+                    i += 2;
+                    continue;
+                }
+                closed = true;
+                ++i;
+                break;
+            }
+            value += text[i++];
+        }
+        if (!closed)
+            break;
+        found.insert(canonical, value);
+        skipSpace();
+        if (i >= n) {
+            if (found.size() != 3)
+                break;
+            key->ente = found.value(kEnte);
+            key->direction = found.value(kTipo);
+            key->number = found.value(kNumero);
+            return true;
+        }
+        if (text.mid(i, 3).compare(QLatin1String("and"), Qt::CaseInsensitive) != 0 || i + 3 >= n
+            || !text[i + 3].isSpace())
+            break;
+        i += 3;
+    }
+    *why = QStringLiteral("Condizione di selezione non valida: sono ammessi solo Tab_Ente, Tab_TipoProtocollo e "
+                          "Tab_NumeroProtocollo confrontati con un valore tra apici e uniti da \"and\".");
+    return false;
+}
+
+QVariant typedNull(Type t)
+{
+    switch (t) {
+    case Type::Integer:
+    case Type::BigInt: return QVariant(QMetaType(QMetaType::LongLong));
+    case Type::Real: return QVariant(QMetaType(QMetaType::Double));
+    default: return QVariant(QMetaType(QMetaType::QString));
+    }
+}
+
+// A request value in the shape its column is stored in: dates as ISO text,
+// numbers as numbers, empty dates and numbers as Null.
+bool columnValue(const Column &c, const QVariant &v, QVariant *out, QString *why)
+{
+    const bool empty = !v.isValid() || v.isNull() || v.toString().trimmed().isEmpty();
+    switch (c.type) {
+    case Type::Text: *out = v.isValid() && !v.isNull() ? QVariant(v.toString()) : typedNull(c.type); return true;
+    case Type::Integer:
+    case Type::BigInt: {
+        if (empty) {
+            *out = typedNull(c.type);
+            return true;
+        }
+        bool ok = false;
+        const qlonglong x = v.toString().trimmed().toLongLong(&ok);
+        const double d = v.toDouble();
+        if (!ok && (v.typeId() == QMetaType::Double && d == qlonglong(d))) {
+            *out = qlonglong(d);
+            return true;
+        }
+        if (!ok) {
+            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
+            return false;
+        }
+        *out = x;
+        return true;
+    }
+    case Type::Real: {
+        bool ok = true;
+        *out = empty ? typedNull(c.type) : QVariant(v.toDouble(&ok));
+        if (!ok)
+            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
+        return ok;
+    }
+    case Type::Date:
+    case Type::Timestamp: {
+        if (empty) {
+            *out = typedNull(c.type);
+            return true;
+        }
+        QDateTime dt;
+        if (v.typeId() == QMetaType::QDate)
+            dt = v.toDate().startOfDay();
+        else if (v.typeId() == QMetaType::QDateTime)
+            dt = v.toDateTime();
+        else
+            dt = F::parseDateShape(v.toString());
+        if (!dt.isValid()) {
+            *why = QStringLiteral("Data non valida per ") + c.name + QStringLiteral(": ") + v.toString();
+            return false;
+        }
+        *out = c.type == Type::Date ? dt.date().toString(Qt::ISODate)
+                                    : dt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        return true;
+    }
+    case Type::Blob:
+    case Type::Serial: break;
+    }
+    *why = QStringLiteral("La colonna ") + c.name + QStringLiteral(" non può essere scritta con questa richiesta.");
+    return false;
+}
+
+// A row to write: columns of one table, in the spelling of its definition.
+struct Row {
+    const Table *table = nullptr;
+    QVector<QPair<const Column *, QVariant>> values;
+
+    int indexOf(const QString &name) const
+    {
+        for (int i = 0; i < values.size(); ++i)
+            if (values[i].first->name.compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        return -1;
+    }
+    bool has(const QString &name) const { return indexOf(name) >= 0; }
+    QVariant get(const QString &name) const
+    {
+        const int i = indexOf(name);
+        return i < 0 ? QVariant() : values[i].second;
+    }
+    bool filled(const QString &name) const
+    {
+        const QVariant v = get(name);
+        return !v.isNull() && !v.toString().trimmed().isEmpty();
+    }
+    void set(const QString &name, const QVariant &value)
+    {
+        const int i = indexOf(name);
+        if (i >= 0)
+            values[i].second = value;
+        else if (const Column *c = table->column(name))
+            values.append({c, value});
+    }
+    void setIfEmpty(const QString &name, const QVariant &value)
+    {
+        if (!filled(name))
+            set(name, value);
+    }
+    void remove(const QString &name)
+    {
+        const int i = indexOf(name);
+        if (i >= 0)
+            values.remove(i);
+    }
+};
+
+// The two-row table {names, values} read against a table's known columns.
+bool parseRow(const QVariant &packed, const Table *table, Row *row, QString *why)
+{
+    row->table = table;
+    const QVariantList rows = packed.toList();
+    if (packed.typeId() != QMetaType::QVariantList || rows.size() != 2
+        || rows[0].typeId() != QMetaType::QVariantList || rows[1].typeId() != QMetaType::QVariantList
+        || rows[0].toList().size() != rows[1].toList().size()) {
+        *why = QStringLiteral("Elenco colonne non valido per ") + table->name
+               + QStringLiteral(": sono attese due righe (nomi e valori) della stessa lunghezza.");
+        return false;
+    }
+    const QVariantList names = rows[0].toList(), values = rows[1].toList();
+    for (int i = 0; i < names.size(); ++i) {
+        const QString name = names[i].toString().trimmed();
+        if (name.isEmpty())
+            continue;
+        const Column *c = table->column(name);
+        if (!c) {
+            *why = QStringLiteral("Colonna sconosciuta nella tabella ") + table->name + QStringLiteral(": ") + name;
+            return false;
+        }
+        if (row->has(name)) {
+            *why = QStringLiteral("Colonna ripetuta nella richiesta: ") + name;
+            return false;
+        }
+        QVariant v;
+        if (!columnValue(*c, values[i], &v, why))
+            return false;
+        row->values.append({c, v});
+    }
+    return true;
+}
+
+// What one attempt of the write gives: the reply, or that it met another
+// writer's lock and may be tried again.
+struct Outcome {
+    QVariantList reply;
+    bool lock = false;
+};
+
+Outcome dbFailure(const QSqlDatabase &db, const QSqlError &e)
+{
+    Outcome o;
+    o.lock = Dialect::isLockError(db, e.nativeErrorCode(), e.text());
+    o.reply = {F::kStatusSqlFailed, QStringLiteral("Errore in registrazione protocollo: ") + e.text().trimmed()};
+    return o;
+}
+
+bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds)
+{
+    if (!q.prepare(sql))
+        return false;
+    for (const QVariant &b : binds)
+        q.addBindValue(b);
+    return q.exec();
+}
+
+bool insertRow(QSqlQuery &q, const Row &row)
+{
+    QStringList names, marks;
+    QVariantList binds;
+    for (const auto &[c, v] : row.values) {
+        names << c->name;
+        marks << QStringLiteral("?");
+        binds << v;
+    }
+    return exec(q,
+                QStringLiteral("INSERT INTO ") + row.table->name + QStringLiteral(" (") + names.join(QLatin1Char(','))
+                    + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
+                binds);
+}
+
+const QString kWhereKey = QStringLiteral(" WHERE Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_NumeroProtocollo = ?");
+
+} // namespace
+
+ProtocolServer::ProtocolServer() = default;
+
+ProtocolServer::ProtocolServer(const Dialect::Target &target) : target_(target) {}
+
+ProtocolServer::~ProtocolServer()
+{
+    if (!connection_.isEmpty())
+        Dialect::close(connection_);
+}
+
+bool ProtocolServer::open(QVariantList *fail)
+{
+    if (db_.valid())
+        return true;
+    Dialect::Target target;
+    if (target_) {
+        target = *target_;
+    } else if (!F::resolveDatabase(QStringLiteral("PROTOCOLLO"), &target)) {
+        *fail = {F::kStatusBadDatabase, F::undeclaredText(QStringLiteral("PROTOCOLLO"))};
+        return false;
+    }
+    if (target.engine == Dialect::Engine::SQLite && !QFileInfo::exists(target.location)) {
+        *fail = {F::kStatusBadDatabase, QStringLiteral("Archivio inesistente: ") + target.location};
+        return false;
+    }
+    static std::atomic<int> serial{0};
+    connection_ = QStringLiteral("protocol_%1").arg(++serial);
+    QString err;
+    if (!Dialect::open(connection_, target, &err)) {
+        connection_.clear();
+        *fail = {F::kStatusBadDatabase, QStringLiteral("Apertura Database PROTOCOLLO: ") + err};
+        return false;
+    }
+    QSqlDatabase sql = QSqlDatabase::database(connection_, false);
+    if (!Dialect::boundLockWaits(sql, &err)) {
+        Dialect::close(connection_);
+        connection_.clear();
+        *fail = {F::kStatusBadDatabase, err};
+        return false;
+    }
+    db_ = C_GestDB::Database::wrap(connection_, target.location);
+    return true;
+}
+
+QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
+{
+    if (operation == kOpRegistraProtocollo)
+        return registration(params);
+    return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
+}
+
+QVariantList ProtocolServer::registration(const QVariantList &params)
+{
+    if (params.size() < 4)
+        return refused(QStringLiteral("Richiesta di registrazione incompleta: sono attesi almeno 4 elementi."));
+    const QString mode = params[0].toString().trimmed().toUpper();
+    if (mode != QLatin1String("A") && mode != QLatin1String("R"))
+        return refused(QStringLiteral("Tipo di operazione non previsto: ") + params[0].toString()
+                       + QStringLiteral(" (attesi \"A\" o \"R\")."));
+    const bool isNew = mode == QLatin1String("A");
+    QString why;
+    Key key;
+    if (!parseCondition(params[1].toString(), &key, &why))
+        return refused(why);
+    key.direction = key.direction.trimmed().toUpper();
+    if (key.ente.trimmed().isEmpty())
+        return refused(QStringLiteral("Codice ente mancante nella condizione di selezione."));
+    if (key.direction != QLatin1String("E") && key.direction != QLatin1String("U"))
+        return refused(QStringLiteral("Tipo protocollo non valido: deve essere E (Entrata) o U (Uscita)."));
+    static const QRegularExpression elevenDigits(QStringLiteral("^\\d{11}$"));
+    if (!isNew && !elevenDigits.match(key.number).hasMatch())
+        return refused(QStringLiteral("Numero di protocollo da modificare non valido: ") + key.number);
+
+    const Table *protocol = Schema::findTable(Schema::Kind::Central, QStringLiteral("Tab_Protocollo"));
+    const Table *dossierTable = Schema::findTable(Schema::Kind::Central, QStringLiteral("Tab_ProFascicoli"));
+    Row row;
+    if (!parseRow(params[2], protocol, &row, &why))
+        return refused(why);
+    for (const QString &k : {kEnte, kTipo}) {
+        const QString given = row.get(k).toString().trimmed();
+        const QString expected = k == kEnte ? key.ente : key.direction;
+        if (row.filled(k) && given.compare(expected, Qt::CaseInsensitive) != 0)
+            return refused(QStringLiteral("Il valore di ") + k + QStringLiteral(" (") + given
+                           + QStringLiteral(") non corrisponde alla condizione di selezione (") + expected
+                           + QStringLiteral(")."));
+    }
+    for (const QString &k : kRequired)
+        if (!row.filled(k))
+            return refused(QStringLiteral("Dato obbligatorio mancante: ") + k);
+    if (key.direction == QLatin1String("E") && !row.filled(QStringLiteral("Tab_DataRicezione")))
+        return refused(QStringLiteral("La data di ricezione è obbligatoria per un protocollo in entrata."));
+    const QString op = params[3].toString().trimmed();
+    if (op.isEmpty())
+        return refused(QStringLiteral("Codice operatore mancante nella richiesta."));
+
+    QVector<Row> dossiers;
+    if (isNew && params.size() > 5 && params[5].typeId() == QMetaType::QVariantList) {
+        for (const QVariant &d : params[5].toList()) {
+            Row r;
+            if (!parseRow(d, dossierTable, &r, &why))
+                return refused(why);
+            dossiers.append(r);
+        }
+    }
+
+    QVariantList fail;
+    if (!open(&fail))
+        return fail;
+    QSqlDatabase sql = db_.sql();
+
+    // One attempt: everything in one transaction that rolls back unless
+    // committed, so a failure leaves neither row nor consumed number.
+    auto attempt = [&]() -> Outcome {
+        // The query outlives the transaction: a statement that failed on
+        // PostgreSQL can only be freed after the rollback.
+        QSqlQuery q(sql);
+        C_GestDB::Transaction tx(db_);
+        const C_GestDB::Result begun = tx.begin();
+        if (!begun.ok)
+            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false};
+        QDateTime now;
+        if (clock_) {
+            now = clock_();
+        } else {
+            if (!q.exec(Dialect::serverTimeQuery(Dialect::engineOf(sql))) || !q.next())
+                return dbFailure(sql, q.lastError());
+            const QVariant v = q.value(0);
+            now = v.typeId() == QMetaType::QDateTime
+                      ? v.toDateTime()
+                      : QDateTime::fromString(v.toString().left(19), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        }
+        const QString today = now.date().toString(Qt::ISODate);
+        const QString time = now.time().toString(QStringLiteral("hh:mm:ss"));
+        Row w = row;
+        w.setIfEmpty(QStringLiteral("Tab_CodOper"), op);
+        w.setIfEmpty(QStringLiteral("Tab_DatOper"), today);
+
+        if (!isNew) {
+            const QVariantList keyBinds{key.ente, key.direction, key.number};
+            // Touching the row first locks it, so the copy below holds the
+            // values this rewrite replaces even with writers side by side.
+            if (!exec(q, QStringLiteral("UPDATE Tab_Protocollo SET Tab_NumeroProtocollo = Tab_NumeroProtocollo")
+                             + kWhereKey,
+                      keyBinds))
+                return dbFailure(sql, q.lastError());
+            if (q.numRowsAffected() < 1)
+                return {refused(QStringLiteral("Il protocollo ") + key.direction + QStringLiteral(" N. ") + key.number
+                                + QStringLiteral(" non esiste in archivio: modifica non effettuata.")),
+                        false};
+            QStringList names;
+            for (const Column &c : Schema::protocolColumns())
+                names << c.name;
+            if (!exec(q, QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM Tab_Protocollo")
+                             + kWhereKey,
+                      keyBinds)
+                || !q.next())
+                return dbFailure(sql, q.lastError());
+            Row old;
+            old.table = Schema::findTable(Schema::Kind::Central, QStringLiteral("Tab_Protocollo_Storico"));
+            for (int i = 0; i < names.size(); ++i)
+                old.set(names[i], q.value(i));
+            old.set(QStringLiteral("Tab_DataModifica"), today);
+            old.set(QStringLiteral("Tab_OraModifica"), time);
+            old.set(QStringLiteral("Tab_OperatoreModifica"), op);
+            q.finish();
+            if (!insertRow(q, old))
+                return dbFailure(sql, q.lastError());
+            for (const QString &k : kKeptOnRewrite + QStringList{kEnte, kTipo})
+                w.remove(k);
+            QStringList sets;
+            QVariantList binds;
+            for (const auto &[c, v] : w.values) {
+                sets << c->name + QStringLiteral(" = ?");
+                binds << v;
+            }
+            if (!exec(q, QStringLiteral("UPDATE Tab_Protocollo SET ") + sets.join(QLatin1Char(',')) + kWhereKey,
+                      binds + keyBinds))
+                return dbFailure(sql, q.lastError());
+            const C_GestDB::Result done = tx.commit();
+            if (!done.ok)
+                return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
+            return {{F::kStatusOk, QString(), key.number, QString()}, false};
+        }
+
+        // The progressive: one per body and year for both directions. Each
+        // direction's column holds its last number; the next is the greater
+        // plus one. The UPDATE locks the counter row until commit.
+        const int year = now.date().year();
+        const QString mine = key.direction == QLatin1String("E") ? QStringLiteral("Tab_ProtocolloEntrata")
+                                                                 : QStringLiteral("tab_protocolloUscita");
+        const QString bump = QStringLiteral("UPDATE TAB_STARTPROTOCOLLO SET ") + mine
+                             + QStringLiteral(" = (CASE WHEN COALESCE(Tab_ProtocolloEntrata, 0) > "
+                                              "COALESCE(tab_protocolloUscita, 0) THEN COALESCE(Tab_ProtocolloEntrata, 0) "
+                                              "ELSE COALESCE(tab_protocolloUscita, 0) END) + 1 "
+                                              "WHERE Tab_CodiceEnte = ? AND Tab_AnnoProtocollo = ? RETURNING ")
+                             + mine;
+        qlonglong progressive = -1;
+        for (int round = 0; round < 2 && progressive < 0; ++round) {
+            if (!exec(q, bump, {key.ente, year}))
+                return dbFailure(sql, q.lastError());
+            if (q.next()) {
+                progressive = q.value(0).toLongLong();
+                break;
+            }
+            if (round > 0)
+                return {{F::kStatusSqlFailed, QStringLiteral("Contatore dei protocolli non disponibile.")}, false};
+            // First protocol of the year for this body: the counter row starts
+            // from what the register already holds (a register moved from
+            // elsewhere), and a second writer doing the same does nothing.
+            qlonglong last[2] = {0, 0};
+            const QString prefix = QString::number(year).rightJustified(4, QLatin1Char('0'));
+            for (int d = 0; d < 2; ++d) {
+                if (!exec(q, QStringLiteral("SELECT MAX(Tab_NumeroProtocollo) FROM Tab_Protocollo WHERE Tab_Ente = ? "
+                                            "AND Tab_TipoProtocollo = ? AND Tab_NumeroProtocollo >= ? "
+                                            "AND Tab_NumeroProtocollo <= ?"),
+                          {key.ente, d == 0 ? QStringLiteral("E") : QStringLiteral("U"),
+                           prefix + QStringLiteral("0000000"), prefix + QStringLiteral("9999999")})
+                    || !q.next())
+                    return dbFailure(sql, q.lastError());
+                last[d] = q.value(0).toString().mid(4).toLongLong();
+            }
+            if (!exec(q, QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, "
+                                        "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES (?, ?, ?, ?) "
+                                        "ON CONFLICT DO NOTHING"),
+                      {key.ente, year, last[0], last[1]}))
+                return dbFailure(sql, q.lastError());
+        }
+        if (progressive > 9999999)
+            return {refused(QStringLiteral("Numerazione dei protocolli esaurita per l'anno ") + QString::number(year)),
+                    false};
+        const QString number = QString::number(year).rightJustified(4, QLatin1Char('0'))
+                               + QString::number(progressive).rightJustified(7, QLatin1Char('0'));
+
+        w.set(kEnte, key.ente);
+        w.set(kTipo, key.direction);
+        w.set(kNumero, number);
+        w.set(QStringLiteral("Tab_StatoProtocollo"), QStringLiteral("A"));
+        w.setIfEmpty(QStringLiteral("Tab_CodiceOpeReg"), op);
+        w.setIfEmpty(QStringLiteral("Tab_Stampato"), QStringLiteral("N"));
+        if (!w.has(QStringLiteral("Tab_RegistroTemporaneo")))
+            w.set(QStringLiteral("Tab_RegistroTemporaneo"), QStringLiteral(" "));
+        w.setIfEmpty(QStringLiteral("Tab_DataRegistrazione"), today);
+        // The number's year and the protocol date go together: a request
+        // prepared before midnight gets the date the number was given on.
+        if (w.get(QStringLiteral("Tab_DataProtocollo")).toString() != today) {
+            w.set(QStringLiteral("Tab_DataProtocollo"), today);
+            w.set(QStringLiteral("Tab_OraProtocollo"), time);
+        }
+        if (!insertRow(q, w))
+            return dbFailure(sql, q.lastError());
+
+        // The last incoming and outgoing numbers of each registering department.
+        const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();
+        const bool in = key.direction == QLatin1String("E");
+        if (!exec(q, QStringLiteral("INSERT INTO TAB_STARTDIPARTIMENTI (Tab_CodiceEnte, Tab_CodDipartimento, "
+                                    "Tab_AnnoProtocollo, Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES (?, ?, ?, ?, ?) "
+                                    "ON CONFLICT (Tab_CodiceEnte, Tab_CodDipartimento, Tab_AnnoProtocollo) DO UPDATE SET ")
+                         + mine + QStringLiteral(" = excluded.") + mine,
+                  {key.ente, department, year, in ? progressive : 0, in ? 0 : progressive}))
+            return dbFailure(sql, q.lastError());
+
+        for (Row d : dossiers) {
+            d.set(kEnte, key.ente);
+            d.set(kTipo, key.direction);
+            d.set(kNumero, number);
+            d.setIfEmpty(QStringLiteral("Tab_Provenienza"), QStringLiteral("P"));
+            d.setIfEmpty(QStringLiteral("Tab_CodOper"), op);
+            d.setIfEmpty(QStringLiteral("Tab_DatOper"), today);
+            if (!insertRow(q, d))
+                return dbFailure(sql, q.lastError());
+        }
+        const C_GestDB::Result done = tx.commit();
+        if (!done.ok)
+            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
+        return {{F::kStatusOk, QString(), number, now.date().toString(QStringLiteral("dd/MM/yyyy"))}, false};
+    };
+
+    // Another writer's lock (PostgreSQL's short lock timeout) makes the whole
+    // unit start again, up to the session's lock wait.
+    const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
+    for (;;) {
+        Outcome o = attempt();
+        if (!o.lock || QDateTime::currentDateTime() >= deadline)
+            return o.reply;
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+    }
+}
+
+} // namespace nimbo

@@ -1,0 +1,75 @@
+#pragma once
+// The protocol server: registration of a protocol in the general register
+// (operation 10).
+//
+// Request (7 elements):
+//   0  "A" new protocol, "R" rewrite of an existing one
+//   1  selection condition: Tab_Ente='..' and Tab_TipoProtocollo='..' and
+//      Tab_NumeroProtocollo='..' (nothing else is accepted)
+//   2  column list: a two-row table {names, values}; empty names are skipped
+//   3  operator code
+//   4  workstation date and time (informative)
+//   5  new protocols: a list of Tab_ProFascicoli rows, each a two-row table
+//      {names, values}; otherwise an empty text
+//   6  "SI" / "NO": the operator belongs to the protocol office's department
+//
+// Reply: [0, "", number, date "dd/mm/yyyy"] on success; ["991", message] when
+// the request is refused (the message is shown as it is); [status, text]
+// with another status when the database fails.
+//
+// The number is the year followed by a 7-digit progressive that incoming and
+// outgoing protocols of a body share and that restarts each year. It is taken
+// from TAB_STARTPROTOCOLLO in the same transaction that writes the row and
+// its dossiers, so a failed registration consumes no number.
+
+#include <QDateTime>
+#include <QPair>
+#include <QVector>
+#include <functional>
+#include <optional>
+
+#include "data/C_GestDB.h"
+#include "data/Dialect.h"
+#include "data/ServerRegistry.h"
+
+namespace nimbo {
+
+inline const QString kProtocolProgId = QStringLiteral("NimboServer.Protocollo");
+constexpr short kOpRegistraProtocollo = 10;
+inline const QString kStatusRefused = QStringLiteral("991");
+
+using ColumnValues = QVector<QPair<QString, QVariant>>;
+
+// The two-row table {names, values} of a column list.
+QVariantList packColumns(const ColumnValues &columns);
+// "Tab_Ente='..' and Tab_TipoProtocollo='..' and Tab_NumeroProtocollo='..'"
+QString protocolCondition(const QString &ente, const QString &direction, const QString &number);
+// The whole request of operation 10.
+QVariantList registrationRequest(const QString &mode, const QString &condition, const ColumnValues &columns,
+                                 const QString &operatorCode, const QVector<ColumnValues> &dossiers = {},
+                                 bool protocolOffice = false);
+
+class ProtocolServer : public AppServer {
+public:
+    // On the session's central database.
+    ProtocolServer();
+    // On the given database (tools and workers that have no session).
+    explicit ProtocolServer(const Dialect::Target &target);
+    ~ProtocolServer() override;
+
+    QVariantList Elabora(short operation, QVariantList &params) override;
+
+    // Where "now" comes from; the database server's clock unless set.
+    void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+
+private:
+    bool open(QVariantList *failure);
+    QVariantList registration(const QVariantList &params);
+
+    std::optional<Dialect::Target> target_;
+    QString connection_;
+    C_GestDB::Database db_;
+    std::function<QDateTime()> clock_;
+};
+
+} // namespace nimbo

@@ -1,0 +1,389 @@
+// Registration through the protocol server on both engines: numbering,
+// atomicity, rewrite with history, refusals, and several writer processes
+// at once or killed in the middle.
+
+#include <QProcess>
+#include <QSet>
+#include <QSqlQuery>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include "schema/Schema.h"
+#include "servers/ProtocolServer.h"
+#include "servers/Servers.h"
+#include "support/ProtocolRequests.h"
+#include "support/TestDb.h"
+
+using nimbo::ColumnValues;
+using nimbo::test::dossierColumns;
+using nimbo::test::newProtocolColumns;
+
+namespace {
+
+const QString kEnte = QStringLiteral("ASL1");
+
+class ProtocolServerTest : public nimbo::test::EngineTest {
+protected:
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        server = std::make_unique<nimbo::ProtocolServer>(db().centralTarget());
+        server->setClock([this] { return now; });
+    }
+    void TearDown() override
+    {
+        server.reset();
+        EngineTest::TearDown();
+    }
+    QVariantList call(QVariantList request) { return server->Elabora(nimbo::kOpRegistraProtocollo, request); }
+    QVariantList registerNew(const QString &dir, const QString &subject, const QVector<ColumnValues> &dossiers = {},
+                             const QString &receivedOn = QStringLiteral("03/10/2024"))
+    {
+        return call(nimbo::registrationRequest(QStringLiteral("A"), nimbo::protocolCondition(kEnte, dir, QString()),
+                                               newProtocolColumns(kEnte, dir, subject, QStringLiteral("OP01"), receivedOn),
+                                               QStringLiteral("OP01"), dossiers));
+    }
+    QVariant scalar(const QString &sql)
+    {
+        QSqlQuery q(db().central());
+        return q.exec(sql) && q.next() ? q.value(0) : QVariant(QStringLiteral("<failed: ") + sql + QLatin1Char('>'));
+    }
+    // Last numbers of TAB_STARTPROTOCOLLO for a year: "entrata/uscita".
+    QString counter(int year)
+    {
+        QSqlQuery q(db().central());
+        q.exec(QStringLiteral("SELECT Tab_ProtocolloEntrata, tab_protocolloUscita FROM TAB_STARTPROTOCOLLO "
+                              "WHERE Tab_CodiceEnte='ASL1' AND Tab_AnnoProtocollo=%1").arg(year));
+        return q.next() ? q.value(0).toString() + QLatin1Char('/') + q.value(1).toString() : QStringLiteral("none");
+    }
+    int rows(const QString &table) { return scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt(); }
+
+    QDateTime now{QDate(2024, 12, 31), QTime(23, 59, 58)};
+    std::unique_ptr<nimbo::ProtocolServer> server;
+};
+
+TEST_P(ProtocolServerTest, NumbersAreSharedByDirectionAndRestartEachYear)
+{
+    const QVariantList first = registerNew(QStringLiteral("E"), QStringLiteral("Primo"), {dossierColumns(kEnte, 7)});
+    ASSERT_EQ(first.value(0).toString(), QStringLiteral("0")) << first.value(1).toString().toStdString();
+    EXPECT_EQ(first.value(2).toString(), QStringLiteral("20240000001"));
+    EXPECT_EQ(first.value(3).toString(), QStringLiteral("31/12/2024"));
+    // Outgoing without reception date: stored as Null, same sequence.
+    EXPECT_EQ(registerNew(QStringLiteral("U"), QStringLiteral("Secondo"), {}, QString()).value(2).toString(),
+              QStringLiteral("20240000002"));
+    EXPECT_EQ(registerNew(QStringLiteral("E"), QStringLiteral("Terzo")).value(2).toString(),
+              QStringLiteral("20240000003"));
+    EXPECT_EQ(counter(2024), QStringLiteral("3/2"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_ProtocolloEntrata || '/' || tab_protocolloUscita FROM "
+                                    "TAB_STARTDIPARTIMENTI WHERE Tab_CodiceEnte='ASL1' AND Tab_CodDipartimento='D01' "
+                                    "AND Tab_AnnoProtocollo=2024"))
+                  .toString(),
+              QStringLiteral("3/2"));
+
+    // A request prepared before midnight and sent after it is numbered and
+    // dated in the new year.
+    now = QDateTime(QDate(2025, 1, 1), QTime(0, 0, 3));
+    const QVariantList newYear = registerNew(QStringLiteral("U"), QStringLiteral("Capodanno"));
+    EXPECT_EQ(newYear.value(2).toString(), QStringLiteral("20250000001"));
+    EXPECT_EQ(newYear.value(3).toString(), QStringLiteral("01/01/2025"));
+    EXPECT_EQ(counter(2025), QStringLiteral("0/1"));
+    EXPECT_EQ(counter(2024), QStringLiteral("3/2"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT MAX(Tab_NumeroProtocollo) FROM Tab_Protocollo")).toString(),
+              QStringLiteral("20250000001"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo WHERE Tab_NumeroProtocollo > '20249999999'"))
+                  .toInt(),
+              1);
+
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataRicezione, Tab_DataProtocollo, "
+                                      "Tab_OraProtocollo, Tab_StatoProtocollo, Tab_Stampato, Tab_RegistroTemporaneo, "
+                                      "Tab_CodiceOpeReg FROM Tab_Protocollo ORDER BY Tab_NumeroProtocollo")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(1).toDate(), QDate(2024, 3, 10));
+    EXPECT_EQ(q.value(2).toDate(), QDate(2024, 12, 31));
+    EXPECT_EQ(q.value(4).toString() + q.value(5).toString() + q.value(6).toString() + q.value(7).toString(),
+              QStringLiteral("AN OP01"));
+    ASSERT_TRUE(q.next());
+    EXPECT_TRUE(q.value(1).isNull());
+    ASSERT_TRUE(q.next() && q.next());
+    EXPECT_EQ(q.value(2).toDate(), QDate(2025, 1, 1));
+    EXPECT_EQ(q.value(3).toString(), QStringLiteral("00:00:03"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_NumeroProtocollo || Tab_TipoProtocollo || Tab_Provenienza FROM "
+                                    "Tab_ProFascicoli WHERE Tab_CodiceFascicolo = 7"))
+                  .toString(),
+              QStringLiteral("20240000001EP"));
+}
+
+TEST_P(ProtocolServerTest, FailedWriteLeavesNoRowAndConsumesNoNumber)
+{
+    ASSERT_EQ(registerNew(QStringLiteral("E"), QStringLiteral("Uno")).value(2).toString(), QStringLiteral("20240000001"));
+    // The same dossier twice breaks the dossier table's key after the row
+    // and the counter were written: all of it must go.
+    const QVariantList failed =
+        registerNew(QStringLiteral("U"), QStringLiteral("Due"), {dossierColumns(kEnte, 4), dossierColumns(kEnte, 4)});
+    EXPECT_NE(failed.value(0).toString(), QStringLiteral("0"));
+    EXPECT_NE(failed.value(0).toString(), nimbo::kStatusRefused);
+    EXPECT_FALSE(failed.value(1).toString().isEmpty());
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 1);
+    EXPECT_EQ(rows(QStringLiteral("Tab_ProFascicoli")), 0);
+    EXPECT_EQ(counter(2024), QStringLiteral("1/0"));
+    // The first of a year failing leaves no counter row either.
+    now = now.addDays(1);
+    EXPECT_NE(registerNew(QStringLiteral("E"), QStringLiteral("Tre"), {dossierColumns(kEnte, 4), dossierColumns(kEnte, 4)})
+                  .value(0)
+                  .toString(),
+              QStringLiteral("0"));
+    EXPECT_EQ(counter(2025), QStringLiteral("none"));
+    now = now.addDays(-1);
+
+    EXPECT_EQ(registerNew(QStringLiteral("U"), QStringLiteral("Due"), {dossierColumns(kEnte, 4)}).value(2).toString(),
+              QStringLiteral("20240000002"));
+}
+
+TEST_P(ProtocolServerTest, CounterStartsAfterNumbersAlreadyInTheRegister)
+{
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo) "
+                                      "VALUES ('ASL1','E','20240000041'), ('ASL1','U','20240000040'), "
+                                      "('ASL1','U','20230000090'), ('ALTRO','U','20240000500')")));
+    EXPECT_EQ(registerNew(QStringLiteral("U"), QStringLiteral("Dopo")).value(2).toString(), QStringLiteral("20240000042"));
+    EXPECT_EQ(counter(2024), QStringLiteral("41/42"));
+}
+
+TEST_P(ProtocolServerTest, RewriteKeepsNumberRegistrarAndEmergencyFieldsAndRecordsHistory)
+{
+    const QString number = registerNew(QStringLiteral("E"), QStringLiteral("Originale")).value(2).toString();
+    ASSERT_EQ(number, QStringLiteral("20240000001"));
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Protocollo SET Tab_ProtocolloTemporaneo='0000015|14/03/2024', "
+                                      "Tab_RegistroTemporaneo='2024C0001001'")));
+
+    now = QDateTime(QDate(2025, 2, 3), QTime(9, 30, 0));
+    ColumnValues cols = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Corretto"), QStringLiteral("OP02"));
+    for (auto &[name, value] : cols) {
+        if (name == QLatin1String("Tab_NumeroProtocollo"))
+            value = QStringLiteral("20259999999");
+        if (name == QLatin1String("Tab_RegistroTemporaneo") || name == QLatin1String("Tab_ProtocolloTemporaneo"))
+            value = QStringLiteral("X");
+    }
+    const QVariantList reply = call(nimbo::registrationRequest(
+        QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), number), cols, QStringLiteral("OP02")));
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(reply.value(2).toString(), number);
+
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto || '|' || Tab_CodiceOpeReg || '|' || Tab_ProtocolloTemporaneo || "
+                                    "'|' || Tab_RegistroTemporaneo || '|' || Tab_CodOper FROM Tab_Protocollo"))
+                  .toString(),
+              QStringLiteral("Corretto|OP01|0000015|14/03/2024|2024C0001001|OP02"));
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 1);
+    EXPECT_EQ(counter(2024), QStringLiteral("1/0"));
+    EXPECT_EQ(counter(2025), QStringLiteral("none"));
+
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_Oggetto, Tab_CodOper, Tab_DataModifica, "
+                                      "Tab_OraModifica, Tab_OperatoreModifica, Tab_DataRicezione FROM "
+                                      "Tab_Protocollo_Storico")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString() + q.value(1).toString() + q.value(2).toString(),
+              QStringLiteral("20240000001OriginaleOP01"));
+    EXPECT_EQ(q.value(3).toDate(), QDate(2025, 2, 3));
+    EXPECT_EQ(q.value(4).toString() + q.value(5).toString(), QStringLiteral("09:30:00OP02"));
+    EXPECT_EQ(q.value(6).toDate(), QDate(2024, 3, 10));
+    EXPECT_FALSE(q.next());
+}
+
+TEST_P(ProtocolServerTest, MalformedOrUnsafeRequestsAreRefusedAndWriteNothing)
+{
+    const QString newCond = nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString());
+    const ColumnValues good = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Oggetto"));
+    auto with = [&](const QString &column, const QVariant &value) {
+        ColumnValues c = good;
+        bool found = false;
+        for (auto &[n, v] : c)
+            if (n == column) {
+                v = value;
+                found = true;
+            }
+        if (!found)
+            c.append({column, value});
+        return c;
+    };
+    auto without = [&](const QString &column) {
+        ColumnValues c;
+        for (const auto &e : good)
+            if (e.first != column)
+                c.append(e);
+        return c;
+    };
+    auto req = [](const QString &mode, const QString &cond, const ColumnValues &cols) {
+        return nimbo::registrationRequest(mode, cond, cols, QStringLiteral("OP01"));
+    };
+    const struct {
+        const char *what;
+        QVariantList request;
+    } cases[] = {
+        {"unknown column", req(QStringLiteral("A"), newCond, with(QStringLiteral("Tab_Oggetto) VALUES (1); --"), 1))},
+        {"condition with more than the key",
+         req(QStringLiteral("A"), newCond + QStringLiteral(" or 1=1"), good)},
+        {"condition on another column",
+         req(QStringLiteral("R"), QStringLiteral("Tab_Ente='ASL1' and Tab_Oggetto='x' and Tab_NumeroProtocollo='20240000001'"),
+             good)},
+        {"condition with an unclosed quote",
+         req(QStringLiteral("A"), QStringLiteral("Tab_Ente='ASL1' and Tab_TipoProtocollo='E' and Tab_NumeroProtocollo='"),
+             good)},
+        {"rewrite of a protocol that does not exist",
+         req(QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), QStringLiteral("20240000009")), good)},
+        {"rewrite naming the number with a trick",
+         req(QStringLiteral("R"), QStringLiteral("Tab_Ente='ASL1' and Tab_TipoProtocollo='E' and "
+                                                 "Tab_NumeroProtocollo='20240000001'' or ''1''=''1'"),
+             good)},
+        {"missing subject", req(QStringLiteral("A"), newCond, without(QStringLiteral("Tab_Oggetto")))},
+        {"incoming without reception date", req(QStringLiteral("A"), newCond, with(QStringLiteral("Tab_DataRicezione"), QString()))},
+        {"bad date", req(QStringLiteral("A"), newCond, with(QStringLiteral("Tab_DataProtocollo"), QStringLiteral("13/45/2024")))},
+        {"non-numeric correspondent", req(QStringLiteral("A"), newCond, with(QStringLiteral("Tab_Intestatario"), QStringLiteral("12a")))},
+        {"direction other than E/U", req(QStringLiteral("A"), nimbo::protocolCondition(kEnte, QStringLiteral("X"), QString()), good)},
+        {"column list against the condition", req(QStringLiteral("A"), newCond, with(QStringLiteral("Tab_Ente"), QStringLiteral("ALTRO")))},
+        {"unknown mode", req(QStringLiteral("C"), newCond, good)},
+        {"no operator", nimbo::registrationRequest(QStringLiteral("A"), newCond, good, QString())},
+        {"dossier with an unknown column",
+         nimbo::registrationRequest(QStringLiteral("A"), newCond, good, QStringLiteral("OP01"),
+                                    {{{QStringLiteral("Tab_Ente; DROP TABLE Tab_Protocollo"), kEnte}}})},
+    };
+    for (const auto &c : cases) {
+        QVariantList request = c.request;
+        const QVariantList reply = server->Elabora(nimbo::kOpRegistraProtocollo, request);
+        EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused) << c.what;
+        EXPECT_FALSE(reply.value(1).toString().isEmpty()) << c.what;
+    }
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 0);
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo_Storico")), 0);
+    EXPECT_EQ(counter(2024), QStringLiteral("none"));
+    // A quote inside the body code is a value, not SQL.
+    QVariantList quoted = nimbo::registrationRequest(
+        QStringLiteral("A"), nimbo::protocolCondition(QStringLiteral("O'NE"), QStringLiteral("U"), QString()),
+        newProtocolColumns(QStringLiteral("O'NE"), QStringLiteral("U"), QStringLiteral("Apice")), QStringLiteral("OP01"));
+    EXPECT_EQ(server->Elabora(nimbo::kOpRegistraProtocollo, quoted).value(0).toString(), QStringLiteral("0"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Ente FROM Tab_Protocollo")).toString(), QStringLiteral("O'NE"));
+}
+
+TEST_P(ProtocolServerTest, CreatedByProgIdOnTheSessionDatabase)
+{
+    nimbo::registerServers();
+    QString error;
+    auto byName = nimbo::ServerRegistry::create(nimbo::kProtocolProgId, &error);
+    ASSERT_TRUE(byName) << error.toStdString();
+    QVariantList request = nimbo::registrationRequest(QStringLiteral("A"),
+                                                      nimbo::protocolCondition(kEnte, QStringLiteral("U"), QString()),
+                                                      newProtocolColumns(kEnte, QStringLiteral("U"), QStringLiteral("Via registro")),
+                                                      QStringLiteral("OP01"));
+    const QVariantList reply = byName->Elabora(nimbo::kOpRegistraProtocollo, request);
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    // The database server's clock gives the year and the date.
+    const QDate today = QDate::currentDate();
+    EXPECT_EQ(reply.value(2).toString(), QString::number(today.year()) + QStringLiteral("0000001"));
+    EXPECT_EQ(reply.value(3).toString(), today.toString(QStringLiteral("dd/MM/yyyy")));
+}
+
+class ProtocolUpgradedDbTest : public ProtocolServerTest {
+protected:
+    nimbo::test::Seed seed() const override { return nimbo::test::Seed::NoSchema; }
+};
+
+TEST_P(ProtocolUpgradedDbTest, RegistersOnADatabaseMadeByTheEarlierSchema)
+{
+    QSqlDatabase c = db().central();
+    QString err;
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err, 2)) << err.toStdString();
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
+    EXPECT_EQ(registerNew(QStringLiteral("U"), QStringLiteral("Dopo l'aggiornamento")).value(0).toString(),
+              QStringLiteral("0"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT tab_protocolloUscita FROM TAB_STARTDIPARTIMENTI")).toInt(), 1);
+}
+
+// ---- several processes ---------------------------------------------------------
+
+class ProtocolProcessTest : public ProtocolServerTest {
+protected:
+    std::unique_ptr<QProcess> worker(int count)
+    {
+        auto p = std::make_unique<QProcess>();
+        const bool pg = db().engine() == Dialect::Engine::PostgreSQL;
+        p->start(QStringLiteral(NIMBO_PROTOCOL_WORKER),
+                 {pg ? QStringLiteral("pg") : QStringLiteral("sqlite"), db().centralTarget().location,
+                  QString::number(count), kEnte});
+        return p;
+    }
+    // Progressives of the current year in the register, in order.
+    QList<int> progressives()
+    {
+        QList<int> out;
+        QSqlQuery q(db().central());
+        q.exec(QStringLiteral("SELECT Tab_NumeroProtocollo FROM Tab_Protocollo WHERE Tab_NumeroProtocollo LIKE '%1%' "
+                              "ORDER BY Tab_NumeroProtocollo").arg(QDate::currentDate().year()));
+        while (q.next())
+            out << q.value(0).toString().mid(4).toInt();
+        return out;
+    }
+};
+
+TEST_P(ProtocolProcessTest, ConcurrentWritersGetEveryNumberOnce)
+{
+    constexpr int kWorkers = 4, kEach = 25;
+    std::vector<std::unique_ptr<QProcess>> ps;
+    for (int i = 0; i < kWorkers; ++i)
+        ps.push_back(worker(kEach));
+    QStringList printed;
+    for (auto &p : ps) {
+        ASSERT_TRUE(p->waitForFinished(120000));
+        EXPECT_EQ(p->exitCode(), 0) << p->readAllStandardError().toStdString();
+        printed << QString::fromLatin1(p->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+    QList<int> expected;
+    for (int i = 1; i <= kWorkers * kEach; ++i)
+        expected << i;
+    EXPECT_EQ(progressives(), expected);
+    EXPECT_EQ(QSet<QString>(printed.begin(), printed.end()).size(), kWorkers * kEach);
+    EXPECT_EQ(rows(QStringLiteral("Tab_ProFascicoli")), 2 * kWorkers * kEach);
+    const QStringList c = counter(QDate::currentDate().year()).split(QLatin1Char('/'));
+    ASSERT_EQ(c.size(), 2);
+    EXPECT_EQ(std::max(c[0].toInt(), c[1].toInt()), kWorkers * kEach);
+}
+
+TEST_P(ProtocolProcessTest, KilledWriterLeavesAConsistentRegister)
+{
+    server->setClock({});
+    for (int round = 0; round < 3; ++round) {
+        auto p = worker(0);
+        ASSERT_TRUE(p->waitForStarted());
+        int seen = 0;
+        while (seen < 3 + round && p->waitForReadyRead(30000))
+            seen += p->readAllStandardOutput().count('\n');
+        QThread::msleep(3 * round);
+        p->kill();
+        ASSERT_TRUE(p->waitForFinished(10000));
+
+        const QList<int> got = progressives();
+        ASSERT_FALSE(got.isEmpty());
+        for (int i = 0; i < got.size(); ++i)
+            ASSERT_EQ(got[i], i + 1) << "gap or duplicate in round " << round;
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo p WHERE (SELECT COUNT(*) FROM "
+                                        "Tab_ProFascicoli f WHERE f.Tab_Ente = p.Tab_Ente AND f.Tab_NumeroProtocollo = "
+                                        "p.Tab_NumeroProtocollo AND f.Tab_TipoProtocollo = p.Tab_TipoProtocollo) <> 2"))
+                      .toInt(),
+                  0);
+        const QStringList c = counter(QDate::currentDate().year()).split(QLatin1Char('/'));
+        ASSERT_EQ(c.size(), 2);
+        EXPECT_EQ(std::max(c[0].toInt(), c[1].toInt()), got.last());
+
+        const QVariantList next = registerNew(QStringLiteral("E"), QStringLiteral("Dopo il crollo"),
+                                              {dossierColumns(kEnte, 1), dossierColumns(kEnte, 2)});
+        EXPECT_EQ(next.value(2).toString().mid(4).toInt(), got.last() + 1);
+    }
+}
+
+} // namespace
+
+NIMBO_INSTANTIATE_ENGINES(ProtocolServerTest);
+NIMBO_INSTANTIATE_ENGINES(ProtocolUpgradedDbTest);
+NIMBO_INSTANTIATE_ENGINES(ProtocolProcessTest);

@@ -1,0 +1,64 @@
+#pragma once
+// Column lists of a plausible registration, for the protocol server's tests,
+// its worker processes and the benchmark.
+
+#include <QString>
+
+#include "servers/ProtocolServer.h"
+
+namespace nimbo::test {
+
+// The columns the registration window sends for a new protocol; an empty
+// reception date is sent for an outgoing one when receivedOn is empty.
+inline ColumnValues newProtocolColumns(const QString &ente, const QString &direction, const QString &subject,
+                                       const QString &operatorCode = QStringLiteral("OP01"),
+                                       const QString &receivedOn = QStringLiteral("03/10/2024"))
+{
+    return {{QStringLiteral("Tab_TipoProtocollo"), direction},
+            {QStringLiteral("Tab_NumeroProtocollo"), QString()},
+            {QStringLiteral("Tab_DataRegistrazione"), QStringLiteral("03/11/2024")},
+            {QStringLiteral("Tab_DataProtocollo"), QStringLiteral("03/11/2024")},
+            {QStringLiteral("Tab_DataRicezione"), receivedOn},
+            {QStringLiteral("Tab_SedeRicezione"), QStringLiteral("D01")},
+            {QStringLiteral("Tab_CodiceOpeReg"), operatorCode},
+            {QStringLiteral("Tab_UfficioRegistrazione"), QStringLiteral("U01")},
+            {QStringLiteral("Tab_Oggetto"), subject},
+            {QStringLiteral("Tab_Tipologia"), QStringLiteral("LET")},
+            {QStringLiteral("Tab_Intestatario"), 12},
+            {QStringLiteral("Tab_Annotazioni"), QString()},
+            {QStringLiteral("Tab_Categoria"), QString()},
+            {QStringLiteral("Tab_Classe"), QString()},
+            {QStringLiteral("Tab_Titolo"), QString()},
+            {QStringLiteral("Tab_NomeImpronta"), subject + QStringLiteral("Rossi MarioDirezioneProtocollo")},
+            {QStringLiteral("Tab_RegistroTemporaneo"), QStringLiteral(" ")},
+            {QStringLiteral("Tab_ProtocolloTemporaneo"), QString()},
+            {QStringLiteral("Tab_StatoProtocollo"), QStringLiteral("A")},
+            {QStringLiteral("Tab_Ente"), ente},
+            {QStringLiteral("Tab_CodOper"), operatorCode},
+            {QStringLiteral("Tab_DatOper"), QStringLiteral("03/11/2024")},
+            {QStringLiteral("Tab_ProtDocArrivo"), QString()},
+            {QStringLiteral("Tab_DataProtDocArrivo"), QString()},
+            {QStringLiteral("Tab_SoggPrivacy"), QStringLiteral("N")},
+            {QStringLiteral("Tab_ComponenteUfficio"), 0},
+            {QStringLiteral("Tab_OraProtocollo"), QStringLiteral("10:15:00")},
+            {QStringLiteral("Tab_OraRicezione"), QString()},
+            {QStringLiteral("Tab_Stampato"), QStringLiteral("N")}};
+}
+
+// One Tab_ProFascicoli row as the window builds it (the protocol's key is
+// filled in by the server).
+inline ColumnValues dossierColumns(const QString &ente, int dossier, const QString &title = QStringLiteral("01"))
+{
+    return {{QStringLiteral("Tab_Ente"), ente},
+            {QStringLiteral("Tab_TipoProtocollo"), QString()},
+            {QStringLiteral("Tab_NumeroProtocollo"), QString()},
+            {QStringLiteral("Tab_titolo"), title},
+            {QStringLiteral("Tab_categoria"), QStringLiteral("02")},
+            {QStringLiteral("Tab_classe"), QStringLiteral("03")},
+            {QStringLiteral("Tab_Codicefascicolo"), dossier},
+            {QStringLiteral("Tab_Provenienza"), QStringLiteral("P")},
+            {QStringLiteral("Tab_CodOper"), QStringLiteral("OP01")},
+            {QStringLiteral("Tab_DatOper"), QStringLiteral("03/11/2024")}};
+}
+
+} // namespace nimbo::test
