@@ -312,28 +312,16 @@ Outcome dbFailure(const QSqlDatabase &db, const QSqlError &e)
     return o;
 }
 
-bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds)
-{
-    if (!q.prepare(sql))
-        return false;
-    for (const QVariant &b : binds)
-        q.addBindValue(b);
-    return q.exec();
-}
-
-bool insertRow(QSqlQuery &q, const Row &row)
+QString insertStatement(const Row &row, QVariantList *binds)
 {
     QStringList names, marks;
-    QVariantList binds;
     for (const auto &[c, v] : row.values) {
         names << c->name;
         marks << QStringLiteral("?");
-        binds << v;
+        *binds << v;
     }
-    return exec(q,
-                QStringLiteral("INSERT INTO ") + row.table->name + QStringLiteral(" (") + names.join(QLatin1Char(','))
-                    + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
-                binds);
+    return QStringLiteral("INSERT INTO ") + row.table->name + QStringLiteral(" (") + names.join(QLatin1Char(','))
+           + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')');
 }
 
 const QString kWhereKey = QStringLiteral(" WHERE Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_NumeroProtocollo = ?");
@@ -346,6 +334,8 @@ ProtocolServer::ProtocolServer(const Dialect::Target &target) : target_(target) 
 
 ProtocolServer::~ProtocolServer()
 {
+    prepared_.clear();
+    failed_.reset();
     if (!connection_.isEmpty())
         Dialect::close(connection_);
 }
@@ -382,6 +372,24 @@ bool ProtocolServer::open(QVariantList *fail)
     }
     db_ = C_GestDB::Database::wrap(connection_, target.location);
     return true;
+}
+
+bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &binds)
+{
+    auto it = prepared_.find(sql);
+    if (it == prepared_.end()) {
+        it = prepared_.emplace(sql, QSqlQuery(db_.sql())).first;
+        if (!it->second.prepare(sql)) {
+            failed_ = it->second;
+            prepared_.erase(it);
+            q = &*failed_;
+            return false;
+        }
+    }
+    q = &it->second;
+    for (int i = 0; i < binds.size(); ++i)
+        q->bindValue(i, binds[i]);
+    return q->exec();
 }
 
 QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
@@ -453,9 +461,15 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
     // One attempt: everything in one transaction that rolls back unless
     // committed, so a failure leaves neither row nor consumed number.
     auto attempt = [&]() -> Outcome {
-        // The query outlives the transaction: a statement that failed on
-        // PostgreSQL can only be freed after the rollback.
-        QSqlQuery q(sql);
+        QSqlQuery *q = nullptr;
+        auto exec = [this](QSqlQuery *&query, const QString &text, const QVariantList &binds) {
+            return run(query, text, binds);
+        };
+        auto insertRow = [&](QSqlQuery *&query, const Row &r) {
+            QVariantList binds;
+            const QString text = insertStatement(r, &binds);
+            return run(query, text, binds);
+        };
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
@@ -464,9 +478,10 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         if (clock_) {
             now = clock_();
         } else {
-            if (!q.exec(Dialect::serverTimeQuery(Dialect::engineOf(sql))) || !q.next())
-                return dbFailure(sql, q.lastError());
-            const QVariant v = q.value(0);
+            if (!exec(q, Dialect::serverTimeQuery(Dialect::engineOf(sql)), {}) || !q->next())
+                return dbFailure(sql, q->lastError());
+            const QVariant v = q->value(0);
+            q->finish();
             now = v.typeId() == QMetaType::QDateTime
                       ? v.toDateTime()
                       : QDateTime::fromString(v.toString().left(19), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
@@ -484,8 +499,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             if (!exec(q, QStringLiteral("UPDATE Tab_Protocollo SET Tab_NumeroProtocollo = Tab_NumeroProtocollo")
                              + kWhereKey,
                       keyBinds))
-                return dbFailure(sql, q.lastError());
-            if (q.numRowsAffected() < 1)
+                return dbFailure(sql, q->lastError());
+            if (q->numRowsAffected() < 1)
                 return {refused(QStringLiteral("Il protocollo ") + key.direction + QStringLiteral(" N. ") + key.number
                                 + QStringLiteral(" non esiste in archivio: modifica non effettuata.")),
                         false};
@@ -495,18 +510,18 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             if (!exec(q, QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM Tab_Protocollo")
                              + kWhereKey,
                       keyBinds)
-                || !q.next())
-                return dbFailure(sql, q.lastError());
+                || !q->next())
+                return dbFailure(sql, q->lastError());
             Row old;
             old.table = Schema::findTable(Schema::Kind::Central, QStringLiteral("Tab_Protocollo_Storico"));
             for (int i = 0; i < names.size(); ++i)
-                old.set(names[i], q.value(i));
+                old.set(names[i], q->value(i));
             old.set(QStringLiteral("Tab_DataModifica"), today);
             old.set(QStringLiteral("Tab_OraModifica"), time);
             old.set(QStringLiteral("Tab_OperatoreModifica"), op);
-            q.finish();
+            q->finish();
             if (!insertRow(q, old))
-                return dbFailure(sql, q.lastError());
+                return dbFailure(sql, q->lastError());
             for (const QString &k : kKeptOnRewrite + QStringList{kEnte, kTipo})
                 w.remove(k);
             QStringList sets;
@@ -517,7 +532,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             }
             if (!exec(q, QStringLiteral("UPDATE Tab_Protocollo SET ") + sets.join(QLatin1Char(',')) + kWhereKey,
                       binds + keyBinds))
-                return dbFailure(sql, q.lastError());
+                return dbFailure(sql, q->lastError());
             const C_GestDB::Result done = tx.commit();
             if (!done.ok)
                 return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
@@ -539,9 +554,10 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         qlonglong progressive = -1;
         for (int round = 0; round < 2 && progressive < 0; ++round) {
             if (!exec(q, bump, {key.ente, year}))
-                return dbFailure(sql, q.lastError());
-            if (q.next()) {
-                progressive = q.value(0).toLongLong();
+                return dbFailure(sql, q->lastError());
+            if (q->next()) {
+                progressive = q->value(0).toLongLong();
+                q->finish();
                 break;
             }
             if (round > 0)
@@ -557,15 +573,16 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                                             "AND Tab_NumeroProtocollo <= ?"),
                           {key.ente, d == 0 ? QStringLiteral("E") : QStringLiteral("U"),
                            prefix + QStringLiteral("0000000"), prefix + QStringLiteral("9999999")})
-                    || !q.next())
-                    return dbFailure(sql, q.lastError());
-                last[d] = q.value(0).toString().mid(4).toLongLong();
+                    || !q->next())
+                    return dbFailure(sql, q->lastError());
+                last[d] = q->value(0).toString().mid(4).toLongLong();
+                q->finish();
             }
             if (!exec(q, QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, "
                                         "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES (?, ?, ?, ?) "
                                         "ON CONFLICT DO NOTHING"),
                       {key.ente, year, last[0], last[1]}))
-                return dbFailure(sql, q.lastError());
+                return dbFailure(sql, q->lastError());
         }
         if (progressive > 9999999)
             return {refused(QStringLiteral("Numerazione dei protocolli esaurita per l'anno ") + QString::number(year)),
@@ -589,7 +606,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             w.set(QStringLiteral("Tab_OraProtocollo"), time);
         }
         if (!insertRow(q, w))
-            return dbFailure(sql, q.lastError());
+            return dbFailure(sql, q->lastError());
 
         // The last incoming and outgoing numbers of each registering department.
         const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();
@@ -599,7 +616,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                                     "ON CONFLICT (Tab_CodiceEnte, Tab_CodDipartimento, Tab_AnnoProtocollo) DO UPDATE SET ")
                          + mine + QStringLiteral(" = excluded.") + mine,
                   {key.ente, department, year, in ? progressive : 0, in ? 0 : progressive}))
-            return dbFailure(sql, q.lastError());
+            return dbFailure(sql, q->lastError());
 
         for (Row d : dossiers) {
             d.set(kEnte, key.ente);
@@ -609,7 +626,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             d.setIfEmpty(QStringLiteral("Tab_CodOper"), op);
             d.setIfEmpty(QStringLiteral("Tab_DatOper"), today);
             if (!insertRow(q, d))
-                return dbFailure(sql, q.lastError());
+                return dbFailure(sql, q->lastError());
         }
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)

@@ -24,8 +24,10 @@
 
 #include <QDateTime>
 #include <QPair>
+#include <QSqlQuery>
 #include <QVector>
 #include <functional>
+#include <map>
 #include <optional>
 
 #include "data/C_GestDB.h"
@@ -66,10 +68,17 @@ private:
     bool open(QVariantList *failure);
     QVariantList registration(const QVariantList &params);
 
+    // Runs a statement prepared once per connection: a registration then
+    // costs one round trip per statement. *q is the query run, for its
+    // rows or its error.
+    bool run(QSqlQuery *&q, const QString &sql, const QVariantList &binds);
+
     std::optional<Dialect::Target> target_;
     QString connection_;
     C_GestDB::Database db_;
     std::function<QDateTime()> clock_;
+    std::map<QString, QSqlQuery> prepared_;
+    std::optional<QSqlQuery> failed_; // a statement that could not be prepared
 };
 
 } // namespace nimbo
