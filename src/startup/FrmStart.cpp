@@ -31,6 +31,8 @@ FrmStart::FrmStart(QWidget *parent) : QDialog(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list_);
     layout->addLayout(buttons);
+    // The window keeps the size it is given rather than the layout's minimum.
+    layout->setSizeConstraint(QLayout::SetNoConstraint);
     resize(420, 300);
 }
 

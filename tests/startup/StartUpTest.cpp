@@ -1,17 +1,27 @@
 #include <QAction>
-#include <QDir>
+#include <QCoreApplication>
+#include <QDate>
 #include <QFile>
+#include <QLineEdit>
 #include <QMainWindow>
-#include <QTemporaryDir>
+#include <QPushButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 #include "data/C_GestDB.h"
+#include "data/Cipher.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "startup/FrmStart.h"
+#include "startup/LoginStandIn.h"
 #include "startup/StartUp.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestDb.h"
+
+using DicAmbiente::session;
 
 namespace {
 
@@ -21,18 +31,23 @@ QString readAll(const QString &path)
     return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
 }
 
-// Runs the sequence in a program folder with a scripted login and a main
-// window that carries the emergency menu item; the exit is recorded instead.
-class Sequence {
-public:
-    explicit Sequence(const QString &folder) : folder_(folder)
+// A demo database in the program folder; the start-up runs there with a
+// scripted login, a main window that carries the emergency menu item, and
+// the process exit recorded instead.
+class StartUpTest : public nimbo::test::EngineTest {
+protected:
+    nimbo::test::Seed seed() const override { return nimbo::test::Seed::Demo; }
+    void SetUp() override
     {
-        qputenv("NIMBO_HOME", folder.toUtf8());
-        GECentr::setExitHook([this](int code) { exits.append(code); });
+        EngineTest::SetUp();
+        nimbo::registerServers();
+        session().cfg.oleGenerica = nimbo::kGenericProgId;
+        qputenv("NIMBO_HOME", db().folder().toUtf8());
+        GECentr::setExitHook([this](int code) { exits << code; });
         StartUp::setLogin([this](const QStringList &commandLine) {
-            logins.append(commandLine);
-            DicAmbiente::session().structureCode = QStringLiteral("001");
-            DicAmbiente::session().emergency = emergency;
+            logins << commandLine.join(QLatin1Char('|'));
+            session().structureCode = QStringLiteral("001");
+            session().emergency = emergency;
             return true;
         });
         StartUp::setMainWindowFactory([] {
@@ -41,7 +56,7 @@ public:
             return w;
         });
     }
-    ~Sequence()
+    void TearDown() override
     {
         StartUp::shutdown();
         C_GestDB::closeLocalDatabase();
@@ -49,106 +64,147 @@ public:
         StartUp::setMainWindowFactory({});
         GECentr::setExitHook({});
         qunsetenv("NIMBO_HOME");
+        EngineTest::TearDown();
     }
-    void writeIni(const QStringList &lines)
+    int start(const QStringList &ini)
     {
-        QFile f(DicAmbiente::configPath(folder_, QStringLiteral("test_startup")));
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(lines.join(QLatin1Char('\n')).toUtf8());
+        QFile f(DicAmbiente::configPath(db().folder(), QStringLiteral("test_startup")));
+        if (!ini.isEmpty() && f.open(QIODevice::WriteOnly))
+            f.write(ini.join(QLatin1Char('\n')).toUtf8());
+        f.close();
+        return StartUp::start({QStringLiteral("test_startup"), QStringLiteral("DEMO9"), QStringLiteral("x")});
     }
-    int start() { return StartUp::start({QStringLiteral("test_startup"), QStringLiteral("DEMO9"), QStringLiteral("x")}); }
-    QString log() const { return readAll(DicAmbiente::logFilePath()); }
+    void exec(const QString &sql)
+    {
+        QSqlQuery q(db().central());
+        ASSERT_TRUE(q.exec(sql)) << q.lastError().text().toStdString();
+    }
 
     nimbo::test::ScriptedDialogs boxes;
     QList<int> exits;
-    QList<QStringList> logins;
+    QStringList logins;
     bool emergency = false;
-
-private:
-    QString folder_;
 };
-
-QStringList demoIni(const nimbo::test::TestDb &db)
-{
-    QStringList ini{QStringLiteral("SET PATHDB=") + db.folder() + QStringLiteral("/db/"),
-                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
-    if (db.engine() == Dialect::Engine::PostgreSQL)
-        ini << QStringLiteral("SET SERVERDB=") + db.centralTarget().location;
-    return ini;
-}
 
 } // namespace
 
-TEST(StartUpSequence, MissingConfigurationEndsWithTheMessage)
+TEST_P(StartUpTest, NoConfigurationOrNoLocalDatabaseEndsTheStart)
 {
-    QTemporaryDir dir;
-    Sequence run(dir.path());
-    EXPECT_EQ(run.start(), StartUp::kExitNoConfig);
-    EXPECT_EQ(run.boxes.texts(), QStringList{QStringLiteral("File di inizializzazione errato o mancante")});
-    EXPECT_TRUE(run.logins.isEmpty());
-    // The background window came first and made the folders.
-    EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/documenti/transitoIMG")));
-    EXPECT_TRUE(QFile::exists(dir.path() + QStringLiteral("/StoricoEMail/StoricoEMail.txt")));
+    EXPECT_EQ(start({}), StartUp::kExitNoConfig);
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("File di inizializzazione errato o mancante")});
+    EXPECT_TRUE(QFile::exists(db().folder() + QStringLiteral("/documenti/transitoIMG"))); // background came first
+
+    boxes.clear();
+    EXPECT_EQ(start({QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/nowhere/"),
+                     QStringLiteral("SET TABLOCAL=locale.sqlite")}),
+              1);
+    EXPECT_EQ(exits, QList<int>{1});
+    EXPECT_TRUE(readAll(session().cfg.applTemp + QStringLiteral("errore.dat")).contains(QStringLiteral(".MAIN.")));
+    EXPECT_EQ(boxes.shown.size(), 2);
+    EXPECT_EQ(boxes.shown.value(0).title, QStringLiteral("Errore di Programma"));
+    EXPECT_TRUE(readAll(DicAmbiente::logFilePath()).contains(QStringLiteral("Stato di Chiusura")));
 }
 
-class StartUpDemo : public nimbo::test::EngineTest {
-    nimbo::test::Seed seed() const override { return nimbo::test::Seed::Demo; }
-};
-
-TEST_P(StartUpDemo, StartsLogsInAndReadsTheParameters)
+TEST_P(StartUpTest, StartsLogsInReadsTheParametersAndReleasesTheLocalDatabase)
 {
-    Sequence run(db().folder());
-    run.writeIni(demoIni(db()));
-    ASSERT_EQ(run.start(), StartUp::kRunning) << run.boxes.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(run.boxes.shown.isEmpty());
-    EXPECT_EQ(run.logins, QList<QStringList>{(QStringList{QStringLiteral("DEMO9"), QStringLiteral("x")})});
-    EXPECT_TRUE(QFileInfo(DicAmbiente::logFilePath()).fileName().startsWith(QStringLiteral("Logtest_startup.D")));
-    EXPECT_TRUE(run.log().contains(QStringLiteral("  Partenza applicativo>>")));
-    EXPECT_TRUE(run.log().contains(QStringLiteral("Archivio di Sistema non trovato:")));
-    EXPECT_TRUE(C_GestDB::localDatabase().valid());
-    ASSERT_NE(StartUp::mainWindow(), nullptr);
+    QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
+    if (GetParam() == Dialect::Engine::PostgreSQL)
+        ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+    ASSERT_EQ(start(ini), StartUp::kRunning) << boxes.texts().join('|').toStdString();
+    EXPECT_EQ(logins, QStringList{QStringLiteral("DEMO9|x")});
+    const QString log = readAll(DicAmbiente::logFilePath());
+    EXPECT_TRUE(DicAmbiente::logFilePath().endsWith(QDate::currentDate().toString("'/temp/Logtest_startup.D'dd")));
+    EXPECT_TRUE(log.contains(QStringLiteral("  Partenza applicativo>>")));
+    EXPECT_TRUE(log.contains(QStringLiteral("Archivio di Sistema non trovato:")));
     EXPECT_TRUE(StartUp::mainWindow()->isVisible());
-    EXPECT_FALSE(StartUp::mainWindow()->findChild<QAction *>(QStringLiteral("mnuProtDocEmerg"))->isEnabled());
-    const auto &parm = DicAmbiente::session().parm;
-    EXPECT_EQ(parm.enteCodiceAsl, QStringLiteral("101"));
-    EXPECT_EQ(parm.enteCodiceDip, QStringLiteral("PRO"));
-    EXPECT_EQ(parm.enteIdServer, QStringLiteral("DEMO001"));
-
-    // The ordinary end releases the local database.
+    EXPECT_FALSE(StartUp::mainWindow()->findChild<QAction *>()->isEnabled());
+    EXPECT_EQ(session().parm.enteCodiceAsl + session().parm.enteCodiceDip, QStringLiteral("101PRO"));
+    EXPECT_TRUE(C_GestDB::localDatabase().valid());
     GECentr::closeProgram(0);
-    EXPECT_EQ(run.exits, QList<int>{0});
+    EXPECT_EQ(exits, QList<int>{0});
     EXPECT_FALSE(C_GestDB::localDatabase().valid());
+
+    // LOG off: no start line; emergency: no parameters, the menu is the main window's.
+    emergency = true;
+    QFile::remove(DicAmbiente::logFilePath());
+    ASSERT_EQ(start(ini << QStringLiteral("SET LOG=off") << QStringLiteral("SET SYSMDA=system.mdw")), StartUp::kRunning);
+    EXPECT_FALSE(readAll(DicAmbiente::logFilePath()).contains(QStringLiteral("Partenza applicativo")));
+    EXPECT_TRUE(session().parm.enteCodiceAsl.isEmpty());
+    EXPECT_TRUE(StartUp::mainWindow()->findChild<QAction *>()->isEnabled());
 }
 
-NIMBO_INSTANTIATE_ENGINES(StartUpDemo);
-
-TEST(StartUpSequence, LogOffAndEmergencySkipTheStartLineAndTheParameters)
+TEST_P(StartUpTest, ParametersFlagNullsAndEncipheredPassword)
 {
-    nimbo::test::TestDb db(Dialect::Engine::SQLite, nimbo::test::Seed::Demo);
-    ASSERT_TRUE(db.ok());
-    Sequence run(db.folder());
-    run.emergency = true;
-    run.writeIni(demoIni(db) << QStringLiteral("SET LOG=off") << QStringLiteral("SET SYSMDA=system.mdw"));
-    ASSERT_EQ(run.start(), StartUp::kRunning);
-    EXPECT_FALSE(run.log().contains(QStringLiteral("Partenza applicativo")));
-    EXPECT_FALSE(run.log().contains(QStringLiteral("Archivio di Sistema")));
-    EXPECT_TRUE(DicAmbiente::session().parm.enteCodiceAsl.isEmpty());
-    EXPECT_TRUE(StartUp::mainWindow()->findChild<QAction *>(QStringLiteral("mnuProtDocEmerg"))->isEnabled());
+    const QString key = db().folder() + QStringLiteral("/nimbo.key");
+    ASSERT_TRUE(Cipher::createKey(key));
+    session().cfg.keyFile = key;
+    exec(QStringLiteral("INSERT INTO Tab_Parm_Gen (Ente_Cod_Struttura, Ente_codice_ASL, ente_tipo_utente, "
+                        "Ente_Tipo_Registro, Ente_PWDFTP) VALUES ('A''1', 'AS8', 9, 3, '%1'), ('B', NULL, 5, NULL, "
+                        "'guasto'), ('C', NULL, NULL, NULL, NULL)")
+             .arg(Cipher::encipher(QStringLiteral("segreta"), key).text));
+    const auto read = [](const char *code) {
+        StartUp::loadParameters(QString::fromUtf8(code));
+        const auto &p = session().parm;
+        return QStringList{p.enteCodiceAsl, QString::number(p.enteTipoUtente), QString::number(p.enteTipoRegistro),
+                           p.enteCodiceDip, p.entePwdFtp}.join(QLatin1Char('|'));
+    };
+    EXPECT_EQ(read("A'1"), QStringLiteral("AS8|1|3||segreta"));
+    EXPECT_EQ(read("B"), QStringLiteral("|0|0||")); // a password that does not decipher stays empty
+    // Nothing of an earlier row is left over.
+    EXPECT_EQ(read("001") + read("C") + read("NONE"), QStringLiteral("101|0|0|PRO||0|0|||0|0||"));
+    EXPECT_TRUE(boxes.shown.isEmpty());
 }
 
-TEST(StartUpSequence, UnopenableLocalDatabaseIsRecordedAndForcesTheShutdown)
+TEST_P(StartUpTest, CountersWindowChecksItsParametersAndListsNewestYearFirst)
 {
-    QTemporaryDir dir;
-    Sequence run(dir.path());
-    run.writeIni({QStringLiteral("SET PATHDB=") + dir.path() + QStringLiteral("/nowhere/"),
-                  QStringLiteral("SET TABLOCAL=locale.sqlite")});
-    EXPECT_EQ(run.start(), 1);
-    EXPECT_EQ(run.exits, QList<int>{1});
-    EXPECT_TRUE(run.logins.isEmpty());
-    EXPECT_TRUE(readAll(DicAmbiente::session().cfg.applTemp + QStringLiteral("errore.dat")).contains(QStringLiteral(".MAIN.")));
-    ASSERT_EQ(run.boxes.shown.size(), 2);
-    EXPECT_EQ(run.boxes.shown[0].title, QStringLiteral("Errore di Programma"));
-    EXPECT_EQ(run.boxes.shown[1].title, QStringLiteral("Messaggio di Errore"));
-    EXPECT_TRUE(run.log().contains(QStringLiteral("Stato di Chiusura")));
+    exec(QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, Tab_ProtocolloEntrata, "
+                        "tab_protocolloUscita) VALUES ('T01', 2023, 41, 7), ('T01', 2024, 12, 3), ('T02', 2024, 99, 9)"));
+    exec(QStringLiteral("INSERT INTO TAB_STARTDIPARTIMENTI (Tab_CodiceEnte, Tab_CodDipartimento, Tab_AnnoProtocollo, "
+                        "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES ('T01', 'PRO', 2024, 5, 2), "
+                        "('T01', 'AMM', 2024, 8, 8)"));
+    const auto shown = [](const char *entity, const char *department, const char *table) {
+        FrmStart w;
+        w.setEntityCode(QString::fromUtf8(entity));
+        w.setDepartmentCode(QString::fromUtf8(department));
+        w.setTableName(QString::fromUtf8(table));
+        w.show();
+        QCoreApplication::processEvents();
+        QStringList cells{w.isVisible() ? w.list()->headerItem()->text(1) : QStringLiteral("closed")};
+        for (int r = 0; r < w.list()->topLevelItemCount(); ++r)
+            for (int c = 0; c < w.list()->columnCount(); ++c)
+                cells << w.list()->topLevelItem(r)->text(c);
+        return cells.join(QLatin1Char(' '));
+    };
+    for (const auto &bad : {shown("", "", "TAB_STARTPROTOCOLLO"), shown("T01", "", " "),
+                            shown("T01", "", "TAB_STARTDIPARTIMENTI"), shown("T01", "PRO", "TAB_ALTRO")})
+        EXPECT_EQ(bad, QStringLiteral("closed"));
+    EXPECT_EQ(boxes.texts(), QStringList(4, QStringLiteral("ATTENZIONE ! Errore nei parametri passati al form FRMSTART")));
+    EXPECT_EQ(shown("T01", "", "TAB_STARTPROTOCOLLO"), QStringLiteral("Ultimo Protocollo Assegnato 2024 12 2023 41"));
+    EXPECT_EQ(shown("T01", "PRO", "TAB_STARTDIPARTIMENTI"), QStringLiteral("Ultimo Prot. Entrata 2024 5 2"));
+    EXPECT_EQ(boxes.shown.size(), 4);
 }
+
+TEST_P(StartUpTest, StandInLoginFromTheCommandLineOrTyped)
+{
+    const auto op = [] {
+        const auto &o = session().op;
+        return QStringList{o.code, o.ente, o.department, o.office, QString::number(o.level),
+                           QString::number(o.privacy), session().structureCode}.join(QLatin1Char('|'));
+    };
+    ASSERT_TRUE(LoginStandIn::login({QStringLiteral("DEMO9"), QStringLiteral("altro")}));
+    EXPECT_EQ(op(), QStringLiteral("DEMO9|001|PRO|UPR|9|1|001"));
+
+    LoginStandIn w;
+    auto *code = w.findChild<QLineEdit *>(QStringLiteral("txtOperatore"));
+    auto *ok = w.findChild<QPushButton *>(QStringLiteral("cmdOK"));
+    ASSERT_TRUE(code && ok && w.findChild<QPushButton *>(QStringLiteral("cmdEsci")));
+    code->setText(QStringLiteral("NOI'X"));
+    ok->click();
+    EXPECT_NE(w.result(), QDialog::Accepted);
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Codice operatore inesistente: NOI'X")});
+    EXPECT_EQ(op(), QStringLiteral("DEMO9|001|PRO|UPR|9|1|001"));
+}
+
+NIMBO_INSTANTIATE_ENGINES(StartUpTest);
