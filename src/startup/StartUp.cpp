@@ -139,7 +139,7 @@ int start(const QStringList &arguments)
         GECentr::writeLog(QStringLiteral("Archivio di Sistema non trovato:") + s.cfg.sysMda);
 
     // 8. The local work database, held for the whole run and released by the
-    // closing routine.
+    // closing routine. Servers are made per call, so none is held to release.
     nimbo::registerServers();
     GECentr::setReleaseHook([] { C_GestDB::closeLocalDatabase(); });
     const C_GestDB::Result local = C_GestDB::openLocalDatabase();
