@@ -62,11 +62,20 @@ const QString kEnte = QStringLiteral("Tab_Ente");
 const QString kTipo = QStringLiteral("Tab_TipoProtocollo");
 const QString kNumero = QStringLiteral("Tab_NumeroProtocollo");
 
-// Columns a rewrite never touches: the number, who registered it and what it
-// carried over from an emergency or provisional register.
-const QStringList kKeptOnRewrite = {kNumero, QStringLiteral("Tab_CodiceOpeReg"),
+// Columns a rewrite never touches: the number, who registered it, what it
+// carried over from an emergency or provisional register, and its state and
+// cancellation, which only the cancellation changes (a cancelled protocol
+// must not come back to life through a correction of its data).
+const QStringList kKeptOnRewrite = {kNumero,
+                                    QStringLiteral("Tab_CodiceOpeReg"),
                                     QStringLiteral("Tab_ProtocolloTemporaneo"),
-                                    QStringLiteral("Tab_RegistroTemporaneo")};
+                                    QStringLiteral("Tab_RegistroTemporaneo"),
+                                    QStringLiteral("Tab_StatoProtocollo"),
+                                    QStringLiteral("Tab_DataCancellazione"),
+                                    QStringLiteral("Tab_MotivoCancellazione"),
+                                    QStringLiteral("Tab_NoteCancellazione"),
+                                    QStringLiteral("Tab_CodiceOpeCanc"),
+                                    QStringLiteral("Tab_UfficioCancellazione")};
 // Data without which a protocol cannot stand.
 const QStringList kRequired = {QStringLiteral("Tab_DataProtocollo"), QStringLiteral("Tab_Oggetto"),
                                QStringLiteral("Tab_Tipologia"),      QStringLiteral("Tab_Intestatario"),
@@ -486,6 +495,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                       ? v.toDateTime()
                       : QDateTime::fromString(v.toString().left(19), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         }
+        if (!now.isValid())
+            return {{F::kStatusSqlFailed, QStringLiteral("Data e ora del server non disponibili.")}, false};
         const QString today = now.date().toString(Qt::ISODate);
         const QString time = now.time().toString(QStringLiteral("hh:mm:ss"));
         Row w = row;
