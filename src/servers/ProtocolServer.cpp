@@ -547,7 +547,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             const C_GestDB::Result done = tx.commit();
             if (!done.ok)
                 return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
-            return {{F::kStatusOk, QString(), key.number, QString()}, false};
+            return {{F::kStatusOk, QString(), key.number, QVariant()}, false};
         }
 
         // The progressive: one per body and year for both directions. Each
@@ -642,7 +642,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
             return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
-        return {{F::kStatusOk, QString(), number, now.date().toString(QStringLiteral("dd/MM/yyyy"))}, false};
+        return {{F::kStatusOk, QString(), number, now.date()}, false};
     };
 
     // Another writer's lock (PostgreSQL's short lock timeout) makes the whole

@@ -13,7 +13,8 @@
 //      {names, values}; otherwise an empty text
 //   6  "SI" / "NO": the operator belongs to the protocol office's department
 //
-// Reply: [0, "", number, date "dd/mm/yyyy"] on success; ["991", message] when
+// Reply: [0, "", number, protocol date] on success, the date a QDate (null
+// for a rewrite, whose date stays as sent); ["991", message] when
 // the request is refused (the message is shown as it is); [status, text]
 // with another status when the database fails.
 //

@@ -69,7 +69,7 @@ TEST_P(ProtocolServerTest, NumbersAreSharedByDirectionAndRestartEachYear)
     const QVariantList first = registerNew(QStringLiteral("E"), QStringLiteral("Primo"), {dossierColumns(kEnte, 7)});
     ASSERT_EQ(first.value(0).toString(), QStringLiteral("0")) << first.value(1).toString().toStdString();
     EXPECT_EQ(first.value(2).toString(), QStringLiteral("20240000001"));
-    EXPECT_EQ(first.value(3).toString(), QStringLiteral("31/12/2024"));
+    EXPECT_EQ(first.value(3).toDate(), QDate(2024, 12, 31));
     // Outgoing without reception date: stored as Null, same sequence.
     EXPECT_EQ(registerNew(QStringLiteral("U"), QStringLiteral("Secondo"), {}, QString()).value(2).toString(),
               QStringLiteral("20240000002"));
@@ -87,7 +87,7 @@ TEST_P(ProtocolServerTest, NumbersAreSharedByDirectionAndRestartEachYear)
     now = QDateTime(QDate(2025, 1, 1), QTime(0, 0, 3));
     const QVariantList newYear = registerNew(QStringLiteral("U"), QStringLiteral("Capodanno"));
     EXPECT_EQ(newYear.value(2).toString(), QStringLiteral("20250000001"));
-    EXPECT_EQ(newYear.value(3).toString(), QStringLiteral("01/01/2025"));
+    EXPECT_EQ(newYear.value(3).toDate(), QDate(2025, 1, 1));
     EXPECT_EQ(counter(2025) + counter(2024), QStringLiteral("0/13/2"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo WHERE Tab_NumeroProtocollo > '20249999999'"))
                   .toInt(),
@@ -276,7 +276,7 @@ TEST_P(ProtocolServerTest, CreatedByProgIdOnTheSessionDatabase)
     // The database server's clock gives the year and the date.
     const QDate today = QDate::currentDate();
     EXPECT_EQ(reply.value(2).toString(), QString::number(today.year()) + QStringLiteral("0000001"));
-    EXPECT_EQ(reply.value(3).toString(), today.toString(QStringLiteral("dd/MM/yyyy")));
+    EXPECT_EQ(reply.value(3).toDate(), today);
 }
 
 class ProtocolUpgradedDbTest : public ProtocolServerTest {
