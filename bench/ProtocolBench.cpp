@@ -7,6 +7,9 @@
 //   NIMBO_BENCH_PG    libpq connection string of a PostgreSQL server on which
 //                     the database nimbo_bench is (re)made; NIMBO_TEST_PG
 //                     when unset; PostgreSQL is skipped when both are empty
+//   NIMBO_BENCH_PG_NOFLUSH=1  diagnostic only: the bench database does not
+//                     wait for the disk at commit, which shows how much of
+//                     the latency is the disk's flush (never for a register)
 //
 // Smoke run: NIMBO_BENCH_ROWS=1000 NIMBO_BENCH_OPS=20 bench_ProtocolBench
 
@@ -145,6 +148,9 @@ std::optional<Dialect::Target> database(Dialect::Engine engine)
         {
             QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench_admin"), false));
             if (!run(q, QStringLiteral("DROP DATABASE IF EXISTS nimbo_bench")) || !run(q, QStringLiteral("CREATE DATABASE nimbo_bench")))
+                return {};
+            if (envNumber("NIMBO_BENCH_PG_NOFLUSH", 0) == 1
+                && !run(q, QStringLiteral("ALTER DATABASE nimbo_bench SET synchronous_commit TO off")))
                 return {};
         }
         Dialect::close(QStringLiteral("bench_admin"));
