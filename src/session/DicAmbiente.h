@@ -77,7 +77,16 @@ struct Operator {
     bool privacy = false;          // Op_AbilPrivacy
     QString direction = QStringLiteral("0"); // "0" both, "1" incoming only, "2" outgoing only
     QString functions;             // op_funzioni
-    QString name;
+    QString name;                  // surname, blank, first name
+    QString surname;               // Op_Cognome
+    QString firstName;             // op_nome
+    QString flPassword;            // op_fl_password: "S" may change his own password
+    QString password;              // op_password as stored (the one-way hash)
+    QDate passwordDate;            // op_data, last password change
+    QString email;
+    QString mailUser;
+    QString mailPassword;          // clear text, only in memory
+    QString supervisor;            // Op_Sup
     struct DeptOffice { QString department; QString office; };
     QVector<DeptOffice> extra;     // Tab_Operatori_DIP
 };
@@ -91,6 +100,11 @@ struct Session {
     QString structureCode;   // set by the login
     bool emergency = false;
     QString emergencyStructure;
+    QString emergencySession; // "yyyy/T/<register>/nnn"; empty for an ordinary login
+    // Mail settings of the operator's entity (Tab_enti).
+    QString entePostaPop;
+    QString entePostaSmtp;
+    QString entePostaPorta;
     int lockWaitSeconds = 10;
 };
 
