@@ -1,0 +1,151 @@
+#include "startup/CreaTabMenu.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+#include <QTextStream>
+#include <QVBoxLayout>
+
+#include "data/Funzioni_Com_1.h"
+#include "session/DicAmbiente.h"
+#include "session/GECentr.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace {
+
+void collect(const QList<QAction *> &actions, int level, QVector<CreaTabMenu::Entry> *out)
+{
+    for (QAction *a : actions) {
+        if (a->isSeparator() || a->objectName().isEmpty())
+            continue;
+        out->append({level, a->objectName(), a->text()});
+        if (QMenu *m = a->menu())
+            collect(m->actions(), level + 1, out);
+    }
+}
+
+QString prefixOf(const CreaTabMenu::Entry &top)
+{
+    QString letters;
+    for (const QChar c : top.caption)
+        if (c.isLetter())
+            letters += c.toUpper();
+    if (letters.size() < 2) {
+        letters.clear();
+        QString name = top.name;
+        if (name.startsWith(QLatin1String("mnu"), Qt::CaseInsensitive))
+            name = name.mid(3);
+        for (const QChar c : name)
+            if (c.isLetter())
+                letters += c.toUpper();
+    }
+    return (letters + QStringLiteral("XX")).left(2);
+}
+
+} // namespace
+
+CreaTabMenu::CreaTabMenu(QMenuBar *menus, QWidget *parent) : nimbo::ChildWindow(parent)
+{
+    setObjectName(QStringLiteral("CreaTabMenu"));
+    setWindowTitle(QStringLiteral("Crea Elenco funzioni"));
+    setToolbarKeys(QStringLiteral("ESCI;REGISTRA"));
+    entries_ = walk(menus);
+    auto *layout = new QVBoxLayout(this);
+    auto *label = new QLabel(QString::number(entries_.size()) + QStringLiteral(" voci di menu"), this);
+    label->setObjectName(QStringLiteral("lblVoci"));
+    layout->addWidget(label);
+
+    QFile list(listPath());
+    if (list.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) {
+        QTextStream out(&list);
+        for (const Entry &e : entries_)
+            out << e.level << '\t' << e.name << '\t' << e.caption << '\n';
+    } else {
+        GECentr::writeLog(QStringLiteral("Errore-Scrittura ") + listPath(), QStringLiteral("Form_Load"),
+                          QStringLiteral("CreaTabMenu"));
+    }
+}
+
+QString CreaTabMenu::listPath() const { return DicAmbiente::session().programFolder + QStringLiteral("/Menu.txt"); }
+
+QVector<CreaTabMenu::Entry> CreaTabMenu::walk(QMenuBar *menus)
+{
+    QVector<Entry> out;
+    if (menus)
+        collect(menus->actions(), 0, &out);
+    return out;
+}
+
+QHash<QString, QString> CreaTabMenu::assignCodes(const QVector<Entry> &entries, const QHash<QString, QString> &existing)
+{
+    QHash<QString, QString> codes;
+    QSet<QString> used;
+    for (const Entry &e : entries) {
+        const QString kept = existing.value(e.name).trimmed();
+        if (!kept.isEmpty() && !used.contains(kept)) {
+            codes.insert(e.name, kept);
+            used.insert(kept);
+        }
+    }
+    QString prefix;
+    for (const Entry &e : entries) {
+        if (e.level == 0)
+            prefix = prefixOf(e);
+        if (codes.contains(e.name))
+            continue;
+        // The menu itself takes number 0, its items the first free one.
+        for (int n = e.level == 0 ? 0 : 1;; ++n) {
+            const QString code = prefix + QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+            if (!used.contains(code)) {
+                codes.insert(e.name, code);
+                used.insert(code);
+                break;
+            }
+        }
+    }
+    return codes;
+}
+
+bool CreaTabMenu::registerFunctions()
+{
+    QHash<QString, QString> existing;
+    const F::LoadedRows rows = F::loadRows(QStringLiteral("PROTOCOLLO"), QStringLiteral("Select tf_nome,tf_codice FROM Tab_Funzioni"));
+    if (!rows.ok && !rows.noRows()) {
+        GECentr::logProgramError(QStringLiteral("Errore-") + QStringLiteral("Lettura Funzioni"),
+                                 QStringLiteral("REGISTRA"), QStringLiteral("CreaTabMenu"));
+        return false;
+    }
+    for (int r = 0; r < rows.rowCount(); ++r)
+        existing.insert(rows.value(0, r).toString().trimmed(), rows.value(1, r).toString().trimmed());
+    const QHash<QString, QString> codes = assignCodes(entries_, existing);
+
+    // Deleting and adding go as one unit, so a failed rebuild leaves the old
+    // table in place instead of an empty one.
+    QVector<F::Statement> batch;
+    batch.append({QStringLiteral("C"), QStringLiteral("Tab_Funzioni"), {}, QStringLiteral("Tf_Nome LIKE '%'")});
+    for (const Entry &e : entries_)
+        batch.append({QStringLiteral("A"),
+                      QStringLiteral("Tab_Funzioni"),
+                      {{QStringLiteral("Tf_Nome"), e.name},
+                       {QStringLiteral("Tf_Caption"), e.caption},
+                       {QStringLiteral("Tf_Codice"), codes.value(e.name)}},
+                      {}});
+    if (!F::Update_Tabella(batch, QStringLiteral("PROTOCOLLO"), F::kModeServer)) {
+        GECentr::logProgramError(QStringLiteral("Errore-") + QStringLiteral("Registrazione Funzioni"),
+                                 QStringLiteral("REGISTRA"), QStringLiteral("CreaTabMenu"));
+        return false;
+    }
+    return true;
+}
+
+void CreaTabMenu::ELABORATBAR(const QString &key)
+{
+    if (key == QLatin1String("REGISTRA"))
+        registerFunctions();
+    else if (key == QLatin1String("ESCI"))
+        close();
+}

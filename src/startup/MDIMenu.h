@@ -1,0 +1,76 @@
+#pragma once
+// The main window: the menus through which every function is reached, the
+// toolbar shared with the active child window, the status bar and the
+// start-up notices.
+
+#include <QMainWindow>
+#include <QStringList>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+class MDIMenu : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MDIMenu(QWidget *parent = nullptr);
+
+    // The main window for the session in force: ordinary sessions get the
+    // operator's function rights, emergency sessions the emergency menus.
+    static QWidget *create();
+
+    // The toolbar keys, in the order of the shared key table.
+    static const QStringList &toolbarKeys();
+
+    QMdiArea *area() const { return area_; }
+    QToolBar *toolbar() const { return toolbar_; }
+
+    // The window behind a menu item ("" for items without one).
+    static QString windowOf(const QString &itemName);
+    // True when the item can do something in this installation: its window
+    // is registered, or it acts by itself.
+    bool available(const QAction *item) const;
+
+    // Opens (or brings forward) a registered window as a child; null when
+    // the window is not registered.
+    QWidget *openWindow(const QString &windowName, const QString &mode = QString());
+
+    // A toolbar button pressed: ELABORATBAR of the active child, if any.
+    void toolbarClicked(const QString &key);
+    // Shows the buttons of the active child's keys.
+    void refreshToolbar();
+
+    // The start-up notices; they run once, the first time they are asked for.
+    void runNotices();
+    bool noticesDone() const { return noticesDone_; }
+
+    // "Attesa" while an operation runs, "Pronto" otherwise.
+    void setWaiting(bool waiting);
+
+    // Window arrangements of the FINESTRE menu.
+    void tileHorizontally();
+    void tileVertically();
+    void arrangeIcons();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    QMenu *addMenu(QMenu *parent, const QString &name, const QString &caption);
+    QAction *addItem(QMenu *menu, const QString &name, const QString &caption);
+    void buildMenus();
+    void buildToolbar();
+    QMdiSubWindow *currentChild() const;
+
+    QMdiArea *area_;
+    QToolBar *toolbar_;
+    QLabel *state_;
+    QLabel *message_;
+    bool noticesDone_ = false;
+    bool noticesQueued_ = false;
+    bool closing_ = false;
+};
