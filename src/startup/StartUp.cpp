@@ -14,7 +14,8 @@
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
-#include "startup/LoginStandIn.h"
+#include "startup/MDIMenu.h"
+#include "startup/PSWMask.h"
 #include "startup/Sfondo.h"
 
 namespace StartUp {
@@ -24,20 +25,6 @@ Login g_login;
 MainWindowFactory g_mainFactory;
 QPointer<Sfondo> g_background;
 QPointer<QWidget> g_main;
-
-// Shown until the main window with the menus takes its place behind
-// setMainWindowFactory().
-QWidget *placeholderMainWindow()
-{
-    auto *w = new QMainWindow;
-    w->setObjectName(QStringLiteral("MainWindow"));
-    const auto &s = DicAmbiente::session();
-    w->setWindowTitle(s.programName + QStringLiteral(" - ") + s.op.code);
-    auto *label = new QLabel(s.cfg.ausl, w);
-    label->setAlignment(Qt::AlignCenter);
-    w->setCentralWidget(label);
-    return w;
-}
 
 void closeBackground()
 {
@@ -159,7 +146,7 @@ int start(const QStringList &arguments)
     // 10. Login, normal or from the command line.
     const QStringList commandLine =
         arguments.mid(1).join(QLatin1Char(' ')).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    const Login login = g_login ? g_login : Login(&LoginStandIn::login);
+    const Login login = g_login ? g_login : Login(&PSWMask::login);
     if (!login(commandLine)) {
         closeBackground();
         GECentr::closeProgram(0);
@@ -170,7 +157,7 @@ int start(const QStringList &arguments)
     closeBackground();
     if (g_main)
         delete g_main;
-    g_main = g_mainFactory ? g_mainFactory() : placeholderMainWindow();
+    g_main = g_mainFactory ? g_mainFactory() : MDIMenu::create();
     if (!g_main) {
         GECentr::recordError(QStringLiteral("Finestra principale non disponibile"), QStringLiteral("MAIN"), QString(),
                              true);
