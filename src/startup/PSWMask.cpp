@@ -99,6 +99,7 @@ PSWMask::PSWMask(QWidget *parent) : QDialog(parent)
     connect(operator_, &QLineEdit::textEdited, this, [this] {
         password_->clear();
         loadedCode_.clear();
+        checkedCode_.clear();
     });
     connect(password_, &QLineEdit::editingFinished, this, [this] { passwordLeft(); });
     connect(ok_, &QPushButton::clicked, this, [this] { confirm(); });
@@ -148,20 +149,32 @@ bool PSWMask::lookUp(const QString &sql)
 bool PSWMask::operatorLeft()
 {
     const QString code = LoginRules::operatorCode(operator_->text());
-    if (code.isEmpty() || passed_)
+    if (code.isEmpty() || passed_ || handling_)
         return false;
-    // Enter and the loss of focus both end the editing: one look-up is enough.
-    if (!loadedCode_.isEmpty() && code == loadedCode_)
-        return true;
+    // Enter and the loss of focus (a message box opening, too) both end the
+    // editing: one look-up per code typed is enough.
+    if (code == checkedCode_)
+        return !loadedCode_.isEmpty();
+    checkedCode_ = code;
     loadedCode_.clear();
-    return lookUp(LoginRules::operatorQuery(code));
+    handling_ = true;
+    const bool found = lookUp(LoginRules::operatorQuery(code));
+    handling_ = false;
+    return found;
 }
 
 void PSWMask::passwordLeft()
 {
     const QString typed = password_->text();
-    if (typed.isEmpty() || passed_ || loadedCode_.isEmpty())
+    if (typed.isEmpty() || passed_ || loadedCode_.isEmpty() || handling_)
         return;
+    handling_ = true;
+    checkPassword(typed);
+    handling_ = false;
+}
+
+void PSWMask::checkPassword(const QString &typed)
+{
     if (++attempts_ > 5) {
         GECentr::showMessage(QStringLiteral("Numero di tentativi esaurito "));
         ended_ = true;
@@ -245,6 +258,7 @@ bool PSWMask::loginFromCommandLine(const QString &token)
 {
     setMode(QStringLiteral("1"));
     operator_->setText(token);
+    checkedCode_.clear();
     const bool found = operatorLeft();
     // An unknown or disabled operator gets the ordinary window instead.
     if (found)

@@ -46,6 +46,7 @@ public:
 
 private:
     bool lookUp(const QString &sql);
+    void checkPassword(const QString &typed);
 
     QLineEdit *operator_;
     QLineEdit *password_;
@@ -59,7 +60,9 @@ private:
     QLineEdit *register_;
     QLineEdit *sessionNo_;
     QString mode_ = QStringLiteral("0");
-    QString loadedCode_;
+    QString loadedCode_;  // operator in the session
+    QString checkedCode_; // last code looked up
+    bool handling_ = false;
     int attempts_ = 0;
     bool ended_ = false;
     bool passed_ = false;

@@ -59,6 +59,9 @@ TEST_P(Login, UnknownAndInactiveOperatorsAndTheRightPassword)
     // Command line with a disabled operator does not log in.
     EXPECT_FALSE(w.loginFromCommandLine(QStringLiteral("DEMO6")));
     EXPECT_NE(w.result(), QDialog::Accepted);
+    PSWMask commandLine;
+    EXPECT_TRUE(commandLine.loginFromCommandLine(QStringLiteral("DEMO9")));
+    EXPECT_EQ(commandLine.result(), QDialog::Accepted);
 
     boxes.clear();
     type(&w, "txtOperatore", QStringLiteral("demo7"));
