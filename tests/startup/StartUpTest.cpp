@@ -2,9 +2,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFile>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QPushButton>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTreeWidget>
@@ -16,7 +14,6 @@
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "startup/FrmStart.h"
-#include "startup/LoginStandIn.h"
 #include "startup/StartUp.h"
 #include "support/ScriptedDialogs.h"
 #include "support/TestDb.h"
@@ -184,27 +181,6 @@ TEST_P(StartUpTest, CountersWindowChecksItsParametersAndListsNewestYearFirst)
     EXPECT_EQ(shown("T01", "", "TAB_STARTPROTOCOLLO"), QStringLiteral("Ultimo Protocollo Assegnato 2024 12 2023 41"));
     EXPECT_EQ(shown("T01", "PRO", "TAB_STARTDIPARTIMENTI"), QStringLiteral("Ultimo Prot. Entrata 2024 5 2"));
     EXPECT_EQ(boxes.shown.size(), 4);
-}
-
-TEST_P(StartUpTest, StandInLoginFromTheCommandLineOrTyped)
-{
-    const auto op = [] {
-        const auto &o = session().op;
-        return QStringList{o.code, o.ente, o.department, o.office, QString::number(o.level),
-                           QString::number(o.privacy), session().structureCode}.join(QLatin1Char('|'));
-    };
-    ASSERT_TRUE(LoginStandIn::login({QStringLiteral("DEMO9"), QStringLiteral("altro")}));
-    EXPECT_EQ(op(), QStringLiteral("DEMO9|001|PRO|UPR|9|1|001"));
-
-    LoginStandIn w;
-    auto *code = w.findChild<QLineEdit *>(QStringLiteral("txtOperatore"));
-    auto *ok = w.findChild<QPushButton *>(QStringLiteral("cmdOK"));
-    ASSERT_TRUE(code && ok && w.findChild<QPushButton *>(QStringLiteral("cmdEsci")));
-    code->setText(QStringLiteral("NOI'X"));
-    ok->click();
-    EXPECT_NE(w.result(), QDialog::Accepted);
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Codice operatore inesistente: NOI'X")});
-    EXPECT_EQ(op(), QStringLiteral("DEMO9|001|PRO|UPR|9|1|001"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(StartUpTest);
