@@ -1,0 +1,129 @@
+#pragma once
+// The registration window of the general register: registration of a new
+// protocol, consultation and rewrite of a registered one, and the search
+// that loads protocols into it. The rules live in ProtocolRules and
+// ProtocolSearch; this class wires the controls to them.
+
+#include <QHash>
+#include <QString>
+
+#include "protocol/ProtocolRules.h"
+#include "protocol/ProtocolSearch.h"
+#include "ui/ChildWindow.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QRadioButton;
+class QStackedWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+class QComboBox;
+
+namespace nimbo::protocol {
+
+class FrmProtocollo : public ChildWindow {
+    Q_OBJECT
+public:
+    // mode "CANCELLA" opens the consultation of protocols to be cancelled.
+    explicit FrmProtocollo(const QString &mode = {}, QWidget *parent = nullptr);
+
+    void ELABORATBAR(const QString &key) override;
+
+    // What the status line shows.
+    QString statusText() const;
+    bool isNewProtocol() const { return isNew_; }
+    bool isModifiable() const { return modifiable_; }
+    QString lastNumber() const { return lastNumber_; }
+    // "ARCH" or "ATTIVA" for the protocol loaded from the list.
+    QString iterState() const { return iterState_; }
+    // The registration panel as the rules see it.
+    ProtocolForm form() const;
+
+    static constexpr int kButtons = 11;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // construction
+    void buildRegistration(QWidget *panel);
+    void buildSearch(QWidget *panel);
+    QLineEdit *edit(QWidget *parent, const char *name, bool readOnly = false);
+    QLabel *label(QWidget *parent, const char *name);
+
+    // registration panel
+    void newProtocol();
+    void cancelEdit();
+    void registerProtocol();
+    void clearFields();
+    void setDirection(const QString &direction);
+    void applyDirectionRight();
+    void applyState(const QString &state);
+    void enableButtons(const QVector<int> &enabled);
+    void setStatus(const QString &text);
+    void codeEntered(CodeField field);
+    void showList(const QVector<LookupRow> &rows);
+    void takeListRow(QListWidgetItem *item);
+    void searchRecurringSubjects();
+    void recallLast();
+    void rememberForRecall();
+    bool saveRecurringSubject();
+    void otherProtocols();
+    void printLabel();
+    void printReceipt();
+    Context context() const;
+    void focusField(const QString &name);
+
+    // search panel (FrmProtocolloRicerca.cpp)
+    void showSearch();
+    void runSearch();
+    SearchCriteria criteria() const;
+    void loadProtocol(QTreeWidgetItem *item);
+    void step(int delta);
+    void fillDocTypes();
+
+    QLineEdit *field(const char *name) const;
+    QLabel *desc(const char *name) const;
+
+    QString mode_;
+    QStackedWidget *panels_ = nullptr;
+    QWidget *registration_ = nullptr, *search_ = nullptr, *linked_ = nullptr, *cancelled_ = nullptr;
+    QRadioButton *optE_ = nullptr, *optU_ = nullptr;
+    QGroupBox *senderRef_ = nullptr;
+    QPushButton *cmdMitDest_ = nullptr, *cmdAltriDest_ = nullptr, *cmdRichiama_ = nullptr, *cmdOggetto_ = nullptr;
+    QCheckBox *privacy_ = nullptr, *saveSubject_ = nullptr;
+    QLabel *state_ = nullptr, *status_ = nullptr;
+    QListWidget *listDecod_ = nullptr;
+    QTreeWidget *classifica_ = nullptr, *iter_ = nullptr;
+    QPushButton *buttons_[kButtons] = {};
+    QHash<QString, QLineEdit *> edits_;
+    QHash<QString, QLabel *> labels_;
+
+    // search controls
+    QComboBox *cboTipoDoc_ = nullptr;
+    QCheckBox *chkE_ = nullptr, *chkU_ = nullptr;
+    QRadioButton *optAttivi_ = nullptr, *optPrivacy_ = nullptr, *optTutti_ = nullptr;
+    QTreeWidget *list_ = nullptr;
+    QLabel *found_ = nullptr;
+
+    // What the pop-up list is filling: a code field, or the subject.
+    QString listTarget_;
+    CodeField listField_ = CodeField::DocType;
+
+    bool isNew_ = false;
+    bool modifiable_ = true;
+    bool listLoaded_ = false;
+    QString lastNumber_;
+    QString iterState_;
+    QString emergencyNumber_;
+    // The last protocol entered here, for the recall.
+    QHash<QString, QString> tags_;
+    QVector<Dossier> lastDossiers_;
+};
+
+} // namespace nimbo::protocol

@@ -1,0 +1,230 @@
+#include "protocol/ProtocolSearch.h"
+
+#include <QRegularExpression>
+
+#include "data/Dialect.h"
+#include "data/Funzioni_Com_1.h"
+#include "session/DicAmbiente.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::protocol {
+
+const char *const kNoRowsText = "Non esistono documenti protocollati che soddisfano i criteri di ricerca impostati o per "
+                                "i quali l'utente è abilitato alla gestione.";
+
+namespace {
+
+QString q(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
+
+QString contains(const QString &column, const QString &typed)
+{
+    return Dialect::likeNoCase(Dialect::centralTarget().engine, column,
+                               q(QLatin1Char('%') + typed.trimmed() + QLatin1Char('%')));
+}
+
+bool numeric(const QString &t)
+{
+    static const QRegularExpression digits(QStringLiteral("^\\d{1,9}$"));
+    return digits.match(t.trimmed()).hasMatch();
+}
+
+QString key(const QString &ente, const QString &direction, const QString &number, const QString &alias = {})
+{
+    const QString a = alias.isEmpty() ? QString() : alias + QLatin1Char('.');
+    return a + QStringLiteral("Tab_Ente = ") + q(ente) + QStringLiteral(" AND ") + a + QStringLiteral("Tab_TipoProtocollo = ")
+           + q(direction) + QStringLiteral(" AND ") + a + QStringLiteral("Tab_NumeroProtocollo = ") + q(number);
+}
+
+// The protocols a viewer may see because of where they were registered.
+QString visibility(const Viewer &v)
+{
+    const QString dept = QStringLiteral("p.Tab_SedeRicezione");
+    const QString office = QStringLiteral("p.Tab_UfficioRegistrazione");
+    QStringList any;
+    if (v.level == 7) {
+        any << QStringLiteral("(%1 = %2 AND %3 = %4)").arg(dept, q(v.department), office, q(v.office));
+        for (const auto &p : v.extra)
+            any << QStringLiteral("(%1 = %2 AND %3 = %4)").arg(dept, q(p.department), office, q(p.office));
+    } else if (v.level == 8) {
+        any << dept + QStringLiteral(" = ") + q(v.department);
+        for (const auto &p : v.extra)
+            any << dept + QStringLiteral(" = ") + q(p.department);
+    } else if (v.level == 9) {
+        return {};
+    } else {
+        any << QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
+    }
+    any.removeDuplicates();
+    return QStringLiteral(" AND (") + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+} // namespace
+
+Viewer Viewer::fromSession()
+{
+    const auto &op = DicAmbiente::session().op;
+    Viewer v;
+    v.ente = op.ente;
+    v.operatorCode = op.code;
+    v.department = op.department;
+    v.office = op.office;
+    v.level = op.level;
+    v.privacy = op.privacy;
+    v.directionRight = op.direction;
+    for (const auto &p : op.extra)
+        v.extra.append({p.department, p.office});
+    return v;
+}
+
+bool maysee(const Viewer &v, const QString &direction)
+{
+    if (v.directionRight == QLatin1String("1"))
+        return direction == QLatin1String("E");
+    if (v.directionRight == QLatin1String("2"))
+        return direction == QLatin1String("U");
+    return true;
+}
+
+std::optional<Failure> checkCriteria(const SearchCriteria &c)
+{
+    // The year alone is what the panel proposes and narrows nothing; a
+    // number needs its year.
+    const bool yearEmpty = c.year.trimmed().isEmpty(), numberEmpty = c.number.trimmed().isEmpty();
+    if ((!yearEmpty && !numeric(c.year)) || (!numberEmpty && !(numeric(c.year) && numeric(c.number))))
+        return Failure{QStringLiteral("Anno e numero del protocollo devono essere entrambi numerici o entrambi vuoti."),
+                       !yearEmpty && !numeric(c.year) ? QStringLiteral("TxtAProto") : QStringLiteral("TxtNumero")};
+    const QStringList eme{c.emeYear, c.emeType, c.emeRegister, c.emeNumber};
+    int given = 0;
+    for (const auto &e : eme)
+        given += e.trimmed().isEmpty() ? 0 : 1;
+    if ((given != 0 && given != 4) || (given == 4 && !(numeric(c.emeYear) && numeric(c.emeNumber))))
+        return Failure{QStringLiteral("Indicare anno, tipo, registro e numero del protocollo di emergenza."),
+                       QStringLiteral("TxtAnnoEme")};
+    for (const QString *d : {&c.refDate, &c.from, &c.to})
+        if (!d->trimmed().isEmpty() && !shownDate(*d).isValid())
+            return Failure{QStringLiteral("La data deve essere valida e significativa."),
+                           d == &c.refDate ? QStringLiteral("TxtDataRif")
+                           : d == &c.from  ? QStringLiteral("DataDal")
+                                           : QStringLiteral("DataAl")};
+    if (!c.incoming && !c.outgoing)
+        return Failure{QString::fromUtf8("Indicare se il protocollo è di Entrata o di Uscita"), QStringLiteral("ChkEntrata")};
+    return std::nullopt;
+}
+
+QString searchQuery(const SearchCriteria &c, const Viewer &v)
+{
+    QString sql = QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
+                                 "r.Tab_Denominazione, p.Tab_StatoProtocollo FROM Tab_Protocollo p LEFT JOIN Tab_Rubrica r "
+                                 "ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
+                                 "WHERE p.Tab_Ente = ")
+                  + q(v.ente);
+    if (numeric(c.year) && numeric(c.number))
+        sql += QStringLiteral(" AND p.Tab_NumeroProtocollo = ")
+               + q(QStringLiteral("%1%2").arg(c.year.trimmed().toInt(), 4, 10, QLatin1Char('0'))
+                       .arg(c.number.trimmed().toLongLong(), 7, 10, QLatin1Char('0')));
+    if (!c.emeYear.trimmed().isEmpty() && !c.emeNumber.trimmed().isEmpty()) {
+        sql += QStringLiteral(" AND p.Tab_RegistroTemporaneo LIKE ")
+               + q(c.emeYear.trimmed() + c.emeType.trimmed() + c.emeRegister.trimmed() + QLatin1Char('%'));
+        sql += QStringLiteral(" AND p.Tab_ProtocolloTemporaneo LIKE ")
+               + q(QStringLiteral("%1").arg(c.emeNumber.trimmed().toLongLong(), 7, 10, QLatin1Char('0')) + QLatin1Char('%'));
+    }
+    if (c.correspondentId > 0)
+        sql += QStringLiteral(" AND p.Tab_Intestatario = ") + QString::number(c.correspondentId);
+    if (!c.refNumber.trimmed().isEmpty())
+        sql += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_ProtDocArrivo"), c.refNumber);
+    if (const QDate d = shownDate(c.refDate); d.isValid())
+        sql += QStringLiteral(" AND p.Tab_DataProtDocArrivo = ") + sqlDate(d);
+    if (!c.subject.trimmed().isEmpty())
+        sql += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
+    if (!c.correspondent.trimmed().isEmpty()) {
+        // The main correspondent or one of the further recipients.
+        sql += QStringLiteral(" AND (") + contains(QStringLiteral("r.Tab_Denominazione"), c.correspondent)
+               + QStringLiteral(" OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
+                                "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
+                                "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
+                                "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
+               + contains(QStringLiteral("r2.Tab_Denominazione"), c.correspondent) + QStringLiteral("))");
+    }
+    const QString type = c.docType.left(3).trimmed();
+    if (!type.isEmpty() && c.docType.trimmed() != QLatin1String("TUTTI"))
+        sql += QStringLiteral(" AND p.Tab_Tipologia = ") + q(type);
+    if (const QDate d = shownDate(c.from); d.isValid())
+        sql += QStringLiteral(" AND p.Tab_DataProtocollo >= ") + sqlDate(d);
+    if (const QDate d = shownDate(c.to); d.isValid())
+        sql += QStringLiteral(" AND p.Tab_DataProtocollo <= ") + sqlDate(d);
+
+    QStringList directions;
+    if (c.incoming && maysee(v, QStringLiteral("E")))
+        directions << QStringLiteral("'E'");
+    if (c.outgoing && maysee(v, QStringLiteral("U")))
+        directions << QStringLiteral("'U'");
+    if (directions.isEmpty())
+        directions << QStringLiteral("''");
+    sql += QStringLiteral(" AND p.Tab_TipoProtocollo IN (") + directions.join(QLatin1Char(',')) + QLatin1Char(')');
+
+    if (c.filter == SearchCriteria::Filter::ActiveOnly)
+        sql += QStringLiteral(" AND COALESCE(p.Tab_StatoProtocollo, 'A') <> 'C'");
+    else if (c.filter == SearchCriteria::Filter::PrivacyOnly)
+        sql += QStringLiteral(" AND p.Tab_SoggPrivacy = 'S'");
+
+    sql += visibility(v);
+    if (!v.privacy)
+        sql += QStringLiteral(" AND (COALESCE(p.Tab_SoggPrivacy, 'N') <> 'S' OR p.Tab_CodiceOpeReg = ")
+               + q(v.operatorCode) + QLatin1Char(')');
+    return sql + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
+}
+
+QString countText(int rows)
+{
+    if (rows <= 0)
+        return QString::fromUtf8(kNoRowsText);
+    return QStringLiteral("Sono stati trovati N. ") + QString::number(rows) + QStringLiteral(" Protocolli ");
+}
+
+QString protocolQuery(const QString &ente, const QString &direction, const QString &number)
+{
+    return QStringLiteral("SELECT p.Tab_StatoProtocollo, p.Tab_DataProtocollo, p.Tab_OraProtocollo, "
+                          "p.Tab_DataRegistrazione, p.Tab_DataRicezione, p.Tab_OraRicezione, p.Tab_Intestatario, "
+                          "p.Tab_Tipologia, p.Tab_Oggetto, p.Tab_SedeRicezione, p.Tab_UfficioRegistrazione, "
+                          "p.Tab_ComponenteUfficio, p.Tab_Annotazioni, p.Tab_ProtDocArrivo, p.Tab_DataProtDocArrivo, "
+                          "p.Tab_SoggPrivacy, p.Tab_Stampato, p.Tab_DataCancellazione, p.Tab_MotivoCancellazione, "
+                          "p.Tab_NoteCancellazione, p.Tab_ProtocolloTemporaneo, p.Tab_RegistroTemporaneo, "
+                          "p.Tab_CodiceOpeReg FROM Tab_Protocollo p WHERE ")
+           + key(ente, direction, number, QStringLiteral("p"));
+}
+
+QString dossiersQuery(const QString &ente, const QString &direction, const QString &number)
+{
+    return QStringLiteral("SELECT f.Tab_Titolo, t.Tab_Descrizione, f.Tab_Categoria, c.Tab_Descrizione, f.Tab_Classe, "
+                          "k.Tab_Descrizione, f.Tab_CodiceFascicolo, x.Tab_Descrizione FROM Tab_ProFascicoli f "
+                          "LEFT JOIN Tab_Titolo t ON t.Tab_Ente = f.Tab_Ente AND t.Tab_Codice = f.Tab_Titolo "
+                          "LEFT JOIN Tab_Categoria c ON c.Tab_Ente = f.Tab_Ente AND c.Tab_CodiceTitolo = f.Tab_Titolo "
+                          "AND c.Tab_Codice = f.Tab_Categoria "
+                          "LEFT JOIN Tab_Classe k ON k.Tab_Ente = f.Tab_Ente AND k.Tab_CodiceTitolo = f.Tab_Titolo "
+                          "AND k.Tab_CodiceCategoria = f.Tab_Categoria AND k.Tab_Codice = f.Tab_Classe "
+                          "LEFT JOIN Tab_Fascicoli x ON x.Tab_Ente = f.Tab_Ente AND x.Tab_Titolo = f.Tab_Titolo "
+                          "AND x.Tab_Categoria = f.Tab_Categoria AND x.Tab_Classe = f.Tab_Classe "
+                          "AND x.Tab_CodiceFascicolo = f.Tab_CodiceFascicolo WHERE ")
+           + key(ente, direction, number, QStringLiteral("f"))
+           + QStringLiteral(" ORDER BY f.Tab_Titolo, f.Tab_Categoria, f.Tab_Classe, f.Tab_CodiceFascicolo");
+}
+
+QString iterQuery(const QString &ente, const QString &direction, const QString &number)
+{
+    return QStringLiteral("SELECT d.Tab_DataSerialeMov, m.Tab_Descrizione, dip.Dipa_Denominazione, u.Tab_Descrizione, "
+                          "d.Tab_CodiceOpe FROM Tab_Iter_Documento d "
+                          "LEFT JOIN Tab_TipoMovimento m ON m.Tab_Codice = d.Tab_TipoMovimento "
+                          "LEFT JOIN Tab_Uffici u ON u.Tab_Ente = d.Tab_Ente AND u.Tab_Ufficio = d.Tab_Ufficio "
+                          "LEFT JOIN Tab_Dipartimenti dip ON dip.Dipa_CodiceEnte = u.Tab_Ente AND "
+                          "dip.Dipa_CodDipartimento = u.Tab_Dipartimento WHERE ")
+           + key(ente, direction, number, QStringLiteral("d")) + QStringLiteral(" ORDER BY d.Tab_DataSerialeMov");
+}
+
+QString archivedQuery(const QString &ente, const QString &direction, const QString &number)
+{
+    return QStringLiteral("SELECT COUNT(*) FROM Tab_Iter_Documento WHERE ") + key(ente, direction, number)
+           + QStringLiteral(" AND Tab_TipoMovimento = 5");
+}
+
+} // namespace nimbo::protocol

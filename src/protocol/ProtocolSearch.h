@@ -1,0 +1,67 @@
+#pragma once
+// The search over the register from the registration window: criteria,
+// their checks, the query with the operator's visibility and privacy rules,
+// and the texts that report the outcome.
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+#include <optional>
+
+#include "protocol/ProtocolRules.h"
+
+namespace nimbo::protocol {
+
+constexpr int kSearchLimit = 1000;
+
+struct SearchCriteria {
+    QString year, number;                   // TxtAProto, TxtNumero
+    QString emeYear, emeType, emeRegister, emeNumber;
+    QString refNumber, refDate;             // sender's reference (contains) and its date
+    QString subject;                        // contains
+    QString correspondent;                  // denomination contains
+    qlonglong correspondentId = 0;          // the main correspondent, when set
+    QString docType = QStringLiteral("TUTTI"); // the combo entry; its first three characters are the code
+    QString from, to;                       // period on the protocol date, "dd/mm/yyyy"
+    bool incoming = true;
+    bool outgoing = true;
+    enum class Filter { All, ActiveOnly, PrivacyOnly } filter = Filter::All;
+};
+
+// Who is searching: level, privacy right, extra department/office pairs.
+struct Viewer {
+    QString ente;
+    QString operatorCode;
+    QString department;
+    QString office;
+    int level = 0;
+    bool privacy = false;
+    QString directionRight = QStringLiteral("0");
+    struct Pair { QString department, office; };
+    QVector<Pair> extra;
+    static Viewer fromSession();
+};
+
+// The directions the viewer may see ("E", "U").
+bool maysee(const Viewer &v, const QString &direction);
+
+// A message when the criteria cannot be searched, with the control to focus.
+std::optional<Failure> checkCriteria(const SearchCriteria &c);
+
+// The rows: direction, number, date, subject, correspondent, state; at most
+// kSearchLimit, newest number first.
+QString searchQuery(const SearchCriteria &c, const Viewer &v);
+
+// "Sono stati trovati N. 12 Protocolli " or the no-row text.
+QString countText(int rows);
+extern const char *const kNoRowsText;
+
+// The protocol loaded from a row of the list: every column the registration
+// panel shows.
+QString protocolQuery(const QString &ente, const QString &direction, const QString &number);
+QString dossiersQuery(const QString &ente, const QString &direction, const QString &number);
+QString iterQuery(const QString &ente, const QString &direction, const QString &number);
+// "ARCH" when the iter holds a movement of type 5, otherwise "ATTIVA".
+QString archivedQuery(const QString &ente, const QString &direction, const QString &number);
+
+} // namespace nimbo::protocol
