@@ -23,6 +23,8 @@
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "ui/ReportOutput.h"
+#include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -363,6 +365,10 @@ void FrmProtocollo::enableButtons(const QVector<int> &enabled)
 
 void FrmProtocollo::focusField(const QString &name)
 {
+    if (name == QLatin1String("OptTipoProtocollo")) {
+        (optE_->isEnabled() ? optE_ : optU_)->setFocus();
+        return;
+    }
     if (QWidget *w = findChild<QWidget *>(name))
         w->setFocus();
 }
@@ -469,7 +475,11 @@ void FrmProtocollo::codeEntered(CodeField kind)
         return;
     const bool byDescription = searchesByDescription(code->text());
     const LookupScope scope{context().ente, field("CodSedeRic")->text(), field("CodUfficio")->text(), isNew_};
-    const auto rows = lookup(kind, code->text(), scope, byDescription);
+    auto rows = lookup(kind, code->text(), scope, byDescription);
+    // Codes may begin with a letter too ("PRO"): when no description begins
+    // with the text, it is taken as a code.
+    if (byDescription && rows.isEmpty())
+        rows = lookup(kind, code->text(), scope, false);
     listTarget_ = code->objectName();
     listField_ = kind;
     if (byDescription && rows.size() != 1) {
@@ -482,7 +492,8 @@ void FrmProtocollo::codeEntered(CodeField kind)
         description->clear();
         return;
     }
-    code->setText(rows.first().code);
+    // The list shows identifiers padded; the field holds the number.
+    code->setText(kind == CodeField::Correspondent ? QString::number(rows.first().code.toLongLong()) : rows.first().code);
     description->setText(rows.first().description);
 }
 
@@ -690,12 +701,22 @@ void FrmProtocollo::printReceipt()
     ReceiptFacts who{op.code, op.name, QString()};
     if (const auto town = F::Caricadati(QStringLiteral("PROTOCOLLO"), receiptTownQuery(op.ente, op.department, op.office)))
         who.town = town->value(0).toString().trimmed();
+    if (!receiptOffered(p.direction) || p.number.isEmpty())
+        return;
+    const auto target = ReportOutput::choose(kCaption, QStringLiteral("ricevuta_%1.pdf").arg(p.number));
+    if (!target)
+        return;
     if (!C_GestDB::localDatabase().valid())
         C_GestDB::openLocalDatabase();
     const PrintOutcome out =
-        nimbo::protocol::printReceipt(p, who, PrintSettings::fromSession(), C_GestDB::localDatabase().sql());
+        nimbo::protocol::printReceipt(p, who, PrintSettings::fromSession(), C_GestDB::localDatabase().sql(), *target);
     if (out.failed())
         showBox(kCaption, out.message, Icon::Critical);
+}
+
+void registerProtocolWindows()
+{
+    WindowRegistry::add(QStringLiteral("FrmProtocollo"), [] { return new FrmProtocollo; });
 }
 
 } // namespace nimbo::protocol

@@ -126,4 +126,7 @@ private:
     QVector<Dossier> lastDossiers_;
 };
 
+// Makes the registration window known to the main window ("FrmProtocollo").
+void registerProtocolWindows();
+
 } // namespace nimbo::protocol

@@ -130,6 +130,8 @@ void applyLine(const QString &line, Config &cfg, const QString &programFolder)
         cfg.aooStorico = value;
     else if (key == QLatin1String("STAMPANTE-ETICHETTE"))
         cfg.stampanteEtichette = value.toUpper();
+    else if (key == QLatin1String("STAMPANTE-REPORT"))
+        cfg.stampanteReport = value.trimmed();
     else if (key == QLatin1String("SCADENZA-PASSWORD"))
         readShort(value, cfg.scadenzaPassword);
     else if (key == QLatin1String("COMPRESSO"))

@@ -44,6 +44,7 @@ struct Config {
     QString storicoEmail;
     QString aooStorico = QStringLiteral("001");
     QString stampanteEtichette;
+    QString stampanteReport; // printer of the reports; empty: the default printer; "PDF": a PDF file
     qint16 scadenzaPassword = 60;
     qint16 compresso = 0;
     qint16 showSetupBeforeScan = 0;
