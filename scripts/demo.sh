@@ -56,8 +56,12 @@ SET OLEEML=NimboServer.Email
 SET OLESTORICO=NimboServer.Storico
 SET SCADENZA-PASSWORD=60
 SET KEYFILE=nimbo.key
+SET STAMPANTE-REPORT=PDF
 INI
   echo "Configurazione scritta: $ini"
+elif ! grep -q '^SET STAMPANTE-REPORT=' "$ini"; then
+  # Demo folders made before receipts could go to PDF.
+  echo 'SET STAMPANTE-REPORT=PDF' >>"$ini"
 fi
 
 echo "Cartella del programma: $demo"

@@ -124,6 +124,8 @@ TEST_P(Registration, ChecksRunInOrderWithTheFocusOnTheirField)
     window->ELABORATBAR(QStringLiteral("NUOVO"));
     EXPECT_EQ(window->toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
     EXPECT_EQ(window->statusText(), QStringLiteral("Registrazione Protocollo"));
+    EXPECT_TRUE(child(window.get(), "btnTB_1")->isEnabled());
+    EXPECT_FALSE(child(window.get(), "btnTB_3")->isEnabled());
     const QString day = f("DataProtocollo")->text();
     ASSERT_EQ(day, kDay);
     EXPECT_EQ(f("DataRicezione")->text(), day);
@@ -191,6 +193,7 @@ TEST_P(Registration, ChecksRunInOrderWithTheFocusOnTheirField)
     EXPECT_EQ(number, QString::number(QDate::currentDate().year()) + QStringLiteral("0000001"));
     EXPECT_EQ(window->statusText(), QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE!"));
     EXPECT_EQ(text("StatoProto"), QStringLiteral("A T T I V O"));
+    EXPECT_TRUE(child(window.get(), "btnTB_3")->isEnabled());
     EXPECT_EQ(window->toolbarKeys(), QStringLiteral("NUOVO;ESCI;ANNULLA;REGISTRA;CERCA;ETICHETTA;STAMPA"));
     EXPECT_EQ(column(QStringLiteral("Tab_Oggetto"), number), QStringLiteral("Richiesta d'accesso agli atti"));
     EXPECT_EQ(column(QStringLiteral("Tab_ComponenteUfficio"), number), QStringLiteral("2"));
@@ -342,6 +345,22 @@ TEST_P(Registration, SearchShowsWhatTheLevelAndPrivacyAllow)
     window->ELABORATBAR(QStringLiteral("SUCCESSIVO"));
     EXPECT_EQ(f("Oggetto")->text(), QStringLiteral("Fattura di gennaio"));
     EXPECT_EQ(text("DescUfficio"), QStringLiteral("UFFICIO PROTOCOLLO GENERALE"));
+
+    // The other active protocols of the same correspondent, without the one shown.
+    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C' WHERE Tab_NumeroProtocollo = '") + rag
+        + QLatin1Char('\''));
+    child(window.get(), "btnTB_1")->click();
+    auto *list = child<QTreeWidget>(window.get(), "LwProtocolli");
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->data(0, Qt::UserRole).toString(), secret);
+
+    // A cancelled protocol is shown as such and cannot be rewritten here.
+    EXPECT_EQ(searchNumbers(), (QStringList{secret, rag, upr}));
+    emit list->itemActivated(list->topLevelItem(1), 0);
+    EXPECT_EQ(text("StatoProto"), QStringLiteral("C A N C E L L A T O"));
+    EXPECT_FALSE(window->toolbarKeys().contains(QStringLiteral("REGISTRA")));
+    EXPECT_TRUE(child(window.get(), "btnTB_2")->isEnabled());
+    EXPECT_FALSE(child(window.get(), "btnTB_3")->isEnabled());
 
     // Level 7 in PRO/UPR without the privacy right: its office only, and not
     // another operator's privacy protocol.
