@@ -210,6 +210,7 @@ TEST_P(Registration, NewProtocolsRewritesAndTheSimilarSubjectWarning)
     window->ELABORATBAR(QStringLiteral("NUOVO"));
     fill(QStringLiteral("U"), QStringLiteral("Convocazione d'urgenza del comitato"));
     f("DataRicezione")->clear();
+    child<QCheckBox>(window.get(), "Check2")->setChecked(true);
     const QString out = registerShown();
     ASSERT_FALSE(out.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(column(QStringLiteral("CASE WHEN Tab_DataRicezione IS NULL THEN 1 ELSE 0 END"), out), QStringLiteral("1"));
@@ -218,6 +219,16 @@ TEST_P(Registration, NewProtocolsRewritesAndTheSimilarSubjectWarning)
     EXPECT_EQ(column(QStringLiteral("Tab_RegistroTemporaneo"), out), QStringLiteral(" "));
     EXPECT_EQ(column(QStringLiteral("Tab_CodiceOpeReg"), out), QStringLiteral("DEMO9"));
     EXPECT_FALSE(window->toolbarKeys().split(QLatin1Char(';')).contains(QStringLiteral("STAMPA")));
+
+    // The subject was kept among the recurring ones and is offered again.
+    window->ELABORATBAR(QStringLiteral("NUOVO"));
+    child<QRadioButton>(window.get(), "OptTipoProtocollo_1")->click();
+    f("Oggetto")->setText(QStringLiteral("Convocazione d'"));
+    child(window.get(), "CmdOggettoRicorrente")->click();
+    auto *list = child<QListWidget>(window.get(), "ListDecod");
+    ASSERT_EQ(list->count(), 1);
+    emit list->itemActivated(list->item(0));
+    EXPECT_EQ(f("Oggetto")->text(), QStringLiteral("Convocazione d'urgenza del comitato"));
 
     // The same subject (part of it, with its apostrophe) in the same direction
     // within 30 days asks first; "No" writes nothing and keeps the form.
