@@ -47,7 +47,7 @@ function(nimbo_add_test name)
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     TEST_PREFIX "${name}."
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;NIMBO_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
                TIMEOUT 300)
 endfunction()
 

@@ -18,9 +18,12 @@
 
 #include "protocol/ProtocolPrint.h"
 #include "schema/Schema.h"
+#include "support/Files.h"
 
 using namespace nimbo;
 using namespace nimbo::protocol;
+using nimbo::test::pdfText;
+using nimbo::test::shippedTemplates;
 
 namespace {
 
@@ -30,20 +33,6 @@ QString run(const QString &tool, const QStringList &args)
     p.start(tool, args);
     p.waitForFinished(30000);
     return QString::fromUtf8(p.readAllStandardOutput());
-}
-
-QString pdfText(const QString &pdf)
-{
-    // Without -layout words of one line stay in order; spacing is of no interest here.
-    return run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).simplified();
-}
-
-QString shippedTemplates()
-{
-    QString root = qEnvironmentVariable("NIMBO_SOURCE_DIR");
-    if (root.isEmpty())
-        root = QStringLiteral(NIMBO_SOURCE_DIR_FALLBACK);
-    return root + QStringLiteral("/templates");
 }
 
 class ProtocolPrintTest : public ::testing::Test {

@@ -21,6 +21,7 @@
 #include "startup/StartUp.h"
 #include "ui/WindowRegistry.h"
 #include "UiFixture.h"
+#include "support/Files.h"
 
 using namespace nimbo;
 using namespace nimbo::protocol;
@@ -448,14 +449,6 @@ protected:
     }
 };
 
-QString pdfText(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    p.waitForFinished(30000);
-    return QString::fromUtf8(p.readAllStandardOutput()).simplified();
-}
-
 } // namespace
 
 // The path of the demo: log in, open "Protocollo Documenti", register an
@@ -468,7 +461,7 @@ TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
     QStringList lines{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
                       QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
                       QStringLiteral("SET OLEGENERICA=") + kGenericProgId, QStringLiteral("SET OLEGP=") + kProtocolProgId,
-                      QStringLiteral("SET REPORT=") + qEnvironmentVariable("NIMBO_SOURCE_DIR") + QStringLiteral("/templates/"),
+                      QStringLiteral("SET REPORT=") + nimbo::test::shippedTemplates(),
                       QStringLiteral("SET STAMPANTE-REPORT=PDF")};
     if (db().engine() == Dialect::Engine::PostgreSQL)
         lines << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
@@ -519,7 +512,7 @@ TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
     boxes.files << pdf;
     press("STAMPA");
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
-    const QString printed = pdfText(pdf);
+    const QString printed = nimbo::test::pdfText(pdf);
     EXPECT_TRUE(printed.contains(shownNumber(number))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("Richiesta d'informazioni sull'ordinanza"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("PREFETTURA DI POTENZA"))) << printed.toStdString();
