@@ -434,6 +434,16 @@ TEST_P(Registration, FailuresKeepTheFormAndWriteNothing)
     QFile label(device);
     ASSERT_TRUE(label.open(QIODevice::ReadOnly));
     EXPECT_EQ(label.readAll().count("\r\n"), 16);
+
+    // A refusal of the server is shown as it comes.
+    sql(QStringLiteral("DELETE FROM Tab_Protocollo WHERE Tab_NumeroProtocollo = '") + number + QLatin1Char('\''));
+    f("Oggetto")->setText(QStringLiteral("Domanda rettificata"));
+    boxes.clear();
+    window->ELABORATBAR(QStringLiteral("REGISTRA"));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Il protocollo E N. ") + number
+                                         + QStringLiteral(" non esiste in archivio: modifica non effettuata.")});
+    EXPECT_EQ(window->statusText(), QStringLiteral("OPERAZIONE NON ANDATA A BUON FINE"));
+    EXPECT_EQ(f("Oggetto")->text(), QStringLiteral("Domanda rettificata"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(Registration);
