@@ -242,26 +242,7 @@ TEST_P(Menus, FunctionTableCodesAreUniqueAndStableAcrossRebuilds)
 TEST_P(Menus, DemoLevelNineOperatorLogsInAndGetsItsMenus)
 {
     Registered windows({QStringLiteral("FrmProtocollo"), QStringLiteral("frmProtocolloEme")});
-    QFile ini(DicAmbiente::configPath(db().folder(), QStringLiteral("test_ui")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    QStringList lines{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
-                      QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                      QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
-    if (db().engine() == Dialect::Engine::PostgreSQL)
-        lines << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
-    ini.write(lines.join(QLatin1Char('\n')).toUtf8());
-    ini.close();
-    qputenv("NIMBO_HOME", db().folder().toUtf8());
-    StartUp::setLogin([](const QStringList &) {
-        PSWMask w;
-        type(&w, "txtOperatore", QStringLiteral("DEMO9"));
-        type(&w, "txtPassword", QStringLiteral("demo9pwd"));
-        w.findChild<QPushButton *>(QStringLiteral("cbuOk"))->click();
-        return w.result() == QDialog::Accepted;
-    });
-    const int started = StartUp::start({QStringLiteral("test_ui")});
-    StartUp::setLogin({});
-    qunsetenv("NIMBO_HOME");
+    const int started = startAsDemoOperator();
     ASSERT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
     auto *main = qobject_cast<MDIMenu *>(StartUp::mainWindow());
     ASSERT_NE(main, nullptr);

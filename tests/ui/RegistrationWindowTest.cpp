@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFile>
-#include <QProcess>
 #include <QToolBar>
 #include <QLabel>
 #include <QListWidget>
@@ -17,7 +16,6 @@
 #include "protocol/ProtocolPrint.h"
 #include "servers/ProtocolServer.h"
 #include "startup/LoginRules.h"
-#include "startup/PSWMask.h"
 #include "startup/StartUp.h"
 #include "ui/WindowRegistry.h"
 #include "UiFixture.h"
@@ -455,6 +453,7 @@ protected:
     void TearDown() override
     {
         StartUp::shutdown();
+        WindowRegistry::remove(QStringLiteral("FrmProtocollo"));
         Registration::TearDown();
     }
 };
@@ -466,28 +465,9 @@ protected:
 TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
 {
     registerProtocolWindows();
-    QFile ini(DicAmbiente::configPath(db().folder(), QStringLiteral("test_ui")));
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    QStringList lines{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
-                      QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                      QStringLiteral("SET OLEGENERICA=") + kGenericProgId, QStringLiteral("SET OLEGP=") + kProtocolProgId,
-                      QStringLiteral("SET REPORT=") + nimbo::test::shippedTemplates(),
-                      QStringLiteral("SET STAMPANTE-REPORT=PDF")};
-    if (db().engine() == Dialect::Engine::PostgreSQL)
-        lines << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
-    ini.write(lines.join(QLatin1Char('\n')).toUtf8());
-    ini.close();
-    qputenv("NIMBO_HOME", db().folder().toUtf8());
-    StartUp::setLogin([](const QStringList &) {
-        PSWMask w;
-        type(&w, "txtOperatore", QStringLiteral("DEMO9"));
-        type(&w, "txtPassword", QStringLiteral("demo9pwd"));
-        w.findChild<QPushButton *>(QStringLiteral("cbuOk"))->click();
-        return w.result() == QDialog::Accepted;
-    });
-    const int started = StartUp::start({QStringLiteral("test_ui")});
-    StartUp::setLogin({});
-    qunsetenv("NIMBO_HOME");
+    const int started = startAsDemoOperator({QStringLiteral("SET OLEGP=") + kProtocolProgId,
+                                             QStringLiteral("SET REPORT=") + nimbo::test::shippedTemplates(),
+                                             QStringLiteral("SET STAMPANTE-REPORT=PDF")});
     ASSERT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
     QWidget *main = StartUp::mainWindow();
     ASSERT_NE(main, nullptr);
@@ -527,7 +507,6 @@ TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
     EXPECT_TRUE(printed.contains(QStringLiteral("Richiesta d'informazioni sull'ordinanza"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("PREFETTURA DI POTENZA"))) << printed.toStdString();
     press("ESCI");
-    WindowRegistry::remove(QStringLiteral("FrmProtocollo"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(RegistrationEndToEnd);

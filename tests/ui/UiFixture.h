@@ -3,12 +3,15 @@
 // recorded exit, for the login and main-window tests.
 
 #include <QDate>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QTest>
 
 #include "servers/Servers.h"
+#include "startup/PSWMask.h"
+#include "startup/StartUp.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "support/ScriptedDialogs.h"
@@ -53,6 +56,34 @@ protected:
         edit->selectAll();
         QTest::keyClicks(edit, text);
         QTest::keyClick(edit, Qt::Key_Return);
+    }
+    // Starts the program the way the demo workstation does: a configuration
+    // file for this database plus the given lines, and DEMO9 typing his
+    // password into the login window. The result of StartUp::start().
+    int startAsDemoOperator(const QStringList &extraLines = {})
+    {
+        QFile ini(DicAmbiente::configPath(db().folder(), QStringLiteral("test_ui")));
+        if (!ini.open(QIODevice::WriteOnly))
+            return -1;
+        QStringList lines{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                          QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                          QStringLiteral("SET OLEGENERICA=") + kGenericProgId};
+        if (db().engine() == Dialect::Engine::PostgreSQL)
+            lines << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+        ini.write((lines + extraLines).join(QLatin1Char('\n')).toUtf8());
+        ini.close();
+        qputenv("NIMBO_HOME", db().folder().toUtf8());
+        StartUp::setLogin([](const QStringList &) {
+            PSWMask w;
+            type(&w, "txtOperatore", QStringLiteral("DEMO9"));
+            type(&w, "txtPassword", QStringLiteral("demo9pwd"));
+            w.findChild<QPushButton *>(QStringLiteral("cbuOk"))->click();
+            return w.result() == QDialog::Accepted;
+        });
+        const int started = StartUp::start({QStringLiteral("test_ui")});
+        StartUp::setLogin({});
+        qunsetenv("NIMBO_HOME");
+        return started;
     }
     template <class T = QPushButton> static T *child(QWidget *w, const char *name)
     {
