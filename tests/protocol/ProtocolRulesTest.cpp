@@ -370,6 +370,24 @@ TEST_P(ProtocolRulesTest, SearchShowsWhatLevelAndPrivacyAllow)
     who.correspondent = s("comune di potenza");
     EXPECT_EQ(found(who, v9), s("5,4"));
 
+    // A typed apostrophe; the emergency register and number of a recovered protocol.
+    sql(s("UPDATE Tab_Protocollo SET Tab_Oggetto = 'Richiesta d''accesso', Tab_RegistroTemporaneo = '2024TABCD001', "
+          "Tab_ProtocolloTemporaneo = '0000015|09/03/2024' WHERE Tab_NumeroProtocollo = '20240000006'"));
+    SearchCriteria text;
+    text.subject = s("D'ACCESSO");
+    EXPECT_EQ(found(text, v9), s("6"));
+    SearchCriteria eme;
+    eme.emeYear = s("2024");
+    eme.emeType = s("T");
+    eme.emeRegister = s("ABCD");
+    eme.emeNumber = s("15");
+    EXPECT_FALSE(checkCriteria(eme).has_value());
+    EXPECT_EQ(found(eme, v9), s("6"));
+    eme.emeNumber = s("1");
+    EXPECT_EQ(found(eme, v9), QString());
+    eme.emeRegister.clear();
+    EXPECT_TRUE(checkCriteria(eme).has_value());
+
     // Year and number find that protocol alone; a period narrows the date.
     SearchCriteria one;
     one.year = s("2024");
