@@ -1,0 +1,361 @@
+// The registration window on a large register, on SQLite and PostgreSQL:
+// the time from "REGISTRA" to the number shown on a real window, and the
+// window's search (subject or correspondent containing a word, common and
+// rare words, without and with the proposed 7-day period) through the
+// loader the window uses.
+//
+//   NIMBO_BENCH_ROWS  protocols put in the demo register first (default 1000000)
+//   NIMBO_BENCH_OPS   registrations / searches per case (default 100 / 20)
+//   NIMBO_TEST_PG     PostgreSQL server for the second engine (skipped when unset)
+//
+// Quick run: NIMBO_BENCH_ROWS=20000 QT_QPA_PLATFORM=offscreen bench_RegistrationWindowBench
+
+#include <QApplication>
+#include <QDate>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QKeyEvent>
+#include <algorithm>
+#include <benchmark/benchmark.h>
+#include <chrono>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <numeric>
+
+#include "data/C_GestDB.h"
+#include "data/Funzioni_Com_1.h"
+#include "protocol/FrmProtocollo.h"
+#include "protocol/ProtocolSearch.h"
+#include "servers/Servers.h"
+#include "session/DicAmbiente.h"
+#include "startup/LoginRules.h"
+#include "startup/StartUp.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestDb.h"
+
+using namespace nimbo;
+using Dialect::Engine;
+
+namespace {
+
+const QString kBody = QStringLiteral("001"); // the demo body
+
+long envNumber(const char *name, long fallback)
+{
+    bool ok = false;
+    const long n = qgetenv(name).toLong(&ok);
+    return ok && n > 0 ? n : fallback;
+}
+
+bool run(QSqlQuery &q, const QString &sql)
+{
+    if (q.exec(sql))
+        return true;
+    std::fprintf(stderr, "%s\n  %s\n", qPrintable(q.lastError().text()), qPrintable(sql.left(400)));
+    return false;
+}
+
+// Subject words: the common ones each land in a few percent of the
+// subjects; "sopralluogo" in about one protocol in ten thousand.
+const char *const kWords[] = {
+    "Richiesta", "rimborso", "spese", "sanitarie", "trasmissione", "documentazione", "relativa", "pratica",
+    "autorizzazione", "sanitaria", "convenzione", "fornitura", "servizio", "manutenzione", "impianti", "elettrici",
+    "certificato", "idoneità", "comunicazione", "variazione", "residenza", "esenzione", "ticket", "ricorso",
+    "amministrativo", "nomina", "commissione", "concorso", "pubblico", "graduatoria", "definitiva", "liquidazione",
+    "fattura", "ordine", "acquisto", "materiale", "sanitario", "farmaci", "ospedaliero", "delibera", "direttore",
+    "generale", "ferie", "personale", "dipendente", "turni", "reparto", "pediatria", "cardiologia", "chirurgia",
+    "ambulatorio", "prenotazione", "visita", "specialistica", "esami", "laboratorio", "analisi", "referto",
+    "ricovero", "dimissione", "trasferimento", "sede", "distretto", "Potenza", "Matera", "Melfi", "Lauria",
+    "Villa d'Agri", "segnalazione", "disservizio", "reclamo", "utente", "risposta", "sollecito", "pagamento",
+    "contributo", "regionale", "progetto", "formazione", "corso", "aggiornamento", "privacy", "accesso", "atti",
+    "copia", "cartella", "clinica", "protesi", "ausili", "invalidità", "civile", "accertamento", "medico",
+    "legale", "parere", "tecnico", "verifica", "ispettiva", "controllo", "qualità", "verbale", "riunione",
+    "convocazione", "assemblea", "sindacale", "trattativa", "contratto", "integrativo", "proroga", "incarico",
+    "consulenza", "libera", "professione", "intramoenia", "tariffe", "aggiornate", "anno", "corrente",
+    "precedente", "rendiconto", "bilancio", "preventivo", "inventario", "beni", "mobili", "dismissione",
+    "gara", "appalto", "aggiudicazione", "provvisoria", "offerta", "economica"};
+constexpr int kWordCount = int(sizeof(kWords) / sizeof(kWords[0]));
+
+// Address book: a few thousand correspondents; "COMUNE" begins one entry in
+// eight, "Dell'Acqua" names one entry.
+const char *const kKinds[] = {"COMUNE DI", "Studio Legale", "AZIENDA", "Sig.", "Sig.ra", "Ditta", "Cooperativa",
+                              "Dott."};
+const char *const kSurnames[] = {"ROSSI", "Russo", "FERRARI", "Esposito", "BIANCHI", "Romano", "COLOMBO",
+                                 "Ricci", "MARINO", "Greco", "BRUNO", "Gallo", "CONTI", "De Luca", "MANCINI",
+                                 "Costa", "GIORDANO", "Rizzo", "LOMBARDI", "Moretti", "BARBIERI", "Fontana",
+                                 "SANTORO", "Mariani", "RINALDI", "Caruso", "FERRARA", "Galli", "MARTINI",
+                                 "Leone", "LONGO", "Gentile", "MARTINELLI", "Vitale", "LOMBARDO", "Serra",
+                                 "COPPOLA", "De Santis", "D'ANGELO", "Marchetti"};
+const char *const kNames[] = {"Mario", "GIUSEPPE", "Anna", "LUCIA", "Francesco", "ANTONIO", "Maria", "PAOLA",
+                              "Vincenzo", "TERESA", "Pasquale", "CARMELA", "Rocco", "ANGELA", "Donato"};
+constexpr int kRubricaFirst = 1000, kRubricaCount = 3000, kRareEntry = 2500;
+
+QString denomination(int i)
+{
+    if (i == kRareEntry)
+        return QStringLiteral("Studio Tecnico Dell'Acqua Bernardini");
+    return QStringLiteral("%1 %2 %3")
+        .arg(QString::fromUtf8(kKinds[i % 8]), QString::fromUtf8(kSurnames[(i * 7) % 40]),
+             QString::fromUtf8(kNames[(i * 11) % 15]));
+}
+
+// Fills the demo register: the address book, then rows protocols over the
+// last three years (alternately incoming and outgoing, dated over about a
+// thousand days), then the current year's counters past them.
+bool fill(QSqlDatabase &db, long rows)
+{
+    const bool pg = Dialect::engineOf(db) == Engine::PostgreSQL;
+    QSqlQuery q(db);
+    if (!run(q, QStringLiteral("BEGIN")))
+        return false;
+    {
+        QSqlQuery ins(db);
+        ins.prepare(QStringLiteral("INSERT INTO Tab_Rubrica (Tab_Identificativo, Tab_EnteRubrica, Tab_Denominazione, "
+                                   "Tab_Domicilio, Tab_Attivo) VALUES (?, ?, ?, 'VIA ROMA', 1)"));
+        for (int i = kRubricaFirst; i < kRubricaFirst + kRubricaCount; ++i) {
+            ins.addBindValue(i);
+            ins.addBindValue(kBody);
+            ins.addBindValue(denomination(i));
+            if (!ins.exec()) {
+                std::fprintf(stderr, "%s\n", qPrintable(ins.lastError().text()));
+                return false;
+            }
+        }
+    }
+    if (!run(q, QStringLiteral("CREATE TABLE bench_words (i INTEGER PRIMARY KEY, w TEXT)")))
+        return false;
+    {
+        QSqlQuery ins(db);
+        ins.prepare(QStringLiteral("INSERT INTO bench_words (i, w) VALUES (?, ?)"));
+        for (int i = 0; i < kWordCount; ++i) {
+            ins.addBindValue(i);
+            ins.addBindValue(QString::fromUtf8(kWords[i]));
+            if (!ins.exec())
+                return false;
+        }
+    }
+    const int year = QDate::currentDate().year();
+    const auto pad = [pg](const QString &e) {
+        return pg ? QStringLiteral("lpad((%1)::text, 7, '0')").arg(e) : QStringLiteral("substr('0000000' || (%1), -7)").arg(e);
+    };
+    const QString day = pg ? QStringLiteral("CAST(CURRENT_DATE - ((g % 3) * 365 + (g / 3) % 330) AS DATE)")
+                           : QStringLiteral("date('now', 'localtime', '-' || ((g % 3) * 365 + (g / 3) % 330) || ' days')");
+    const auto word = [](int mul, int add) {
+        return QStringLiteral("(SELECT w FROM bench_words WHERE i = (g * %1 + %2) % %3)").arg(mul).arg(add).arg(kWordCount);
+    };
+    const QString subject = word(1, 0) + QStringLiteral(" || ' ' || ") + word(7, 3) + QStringLiteral(" || ' ' || ")
+                            + word(31, 11) + QStringLiteral(" || ' ' || ") + word(97, 29)
+                            + QStringLiteral(" || ' ' || ") + word(389, 53)
+                            + QStringLiteral(" || CASE WHEN g % 9973 = 0 THEN ' sopralluogo' ELSE '' END");
+    const QString sql =
+        QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_DataProtocollo, Tab_OraProtocollo, Tab_DataRegistrazione, Tab_Oggetto, Tab_Tipologia, "
+                       "Tab_Intestatario, Tab_SedeRicezione, Tab_UfficioRegistrazione, Tab_CodiceOpeReg, "
+                       "Tab_StatoProtocollo, Tab_Stampato, Tab_SoggPrivacy) "
+                       "WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < %1) "
+                       "SELECT '%2', CASE WHEN g % 2 = 1 THEN 'E' ELSE 'U' END, "
+                       "CAST(%3 - (g % 3) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (g * 7) % %8, "
+                       "'PRO', 'UPR', 'DEMO9', CASE WHEN g % 97 = 0 THEN 'C' ELSE 'A' END, 'N', "
+                       "CASE WHEN g % 50 = 0 THEN 'S' ELSE 'N' END FROM s")
+            .arg(rows)
+            .arg(kBody)
+            .arg(year)
+            .arg(pad(QStringLiteral("g / 3 + 1000")), day, subject)
+            .arg(kRubricaFirst)
+            .arg(kRubricaCount);
+    const long last = rows / 3 + 1000;
+    return run(q, sql) && run(q, QStringLiteral("DROP TABLE bench_words"))
+           && run(q, QStringLiteral("DELETE FROM TAB_STARTPROTOCOLLO WHERE Tab_CodiceEnte = '%1' AND Tab_AnnoProtocollo = %2")
+                         .arg(kBody)
+                         .arg(year))
+           && run(q, QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, "
+                                    "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES ('%1', %2, %3, %3)")
+                         .arg(kBody)
+                         .arg(year)
+                         .arg(last))
+           && run(q, QStringLiteral("COMMIT")) && run(q, QStringLiteral("ANALYZE"));
+}
+
+// One filled demo register per engine, and the session pointed at it with
+// DEMO9 (level 9) logged in; made on first use and kept for the run.
+struct Register {
+    std::unique_ptr<test::TestDb> db;
+    bool ok = false;
+};
+
+Register &registerOf(Engine engine)
+{
+    static std::map<Engine, Register> made;
+    auto it = made.find(engine);
+    if (it == made.end()) {
+        // A TestDb points the session at itself; the other engine's goes first.
+        made.clear();
+        Register r;
+        r.db = std::make_unique<test::TestDb>(engine, test::Seed::Demo);
+        if (r.db->ok()) {
+            QSqlDatabase db = r.db->central();
+            const auto t0 = std::chrono::steady_clock::now();
+            const long rows = envNumber("NIMBO_BENCH_ROWS", 1000000);
+            r.ok = fill(db, rows);
+            std::fprintf(stderr, "%s: %ld protocols written in %.1f s\n",
+                         engine == Engine::PostgreSQL ? "PostgreSQL" : "SQLite", rows,
+                         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        } else {
+            std::fprintf(stderr, "%s\n", qPrintable(r.db->error()));
+        }
+        if (r.ok) {
+            registerServers();
+            auto &cfg = DicAmbiente::session().cfg;
+            cfg.oleGenerica = kGenericProgId;
+            cfg.oleGp = kProtocolProgId;
+            const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"),
+                                                        LoginRules::operatorQuery(QStringLiteral("DEMO9")));
+            r.ok = row.has_value();
+            if (r.ok) {
+                LoginRules::storeOperator(*row);
+                LoginRules::loadOperatorExtras();
+                StartUp::loadParameters(DicAmbiente::session().op.ente);
+            }
+        }
+        it = made.emplace(engine, std::move(r)).first;
+    }
+    return it->second;
+}
+
+void report(benchmark::State &state, std::vector<double> ms, double extra = -1, const char *extraName = nullptr)
+{
+    std::sort(ms.begin(), ms.end());
+    auto pct = [&](double p) { return ms.empty() ? 0.0 : ms[size_t(p * double(ms.size() - 1))]; };
+    state.counters["p50_ms"] = pct(0.50);
+    state.counters["p99_ms"] = pct(0.99);
+    state.counters["max_ms"] = ms.empty() ? 0.0 : ms.back();
+    if (extraName)
+        state.counters[extraName] = extra;
+}
+
+Engine engineArg(const benchmark::State &state) { return state.range(0) ? Engine::PostgreSQL : Engine::SQLite; }
+
+void type(QWidget *window, const char *field, const QString &text)
+{
+    auto *edit = window->findChild<QLineEdit *>(QLatin1String(field));
+    edit->setFocus();
+    edit->setText(text);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier), release(QEvent::KeyRelease, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(edit, &press);
+    QApplication::sendEvent(edit, &release);
+}
+
+void BM_Registra(benchmark::State &state)
+{
+    Register &r = registerOf(engineArg(state));
+    if (!r.ok) {
+        state.SkipWithError("register not available");
+        return;
+    }
+    const long ops = envNumber("NIMBO_BENCH_OPS", 100);
+    test::ScriptedDialogs boxes;
+    protocol::FrmProtocollo window;
+    auto *number = window.findChild<QLineEdit *>(QStringLiteral("txtNumeroProtocollo"));
+    std::vector<double> ms;
+    long failures = 0;
+    static int serial = 0;
+    for (auto _ : state) {
+        for (long i = 0; i < ops; ++i) {
+            window.ELABORATBAR(QStringLiteral("NUOVO"));
+            window.findChild<QRadioButton *>(QStringLiteral("OptTipoProtocollo_0"))->click();
+            type(&window, "CodiceMitDest", QStringLiteral("2"));
+            type(&window, "CodTipoDoc", QStringLiteral("LET"));
+            if (!window.findChild<QLineEdit *>(QStringLiteral("CodSedeRic"))->isReadOnly()) {
+                type(&window, "CodSedeRic", QStringLiteral("PRO"));
+                type(&window, "CodUfficio", QStringLiteral("UPR"));
+            }
+            window.findChild<QLineEdit *>(QStringLiteral("Oggetto"))
+                ->setText(QStringLiteral("Misura del banco %1 registrazione %2").arg(++serial).arg(i * 7919 % 104729));
+            boxes.clear();
+            const auto t0 = std::chrono::steady_clock::now();
+            window.ELABORATBAR(QStringLiteral("REGISTRA"));
+            const bool shown = !number->text().isEmpty();
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            if (!shown && failures++ == 0)
+                std::fprintf(stderr, "no number shown: %s\n", qPrintable(boxes.texts().join(QStringLiteral(" | "))));
+        }
+        state.SetIterationTime(std::accumulate(ms.begin(), ms.end(), 0.0) / 1000.0);
+    }
+    report(state, ms, double(failures), "failures");
+}
+
+// The window's proposed criteria: current year, both directions, every
+// protocol, and (period = 1) the last seven days.
+protocol::SearchCriteria proposed(bool period)
+{
+    protocol::SearchCriteria c;
+    c.year = QString::number(QDate::currentDate().year());
+    if (period) {
+        c.from = QDate::currentDate().addDays(-7).toString(QStringLiteral("dd/MM/yyyy"));
+        c.to = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+    }
+    return c;
+}
+
+// range(1): 0 subject, 1 correspondent; range(2): 0 common word, 1 rare;
+// range(3): period.
+void BM_Search(benchmark::State &state)
+{
+    Register &r = registerOf(engineArg(state));
+    if (!r.ok) {
+        state.SkipWithError("register not available");
+        return;
+    }
+    protocol::SearchCriteria c = proposed(state.range(3) != 0);
+    const bool rare = state.range(2) != 0;
+    if (state.range(1) == 0)
+        c.subject = rare ? QStringLiteral("SOPRALLUOGO") : QStringLiteral("rimborso");
+    else
+        c.correspondent = rare ? QStringLiteral("dell'acqua") : QStringLiteral("comune");
+    const QString sql = protocol::searchQuery(c, protocol::Viewer::fromSession());
+    const long ops = envNumber("NIMBO_BENCH_OPS", 20);
+    std::vector<double> ms;
+    int rows = 0;
+    for (auto _ : state) {
+        for (long i = 0; i < ops; ++i) {
+            const auto t0 = std::chrono::steady_clock::now();
+            const auto loaded = Funzioni_Com_1::loadRows(QStringLiteral("PROTOCOLLO"), sql);
+            ms.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            rows = loaded.rowCount();
+        }
+        state.SetIterationTime(std::accumulate(ms.begin(), ms.end(), 0.0) / 1000.0);
+    }
+    report(state, ms, rows, "rows");
+}
+
+// One engine after the other: each register is filled once.
+BENCHMARK(BM_Registra)->ArgNames({"pg"})->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search)
+    ->ArgNames({"pg", "corr", "rare", "period"})
+    ->ArgsProduct({{0}, {0, 1}, {0, 1}, {0, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Registra)->ArgNames({"pg"})->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Search)
+    ->ArgNames({"pg", "corr", "rare", "period"})
+    ->ArgsProduct({{1}, {0, 1}, {0, 1}, {0, 1}})
+    ->Iterations(1)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    C_GestDB::closeLocalDatabase();
+    return 0;
+}
