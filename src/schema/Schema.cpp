@@ -24,12 +24,32 @@ struct Step {
 
 QStringList noExtra(Kind, Engine) { return {}; }
 
+// Trigram indexes let PostgreSQL answer the "contains" searches on subjects
+// and correspondent names (ILIKE '%...%') without reading the whole
+// register. The extension is optional: a server without it, or a user who
+// may not install it, keeps the plain scan and the upgrade still succeeds.
+QStringList containsIndexes(Kind kind, Engine e)
+{
+    if (kind != Kind::Central || e != Engine::PostgreSQL)
+        return {};
+    const auto index = [](const char *name, const char *table, const char *column) {
+        return QStringLiteral("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm') THEN "
+                              "CREATE INDEX IF NOT EXISTS %1 ON %2 USING gin (%3 gin_trgm_ops); END IF; END $$")
+            .arg(QLatin1String(name), QLatin1String(table), QLatin1String(column));
+    };
+    return {QStringLiteral("DO $$ BEGIN CREATE EXTENSION IF NOT EXISTS pg_trgm; EXCEPTION WHEN OTHERS THEN "
+                           "RAISE NOTICE 'pg_trgm not available: %', SQLERRM; END $$"),
+            index("tab_protocollo_oggetto_trgm", "Tab_Protocollo", "Tab_Oggetto"),
+            index("tab_rubrica_denominazione_trgm", "Tab_Rubrica", "Tab_Denominazione")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
         {1, "schema iniziale", noExtra},
         {2, "storico delle modifiche dei protocolli", noExtra},
         {3, "ultimo protocollo in uscita per dipartimento", noExtra},
+        {4, "indici per la ricerca per parole di oggetto e corrispondente", containsIndexes},
     };
     return s;
 }
