@@ -138,13 +138,18 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     if (!c.subject.trimmed().isEmpty())
         sql += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
     if (!c.correspondent.trimmed().isEmpty()) {
-        // The main correspondent or one of the further recipients.
-        sql += QStringLiteral(" AND (") + contains(QStringLiteral("r.Tab_Denominazione"), c.correspondent)
-               + QStringLiteral(" OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
+        // The main correspondent or one of the further recipients. Both are
+        // asked as sets of keys picked from the address book first, so the
+        // register is not joined row by row against it.
+        sql += QStringLiteral(" AND (p.Tab_Intestatario IN (SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
+                              "Tab_EnteRubrica = ")
+               + q(v.ente) + QStringLiteral(" AND ") + contains(QStringLiteral("Tab_Denominazione"), c.correspondent)
+               + QStringLiteral(") OR (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT d.Tab_TipoProtocollo, "
+                                "d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
                                 "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
-                                "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
-                                "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
-               + contains(QStringLiteral("r2.Tab_Denominazione"), c.correspondent) + QStringLiteral("))");
+                                "d.Tab_Ente = ")
+               + q(v.ente) + QStringLiteral(" AND ") + contains(QStringLiteral("r2.Tab_Denominazione"), c.correspondent)
+               + QStringLiteral("))");
     }
     const QString type = c.docType.left(3).trimmed();
     if (!type.isEmpty() && c.docType.trimmed() != QLatin1String("TUTTI"))

@@ -69,12 +69,16 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
                        "Tab_NumeroProtocollo = '20260000001'"));
     sql(QStringLiteral("INSERT INTO Tab_Rubrica (Tab_Identificativo, Tab_EnteRubrica, Tab_Denominazione) VALUES "
                        "(3, '001', 'O''Brien Villa')"));
+    // A further recipient counts as a correspondent of its protocol.
+    sql(QStringLiteral("INSERT INTO Tab_ProtocolloDestinatari (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_MittDest, Tab_principale) VALUES ('001', 'E', '20260000002', 3, 'N'), "
+                       "('002', 'E', '20260000001', 3, 'N')"));
 
     EXPECT_EQ(found(QStringLiteral("villa D'agri"), {}), (QStringList{"20260000003", "20260000002"}));
     EXPECT_EQ(found(QStringLiteral("SULL'ACQUE"), {}), QStringList{"20260000001"});
     EXPECT_TRUE(found(QStringLiteral("dell'ufficio"), {}).isEmpty());
     EXPECT_EQ(found({}, QStringLiteral("dell'acqua")), QStringList{"20260000001"});
-    EXPECT_EQ(found({}, QStringLiteral("o'brien")), QStringList{"20260000003"});
+    EXPECT_EQ(found({}, QStringLiteral("o'brien")), (QStringList{"20260000003", "20260000002"}));
     EXPECT_EQ(found(QStringLiteral("villa"), QStringLiteral("lauria")), QStringList{"20260000002"});
 
     if (db().engine() == Dialect::Engine::PostgreSQL) {
