@@ -60,12 +60,12 @@ const ButtonText kButtonTexts[FrmProtocollo::kButtons] = {
     {"Storico Scadenze", ""},
 };
 
-// Code field -> its description label.
-const char *const kCodeFields[][2] = {{"CodiceMitDest", "DescMitDest"}, {"CodTipoDoc", "DescTipoDoc"},
-                                      {"CodSedeRic", "DescSedeRic"},   {"CodUfficio", "DescUfficio"},
-                                      {"CodOperatore", "DescOperatore"}};
-
 } // namespace
+
+const FrmProtocollo::CodeControl FrmProtocollo::kCodeControls[5] = {
+    {CodeField::Correspondent, "CodiceMitDest", "DescMitDest"}, {CodeField::DocType, "CodTipoDoc", "DescTipoDoc"},
+    {CodeField::Department, "CodSedeRic", "DescSedeRic"},       {CodeField::Office, "CodUfficio", "DescUfficio"},
+    {CodeField::Member, "CodOperatore", "DescOperatore"}};
 
 FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow(parent), mode_(mode)
 {
@@ -228,11 +228,9 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     }
     g->addLayout(bar, r++, 0, 1, 4);
 
-    static const CodeField kinds[] = {CodeField::Correspondent, CodeField::DocType, CodeField::Department,
-                                      CodeField::Office, CodeField::Member};
-    for (int i = 0; i < 5; ++i) {
-        const CodeField kind = kinds[i];
-        connect(field(kCodeFields[i][0]), &QLineEdit::returnPressed, this, [this, kind] { codeEntered(kind); });
+    for (const CodeControl &c : kCodeControls) {
+        const CodeField kind = c.kind;
+        connect(field(c.code), &QLineEdit::returnPressed, this, [this, kind] { codeEntered(kind); });
     }
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);
@@ -469,8 +467,8 @@ void FrmProtocollo::cancelEdit()
 void FrmProtocollo::codeEntered(CodeField kind)
 {
     const int i = int(kind);
-    QLineEdit *code = field(kCodeFields[i][0]);
-    QLabel *description = desc(kCodeFields[i][1]);
+    QLineEdit *code = field(kCodeControls[i].code);
+    QLabel *description = desc(kCodeControls[i].description);
     if (code->isReadOnly())
         return;
     const bool byDescription = searchesByDescription(code->text());
@@ -523,11 +521,11 @@ void FrmProtocollo::takeListRow(QListWidgetItem *item)
         field("Oggetto")->setText(description);
         return;
     }
-    for (const auto &pair : kCodeFields) {
-        if (listTarget_ == QLatin1String(pair[0])) {
+    for (const CodeControl &c : kCodeControls) {
+        if (listTarget_ == QLatin1String(c.code)) {
             // The list shows identifiers padded; the field holds the number.
-            field(pair[0])->setText(listField_ == CodeField::Correspondent ? QString::number(code.toLongLong()) : code);
-            desc(pair[1])->setText(description);
+            field(c.code)->setText(listField_ == CodeField::Correspondent ? QString::number(code.toLongLong()) : code);
+            desc(c.description)->setText(description);
         }
     }
 }
@@ -563,8 +561,8 @@ void FrmProtocollo::rememberForRecall()
     tags_.clear();
     for (const char *name : {"DataRicezione", "Oggetto", "Annotazioni"})
         tags_.insert(QString::fromLatin1(name), field(name)->text());
-    for (const auto &pair : kCodeFields)
-        tags_.insert(QString::fromLatin1(pair[0]), field(pair[0])->text() + QLatin1Char('|') + desc(pair[1])->text());
+    for (const CodeControl &c : kCodeControls)
+        tags_.insert(QString::fromLatin1(c.code), field(c.code)->text() + QLatin1Char('|') + desc(c.description)->text());
     lastDossiers_ = form().dossiers;
 }
 
@@ -576,15 +574,15 @@ void FrmProtocollo::recallLast()
         field("DataRicezione")->setText(tags_.value(QStringLiteral("DataRicezione")));
     field("Oggetto")->setText(tags_.value(QStringLiteral("Oggetto")));
     field("Annotazioni")->setText(tags_.value(QStringLiteral("Annotazioni")));
-    for (const auto &pair : kCodeFields) {
-        const QString name = QString::fromLatin1(pair[0]);
+    for (const CodeControl &c : kCodeControls) {
+        const QString name = QString::fromLatin1(c.code);
         if (name == QLatin1String("CodiceMitDest") || name == QLatin1String("CodOperatore"))
             continue;
-        if (field(pair[0])->isReadOnly())
+        if (field(c.code)->isReadOnly())
             continue; // a locked department and office stay the operator's
         const QString tag = tags_.value(name);
-        field(pair[0])->setText(tag.section(QLatin1Char('|'), 0, 0));
-        desc(pair[1])->setText(tag.section(QLatin1Char('|'), 1));
+        field(c.code)->setText(tag.section(QLatin1Char('|'), 0, 0));
+        desc(c.description)->setText(tag.section(QLatin1Char('|'), 1));
     }
     classifica_->clear();
     for (const Dossier &d : std::as_const(lastDossiers_))

@@ -46,6 +46,13 @@ public:
 
     static constexpr int kButtons = 11;
 
+    // The five code fields with their description labels, in CodeField order.
+    struct CodeControl {
+        CodeField kind;
+        const char *code, *description;
+    };
+    static const CodeControl kCodeControls[5];
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 

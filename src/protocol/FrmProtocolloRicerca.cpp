@@ -269,19 +269,15 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     const qlonglong member = p.value(11, 0).toLongLong();
     const QString codes[] = {QString::number(p.value(6, 0).toLongLong()), cell(p, 7), cell(p, 9), cell(p, 10),
                              member > 0 ? QString::number(member) : QString()};
-    static const CodeField kinds[] = {CodeField::Correspondent, CodeField::DocType, CodeField::Department,
-                                      CodeField::Office, CodeField::Member};
     const LookupScope scope{ente, codes[2], codes[3], false};
-    static const char *const names[][2] = {{"CodiceMitDest", "DescMitDest"}, {"CodTipoDoc", "DescTipoDoc"},
-                                           {"CodSedeRic", "DescSedeRic"},   {"CodUfficio", "DescUfficio"},
-                                           {"CodOperatore", "DescOperatore"}};
     for (int i = 0; i < 5; ++i) {
-        field(names[i][0])->setText(codes[i]);
+        const CodeControl &c = kCodeControls[i];
+        field(c.code)->setText(codes[i]);
         if (codes[i].isEmpty())
             continue;
-        const auto found = lookup(kinds[i], codes[i], scope, false);
+        const auto found = lookup(c.kind, codes[i], scope, false);
         if (!found.isEmpty())
-            desc(names[i][1])->setText(found.first().description);
+            desc(c.description)->setText(found.first().description);
     }
     const bool locked = DicAmbiente::session().op.level == 6;
     field("CodSedeRic")->setReadOnly(locked);
