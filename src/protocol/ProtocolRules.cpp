@@ -46,18 +46,23 @@ Failure fail(const char *message, const char *field)
 
 } // namespace
 
+void OperatorScope::takeFromSession()
+{
+    const auto &op = DicAmbiente::session().op;
+    ente = op.ente;
+    operatorCode = op.code;
+    department = op.department;
+    office = op.office;
+    level = op.level;
+    privacy = op.privacy;
+    directionRight = op.direction;
+}
+
 Context Context::fromSession()
 {
-    const auto &s = DicAmbiente::session();
     Context c;
-    c.ente = s.op.ente;
-    c.operatorCode = s.op.code;
-    c.department = s.op.department;
-    c.office = s.op.office;
-    c.level = s.op.level;
-    c.privacy = s.op.privacy;
-    c.directionRight = s.op.direction;
-    c.protocolOfficeDept = s.parm.enteCodiceDip;
+    c.takeFromSession();
+    c.protocolOfficeDept = DicAmbiente::session().parm.enteCodiceDip;
     c.today = QDate::currentDate();
     return c;
 }

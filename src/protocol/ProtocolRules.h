@@ -44,8 +44,9 @@ struct ProtocolForm {
     QVector<Dossier> dossiers;
 };
 
-// Who is registering and where.
-struct Context {
+// The operator at work: body, code, department, office, level, privacy
+// right and direction right.
+struct OperatorScope {
     QString ente;
     QString operatorCode;
     QString department;
@@ -53,6 +54,12 @@ struct Context {
     int level = 0;
     bool privacy = false;
     QString directionRight = QStringLiteral("0");
+    // Fills these fields from the session in force.
+    void takeFromSession();
+};
+
+// Who is registering and where.
+struct Context : OperatorScope {
     QString protocolOfficeDept; // Ente_CodiceDIP
     bool isNew = true;          // a new protocol (closed departments and offices are left out)
     QDate today;                // server date

@@ -63,16 +63,9 @@ QString visibility(const Viewer &v)
 
 Viewer Viewer::fromSession()
 {
-    const auto &op = DicAmbiente::session().op;
     Viewer v;
-    v.ente = op.ente;
-    v.operatorCode = op.code;
-    v.department = op.department;
-    v.office = op.office;
-    v.level = op.level;
-    v.privacy = op.privacy;
-    v.directionRight = op.direction;
-    for (const auto &p : op.extra)
+    v.takeFromSession();
+    for (const auto &p : DicAmbiente::session().op.extra)
         v.extra.append({p.department, p.office});
     return v;
 }

@@ -28,15 +28,8 @@ struct SearchCriteria {
     enum class Filter { All, ActiveOnly, PrivacyOnly } filter = Filter::All;
 };
 
-// Who is searching: level, privacy right, extra department/office pairs.
-struct Viewer {
-    QString ente;
-    QString operatorCode;
-    QString department;
-    QString office;
-    int level = 0;
-    bool privacy = false;
-    QString directionRight = QStringLiteral("0");
+// Who is searching, with the extra department/office pairs.
+struct Viewer : OperatorScope {
     struct Pair { QString department, office; };
     QVector<Pair> extra;
     static Viewer fromSession();
