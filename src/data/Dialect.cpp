@@ -41,7 +41,10 @@ bool prepareSqlite(QSqlDatabase &db, QString *error)
         return false;
     }
     QSqlQuery q(db);
-    for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL"}) {
+    // FULL: in WAL mode NORMAL may lose the last commits on a power cut, and a
+    // lost registration would hand its number out a second time. The local
+    // database holds the emergency register, so it gets the same.
+    for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
         if (!q.exec(QString::fromLatin1(pragma))) {
             *error = q.lastError().text();
             return false;

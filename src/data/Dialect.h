@@ -26,7 +26,8 @@ struct Target {
 Target centralTarget();
 
 // Opens (or returns the already open) Qt connection of the given name.
-// SQLite connections get foreign keys on, WAL journal, and the NOW()
+// SQLite connections get foreign keys on, WAL journal with a sync at every
+// commit, and the NOW()
 // function so that the same SQL text runs on both engines. On failure the
 // connection is removed, false returned and *error filled.
 bool open(const QString &connectionName, const Target &target, QString *error);
