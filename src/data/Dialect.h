@@ -27,9 +27,9 @@ Target centralTarget();
 
 // Opens (or returns the already open) Qt connection of the given name.
 // SQLite connections get foreign keys on, WAL journal with a sync at every
-// commit, and the NOW()
-// function so that the same SQL text runs on both engines. On failure the
-// connection is removed, false returned and *error filled.
+// commit, and the NOW() function so that the same SQL text runs on both
+// engines. On failure the connection is removed, false returned and *error
+// filled.
 bool open(const QString &connectionName, const Target &target, QString *error);
 // Closes and removes a connection opened by open().
 void close(const QString &connectionName);

@@ -7,6 +7,7 @@
 
 #include "data/Dialect.h"
 #include "schema/Ddl.h"
+#include "schema/Guards.h"
 #include "schema/Transaction.h"
 
 namespace Schema {
@@ -20,9 +21,32 @@ struct Step {
     int version;
     const char *what;
     QStringList (*extra)(Kind, Engine);
+    // Run before the step; false (with the reason) stops the upgrade.
+    bool (*precondition)(const QSqlDatabase &, Kind, QString *) = nullptr;
 };
 
 QStringList noExtra(Kind, Engine) { return {}; }
+
+// The guards cannot stand on a register that already breaks them: the
+// upgrade lists the rows to put right instead of failing on the first
+// constraint the engine refuses.
+bool registerKeepsTheRules(const QSqlDatabase &db, Kind kind, QString *why)
+{
+    if (kind != Kind::Central || !tableExists(db, QStringLiteral("Tab_Protocollo")))
+        return true;
+    QString error;
+    const QStringList bad = Guards::violations(db, 20, &error);
+    if (!error.isEmpty()) {
+        *why = error;
+        return false;
+    }
+    if (bad.isEmpty())
+        return true;
+    *why = QStringLiteral("il registro contiene protocolli che violano le regole del registro; correggerli e "
+                          "ripetere l'aggiornamento:\n")
+           + bad.join(QLatin1Char('\n'));
+    return false;
+}
 
 // Trigram indexes let PostgreSQL answer the "contains" searches on subjects
 // and correspondent names (ILIKE '%...%') without reading the whole
@@ -50,6 +74,8 @@ const std::vector<Step> &steps()
         {2, "storico delle modifiche dei protocolli", noExtra},
         {3, "ultimo protocollo in uscita per dipartimento", noExtra},
         {4, "indici per la ricerca per parole di oggetto e corrispondente", containsIndexes},
+        {5, "vincoli del registro: numero unico per ente, codici ammessi, campi fissati alla registrazione",
+         Guards::statements, registerKeepsTheRules},
     };
     return s;
 }
@@ -222,7 +248,8 @@ bool createOrUpgrade(QSqlDatabase &db, Kind kind, QString *error, int targetVers
         if (step.version <= have || step.version > targetVersion)
             continue;
         QString why;
-        bool ok = applyStructure(db, kind, step.version, &why);
+        bool ok = !step.precondition || step.precondition(db, kind, &why);
+        ok = ok && applyStructure(db, kind, step.version, &why);
         for (const QString &sql : step.extra(kind, e)) {
             if (!ok)
                 break;

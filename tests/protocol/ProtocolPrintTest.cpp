@@ -293,7 +293,7 @@ TEST_F(ProtocolPrintTest, LookupQueriesFindTheRegisteringOfficeAndItsTown)
              "INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione, Tab_Comune) VALUES ('E1', 'D01', 'U06', 'Archivio', NULL)",
              "INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione) VALUES ('E2', 'D01', 'U''05', 'Altro')",
              "INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_SedeRicezione, Tab_UfficioRegistrazione) VALUES ('E1', 'E', '20240000123', 'D01', 'U''05')",
-             "INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_SedeRicezione, Tab_UfficioRegistrazione) VALUES ('E1', 'U', '20240000123', 'D01', 'U06')",
+             "INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_SedeRicezione, Tab_UfficioRegistrazione) VALUES ('E1', 'U', '20240000124', 'D01', 'U06')",
              "INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_SedeRicezione, Tab_UfficioRegistrazione) VALUES ('E2', 'E', '20240000123', 'D01', 'U''05')",
          })
         ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << sql << " " << q.lastError().text().toStdString();
@@ -311,7 +311,7 @@ TEST_F(ProtocolPrintTest, LookupQueriesFindTheRegisteringOfficeAndItsTown)
     };
     EXPECT_EQ(rows(labelOfficeQuery(QStringLiteral("E1"), QStringLiteral("E"), QStringLiteral("2024-0000123"))),
               QStringList{QStringLiteral("D01|U'05|Amministrativo|Protocollo")});
-    EXPECT_EQ(rows(labelOfficeQuery(QStringLiteral("E1"), QStringLiteral("U"), QStringLiteral("20240000123"))),
+    EXPECT_EQ(rows(labelOfficeQuery(QStringLiteral("E1"), QStringLiteral("U"), QStringLiteral("20240000124"))),
               QStringList{QStringLiteral("D01|U06|Amministrativo|Archivio")});
     EXPECT_TRUE(rows(labelOfficeQuery(QStringLiteral("E1"), QStringLiteral("E"), QStringLiteral("20240000999"))).isEmpty());
 

@@ -72,15 +72,17 @@ TEST_P(SchemaCreation, KeysHoldAndDatesOrderAsDates)
     QSqlDatabase c = db().central();
     exec(c, QString::fromLatin1(kProtocol) + "('001','U','20231234567','2023-12-31','a','A','OP')");
     exec(c, QString::fromLatin1(kProtocol) + "('001','E','20240000001','2024-01-02','b','A','OP')");
-    // Same key twice is refused; the same number in the other direction is not.
+    // Same key twice is refused, and so is the same number in the other
+    // direction: a number is given once per body.
     QSqlQuery dup(c);
     EXPECT_FALSE(dup.exec(QString::fromLatin1(kProtocol) + "('001','E','20240000001','2024-01-02','c','A','OP')"));
-    exec(c, QString::fromLatin1(kProtocol) + "('001','U','20240000001','2024-01-02','d','A','OP')");
+    EXPECT_FALSE(dup.exec(QString::fromLatin1(kProtocol) + "('001','U','20240000001','2024-01-02','c','A','OP')"));
+    exec(c, QString::fromLatin1(kProtocol) + "('001','U','20240000002','2024-01-02','d','A','OP')");
     // Null reception date for an outgoing protocol is kept as null.
     EXPECT_TRUE(scalar(c, "SELECT Tab_DataRicezione FROM Tab_Protocollo WHERE Tab_TipoProtocollo='U' "
-                          "AND Tab_NumeroProtocollo='20240000001'")
+                          "AND Tab_NumeroProtocollo='20240000002'")
                     .isNull());
-    EXPECT_EQ(scalar(c, "SELECT MAX(Tab_NumeroProtocollo) FROM Tab_Protocollo").toString(), "20240000001");
+    EXPECT_EQ(scalar(c, "SELECT MAX(Tab_NumeroProtocollo) FROM Tab_Protocollo").toString(), "20240000002");
     EXPECT_EQ(scalar(c, "SELECT COUNT(*) FROM Tab_Protocollo WHERE Tab_DataProtocollo > '2023-12-31'").toInt(), 2);
     // Codes compared both as numbers and as quoted text.
     exec(c, "INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataSerialeMov, "

@@ -1,0 +1,29 @@
+#pragma once
+// The register defends itself: whatever client writes to the database, a
+// protocol row cannot be deleted, what its registration fixed cannot change,
+// a cancelled protocol cannot come back, the one-letter codes and the
+// number's shape are checked, and a number is given once per body whatever
+// the direction.
+
+#include <QSqlDatabase>
+#include <QStringList>
+
+#include "data/Dialect.h"
+#include "schema/Definition.h"
+
+namespace Schema::Guards {
+
+// Columns of Tab_Protocollo fixed once the protocol is registered.
+const QStringList &fixedColumns();
+// Columns fixed once they hold something (the emergency register and number
+// a recovered registration carries).
+const QStringList &fixedOnceSetColumns();
+
+// Statements that install (or reinstall) the guards.
+QStringList statements(Kind kind, Dialect::Engine e);
+
+// Rows of an existing register that break a guard, one line each (at most
+// `limit` lines; a last line says how many more); empty when none.
+QStringList violations(const QSqlDatabase &db, int limit = 20, QString *error = nullptr);
+
+} // namespace Schema::Guards
