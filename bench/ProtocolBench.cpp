@@ -116,6 +116,11 @@ bool fill(QSqlDatabase &db, long rows)
             }
         }
     }
+    QString seedError;
+    if (!nimbo::test::seedRegistrationReferences(db, kEnte, &seedError)) {
+        std::fprintf(stderr, "%s\n", qPrintable(seedError));
+        return false;
+    }
     const long lastE = rows % 2 ? rows : rows - 1, lastU = rows % 2 ? rows - 1 : rows;
     return run(q, QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, "
                                  "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES ('BENCH', %1, %2, %3)")

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "data/TextCheck.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 
@@ -255,10 +256,37 @@ bool unpackStatements(const QVariantList &packed, QVector<Statement> *statements
     return true;
 }
 
+namespace {
+
+// The first text of a batch that cannot be stored, before anything is run.
+BuildResult refusedText(const QVector<Statement> &statements, int *failed)
+{
+    BuildResult b;
+    for (qsizetype i = 0; i < statements.size() && b.ok(); ++i) {
+        const Statement &s = statements[i];
+        for (const Field &f : s.fields) {
+            if (f.value.typeId() == QMetaType::QString) {
+                b.errText = TextCheck::problem(s.table + QLatin1Char('.') + f.name, f.value.toString());
+                if (!b.ok())
+                    break;
+            }
+        }
+        if (b.ok())
+            b.errText = TextCheck::problem(QStringLiteral("condizione di ") + s.table, s.condition);
+        if (!b.ok() && failed)
+            *failed = int(i);
+    }
+    return b;
+}
+
+} // namespace
+
 BuildResult runBatch(const C_GestDB::Database &db, const QVector<Statement> &statements, int *failed)
 {
     if (failed)
         *failed = -1;
+    if (BuildResult b = refusedText(statements, failed); !b.ok())
+        return b;
     C_GestDB::Transaction tx(db);
     const C_GestDB::Result begun = tx.begin();
     if (!begun.ok) {

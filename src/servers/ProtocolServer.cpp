@@ -10,6 +10,7 @@
 #include <atomic>
 
 #include "data/Funzioni_Com_1.h"
+#include "data/TextCheck.h"
 #include "schema/Definition.h"
 
 namespace nimbo {
@@ -62,11 +63,15 @@ const QString kEnte = QStringLiteral("Tab_Ente");
 const QString kTipo = QStringLiteral("Tab_TipoProtocollo");
 const QString kNumero = QStringLiteral("Tab_NumeroProtocollo");
 
-// Columns a rewrite never touches: the number, who registered it, what it
-// carried over from an emergency or provisional register, and its state and
-// cancellation, which only the cancellation changes (a cancelled protocol
-// must not come back to life through a correction of its data).
+// Columns a rewrite never touches: the number, when and by whom it was
+// registered, what it carried over from an emergency or provisional
+// register, and its state and cancellation, which only the cancellation
+// changes (a cancelled protocol must not come back to life through a
+// correction of its data).
 const QStringList kKeptOnRewrite = {kNumero,
+                                    QStringLiteral("Tab_DataProtocollo"),
+                                    QStringLiteral("Tab_OraProtocollo"),
+                                    QStringLiteral("Tab_DataRegistrazione"),
                                     QStringLiteral("Tab_CodiceOpeReg"),
                                     QStringLiteral("Tab_ProtocolloTemporaneo"),
                                     QStringLiteral("Tab_RegistroTemporaneo"),
@@ -76,10 +81,15 @@ const QStringList kKeptOnRewrite = {kNumero,
                                     QStringLiteral("Tab_NoteCancellazione"),
                                     QStringLiteral("Tab_CodiceOpeCanc"),
                                     QStringLiteral("Tab_UfficioCancellazione")};
-// Data without which a protocol cannot stand.
-const QStringList kRequired = {QStringLiteral("Tab_DataProtocollo"), QStringLiteral("Tab_Oggetto"),
-                               QStringLiteral("Tab_Tipologia"),      QStringLiteral("Tab_Intestatario"),
-                               QStringLiteral("Tab_SedeRicezione"),  QStringLiteral("Tab_UfficioRegistrazione")};
+// Data without which a protocol cannot stand (its date and time come from
+// the database clock).
+const QStringList kRequired = {QStringLiteral("Tab_Oggetto"), QStringLiteral("Tab_Tipologia"),
+                               QStringLiteral("Tab_Intestatario"), QStringLiteral("Tab_SedeRicezione"),
+                               QStringLiteral("Tab_UfficioRegistrazione")};
+// What only the cancellation writes.
+const QStringList kCancellation = {QStringLiteral("Tab_DataCancellazione"), QStringLiteral("Tab_MotivoCancellazione"),
+                                   QStringLiteral("Tab_NoteCancellazione"), QStringLiteral("Tab_CodiceOpeCanc"),
+                                   QStringLiteral("Tab_UfficioCancellazione")};
 
 QVariantList refused(const QString &text) { return {kStatusRefused, text}; }
 
@@ -172,7 +182,10 @@ bool columnValue(const Column &c, const QVariant &v, QVariant *out, QString *why
 {
     const bool empty = !v.isValid() || v.isNull() || v.toString().trimmed().isEmpty();
     switch (c.type) {
-    case Type::Text: *out = v.isValid() && !v.isNull() ? QVariant(v.toString()) : typedNull(c.type); return true;
+    case Type::Text:
+        *out = v.isValid() && !v.isNull() ? QVariant(v.toString()) : typedNull(c.type);
+        *why = TextCheck::problem(c.name, out->toString());
+        return why->isEmpty();
     case Type::Integer:
     case Type::BigInt: {
         if (empty) {
@@ -335,6 +348,73 @@ QString insertStatement(const Row &row, QVariantList *binds)
 
 const QString kWhereKey = QStringLiteral(" WHERE Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_NumeroProtocollo = ?");
 
+// One code a registration refers to: the query finds it (its first column
+// is the active flag where there is one) and the texts say what is wrong.
+struct Reference {
+    QString sql;
+    QVariantList binds;
+    QString missing;
+    bool activeFlag = false;
+    QString inactive;
+};
+
+QVector<Reference> references(const QString &ente, const QString &op, const Row &w)
+{
+    QVector<Reference> out;
+    const auto add = [&out](QString sql, QVariantList binds, QString missing, bool activeFlag = false,
+                            QString inactive = {}) {
+        Reference r;
+        r.sql = std::move(sql);
+        r.binds = std::move(binds);
+        r.missing = std::move(missing);
+        r.activeFlag = activeFlag;
+        r.inactive = std::move(inactive);
+        out.append(r);
+    };
+    add(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"),
+                {ente},
+                QStringLiteral("Ente sconosciuto (Tab_Ente): ") + ente + QStringLiteral(". Registrazione non effettuata."));
+    add(QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"),
+                {op},
+                QStringLiteral("Operatore sconosciuto: ") + op + QStringLiteral(". Registrazione non effettuata."),
+                true,
+                QStringLiteral("Operatore non attivo: ") + op + QStringLiteral(". Registrazione non effettuata."));
+    const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();
+    if (w.has(QStringLiteral("Tab_Intestatario"))) {
+        const qlonglong who = w.get(QStringLiteral("Tab_Intestatario")).toLongLong();
+        add(QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE Tab_EnteRubrica = ? AND "
+                                   "Tab_Identificativo = ?"),
+                     {ente, who},
+                     QStringLiteral("Corrispondente (Tab_Intestatario) %1 non presente nella rubrica dell'ente %2. "
+                                    "Registrazione non effettuata.")
+                         .arg(who)
+                         .arg(ente));
+    }
+    if (w.has(QStringLiteral("Tab_Tipologia"))) {
+        const QString type = w.get(QStringLiteral("Tab_Tipologia")).toString();
+        add(QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento WHERE Tab_Codice = ?"),
+                    {type},
+                    QStringLiteral("Tipo documento (Tab_Tipologia) sconosciuto: ") + type
+                        + QStringLiteral(". Registrazione non effettuata."));
+    }
+    if (w.has(QStringLiteral("Tab_SedeRicezione")))
+        add(QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
+                                   "Dipa_CodDipartimento = ?"),
+                    {ente, department},
+                    QStringLiteral("Dipartimento (Tab_SedeRicezione) sconosciuto: ") + department
+                        + QStringLiteral(". Registrazione non effettuata."));
+    if (w.has(QStringLiteral("Tab_UfficioRegistrazione"))) {
+        const QString office = w.get(QStringLiteral("Tab_UfficioRegistrazione")).toString().trimmed();
+        add(QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
+                                   "AND Tab_Ufficio = ?"),
+                    {ente, department, office},
+                    QStringLiteral("Ufficio (Tab_UfficioRegistrazione) %1 sconosciuto nel dipartimento %2. "
+                                   "Registrazione non effettuata.")
+                        .arg(office, department));
+    }
+    return out;
+}
+
 } // namespace
 
 ProtocolServer::ProtocolServer() = default;
@@ -422,6 +502,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
     if (!parseCondition(params[1].toString(), &key, &why))
         return refused(why);
     key.direction = key.direction.trimmed().toUpper();
+    if (const QString bad = TextCheck::problem(kEnte, key.ente); !bad.isEmpty())
+        return refused(bad);
     if (key.ente.trimmed().isEmpty())
         return refused(QStringLiteral("Codice ente mancante nella condizione di selezione."));
     if (key.direction != QLatin1String("E") && key.direction != QLatin1String("U"))
@@ -451,6 +533,17 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
     const QString op = params[3].toString().trimmed();
     if (op.isEmpty())
         return refused(QStringLiteral("Codice operatore mancante nella richiesta."));
+    if (const QString bad = TextCheck::problem(QStringLiteral("codice operatore"), op); !bad.isEmpty())
+        return refused(bad);
+    if (isNew) {
+        for (const QString &k : kCancellation)
+            if (row.filled(k))
+                return refused(QStringLiteral("Una nuova registrazione non può contenere dati di annullamento (")
+                               + k + QStringLiteral("): l'annullamento si fa su un protocollo già registrato."));
+        if (row.filled(QStringLiteral("Tab_StatoProtocollo"))
+            && row.get(QStringLiteral("Tab_StatoProtocollo")).toString().trimmed() != QLatin1String("A"))
+            return refused(QStringLiteral("Una nuova registrazione nasce attiva: Tab_StatoProtocollo deve essere A."));
+    }
 
     QVector<Row> dossiers;
     if (isNew && params.size() > 5 && params[5].typeId() == QMetaType::QVariantList) {
@@ -500,8 +593,22 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         const QString today = now.date().toString(Qt::ISODate);
         const QString time = now.time().toString(QStringLiteral("hh:mm:ss"));
         Row w = row;
-        w.setIfEmpty(QStringLiteral("Tab_CodOper"), op);
-        w.setIfEmpty(QStringLiteral("Tab_DatOper"), today);
+        // The last writer is who asked, today: never what the client says.
+        w.set(QStringLiteral("Tab_CodOper"), op);
+        w.set(QStringLiteral("Tab_DatOper"), today);
+
+        // Every code the row refers to must exist, so that a mistaken or
+        // forged request cannot open a counter for an unknown body or file
+        // a protocol under nobody.
+        for (const Reference &ref : references(key.ente, op, w)) {
+            if (!exec(q, ref.sql, ref.binds))
+                return dbFailure(sql, q->lastError());
+            const bool found = q->next();
+            const QString value = found ? q->value(0).toString().trimmed() : QString();
+            q->finish();
+            if (!found || (ref.activeFlag && value == QLatin1String("N")))
+                return {refused(found ? ref.inactive : ref.missing), false};
+        }
 
         if (!isNew) {
             const QVariantList keyBinds{key.ente, key.direction, key.number};
@@ -609,13 +716,29 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         w.setIfEmpty(QStringLiteral("Tab_Stampato"), QStringLiteral("N"));
         if (!w.has(QStringLiteral("Tab_RegistroTemporaneo")))
             w.set(QStringLiteral("Tab_RegistroTemporaneo"), QStringLiteral(" "));
-        w.setIfEmpty(QStringLiteral("Tab_DataRegistrazione"), today);
-        // The number's year and the protocol date go together: a request
-        // prepared before midnight gets the date the number was given on.
-        if (w.get(QStringLiteral("Tab_DataProtocollo")).toString() != today) {
-            w.set(QStringLiteral("Tab_DataProtocollo"), today);
-            w.set(QStringLiteral("Tab_OraProtocollo"), time);
+        // Date and time of the protocol are the database clock's when the
+        // number is given, whatever the workstation filled in when "NUOVO"
+        // was pressed: the number's year and the date go together.
+        w.set(QStringLiteral("Tab_DataRegistrazione"), today);
+        w.set(QStringLiteral("Tab_DataProtocollo"), today);
+        w.set(QStringLiteral("Tab_OraProtocollo"), time);
+        // A counter behind the register (a restored copy, a hand fix) would
+        // hand out a number already given; the unique key would refuse the
+        // row, but the operator should read why.
+        if (!exec(q, QStringLiteral("SELECT Tab_TipoProtocollo FROM Tab_Protocollo WHERE Tab_Ente = ? AND "
+                                    "Tab_NumeroProtocollo = ?"),
+                  {key.ente, number}))
+            return dbFailure(sql, q->lastError());
+        if (q->next()) {
+            const QString taken = q->value(0).toString();
+            q->finish();
+            return {refused(QStringLiteral("Il numero %1 risulta già assegnato al protocollo %2 dell'ente: il contatore "
+                                           "dei protocolli è indietro rispetto al registro. Registrazione non "
+                                           "effettuata, avvisare l'amministratore del sistema.")
+                                .arg(number, taken)),
+                    false};
         }
+        q->finish();
         if (!insertRow(q, w))
             return dbFailure(sql, q->lastError());
 
@@ -634,8 +757,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             d.set(kTipo, key.direction);
             d.set(kNumero, number);
             d.setIfEmpty(QStringLiteral("Tab_Provenienza"), QStringLiteral("P"));
-            d.setIfEmpty(QStringLiteral("Tab_CodOper"), op);
-            d.setIfEmpty(QStringLiteral("Tab_DatOper"), today);
+            d.set(QStringLiteral("Tab_CodOper"), op);
+            d.set(QStringLiteral("Tab_DatOper"), today);
             if (!insertRow(q, d))
                 return dbFailure(sql, q->lastError());
         }

@@ -14,9 +14,17 @@
 //   6  "SI" / "NO": the operator belongs to the protocol office's department
 //
 // Reply: [0, "", number, protocol date] on success, the date a QDate (null
-// for a rewrite, whose date stays as sent); ["991", message] when
-// the request is refused (the message is shown as it is); [status, text]
-// with another status when the database fails.
+// for a rewrite, which never changes it); ["991", message] when the request
+// is refused (the message is shown as it is and names the field); [status,
+// text] with another status when the database fails.
+//
+// The server decides what the client must not: the protocol date and time
+// and the registration date are the database clock's at numbering, and the
+// last writer (Tab_CodOper, Tab_DatOper) is the requesting operator today.
+// Body, operator (active), correspondent (in the body's address book),
+// document type, department and office must exist; texts must hold no
+// control characters or broken Unicode; a new protocol carries no
+// cancellation data.
 //
 // The number is the year followed by a 7-digit progressive that incoming and
 // outgoing protocols of a body share and that restarts each year. It is taken

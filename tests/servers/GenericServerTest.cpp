@@ -155,6 +155,41 @@ TEST_P(Generic, BatchThroughTheServerIsAllOrNothing)
     EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Descrizione='L''atto'")), 1);
 }
 
+TEST_P(Generic, BatchWithAControlCharacterIsRefusedBeforeAnythingIsWritten)
+{
+    const F::Statement add{QStringLiteral("A"), QStringLiteral("Tab_TipoDocumento"),
+                           {{QStringLiteral("Tab_Codice"), QStringLiteral("N1")},
+                            {QStringLiteral("Tab_Descrizione"), QStringLiteral("Prima riga\nseconda\tcolonna")}},
+                           {}};
+    const F::Statement broken{QStringLiteral("R"), QStringLiteral("Tab_TipoDocumento"),
+                              {{QStringLiteral("Tab_Descrizione"), QStringLiteral("Nota") + QChar(0) + QStringLiteral("x")}},
+                              QStringLiteral("Tab_Codice='D1'")};
+    const F::Statement lone{QStringLiteral("R"), QStringLiteral("Tab_TipoDocumento"),
+                            {{QStringLiteral("Tab_Descrizione"), QStringLiteral("Nota")}},
+                            QStringLiteral("Tab_Codice='D") + QChar(0xd800) + QStringLiteral("'")};
+    // Through the server the box names the field; the local mode shows its
+    // usual boxes and the log names it.
+    for (int mode : {F::kModeServer, F::kModeLocal}) {
+        for (const F::Statement &bad : {broken, lone}) {
+            boxes.clear();
+            EXPECT_FALSE(F::Update_Tabella({add, bad}, proto, mode)) << mode;
+            const QString why = bad.condition == lone.condition ? QStringLiteral("condizione di Tab_TipoDocumento")
+                                                                 : QStringLiteral("Tab_TipoDocumento.Tab_Descrizione");
+            const QString shown = mode == F::kModeServer ? boxes.texts().join(QLatin1Char('|')) : logText();
+            EXPECT_TRUE(shown.contains(why)) << mode << shown.toStdString();
+            EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Codice='N1'")), 0);
+        }
+    }
+    boxes.clear();
+    EXPECT_TRUE(F::Update_Tabella({add}, proto));
+    EXPECT_EQ(count(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Descrizione = 'Prima riga' || "
+                                   "char(10) || 'seconda' || char(9) || 'colonna'")
+                        .replace(QStringLiteral("char("), db().engine() == Dialect::Engine::PostgreSQL
+                                                               ? QStringLiteral("chr(")
+                                                               : QStringLiteral("char("))),
+              1);
+}
+
 TEST_P(Generic, GridAndListAreFilledFromTheServer)
 {
     const QString sql = QStringLiteral("SELECT Tab_Codice, Tab_DatOper FROM Tab_TipoDocumento ORDER BY Tab_Codice");

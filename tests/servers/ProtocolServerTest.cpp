@@ -28,6 +28,8 @@ protected:
         EngineTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
+        QString error;
+        ASSERT_TRUE(nimbo::test::seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
         server = std::make_unique<nimbo::ProtocolServer>(db().centralTarget());
         server->setClock([this] { return now; });
     }
@@ -251,6 +253,7 @@ TEST_P(ProtocolServerTest, MalformedOrUnsafeRequestsAreRefusedAndWriteNothing)
     EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")) + rows(QStringLiteral("Tab_Protocollo_Storico")), 0);
     EXPECT_EQ(counter(2024), QStringLiteral("none"));
     // A quote inside the body code is a value, not SQL.
+    ASSERT_TRUE(nimbo::test::seedRegistrationReferences(db().central(), QStringLiteral("O'NE")));
     QVariantList quoted = nimbo::registrationRequest(
         QStringLiteral("A"), nimbo::protocolCondition(QStringLiteral("O'NE"), QStringLiteral("U"), QString()),
         newProtocolColumns(QStringLiteral("O'NE"), QStringLiteral("U"), QStringLiteral("Apice")), QStringLiteral("OP01"));
@@ -274,6 +277,176 @@ TEST_P(ProtocolServerTest, CreatedByProgIdOnTheSessionDatabase)
     const QDate today = QDate::currentDate();
     EXPECT_EQ(reply.value(2).toString(), QString::number(today.year()) + QStringLiteral("0000001"));
     EXPECT_EQ(reply.value(3).toDate(), today);
+}
+
+// A column list with some values replaced (or added).
+ColumnValues withValues(ColumnValues c, const ColumnValues &changes)
+{
+    for (const auto &[column, value] : changes) {
+        bool found = false;
+        for (auto &[n, v] : c)
+            if (n == column) {
+                v = value;
+                found = true;
+            }
+        if (!found)
+            c.append({column, value});
+    }
+    return c;
+}
+
+TEST_P(ProtocolServerTest, DateAndTimeComeFromTheDatabaseClockAndNoRewriteChangesThem)
+{
+    // "NUOVO" was pressed at 10:15:00 and filled the form; "REGISTRA" came
+    // 40 seconds later. The client also names a last writer of its own.
+    now = QDateTime(QDate(2024, 11, 3), QTime(10, 15, 40));
+    const ColumnValues filled = withValues(
+        newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Domanda")),
+        {{QStringLiteral("Tab_OraProtocollo"), QStringLiteral("10:15:00")},
+         {QStringLiteral("Tab_DataProtocollo"), QStringLiteral("11/02/2024")},
+         {QStringLiteral("Tab_DataRegistrazione"), QStringLiteral("11/02/2024")},
+         {QStringLiteral("Tab_CodOper"), QStringLiteral("ALTRO")},
+         {QStringLiteral("Tab_DatOper"), QStringLiteral("01/01/2000")}});
+    const QVariantList reply = call(nimbo::registrationRequest(
+        QStringLiteral("A"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString()), filled, QStringLiteral("OP01")));
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    const QString number = reply.value(2).toString();
+    const QString fixed = QStringLiteral("SELECT Tab_DataProtocollo || ' ' || Tab_OraProtocollo || ' ' || "
+                                         "Tab_DataRegistrazione || ' ' || Tab_CodOper || ' ' || Tab_DatOper FROM "
+                                         "Tab_Protocollo");
+    EXPECT_EQ(scalar(fixed).toString(), QStringLiteral("2024-11-03 10:15:40 2024-11-03 OP01 2024-11-03"));
+    EXPECT_EQ(reply.value(3).toDate(), QDate(2024, 11, 3));
+
+    // Two days later OP02 corrects the subject and sends other dates.
+    now = QDateTime(QDate(2024, 11, 5), QTime(9, 0, 0));
+    const ColumnValues rewrite = withValues(filled, {{QStringLiteral("Tab_Oggetto"), QStringLiteral("Domanda corretta")},
+                                                     {QStringLiteral("Tab_OraProtocollo"), QStringLiteral("23:59:59")},
+                                                     {QStringLiteral("Tab_DataProtocollo"), QStringLiteral("01/01/2024")},
+                                                     {QStringLiteral("Tab_DataRegistrazione"), QStringLiteral("01/01/2024")}});
+    const QVariantList rewritten = call(nimbo::registrationRequest(
+        QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), number), rewrite, QStringLiteral("OP02")));
+    ASSERT_EQ(rewritten.value(0).toString(), QStringLiteral("0")) << rewritten.value(1).toString().toStdString();
+    EXPECT_EQ(scalar(fixed).toString(), QStringLiteral("2024-11-03 10:15:40 2024-11-03 OP02 2024-11-05"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto FROM Tab_Protocollo")).toString(), QStringLiteral("Domanda corretta"));
+}
+
+TEST_P(ProtocolServerTest, EveryReferenceIsCheckedAndARefusalConsumesNothing)
+{
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Ente, Op_Attivo) VALUES "
+                                      "('OP03', 'ASL1', 'N')")));
+    ASSERT_TRUE(nimbo::test::seedRegistrationReferences(db().central(), QStringLiteral("ALTRO")));
+    ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Tab_Rubrica (Tab_EnteRubrica, Tab_Identificativo, Tab_Denominazione) "
+                                      "VALUES ('ALTRO', 13, 'Di un altro ente')")));
+    const ColumnValues good = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Oggetto"));
+    const QString cond = nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString());
+    const struct {
+        const char *what;
+        QString condition;
+        ColumnValues columns;
+        QString op;
+        const char *says;
+    } cases[] = {
+        {"unknown body", nimbo::protocolCondition(QStringLiteral("NESSUNO"), QStringLiteral("E"), QString()),
+         withValues(good, {{QStringLiteral("Tab_Ente"), QStringLiteral("NESSUNO")}}), QStringLiteral("OP01"), "Tab_Ente"},
+        {"unknown operator", cond, good, QStringLiteral("OP99"), "Operatore sconosciuto: OP99"},
+        {"inactive operator", cond, good, QStringLiteral("OP03"), "Operatore non attivo: OP03"},
+        {"negative correspondent", cond, withValues(good, {{QStringLiteral("Tab_Intestatario"), -12}}),
+         QStringLiteral("OP01"), "Tab_Intestatario"},
+        {"correspondent of another body", cond, withValues(good, {{QStringLiteral("Tab_Intestatario"), 13}}),
+         QStringLiteral("OP01"), "Tab_Intestatario"},
+        {"unknown document type", cond, withValues(good, {{QStringLiteral("Tab_Tipologia"), QStringLiteral("XYZ")}}),
+         QStringLiteral("OP01"), "Tab_Tipologia"},
+        {"unknown department", cond, withValues(good, {{QStringLiteral("Tab_SedeRicezione"), QStringLiteral("D99")}}),
+         QStringLiteral("OP01"), "Tab_SedeRicezione"},
+        {"office of no department", cond,
+         withValues(good, {{QStringLiteral("Tab_UfficioRegistrazione"), QStringLiteral("U99")}}), QStringLiteral("OP01"),
+         "Tab_UfficioRegistrazione"},
+        {"cancellation date on a new protocol", cond,
+         withValues(good, {{QStringLiteral("Tab_DataCancellazione"), QStringLiteral("03/11/2024")}}),
+         QStringLiteral("OP01"), "Tab_DataCancellazione"},
+        {"cancellation reason on a new protocol", cond,
+         withValues(good, {{QStringLiteral("Tab_MotivoCancellazione"), QStringLiteral("01")}}), QStringLiteral("OP01"),
+         "Tab_MotivoCancellazione"},
+        {"new protocol born cancelled", cond, withValues(good, {{QStringLiteral("Tab_StatoProtocollo"), QStringLiteral("C")}}),
+         QStringLiteral("OP01"), "Tab_StatoProtocollo"},
+    };
+    for (const auto &c : cases) {
+        const QVariantList reply = call(nimbo::registrationRequest(QStringLiteral("A"), c.condition, c.columns, c.op));
+        EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused) << c.what;
+        EXPECT_TRUE(reply.value(1).toString().contains(QString::fromUtf8(c.says)))
+            << c.what << ": " << reply.value(1).toString().toStdString();
+    }
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")) + rows(QStringLiteral("Tab_ProFascicoli")), 0);
+    EXPECT_EQ(rows(QStringLiteral("TAB_STARTPROTOCOLLO")) + rows(QStringLiteral("TAB_STARTDIPARTIMENTI")), 0);
+
+    // The first good request gets the first number; a rewrite is checked
+    // the same way and leaves the row as it was.
+    const QString number = registerNew(QStringLiteral("E"), QStringLiteral("Oggetto")).value(2).toString();
+    EXPECT_EQ(number, QStringLiteral("20240000001"));
+    const QVariantList bad = call(nimbo::registrationRequest(
+        QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), number),
+        withValues(good, {{QStringLiteral("Tab_Oggetto"), QStringLiteral("Cambiato")},
+                          {QStringLiteral("Tab_Tipologia"), QStringLiteral("XYZ")}}),
+        QStringLiteral("OP01")));
+    EXPECT_EQ(bad.value(0).toString(), nimbo::kStatusRefused);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto FROM Tab_Protocollo")).toString(), QStringLiteral("Oggetto"));
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo_Storico")), 0);
+}
+
+TEST_P(ProtocolServerTest, ControlCharactersAndBrokenUnicodeAreRefusedOtherTextIsStoredExactly)
+{
+    const auto subject = [](const QString &text) {
+        return withValues(newProtocolColumns(kEnte, QStringLiteral("U"), QStringLiteral("x"), QStringLiteral("OP01"), QString()),
+                          {{QStringLiteral("Tab_Oggetto"), text}});
+    };
+    const QString cond = nimbo::protocolCondition(kEnte, QStringLiteral("U"), QString());
+    const QString refusedTexts[] = {
+        QStringLiteral("Nulla") + QChar(0) + QStringLiteral("dopo"),
+        QStringLiteral("Campanello") + QChar(7),
+        QStringLiteral("Escape") + QChar(0x1b) + QStringLiteral("[2J"),
+        QStringLiteral("Cancella") + QChar(0x7f),
+        QStringLiteral("Riga") + QChar(0x85) + QStringLiteral("successiva"),
+        QStringLiteral("Mezzo ") + QChar(0xd83d) + QStringLiteral(" carattere"),
+        QStringLiteral("Coda ") + QChar(0xdc4d),
+    };
+    for (const QString &text : refusedTexts) {
+        const QVariantList reply = call(nimbo::registrationRequest(QStringLiteral("A"), cond, subject(text), QStringLiteral("OP01")));
+        EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused) << text.toStdString();
+        EXPECT_TRUE(reply.value(1).toString().contains(QStringLiteral("Tab_Oggetto")))
+            << reply.value(1).toString().toStdString();
+        EXPECT_FALSE(reply.value(1).toString().contains(QStringLiteral("Domanda"))); // no other value echoed
+    }
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 0);
+    EXPECT_EQ(counter(2024), QStringLiteral("none"));
+
+    const QString stored[] = {
+        QStringLiteral("Riga uno\nRiga\tdue\r\nfine"),
+        QStringLiteral("L'ufficio dell'ente ''doppio''"),
+        QStringLiteral("Pratica \U0001F4C4 urgente \U0001F44D àèìòù €"),
+        QString(100000, QLatin1Char('a')) + QStringLiteral("\U0001F600"),
+    };
+    for (const QString &text : stored) {
+        const QVariantList reply = call(nimbo::registrationRequest(QStringLiteral("A"), cond, subject(text), QStringLiteral("OP01")));
+        ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().left(200).toStdString();
+        EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto FROM Tab_Protocollo WHERE Tab_NumeroProtocollo = '")
+                         + reply.value(2).toString() + QLatin1Char('\''))
+                      .toString(),
+                  text);
+    }
+}
+
+TEST_P(ProtocolServerTest, CounterBehindTheRegisterIsRefusedWithAClearText)
+{
+    ASSERT_EQ(registerNew(QStringLiteral("E"), QStringLiteral("Uno")).value(2).toString(), QStringLiteral("20240000001"));
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE TAB_STARTPROTOCOLLO SET Tab_ProtocolloEntrata = 0")));
+    const QVariantList reply = registerNew(QStringLiteral("U"), QStringLiteral("Due"), {}, QString());
+    EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused);
+    EXPECT_TRUE(reply.value(1).toString().contains(QStringLiteral("20240000001 risulta già assegnato")))
+        << reply.value(1).toString().toStdString();
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 1);
+    EXPECT_EQ(counter(2024), QStringLiteral("0/0"));
 }
 
 // ---- several processes ---------------------------------------------------------

@@ -2,6 +2,8 @@
 // Column lists of a plausible registration, for the protocol server's tests,
 // its worker processes and the benchmark.
 
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QString>
 
 #include "servers/ProtocolServer.h"
@@ -59,6 +61,39 @@ inline ColumnValues dossierColumns(const QString &ente, int dossier, const QStri
             {QStringLiteral("Tab_Provenienza"), QStringLiteral("P")},
             {QStringLiteral("Tab_CodOper"), QStringLiteral("OP01")},
             {QStringLiteral("Tab_DatOper"), QStringLiteral("03/11/2024")}};
+}
+
+// What newProtocolColumns() refers to, so that the protocol server accepts
+// it: the body, the operators OP01 and OP02, document type LET, department
+// D01 with office U01, and correspondent 12 in the body's address book.
+// Safe to call again for the same body. False with *error on failure.
+inline bool seedRegistrationReferences(const QSqlDatabase &db, const QString &ente, QString *error = nullptr)
+{
+    const QString e = QString(ente).replace(QLatin1Char('\''), QStringLiteral("''"));
+    const QStringList statements = {
+        QStringLiteral("INSERT INTO Tab_Enti (Ente_Codice, Ente_Denominazione) VALUES ('%1', 'Ente %1') "
+                       "ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Cognome, Op_Ente, Op_Livello, Op_Attivo) "
+                       "VALUES ('OP01', 'Rossi', '%1', '9', 'S'), ('OP02', 'Bianchi', '%1', '9', 'S') "
+                       "ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_TipoDocumento (Tab_Codice, Tab_Descrizione) VALUES ('LET', 'Lettera') "
+                       "ON CONFLICT DO NOTHING"),
+        QStringLiteral("INSERT INTO Tab_Dipartimenti (Dipa_CodiceEnte, Dipa_CodDipartimento, Dipa_Denominazione) "
+                       "VALUES ('%1', 'D01', 'Direzione') ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione) "
+                       "VALUES ('%1', 'D01', 'U01', 'Protocollo') ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_Rubrica (Tab_EnteRubrica, Tab_Identificativo, Tab_Denominazione) "
+                       "VALUES ('%1', 12, 'Rossi Mario') ON CONFLICT DO NOTHING").arg(e),
+    };
+    for (const QString &sql : statements) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) {
+            if (error)
+                *error = q.lastError().text() + QStringLiteral(" [") + sql + QLatin1Char(']');
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace nimbo::test

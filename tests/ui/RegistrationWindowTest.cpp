@@ -258,16 +258,18 @@ TEST_P(Registration, NewProtocolsRewritesAndTheSimilarSubjectWarning)
     EXPECT_GT(in, out);
 
     // A rewrite keeps the registering operator and the emergency fields.
-    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_CodiceOpeReg = 'DEMO7', Tab_RegistroTemporaneo = '2026/T/ABC/001', "
+    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_RegistroTemporaneo = '2026/T/ABC/001', "
                        "Tab_ProtocolloTemporaneo = '0000005' WHERE Tab_NumeroProtocollo = '")
         + in + QLatin1Char('\''));
+    const QString registrar = column(QStringLiteral("Tab_CodiceOpeReg"), in);
+    ASSERT_FALSE(registrar.isEmpty());
     f("Oggetto")->setText(QStringLiteral("Convocazione rinviata"));
     boxes.clear();
     EXPECT_EQ(registerShown(), in);
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(window->statusText(), QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE!"));
     EXPECT_EQ(column(QStringLiteral("Tab_Oggetto"), in), QStringLiteral("Convocazione rinviata"));
-    EXPECT_EQ(column(QStringLiteral("Tab_CodiceOpeReg"), in), QStringLiteral("DEMO7"));
+    EXPECT_EQ(column(QStringLiteral("Tab_CodiceOpeReg"), in), registrar);
     EXPECT_EQ(column(QStringLiteral("Tab_RegistroTemporaneo"), in), QStringLiteral("2026/T/ABC/001"));
     EXPECT_EQ(column(QStringLiteral("Tab_ProtocolloTemporaneo"), in), QStringLiteral("0000005"));
     EXPECT_EQ(count().toInt(), 2);
@@ -434,12 +436,13 @@ TEST_P(Registration, FailuresKeepTheFormAndWriteNothing)
     EXPECT_EQ(label.readAll().count("\r\n"), 16);
 
     // A refusal of the server is shown as it comes.
-    sql(QStringLiteral("DELETE FROM Tab_Protocollo WHERE Tab_NumeroProtocollo = '") + number + QLatin1Char('\''));
+    const QString op = DicAmbiente::session().op.code;
+    sql(QStringLiteral("UPDATE Tab_Operatori SET Op_Attivo = 'N' WHERE Op_Codice_Operatore = '") + op + QLatin1Char('\''));
     f("Oggetto")->setText(QStringLiteral("Domanda rettificata"));
     boxes.clear();
     window->ELABORATBAR(QStringLiteral("REGISTRA"));
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Il protocollo E N. ") + number
-                                         + QStringLiteral(" non esiste in archivio: modifica non effettuata.")});
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Operatore non attivo: ") + op
+                                         + QStringLiteral(". Registrazione non effettuata.")});
     EXPECT_EQ(window->statusText(), QStringLiteral("OPERAZIONE NON ANDATA A BUON FINE"));
     EXPECT_EQ(f("Oggetto")->text(), QStringLiteral("Domanda rettificata"));
 }
