@@ -8,9 +8,11 @@
 
 #include "data/C_GestDB.h"
 #include "data/Cipher.h"
+#include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "platform/FileSystem.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -23,6 +25,7 @@ namespace {
 
 Login g_login;
 MainWindowFactory g_mainFactory;
+FileSystemProbe g_fsProbe;
 QPointer<Sfondo> g_background;
 QPointer<QWidget> g_main;
 
@@ -39,6 +42,23 @@ QString text(const QVariantList &row, int i) { return row.value(i).isNull() ? QS
 } // namespace
 
 void setLogin(Login login) { g_login = std::move(login); }
+void setFileSystemProbe(FileSystemProbe probe) { g_fsProbe = std::move(probe); }
+
+QString networkRegisterWarning()
+{
+    const Dialect::Target central = Dialect::centralTarget();
+    if (central.engine != Dialect::Engine::SQLite || central.location.trimmed().isEmpty())
+        return {};
+    const QString kind = g_fsProbe ? g_fsProbe(central.location) : nimbo::fs::networkFileSystem(central.location);
+    if (kind.isEmpty())
+        return {};
+    return QStringLiteral("Il registro di protocollo %1 si trova su una cartella di rete (%2).\n"
+                          "Su una cartella di rete il blocco delle scritture di SQLite non è sicuro: più postazioni "
+                          "insieme possono danneggiare il registro o dare due volte lo stesso numero.\n"
+                          "Per condividere il registro tra più postazioni usare un server PostgreSQL "
+                          "(chiave SERVERDB del file di configurazione).")
+        .arg(central.location, kind);
+}
 void setMainWindowFactory(MainWindowFactory factory) { g_mainFactory = std::move(factory); }
 
 QWidget *mainWindow() { return g_main; }
@@ -142,6 +162,10 @@ int start(const QStringList &arguments)
 
     // 9.
     nimbo::busy::reset();
+    if (const QString warning = networkRegisterWarning(); !warning.isEmpty()) {
+        GECentr::writeLog(warning, QStringLiteral("StartUp"), QStringLiteral("StartUp"));
+        nimbo::showBox(s.programName, warning, nimbo::Icon::Warning);
+    }
 
     // 10. Login, normal or from the command line.
     const QStringList commandLine =

@@ -23,6 +23,17 @@ using MainWindowFactory = std::function<QWidget *()>;
 void setLogin(Login login);
 void setMainWindowFactory(MainWindowFactory factory);
 
+// Tells the network file system a path lies on, empty for a local one;
+// replaceable because no network share can be mounted in the tests. An
+// empty function restores the real probe.
+using FileSystemProbe = std::function<QString(const QString &path)>;
+void setFileSystemProbe(FileSystemProbe probe);
+
+// The warning shown at start-up when the central SQLite register lies on a
+// network file system; empty when it does not (or the register is on a
+// database server).
+QString networkRegisterWarning();
+
 // Exit code when the configuration file cannot be read.
 constexpr int kExitNoConfig = 2;
 // Returned by start() when the program is up and the event loop should run.

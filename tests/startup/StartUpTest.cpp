@@ -10,6 +10,7 @@
 
 #include "data/C_GestDB.h"
 #include "data/Cipher.h"
+#include "platform/FileSystem.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -130,6 +131,45 @@ TEST_P(StartUpTest, StartsLogsInReadsTheParametersAndReleasesTheLocalDatabase)
     EXPECT_FALSE(readAll(DicAmbiente::logFilePath()).contains(QStringLiteral("Partenza applicativo")));
     EXPECT_TRUE(session().parm.enteCodiceAsl.isEmpty());
     EXPECT_TRUE(StartUp::mainWindow()->findChild<QAction *>()->isEnabled());
+}
+
+TEST_P(StartUpTest, ARegisterFileOnANetworkShareIsFlaggedAtStart)
+{
+    // Telling the file systems apart, on the real machine: a temporary
+    // folder is local, the known network kinds are named.
+    EXPECT_EQ(nimbo::fs::networkFileSystem(db().folder()), QString());
+    EXPECT_EQ(nimbo::fs::networkFileSystem(db().folder() + QStringLiteral("/not/yet/there.db")), QString());
+    EXPECT_EQ(nimbo::fs::networkKind(0x6969), QStringLiteral("nfs"));
+    EXPECT_EQ(nimbo::fs::networkKind(0xFF534D42UL), QStringLiteral("cifs"));
+    EXPECT_EQ(nimbo::fs::networkKind(0xEF53), QString()); // ext4
+
+    // No share can be mounted here: the probe answers for the file system.
+    QStringList probed;
+    StartUp::setFileSystemProbe([&probed](const QString &path) {
+        probed << path;
+        return QStringLiteral("nfs");
+    });
+    QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
+    if (GetParam() == Dialect::Engine::PostgreSQL)
+        ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+    ASSERT_EQ(start(ini), StartUp::kRunning);
+    StartUp::setFileSystemProbe({});
+    if (GetParam() == Dialect::Engine::PostgreSQL) {
+        // A register on a database server has no file to worry about.
+        EXPECT_TRUE(probed.isEmpty());
+        EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join('|').toStdString();
+        return;
+    }
+    ASSERT_EQ(probed, QStringList{db().folder() + QStringLiteral("/db/central.sqlite")});
+    ASSERT_EQ(boxes.shown.size(), 1);
+    const QString text = boxes.texts().value(0);
+    EXPECT_TRUE(text.contains(QStringLiteral("si trova su una cartella di rete (nfs)"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("SERVERDB"))) << text.toStdString();
+    EXPECT_TRUE(readAll(DicAmbiente::logFilePath()).contains(QStringLiteral("cartella di rete (nfs)")));
+    // The operator is warned, not stopped: the program is up.
+    EXPECT_TRUE(StartUp::mainWindow()->isVisible());
 }
 
 TEST_P(StartUpTest, ParametersFlagNullsAndEncipheredPassword)
