@@ -131,7 +131,9 @@ bool openTarget(const Dialect::Target &t, bool mustExist, QString *error)
 }
 
 // Creates or upgrades, and says which of the two happened.
-bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *error)
+// An upgrade re-grants the workstation roles, since the new version may
+// have brought new tables; create-central does that itself.
+bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *error, bool regrant = true)
 {
     QSqlDatabase db = QSqlDatabase::database(kConn, false);
     const int before = Schema::version(db, error);
@@ -140,10 +142,9 @@ bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *
     if (!Schema::createOrUpgrade(db, kind, error))
         return false;
     const int now = Schema::currentVersion(kind);
-    // Tables a newer schema added must reach the workstations too.
     QStringList roles;
-    if (kind == Schema::Kind::Central && Dialect::engineOf(db) == Dialect::Engine::PostgreSQL
-        && !Roles::refresh(db, &roles, error))
+    if (regrant && before > 0 && before < now && kind == Schema::Kind::Central
+        && Dialect::engineOf(db) == Dialect::Engine::PostgreSQL && !Roles::refresh(db, {}, &roles, error))
         return false;
     if (before == 0)
         out << what << QStringLiteral(" creato (versione %1 dello schema).").arg(now) << Qt::endl;
@@ -204,13 +205,16 @@ int createCentral(const Options &o, QTextStream &out, QString *error)
     if (!openTarget(t, false, error))
         return 1;
     out << QStringLiteral("Database centrale: ") << describe(t) << Qt::endl;
-    if (!prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error))
+    if (!prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error, false))
         return 1;
-    if (t.engine == Dialect::Engine::SQLite || !roleWanted)
+    if (t.engine == Dialect::Engine::SQLite)
         return 0;
+    // The named role first, then any other role that holds the
+    // workstation's rights (one named differently at an earlier run).
     QSqlDatabase db = QSqlDatabase::database(kConn, false);
     QStringList report;
-    if (!Roles::ensure(db, role, password, &report, error))
+    if ((roleWanted && !Roles::ensure(db, role, password, &report, error))
+        || !Roles::refresh(db, roleWanted ? role : QString(), &report, error))
         return 1;
     for (const QString &line : std::as_const(report))
         out << line << Qt::endl;

@@ -215,6 +215,27 @@ bool grantAll(Runner &run, const QString &role)
     return true;
 }
 
+// Rights the grants cannot take away because they come from elsewhere (a
+// group role, PUBLIC on a schema this owner may not change): said, so that
+// the DBA can remove them.
+QStringList leftoverPowers(Runner &run, const QString &role)
+{
+    QStringList out;
+    bool ok = false;
+    const QString schema = run.value(QStringLiteral("SELECT current_schema()"), {}, &ok).toString();
+    if (ok && run.value(QStringLiteral("SELECT has_schema_privilege(?, current_schema(), 'CREATE')"), {role}, &ok).toBool())
+        out << QStringLiteral("Attenzione: il ruolo %1 può ancora creare oggetti nello schema %2; l'amministratore di "
+                              "PostgreSQL tolga il permesso (REVOKE CREATE ON SCHEMA %2 FROM PUBLIC, e dai ruoli di "
+                              "cui %1 è membro).")
+                   .arg(role, schema);
+    if (ok && run.value(QStringLiteral("SELECT has_database_privilege(?, current_database(), 'CREATE')"), {role}, &ok)
+                  .toBool())
+        out << QStringLiteral("Attenzione: il ruolo %1 può ancora creare schemi nel database; l'amministratore di "
+                              "PostgreSQL tolga il permesso CREATE sul database.")
+                   .arg(role);
+    return out;
+}
+
 } // namespace
 
 QString defaultName() { return QStringLiteral("nimbo_postazione"); }
@@ -264,6 +285,7 @@ bool ensure(QSqlDatabase &db, const QString &role, const std::optional<QString> 
                                : created ? QStringLiteral(", senza password: la imposti l'amministratore di PostgreSQL.")
                                          : QStringLiteral(", password non modificata."));
     *report << QStringLiteral("Permessi del ruolo %1 applicati a tutte le tabelle del protocollo.").arg(role);
+    *report << leftoverPowers(run, role);
     return true;
 }
 
@@ -286,7 +308,7 @@ QStringList existing(QSqlDatabase &db, QString *error)
     return out;
 }
 
-bool refresh(QSqlDatabase &db, QStringList *report, QString *error)
+bool refresh(QSqlDatabase &db, const QString &except, QStringList *report, QString *error)
 {
     QString why;
     const QStringList roles = existing(db, &why);
@@ -295,7 +317,7 @@ bool refresh(QSqlDatabase &db, QStringList *report, QString *error)
         return false;
     }
     for (const QString &role : roles) {
-        if (!validName(role))
+        if (!validName(role) || role == except)
             continue;
         Schema::detail::Transaction tx(db);
         if (!tx.begin(error))
@@ -312,6 +334,7 @@ bool refresh(QSqlDatabase &db, QStringList *report, QString *error)
         if (!grantAll(run, role) || !tx.commit(error))
             return false;
         *report << QStringLiteral("Permessi aggiornati per il ruolo delle postazioni %1.").arg(role);
+        *report << leftoverPowers(run, role);
     }
     return true;
 }

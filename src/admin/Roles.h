@@ -37,8 +37,8 @@ bool ensure(QSqlDatabase &db, const QString &role, const std::optional<QString> 
 // owner, that may insert into Tab_Protocollo.
 QStringList existing(QSqlDatabase &db, QString *error);
 
-// Grants every existing workstation role the privileges on the current
-// schema again (after an upgrade added tables).
-bool refresh(QSqlDatabase &db, QStringList *report, QString *error);
+// Grants every existing workstation role but `except` the privileges on
+// the current schema again (after an upgrade added tables).
+bool refresh(QSqlDatabase &db, const QString &except, QStringList *report, QString *error);
 
 } // namespace Admin::Roles

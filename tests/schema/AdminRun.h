@@ -6,6 +6,7 @@
 // password on standard input.
 
 #include <QCoreApplication>
+#include <QMap>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSqlError>
@@ -40,8 +41,10 @@ inline QString withoutPassword(const QString &conninfo, QString *password = null
     return parts.join(QLatin1Char(' '));
 }
 
-// Runs nimbo-admin with the given standard input (closed after it).
-inline AdminResult admin(const QStringList &args, const QByteArray &input = {})
+// Runs nimbo-admin with the given standard input (closed after it) and
+// environment changes (a null value removes the variable).
+inline AdminResult admin(const QStringList &args, const QByteArray &input = {},
+                         const QMap<QString, QString> &envChanges = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -49,6 +52,12 @@ inline AdminResult admin(const QStringList &args, const QByteArray &input = {})
     withoutPassword(TestDb::postgresAdminConnInfo(), &password);
     if (!password.isEmpty())
         env.insert(QStringLiteral("PGPASSWORD"), password);
+    for (auto it = envChanges.begin(); it != envChanges.end(); ++it) {
+        if (it.value().isNull())
+            env.remove(it.key());
+        else
+            env.insert(it.key(), it.value());
+    }
     p.setProcessEnvironment(env);
     p.start(QStringLiteral(NIMBO_ADMIN_PATH), args);
     EXPECT_TRUE(p.waitForStarted());

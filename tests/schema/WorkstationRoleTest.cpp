@@ -3,6 +3,7 @@
 // working with it end to end, connected the way the README deploys it (a
 // service name in SERVERDB, the password in a password file).
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -142,7 +143,10 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
     r = admin(QStringList{QStringLiteral("create-central")} + targetArgs(*db) << QStringLiteral("--role") << role);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("già presente, password non modificata"))) << r.out.toStdString();
-    // The upgrade step itself finds the workstation role by its rights.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Permessi del ruolo %1 applicati").arg(role))) << r.out.toStdString();
+    // Without naming it, the role is found by its rights.
+    r = admin(QStringList{QStringLiteral("create-central")} + targetArgs(*db) << QStringLiteral("--no-role"));
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("Permessi aggiornati per il ruolo delle postazioni %1").arg(role)))
         << r.out.toStdString();
 
@@ -296,10 +300,85 @@ TEST_F(WorkstationRole, RoleWithTheOwnersPowerIsRefused)
                   .toInt(),
               0);
 
+    // A right the role draws from a group is beyond create-central's
+    // grants: it is reported for the DBA.
+    const QString group = uniqueRole("grp");
+    struct DropLater {
+        QSqlDatabase db;
+        QString role;
+        ~DropLater() { dropRole(db, role); }
+    } dropGroup{db->central(), group};
+    ASSERT_TRUE(q.exec(QStringLiteral("REVOKE %1 FROM %2").arg(user, role)));
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE ROLE %1 NOLOGIN").arg(group)));
+    ASSERT_TRUE(q.exec(QStringLiteral("GRANT CREATE ON SCHEMA public TO %1").arg(group)));
+    ASSERT_TRUE(q.exec(QStringLiteral("GRANT %1 TO %2").arg(group, role)));
+    r = admin(QStringList{QStringLiteral("create-central")} + targetArgs(*db) << QStringLiteral("--role") << role);
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("Attenzione: il ruolo %1 può ancora creare oggetti nello schema public")
+                                   .arg(role)))
+        << r.out.toStdString();
+
     r = admin(QStringList{QStringLiteral("create-central")} + targetArgs(*db) << QStringLiteral("--role")
                                                                                << QStringLiteral("Postazione; DROP"));
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Nome del ruolo non valido"))) << r.err.toStdString();
+}
+
+TEST_F(WorkstationRole, OwnerWithoutSuperuserRightsSetsUpTheRoleWithItsPasswordFromAPasswordFile)
+{
+    // As the README deploys it: the DBA makes an owner that may create
+    // roles and gives it a database; nimbo-admin runs as that owner, whose
+    // password libpq reads from the password file.
+    const QString owner = uniqueRole("own");
+    const QString database = QStringLiteral("nimbo_t_own_%1").arg(QCoreApplication::applicationPid());
+    QSqlQuery q(db->central());
+    struct Cleanup {
+        QSqlDatabase db;
+        QString database, owner;
+        ~Cleanup()
+        {
+            QSqlQuery c(db);
+            c.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(database));
+            dropRole(db, owner);
+        }
+    } cleanup{db->central(), database, owner};
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE ROLE %1 LOGIN CREATEROLE PASSWORD 'Proprietario-1'").arg(owner)));
+    ASSERT_TRUE(q.exec(QStringLiteral("CREATE DATABASE %1 OWNER %2").arg(database, owner)));
+
+    QTemporaryDir dir;
+    const QString passFile = dir.filePath(QStringLiteral("pgpass"));
+    QFile f(passFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QStringLiteral("*:*:%1:%2:Proprietario-1\n").arg(database, owner).toUtf8());
+    f.close();
+    ASSERT_TRUE(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    const QString ownerConn = QStringLiteral("host=%1 port=%2 dbname=%3 user=%4")
+                                  .arg(server.value(QStringLiteral("host"), QStringLiteral("127.0.0.1")),
+                                       server.value(QStringLiteral("port"), QStringLiteral("5432")), database, owner);
+    const AdminResult r = admin({QStringLiteral("create-central"), QStringLiteral("--pg"), ownerConn,
+                                 QStringLiteral("--role"), role, QStringLiteral("--set-role-password")},
+                                kRolePassword + '\n',
+                                {{QStringLiteral("PGPASSWORD"), QString()}, {QStringLiteral("PGPASSFILE"), passFile}});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("creato, password impostata"))) << r.out.toStdString();
+    EXPECT_FALSE(r.out.contains(QStringLiteral("Attenzione"))) << r.out.toStdString();
+
+    server[QStringLiteral("dbname")] = database;
+    const Psql reads = psql(QStringLiteral("SELECT current_user || ' ' || COUNT(*) FROM Tab_TipoDocumento"));
+    EXPECT_EQ(reads.out, role + QStringLiteral(" 0")) << reads.err.toStdString();
+    const Psql create = psql(QStringLiteral("CREATE TABLE nimbo_extra (a INTEGER)"));
+    EXPECT_TRUE(create.err.contains(QStringLiteral("permission denied for schema public"))) << create.err.toStdString();
+    const Psql remove = psql(QStringLiteral("DELETE FROM Tab_Protocollo"));
+    EXPECT_TRUE(remove.err.contains(QStringLiteral("permission denied for table tab_protocollo")))
+        << remove.err.toStdString();
+    // The role's grants live in that database: take them out before it goes.
+    QString err;
+    const QString conn = QStringLiteral("owner_db_%1").arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(Dialect::open(conn, Dialect::Target::postgres(TestDb::withDatabase(TestDb::postgresAdminConnInfo(), database)),
+                              &err))
+        << err.toStdString();
+    dropRole(QSqlDatabase::database(conn), role);
+    Dialect::close(conn);
 }
 
 TEST_F(WorkstationRole, UpgradeThroughAnyCommandGrantsTheNewTablesToTheRole)
