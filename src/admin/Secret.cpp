@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include <csignal>
 #include <termios.h>
 #include <unistd.h>
 
@@ -27,15 +28,34 @@ bool readLine(FILE *in, std::string *line)
     return any;
 }
 
+termios savedTerminal{};
+struct sigaction savedInt{}, savedTerm{}, savedQuit{};
+
+// Ctrl-C at the prompt must not leave the installer's terminal without
+// echo: put it back, then let the signal end the program as it would have.
+extern "C" void restoreAndReraise(int sig)
+{
+    tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+    sigaction(SIGINT, &savedInt, nullptr);
+    sigaction(SIGTERM, &savedTerm, nullptr);
+    sigaction(SIGQUIT, &savedQuit, nullptr);
+    raise(sig);
+}
+
 // Echo stays off only while the secret is typed, and goes off before the
 // prompt shows so that nothing typed after it is ever echoed; the terminal
-// is put back as it was even when reading fails.
+// is put back as it was even when reading fails or is interrupted.
 bool askWithoutEcho(const QString &prompt, std::string *typed)
 {
-    termios saved{};
-    const bool haveTerm = tcgetattr(STDIN_FILENO, &saved) == 0;
+    const bool haveTerm = tcgetattr(STDIN_FILENO, &savedTerminal) == 0;
     if (haveTerm) {
-        termios quiet = saved;
+        struct sigaction restore{};
+        restore.sa_handler = restoreAndReraise;
+        sigemptyset(&restore.sa_mask);
+        sigaction(SIGINT, &restore, &savedInt);
+        sigaction(SIGTERM, &restore, &savedTerm);
+        sigaction(SIGQUIT, &restore, &savedQuit);
+        termios quiet = savedTerminal;
         quiet.c_lflag &= ~tcflag_t(ECHO);
         quiet.c_lflag |= ECHONL;
         tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
@@ -43,8 +63,12 @@ bool askWithoutEcho(const QString &prompt, std::string *typed)
     std::fputs(prompt.toUtf8().constData(), stderr);
     std::fflush(stderr);
     const bool ok = readLine(stdin, typed);
-    if (haveTerm)
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+    if (haveTerm) {
+        tcsetattr(STDIN_FILENO, TCSANOW, &savedTerminal);
+        sigaction(SIGINT, &savedInt, nullptr);
+        sigaction(SIGTERM, &savedTerm, nullptr);
+        sigaction(SIGQUIT, &savedQuit, nullptr);
+    }
     return ok;
 }
 

@@ -7,9 +7,11 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include "data/Dialect.h"
@@ -188,7 +190,9 @@ TEST(AdminCommandErrors, WrongPathUnreachableServerAndBadUsageGiveMessages)
 // answers each prompt in turn and returns everything the terminal showed.
 struct TerminalRun {
     int status = -1;
+    int signal = 0; // the signal that ended it, if one did
     QByteArray screen;
+    bool echoLeftOn = false; // the terminal's echo once it ended
 };
 
 TerminalRun atTerminal(const QStringList &args, const QList<QPair<QByteArray, QByteArray>> &answers)
@@ -226,10 +230,13 @@ TerminalRun atTerminal(const QStringList &args, const QList<QPair<QByteArray, QB
                 break;
         }
     }
-    close(master);
     int wstatus = 0;
     waitpid(pid, &wstatus, 0);
+    termios after{};
+    run.echoLeftOn = tcgetattr(master, &after) == 0 && (after.c_lflag & ECHO) != 0;
+    close(master);
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
     return run;
 }
 
@@ -243,8 +250,13 @@ TEST(AdminCommandPrompt, PasswordTypedAtATerminalIsAskedTwiceAndNeverShown)
                            QStringLiteral("--ente"), QStringLiteral("001"), QStringLiteral("--department"),
                            QStringLiteral("AMM"), QStringLiteral("--office"), QStringLiteral("RAG")};
 
+    // Ctrl-C at the prompt ends the command and gives the echo back.
+    TerminalRun t = atTerminal(args, {{"Password dell'operatore VERDI: ", "\x03"}});
+    EXPECT_EQ(t.signal, SIGINT) << t.screen.toStdString();
+    EXPECT_TRUE(t.echoLeftOn);
+
     // A mistyped confirmation writes nothing.
-    TerminalRun t = atTerminal(args, {{"Password dell'operatore VERDI: ", "Digitata-1\n"},
+    t = atTerminal(args, {{"Password dell'operatore VERDI: ", "Digitata-1\n"},
                                       {"Ripetere la password: ", "Digitata-2\n"}});
     EXPECT_EQ(t.status, 1) << t.screen.toStdString();
     EXPECT_TRUE(t.screen.contains("non coincidono")) << t.screen.toStdString();
@@ -252,6 +264,7 @@ TEST(AdminCommandPrompt, PasswordTypedAtATerminalIsAskedTwiceAndNeverShown)
     t = atTerminal(args, {{"Password dell'operatore VERDI: ", "Digitata-1\n"},
                           {"Ripetere la password: ", "Digitata-1\n"}});
     EXPECT_EQ(t.status, 0) << t.screen.toStdString();
+    EXPECT_TRUE(t.echoLeftOn);
     EXPECT_TRUE(t.screen.contains("Operatore VERDI aggiunto")) << t.screen.toStdString();
     EXPECT_FALSE(t.screen.contains("Digitata")) << t.screen.toStdString();
 
