@@ -1,4 +1,6 @@
 #include "admin/Admin.h"
+#include "admin/Roles.h"
+#include "admin/Secret.h"
 
 #include <QDate>
 #include <QDir>
@@ -8,6 +10,8 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QVariant>
+
+#include <optional>
 
 #include <sodium.h>
 
@@ -70,6 +74,17 @@ bool targetOf(const Options &o, Dialect::Target *t, QString *error)
         *error = QStringLiteral("Percorso o stringa di connessione vuoti.");
         return false;
     }
+    if (pg) {
+        for (const auto &kv : Dialect::parseConnInfo(t->location)) {
+            if (kv.first == QLatin1String("password")) {
+                *error = QStringLiteral("La stringa di connessione contiene la password, che nella riga di comando "
+                                        "ogni utente del computer può leggere: toglierla e lasciarla leggere a "
+                                        "PostgreSQL dal file delle password (~/.pgpass) o dalla variabile "
+                                        "PGPASSWORD.");
+                return false;
+            }
+        }
+    }
     return true;
 }
 
@@ -116,7 +131,9 @@ bool openTarget(const Dialect::Target &t, bool mustExist, QString *error)
 }
 
 // Creates or upgrades, and says which of the two happened.
-bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *error)
+// An upgrade re-grants the workstation roles, since the new version may
+// have brought new tables; create-central does that itself.
+bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *error, bool regrant = true)
 {
     QSqlDatabase db = QSqlDatabase::database(kConn, false);
     const int before = Schema::version(db, error);
@@ -125,12 +142,18 @@ bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *
     if (!Schema::createOrUpgrade(db, kind, error))
         return false;
     const int now = Schema::currentVersion(kind);
+    QStringList roles;
+    if (regrant && before > 0 && before < now && kind == Schema::Kind::Central
+        && Dialect::engineOf(db) == Dialect::Engine::PostgreSQL && !Roles::refresh(db, {}, &roles, error))
+        return false;
     if (before == 0)
         out << what << QStringLiteral(" creato (versione %1 dello schema).").arg(now) << Qt::endl;
     else if (before < now)
         out << what << QStringLiteral(" aggiornato dalla versione %1 alla versione %2.").arg(before).arg(now) << Qt::endl;
     else
         out << what << QStringLiteral(" già alla versione %1: nessuna modifica.").arg(now) << Qt::endl;
+    for (const QString &line : std::as_const(roles))
+        out << line << Qt::endl;
     return true;
 }
 
@@ -150,10 +173,52 @@ bool requireSchema(QTextStream &out, QString *error)
 int createCentral(const Options &o, QTextStream &out, QString *error)
 {
     Dialect::Target t;
-    if (!targetOf(o, &t, error) || !openTarget(t, false, error))
+    if (!targetOf(o, &t, error))
+        return 1;
+    const bool roleWanted = !o.flags.contains(QStringLiteral("no-role"));
+    const QString role = o.values.value(QStringLiteral("role"), Roles::defaultName());
+    const bool askPassword = o.flags.contains(QStringLiteral("set-role-password"));
+    if (t.engine == Dialect::Engine::SQLite) {
+        if (o.values.contains(QStringLiteral("role")) || askPassword || !roleWanted) {
+            *error = QStringLiteral("--role, --set-role-password e --no-role valgono solo per PostgreSQL (--pg).");
+            return 2;
+        }
+    } else if (roleWanted && !Roles::validName(role)) {
+        *error = QStringLiteral("Nome del ruolo non valido: %1 (lettere minuscole, cifre e _, al massimo 63).").arg(role);
+        return 2;
+    } else if (!roleWanted && (askPassword || o.values.contains(QStringLiteral("role")))) {
+        *error = QStringLiteral("--no-role esclude --role e --set-role-password.");
+        return 2;
+    }
+    // Asked before connecting: nothing is written until the password is known.
+    std::optional<QString> password;
+    if (roleWanted && askPassword) {
+        QString typed;
+        if (!readSecret(QStringLiteral("Password del ruolo delle postazioni %1").arg(role), true, &typed, error))
+            return 1;
+        if (typed.isEmpty() || typed.contains(QChar(0))) {
+            *error = QStringLiteral("La password del ruolo non può essere vuota.");
+            return 2;
+        }
+        password = typed;
+    }
+    if (!openTarget(t, false, error))
         return 1;
     out << QStringLiteral("Database centrale: ") << describe(t) << Qt::endl;
-    return prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error) ? 0 : 1;
+    if (!prepare(Schema::Kind::Central, QStringLiteral("Database centrale"), out, error, false))
+        return 1;
+    if (t.engine == Dialect::Engine::SQLite)
+        return 0;
+    // The named role first, then any other role that holds the
+    // workstation's rights (one named differently at an earlier run).
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    QStringList report;
+    if ((roleWanted && !Roles::ensure(db, role, password, &report, error))
+        || !Roles::refresh(db, roleWanted ? role : QString(), &report, error))
+        return 1;
+    for (const QString &line : std::as_const(report))
+        out << line << Qt::endl;
+    return 0;
 }
 
 int createLocal(const Options &o, QTextStream &out, QString *error)
@@ -173,16 +238,11 @@ int addOperator(const Options &o, QTextStream &out, QString *error)
 {
     const auto v = [&](const char *k) { return o.values.value(QString::fromLatin1(k)).trimmed(); };
     const QString code = v("code").toUpper();
-    const QString password = o.values.value(QStringLiteral("password"));
     bool levelOk = false;
     const int level = v("level").toInt(&levelOk);
     const QString direction = o.values.contains(QStringLiteral("direction")) ? v("direction") : QStringLiteral("0");
     if (code.isEmpty() || code.size() > 8) {
         *error = QStringLiteral("Il codice operatore (--code) è obbligatorio e non può superare 8 caratteri.");
-        return 2;
-    }
-    if (password.trimmed().size() < 8) {
-        *error = QStringLiteral("la Password deve essere composta da almeno 8 caratteri (--password).");
         return 2;
     }
     if (!levelOk || level < 6 || level > 9) {
@@ -198,7 +258,9 @@ int addOperator(const Options &o, QTextStream &out, QString *error)
         return 2;
     }
     Dialect::Target t;
-    if (!targetOf(o, &t, error) || !openTarget(t, true, error) || !requireSchema(out, error))
+    if (!targetOf(o, &t, error))
+        return 1;
+    if (!openTarget(t, true, error) || !requireSchema(out, error))
         return 1;
     QSqlDatabase db = QSqlDatabase::database(kConn, false);
     QSqlQuery q(db);
@@ -211,6 +273,15 @@ int addOperator(const Options &o, QTextStream &out, QString *error)
     if (q.next()) {
         *error = QStringLiteral("L'operatore %1 esiste già: non è stato modificato.").arg(code);
         return 1;
+    }
+    q.finish();
+    // Asked only once the operator can be added.
+    QString password;
+    if (!readSecret(QStringLiteral("Password dell'operatore %1").arg(code), true, &password, error))
+        return 1;
+    if (password.trimmed().size() < 8) {
+        *error = QStringLiteral("la Password deve essere composta da almeno 8 caratteri.");
+        return 2;
     }
     const QString stored = Password::hash(password);
     if (stored.isEmpty()) {
@@ -284,21 +355,24 @@ struct Command {
     QStringList withValue;
     QStringList bare;
     int (*run)(const Options &, QTextStream &, QString *);
+    int positional = 0; // file names the command takes
 };
 
 const QList<Command> &commands()
 {
     static const QList<Command> list{
-        {"create-central", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, createCentral},
-        {"create-local", {}, {}, createLocal},
+        {"create-central",
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("role")},
+         {QStringLiteral("set-role-password"), QStringLiteral("no-role")},
+         createCentral},
+        {"create-local", {}, {}, createLocal, 1},
         {"add-operator",
-         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("code"), QStringLiteral("password"),
-          QStringLiteral("level"), QStringLiteral("ente"), QStringLiteral("department"), QStringLiteral("office"),
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("code"), QStringLiteral("level"), QStringLiteral("ente"), QStringLiteral("department"), QStringLiteral("office"),
           QStringLiteral("surname"), QStringLiteral("name"), QStringLiteral("direction")},
          {QStringLiteral("privacy")},
          addOperator},
         {"load-demo", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, loadDemo},
-        {"create-key", {}, {}, createKey},
+        {"create-key", {}, {}, createKey, 1},
     };
     return list;
 }
@@ -309,18 +383,24 @@ QString usage()
 {
     return QStringLiteral(
         "Uso: nimbo-admin COMANDO [OPZIONI]\n"
-        "  create-central --sqlite FILE | --pg \"CONNINFO\"\n"
-        "      crea il database centrale o lo porta alla versione corrente dello schema\n"
+        "  create-central --sqlite FILE | --pg \"CONNINFO\" [--role RUOLO] [--set-role-password] [--no-role]\n"
+        "      crea il database centrale o lo porta alla versione corrente dello schema; su PostgreSQL crea\n"
+        "      o aggiorna anche il ruolo delle postazioni (predefinito nimbo_postazione), che legge e scrive\n"
+        "      ma non cancella protocolli, non svuota tabelle e non modifica lo schema; con\n"
+        "      --set-role-password ne legge la password dallo standard input o la chiede\n"
         "  create-local FILE\n"
         "      crea o aggiorna il database locale di lavoro di una postazione\n"
-        "  add-operator --sqlite FILE | --pg \"CONNINFO\" --code CODICE --password PASSWORD --level 6|7|8|9\n"
+        "  add-operator --sqlite FILE | --pg \"CONNINFO\" --code CODICE --level 6|7|8|9\n"
         "               --ente ENTE --department DIPARTIMENTO --office UFFICIO\n"
         "               [--surname COGNOME] [--name NOME] [--direction 0|1|2] [--privacy]\n"
-        "      aggiunge un operatore con la password cifrata\n"
+        "      aggiunge un operatore con la password cifrata; la password si legge dallo standard input\n"
+        "      (printf '%s\\n' 'almeno8c' | nimbo-admin add-operator ...) o si digita quando viene chiesta\n"
         "  load-demo --sqlite FILE | --pg \"CONNINFO\"\n"
         "      crea o aggiorna il database centrale e vi carica i dati dimostrativi\n"
         "  create-key FILE\n"
-        "      crea la chiave di cifratura delle password da rileggere (KEYFILE), se manca\n");
+        "      crea la chiave di cifratura delle password da rileggere (KEYFILE), se manca\n"
+        "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
+        "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }
 
 int run(const QStringList &args, QTextStream &out, QTextStream &err)
@@ -336,7 +416,15 @@ int run(const QStringList &args, QTextStream &out, QTextStream &err)
     for (const Command &c : commands()) {
         if (args[0] != QLatin1String(c.name))
             continue;
-        const Options o = parse(args.mid(1), c.withValue, c.bare);
+        for (const QString &a : args.mid(1)) {
+            if (a == QLatin1String("--password") || a.startsWith(QLatin1String("--password="))) {
+                err << howToPassSecret(QString::fromLatin1(c.name)) << Qt::endl;
+                return 2;
+            }
+        }
+        Options o = parse(args.mid(1), c.withValue, c.bare);
+        if (o.error.isEmpty() && o.positional.size() > c.positional)
+            o.error = QStringLiteral("Argomento non previsto: ") + o.positional.value(c.positional);
         if (!o.error.isEmpty()) {
             err << o.error << Qt::endl << usage();
             return 2;

@@ -53,6 +53,19 @@ bool prepareSqlite(QSqlDatabase &db, QString *error)
     return true;
 }
 
+// A value for libpq with its blanks, quotes and backslashes escaped by a
+// backslash (libpq's rule for unquoted values).
+QString quoteConnValue(const QString &v)
+{
+    QString q;
+    for (const QChar c : v) {
+        if (c.isSpace() || c == QLatin1Char('\'') || c == QLatin1Char('\\'))
+            q += QLatin1Char('\\');
+        q += c;
+    }
+    return q;
+}
+
 } // namespace
 
 Target centralTarget()
@@ -118,9 +131,16 @@ bool open(const QString &connectionName, const Target &target, QString *error)
         if (!db.isValid()) {
             *error = QStringLiteral("Driver del database non disponibile: ") + db.driverName();
         } else if (pg) {
+            // Qt's driver writes host, port, database, user and password
+            // into the libpq string itself; every other key (service,
+            // sslmode, hostaddr, passfile, options, ...) goes through its
+            // connect options, where a quoted value does not survive and
+            // each ';' becomes a blank: values go there with backslash
+            // escapes instead, and a ';' is refused.
             QStringList options;
+            QString badOption;
             for (const auto &[k, v] : parseConnInfo(target.location)) {
-                if (k == QLatin1String("host") || k == QLatin1String("hostaddr"))
+                if (k == QLatin1String("host"))
                     db.setHostName(v);
                 else if (k == QLatin1String("port"))
                     db.setPort(v.toInt());
@@ -130,12 +150,16 @@ bool open(const QString &connectionName, const Target &target, QString *error)
                     db.setUserName(v);
                 else if (k == QLatin1String("password"))
                     db.setPassword(v);
+                else if (v.contains(QLatin1Char(';')))
+                    badOption = k;
                 else
-                    options << k + QLatin1Char('=') + v;
+                    options << k + QLatin1Char('=') + quoteConnValue(v);
             }
             if (!options.isEmpty())
                 db.setConnectOptions(options.join(QLatin1Char(';')));
-            if (!db.open()) {
+            if (!badOption.isEmpty()) {
+                *error = QStringLiteral("Il valore di %1 nella stringa di connessione non può contenere ';'").arg(badOption);
+            } else if (!db.open()) {
                 *error = db.lastError().text();
             } else {
                 QSqlQuery q(db);

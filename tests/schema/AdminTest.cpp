@@ -7,32 +7,23 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <poll.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <termios.h>
+#include <unistd.h>
+
 #include "data/Dialect.h"
 #include "data/Password.h"
+#include "AdminRun.h"
 #include "support/TestDb.h"
 
 using namespace nimbo::test;
 
 namespace {
 
-struct Result {
-    int status = -1;
-    QString out, err;
-};
-
-Result admin(const QStringList &args)
-{
-    QProcess p;
-    p.start(QStringLiteral(NIMBO_ADMIN_PATH), args);
-    EXPECT_TRUE(p.waitForFinished(120000));
-    return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
-}
-
-QStringList targetArgs(const TestDb &db)
-{
-    const Dialect::Target t = db.centralTarget();
-    return {t.engine == Dialect::Engine::SQLite ? QStringLiteral("--sqlite") : QStringLiteral("--pg"), t.location};
-}
+using Result = AdminResult;
 
 int count(const QSqlDatabase &db, const QString &sql)
 {
@@ -44,12 +35,27 @@ int count(const QSqlDatabase &db, const QString &sql)
 class AdminCommand : public EngineTest {
 protected:
     Seed seed() const override { return Seed::NoSchema; }
+    void TearDown() override
+    {
+        if (GetParam() == Dialect::Engine::PostgreSQL && !IsSkipped())
+            dropRole(db().central(), role);
+        EngineTest::TearDown();
+    }
+    // create-central with this process's own workstation role.
+    QStringList createCentral()
+    {
+        QStringList a = QStringList{QStringLiteral("create-central")} + targetArgs(db());
+        if (GetParam() == Dialect::Engine::PostgreSQL)
+            a << QStringLiteral("--role") << role;
+        return a;
+    }
+    const QString role = uniqueRole("adm");
 };
 
 TEST_P(AdminCommand, CreatesLoadsDemoAndAddsOperatorsRepeatablyWithoutOverwriting)
 {
     const QStringList target = targetArgs(db());
-    Result r = admin(QStringList{QStringLiteral("create-central")} + target);
+    Result r = admin(createCentral());
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("creato"))) << r.out.toStdString();
 
@@ -64,11 +70,23 @@ TEST_P(AdminCommand, CreatesLoadsDemoAndAddsOperatorsRepeatablyWithoutOverwritin
     EXPECT_TRUE(r.out.contains(QStringLiteral("nessuna modifica"))) << r.out.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral(": 0 righe aggiunte"))) << r.out.toStdString();
 
-    const QStringList op{QStringLiteral("--code"), QStringLiteral("rossi"), QStringLiteral("--password"),
-                         QStringLiteral("Segreta-2026"), QStringLiteral("--level"), QStringLiteral("7"),
-                         QStringLiteral("--ente"), QStringLiteral("001"), QStringLiteral("--department"),
-                         QStringLiteral("PRO"), QStringLiteral("--office"), QStringLiteral("UPR")};
-    r = admin(QStringList{QStringLiteral("add-operator")} + target + op);
+    const QStringList op{QStringLiteral("--code"), QStringLiteral("rossi"), QStringLiteral("--level"),
+                         QStringLiteral("7"), QStringLiteral("--ente"), QStringLiteral("001"),
+                         QStringLiteral("--department"), QStringLiteral("PRO"), QStringLiteral("--office"),
+                         QStringLiteral("UPR")};
+    const QStringList addOp = QStringList{QStringLiteral("add-operator")} + target + op;
+    // The password on the command line is refused before anything is read
+    // or written, with the way to pass it.
+    r = admin(QStringList{addOp} << QStringLiteral("--password") << QStringLiteral("Segreta-2026"));
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("standard input"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("printf '%s\\n' 'almeno8c' | nimbo-admin add-operator")))
+        << r.err.toStdString();
+    EXPECT_EQ(admin(QStringList{addOp} << QStringLiteral("--password=Segreta-2026")).status, 2);
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori")), operators);
+
+    // Piped in as a line; a Windows line end is not part of it.
+    r = admin(addOp, "Segreta-2026\r\n");
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     QSqlQuery q(db().central());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT Op_Password, Op_Livello FROM Tab_Operatori WHERE Op_Codice_Operatore = 'ROSSI'")));
@@ -81,34 +99,35 @@ TEST_P(AdminCommand, CreatesLoadsDemoAndAddsOperatorsRepeatablyWithoutOverwritin
     q.finish();
 
     // The same code again is refused and the stored row stays as it was.
-    r = admin(QStringList{QStringLiteral("add-operator")} + target + op);
+    r = admin(addOp, "Altra-password\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("esiste già"))) << r.err.toStdString();
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori")), operators + 1);
 
-    // Bad operator data never reaches the database.
-    QStringList shortPwd = op;
-    shortPwd[1] = QStringLiteral("BIANCHI");
-    shortPwd[3] = QStringLiteral("corta");
-    r = admin(QStringList{QStringLiteral("add-operator")} + target + shortPwd);
+    // Bad operator data never reaches the database: a short password, no
+    // password at all (standard input empty), a wrong level.
+    QStringList other = addOp;
+    other[other.indexOf(QStringLiteral("rossi"))] = QStringLiteral("BIANCHI");
+    r = admin(other, "corta\n");
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("almeno 8 caratteri"))) << r.err.toStdString();
-    QStringList badLevel = op;
-    badLevel[1] = QStringLiteral("BIANCHI");
-    badLevel[5] = QStringLiteral("5");
-    r = admin(QStringList{QStringLiteral("add-operator")} + target + badLevel);
+    r = admin(other);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Nessuna password"))) << r.err.toStdString();
+    QStringList badLevel = other;
+    badLevel[badLevel.indexOf(QStringLiteral("7"))] = QStringLiteral("5");
+    r = admin(badLevel, "Segreta-2026\n");
     EXPECT_EQ(r.status, 2);
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori WHERE Op_Codice_Operatore = 'BIANCHI'")), 0);
 }
 
 TEST_P(AdminCommand, NewerDatabaseIsRefusedAndLeftAsItIs)
 {
-    const QStringList target = targetArgs(db());
-    ASSERT_EQ(admin(QStringList{QStringLiteral("create-central")} + target).status, 0);
+    ASSERT_EQ(admin(createCentral()).status, 0);
     QSqlQuery q(db().central());
     ASSERT_TRUE(q.exec(QStringLiteral(
         "INSERT INTO Schema_Version (version_number, schema_kind, applied_at) VALUES (999, 'central', 'x')")));
-    const Result r = admin(QStringList{QStringLiteral("create-central")} + target);
+    const Result r = admin(createCentral());
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("più recente"))) << r.err.toStdString();
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT MAX(version_number) FROM Schema_Version")), 999);
@@ -124,11 +143,30 @@ TEST(AdminCommandErrors, WrongPathUnreachableServerAndBadUsageGiveMessages)
     EXPECT_TRUE(r.err.contains(QStringLiteral("non esiste"))) << r.err.toStdString();
 
     r = admin({QStringLiteral("add-operator"), QStringLiteral("--sqlite"), dir.filePath(QStringLiteral("nessuno.db")),
-               QStringLiteral("--code"), QStringLiteral("X"), QStringLiteral("--password"), QStringLiteral("12345678"),
-               QStringLiteral("--level"), QStringLiteral("9"), QStringLiteral("--ente"), QStringLiteral("001"),
-               QStringLiteral("--department"), QStringLiteral("PRO"), QStringLiteral("--office"), QStringLiteral("UPR")});
+               QStringLiteral("--code"), QStringLiteral("X"), QStringLiteral("--level"), QStringLiteral("9"),
+               QStringLiteral("--ente"), QStringLiteral("001"), QStringLiteral("--department"), QStringLiteral("PRO"),
+               QStringLiteral("--office"), QStringLiteral("UPR")},
+              "12345678\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_TRUE(r.err.contains(QStringLiteral("crearlo prima"))) << r.err.toStdString();
+
+    // A PostgreSQL password would show in the process list as well: refused
+    // before connecting, without repeating it.
+    r = admin({QStringLiteral("create-central"), QStringLiteral("--pg"),
+               QStringLiteral("host=127.0.0.1 port=1 dbname=nimbo user=nimbo password=s3greta")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("~/.pgpass"))) << r.err.toStdString();
+    EXPECT_FALSE(r.err.contains(QStringLiteral("s3greta"))) << r.err.toStdString();
+    // Role options mean nothing for a file; a stray argument is not ignored.
+    r = admin({QStringLiteral("create-central"), QStringLiteral("--sqlite"), dir.filePath(QStringLiteral("c.db")),
+               QStringLiteral("--role"), QStringLiteral("nimbo_x")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("solo per PostgreSQL"))) << r.err.toStdString();
+    r = admin({QStringLiteral("create-central"), QStringLiteral("--sqlite"), dir.filePath(QStringLiteral("c.db")),
+               QStringLiteral("--set-role-password"), QStringLiteral("segreta")});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.err.contains(QStringLiteral("Argomento non previsto"))) << r.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.filePath(QStringLiteral("c.db"))));
 
     r = admin({QStringLiteral("create-central"), QStringLiteral("--pg"),
                QStringLiteral("host=127.0.0.1 port=1 dbname=nimbo user=nimbo connect_timeout=3")});
@@ -146,6 +184,100 @@ TEST(AdminCommandErrors, WrongPathUnreachableServerAndBadUsageGiveMessages)
     r = admin({QStringLiteral("create-local"), QStringLiteral("--tutto")});
     EXPECT_EQ(r.status, 2);
     EXPECT_TRUE(r.err.contains(QStringLiteral("Opzione sconosciuta"))) << r.err.toStdString();
+}
+
+// Runs nimbo-admin on a pseudo-terminal, as an installer typing at it:
+// answers each prompt in turn and returns everything the terminal showed.
+struct TerminalRun {
+    int status = -1;
+    int signal = 0; // the signal that ended it, if one did
+    QByteArray screen;
+    bool echoLeftOn = false; // the terminal's echo once it ended
+};
+
+TerminalRun atTerminal(const QStringList &args, const QList<QPair<QByteArray, QByteArray>> &answers)
+{
+    QList<QByteArray> argv8{QByteArray(NIMBO_ADMIN_PATH)};
+    for (const QString &a : args)
+        argv8 << a.toLocal8Bit();
+    std::vector<char *> argv;
+    for (QByteArray &a : argv8)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    int master = -1;
+    const pid_t pid = forkpty(&master, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    TerminalRun run;
+    if (pid < 0)
+        return run;
+    int next = 0;
+    for (;;) {
+        pollfd p{master, POLLIN, 0};
+        // A safety net against a hung child, not a measure of speed.
+        if (poll(&p, 1, 60000) <= 0)
+            break;
+        char buf[512];
+        const ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0)
+            break; // the child has gone: Linux answers EIO
+        run.screen.append(buf, n);
+        if (next < answers.size() && run.screen.endsWith(answers[next].first)) {
+            const QByteArray &typed = answers[next++].second;
+            if (write(master, typed.constData(), size_t(typed.size())) != typed.size())
+                break;
+        }
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    termios after{};
+    run.echoLeftOn = tcgetattr(master, &after) == 0 && (after.c_lflag & ECHO) != 0;
+    close(master);
+    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    run.signal = WIFSIGNALED(wstatus) ? WTERMSIG(wstatus) : 0;
+    return run;
+}
+
+TEST(AdminCommandPrompt, PasswordTypedAtATerminalIsAskedTwiceAndNeverShown)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("centrale.db"));
+    ASSERT_EQ(admin({QStringLiteral("create-central"), QStringLiteral("--sqlite"), file}).status, 0);
+    const QStringList args{QStringLiteral("add-operator"), QStringLiteral("--sqlite"), file, QStringLiteral("--code"),
+                           QStringLiteral("verdi"), QStringLiteral("--level"), QStringLiteral("8"),
+                           QStringLiteral("--ente"), QStringLiteral("001"), QStringLiteral("--department"),
+                           QStringLiteral("AMM"), QStringLiteral("--office"), QStringLiteral("RAG")};
+
+    // Ctrl-C at the prompt ends the command and gives the echo back.
+    TerminalRun t = atTerminal(args, {{"Password dell'operatore VERDI: ", "\x03"}});
+    EXPECT_EQ(t.signal, SIGINT) << t.screen.toStdString();
+    EXPECT_TRUE(t.echoLeftOn);
+
+    // A mistyped confirmation writes nothing.
+    t = atTerminal(args, {{"Password dell'operatore VERDI: ", "Digitata-1\n"},
+                                      {"Ripetere la password: ", "Digitata-2\n"}});
+    EXPECT_EQ(t.status, 1) << t.screen.toStdString();
+    EXPECT_TRUE(t.screen.contains("non coincidono")) << t.screen.toStdString();
+
+    t = atTerminal(args, {{"Password dell'operatore VERDI: ", "Digitata-1\n"},
+                          {"Ripetere la password: ", "Digitata-1\n"}});
+    EXPECT_EQ(t.status, 0) << t.screen.toStdString();
+    EXPECT_TRUE(t.echoLeftOn);
+    EXPECT_TRUE(t.screen.contains("Operatore VERDI aggiunto")) << t.screen.toStdString();
+    EXPECT_FALSE(t.screen.contains("Digitata")) << t.screen.toStdString();
+
+    QString err;
+    ASSERT_TRUE(Dialect::open(QStringLiteral("prompt_check"), Dialect::Target::sqlite(file), &err)) << err.toStdString();
+    {
+        QSqlQuery q(QSqlDatabase::database(QStringLiteral("prompt_check")));
+        ASSERT_TRUE(q.exec(QStringLiteral("SELECT Op_Password FROM Tab_Operatori WHERE Op_Codice_Operatore = 'VERDI'")));
+        ASSERT_TRUE(q.next());
+        EXPECT_TRUE(Password::verify(QStringLiteral("Digitata-1"), q.value(0).toString()));
+        EXPECT_FALSE(q.next());
+    }
+    Dialect::close(QStringLiteral("prompt_check"));
 }
 
 TEST(AdminCommandKey, KeyFileIsMadeOnceAndNeverReplaced)
