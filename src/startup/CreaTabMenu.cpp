@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTextStream>
 #include <QVBoxLayout>
@@ -112,8 +113,13 @@ void CreaTabMenu::ELABORATBAR(const QString &key)
 {
     if (key == QLatin1String("REGISTRA"))
         registerFunctions();
-    else if (key == QLatin1String("ESCI"))
-        close();
+    else if (key == QLatin1String("ESCI")) {
+        // Inside the main window the frame goes with it.
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            sub->close();
+        else
+            close();
+    }
 }
 
 namespace nimbo::startup {

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QSqlError>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
 
