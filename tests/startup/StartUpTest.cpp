@@ -37,6 +37,8 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         nimbo::registerServers();
         session().cfg.oleGenerica = nimbo::kGenericProgId;
         qputenv("NIMBO_HOME", db().folder().toUtf8());
