@@ -19,6 +19,7 @@
 #include "data/Dialect.h"
 #include "data/Password.h"
 #include "schema/DemoData.h"
+#include "schema/FunctionTable.h"
 #include "schema/Schema.h"
 
 namespace Admin {
@@ -140,6 +141,9 @@ bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *
     if (before < 0)
         return false;
     if (!Schema::createOrUpgrade(db, kind, error))
+        return false;
+    // A register made without the demo must still enforce rights.
+    if (kind == Schema::Kind::Central && !FunctionTable::fill(db, error))
         return false;
     const int now = Schema::currentVersion(kind);
     QStringList roles;
@@ -331,6 +335,27 @@ int loadDemo(const Options &o, QTextStream &out, QString *error)
     return 0;
 }
 
+// The function table rebuilt from the program's menu tree; codes already
+// given are kept, so operators' rights stay as they were.
+int createFunctions(const Options &o, QTextStream &out, QString *error)
+{
+    Dialect::Target t;
+    if (!targetOf(o, &t, error) || !openTarget(t, true, error))
+        return 1;
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    const int v = Schema::version(db, error);
+    if (v <= 0) {
+        if (v == 0)
+            *error = QStringLiteral("Il database non contiene lo schema del protocollo: eseguire prima create-central.");
+        return 1;
+    }
+    int written = 0;
+    if (!FunctionTable::fill(db, error, &written))
+        return 1;
+    out << QStringLiteral("Tabella delle funzioni: %1 voci di menu registrate.").arg(written) << Qt::endl;
+    return 0;
+}
+
 // A key file already in place is kept: the secrets enciphered with it
 // would be lost with it.
 int createKey(const Options &o, QTextStream &out, QString *error)
@@ -373,6 +398,7 @@ const QList<Command> &commands()
          addOperator},
         {"load-demo", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, loadDemo},
         {"create-key", {}, {}, createKey, 1},
+        {"create-functions", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, createFunctions},
     };
     return list;
 }
@@ -399,6 +425,8 @@ QString usage()
         "      crea o aggiorna il database centrale e vi carica i dati dimostrativi\n"
         "  create-key FILE\n"
         "      crea la chiave di cifratura delle password da rileggere (KEYFILE), se manca\n"
+        "  create-functions --sqlite FILE | --pg \"CONNINFO\"\n"
+        "      ricostruisce la tabella delle funzioni (Tab_Funzioni) dalle voci di menu\n"
         "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
         "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }

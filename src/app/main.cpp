@@ -1,11 +1,12 @@
-#include <QApplication>
-
 #include "protocol/FrmProtocollo.h"
+#include "session/Application.h"
+#include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
 
 int main(int argc, char **argv)
 {
-    QApplication app(argc, argv);
+    nimbo::Application app(argc, argv);
+    nimbo::startup::registerStartupWindows();
     nimbo::protocol::registerProtocolWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -49,12 +49,19 @@ struct StepError {
     bool lock = false;
     QString native;
     QString text;
+    bool spent = false; // the engine already waited the whole lock wait
+    bool lost = false;
     static StepError none() { return {}; }
     static StepError from(const QSqlDatabase &db, const QSqlError &e)
     {
         if (e.type() == QSqlError::NoError)
             return {};
-        return {true, Dialect::isLockError(db, e.nativeErrorCode(), e.text()), e.nativeErrorCode(), e.text()};
+        return {true,
+                Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
+                e.nativeErrorCode(),
+                e.text(),
+                Dialect::lockWaitSpent(db, e.nativeErrorCode()),
+                Dialect::isConnectionLost(db, e)};
     }
     static StepError other(const QString &text) { return {true, false, {}, text}; }
 };
@@ -91,15 +98,21 @@ Result withLockWait(const QString &context, const QString &userText, Step step)
             r.ok = true;
             return r;
         }
-        if (!e.lock || QDateTime::currentDateTime() >= deadline)
-            return fail(context, userText, numberOf(e.native), e.text);
+        if (!e.lock || e.spent || QDateTime::currentDateTime() >= deadline) {
+            Result r = fail(context, userText, numberOf(e.native), e.text);
+            r.lock = e.lock;
+            r.lost = e.lost;
+            return r;
+        }
         QThread::msleep(100);
     }
 }
 
 QSqlQuery makeQuery(const Database &db)
 {
-    QSqlQuery q(db.sql());
+    QSqlDatabase sql = db.sql();
+    Dialect::followLockWait(sql);
+    QSqlQuery q(sql);
     q.setForwardOnly(true);
     return q;
 }
@@ -233,11 +246,15 @@ Result transactionOp(const Request &req, const QString &context, const QString &
     if (!db.valid())
         return fail(context, userText, 0, QStringLiteral("nessun database aperto"));
     const QString sql = statement.isEmpty() ? Dialect::beginStatement(Dialect::engineOf(db.sql())) : statement;
-    return withLockWait(context, userText, [&]() {
+    Result r = withLockWait(context, userText, [&]() {
         QSqlQuery q = makeQuery(db);
         q.exec(sql);
         return StepError::from(db.sql(), q.lastError());
     });
+    // A rollback also undoes a change of the lock bound made inside it.
+    if (statement == QLatin1String("ROLLBACK"))
+        Dialect::forgetLockWait(db.connection);
+    return r;
 }
 
 Result executeOp(const Request &req)
@@ -246,11 +263,16 @@ Result executeOp(const Request &req)
     const QString context = QStringLiteral("GestioneDB - Istruzione SQL ") + db.name();
     if (!db.valid())
         return fail(context, kTextLocked, 0, QStringLiteral("database non aperto"));
-    return withLockWait(context, kTextLocked, [&]() {
+    int affected = -1;
+    Result r = withLockWait(context, kTextLocked, [&]() {
         QSqlQuery q = makeQuery(db);
         q.exec(req.source);
+        affected = q.numRowsAffected();
         return StepError::from(db.sql(), q.lastError());
     });
+    if (r.ok)
+        r.rowsAffected = affected;
+    return r;
 }
 
 Result readOp(const Request &req)

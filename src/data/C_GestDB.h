@@ -119,6 +119,9 @@ struct Result {
     long errNumber = 0;
     QString errText;
     QString detail;
+    bool lock = false;                      // failed on another user's lock, after the lock wait
+    bool lost = false;                      // failed because the connection is gone
+    int rowsAffected = -1;                  // 12: rows the statement changed
     int rowCountRead() const { return rows.isEmpty() ? 0 : int(rows.first().size()); }
 };
 

@@ -1,5 +1,6 @@
 #include "data/Dialect.h"
 
+#include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -195,6 +196,7 @@ bool open(const QString &connectionName, const Target &target, QString *error)
 
 void close(const QString &connectionName)
 {
+    forgetLockWait(connectionName);
     if (!QSqlDatabase::contains(connectionName))
         return;
     {
@@ -270,15 +272,74 @@ bool isReadOnly(const QSqlDatabase &db)
     return h && sqlite3_db_readonly(h, "main") == 1;
 }
 
+namespace {
+
+// The lock_timeout each connection of this thread was given, in ms.
+QHash<QString, int> &boundsSet()
+{
+    thread_local QHash<QString, int> set;
+    return set;
+}
+
+int lockWaitMs()
+{
+    const int s = DicAmbiente::session().lockWaitSeconds;
+    return (s == 0 ? 30 : s) * 1000;
+}
+
+} // namespace
+
 bool boundLockWaits(QSqlDatabase &db, QString *error)
 {
     if (engineOf(db) != Engine::PostgreSQL)
         return true; // the busy timeout set at open already bounds it
+    const int ms = lockWaitMs();
     QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SET lock_timeout TO '200ms'")))
+    if (q.exec(QStringLiteral("SET lock_timeout TO '%1ms'").arg(ms))) {
+        boundsSet().insert(db.connectionName(), ms);
         return true;
+    }
     if (error)
         *error = q.lastError().text();
+    return false;
+}
+
+void followLockWait(QSqlDatabase &db)
+{
+    if (engineOf(db) != Engine::PostgreSQL)
+        return;
+    const auto it = boundsSet().constFind(db.connectionName());
+    if (it != boundsSet().constEnd() && *it == lockWaitMs())
+        return;
+    boundLockWaits(db, nullptr);
+}
+
+void forgetLockWait(const QString &connectionName) { boundsSet().remove(connectionName); }
+
+bool lockWaitSpent(const QSqlDatabase &db, const QString &nativeCode)
+{
+    return engineOf(db) == Engine::PostgreSQL && nativeCode == QLatin1String("55P03");
+}
+
+bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error)
+{
+    if (error.type() == QSqlError::NoError)
+        return false;
+    if (error.type() == QSqlError::ConnectionError || !db.isOpen())
+        return true;
+    if (engineOf(db) != Engine::PostgreSQL)
+        return false;
+    // connection_exception (08...), admin_shutdown, crash_shutdown,
+    // cannot_connect_now; libpq's own failures come without a code.
+    const QString code = error.nativeErrorCode();
+    if (code.startsWith(QLatin1String("08")) || code == QLatin1String("57P01") || code == QLatin1String("57P02")
+        || code == QLatin1String("57P03"))
+        return true;
+    const QString text = error.text();
+    for (const char *sign : {"server closed the connection", "terminating connection", "no connection to the server",
+                             "connection to server", "could not send data to server", "could not receive data"})
+        if (text.contains(QLatin1String(sign), Qt::CaseInsensitive))
+            return true;
     return false;
 }
 

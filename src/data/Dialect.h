@@ -5,6 +5,7 @@
 // in use.
 
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QString>
 
 namespace Dialect {
@@ -38,6 +39,13 @@ Engine engineOf(const QSqlDatabase &db);
 
 // True when the error the engine reported means "locked by another user".
 bool isLockError(const QSqlDatabase &db, const QString &nativeCode, const QString &text);
+// True when the engine itself has already waited the whole lock wait before
+// reporting the lock (PostgreSQL's lock timeout): trying again is pointless,
+// and inside a transaction impossible.
+bool lockWaitSpent(const QSqlDatabase &db, const QString &nativeCode);
+// True when the error means that the connection is gone (server restarted,
+// backend ended, network down): the statement never reached a live server.
+bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error);
 
 // SELECT that returns the server's current local date and time.
 QString serverTimeQuery(Engine e);
@@ -56,10 +64,18 @@ QString limit(int n);
 QString beginStatement(Engine e);
 // True when the connection cannot write.
 bool isReadOnly(const QSqlDatabase &db);
-// Makes a statement that meets another user's lock fail soon with a lock
-// error instead of waiting without end, so that the caller's own lock wait
-// decides how long to retry.
+// Makes a statement that meets another user's lock wait at most the
+// session's lock wait and then fail with a lock error, instead of waiting
+// without end. On PostgreSQL the server does the waiting (lock_timeout):
+// a lock error aborts the transaction, so a statement inside one could not
+// be tried again.
 bool boundLockWaits(QSqlDatabase &db, QString *error);
+// Brings the connection's bound up to date when the session's lock wait
+// changed since it was set; cheap when it did not.
+void followLockWait(QSqlDatabase &db);
+// Forgets the bound recorded for a connection (closed, or a rollback undid
+// a change of it).
+void forgetLockWait(const QString &connectionName);
 
 // Splits a libpq connection string into its key=value pairs (values may be
 // single-quoted, with \' and \\ escapes).

@@ -42,11 +42,15 @@ BuildResult run(const C_GestDB::Database &db, const QString &sql, const QString 
     BuildResult b;
     b.sql = sql;
     const C_GestDB::Result r = C_GestDB::execute(db, sql, kExecuteOptions);
+    b.rows = r.rowsAffected;
     if (!r.ok) {
         const QString why = r.detail.isEmpty() ? r.errText : r.detail;
         GECentr::writeLog(QStringLiteral(" Errore ExecuteSQL :") + why, proc, kForm);
         b.errNumber = r.errNumber;
-        b.errText = why;
+        // Another user's lock is told in the dispatcher's own words.
+        b.errText = r.lock ? r.errText : why;
+        b.lock = r.lock;
+        b.lost = r.lost;
     }
     return b;
 }
@@ -293,6 +297,8 @@ BuildResult runBatch(const C_GestDB::Database &db, const QVector<Statement> &sta
         BuildResult b;
         b.errNumber = begun.errNumber;
         b.errText = begun.errText;
+        b.lock = begun.lock;
+        b.lost = begun.lost;
         return b;
     }
     for (qsizetype i = 0; i < statements.size(); ++i) {
@@ -301,6 +307,9 @@ BuildResult runBatch(const C_GestDB::Database &db, const QVector<Statement> &sta
         BuildResult b;
         if (kind == QLatin1String("R")) {
             b = runUpdate(db, s.table, s.fields, s.condition);
+            if (b.ok() && b.rows == 0)
+                b.errText = QStringLiteral("Nessuna riga di ") + s.table
+                            + QStringLiteral(" corrisponde alla condizione: aggiornamento non eseguito");
         } else if (kind == QLatin1String("A")) {
             b = runInsert(db, s.table, s.fields);
         } else if (kind == QLatin1String("C")) {
@@ -326,6 +335,7 @@ BuildResult runBatch(const C_GestDB::Database &db, const QVector<Statement> &sta
             *failed = int(statements.size());
         b.errNumber = done.errNumber;
         b.errText = done.errText;
+        b.lost = done.lost;
     }
     return b;
 }

@@ -66,6 +66,9 @@ struct BuildResult {
     long errNumber = 0;
     QString errText;
     QString sql; // the statement built (empty when refused)
+    int rows = -1;     // rows the statement changed
+    bool lock = false; // refused by another user's lock after the lock wait
+    bool lost = false; // the connection is gone
 };
 
 // The statement texts alone. On an unsupported value they return an empty
@@ -143,8 +146,10 @@ QVariantList packStatements(const QVector<Statement> &statements);
 bool unpackStatements(const QVariantList &packed, QVector<Statement> *statements);
 
 // Runs a list in one transaction on an open database: the batch of both
-// modes. On failure *failed is the index of the statement that failed and
-// errText why; nothing of the batch remains.
+// modes. On failure *failed is the index of the statement that failed (the
+// list's size when the commit failed) and errText why; nothing of the batch
+// remains. An "R" that changes no row fails the batch: the row it was meant
+// for is not there.
 BuildResult runBatch(const C_GestDB::Database &db, const QVector<Statement> &statements, int *failed = nullptr);
 
 // ---- report table -----------------------------------------------------------

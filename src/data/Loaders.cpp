@@ -81,12 +81,14 @@ LoadedRows readLocally(const QString &database, const QString &sql, int rowCount
     const C_GestDB::Result opened = C_GestDB::openDatabase(target);
     if (!opened.ok) {
         out.message = opened.errText;
+        GECentr::showMessage(opened.errText);
         return out;
     }
     const C_GestDB::Result r = C_GestDB::readRows(opened.database, sql, rowCount);
     if (!r.ok) {
         out.code = 2;
         out.message = r.detail.isEmpty() ? r.errText : r.detail;
+        GECentr::showMessage(r.errText);
         return out;
     }
     if (r.rowCountRead() == 0) {
@@ -114,17 +116,21 @@ LoadedRows fetch(short operation, const QString &database, const QString &sql, i
     bool numeric = false;
     const int status = reply.value(0).toInt(&numeric);
     out.message = reply.value(1).toString();
-    if (!numeric) {
-        out.code = -1;
-        return out;
-    }
-    if (status == kStatusOk) {
+    if (status == kStatusOk && numeric) {
         out.columns = toColumns(reply.value(2));
         out.ok = true;
         out.code = 0;
         return out;
     }
-    out.code = status == kStatusNoRows ? QVariant(QStringLiteral("§§§")) : QVariant(status);
+    if (status == kStatusNoRows && numeric) {
+        out.code = QStringLiteral("§§§");
+        return out;
+    }
+    // A failed read is the server's failure: the operator is told, not only
+    // the log (the caller would otherwise go on as if there were no rows).
+    out.code = numeric ? QVariant(status) : QVariant(-1);
+    GECentr::showMessage(QStringLiteral("Server ") + progId + QStringLiteral(", Errore :")
+                         + (numeric ? QString::number(status) : reply.value(0).toString()));
     return out;
 }
 
@@ -133,6 +139,16 @@ void logStatus(const LoadedRows &r, const QString &database)
     const QString status = r.noRows() ? QString::number(kStatusNoRows) : r.code.toString();
     GECentr::writeLog(status + QLatin1Char('-') + r.message,
                       QStringLiteral("Caricadati da ") + database, activeWindowName());
+}
+
+// A value as a report prints it.
+QString reportText(const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd/MM/yyyy"));
+    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
+    default: return displayValue(v);
+    }
 }
 
 } // namespace
@@ -343,11 +359,19 @@ bool CaricaTabReport(const QString &sql, const QString &targetColumns, const QSt
     for (const QString &t : targetColumns.split(QLatin1Char('-'), Qt::SkipEmptyParts))
         targets << t.trimmed();
     const int width = std::min(int(targets.size()), rows.columnCount());
+    const QString head = QStringLiteral("INSERT INTO Tab_Report ( ") + targets.mid(0, width).join(QLatin1Char(','))
+                         + QStringLiteral(") VALUES (");
     for (int r = 0; r < rows.rowCount(); ++r) {
-        FieldList fields;
-        for (int c = 0; c < width; ++c)
-            fields.append({targets[c], rows.value(c, r)});
-        if (!runInsert(db, QStringLiteral("Tab_Report"), fields).ok()) {
+        // The report's columns are texts that the template prints as they
+        // are: dates go in day first, the way every report shows them, and
+        // as plain texts, so that no builder reads them back as dates.
+        QStringList values;
+        for (int c = 0; c < width; ++c) {
+            const QVariant v = rows.value(c, r);
+            values << (v.isNull() ? QStringLiteral("Null")
+                                  : QLatin1Char('\'') + quote(reportText(v)) + QLatin1Char('\''));
+        }
+        if (!C_GestDB::execute(db, head + values.join(QLatin1Char(',')) + QStringLiteral(");")).ok) {
             GECentr::writeLog(QStringLiteral("Errore cExecuteSQL TABLOCAL: CaricaTabReport"), proc, kForm);
             return false;
         }

@@ -6,6 +6,7 @@
 #include "data/Password.h"
 #include "schema/DemoData.h"
 #include "schema/DemoLoader.h"
+#include "schema/FunctionTable.h"
 
 namespace Schema::detail {
 namespace {
@@ -201,54 +202,10 @@ void classification(Loader &l)
 void functions(Loader &l)
 {
     const QStringList f = names({"tf_nome", "Tf_Caption", "tf_codice"});
-    const char *items[][3] = {
-        {"mnugestioneMD", "Mittenti/Destinatari", "RU01"},
-        {"MnuGruppi", "Gestione Gruppi", "RU02"},
-        {"mnuProtDoc", "Protocollo Documenti", "PR01"},
-        {"mnuProtDocEmerg", "Protocollo Emergenza", "PR02"},
-        {"mnuProtEml", "Protocollo E-Mail", "PR03"},
-        {"mnuiter", "Iter Documento", "PR04"},
-        {"mnucollegprovv", "Collegamento a Provvedimenti", "PR05"},
-        {"MnuRecupera", "Recupero Protocolli di Emergenza", "PR06"},
-        {"mnuassdefprot", "Recupero da Registro Telematico", "PR07"},
-        {"MnuCartaceo", "Recupero da Registro Cartaceo", "PR08"},
-        {"mnucancprot", "Cancellazione Protocollo", "PR09"},
-        {"NmuModifica", "Modifica Tipo Protocollo (E/U)", "PR10"},
-        {"MnuRecuperaProto", "Recupera Protocolli", "PR11"},
-        {"mnuricercaprot", "Ricerca Protocolli", "PR12"},
-        {"mnuSTAB", "Ricerca Protocolli su Storico Autorità Bacino", "PR13"},
-        {"mnustAL", "Ricerca Protocolli su Archivio Storico", "PR14"},
-        {"mnuRG", "Crea Elenco funzioni", "PR15"},
-        {"MnuConsulta", "Ricerca Protocolli Classificati", "RI01"},
-        {"MnuRiepiloghiIter", "Iter Documenti", "RI02"},
-        {"mnuricprotope", "Visualizza pratiche non ancora evase", "RI03"},
-        {"MnuStorico", "Consulta Archivio Storico", "RI04"},
-        {"mnuriepemerg", "Attivita' in emergenza", "RI05"},
-        {"mnuregprotgen", "Stampe Periodiche", "ST01"},
-        {"mnuregprotgiorn", "Scarico Protocolli su CD", "ST02"},
-        {"mnuScadenzario", "Stampa Scadenzario", "ST03"},
-        {"mnuscadenze", "Scadenzario Attivita'", "ST04"},
-        {"MnuOggetti", "Oggetti Ricorrenti", "TA01"},
-        {"mnuComuni", "Comuni d'Italia", "TA02"},
-        {"mnucodici", "Codici Applicazione", "TA03"},
-        {"mnucatcla", "Titoli/Categorie/Classi/Fascicoli", "TA04"},
-        {"MnuScanner", "Elenco Scanner Attivi", "SE01"},
-        {"MnuCambia", "Cambio Dipartimento", "SE02"},
-        {"MnuCemail", "Cambio Indirizzo E-mail", "SE03"},
-        {"MnuServOper", "Operatori", "SE04"},
-        {"MnuStoOpe", "Consulta Storico Operatori", "SE05"},
-        {"MnuLogAccessi", "Consulta LOG Accessi", "SE06"},
-        {"MnuPostazioni", "Gestione Postazioni di Protocollo", "SE07"},
-        {"mnudatiente", "Anagrafe Aree/Dipartimenti/Uffici", "SE08"},
-        {"MnuRUffici", "Raggruppamento Uffici", "SE09"},
-        {"MnuAggStrutture", "Aggiornamento Automatico Dipartimenti/Uffici", "SE10"},
-        {"MnuStoDipe", "Consulta Storico Dipartimenti", "SE11"},
-        {"MnuStoUff", "Consulta Storico Uffici", "SE12"},
-        {"mnuregemerg", "Anagrafe Registri d'emergenza", "SE13"},
-        {"MnuSessioni", "Gestione Sessioni di Emergenza", "SE14"},
-    };
-    for (const auto &it : items)
-        l.ensure(QStringLiteral("Tab_Funzioni"), {f[0]}, f, {s(it[0]), s(it[1]), s(it[2])});
+    const auto &tree = FunctionTable::menuTree();
+    const auto codes = FunctionTable::assignCodes(tree, {});
+    for (const auto &e : tree)
+        l.ensure(QStringLiteral("Tab_Funzioni"), {f[0]}, f, {e.name, e.caption, codes.value(e.name)});
 }
 
 } // namespace

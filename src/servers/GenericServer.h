@@ -9,27 +9,24 @@
 //
 // Status 0 success, 1 no rows, otherwise a failure with its text.
 
-#include <QHash>
-
-#include "data/C_GestDB.h"
+#include "data/ConnectionPool.h"
 #include "data/ServerRegistry.h"
 
 namespace nimbo {
 
+// Its connections are the session's (one per database, kept by the
+// connection pool), so making a server for every call costs no log-in. A
+// connection found gone is opened again and the call tried once more when
+// nothing of it can have been written.
 class GenericServer : public AppServer {
 public:
-    GenericServer();
-    ~GenericServer() override;
     QVariantList Elabora(short operation, QVariantList &params) override;
 
 private:
-    // Opens (once per server object) the database of a logical name.
-    bool database(const QString &logicalName, C_GestDB::Database *db, QVariantList *failure);
+    // The session's connection to the database of a logical name.
+    ConnectionPool::Connection *database(const QString &logicalName, QVariantList *failure);
     QVariantList read(short operation, const QVariantList &params);
     QVariantList batch(const QVariantList &params);
-
-    QString prefix_;
-    QHash<QString, C_GestDB::Database> open_;
 };
 
 } // namespace nimbo

@@ -324,12 +324,14 @@ bool parseRow(const QVariant &packed, const Table *table, Row *row, QString *why
 struct Outcome {
     QVariantList reply;
     bool lock = false;
+    bool lost = false; // the connection went away before the commit
 };
 
 Outcome dbFailure(const QSqlDatabase &db, const QSqlError &e)
 {
     Outcome o;
     o.lock = Dialect::isLockError(db, e.nativeErrorCode(), e.text());
+    o.lost = Dialect::isConnectionLost(db, e);
     o.reply = {F::kStatusSqlFailed, QStringLiteral("Errore in registrazione protocollo: ") + e.text().trimmed()};
     return o;
 }
@@ -421,18 +423,10 @@ ProtocolServer::ProtocolServer() = default;
 
 ProtocolServer::ProtocolServer(const Dialect::Target &target) : target_(target) {}
 
-ProtocolServer::~ProtocolServer()
-{
-    prepared_.clear();
-    failed_.reset();
-    if (!connection_.isEmpty())
-        Dialect::close(connection_);
-}
+ProtocolServer::~ProtocolServer() = default;
 
 bool ProtocolServer::open(QVariantList *fail)
 {
-    if (db_.valid())
-        return true;
     Dialect::Target target;
     if (target_) {
         target = *target_;
@@ -440,37 +434,25 @@ bool ProtocolServer::open(QVariantList *fail)
         *fail = {F::kStatusBadDatabase, F::undeclaredText(QStringLiteral("PROTOCOLLO"))};
         return false;
     }
-    if (target.engine == Dialect::Engine::SQLite && !QFileInfo::exists(target.location)) {
-        *fail = {F::kStatusBadDatabase, QStringLiteral("Archivio inesistente: ") + target.location};
-        return false;
-    }
-    static std::atomic<int> serial{0};
-    connection_ = QStringLiteral("protocol_%1").arg(++serial);
     QString err;
-    if (!Dialect::open(connection_, target, &err)) {
-        connection_.clear();
+    conn_ = ConnectionPool::acquire(QStringLiteral("ProtocolServer"), target, &err);
+    if (!conn_) {
         *fail = {F::kStatusBadDatabase, QStringLiteral("Apertura Database PROTOCOLLO: ") + err};
         return false;
     }
-    QSqlDatabase sql = QSqlDatabase::database(connection_, false);
-    if (!Dialect::boundLockWaits(sql, &err)) {
-        Dialect::close(connection_);
-        connection_.clear();
-        *fail = {F::kStatusBadDatabase, err};
-        return false;
-    }
-    db_ = C_GestDB::Database::wrap(connection_, target.location);
+    db_ = conn_->db;
     return true;
 }
 
 bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &binds)
 {
-    auto it = prepared_.find(sql);
-    if (it == prepared_.end()) {
-        it = prepared_.emplace(sql, QSqlQuery(db_.sql())).first;
+    auto &prepared = conn_->prepared;
+    auto it = prepared.find(sql);
+    if (it == prepared.end()) {
+        it = prepared.emplace(sql, QSqlQuery(db_.sql())).first;
         if (!it->second.prepare(sql)) {
             failed_ = it->second;
-            prepared_.erase(it);
+            prepared.erase(it);
             q = &*failed_;
             return false;
         }
@@ -483,8 +465,11 @@ bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &
 
 QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
 {
-    if (operation == kOpRegistraProtocollo)
-        return registration(params);
+    if (operation == kOpRegistraProtocollo) {
+        QVariantList reply = registration(params);
+        failed_.reset(); // holds the connection, which may close before this object goes
+        return reply;
+    }
     return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
 }
 
@@ -575,7 +560,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
-            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false};
+            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
         QDateTime now;
         if (clock_) {
             now = clock_();
@@ -771,8 +756,22 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
     // Another writer's lock (PostgreSQL's short lock timeout) makes the whole
     // unit start again, up to the session's lock wait.
     const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
+    bool reopened = false;
     for (;;) {
         Outcome o = attempt();
+        // The database went away (a server restart) before the commit was
+        // sent: nothing was written, so the unit runs once more on a new
+        // connection.
+        if (o.lost && !reopened) {
+            reopened = true;
+            sql = QSqlDatabase(); // no handle may be left on the old connection
+            failed_.reset();
+            if (!ConnectionPool::reopen(conn_, QStringLiteral("PROTOCOLLO"), o.reply.value(1).toString(), nullptr))
+                return o.reply;
+            db_ = conn_->db;
+            sql = db_.sql();
+            continue;
+        }
         if (!o.lock || QDateTime::currentDateTime() >= deadline)
             return o.reply;
         QThread::msleep(5 + QRandomGenerator::global()->bounded(20));

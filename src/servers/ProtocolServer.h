@@ -40,6 +40,7 @@
 #include <optional>
 
 #include "data/C_GestDB.h"
+#include "data/ConnectionPool.h"
 #include "data/Dialect.h"
 #include "data/ServerRegistry.h"
 
@@ -83,10 +84,11 @@ private:
     bool run(QSqlQuery *&q, const QString &sql, const QVariantList &binds);
 
     std::optional<Dialect::Target> target_;
-    QString connection_;
+    // The session's connection (it outlives this object, with the statements
+    // prepared on it), asked for again at every call.
+    ConnectionPool::Connection *conn_ = nullptr;
     C_GestDB::Database db_;
     std::function<QDateTime()> clock_;
-    std::map<QString, QSqlQuery> prepared_;
     std::optional<QSqlQuery> failed_; // a statement that could not be prepared
 };
 

@@ -4,14 +4,15 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QSet>
 #include <QTextStream>
 #include <QVBoxLayout>
 
 #include "data/Funzioni_Com_1.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -22,28 +23,10 @@ void collect(const QList<QAction *> &actions, int level, QVector<CreaTabMenu::En
     for (QAction *a : actions) {
         if (a->isSeparator() || a->objectName().isEmpty())
             continue;
-        out->append({level, a->objectName(), a->text()});
+        out->append({level, a->objectName(), a->text(), {}, a->property("Tag").toString()});
         if (QMenu *m = a->menu())
             collect(m->actions(), level + 1, out);
     }
-}
-
-QString prefixOf(const CreaTabMenu::Entry &top)
-{
-    QString letters;
-    for (const QChar c : top.caption)
-        if (c.isLetter())
-            letters += c.toUpper();
-    if (letters.size() < 2) {
-        letters.clear();
-        QString name = top.name;
-        if (name.startsWith(QLatin1String("mnu"), Qt::CaseInsensitive))
-            name = name.mid(3);
-        for (const QChar c : name)
-            if (c.isLetter())
-                letters += c.toUpper();
-    }
-    return (letters + QStringLiteral("XX")).left(2);
 }
 
 } // namespace
@@ -53,7 +36,7 @@ CreaTabMenu::CreaTabMenu(QMenuBar *menus, QWidget *parent) : nimbo::ChildWindow(
     setObjectName(QStringLiteral("CreaTabMenu"));
     setWindowTitle(QStringLiteral("Crea Elenco funzioni"));
     setToolbarKeys(QStringLiteral("ESCI;REGISTRA"));
-    entries_ = walk(menus);
+    entries_ = menus ? walk(menus) : FunctionTable::menuTree();
     auto *layout = new QVBoxLayout(this);
     auto *label = new QLabel(QString::number(entries_.size()) + QStringLiteral(" voci di menu"), this);
     label->setObjectName(QStringLiteral("lblVoci"));
@@ -82,32 +65,16 @@ QVector<CreaTabMenu::Entry> CreaTabMenu::walk(QMenuBar *menus)
 
 QHash<QString, QString> CreaTabMenu::assignCodes(const QVector<Entry> &entries, const QHash<QString, QString> &existing)
 {
-    QHash<QString, QString> codes;
-    QSet<QString> used;
-    for (const Entry &e : entries) {
-        const QString kept = existing.value(e.name).trimmed();
-        if (!kept.isEmpty() && !used.contains(kept)) {
-            codes.insert(e.name, kept);
-            used.insert(kept);
-        }
-    }
-    QString prefix;
-    for (const Entry &e : entries) {
-        if (e.level == 0)
-            prefix = prefixOf(e);
-        if (codes.contains(e.name))
-            continue;
-        // The menu itself takes number 0, its items the first free one.
-        for (int n = e.level == 0 ? 0 : 1;; ++n) {
-            const QString code = prefix + QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-            if (!used.contains(code)) {
-                codes.insert(e.name, code);
-                used.insert(code);
-                break;
-            }
-        }
-    }
-    return codes;
+    // Items walked from a bar carry no code of their own: the tree's code
+    // of the same item is the one a new table gives it.
+    QVector<Entry> withCodes = entries;
+    QHash<QString, QString> treeCodes;
+    for (const Entry &e : FunctionTable::menuTree())
+        treeCodes.insert(e.name, e.code);
+    for (Entry &e : withCodes)
+        if (e.code.isEmpty())
+            e.code = treeCodes.value(e.name);
+    return FunctionTable::assignCodes(withCodes, existing);
 }
 
 bool CreaTabMenu::registerFunctions()
@@ -146,6 +113,20 @@ void CreaTabMenu::ELABORATBAR(const QString &key)
 {
     if (key == QLatin1String("REGISTRA"))
         registerFunctions();
-    else if (key == QLatin1String("ESCI"))
-        close();
+    else if (key == QLatin1String("ESCI")) {
+        // Inside the main window the frame goes with it.
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            sub->close();
+        else
+            close();
+    }
 }
+
+namespace nimbo::startup {
+
+void registerStartupWindows()
+{
+    nimbo::WindowRegistry::add(QStringLiteral("CreaTabMenu"), [] { return new CreaTabMenu; });
+}
+
+} // namespace nimbo::startup

@@ -16,6 +16,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "schema/FunctionTable.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "startup/FunctionRights.h"
@@ -53,6 +54,7 @@ const QHash<QString, Target> &targets()
         {QStringLiteral("mnuricercaprot"), {"FrmFiltroRProt", ""}},
         {QStringLiteral("mnuSTAB"), {"FrmStoricoRProt", ""}},
         {QStringLiteral("mnustAL"), {"FrmStoricoAB", ""}},
+        {QStringLiteral("mnuRG"), {"CreaTabMenu", ""}},
         {QStringLiteral("MnuConsulta"), {"FrmRiepFascicoli", ""}},
         {QStringLiteral("MnuRiepiloghiIter"), {"FrmRiepiloghiIter", ""}},
         {QStringLiteral("mnuricprotope"), {"FrmScadPratiche", ""}},
@@ -144,80 +146,28 @@ QAction *MDIMenu::addItem(QMenu *menu, const QString &name, const QString &capti
 
 void MDIMenu::buildMenus()
 {
-    QMenu *m = addMenu(nullptr, QStringLiteral("mnurubrica"), QStringLiteral("RUBRICA"));
-    addItem(m, QStringLiteral("mnugestioneMD"), QStringLiteral("Mittenti/Destinatari"));
-    addItem(m, QStringLiteral("MnuGruppi"), QStringLiteral("Gestione Gruppi"));
+    // The same tree the function table is filled from, so every item has
+    // its row and its code.
+    const auto &tree = FunctionTable::menuTree();
+    QVector<QMenu *> open; // the menu holding each level
+    for (int i = 0; i < tree.size(); ++i) {
+        const auto &e = tree[i];
+        open.resize(e.level + 1);
+        QMenu *parent = e.level == 0 ? nullptr : open[e.level - 1];
+        if (FunctionTable::isMenu(tree, i)) {
+            open[e.level] = addMenu(parent, e.name, e.caption);
+            open[e.level]->menuAction()->setProperty(FunctionRights::kTagProperty, e.tag);
+        } else {
+            addItem(parent, e.name, e.caption)->setProperty(FunctionRights::kTagProperty, e.tag);
+        }
+    }
 
-    m = addMenu(nullptr, QStringLiteral("mnuprotocollo"), QStringLiteral("PROTOCOLLO"));
-    addItem(m, QStringLiteral("mnuProtDoc"), QStringLiteral("Protocollo Documenti"));
-    addItem(m, QStringLiteral("mnuProtDocEmerg"), QStringLiteral("Protocollo Emergenza"));
-    addItem(m, QStringLiteral("mnuProtEml"), QStringLiteral("Protocollo E-Mail"));
-    addItem(m, QStringLiteral("mnuiter"), QStringLiteral("Iter Documento"));
-    addItem(m, QStringLiteral("mnucollegprovv"), QStringLiteral("Collegamento a Provvedimenti"));
-    QMenu *sub = addMenu(m, QStringLiteral("MnuRecupera"), QStringLiteral("Recupero Protocolli di Emergenza"));
-    addItem(sub, QStringLiteral("mnuassdefprot"), QStringLiteral("Recupero da Registro Telematico"));
-    addItem(sub, QStringLiteral("MnuCartaceo"), QStringLiteral("Recupero da Registro Cartaceo"));
-    addItem(m, QStringLiteral("mnucancprot"), QStringLiteral("Cancellazione Protocollo"));
-    addItem(m, QStringLiteral("NmuModifica"), QStringLiteral("Modifica Tipo Protocollo (E/U)"));
-    addItem(m, QStringLiteral("MnuRecuperaProto"), QStringLiteral("Recupera Protocolli"));
-    addItem(m, QStringLiteral("mnuricercaprot"), QStringLiteral("Ricerca Protocolli"));
-    addItem(m, QStringLiteral("mnuSTAB"), QStringLiteral("Ricerca Protocolli su Storico Autorità Bacino"));
-    addItem(m, QStringLiteral("mnustAL"), QStringLiteral("Ricerca Protocolli su Archivio Storico"));
-    addItem(m, QStringLiteral("mnuRG"), QStringLiteral("Crea Elenco funzioni"));
-
-    m = addMenu(nullptr, QStringLiteral("MnuRiepiloghi"), QStringLiteral("RIEPILOGHI"));
-    addItem(m, QStringLiteral("MnuConsulta"), QStringLiteral("Ricerca Protocolli Classificati"));
-    addItem(m, QStringLiteral("MnuRiepiloghiIter"), QStringLiteral("Iter Documenti"));
-    addItem(m, QStringLiteral("mnuricprotope"), QStringLiteral("Visualizza pratiche non ancora evase"));
-    addItem(m, QStringLiteral("MnuStorico"), QStringLiteral("Consulta Archivio Storico"));
-    addItem(m, QStringLiteral("mnuriepemerg"), QStringLiteral("Attivita' in emergenza"));
-
-    m = addMenu(nullptr, QStringLiteral("mnustampe"), QStringLiteral("STAMPE"));
-    addItem(m, QStringLiteral("mnuregprotgen"), QStringLiteral("Stampe Periodiche"));
-    addItem(m, QStringLiteral("mnuregprotgiorn"), QStringLiteral("Scarico Protocolli su CD"));
-    addItem(m, QStringLiteral("mnuScadenzario"), QStringLiteral("Stampa Scadenzario"));
-    addItem(m, QStringLiteral("mnuscadenze"), QStringLiteral("Scadenzario Attivita'"));
-
-    m = addMenu(nullptr, QStringLiteral("fff"), QStringLiteral("TABELLE"));
-    addItem(m, QStringLiteral("MnuOggetti"), QStringLiteral("Oggetti Ricorrenti"));
-    addItem(m, QStringLiteral("mnuComuni"), QStringLiteral("Comuni d'Italia"));
-    addItem(m, QStringLiteral("mnucodici"), QStringLiteral("Codici Applicazione"));
-    addItem(m, QStringLiteral("mnucatcla"), QStringLiteral("Titoli/Categorie/Classi/Fascicoli"));
-
-    m = addMenu(nullptr, QStringLiteral("MnuServizi"), QStringLiteral("SERVIZI"));
-    sub = addMenu(m, QStringLiteral("MnuServSYS"), QStringLiteral("Sistema"));
-    addItem(sub, QStringLiteral("MnuScanner"), QStringLiteral("Elenco Scanner Attivi"));
-    addItem(sub, QStringLiteral("MnuCambia"), QStringLiteral("Cambio Dipartimento"));
-    addItem(sub, QStringLiteral("MnuCemail"), QStringLiteral("Cambio Indirizzo E-mail"));
-    addItem(sub, QStringLiteral("MnuServOper"), QStringLiteral("Operatori"));
-    addItem(sub, QStringLiteral("MnuStoOpe"), QStringLiteral("Consulta Storico Operatori"));
-    addItem(sub, QStringLiteral("MnuLogAccessi"), QStringLiteral("Consulta LOG Accessi"));
-    addItem(sub, QStringLiteral("MnuPostazioni"), QStringLiteral("Gestione Postazioni di Protocollo"));
-    sub = addMenu(m, QStringLiteral("MnuStrutture"), QStringLiteral("Gestione Struttura dell'Ente"));
-    addItem(sub, QStringLiteral("mnudatiente"), QStringLiteral("Anagrafe Aree/Dipartimenti/Uffici"));
-    addItem(sub, QStringLiteral("MnuRUffici"), QStringLiteral("Raggruppamento Uffici"));
-    addItem(sub, QStringLiteral("MnuAggStrutture"), QStringLiteral("Aggiornamento Automatico Dipartimenti/Uffici"));
-    addItem(sub, QStringLiteral("MnuStoDipe"), QStringLiteral("Consulta Storico Dipartimenti"));
-    addItem(sub, QStringLiteral("MnuStoUff"), QStringLiteral("Consulta Storico Uffici"));
-    sub = addMenu(m, QStringLiteral("MNUgestRegistri"), QStringLiteral("Gestione Registri di Emergenza"));
-    addItem(sub, QStringLiteral("mnuregemerg"), QStringLiteral("Anagrafe Registri d'emergenza"));
-    addItem(sub, QStringLiteral("MnuSessioni"), QStringLiteral("Gestione Sessioni di Emergenza"));
-
-    m = addMenu(nullptr, QStringLiteral("mnuforms"), QStringLiteral("FINESTRE "));
-    connect(addItem(m, QStringLiteral("mnusovrapponi"), QStringLiteral("Sovrapponi")), &QAction::triggered, area_,
-            &QMdiArea::cascadeSubWindows);
-    connect(addItem(m, QStringLiteral("mnuaffianca"), QStringLiteral("Affianca Orizzontalmente")),
-            &QAction::triggered, this, &MDIMenu::tileHorizontally);
-    connect(addItem(m, QStringLiteral("mnuaffvert"), QStringLiteral("Affianca Verticalmente")), &QAction::triggered,
-            this, &MDIMenu::tileVertically);
-    connect(addItem(m, QStringLiteral("mnudispicone"), QStringLiteral("Disponi Icone")), &QAction::triggered, this,
-            &MDIMenu::arrangeIcons);
-
-    QAction *exit = addItem(nullptr, QStringLiteral("MnuUscita"), QStringLiteral("USCITA"));
-    exit->setProperty(FunctionRights::kTagProperty, QStringLiteral("O"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    QAction *about = addItem(nullptr, QStringLiteral("MnuInformazioni"), QStringLiteral("&?"));
-    about->setProperty(FunctionRights::kTagProperty, QStringLiteral("O"));
+    const auto action = [this](const char *name) { return findChild<QAction *>(QLatin1String(name)); };
+    connect(action("mnusovrapponi"), &QAction::triggered, area_, &QMdiArea::cascadeSubWindows);
+    connect(action("mnuaffianca"), &QAction::triggered, this, &MDIMenu::tileHorizontally);
+    connect(action("mnuaffvert"), &QAction::triggered, this, &MDIMenu::tileVertically);
+    connect(action("mnudispicone"), &QAction::triggered, this, &MDIMenu::arrangeIcons);
+    connect(action("MnuUscita"), &QAction::triggered, this, &QWidget::close);
 }
 
 const QStringList &MDIMenu::toolbarKeys()

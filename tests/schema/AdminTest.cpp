@@ -121,6 +121,38 @@ TEST_P(AdminCommand, CreatesLoadsDemoAndAddsOperatorsRepeatablyWithoutOverwritin
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori WHERE Op_Codice_Operatore = 'BIANCHI'")), 0);
 }
 
+TEST_P(AdminCommand, FunctionTableIsFilledAtCreationAndRebuiltKeepingItsCodes)
+{
+    const QStringList target = targetArgs(db());
+    ASSERT_EQ(admin(QStringList{QStringLiteral("create-central")} + target).status, 0);
+    // A register made without the demo already knows every menu item.
+    const int items = count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni"));
+    EXPECT_EQ(items, 60);
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(DISTINCT tf_codice) FROM Tab_Funzioni")), items);
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT tf_codice, Tf_Caption FROM Tab_Funzioni WHERE tf_nome = 'mnuProtDoc'")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("PR01"));
+    EXPECT_EQ(q.value(1).toString(), QStringLiteral("Protocollo Documenti"));
+    q.finish();
+
+    // An item lost and a code given by hand: the rebuild brings the item
+    // back and keeps the code the operators' rights name.
+    ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM Tab_Funzioni WHERE tf_nome = 'mnuiter'")));
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Funzioni SET tf_codice = 'ZZ99' WHERE tf_nome = 'mnuProtDoc'")));
+    const Result r = admin(QStringList{QStringLiteral("create-functions")} + target);
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("60 voci di menu"))) << r.out.toStdString();
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuiter' "
+                                                   "AND tf_codice = 'PR04'")), 1);
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuProtDoc' "
+                                                   "AND tf_codice = 'ZZ99'")), 1);
+    // An upgrade run of create-central fills it again too.
+    ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM Tab_Funzioni")));
+    ASSERT_EQ(admin(QStringList{QStringLiteral("create-central")} + target).status, 0);
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni")), items);
+}
+
 TEST_P(AdminCommand, NewerDatabaseIsRefusedAndLeftAsItIs)
 {
     ASSERT_EQ(admin(createCentral()).status, 0);

@@ -86,7 +86,10 @@ TEST_P(Generic, LoadersReturnRowsNoRowsAndFailures)
     EXPECT_EQ(broken.code.toInt(), F::kStatusSqlFailed);
     EXPECT_TRUE(logText().contains(QStringLiteral("Caricadati da PROTOCOLLO.2-")));
     EXPECT_FALSE(F::Caricadati(proto, QStringLiteral("SELEC 1")));
-    EXPECT_TRUE(boxes.shown.isEmpty()); // read failures are logged, the caller decides what to show
+    // A failed read is told to the operator, not only logged: the caller
+    // would otherwise go on as if there were no rows.
+    EXPECT_EQ(boxes.texts(), QStringList(2, QStringLiteral("Server NimboServer.Generica, Errore :2")));
+    boxes.clear();
 
     const auto undeclared = F::loadRows(QStringLiteral("ARCHIVIO"), QStringLiteral("SELECT 1"));
     EXPECT_FALSE(undeclared.ok);
@@ -219,15 +222,17 @@ TEST_P(Generic, ReportTableIsReplacedByTheQueryRows)
 {
     QSqlQuery local(db().local());
     ASSERT_TRUE(local.exec(QStringLiteral("INSERT INTO Tab_Report (Rep_Campo01) VALUES ('vecchia riga')")));
-    EXPECT_TRUE(F::CaricaTabReport(QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoDocumento "
-                                                  "ORDER BY Tab_Codice"),
-                                   QStringLiteral("Rep_Campo01-Rep_Campo02")));
-    ASSERT_TRUE(local.exec(QStringLiteral("SELECT Rep_Campo01, Rep_Campo02 FROM Tab_Report ORDER BY ID")));
+    EXPECT_TRUE(F::CaricaTabReport(QStringLiteral("SELECT Tab_Codice, Tab_Descrizione, Tab_DatOper FROM "
+                                                  "Tab_TipoDocumento ORDER BY Tab_Codice"),
+                                   QStringLiteral("Rep_Campo01-Rep_Campo02-Rep_Campo03")));
+    ASSERT_TRUE(local.exec(QStringLiteral("SELECT Rep_Campo01, Rep_Campo02, Rep_Campo03 FROM Tab_Report ORDER BY ID")));
     QStringList got;
     while (local.next())
-        got << local.value(0).toString() + QLatin1Char('|') + local.value(1).toString();
-    EXPECT_EQ(got, (QStringList{QStringLiteral("D1|Delibera"), QStringLiteral("D2|Nota dell'ufficio"),
-                                QStringLiteral("D3|Determina")}));
+        got << local.value(0).toString() + QLatin1Char('|') + local.value(1).toString() + QLatin1Char('|')
+                   + local.value(2).toString();
+    // Dates print day first, as every report shows them.
+    EXPECT_EQ(got, (QStringList{QStringLiteral("D1|Delibera|12/03/2024"), QStringLiteral("D2|Nota dell'ufficio|13/03/2024"),
+                                QStringLiteral("D3|Determina|")}));
 
     // No rows: the old report is gone and the operator is told.
     EXPECT_FALSE(F::CaricaTabReport(QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento WHERE 1=0"),

@@ -38,6 +38,8 @@ protected:
     void SetUp() override
     {
         EngineTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
         nimbo::registerServers();
         session().cfg.oleGenerica = nimbo::kGenericProgId;
         qputenv("NIMBO_HOME", db().folder().toUtf8());
@@ -131,6 +133,23 @@ TEST_P(StartUpTest, StartsLogsInReadsTheParametersAndReleasesTheLocalDatabase)
     EXPECT_FALSE(readAll(DicAmbiente::logFilePath()).contains(QStringLiteral("Partenza applicativo")));
     EXPECT_TRUE(session().parm.enteCodiceAsl.isEmpty());
     EXPECT_TRUE(StartUp::mainWindow()->findChild<QAction *>()->isEnabled());
+}
+
+TEST_P(StartUpTest, FailedReadOfTheParametersIsShownAtStartUp)
+{
+    QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
+    if (GetParam() == Dialect::Engine::PostgreSQL)
+        ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+    exec(QStringLiteral("ALTER TABLE Tab_Parm_Gen RENAME TO Tab_Parm_Gen_Altrove"));
+    ASSERT_EQ(start(ini), StartUp::kRunning);
+    // The start goes on with empty parameters, but the operator is told.
+    EXPECT_TRUE(session().parm.enteCodiceAsl.isEmpty());
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Server NimboServer.Generica, Errore :2")});
+    EXPECT_EQ(boxes.shown.value(0).title, QStringLiteral("Messaggio di Errore"));
+    EXPECT_TRUE(readAll(DicAmbiente::workFolder() + QStringLiteral("messaggi.dat"))
+                    .contains(QStringLiteral("Server NimboServer.Generica, Errore :2")));
 }
 
 TEST_P(StartUpTest, ARegisterFileOnANetworkShareIsFlaggedAtStart)

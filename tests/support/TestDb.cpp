@@ -5,6 +5,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
+#include "data/ConnectionPool.h"
 #include "schema/DemoData.h"
 #include "schema/Schema.h"
 #include "session/DicAmbiente.h"
@@ -133,6 +134,8 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
 
 TestDb::~TestDb()
 {
+    // The servers' connections of the session go with its database.
+    nimbo::ConnectionPool::closeAll();
     Dialect::close(centralName_);
     Dialect::close(localName_);
     if (!pgDatabase_.isEmpty()) {

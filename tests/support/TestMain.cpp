@@ -1,9 +1,11 @@
-// Test programs share this main(): a QApplication on the offscreen platform
+// Test programs share this main(): the program's application object (which
+// traps exceptions escaping event handlers) on the offscreen platform
 // and a Qt message handler that fails the running test on any Qt warning,
 // so that a broken connection or a misused API does not pass unnoticed.
 
-#include <QApplication>
 #include <gtest/gtest.h>
+
+#include "session/Application.h"
 
 namespace {
 
@@ -23,7 +25,7 @@ int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     ::testing::InitGoogleTest(&argc, argv);
-    QApplication app(argc, argv);
+    nimbo::Application app(argc, argv);
     qInstallMessageHandler(failOnWarning);
     return RUN_ALL_TESTS();
 }

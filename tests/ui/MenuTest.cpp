@@ -3,9 +3,11 @@
 #include <QLabel>
 #include <QSqlError>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "schema/FunctionTable.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/FunctionRights.h"
 #include "startup/MDIMenu.h"
@@ -237,6 +239,41 @@ TEST_P(Menus, FunctionTableCodesAreUniqueAndStableAcrossRebuilds)
     EXPECT_TRUE(lines.contains(QStringLiteral("1\tMnuRecupera\tRecupero Protocolli di Emergenza")));
     EXPECT_TRUE(lines.contains(QStringLiteral("2\tmnuassdefprot\tRecupero da Registro Telematico")));
     EXPECT_EQ(lines.first(), QStringLiteral("0\tmnurubrica\tRUBRICA"));
+}
+
+TEST_P(Menus, CreaElencoFunzioniRebuildsTheFunctionTableFromTheMenus)
+{
+    nimbo::startup::registerStartupWindows();
+    MDIMenu main;
+    // The menus are built from the tree the function table is made from.
+    const auto walked = CreaTabMenu::walk(main.menuBar());
+    const auto &tree = FunctionTable::menuTree();
+    ASSERT_EQ(walked.size(), tree.size());
+    for (int i = 0; i < tree.size(); ++i)
+        EXPECT_EQ(QStringList({QString::number(walked[i].level), walked[i].name, walked[i].caption, walked[i].tag}),
+                  QStringList({QString::number(tree[i].level), tree[i].name, tree[i].caption, tree[i].tag}));
+
+    sql(QStringLiteral("DELETE FROM Tab_Funzioni"));
+    sql(QStringLiteral("INSERT INTO Tab_Funzioni (tf_nome, Tf_Caption, tf_codice) VALUES ('mnuiter', 'Iter', 'XY01')"));
+    QAction *rebuild = item(&main, "mnuRG");
+    ASSERT_NE(rebuild, nullptr);
+    EXPECT_EQ(rebuild->text(), QStringLiteral("Crea Elenco funzioni"));
+    ASSERT_TRUE(rebuild->isEnabled());
+    rebuild->trigger();
+    ASSERT_NE(main.area()->currentSubWindow(), nullptr);
+    QWidget *window = main.area()->currentSubWindow()->widget();
+    EXPECT_EQ(window->objectName(), QStringLiteral("CreaTabMenu"));
+    EXPECT_TRUE(item(&main, "REGISTRA")->isVisible());
+    item(&main, "REGISTRA")->trigger();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni")), QString::number(tree.size()));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT tf_codice FROM Tab_Funzioni WHERE tf_nome = 'mnuRG'")), QStringLiteral("PR15"));
+    // A code the operators' rights already name is kept.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT tf_codice FROM Tab_Funzioni WHERE tf_nome = 'mnuiter'")), QStringLiteral("XY01"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    item(&main, "ESCI")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main.area()->subWindowList().isEmpty());
+    WR::remove(QStringLiteral("CreaTabMenu"));
 }
 
 TEST_P(Menus, DemoLevelNineOperatorLogsInAndGetsItsMenus)
