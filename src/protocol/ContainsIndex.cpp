@@ -57,7 +57,6 @@ QString nameKeys(const QString &ente, const QString &typed)
            + q(trigramQuery(typed)) + QLatin1Char(')');
 }
 
-
 } // namespace
 
 int candidateBound() { return bound_; }
@@ -163,16 +162,20 @@ QString boundedQuery(const Bounded &b)
         byNumber += QStringLiteral(" AND (SELECT n FROM span) > ") + bound;
 
     const QString lim = b.limit < 0 ? (pg ? QStringLiteral("ALL") : QStringLiteral("-1")) : QString::number(b.limit);
+    const QString key = pg ? QStringLiteral("ctid") : QStringLiteral("rowid");
     // One branch per way of reading; only the one whose guard holds reads
     // anything. PostgreSQL turns a guard without columns into a one-time
     // filter; SQLite would test a WHERE guard on every row, but evaluates a
-    // LIMIT once before its loop, so there the guard picks the LIMIT.
+    // LIMIT once before its loop, so there the guard picks the LIMIT. The
+    // branches sort row keys only; the columns and joins are read for the
+    // rows kept.
     const auto branch = [&](const QString &where, const QString &order, const QString &guard) {
-        const QString body = b.head + QStringLiteral(" WHERE ") + where + QStringLiteral(" ORDER BY ") + order;
+        const QString body = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS rk FROM Tab_Protocollo p WHERE ")
+                             + where + QStringLiteral(" ORDER BY ") + order;
         if (pg)
-            return QStringLiteral("SELECT * FROM (") + body + QStringLiteral(" LIMIT ") + lim
+            return QStringLiteral("SELECT rk FROM (") + body + QStringLiteral(" LIMIT ") + lim
                    + QStringLiteral(") b WHERE ") + guard;
-        return QStringLiteral("SELECT * FROM (") + body + QStringLiteral(" LIMIT CASE WHEN ") + guard
+        return QStringLiteral("SELECT rk FROM (") + body + QStringLiteral(" LIMIT CASE WHEN ") + guard
                + QStringLiteral(" THEN ") + lim + QStringLiteral(" ELSE 0 END)");
     };
     const QString keyed = pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM cand))")
@@ -184,8 +187,12 @@ QString boundedQuery(const Bounded &b)
         branches << branch(b.walkFilters, QString(b.order).replace(QStringLiteral(" DESC"), QStringLiteral(" || '' DESC")),
                            byPeriod);
     branches << branch(b.walkFilters, b.order, byNumber);
-    return with + QLatin1Char(' ') + branches.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY ")
-           + b.outerOrder + QStringLiteral(" LIMIT ") + lim;
+    const QString found = branches.join(QStringLiteral(" UNION ALL "));
+    return with + QStringLiteral(" SELECT ") + b.columns + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
+           + QStringLiteral(" WHERE ")
+           + (pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT rk FROM (") + found + QStringLiteral(") u))")
+                 : QStringLiteral("p.rowid IN (SELECT rk FROM (") + found + QStringLiteral("))"))
+           + QStringLiteral(" ORDER BY ") + b.order + QStringLiteral(" LIMIT ") + lim;
 }
 
 } // namespace nimbo::protocol::contains

@@ -37,15 +37,15 @@ bool indexable(const QString &typed);
 QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter = {});
 QString correspondentCandidates(const QString &ente, const QString &typed);
 
-// A query over Tab_Protocollo p: "head" is the SELECT list and FROM clause
-// (with p), "filters" the full WHERE condition that defines the rows,
+// A query over Tab_Protocollo p: "columns" is the SELECT list and "joins"
+// what follows "FROM Tab_Protocollo p" (both may name p's columns),
+// "filters" the full WHERE condition on p that defines the rows,
 // "walkFilters" the same condition written so that no text index drives it
-// (the fallback walks by "order"), "order" the ORDER BY of the result (on
-// p's columns), "outerOrder" the same order by result position ("2 DESC"),
+// (the fallback walks by "order"), "order" the ORDER BY on p's columns,
 // limit < 0 for all rows. periodFrom/periodTo (SQL date literals, may be
 // empty) name a period on Tab_DataProtocollo that bounds the rows too.
 struct Bounded {
-    QString head, filters, walkFilters, order, outerOrder;
+    QString columns, joins, filters, walkFilters, order;
     QString candidates;
     QString ente, periodFrom, periodTo;
     int limit = -1;

@@ -295,8 +295,7 @@ QString similarSubjectQuery(const QString &ente, const QString &direction, const
     // The direction and the order are written as expressions so that no
     // planner walks the whole direction through the key index: the date
     // index gives the 30 days, the few rows found are sorted afterwards.
-    const QString head = QStringLiteral("SELECT p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto FROM "
-                                        "Tab_Protocollo p");
+    const QString columns = QStringLiteral("p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto");
     const QString since = sqlDate(today.addDays(-30));
     const QString rest = QStringLiteral("p.Tab_Ente = ") + q(ente) + QStringLiteral(" AND p.Tab_TipoProtocollo || '' = ")
                          + q(direction) + QStringLiteral(" AND ");
@@ -305,16 +304,16 @@ QString similarSubjectQuery(const QString &ente, const QString &direction, const
                             + QStringLiteral(" AND p.Tab_DataProtocollo > ") + since;
     const QString order = QStringLiteral("p.Tab_NumeroProtocollo || '' DESC");
     if (!contains::indexable(subject))
-        return head + QStringLiteral(" WHERE ") + filters + QStringLiteral(" ORDER BY ") + order;
+        return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p WHERE ") + filters
+               + QStringLiteral(" ORDER BY ") + order;
     // A subject typed in full is rare in the register: the text index gives
     // its few protocols. A short common one falls back on the 30 days.
     contains::Bounded b;
-    b.head = head;
+    b.columns = columns;
     b.filters = filters;
     b.walkFilters = rest + like(QStringLiteral("(p.Tab_Oggetto || '')"), pattern)
                     + QStringLiteral(" AND p.Tab_DataProtocollo > ") + since;
     b.order = order;
-    b.outerOrder = QStringLiteral("1 DESC");
     b.candidates = contains::subjectCandidates(ente, subject, direction);
     b.ente = ente;
     b.periodFrom = since;

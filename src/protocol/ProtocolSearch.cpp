@@ -124,10 +124,10 @@ std::optional<Failure> checkCriteria(const SearchCriteria &c)
 
 QString searchQuery(const SearchCriteria &c, const Viewer &v)
 {
-    const QString head = QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
-                                        "p.Tab_Oggetto, r.Tab_Denominazione, p.Tab_StatoProtocollo FROM Tab_Protocollo p "
-                                        "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND "
-                                        "r.Tab_Identificativo = p.Tab_Intestatario");
+    const QString columns = QStringLiteral("p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
+                                           "p.Tab_Oggetto, r.Tab_Denominazione, p.Tab_StatoProtocollo");
+    const QString joins = QStringLiteral("LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND "
+                                         "r.Tab_Identificativo = p.Tab_Intestatario");
     // Everything but the subject and correspondent conditions, which are
     // written twice: as they are, and (walk) so that no text index can drive
     // them, for the walk along the register by number.
@@ -197,12 +197,13 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     else if (contains::indexable(c.correspondent))
         b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
     if (b.candidates.isEmpty())
-        return head + QStringLiteral(" WHERE ") + filters + order;
-    b.head = head;
+        return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p ") + joins
+               + QStringLiteral(" WHERE ") + filters + order;
+    b.columns = columns;
+    b.joins = joins;
     b.filters = filters;
     b.walkFilters = walk;
     b.order = QStringLiteral("p.Tab_NumeroProtocollo DESC");
-    b.outerOrder = QStringLiteral("2 DESC");
     b.ente = v.ente;
     b.periodFrom = from;
     b.periodTo = to;
