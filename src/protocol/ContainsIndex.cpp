@@ -133,27 +133,33 @@ QString boundedQuery(const Bounded &b)
 {
     const bool pg = engine() == Engine::PostgreSQL;
     const QString bound = QString::number(bound_);
-    const QString over = QString::number(bound_ + 1);
     // Candidates are counted up to one past the bound: reaching it means the
     // set is incomplete. SQLite fills a materialised set at once, so the
     // bound goes inside it; PostgreSQL reads it only as far as it is asked
     // and plans it for every row, which keeps the text index in its plan, so
     // there the bound goes on the count.
-    QString with = QStringLiteral("WITH cand AS MATERIALIZED (SELECT k FROM (") + b.candidates + QStringLiteral(") c0")
-                   + (pg ? QString() : QStringLiteral(" LIMIT ") + over) + QLatin1Char(')');
-    const QString count = QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM cand LIMIT ") + over + QStringLiteral(") c1)");
-    QString useCand = count + QStringLiteral(" <= ") + bound;
-    QString byPeriod;
+    // A short period is a bounded set too: its rows are counted first (up
+    // to the bound), and the candidates only as far as needed to know which
+    // of the two sets is smaller.
     const bool period = !b.periodFrom.isEmpty();
+    QString with = QStringLiteral("WITH ");
+    QString over = QString::number(bound_ + 1);
     if (period) {
-        // The rows of a short period are a bounded set too: the smaller of
-        // the two is read.
         QString span = QStringLiteral("SELECT 1 FROM Tab_Protocollo s WHERE s.Tab_Ente = ") + q(b.ente)
                        + QStringLiteral(" AND s.Tab_DataProtocollo >= ") + b.periodFrom;
         if (!b.periodTo.isEmpty())
             span += QStringLiteral(" AND s.Tab_DataProtocollo <= ") + b.periodTo;
-        with += QStringLiteral(", span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span + QStringLiteral(" LIMIT ")
-                + over + QStringLiteral(") s0)");
+        with += QStringLiteral("span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span + QStringLiteral(" LIMIT ")
+                + over + QStringLiteral(") s0), ");
+        over = QStringLiteral("(SELECT %1(n, %2) + 1 FROM span)").arg(pg ? QStringLiteral("LEAST") : QStringLiteral("MIN"),
+                                                                       bound);
+    }
+    with += QStringLiteral("cand AS MATERIALIZED (SELECT k FROM (") + b.candidates + QStringLiteral(") c0")
+            + (pg ? QString() : QStringLiteral(" LIMIT ") + over) + QLatin1Char(')');
+    const QString count = QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM cand LIMIT ") + over + QStringLiteral(") c1)");
+    QString useCand = count + QStringLiteral(" <= ") + bound;
+    QString byPeriod;
+    if (period) {
         useCand += QStringLiteral(" AND ") + count + QStringLiteral(" <= (SELECT n FROM span)");
         byPeriod = QStringLiteral("NOT (") + useCand + QStringLiteral(") AND (SELECT n FROM span) <= ") + bound;
     }
