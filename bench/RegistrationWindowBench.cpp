@@ -9,6 +9,9 @@
 //   NIMBO_TEST_PG     PostgreSQL server for the second engine (skipped when unset)
 //
 // Quick run: NIMBO_BENCH_ROWS=20000 QT_QPA_PLATFORM=offscreen bench_RegistrationWindowBench
+//
+// After Google Benchmark's own lines it prints one table of every shape on
+// both engines with p50 and p99 in milliseconds.
 
 #include <QApplication>
 #include <QDate>
@@ -24,6 +27,9 @@
 #include <map>
 #include <memory>
 #include <numeric>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
@@ -186,9 +192,15 @@ struct Register {
     bool ok = false;
 };
 
-Register &registerOf(Engine engine)
+std::map<Engine, Register> &registers()
 {
     static std::map<Engine, Register> made;
+    return made;
+}
+
+Register &registerOf(Engine engine)
+{
+    auto &made = registers();
     auto it = made.find(engine);
     if (it == made.end()) {
         // A TestDb points the session at itself; the other engine's goes first.
@@ -225,7 +237,26 @@ Register &registerOf(Engine engine)
     return it->second;
 }
 
-void report(benchmark::State &state, std::vector<double> ms, double extra = -1, const char *extraName = nullptr)
+// One line of the closing table.
+struct Line {
+    std::string shape;
+    double p50 = 0, p99 = 0;
+    long extra = 0;
+    std::pair<double, double> open{-1, -1}; // p50, p99 on a connection kept open
+};
+std::map<std::string, std::map<Engine, Line>> &lines()
+{
+    static std::map<std::string, std::map<Engine, Line>> t;
+    return t;
+}
+std::vector<std::string> &shapes()
+{
+    static std::vector<std::string> s;
+    return s;
+}
+
+void report(benchmark::State &state, const std::string &shape, Engine engine, std::vector<double> ms, double extra = -1,
+            const char *extraName = nullptr)
 {
     std::sort(ms.begin(), ms.end());
     auto pct = [&](double p) { return ms.empty() ? 0.0 : ms[size_t(p * double(ms.size() - 1))]; };
@@ -234,6 +265,36 @@ void report(benchmark::State &state, std::vector<double> ms, double extra = -1, 
     state.counters["max_ms"] = ms.empty() ? 0.0 : ms.back();
     if (extraName)
         state.counters[extraName] = extra;
+    if (std::find(shapes().begin(), shapes().end(), shape) == shapes().end())
+        shapes().push_back(shape);
+    lines()[shape][engine] = {shape, pct(0.50), pct(0.99), long(extra)};
+}
+
+void printTable()
+{
+    // Through the loader, as the window calls it; and (open) the same SQL on
+    // a connection kept open.
+    std::printf("\n%-40s | %-37s | %-37s\n", "p50 / p99 ms", "SQLite: loader, open connection, rows",
+                "PostgreSQL: loader, open connection, rows");
+    std::printf("%s\n", std::string(40 + 3 + 37 + 3 + 37, '-').c_str());
+    for (const auto &shape : shapes()) {
+        std::printf("%-40s", shape.c_str());
+        for (const Engine e : {Engine::SQLite, Engine::PostgreSQL}) {
+            const auto &byEngine = lines()[shape];
+            const auto it = byEngine.find(e);
+            if (it == byEngine.end()) {
+                std::printf(" | %-37s", "not run");
+                continue;
+            }
+            const Line &l = it->second;
+            char open[32] = "     -/-     ";
+            if (l.open.first >= 0)
+                std::snprintf(open, sizeof open, "%6.1f/%6.1f", l.open.first, l.open.second);
+            std::printf(" | %6.1f/%6.1f  %13s %5ld", l.p50, l.p99, open, l.extra);
+        }
+        std::printf("\n");
+    }
+    std::printf("(REGISTRA: rows column = registrations without a number shown)\n");
 }
 
 Engine engineArg(const benchmark::State &state) { return state.range(0) ? Engine::PostgreSQL : Engine::SQLite; }
@@ -284,7 +345,7 @@ void BM_Registra(benchmark::State &state)
         }
         state.SetIterationTime(std::accumulate(ms.begin(), ms.end(), 0.0) / 1000.0);
     }
-    report(state, ms, double(failures), "failures");
+    report(state, "REGISTRA to the number shown", engineArg(state), ms, double(failures), "failures");
 }
 
 // The window's proposed criteria: current year, both directions, every
@@ -328,7 +389,26 @@ void BM_Search(benchmark::State &state)
         }
         state.SetIterationTime(std::accumulate(ms.begin(), ms.end(), 0.0) / 1000.0);
     }
-    report(state, ms, rows, "rows");
+    // The same query on a connection kept open: what the statement itself
+    // costs, without opening a connection for the call.
+    std::vector<double> own;
+    QSqlQuery q(r.db->central());
+    for (long i = 0; i < ops; ++i) {
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!q.exec(sql))
+            break;
+        while (q.next()) {
+        }
+        own.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+    }
+    std::sort(own.begin(), own.end());
+    const std::string shape = std::string(state.range(1) == 0 ? "subject" : "correspondent")
+                              + (rare ? ", rare word" : ", common word")
+                              + (state.range(3) != 0 ? ", last 7 days" : ", no period");
+    report(state, shape, engineArg(state), ms, rows, "rows");
+    if (!own.empty())
+        lines()[shape][engineArg(state)].open = {own[size_t(0.5 * double(own.size() - 1))],
+                                                  own[size_t(0.99 * double(own.size() - 1))]};
 }
 
 // One engine after the other: each register is filled once.
@@ -356,6 +436,9 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    printTable();
+    // The registers close their databases while Qt's SQL layer is still there.
+    registers().clear();
     C_GestDB::closeLocalDatabase();
     return 0;
 }

@@ -5,6 +5,7 @@
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
+#include "protocol/ContainsIndex.h"
 #include "session/DicAmbiente.h"
 
 namespace F = Funzioni_Com_1;
@@ -294,12 +295,29 @@ QString similarSubjectQuery(const QString &ente, const QString &direction, const
     // The direction and the order are written as expressions so that no
     // planner walks the whole direction through the key index: the date
     // index gives the 30 days, the few rows found are sorted afterwards.
-    return QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataProtocollo, Tab_Oggetto FROM Tab_Protocollo WHERE "
-                          "Tab_Ente = ")
-           + q(ente) + QStringLiteral(" AND Tab_TipoProtocollo || '' = ") + q(direction) + QStringLiteral(" AND ")
-           + like(QStringLiteral("Tab_Oggetto"), QLatin1Char('%') + subject.trimmed() + QLatin1Char('%'))
-           + QStringLiteral(" AND Tab_DataProtocollo > ") + sqlDate(today.addDays(-30))
-           + QStringLiteral(" ORDER BY Tab_NumeroProtocollo || '' DESC");
+    const QString columns = QStringLiteral("p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto");
+    const QString since = sqlDate(today.addDays(-30));
+    const QString rest = QStringLiteral("p.Tab_Ente = ") + q(ente) + QStringLiteral(" AND p.Tab_TipoProtocollo || '' = ")
+                         + q(direction) + QStringLiteral(" AND ");
+    const QString pattern = QLatin1Char('%') + subject.trimmed() + QLatin1Char('%');
+    const QString filters = rest + like(QStringLiteral("p.Tab_Oggetto"), pattern)
+                            + QStringLiteral(" AND p.Tab_DataProtocollo > ") + since;
+    const QString order = QStringLiteral("p.Tab_NumeroProtocollo || '' DESC");
+    if (!contains::indexable(subject))
+        return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p WHERE ") + filters
+               + QStringLiteral(" ORDER BY ") + order;
+    // A subject typed in full is rare in the register: the text index gives
+    // its few protocols. A short common one falls back on the 30 days.
+    contains::Bounded b;
+    b.columns = columns;
+    b.filters = filters;
+    b.walkFilters = rest + like(QStringLiteral("(p.Tab_Oggetto || '')"), pattern)
+                    + QStringLiteral(" AND p.Tab_DataProtocollo > ") + since;
+    b.order = order;
+    b.candidates = contains::subjectCandidates(ente, subject, direction);
+    b.ente = ente;
+    b.periodFrom = since;
+    return contains::boundedQuery(b);
 }
 
 QString similarSubjectWarning(const ProtocolForm &f, const Context &ctx)

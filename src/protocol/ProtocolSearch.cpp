@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "data/Dialect.h"
+#include "protocol/ContainsIndex.h"
 #include "data/Funzioni_Com_1.h"
 #include "session/DicAmbiente.h"
 
@@ -17,7 +18,7 @@ namespace {
 
 QString q(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
 
-QString contains(const QString &column, const QString &typed)
+QString containsText(const QString &column, const QString &typed)
 {
     return Dialect::likeNoCase(Dialect::centralTarget().engine, column,
                                q(QLatin1Char('%') + typed.trimmed() + QLatin1Char('%')));
@@ -57,6 +58,22 @@ QString visibility(const Viewer &v)
     }
     any.removeDuplicates();
     return QStringLiteral(" AND (") + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+}
+
+// The main correspondent or one of the further recipients. Both are asked as
+// sets of keys picked from the address book first, so the register is not
+// joined row by row against it.
+QString correspondentCondition(const QString &mainColumn, const QString &ente, const QString &typed)
+{
+    return QStringLiteral("(") + mainColumn + QStringLiteral(" IN (SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
+                                                             "Tab_EnteRubrica = ")
+           + q(ente) + QStringLiteral(" AND ") + containsText(QStringLiteral("Tab_Denominazione"), typed)
+           + QStringLiteral(") OR (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT d.Tab_TipoProtocollo, "
+                            "d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
+                            "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
+                            "d.Tab_Ente = ")
+           + q(ente) + QStringLiteral(" AND ") + containsText(QStringLiteral("r2.Tab_Denominazione"), typed)
+           + QStringLiteral("))");
 }
 
 } // namespace
@@ -107,11 +124,14 @@ std::optional<Failure> checkCriteria(const SearchCriteria &c)
 
 QString searchQuery(const SearchCriteria &c, const Viewer &v)
 {
-    QString sql = QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
-                                 "r.Tab_Denominazione, p.Tab_StatoProtocollo FROM Tab_Protocollo p LEFT JOIN Tab_Rubrica r "
-                                 "ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
-                                 "WHERE p.Tab_Ente = ")
-                  + q(v.ente);
+    const QString columns = QStringLiteral("p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
+                                           "p.Tab_Oggetto, r.Tab_Denominazione, p.Tab_StatoProtocollo");
+    const QString joins = QStringLiteral("LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND "
+                                         "r.Tab_Identificativo = p.Tab_Intestatario");
+    // Everything but the subject and correspondent conditions, which are
+    // written twice: as they are, and (walk) so that no text index can drive
+    // them, for the walk along the register by number.
+    QString sql = QStringLiteral("p.Tab_Ente = ") + q(v.ente);
     if (numeric(c.year) && numeric(c.number))
         sql += QStringLiteral(" AND p.Tab_NumeroProtocollo = ")
                + q(QStringLiteral("%1%2").arg(c.year.trimmed().toInt(), 4, 10, QLatin1Char('0'))
@@ -125,32 +145,21 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     if (c.correspondentId > 0)
         sql += QStringLiteral(" AND p.Tab_Intestatario = ") + QString::number(c.correspondentId);
     if (!c.refNumber.trimmed().isEmpty())
-        sql += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_ProtDocArrivo"), c.refNumber);
+        sql += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_ProtDocArrivo"), c.refNumber);
     if (const QDate d = shownDate(c.refDate); d.isValid())
         sql += QStringLiteral(" AND p.Tab_DataProtDocArrivo = ") + sqlDate(d);
-    if (!c.subject.trimmed().isEmpty())
-        sql += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
-    if (!c.correspondent.trimmed().isEmpty()) {
-        // The main correspondent or one of the further recipients. Both are
-        // asked as sets of keys picked from the address book first, so the
-        // register is not joined row by row against it.
-        sql += QStringLiteral(" AND (p.Tab_Intestatario IN (SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
-                              "Tab_EnteRubrica = ")
-               + q(v.ente) + QStringLiteral(" AND ") + contains(QStringLiteral("Tab_Denominazione"), c.correspondent)
-               + QStringLiteral(") OR (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT d.Tab_TipoProtocollo, "
-                                "d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
-                                "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
-                                "d.Tab_Ente = ")
-               + q(v.ente) + QStringLiteral(" AND ") + contains(QStringLiteral("r2.Tab_Denominazione"), c.correspondent)
-               + QStringLiteral("))");
-    }
     const QString type = c.docType.left(3).trimmed();
     if (!type.isEmpty() && c.docType.trimmed() != QLatin1String("TUTTI"))
         sql += QStringLiteral(" AND p.Tab_Tipologia = ") + q(type);
-    if (const QDate d = shownDate(c.from); d.isValid())
-        sql += QStringLiteral(" AND p.Tab_DataProtocollo >= ") + sqlDate(d);
-    if (const QDate d = shownDate(c.to); d.isValid())
-        sql += QStringLiteral(" AND p.Tab_DataProtocollo <= ") + sqlDate(d);
+    QString from, to;
+    if (const QDate d = shownDate(c.from); d.isValid()) {
+        from = sqlDate(d);
+        sql += QStringLiteral(" AND p.Tab_DataProtocollo >= ") + from;
+    }
+    if (const QDate d = shownDate(c.to); d.isValid()) {
+        to = sqlDate(d);
+        sql += QStringLiteral(" AND p.Tab_DataProtocollo <= ") + to;
+    }
 
     QStringList directions;
     if (c.incoming && maysee(v, QStringLiteral("E")))
@@ -170,7 +179,36 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     if (!v.privacy)
         sql += QStringLiteral(" AND (COALESCE(p.Tab_SoggPrivacy, 'N') <> 'S' OR p.Tab_CodiceOpeReg = ")
                + q(v.operatorCode) + QLatin1Char(')');
-    return sql + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
+
+    QString filters = sql, walk = sql;
+    if (!c.subject.trimmed().isEmpty()) {
+        filters += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_Oggetto"), c.subject);
+        walk += QStringLiteral(" AND ") + containsText(QStringLiteral("(p.Tab_Oggetto || '')"), c.subject);
+    }
+    if (!c.correspondent.trimmed().isEmpty()) {
+        filters += QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("p.Tab_Intestatario"), v.ente, c.correspondent);
+        walk += QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
+    }
+
+    const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
+    contains::Bounded b;
+    if (contains::indexable(c.subject))
+        b.candidates = contains::subjectCandidates(v.ente, c.subject);
+    else if (contains::indexable(c.correspondent))
+        b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
+    if (b.candidates.isEmpty())
+        return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p ") + joins
+               + QStringLiteral(" WHERE ") + filters + order;
+    b.columns = columns;
+    b.joins = joins;
+    b.filters = filters;
+    b.walkFilters = walk;
+    b.order = QStringLiteral("p.Tab_NumeroProtocollo DESC");
+    b.ente = v.ente;
+    b.periodFrom = from;
+    b.periodTo = to;
+    b.limit = kSearchLimit;
+    return contains::boundedQuery(b);
 }
 
 QString countText(int rows)

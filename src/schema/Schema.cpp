@@ -67,6 +67,40 @@ QStringList containsIndexes(Kind kind, Engine e)
             index("tab_rubrica_denominazione_trgm", "Tab_Rubrica", "Tab_Denominazione")};
 }
 
+// SQLite: trigram full-text tables over the subject and the address-book
+// name, reading their text from the tables themselves (external content,
+// keyed by rowid), kept in step by triggers and filled here for the rows
+// already there. A deleted or changed row must leave the index too, or a
+// later row that takes its rowid would be found by the old text.
+// Tab_Protocollo's rowid is implicit, and VACUUM may renumber implicit
+// rowids: after a VACUUM the tables must be rebuilt ('rebuild' below).
+QStringList trigramTables(Kind kind, Engine e)
+{
+    if (kind != Kind::Central || e != Engine::SQLite)
+        return {};
+    QStringList out;
+    const auto table = [&out](const char *fts, const char *table, const char *column) {
+        const QString f = QLatin1String(fts), t = QLatin1String(table), c = QLatin1String(column);
+        out << QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5(%3, content='%2', content_rowid='rowid', "
+                              "tokenize='trigram', detail='none')")
+                   .arg(f, t, c);
+        out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_ai AFTER INSERT ON %2 BEGIN "
+                              "INSERT INTO %1 (rowid, %3) VALUES (new.rowid, new.%3); END")
+                   .arg(f, t, c);
+        out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_ad AFTER DELETE ON %2 BEGIN "
+                              "INSERT INTO %1 (%1, rowid, %3) VALUES ('delete', old.rowid, old.%3); END")
+                   .arg(f, t, c);
+        out << QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_au AFTER UPDATE OF %3 ON %2 BEGIN "
+                              "INSERT INTO %1 (%1, rowid, %3) VALUES ('delete', old.rowid, old.%3); "
+                              "INSERT INTO %1 (rowid, %3) VALUES (new.rowid, new.%3); END")
+                   .arg(f, t, c);
+        out << QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(f);
+    };
+    table("Tab_Protocollo_Oggetto_fts", "Tab_Protocollo", "Tab_Oggetto");
+    table("Tab_Rubrica_Denominazione_fts", "Tab_Rubrica", "Tab_Denominazione");
+    return out;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -76,6 +110,7 @@ const std::vector<Step> &steps()
         {4, "indici per la ricerca per parole di oggetto e corrispondente", containsIndexes},
         {5, "vincoli del registro: numero unico per ente, codici ammessi, campi fissati alla registrazione",
          Guards::statements, registerKeepsTheRules},
+        {6, "indici a trigrammi per la ricerca per parole su SQLite", trigramTables},
     };
     return s;
 }

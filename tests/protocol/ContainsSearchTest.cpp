@@ -1,7 +1,8 @@
 // The window's "contains" searches on a register brought forward from an
-// older schema: rows written before and after the upgrade, mixed case and
-// apostrophes, and on PostgreSQL the trigram indexes really serving the
-// query the window builds.
+// older schema (one with the PostgreSQL trigram indexes but without the
+// SQLite full-text tables): rows written before and after the upgrade, mixed
+// case and apostrophes, and on PostgreSQL the trigram indexes really serving
+// the query the window builds.
 
 #include <QSqlQuery>
 
@@ -55,7 +56,7 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
     ASSERT_TRUE(db().ok()) << db().error().toStdString();
     QSqlDatabase c = db().central();
     QString err;
-    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err, 3)) << err.toStdString();
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err, 4)) << err.toStdString();
     sql(QStringLiteral("INSERT INTO Tab_Rubrica (Tab_Identificativo, Tab_EnteRubrica, Tab_Denominazione) VALUES "
                        "(1, '001', 'Studio Dell''Acqua'), (2, '001', 'COMUNE DI LAURIA')"));
     protocol(QStringLiteral("20260000001"), QStringLiteral("Richiesta dell'Ufficio Tecnico"), 1);

@@ -1,0 +1,204 @@
+#include "protocol/ContainsIndex.h"
+
+#include <QSet>
+#include <QStringList>
+
+#include "data/Dialect.h"
+#include "data/Funzioni_Com_1.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::protocol::contains {
+namespace {
+
+using Dialect::Engine;
+
+int bound_ = 50000;
+
+Engine engine() { return Dialect::centralTarget().engine; }
+
+QString q(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
+
+QString likeContains(const QString &column, const QString &typed)
+{
+    return Dialect::likeNoCase(engine(), column, q(QLatin1Char('%') + typed.trimmed() + QLatin1Char('%')));
+}
+
+// The full-text query for SQLite's trigram tables: every trigram of every
+// literal run, all required. It may let through a row whose trigrams are
+// present but apart; the plain condition kept beside it drops that row.
+QString trigramQuery(const QString &typed)
+{
+    QStringList terms;
+    QSet<QString> seen;
+    for (const QString &run : literalRuns(typed)) {
+        const QList<uint> points = run.toUcs4();
+        for (qsizetype i = 0; i + 3 <= points.size(); ++i) {
+            const QString t = QString::fromUcs4(reinterpret_cast<const char32_t *>(points.constData() + i), 3);
+            const QString folded = t.toLower();
+            if (seen.contains(folded))
+                continue;
+            seen.insert(folded);
+            terms << QLatin1Char('"') + QString(t).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+        }
+    }
+    return terms.join(QStringLiteral(" AND "));
+}
+
+// Address-book keys of the body whose name may contain the text.
+QString nameKeys(const QString &ente, const QString &typed)
+{
+    if (engine() == Engine::PostgreSQL)
+        return QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE Tab_EnteRubrica = ") + q(ente)
+               + QStringLiteral(" AND ") + likeContains(QStringLiteral("Tab_Denominazione"), typed);
+    return QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE Tab_EnteRubrica = ") + q(ente)
+           + QStringLiteral(" AND rowid IN (SELECT rowid FROM Tab_Rubrica_Denominazione_fts WHERE "
+                            "Tab_Rubrica_Denominazione_fts MATCH ")
+           + q(trigramQuery(typed)) + QLatin1Char(')');
+}
+
+} // namespace
+
+int candidateBound() { return bound_; }
+
+int setCandidateBound(int bound)
+{
+    const int old = bound_;
+    bound_ = bound;
+    return old;
+}
+
+QStringList literalRuns(const QString &typed)
+{
+    QStringList runs;
+    QString cur;
+    for (const QChar ch : typed.trimmed()) {
+        if (ch == QLatin1Char('%') || ch == QLatin1Char('_')) {
+            if (!cur.isEmpty())
+                runs << cur;
+            cur.clear();
+        } else {
+            cur += ch;
+        }
+    }
+    if (!cur.isEmpty())
+        runs << cur;
+    return runs;
+}
+
+bool indexable(const QString &typed)
+{
+    for (const QString &run : literalRuns(typed))
+        if (run.toUcs4().size() >= 3)
+            return true;
+    return false;
+}
+
+QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter)
+{
+    if (engine() == Engine::PostgreSQL) {
+        QString sql = QStringLiteral("SELECT c.ctid AS k FROM Tab_Protocollo c WHERE c.Tab_Ente = ") + q(ente);
+        if (!directionFilter.isEmpty())
+            sql += QStringLiteral(" AND c.Tab_TipoProtocollo = ") + q(directionFilter);
+        return sql + QStringLiteral(" AND ") + likeContains(QStringLiteral("c.Tab_Oggetto"), typed);
+    }
+    // The table holds every body's subjects; the body is checked on the rows.
+    return QStringLiteral("SELECT rowid AS k FROM Tab_Protocollo_Oggetto_fts WHERE Tab_Protocollo_Oggetto_fts MATCH ")
+           + q(trigramQuery(typed));
+}
+
+QString correspondentCandidates(const QString &ente, const QString &typed)
+{
+    const QString names = nameKeys(ente, typed);
+    if (engine() == Engine::PostgreSQL) {
+        // Key by key through the correspondent index: a planner that
+        // expects many rows would rather read the whole register once.
+        return QStringLiteral("SELECT c.k FROM (") + names
+               + QStringLiteral(") n CROSS JOIN LATERAL (SELECT ctid AS k FROM Tab_Protocollo WHERE Tab_Ente = ") + q(ente)
+               + QStringLiteral(" AND Tab_Intestatario = n.Tab_Identificativo) c UNION ALL SELECT c.ctid FROM (") + names
+               + QStringLiteral(") n JOIN Tab_ProtocolloDestinatari d ON d.Tab_Ente = ") + q(ente)
+               + QStringLiteral(" AND d.Tab_MittDest = n.Tab_Identificativo JOIN Tab_Protocollo c ON "
+                                "c.Tab_Ente = d.Tab_Ente AND c.Tab_TipoProtocollo = d.Tab_TipoProtocollo AND "
+                                "c.Tab_NumeroProtocollo = d.Tab_NumeroProtocollo");
+    }
+    return QStringLiteral("SELECT c.rowid AS k FROM Tab_Protocollo c WHERE c.Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND c.Tab_Intestatario IN (") + names
+           + QStringLiteral(") UNION ALL SELECT c.rowid FROM Tab_ProtocolloDestinatari d JOIN Tab_Protocollo c ON "
+                            "c.Tab_Ente = d.Tab_Ente AND c.Tab_TipoProtocollo = d.Tab_TipoProtocollo AND "
+                            "c.Tab_NumeroProtocollo = d.Tab_NumeroProtocollo WHERE d.Tab_Ente = ")
+           + q(ente) + QStringLiteral(" AND d.Tab_MittDest IN (") + names + QLatin1Char(')');
+}
+
+QString boundedQuery(const Bounded &b)
+{
+    const bool pg = engine() == Engine::PostgreSQL;
+    const QString bound = QString::number(bound_);
+    // Candidates are counted up to one past the bound: reaching it means the
+    // set is incomplete. SQLite fills a materialised set at once, so the
+    // bound goes inside it; PostgreSQL reads it only as far as it is asked
+    // and plans it for every row, which keeps the text index in its plan, so
+    // there the bound goes on the count.
+    // A short period is a bounded set too: its rows are counted first (up
+    // to the bound), and the candidates only as far as needed to know which
+    // of the two sets is smaller.
+    const bool period = !b.periodFrom.isEmpty();
+    QString with = QStringLiteral("WITH ");
+    QString over = QString::number(bound_ + 1);
+    if (period) {
+        QString span = QStringLiteral("SELECT 1 FROM Tab_Protocollo s WHERE s.Tab_Ente = ") + q(b.ente)
+                       + QStringLiteral(" AND s.Tab_DataProtocollo >= ") + b.periodFrom;
+        if (!b.periodTo.isEmpty())
+            span += QStringLiteral(" AND s.Tab_DataProtocollo <= ") + b.periodTo;
+        with += QStringLiteral("span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span + QStringLiteral(" LIMIT ")
+                + over + QStringLiteral(") s0), ");
+        over = QStringLiteral("(SELECT %1(n, %2) + 1 FROM span)").arg(pg ? QStringLiteral("LEAST") : QStringLiteral("MIN"),
+                                                                       bound);
+    }
+    with += QStringLiteral("cand AS MATERIALIZED (SELECT k FROM (") + b.candidates + QStringLiteral(") c0")
+            + (pg ? QString() : QStringLiteral(" LIMIT ") + over) + QLatin1Char(')');
+    const QString count = QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM cand LIMIT ") + over + QStringLiteral(") c1)");
+    QString useCand = count + QStringLiteral(" <= ") + bound;
+    QString byPeriod;
+    if (period) {
+        useCand += QStringLiteral(" AND ") + count + QStringLiteral(" <= (SELECT n FROM span)");
+        byPeriod = QStringLiteral("NOT (") + useCand + QStringLiteral(") AND (SELECT n FROM span) <= ") + bound;
+    }
+    QString byNumber = QStringLiteral("NOT (") + useCand + QLatin1Char(')');
+    if (period)
+        byNumber += QStringLiteral(" AND (SELECT n FROM span) > ") + bound;
+
+    const QString lim = b.limit < 0 ? (pg ? QStringLiteral("ALL") : QStringLiteral("-1")) : QString::number(b.limit);
+    const QString key = pg ? QStringLiteral("ctid") : QStringLiteral("rowid");
+    // One branch per way of reading; only the one whose guard holds reads
+    // anything. PostgreSQL turns a guard without columns into a one-time
+    // filter; SQLite would test a WHERE guard on every row, but evaluates a
+    // LIMIT once before its loop, so there the guard picks the LIMIT. The
+    // branches sort row keys only; the columns and joins are read for the
+    // rows kept.
+    const auto branch = [&](const QString &where, const QString &order, const QString &guard) {
+        const QString body = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS rk FROM Tab_Protocollo p WHERE ")
+                             + where + QStringLiteral(" ORDER BY ") + order;
+        if (pg)
+            return QStringLiteral("SELECT rk FROM (") + body + QStringLiteral(" LIMIT ") + lim
+                   + QStringLiteral(") b WHERE ") + guard;
+        return QStringLiteral("SELECT rk FROM (") + body + QStringLiteral(" LIMIT CASE WHEN ") + guard
+               + QStringLiteral(" THEN ") + lim + QStringLiteral(" ELSE 0 END)");
+    };
+    const QString keyed = pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM cand))")
+                             : QStringLiteral("p.rowid IN (SELECT k FROM cand)");
+    QStringList branches;
+    branches << branch(keyed + QStringLiteral(" AND (") + b.filters + QLatin1Char(')'), b.order, useCand);
+    // Sorted by an expression, so the period's date index reads the rows.
+    if (period)
+        branches << branch(b.walkFilters, QString(b.order).replace(QStringLiteral(" DESC"), QStringLiteral(" || '' DESC")),
+                           byPeriod);
+    branches << branch(b.walkFilters, b.order, byNumber);
+    const QString found = branches.join(QStringLiteral(" UNION ALL "));
+    return with + QStringLiteral(" SELECT ") + b.columns + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
+           + QStringLiteral(" WHERE ")
+           + (pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT rk FROM (") + found + QStringLiteral(") u))")
+                 : QStringLiteral("p.rowid IN (SELECT rk FROM (") + found + QStringLiteral("))"))
+           + QStringLiteral(" ORDER BY ") + b.order + QStringLiteral(" LIMIT ") + lim;
+}
+
+} // namespace nimbo::protocol::contains

@@ -1,0 +1,55 @@
+#pragma once
+// "Contains" searches over the register that stay fast on a large register.
+//
+// A plain LIKE '%word%' reads every row. The text indexes (a trigram
+// full-text table on SQLite, a trigram GIN index on PostgreSQL) give the
+// protocols that may contain the word; the plain condition is always kept
+// beside them, so the rows found are exactly the plain search's.
+//
+// Neither index returns rows in protocol-number order, and the lists want
+// the newest numbers first. A query built here therefore asks the index for
+// at most candidateBound() candidates first: when they are all there, only
+// those rows are read and sorted; when the word is too common for that, the
+// plain search walks the register by number (or by date within a short
+// period), which then meets enough matches early.
+
+#include <QString>
+
+namespace nimbo::protocol::contains {
+
+// How many candidates are read and sorted at most; past it the register is
+// walked. Sorting this many rows costs about what walking the newest part of
+// the register to find a thousand matches of a word that common does.
+int candidateBound();
+// Tests lower it to reach the walk with a small register; returns the old value.
+int setCandidateBound(int bound);
+
+// The literal parts of a typed text, split at LIKE's wildcards ("%", "_").
+QStringList literalRuns(const QString &typed);
+// True when the index can narrow a search for the typed text: trigrams need a
+// literal run of at least three characters.
+bool indexable(const QString &typed);
+
+// Subqueries giving the row keys of candidate protocols of the body (the
+// rowid on SQLite, the ctid on PostgreSQL): subject containing the text, or
+// main correspondent / further recipient whose name contains it. Only call
+// them for an indexable text.
+QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter = {});
+QString correspondentCandidates(const QString &ente, const QString &typed);
+
+// A query over Tab_Protocollo p: "columns" is the SELECT list and "joins"
+// what follows "FROM Tab_Protocollo p" (both may name p's columns),
+// "filters" the full WHERE condition on p that defines the rows,
+// "walkFilters" the same condition written so that no text index drives it
+// (the fallback walks by "order"), "order" the ORDER BY on p's columns,
+// limit < 0 for all rows. periodFrom/periodTo (SQL date literals, may be
+// empty) name a period on Tab_DataProtocollo that bounds the rows too.
+struct Bounded {
+    QString columns, joins, filters, walkFilters, order;
+    QString candidates;
+    QString ente, periodFrom, periodTo;
+    int limit = -1;
+};
+QString boundedQuery(const Bounded &b);
+
+} // namespace nimbo::protocol::contains
