@@ -94,6 +94,12 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     buildSearch(search_);
     linked_ = new QGroupBox(QStringLiteral("Protocolli Collegati"), panels_);
     linked_->setObjectName(QStringLiteral("FraCollegati"));
+    {
+        auto *l = new QVBoxLayout(linked_);
+        l->addWidget(new QLabel(QStringLiteral("Nessun protocollo collegato."), linked_));
+        l->addStretch(1);
+        l->addWidget(backButton(linked_), 0, Qt::AlignLeft);
+    }
     cancelled_ = new QGroupBox(QStringLiteral("Estremi Cancellazione del Protocollo"), panels_);
     cancelled_->setObjectName(QStringLiteral("FraCancellazione"));
     {
@@ -106,6 +112,7 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
         }
         g->setColumnStretch(1, 1);
         g->setRowStretch(row, 1);
+        g->addWidget(backButton(cancelled_), row + 1, 0, 1, 2, Qt::AlignLeft);
     }
     for (QWidget *w : {registration_, search_, linked_, cancelled_})
         panels_->addWidget(w);
@@ -122,6 +129,15 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     setToolbarKeys(mode_ == QLatin1String("CANCELLA") ? kEntryCancel : kEntry);
     // Only the registration panel holds data worth asking about.
     dirty()->watch(registration_);
+}
+
+QPushButton *FrmProtocollo::backButton(QWidget *panel)
+{
+    // Every panel leads back to the protocol it was opened from.
+    auto *b = new QPushButton(QStringLiteral("Torna al protocollo"), panel);
+    b->setObjectName(QStringLiteral("CmdTornaProtocollo"));
+    connect(b, &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(registration_); });
+    return b;
 }
 
 QSize FrmProtocollo::sizeHint() const { return QSize(1000, 660).expandedTo(minimumSizeHint()); }

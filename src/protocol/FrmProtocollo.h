@@ -69,6 +69,7 @@ private:
     QLabel *label(QWidget *parent, const char *name);
     QLabel *descLabel(QWidget *parent, const char *name);
     QWidget *buildButtons(QWidget *panel);
+    QPushButton *backButton(QWidget *panel);
 
     // registration panel
     void newProtocol();

@@ -40,7 +40,8 @@ void Sfondo::paintEvent(QPaintEvent *event)
     big.setPointSizeF(big.pointSizeF() * 3);
     big.setBold(true);
     p.setFont(big);
-    const QRect upper(0, 0, width(), height() / 2 - 8);
+    // Above the login window, which opens in the middle of the screen.
+    const QRect upper(0, 0, width(), height() / 4);
     QString name = DicAmbiente::session().programName;
     if (!name.isEmpty())
         name[0] = name.at(0).toUpper();
@@ -49,7 +50,7 @@ void Sfondo::paintEvent(QPaintEvent *event)
     small.setPointSizeF(small.pointSizeF() * 1.4);
     p.setFont(small);
     const QString body = DicAmbiente::session().cfg.ausl.trimmed();
-    const QRect lower(0, height() / 2 + 8, width(), height() / 2 - 8);
+    const QRect lower(0, height() / 4 + 12, width(), height() / 4);
     p.drawText(lower, Qt::AlignHCenter | Qt::AlignTop,
                body.isEmpty() ? QStringLiteral("Protocollo generale") : QStringLiteral("Protocollo generale - ") + body);
 }

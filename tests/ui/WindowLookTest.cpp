@@ -293,6 +293,12 @@ TEST_P(WindowLook, StatusBarShowsTheOperatorAndTheWaitText)
     EXPECT_EQ(seen, QStringList{QStringLiteral("Attesa|Attendere.Scrittura su remoto in corso")});
     EXPECT_EQ(status("stato"), QStringLiteral("Pronto"));
     EXPECT_TRUE(status("messaggio").isEmpty());
+
+    // The linked-protocols panel is no dead end.
+    child(w, "btnTB_0")->click();
+    EXPECT_TRUE(child<QWidget>(w, "FraCollegati")->isVisible());
+    child<QPushButton>(child<QWidget>(w, "FraCollegati"), "CmdTornaProtocollo")->click();
+    EXPECT_TRUE(child<QWidget>(w, "FraRegistrazione")->isVisible());
 }
 
 TEST_P(WindowLook, MainWindowRemembersItsSizeAndPlace)
