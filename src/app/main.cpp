@@ -2,10 +2,13 @@
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
+#include "ui/Desktop.h"
 
 int main(int argc, char **argv)
 {
     nimbo::Application app(argc, argv);
+    // Qt's own buttons, dialogs and calendars speak the operators' language.
+    nimbo::ui::installItalian();
     nimbo::startup::registerStartupWindows();
     nimbo::protocol::registerProtocolWindows();
     return StartUp::run(QApplication::arguments());

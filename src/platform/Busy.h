@@ -4,6 +4,7 @@
 // so that windows stay simple and tests can see it.
 
 #include <QString>
+#include <functional>
 
 namespace nimbo::busy {
 
@@ -17,6 +18,12 @@ void setWaitText(const QString &text); // empty text hides it
 QString waitText();
 void setRequestTitle(const QString &title);
 QString requestTitle();
+
+// Told after every change of the depth or of the wait text, so that the
+// main window's status bar can show "Attesa" and the text while the work
+// runs. The id is for removeListener().
+int addListener(std::function<void()> listener);
+void removeListener(int id);
 
 // RAII frame for a long operation.
 class Guard {

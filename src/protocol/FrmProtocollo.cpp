@@ -10,10 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStackedWidget>
+#include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -23,6 +23,10 @@
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "ui/CodeLookup.h"
+#include "ui/DateField.h"
+#include "ui/FormKit.h"
+#include "ui/ProtocolNumber.h"
 #include "ui/ReportOutput.h"
 #include "ui/WindowRegistry.h"
 
@@ -72,11 +76,15 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     setObjectName(QStringLiteral("FrmProtocollo"));
     setWindowTitle(kCaption);
     auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(6, 4, 6, 2);
+    outer->setSpacing(2);
     panels_ = new QStackedWidget(this);
     outer->addWidget(panels_);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("StatusLine"));
     outer->addWidget(status_);
+    // The pop-up list floats over the window, under the field it serves.
+    listDecod_ = new ui::PickList(this);
 
     registration_ = new QWidget(panels_);
     registration_->setObjectName(QStringLiteral("FraRegistrazione"));
@@ -86,13 +94,25 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     buildSearch(search_);
     linked_ = new QGroupBox(QStringLiteral("Protocolli Collegati"), panels_);
     linked_->setObjectName(QStringLiteral("FraCollegati"));
+    {
+        auto *l = new QVBoxLayout(linked_);
+        l->addWidget(new QLabel(QStringLiteral("Nessun protocollo collegato."), linked_));
+        l->addStretch(1);
+        l->addWidget(backButton(linked_), 0, Qt::AlignLeft);
+    }
     cancelled_ = new QGroupBox(QStringLiteral("Estremi Cancellazione del Protocollo"), panels_);
     cancelled_->setObjectName(QStringLiteral("FraCancellazione"));
     {
         auto *g = new QGridLayout(cancelled_);
         int row = 0;
-        for (const char *name : {"LblDataCanc", "LblMotivoCanc", "LblNoteCanc"})
-            g->addWidget(label(cancelled_, name), row++, 0);
+        for (const auto &[name, caption] : {std::pair{"LblDataCanc", "Data"}, std::pair{"LblMotivoCanc", "Motivo"},
+                                            std::pair{"LblNoteCanc", "Note"}}) {
+            g->addWidget(ui::caption(QString::fromUtf8(caption), cancelled_), row, 0);
+            g->addWidget(descLabel(cancelled_, name), row++, 1);
+        }
+        g->setColumnStretch(1, 1);
+        g->setRowStretch(row, 1);
+        g->addWidget(backButton(cancelled_), row + 1, 0, 1, 2, Qt::AlignLeft);
     }
     for (QWidget *w : {registration_, search_, linked_, cancelled_})
         panels_->addWidget(w);
@@ -107,13 +127,35 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     enableButtons({});
     setStatus(kStatusReady);
     setToolbarKeys(mode_ == QLatin1String("CANCELLA") ? kEntryCancel : kEntry);
+    // Only the registration panel holds data worth asking about.
+    dirty()->watch(registration_);
 }
+
+QPushButton *FrmProtocollo::backButton(QWidget *panel)
+{
+    // Every panel leads back to the protocol it was opened from.
+    auto *b = new QPushButton(QStringLiteral("Torna al protocollo"), panel);
+    b->setObjectName(QStringLiteral("CmdTornaProtocollo"));
+    connect(b, &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(registration_); });
+    return b;
+}
+
+QSize FrmProtocollo::sizeHint() const { return QSize(1000, 660).expandedTo(minimumSizeHint()); }
 
 QLineEdit *FrmProtocollo::edit(QWidget *parent, const char *name, bool readOnly)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QString::fromLatin1(name));
-    e->setReadOnly(readOnly);
+    ui::setReadOnly(e, readOnly);
+    edits_.insert(e->objectName(), e);
+    return e;
+}
+
+QLineEdit *FrmProtocollo::dateEdit(QWidget *parent, const char *name, bool readOnly)
+{
+    auto *e = new ui::DateField(parent);
+    e->setObjectName(QString::fromLatin1(name));
+    ui::setReadOnly(e, readOnly);
     edits_.insert(e->objectName(), e);
     return e;
 }
@@ -126,16 +168,29 @@ QLabel *FrmProtocollo::label(QWidget *parent, const char *name)
     return l;
 }
 
+QLabel *FrmProtocollo::descLabel(QWidget *parent, const char *name)
+{
+    auto *l = new ui::DescriptionLabel(parent);
+    l->setObjectName(QString::fromLatin1(name));
+    labels_.insert(l->objectName(), l);
+    return l;
+}
+
 QLineEdit *FrmProtocollo::field(const char *name) const { return edits_.value(QString::fromLatin1(name)); }
 QLabel *FrmProtocollo::desc(const char *name) const { return labels_.value(QString::fromLatin1(name)); }
 
 void FrmProtocollo::buildRegistration(QWidget *panel)
 {
-    auto *g = new QGridLayout(panel);
-    int r = 0;
-    auto *dir = new QWidget(panel);
+    auto *v = new QVBoxLayout(panel);
+    v->setContentsMargins(0, 0, 0, 0);
+    v->setSpacing(4);
+
+    // The protocol: direction, state, number, dates.
+    auto *head = new ui::FormGroup(QStringLiteral("Protocollo"), panel);
+    auto *dir = new QWidget(head);
     dir->setObjectName(QStringLiteral("OptTipoProtocollo"));
     auto *dirLayout = new QHBoxLayout(dir);
+    dirLayout->setContentsMargins(0, 0, 0, 0);
     optE_ = new QRadioButton(QStringLiteral("Entrata"), dir);
     optE_->setObjectName(QStringLiteral("OptTipoProtocollo_0"));
     optU_ = new QRadioButton(QStringLiteral("Uscita"), dir);
@@ -144,99 +199,126 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     dirLayout->addWidget(optU_);
     connect(optE_, &QRadioButton::clicked, this, [this] { setDirection(QStringLiteral("E")); });
     connect(optU_, &QRadioButton::clicked, this, [this] { setDirection(QStringLiteral("U")); });
-    g->addWidget(dir, r, 0, 1, 2);
-    g->addWidget(edit(panel, "txtNumeroProtocollo", true), r, 2);
-    state_ = label(panel, "StatoProto");
+    state_ = label(head, "StatoProto");
     state_->setToolTip(QStringLiteral("Doppio click per visualizzare estremi cancellazione"));
     state_->installEventFilter(this);
-    g->addWidget(state_, r++, 3);
+    QFont strong = state_->font();
+    strong.setBold(true);
+    state_->setFont(strong);
+    QLineEdit *number = edit(head, "txtNumeroProtocollo", true);
+    number->setFont(strong);
+    number->setFixedWidth(ui::fieldWidth(number, 11));
+    QLineEdit *time = edit(head, "OraProtocollo", true);
+    time->setFixedWidth(ui::fieldWidth(time, 7));
+    head->addRow(QStringLiteral("Tipo"), {dir, ui::Cell(new QWidget(head), 1), QStringLiteral("Stato"), state_});
+    head->addRow(QStringLiteral("Numero"), {number, QStringLiteral("Data"), dateEdit(head, "DataProtocollo", true),
+                                            QStringLiteral("Ora"), time, QStringLiteral("Registrato il"),
+                                            dateEdit(head, "DataRegistrazione", true)});
+    v->addWidget(head);
 
-    const auto row = [&](const char *caption, std::initializer_list<QWidget *> widgets) {
-        g->addWidget(new QLabel(QString::fromUtf8(caption), panel), r, 0);
-        int c = 1;
-        for (QWidget *w : widgets)
-            g->addWidget(w, r, c++);
-        ++r;
-    };
-    row("Data protocollo", {edit(panel, "DataProtocollo", true), edit(panel, "OraProtocollo", true),
-                            edit(panel, "DataRegistrazione", true)});
-    row("Data ricezione", {edit(panel, "DataRicezione"), edit(panel, "OraRicezione")});
-
-    cmdMitDest_ = new QPushButton(QStringLiteral("Mittente"), panel);
+    // The document: correspondent, type, subject, notes.
+    auto *doc = new ui::FormGroup(QStringLiteral("Documento"), panel);
+    cmdMitDest_ = new QPushButton(QStringLiteral("Mittente"), doc);
     cmdMitDest_->setObjectName(QStringLiteral("CmdMitDest"));
-    g->addWidget(cmdMitDest_, r, 0);
-    g->addWidget(edit(panel, "CodiceMitDest"), r, 1);
-    g->addWidget(label(panel, "DescMitDest"), r, 2);
-    cmdAltriDest_ = new QPushButton(QStringLiteral("Altri Destinatari"), panel);
+    cmdMitDest_->setToolTip(QStringLiteral("Codice della rubrica, o Invio su una parte della denominazione"));
+    cmdAltriDest_ = new QPushButton(QStringLiteral("Altri Destinatari"), doc);
     cmdAltriDest_->setObjectName(QStringLiteral("CmdAltriDest"));
-    g->addWidget(cmdAltriDest_, r++, 3);
-    row("Tipo Documento", {edit(panel, "CodTipoDoc"), label(panel, "DescTipoDoc")});
-    cmdOggetto_ = new QPushButton(QStringLiteral("Ricerca oggetto ricorrente"), panel);
+    QLineEdit *who = edit(doc, "CodiceMitDest");
+    ui::makeCodeField(who, 7, false);
+    doc->addCodeRow(cmdMitDest_, who, descLabel(doc, "DescMitDest"), {cmdAltriDest_});
+    QLineEdit *type = edit(doc, "CodTipoDoc");
+    ui::makeCodeField(type, 7, true);
+    doc->addCodeRow(QStringLiteral("Tipo Documento"), type, descLabel(doc, "DescTipoDoc"));
+    cmdOggetto_ = new QPushButton(QStringLiteral("Ricerca oggetto ricorrente"), doc);
     cmdOggetto_->setObjectName(QStringLiteral("CmdOggettoRicorrente"));
-    row("Oggetto", {edit(panel, "Oggetto"), cmdOggetto_});
-    row("Dipartimento", {edit(panel, "CodSedeRic"), label(panel, "DescSedeRic")});
-    const bool unit = DicAmbiente::session().parm.enteCodiceAsl == QLatin1String("104");
-    row(unit ? "Unità Operativa" : "Ufficio", {edit(panel, "CodUfficio"), label(panel, "DescUfficio")});
-    row("Componente", {edit(panel, "CodOperatore"), label(panel, "DescOperatore")});
-
-    senderRef_ = new QGroupBox(QStringLiteral("Riferimento documento mittente"), panel);
-    senderRef_->setObjectName(QStringLiteral("FraRifMittente"));
-    auto *ref = new QHBoxLayout(senderRef_);
-    ref->addWidget(edit(senderRef_, "Text1"));
-    ref->addWidget(edit(senderRef_, "Text2"));
-    g->addWidget(senderRef_, r++, 0, 1, 4);
-
-    privacy_ = new QCheckBox(QStringLiteral("Soggetto a privacy"), panel);
+    doc->addRow(QStringLiteral("Oggetto"), {ui::Cell(edit(doc, "Oggetto"), 1), cmdOggetto_});
+    privacy_ = new QCheckBox(QStringLiteral("Soggetto a privacy"), doc);
     privacy_->setObjectName(QStringLiteral("Check1"));
-    saveSubject_ = new QCheckBox(QStringLiteral("Salva oggetto"), panel);
+    saveSubject_ = new QCheckBox(QStringLiteral("Salva oggetto"), doc);
     saveSubject_->setObjectName(QStringLiteral("Check2"));
-    row("Annotazioni", {edit(panel, "Annotazioni"), privacy_, saveSubject_});
-    row("Numero protocollo assegnato in emergenza:", {edit(panel, "TxtNEme", true)});
-    row("Registro:", {edit(panel, "TxtREme", true)});
+    doc->addRow(QStringLiteral("Annotazioni"), {ui::Cell(edit(doc, "Annotazioni"), 1), privacy_, saveSubject_});
+    v->addWidget(doc);
 
-    cmdRichiama_ = new QPushButton(QStringLiteral("Richiama dati ultimo protocollo"), panel);
-    cmdRichiama_->setObjectName(QStringLiteral("CmdRichiama"));
-    g->addWidget(cmdRichiama_, r++, 0, 1, 2);
+    // Reception and the sender's reference beside the registering office.
+    auto *middle = new QHBoxLayout;
+    middle->setSpacing(6);
+    auto *left = new QVBoxLayout;
+    left->setSpacing(4);
+    auto *reception = new ui::FormGroup(QStringLiteral("Ricezione"), panel);
+    QLineEdit *receivedAt = edit(reception, "OraRicezione");
+    receivedAt->setFixedWidth(ui::fieldWidth(receivedAt, 7));
+    receivedAt->setPlaceholderText(QStringLiteral("hh:mm"));
+    reception->addRow(QStringLiteral("Data ricezione"),
+                      {dateEdit(reception, "DataRicezione"), QStringLiteral("Ora"), receivedAt});
+    left->addWidget(reception);
+    auto *ref = new ui::FormGroup(QStringLiteral("Riferimento documento mittente"), panel);
+    senderRef_ = ref;
+    senderRef_->setObjectName(QStringLiteral("FraRifMittente"));
+    QLineEdit *refNumber = edit(ref, "Text1");
+    refNumber->setFixedWidth(ui::fieldWidth(refNumber, 12));
+    ref->addRow(QStringLiteral("Protocollo n."), {refNumber, QStringLiteral("del"), dateEdit(ref, "Text2")});
+    left->addWidget(ref);
+    middle->addLayout(left);
 
-    classifica_ = new QTreeWidget(panel);
+    auto *office = new ui::FormGroup(QStringLiteral("Registrazione"), panel);
+    const bool unit = DicAmbiente::session().parm.enteCodiceAsl == QLatin1String("104");
+    QLineEdit *dept = edit(office, "CodSedeRic");
+    ui::makeCodeField(dept, 7, true);
+    office->addCodeRow(QStringLiteral("Dipartimento"), dept, descLabel(office, "DescSedeRic"));
+    QLineEdit *off = edit(office, "CodUfficio");
+    ui::makeCodeField(off, 7, true);
+    office->addCodeRow(QString::fromUtf8(unit ? "Unità Operativa" : "Ufficio"), off, descLabel(office, "DescUfficio"));
+    QLineEdit *member = edit(office, "CodOperatore");
+    ui::makeCodeField(member, 7, false);
+    office->addCodeRow(QStringLiteral("Componente"), member, descLabel(office, "DescOperatore"));
+    middle->addWidget(office, 1);
+    v->addLayout(middle);
+
+    // Dossiers and iter share one place; the emergency number beside them.
+    auto *bottom = new QHBoxLayout;
+    bottom->setSpacing(6);
+    lists_ = new QTabWidget(panel);
+    lists_->setObjectName(QStringLiteral("TabElenchi"));
+    classifica_ = new QTreeWidget(lists_);
     classifica_->setObjectName(QStringLiteral("LWClassifica"));
     classifica_->setHeaderLabels({QStringLiteral("Titolo"), QStringLiteral("Categoria"), QStringLiteral("Classe"),
                                   QStringLiteral("Fascicolo")});
     classifica_->setRootIsDecorated(false);
-    g->addWidget(classifica_, r++, 0, 1, 4);
-    iter_ = new QTreeWidget(panel);
+    iter_ = new QTreeWidget(lists_);
     iter_->setObjectName(QStringLiteral("lswIter"));
     iter_->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("Tipo movimento"), QStringLiteral("Dipartimento"),
                             QStringLiteral("Ufficio"), QStringLiteral("Operatore")});
     iter_->setRootIsDecorated(false);
-    iter_->hide();
-    g->addWidget(iter_, r++, 0, 1, 4);
+    lists_->addTab(classifica_, QStringLiteral("Classificazione"));
+    lists_->addTab(iter_, QStringLiteral("Iter del documento"));
+    lists_->setMinimumHeight(96);
+    bottom->addWidget(lists_, 1);
+    auto *eme = new ui::FormGroup(QStringLiteral("Emergenza"), panel);
+    eme->setObjectName(QStringLiteral("FraEmergenza"));
+    eme->addRow(QStringLiteral("Numero protocollo assegnato in emergenza:"), {edit(eme, "TxtNEme", true)});
+    eme->addRow(QStringLiteral("Registro:"), {edit(eme, "TxtREme", true)});
+    for (const char *name : {"TxtNEme", "TxtREme"})
+        field(name)->setFixedWidth(ui::fieldWidth(field(name), 14));
+    eme->grid()->setRowStretch(2, 1);
+    bottom->addWidget(eme);
+    v->addLayout(bottom, 1);
 
-    listDecod_ = new QListWidget(panel);
-    listDecod_->setObjectName(QStringLiteral("ListDecod"));
-    listDecod_->hide();
-    connect(listDecod_, &QListWidget::itemActivated, this, &FrmProtocollo::takeListRow);
-    g->addWidget(listDecod_, r++, 0, 1, 4);
+    v->addWidget(buildButtons(panel));
 
-    auto *bar = new QHBoxLayout;
-    for (int i = 0; i < kButtons; ++i) {
-        auto *b = new QPushButton(QString::fromUtf8(kButtonTexts[i].caption), panel);
-        b->setObjectName(QStringLiteral("btnTB_%1").arg(i));
-        b->setToolTip(QString::fromUtf8(kButtonTexts[i].tooltip));
-        bar->addWidget(b);
-        buttons_[i] = b;
-    }
-    g->addLayout(bar, r++, 0, 1, 4);
-
+    // The code lookups, each on its own queries, sharing the pick list.
     for (const CodeControl &c : kCodeControls) {
         const CodeField kind = c.kind;
-        connect(field(c.code), &QLineEdit::returnPressed, this, [this, kind] { codeEntered(kind); });
+        lookups_[int(kind)] = new ui::CodeLookup(
+            field(c.code), desc(c.description), listDecod_,
+            [this, kind](const QString &typed, bool byDescription) { return matches(kind, typed, byDescription); }, this);
     }
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);
     connect(buttons_[0], &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(linked_); });
     connect(buttons_[1], &QPushButton::clicked, this, &FrmProtocollo::otherProtocols);
-    connect(buttons_[2], &QPushButton::clicked, this, [this] { iter_->setVisible(!iter_->isVisible()); });
+    connect(buttons_[2], &QPushButton::clicked, this, [this] {
+        lists_->setCurrentWidget(lists_->currentWidget() == iter_ ? static_cast<QWidget *>(classifica_) : iter_);
+    });
     connect(buttons_[3], &QPushButton::clicked, this, [this] {
         const ProtocolForm f = form();
         ProtocolFacts p{f.direction, f.number, shownDate(f.dataProtocollo), f.codSedeRic, f.descSedeRic,
@@ -245,6 +327,27 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
         if (out.failed())
             showBox(kCaption, out.message, Icon::Critical);
     });
+}
+
+QWidget *FrmProtocollo::buildButtons(QWidget *panel)
+{
+    // The recall and the eleven functions on the protocol, in two rows.
+    auto *box = new QWidget(panel);
+    auto *g = new QGridLayout(box);
+    g->setContentsMargins(0, 0, 0, 0);
+    g->setSpacing(4);
+    cmdRichiama_ = new QPushButton(QStringLiteral("Richiama dati ultimo protocollo"), box);
+    cmdRichiama_->setObjectName(QStringLiteral("CmdRichiama"));
+    cmdRichiama_->setToolTip(QStringLiteral("Copia nel nuovo protocollo i dati dell'ultimo registrato"));
+    g->addWidget(cmdRichiama_, 0, 0);
+    for (int i = 0; i < kButtons; ++i) {
+        auto *b = new QPushButton(QString::fromUtf8(kButtonTexts[i].caption), box);
+        b->setObjectName(QStringLiteral("btnTB_%1").arg(i));
+        b->setToolTip(QString::fromUtf8(kButtonTexts[i].tooltip));
+        g->addWidget(b, (i + 1) / 6, (i + 1) % 6);
+        buttons_[i] = b;
+    }
+    return box;
 }
 
 // ---- state of the panel -----------------------------------------------------------
@@ -299,8 +402,10 @@ ProtocolForm FrmProtocollo::form() const
 void FrmProtocollo::clearFields()
 {
     for (QLineEdit *e : std::as_const(edits_))
-        if (e->parentWidget() == registration_ || e->parentWidget() == senderRef_)
+        if (registration_->isAncestorOf(e))
             e->clear();
+    for (ui::CodeLookup *l : lookups_)
+        l->clear();
     for (QLabel *l : std::as_const(labels_))
         l->clear();
     state_->setProperty("tag", QString());
@@ -308,7 +413,8 @@ void FrmProtocollo::clearFields()
     saveSubject_->setChecked(false);
     classifica_->clear();
     iter_->clear();
-    listDecod_->hide();
+    lists_->setCurrentWidget(classifica_);
+    listDecod_->dismiss();
     emergencyNumber_.clear();
     iterState_.clear();
     for (const char *d : {"DataDal", "DataAl", "TxtDataRif"})
@@ -399,16 +505,14 @@ void FrmProtocollo::ELABORATBAR(const QString &key)
         step(-1);
     else if (key == QLatin1String("SUCCESSIVO"))
         step(1);
-    else if (key == QLatin1String("ESCI")) {
-        if (auto *sub = qobject_cast<QMdiSubWindow *>(parentWidget()))
-            sub->close();
-        else
-            close();
-    }
+    else if (key == QLatin1String("ESCI"))
+        closeWindow();
 }
 
 void FrmProtocollo::newProtocol()
 {
+    if (!mayDiscard())
+        return;
     // The clock is asked first: when it cannot be read nothing typed is lost.
     const QDateTime now = F::serverTime();
     if (!now.isValid()) {
@@ -430,16 +534,14 @@ void FrmProtocollo::newProtocol()
     // A personal operator registers for his own department and office only.
     const auto &op = DicAmbiente::session().op;
     const bool locked = op.level == 6;
-    field("CodSedeRic")->setReadOnly(locked);
-    field("CodUfficio")->setReadOnly(locked);
+    ui::setReadOnly(field("CodSedeRic"), locked);
+    ui::setReadOnly(field("CodUfficio"), locked);
     if (locked) {
         const LookupScope scope{op.ente, op.department, op.office, true};
-        field("CodSedeRic")->setText(op.department);
-        field("CodUfficio")->setText(op.office);
-        if (const auto d = lookup(CodeField::Department, op.department, scope, false); !d.isEmpty())
-            desc("DescSedeRic")->setText(d.first().description);
-        if (const auto o = lookup(CodeField::Office, op.office, scope, false); !o.isEmpty())
-            desc("DescUfficio")->setText(o.first().description);
+        const auto d = lookup(CodeField::Department, op.department, scope, false);
+        lookupOf(CodeField::Department)->set(op.department, d.isEmpty() ? QString() : d.first().description);
+        const auto o = lookup(CodeField::Office, op.office, scope, false);
+        lookupOf(CodeField::Office)->set(op.office, o.isEmpty() ? QString() : o.first().description);
     }
 
     saveSubject_->setVisible(true);
@@ -449,10 +551,13 @@ void FrmProtocollo::newProtocol()
     enableButtons({1});
     setToolbarKeys(QStringLiteral("ESCI;REGISTRA;ANNULLA"));
     setStatus(kStatusReady);
+    dirty()->setClean();
 }
 
 void FrmProtocollo::cancelEdit()
 {
+    if (!mayDiscard())
+        return;
     clearFields();
     applyDirectionRight();
     isNew_ = false;
@@ -464,70 +569,25 @@ void FrmProtocollo::cancelEdit()
 
 // ---- lookups ------------------------------------------------------------------------
 
-void FrmProtocollo::codeEntered(CodeField kind)
+QVector<ui::Match> FrmProtocollo::matches(CodeField kind, const QString &typed, bool byDescription) const
 {
-    const int i = int(kind);
-    QLineEdit *code = field(kCodeControls[i].code);
-    QLabel *description = desc(kCodeControls[i].description);
-    if (code->isReadOnly())
-        return;
-    const bool byDescription = searchesByDescription(code->text());
     const LookupScope scope{context().ente, field("CodSedeRic")->text(), field("CodUfficio")->text(), isNew_};
-    auto rows = lookup(kind, code->text(), scope, byDescription);
-    // Codes may begin with a letter too ("PRO"): when no description begins
-    // with the text, it is taken as a code.
-    if (byDescription && rows.isEmpty())
-        rows = lookup(kind, code->text(), scope, false);
-    listTarget_ = code->objectName();
-    listField_ = kind;
-    if (byDescription && rows.size() != 1) {
-        description->clear();
-        showList(rows);
-        return;
-    }
-    listDecod_->hide();
-    if (rows.isEmpty()) {
-        description->clear();
-        return;
-    }
-    // The list shows identifiers padded; the field holds the number.
-    code->setText(kind == CodeField::Correspondent ? QString::number(rows.first().code.toLongLong()) : rows.first().code);
-    description->setText(rows.first().description);
-}
-
-void FrmProtocollo::showList(const QVector<LookupRow> &rows)
-{
-    listDecod_->clear();
+    QVector<ui::Match> out;
+    const auto rows = lookupRows(kind, lookupQuery(kind, typed, scope, byDescription), byDescription);
     for (const LookupRow &r : rows) {
-        auto *it = new QListWidgetItem(r.code.isEmpty() ? r.description : r.listText(), listDecod_);
-        it->setData(Qt::UserRole, r.code);
-        it->setData(Qt::UserRole + 1, r.description);
+        // The list shows identifiers padded; the field holds the number.
+        const QString code = kind == CodeField::Correspondent ? QString::number(r.code.toLongLong()) : r.code;
+        out.append({code, r.description, r.listText()});
     }
-    listDecod_->setVisible(!rows.isEmpty());
-    if (!rows.isEmpty()) {
-        listDecod_->setCurrentRow(0);
-        listDecod_->setFocus();
-    }
+    return out;
 }
 
-void FrmProtocollo::takeListRow(QListWidgetItem *item)
+bool FrmProtocollo::mayDiscard()
 {
-    if (!item)
-        return;
-    const QString code = item->data(Qt::UserRole).toString();
-    const QString description = item->data(Qt::UserRole + 1).toString();
-    listDecod_->hide();
-    if (listTarget_ == QLatin1String("Oggetto")) {
-        field("Oggetto")->setText(description);
-        return;
-    }
-    for (const CodeControl &c : kCodeControls) {
-        if (listTarget_ == QLatin1String(c.code)) {
-            // The list shows identifiers padded; the field holds the number.
-            field(c.code)->setText(listField_ == CodeField::Correspondent ? QString::number(code.toLongLong()) : code);
-            desc(c.description)->setText(description);
-        }
-    }
+    if (!dirty()->confirmDiscard(kCaption))
+        return false;
+    dirty()->setClean();
+    return true;
 }
 
 void FrmProtocollo::searchRecurringSubjects()
@@ -536,11 +596,13 @@ void FrmProtocollo::searchRecurringSubjects()
     const Context ctx = context();
     const F::LoadedRows r = F::loadRows(QStringLiteral("PROTOCOLLO"),
                                         recurringSubjectsQuery(ctx.ente, ctx.department, f.direction, f.oggetto));
-    QVector<LookupRow> rows;
+    QVector<ui::Match> rows;
     for (int i = 0; r.ok && i < r.rowCount(); ++i)
-        rows.append({QString(), r.value(0, i).toString()});
-    listTarget_ = QStringLiteral("Oggetto");
-    showList(rows);
+        rows.append({QString(), r.value(0, i).toString(), QString()});
+    listDecod_->open(field("Oggetto"), rows, [this](const ui::Match &m) {
+        field("Oggetto")->setText(m.description);
+        dirty()->setDirty();
+    });
 }
 
 bool FrmProtocollo::saveRecurringSubject()
@@ -581,9 +643,9 @@ void FrmProtocollo::recallLast()
         if (field(c.code)->isReadOnly())
             continue; // a locked department and office stay the operator's
         const QString tag = tags_.value(name);
-        field(c.code)->setText(tag.section(QLatin1Char('|'), 0, 0));
-        desc(c.description)->setText(tag.section(QLatin1Char('|'), 1));
+        lookupOf(c.kind)->set(tag.section(QLatin1Char('|'), 0, 0), tag.section(QLatin1Char('|'), 1));
     }
+    dirty()->setDirty();
     classifica_->clear();
     for (const Dossier &d : std::as_const(lastDossiers_))
         new QTreeWidgetItem(classifica_, {d.title, d.category, d.cls, d.dossier});
@@ -598,12 +660,12 @@ void FrmProtocollo::registerProtocol()
     ProtocolForm f = form();
     Context ctx = context();
     const auto failure = validate(&f, ctx);
-    desc("DescMitDest")->setText(f.descMitDest);
-    desc("DescTipoDoc")->setText(f.descTipoDoc);
-    desc("DescSedeRic")->setText(f.descSedeRic);
-    desc("DescUfficio")->setText(f.descUfficio);
-    desc("DescOperatore")->setText(f.descOperatore);
-    field("CodOperatore")->setText(f.codOperatore);
+    // The checks found each code as the register holds it, with its description.
+    lookupOf(CodeField::Correspondent)->set(f.codiceMitDest, f.descMitDest);
+    lookupOf(CodeField::DocType)->set(f.codTipoDoc, f.descTipoDoc);
+    lookupOf(CodeField::Department)->set(f.codSedeRic, f.descSedeRic);
+    lookupOf(CodeField::Office)->set(f.codUfficio, f.descUfficio);
+    lookupOf(CodeField::Member)->set(f.codOperatore, f.descOperatore);
     if (failure) {
         showBox(kCaption, failure->message, Icon::Warning, Buttons::Ok);
         focusField(failure->field);
@@ -654,7 +716,7 @@ void FrmProtocollo::registerProtocol()
 
     bool allDone = true;
     if (isNew_) {
-        field("txtNumeroProtocollo")->setText(r.number);
+        field("txtNumeroProtocollo")->setText(shownNumber(r.number));
         if (!r.date.isEmpty())
             field("DataProtocollo")->setText(r.date);
         lastNumber_ = r.number;
@@ -673,6 +735,7 @@ void FrmProtocollo::registerProtocol()
     if (!modifiable_)
         keys.replace(QStringLiteral(";REGISTRA"), QString());
     setToolbarKeys(keys);
+    dirty()->setClean();
     setStatus(allDone ? kDone : kNotDone);
 }
 
@@ -701,7 +764,7 @@ void FrmProtocollo::printReceipt()
         who.town = town->value(0).toString().trimmed();
     if (!receiptOffered(p.direction) || p.number.isEmpty())
         return;
-    const auto target = ReportOutput::choose(kCaption, QStringLiteral("ricevuta_%1.pdf").arg(p.number));
+    const auto target = ReportOutput::choose(kCaption, QStringLiteral("ricevuta_%1.pdf").arg(shownNumber(p.number)));
     if (!target)
         return;
     if (!C_GestDB::localDatabase().valid())

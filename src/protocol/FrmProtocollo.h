@@ -10,6 +10,7 @@
 #include "protocol/ProtocolRules.h"
 #include "protocol/ProtocolSearch.h"
 #include "ui/ChildWindow.h"
+#include "ui/CodeLookup.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -23,6 +24,7 @@ class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QComboBox;
+class QTabWidget;
 
 namespace nimbo::protocol {
 
@@ -33,6 +35,8 @@ public:
     explicit FrmProtocollo(const QString &mode = {}, QWidget *parent = nullptr);
 
     void ELABORATBAR(const QString &key) override;
+    // Wide enough for long descriptions; the main window bounds it.
+    QSize sizeHint() const override;
 
     // What the status line shows.
     QString statusText() const;
@@ -61,7 +65,11 @@ private:
     void buildRegistration(QWidget *panel);
     void buildSearch(QWidget *panel);
     QLineEdit *edit(QWidget *parent, const char *name, bool readOnly = false);
+    QLineEdit *dateEdit(QWidget *parent, const char *name, bool readOnly = false);
     QLabel *label(QWidget *parent, const char *name);
+    QLabel *descLabel(QWidget *parent, const char *name);
+    QWidget *buildButtons(QWidget *panel);
+    QPushButton *backButton(QWidget *panel);
 
     // registration panel
     void newProtocol();
@@ -73,9 +81,11 @@ private:
     void applyState(const QString &state);
     void enableButtons(const QVector<int> &enabled);
     void setStatus(const QString &text);
-    void codeEntered(CodeField field);
-    void showList(const QVector<LookupRow> &rows);
-    void takeListRow(QListWidgetItem *item);
+    // The matches of a code lookup, as the pick list shows them.
+    QVector<ui::Match> matches(CodeField field, const QString &typed, bool byDescription) const;
+    ui::CodeLookup *lookupOf(CodeField field) const { return lookups_[int(field)]; }
+    // Asks before typed data is thrown away; true when it may go.
+    bool mayDiscard();
     void searchRecurringSubjects();
     void recallLast();
     void rememberForRecall();
@@ -105,7 +115,9 @@ private:
     QPushButton *cmdMitDest_ = nullptr, *cmdAltriDest_ = nullptr, *cmdRichiama_ = nullptr, *cmdOggetto_ = nullptr;
     QCheckBox *privacy_ = nullptr, *saveSubject_ = nullptr;
     QLabel *state_ = nullptr, *status_ = nullptr;
-    QListWidget *listDecod_ = nullptr;
+    ui::PickList *listDecod_ = nullptr;
+    ui::CodeLookup *lookups_[5] = {};
+    QTabWidget *lists_ = nullptr;
     QTreeWidget *classifica_ = nullptr, *iter_ = nullptr;
     QPushButton *buttons_[kButtons] = {};
     QHash<QString, QLineEdit *> edits_;
@@ -117,10 +129,6 @@ private:
     QRadioButton *optAttivi_ = nullptr, *optPrivacy_ = nullptr, *optTutti_ = nullptr;
     QTreeWidget *list_ = nullptr;
     QLabel *found_ = nullptr;
-
-    // What the pop-up list is filling: a code field, or the subject.
-    QString listTarget_;
-    CodeField listField_ = CodeField::DocType;
 
     bool isNew_ = false;
     bool modifiable_ = true;

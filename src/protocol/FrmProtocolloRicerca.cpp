@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -20,6 +21,9 @@
 #include "protocol/FrmProtocollo.h"
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
+#include "ui/CodeLookup.h"
+#include "ui/DateField.h"
+#include "ui/FormKit.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -47,48 +51,87 @@ QString serialText(const QString &s)
            + QLatin1Char(':') + s.mid(10, 2) + QLatin1Char(':') + s.mid(12, 2);
 }
 
+// One row of the result list; the key and the state letter ride along.
+QTreeWidgetItem *listRow(const QString &direction, const QString &number, const QString &date, const QString &subject,
+                         const QString &correspondent, const QString &state)
+{
+    const bool cancelled = state == QLatin1String("C");
+    auto *it = new QTreeWidgetItem({direction, shownNumber(number), date, subject, correspondent,
+                                    cancelled ? QStringLiteral("Cancellato") : QStringLiteral("Attivo")});
+    it->setData(0, Qt::UserRole, number);
+    it->setData(5, Qt::UserRole, cancelled ? QStringLiteral("C") : QStringLiteral("A"));
+    it->setToolTip(3, subject);
+    it->setToolTip(4, correspondent);
+    return it;
+}
+
 } // namespace
 
 void FrmProtocollo::buildSearch(QWidget *panel)
 {
     auto *outer = new QVBoxLayout(panel);
+    outer->setContentsMargins(0, 0, 0, 0);
+    outer->setSpacing(4);
     auto *box = new QGroupBox(QStringLiteral("Impostazione Parametri di Ricerca"), panel);
     outer->addWidget(box);
-    auto *g = new QGridLayout(box);
-    int r = 0;
-    const auto row = [&](const char *caption, std::initializer_list<QWidget *> widgets) {
-        g->addWidget(new QLabel(QString::fromUtf8(caption), box), r, 0);
-        int c = 1;
-        for (QWidget *w : widgets)
-            g->addWidget(w, r, c++);
-        ++r;
-    };
-    row("Anno / Numero", {edit(box, "TxtAProto"), edit(box, "TxtNumero")});
-    row("Emergenza: anno, tipo, registro, numero",
-        {edit(box, "TxtAnnoEme"), edit(box, "TxtTipoEme"), edit(box, "TxtRegEme"), edit(box, "TxtNumEme")});
-    row("Riferimento documento mittente", {edit(box, "TxtRifDoc"), edit(box, "TxtDataRif")});
-    row("Oggetto", {edit(box, "TxtOggetto")});
-    row("Mittente/Destinatario", {edit(box, "TxtMittDest")});
-    cboTipoDoc_ = new QComboBox(box);
+    auto *columns = new QHBoxLayout(box);
+    columns->setContentsMargins(4, 4, 4, 4);
+
+    // Left: what identifies a protocol; right: what it is about.
+    auto *which = new ui::FormGroup(QStringLiteral("Protocollo"), box);
+    QLineEdit *year = edit(which, "TxtAProto");
+    year->setFixedWidth(ui::fieldWidth(year, 4));
+    QLineEdit *number = edit(which, "TxtNumero");
+    number->setFixedWidth(ui::fieldWidth(number, 7));
+    which->addRow(QStringLiteral("Anno"), {year, QStringLiteral("Numero"), number});
+    QLineEdit *emeYear = edit(which, "TxtAnnoEme");
+    emeYear->setFixedWidth(ui::fieldWidth(emeYear, 4));
+    QLineEdit *emeType = edit(which, "TxtTipoEme");
+    emeType->setFixedWidth(ui::fieldWidth(emeType, 2));
+    QLineEdit *emeRegister = edit(which, "TxtRegEme");
+    emeRegister->setFixedWidth(ui::fieldWidth(emeRegister, 5));
+    QLineEdit *emeNumber = edit(which, "TxtNumEme");
+    emeNumber->setFixedWidth(ui::fieldWidth(emeNumber, 7));
+    which->addRow(QStringLiteral("Emergenza: anno"), {emeYear, QStringLiteral("tipo"), emeType});
+    which->addRow(QStringLiteral("registro"), {emeRegister, QStringLiteral("numero"), emeNumber});
+    QLineEdit *ref = edit(which, "TxtRifDoc");
+    ref->setFixedWidth(ui::fieldWidth(ref, 10));
+    which->addRow(QStringLiteral("Rif. mittente"), {ref, QStringLiteral("del"), dateEdit(which, "TxtDataRif")});
+    which->addRow(QStringLiteral("Periodo dal"),
+                  {dateEdit(which, "DataDal"), QStringLiteral("al"), dateEdit(which, "DataAl")});
+    columns->addWidget(which);
+
+    auto *what = new ui::FormGroup(QStringLiteral("Contenuto"), box);
+    what->addRow(QStringLiteral("Oggetto"), {ui::Cell(edit(what, "TxtOggetto"), 1)});
+    what->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(edit(what, "TxtMittDest"), 1)});
+    cboTipoDoc_ = new QComboBox(what);
     cboTipoDoc_->setObjectName(QStringLiteral("CboTipoDoc"));
-    row("Tipo Documento", {cboTipoDoc_});
-    row("Periodo dal / al", {edit(box, "DataDal"), edit(box, "DataAl")});
-    chkE_ = new QCheckBox(QStringLiteral("Entrata"), box);
+    cboTipoDoc_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cboTipoDoc_->setMinimumContentsLength(16);
+    what->addRow(QStringLiteral("Tipo Documento"), {cboTipoDoc_});
+    chkE_ = new QCheckBox(QStringLiteral("Entrata"), what);
     chkE_->setObjectName(QStringLiteral("ChkEntrata"));
-    chkU_ = new QCheckBox(QStringLiteral("Uscita"), box);
+    chkU_ = new QCheckBox(QStringLiteral("Uscita"), what);
     chkU_->setObjectName(QStringLiteral("ChkUscita"));
-    row("Protocolli", {chkE_, chkU_});
-    optAttivi_ = new QRadioButton(QStringLiteral("Solo  attivi"), box);
+    what->addRow(QStringLiteral("Protocolli"), {chkE_, chkU_});
+    optAttivi_ = new QRadioButton(QStringLiteral("Solo  attivi"), what);
     optAttivi_->setObjectName(QStringLiteral("OptSoloAttivi"));
-    optPrivacy_ = new QRadioButton(QStringLiteral("Solo soggetti a privacy"), box);
+    optPrivacy_ = new QRadioButton(QStringLiteral("Solo soggetti a privacy"), what);
     optPrivacy_->setObjectName(QStringLiteral("OptSoloPrivacy"));
-    optTutti_ = new QRadioButton(QStringLiteral("Tutti i protocolli"), box);
+    optTutti_ = new QRadioButton(QStringLiteral("Tutti i protocolli"), what);
     optTutti_->setObjectName(QStringLiteral("OptTutti"));
-    row("", {optAttivi_, optPrivacy_, optTutti_});
-    auto *start = new QPushButton(QStringLiteral("Avvia Ricerca"), box);
+    what->addRow(QStringLiteral("Mostra"), {optAttivi_, optTutti_});
+    what->addRow(QString(), {optPrivacy_});
+    columns->addWidget(what, 1);
+
+    auto *run = new QHBoxLayout;
+    auto *start = new QPushButton(QStringLiteral("Avvia Ricerca"), panel);
     start->setObjectName(QStringLiteral("CmdAvviaRicerca"));
-    found_ = label(box, "lblTrovati");
-    row("", {start, found_});
+    start->setDefault(false);
+    found_ = label(panel, "lblTrovati");
+    run->addWidget(start);
+    run->addWidget(found_, 1);
+    outer->addLayout(run);
 
     list_ = new QTreeWidget(panel);
     list_->setObjectName(QStringLiteral("LwProtocolli"));
@@ -96,7 +139,22 @@ void FrmProtocollo::buildSearch(QWidget *panel)
                             QStringLiteral("Oggetto"), QStringLiteral("Mittente/Destinatario"), QStringLiteral("Stato")});
     list_->setRootIsDecorated(false);
     list_->setUniformRowHeights(true);
-    outer->addWidget(list_);
+    list_->setAlternatingRowColors(true);
+    // Number, date and state are always whole; subject and correspondent
+    // share what is left, each cell's whole text in its tooltip.
+    QHeaderView *head = list_->header();
+    head->setStretchLastSection(false);
+    const QFontMetrics fm = list_->fontMetrics();
+    const auto width = [&fm](const QString &widest) { return fm.horizontalAdvance(widest) + 24; };
+    list_->setColumnWidth(0, width(QStringLiteral("Tipo")));
+    list_->setColumnWidth(1, width(QStringLiteral("0000-0000000")));
+    list_->setColumnWidth(2, width(QStringLiteral("00/00/0000")));
+    list_->setColumnWidth(5, width(QStringLiteral("Cancellato")));
+    for (int c : {0, 1, 2, 5})
+        head->setSectionResizeMode(c, QHeaderView::Fixed);
+    head->setSectionResizeMode(3, QHeaderView::Stretch);
+    head->setSectionResizeMode(4, QHeaderView::Stretch);
+    outer->addWidget(list_, 1);
 
     connect(start, &QPushButton::clicked, this, &FrmProtocollo::runSearch);
     connect(list_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *it) { loadProtocol(it); });
@@ -126,7 +184,7 @@ void FrmProtocollo::showSearch()
     chkU_->setEnabled(maysee(v, QStringLiteral("U")));
     chkE_->setChecked(chkE_->isEnabled());
     chkU_->setChecked(chkU_->isEnabled());
-    listDecod_->hide();
+    listDecod_->dismiss();
     panels_->setCurrentWidget(search_);
     setToolbarKeys(QStringLiteral("ESCI;ANNULLA"));
 }
@@ -173,10 +231,8 @@ void FrmProtocollo::runSearch()
     QList<QTreeWidgetItem *> items;
     for (int i = 0; r.ok && i < r.rowCount(); ++i) {
         const QString number = cell(r, 1, i);
-        auto *it = new QTreeWidgetItem({cell(r, 0, i), shownNumber(number), dateText(r.value(2, i)), cell(r, 3, i),
-                                        cell(r, 4, i), cell(r, 5, i) == QLatin1String("C") ? QStringLiteral("C") : QString()});
-        it->setData(0, Qt::UserRole, number);
-        items.append(it);
+        items.append(listRow(cell(r, 0, i), number, dateText(r.value(2, i)), cell(r, 3, i), cell(r, 4, i),
+                             cell(r, 5, i)));
     }
     list_->addTopLevelItems(items);
     list_->setUpdatesEnabled(true);
@@ -218,10 +274,8 @@ void FrmProtocollo::otherProtocols()
     for (int i = 0; r.ok && i < r.rowCount(); ++i) {
         if (cell(r, 1, i) == shown)
             continue; // the protocol on screen is not an "other" one
-        auto *it = new QTreeWidgetItem({cell(r, 0, i), shownNumber(cell(r, 1, i)), dateText(r.value(2, i)),
-                                        cell(r, 3, i), cell(r, 4, i), QString()});
-        it->setData(0, Qt::UserRole, cell(r, 1, i));
-        items.append(it);
+        items.append(listRow(cell(r, 0, i), cell(r, 1, i), dateText(r.value(2, i)), cell(r, 3, i), cell(r, 4, i),
+                             cell(r, 5, i)));
     }
     list_->addTopLevelItems(items);
     list_->setUpdatesEnabled(true);
@@ -238,6 +292,8 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     const QString ente = DicAmbiente::session().op.ente;
     const QString direction = item->text(0);
     const QString number = item->data(0, Qt::UserRole).toString();
+    if (!mayDiscard())
+        return;
     const F::LoadedRows p = F::loadRows(kDb, protocolQuery(ente, direction, number));
     if (!p.ok || p.rowCount() == 0)
         return;
@@ -246,7 +302,7 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     isNew_ = false;
     (direction == QLatin1String("E") ? optE_ : optU_)->setChecked(true);
     setDirection(direction);
-    field("txtNumeroProtocollo")->setText(number);
+    field("txtNumeroProtocollo")->setText(shownNumber(number));
     field("DataProtocollo")->setText(dateText(p.value(1, 0)));
     field("OraProtocollo")->setText(cell(p, 2));
     field("DataRegistrazione")->setText(dateText(p.value(3, 0)));
@@ -272,16 +328,12 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     const LookupScope scope{ente, codes[2], codes[3], false};
     for (int i = 0; i < 5; ++i) {
         const CodeControl &c = kCodeControls[i];
-        field(c.code)->setText(codes[i]);
-        if (codes[i].isEmpty())
-            continue;
-        const auto found = lookup(c.kind, codes[i], scope, false);
-        if (!found.isEmpty())
-            desc(c.description)->setText(found.first().description);
+        const auto found = codes[i].isEmpty() ? QVector<LookupRow>() : lookup(c.kind, codes[i], scope, false);
+        lookupOf(c.kind)->set(codes[i], found.isEmpty() ? QString() : found.first().description);
     }
     const bool locked = DicAmbiente::session().op.level == 6;
-    field("CodSedeRic")->setReadOnly(locked);
-    field("CodUfficio")->setReadOnly(locked);
+    ui::setReadOnly(field("CodSedeRic"), locked);
+    ui::setReadOnly(field("CodUfficio"), locked);
 
     const F::LoadedRows d = F::loadRows(kDb, dossiersQuery(ente, direction, number));
     for (int i = 0; d.ok && i < d.rowCount(); ++i)
@@ -310,6 +362,7 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
         keys.replace(QStringLiteral("NUOVO;"), QString());
     panels_->setCurrentWidget(registration_);
     setToolbarKeys(keys);
+    dirty()->setClean();
 }
 
 void FrmProtocollo::step(int delta)

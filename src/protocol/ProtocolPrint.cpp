@@ -74,21 +74,6 @@ RawLinePrinter defaultRawPrinter()
     return PrtLibrary::printLines;
 }
 
-QString storedNumber(const QString &number)
-{
-    QString n = number.trimmed();
-    n.remove(QLatin1Char('-'));
-    return n;
-}
-
-QString shownNumber(const QString &number)
-{
-    const QString n = storedNumber(number);
-    if (n.size() <= 4)
-        return n;
-    return n.left(4) + QLatin1Char('-') + n.mid(4);
-}
-
 bool receiptOffered(const QString &direction)
 {
     return direction.trimmed().compare(QLatin1String("E"), Qt::CaseInsensitive) == 0;

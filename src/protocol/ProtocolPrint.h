@@ -18,6 +18,7 @@
 #include <functional>
 
 #include "platform/ReportEngine.h"
+#include "ui/ProtocolNumber.h"
 
 namespace nimbo::protocol {
 
@@ -75,12 +76,6 @@ struct PrintOutcome {
 using RawLinePrinter = std::function<QVariantList(const QString &device, const QStringList &lines)>;
 // The program's raw printer output.
 RawLinePrinter defaultRawPrinter();
-
-// "2024-0000123" and "20240000123" both give the 11-character key
-// "20240000123"; empty in, empty out.
-QString storedNumber(const QString &number);
-// The 11-character key shown as "0000-######0": "2024-0000123".
-QString shownNumber(const QString &number);
 
 // The receipt is offered for incoming protocols only.
 bool receiptOffered(const QString &direction);

@@ -7,6 +7,8 @@
 #include "data/Funzioni_Com_1.h"
 #include "protocol/ContainsIndex.h"
 #include "session/DicAmbiente.h"
+#include "ui/CodeLookup.h"
+#include "ui/ProtocolNumber.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -108,11 +110,7 @@ QString sqlDate(const QDate &d) { return QLatin1Char('\'') + d.toString(Qt::ISOD
 
 // ---- code lookups -----------------------------------------------------------------
 
-bool searchesByDescription(const QString &typed)
-{
-    const QString t = typed.trimmed();
-    return !t.isEmpty() && QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVXYWZ").contains(t.at(0).toUpper());
-}
+bool searchesByDescription(const QString &typed) { return ui::searchesByDescription(typed); }
 
 QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s, bool byDescription)
 {
@@ -135,7 +133,7 @@ QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s,
         if (byDescription)
             return QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoDocumento WHERE ")
                    + like(QStringLiteral("Tab_Descrizione"), t + QLatin1Char('%')) + QStringLiteral(" ORDER BY Tab_Descrizione");
-        return QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoDocumento WHERE Tab_Codice = ") + q(t);
+        return QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoDocumento WHERE UPPER(Tab_Codice) = ") + q(t.toUpper());
     case CodeField::Department: {
         QString sql = QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
                                      "Dipa_CodiceEnte = ")
@@ -145,22 +143,22 @@ QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s,
         if (byDescription)
             return sql + QStringLiteral(" AND ") + like(QStringLiteral("Dipa_Denominazione"), t + QLatin1Char('%'))
                    + QStringLiteral(" ORDER BY Dipa_Denominazione");
-        return sql + QStringLiteral(" AND Dipa_CodDipartimento = ") + q(t) + QStringLiteral(" ORDER BY Dipa_CodDipartimento");
+        return sql + QStringLiteral(" AND UPPER(Dipa_CodDipartimento) = ") + q(t.toUpper()) + QStringLiteral(" ORDER BY Dipa_CodDipartimento");
     }
     case CodeField::Office: {
         QString sql = QStringLiteral("SELECT Tab_Ufficio, Tab_Descrizione FROM Tab_Uffici WHERE Tab_Ente = ") + q(s.ente)
-                      + QStringLiteral(" AND Tab_Dipartimento = ") + q(s.department.trimmed());
+                      + QStringLiteral(" AND UPPER(Tab_Dipartimento) = ") + q(s.department.trimmed().toUpper());
         if (s.leaveOutClosed)
             sql += QStringLiteral(" AND COALESCE(Tab_Chiuso, 'NO') <> 'SI'");
         if (byDescription)
             return sql + QStringLiteral(" AND ") + like(QStringLiteral("Tab_Descrizione"), t + QLatin1Char('%'))
                    + QStringLiteral(" ORDER BY Tab_Descrizione");
-        return sql + QStringLiteral(" AND Tab_Ufficio = ") + q(t);
+        return sql + QStringLiteral(" AND UPPER(Tab_Ufficio) = ") + q(t.toUpper());
     }
     case CodeField::Member: {
         const QString sql = QStringLiteral("SELECT Tab_Progressivo, Tab_Componente FROM Tab_UfficiComponenti WHERE "
                                            "Tab_Ente = ")
-                            + q(s.ente) + QStringLiteral(" AND Tab_Ufficio = ") + q(s.office.trimmed());
+                            + q(s.ente) + QStringLiteral(" AND UPPER(Tab_Ufficio) = ") + q(s.office.trimmed().toUpper());
         // By name the member's name is matched, not its progressive.
         if (byDescription)
             return sql + QStringLiteral(" AND ") + like(QStringLiteral("Tab_Componente"), t + QLatin1Char('%'))
@@ -259,6 +257,7 @@ std::optional<Failure> validate(ProtocolForm *f, const Context &ctx)
     const auto type = lookup(CodeField::DocType, f->codTipoDoc, scope, false);
     if (type.isEmpty())
         return fail("IL Tipo Documento specificato non è presente in archivio", "CodTipoDoc");
+    f->codTipoDoc = type.first().code; // as the register holds it, whatever the case typed
     f->descTipoDoc = type.first().description;
 
     if (f->oggetto.trimmed().isEmpty())
@@ -269,6 +268,7 @@ std::optional<Failure> validate(ProtocolForm *f, const Context &ctx)
     const auto dept = lookup(CodeField::Department, f->codSedeRic, scope, false);
     if (dept.isEmpty())
         return fail("Il Codice Dipartimento specificato non è presente in archivio", "CodSedeRic");
+    f->codSedeRic = dept.first().code;
     f->descSedeRic = dept.first().description;
 
     if (f->codUfficio.trimmed().isEmpty())
@@ -276,6 +276,7 @@ std::optional<Failure> validate(ProtocolForm *f, const Context &ctx)
     const auto office = lookup(CodeField::Office, f->codUfficio, scope, false);
     if (office.isEmpty())
         return fail("Il Codice Ufficio specificato non è presente in archivio", "CodUfficio");
+    f->codUfficio = office.first().code;
     f->descUfficio = office.first().description;
 
     if (f->codOperatore.trimmed().isEmpty()) {
@@ -328,7 +329,7 @@ QString similarSubjectWarning(const ProtocolForm &f, const Context &ctx)
     QString msg = QStringLiteral("ATTENZIONE! Sono stati già protocollati i seguenti documenti aventi un Oggetto simile a "
                                  "quello inserito:");
     for (int i = 0; i < r.rowCount(); ++i)
-        msg += QLatin1Char('\n') + text(r, 0, i) + QStringLiteral(" del ") + dateText(r.value(1, i))
+        msg += QLatin1Char('\n') + shownNumber(text(r, 0, i)) + QStringLiteral(" del ") + dateText(r.value(1, i))
                + QStringLiteral("  -  ") + text(r, 2, i);
     msg += QStringLiteral("\n\nSe vuoi effettuare comunque la registrazione premi 'SI' altrimenti premi 'NO'.");
     return msg;

@@ -22,6 +22,7 @@
 #include "startup/FunctionRights.h"
 #include "startup/Notices.h"
 #include "ui/ChildWindow.h"
+#include "ui/Desktop.h"
 #include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
@@ -104,20 +105,29 @@ MDIMenu::MDIMenu(QWidget *parent) : QMainWindow(parent)
     bar->setObjectName(QStringLiteral("MdiStatusBar"));
     state_ = new QLabel(QStringLiteral("Pronto"), bar);
     state_->setObjectName(QStringLiteral("stato"));
-    message_ = new QLabel(QStringLiteral("Pronto"), bar);
+    state_->setMinimumWidth(state_->fontMetrics().horizontalAdvance(QStringLiteral("Attesa")) + 16);
+    message_ = new QLabel(bar);
     message_->setObjectName(QStringLiteral("messaggio"));
+    operator_ = new QLabel(bar);
+    operator_->setObjectName(QStringLiteral("operatore"));
     bar->addWidget(state_);
     bar->addWidget(message_, 1);
+    bar->addPermanentWidget(operator_);
     setStatusBar(bar);
+    busyListener_ = nimbo::busy::addListener([this] { showBusy(); });
+    operator_->setText(operatorText());
 
     // The frame is sized by the operator, not by what its bars hold, so no
     // size constraint follows every change of a status text.
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
     setMinimumSize(640, 480);
-    resize(1024, 768);
+    if (!nimbo::ui::restorePlacement(this, objectName()))
+        resize(1024, 768);
 
     connect(area_, &QMdiArea::subWindowActivated, this, [this] { refreshToolbar(); });
 }
+
+MDIMenu::~MDIMenu() { nimbo::busy::removeListener(busyListener_); }
 
 QMenu *MDIMenu::addMenu(QMenu *parent, const QString &name, const QString &caption)
 {
@@ -214,6 +224,7 @@ QWidget *MDIMenu::create()
     if (!s.emergency)
         FunctionRights::load(w, s.op.functions, available);
     FunctionRights::applySessionMenus(w, s.emergency, available);
+    w->showOperator();
     return w;
 }
 
@@ -247,6 +258,14 @@ QWidget *MDIMenu::openWindow(const QString &windowName, const QString &mode)
         connect(child, &nimbo::ChildWindow::toolbarChanged, this, [this] { refreshToolbar(); });
     connect(w, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { refreshToolbar(); }); });
     sub->show();
+    // A child opens whole inside the main window, never wider or taller.
+    if (area_->isVisible()) {
+        const QSize room = area_->viewport()->size();
+        const QSize want = sub->sizeHint().expandedTo(sub->minimumSizeHint()).boundedTo(room);
+        sub->resize(want);
+        if (!area_->viewport()->rect().contains(sub->geometry()))
+            sub->move(0, 0);
+    }
     area_->setActiveSubWindow(sub);
     refreshToolbar();
     setWaiting(false);
@@ -283,9 +302,67 @@ void MDIMenu::toolbarClicked(const QString &key)
 
 void MDIMenu::setWaiting(bool waiting)
 {
-    const QString text = waiting ? QStringLiteral("Attesa") : QStringLiteral("Pronto");
-    state_->setText(text);
-    message_->setText(text);
+    if (waiting)
+        nimbo::busy::begin();
+    else
+        nimbo::busy::end();
+}
+
+void MDIMenu::showBusy()
+{
+    const bool busy = nimbo::busy::active();
+    state_->setText(busy ? QStringLiteral("Attesa") : QStringLiteral("Pronto"));
+    message_->setText(nimbo::busy::waitText());
+    // The work runs on this thread: paint now, or the text would only show
+    // once it is over.
+    if (isVisible()) {
+        state_->repaint();
+        message_->repaint();
+    }
+}
+
+QString MDIMenu::operatorText() const
+{
+    const auto &s = DicAmbiente::session();
+    if (s.emergency)
+        return QStringLiteral("Operatore In Emergenza - Sessione ") + s.emergencySession;
+    if (s.op.code.isEmpty())
+        return QString();
+    const auto &op = s.op;
+    QString who = QStringLiteral("Operatore: ") + op.code;
+    const QString name = (op.firstName.trimmed() + QLatin1Char(' ') + op.surname.trimmed()).trimmed();
+    if (!name.isEmpty())
+        who += QStringLiteral(" (") + name + QLatin1Char(')');
+    who += QStringLiteral("  |  Livello: ") + QString::number(op.level);
+    who += QStringLiteral("  |  Dipartimento: ") + op.department;
+    if (!departmentName_.isEmpty())
+        who += QStringLiteral(" - ") + departmentName_;
+    who += QStringLiteral("  |  Ufficio: ") + op.office;
+    if (!officeName_.isEmpty())
+        who += QStringLiteral(" - ") + officeName_;
+    return who;
+}
+
+void MDIMenu::showOperator()
+{
+    const auto &s = DicAmbiente::session();
+    QString dept, office;
+    if (!s.emergency && !s.op.code.isEmpty()) {
+        const auto d = F::Caricadati(kDb, QStringLiteral("SELECT Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
+                                                         "Dipa_CodiceEnte = '%1' AND Dipa_CodDipartimento = '%2'")
+                                              .arg(F::quote(s.op.ente), F::quote(s.op.department)));
+        if (d)
+            dept = d->value(0).toString().trimmed();
+        const auto o = F::Caricadati(kDb, QStringLiteral("SELECT Tab_Descrizione FROM Tab_Uffici WHERE Tab_Ente = '%1' "
+                                                         "AND Tab_Dipartimento = '%2' AND Tab_Ufficio = '%3'")
+                                              .arg(F::quote(s.op.ente), F::quote(s.op.department),
+                                                   F::quote(s.op.office)));
+        if (o)
+            office = o->value(0).toString().trimmed();
+    }
+    departmentName_ = dept;
+    officeName_ = office;
+    operator_->setText(operatorText());
 }
 
 void MDIMenu::tileHorizontally()
@@ -400,8 +477,18 @@ void MDIMenu::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    closing_ = true;
+    // A child with unsaved typing may be kept by the operator: then the
+    // program stays open too.
     area_->closeAllSubWindows();
+    const auto subs = area_->subWindowList();
+    for (QMdiSubWindow *sub : subs) {
+        if (sub->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    closing_ = true;
+    nimbo::ui::savePlacement(this, objectName());
     event->accept();
     GECentr::closeProgram(0);
 }

@@ -17,6 +17,7 @@ class MDIMenu : public QMainWindow {
     Q_OBJECT
 public:
     explicit MDIMenu(QWidget *parent = nullptr);
+    ~MDIMenu() override;
 
     // The main window for the session in force: ordinary sessions get the
     // operator's function rights, emergency sessions the emergency menus.
@@ -47,8 +48,14 @@ public:
     void runNotices();
     bool noticesDone() const { return noticesDone_; }
 
-    // "Attesa" while an operation runs, "Pronto" otherwise.
+    // "Attesa" while an operation runs, "Pronto" otherwise; the running
+    // operation's wait text beside it. Both follow the busy state of the
+    // platform layer, which every long operation goes through.
     void setWaiting(bool waiting);
+    // Who is at work: operator, level, department and office (with their
+    // names when the register can give them).
+    void showOperator();
+    QString operatorText() const;
 
     // Window arrangements of the FINESTRE menu.
     void tileHorizontally();
@@ -65,11 +72,15 @@ private:
     void buildMenus();
     void buildToolbar();
     QMdiSubWindow *currentChild() const;
+    void showBusy();
 
     QMdiArea *area_;
     QToolBar *toolbar_;
     QLabel *state_;
     QLabel *message_;
+    QLabel *operator_;
+    QString departmentName_, officeName_;
+    int busyListener_ = 0;
     bool noticesDone_ = false;
     bool noticesQueued_ = false;
     bool closing_ = false;

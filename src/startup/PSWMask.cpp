@@ -97,11 +97,18 @@ PSWMask::PSWMask(QWidget *parent) : QDialog(parent)
 
     connect(operator_, &QLineEdit::editingFinished, this, [this] { operatorLeft(); });
     connect(operator_, &QLineEdit::textEdited, this, [this] {
+        blocked_ = false;
         password_->clear();
         loadedCode_.clear();
         checkedCode_.clear();
     });
     connect(password_, &QLineEdit::editingFinished, this, [this] { passwordLeft(); });
+    // A typed password is enough to press OK: OK checks it first, so the
+    // operator need not leave the field before.
+    connect(password_, &QLineEdit::textChanged, this, [this](const QString &typed) {
+        if (!passed_)
+            ok_->setEnabled(!typed.isEmpty() && !loadedCode_.isEmpty() && !blocked_);
+    });
     connect(ok_, &QPushButton::clicked, this, [this] { confirm(); });
     connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
     connect(newPwd_, &QPushButton::clicked, this, [this] { changePassword(); });
@@ -193,6 +200,8 @@ void PSWMask::checkPassword(const QString &typed)
     const int limit = s.cfg.scadenzaPassword;
     if (LoginRules::passwordExpired(s.op.passwordDate, QDate::currentDate(), limit)) {
         if (!mayChange) {
+            blocked_ = true;
+            ok_->setEnabled(false);
             nimbo::showBox(windowTitle(), LoginRules::expiryWarning(limit), nimbo::Icon::Warning);
             return;
         }
@@ -215,6 +224,12 @@ void PSWMask::checkPassword(const QString &typed)
 
 void PSWMask::confirm()
 {
+    // Pressed with the password typed but not yet checked.
+    if (!passed_ && !loadedCode_.isEmpty() && !password_->text().isEmpty()) {
+        passwordLeft();
+        if (!passed_)
+            return;
+    }
     nimbo::busy::Guard busy;
     auto &s = DicAmbiente::session();
     s.emergency = false;

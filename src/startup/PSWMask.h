@@ -66,4 +66,5 @@ private:
     int attempts_ = 0;
     bool ended_ = false;
     bool passed_ = false;
+    bool blocked_ = false; // expired password the operator may not renew
 };

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMainWindow>
 #include <QPointer>
+#include <QScreen>
 
 #include "data/C_GestDB.h"
 #include "data/Cipher.h"
@@ -116,6 +117,9 @@ int start(const QStringList &arguments)
     nimbo::busy::begin();
     closeBackground();
     g_background = new Sfondo(s.programFolder);
+    // The whole screen, also where no window manager maximizes for us.
+    if (QScreen *screen = QGuiApplication::primaryScreen())
+        g_background->setGeometry(screen->geometry());
     g_background->showMaximized();
 
     // 2. Defaults before the file: computer name, LOG on, trace off, lock

@@ -1,17 +1,20 @@
 #pragma once
 // Base of every child window of the main window: it holds the toolbar key
 // list ("ESCI;NUOVO;CERCA"), tells the main window when it changes, and
-// receives ELABORATBAR(key).
+// receives ELABORATBAR(key). It also keeps track of unsaved typing: closing
+// the window (ESCI, the close box, the end of the program) asks first.
 
 #include <QStringList>
 #include <QWidget>
+
+#include "ui/DirtyTracker.h"
 
 namespace nimbo {
 
 class ChildWindow : public QWidget {
     Q_OBJECT
 public:
-    explicit ChildWindow(QWidget *parent = nullptr) : QWidget(parent) {}
+    explicit ChildWindow(QWidget *parent = nullptr);
 
     QString toolbarKeys() const { return m_keys; }
     void setToolbarKeys(const QString &keys)
@@ -25,11 +28,21 @@ public:
     // Toolbar button pressed while this child is active.
     virtual void ELABORATBAR(const QString &key) { Q_UNUSED(key); }
 
+    // What the operator typed and did not save.
+    ui::DirtyTracker *dirty() const { return m_dirty; }
+    // Closes the window (its frame inside the main window, if any); false
+    // when the operator chose to keep what he typed.
+    bool closeWindow();
+
 signals:
     void toolbarChanged(const QString &keys);
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     QString m_keys;
+    ui::DirtyTracker *m_dirty;
 };
 
 } // namespace nimbo

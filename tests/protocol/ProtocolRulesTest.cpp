@@ -9,6 +9,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "protocol/ProtocolRules.h"
+#include "ui/ProtocolNumber.h"
 #include "protocol/ProtocolSearch.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
@@ -288,8 +289,8 @@ TEST_P(ProtocolRulesTest, SimilarSubjectsOfTheLastThirtyDays)
     EXPECT_EQ(similarSubjectWarning(f, ctx),
               QStringLiteral("ATTENZIONE! Sono stati già protocollati i seguenti documenti aventi un Oggetto simile a "
                              "quello inserito:\n")
-                  + number(5) + QStringLiteral(" del ") + shown(today.addDays(-29))
-                  + QStringLiteral("  -  Nuova RICHIESTA D'ACCESSO AGLI ATTI\n") + number(1) + QStringLiteral(" del ")
+                  + shownNumber(number(5)) + QStringLiteral(" del ") + shown(today.addDays(-29))
+                  + QStringLiteral("  -  Nuova RICHIESTA D'ACCESSO AGLI ATTI\n") + shownNumber(number(1)) + QStringLiteral(" del ")
                   + shown(today.addDays(-5)) + QStringLiteral("  -  ") + subject
                   + QStringLiteral("\n\nSe vuoi effettuare comunque la registrazione premi 'SI' altrimenti premi "
                                    "'NO'."));
@@ -297,8 +298,8 @@ TEST_P(ProtocolRulesTest, SimilarSubjectsOfTheLastThirtyDays)
 
     f.direction = QStringLiteral("U");
     const QString outgoing = similarSubjectWarning(f, ctx);
-    EXPECT_TRUE(outgoing.contains(number(2) + QStringLiteral(" del ") + shown(today.addDays(-3))));
-    EXPECT_FALSE(outgoing.contains(number(1)));
+    EXPECT_TRUE(outgoing.contains(shownNumber(number(2)) + QStringLiteral(" del ") + shown(today.addDays(-3))));
+    EXPECT_FALSE(outgoing.contains(shownNumber(number(1))));
     f.oggetto = QStringLiteral("accesso agli atti di gara");
     EXPECT_EQ(similarSubjectWarning(f, ctx), QString());
 }

@@ -1,0 +1,84 @@
+#pragma once
+// The code-lookup field: a code box, the description beside it and the
+// pick list they share with the other lookups of the window. Enter searches
+// by description when the text begins with a letter (falling back to the
+// code when no description matches) and by code otherwise; one match is
+// taken, several open the pick list. The description is cleared as soon as
+// the code is edited and looked up again when the field is left.
+
+#include <QListWidget>
+#include <QObject>
+#include <QPointer>
+#include <QVector>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+
+namespace nimbo::ui {
+
+struct Match {
+    QString code;        // as the field holds it
+    QString description;
+    QString listText;    // the pick-list row; "code - description" when empty
+};
+
+// The text is a search by description when it begins with a letter.
+bool searchesByDescription(const QString &typed);
+
+// The pop-up list of the lookups ("ListDecod"): it floats over the window
+// under the field it serves, so showing it never moves the other fields.
+class PickList : public QListWidget {
+    Q_OBJECT
+public:
+    explicit PickList(QWidget *window);
+    using Take = std::function<void(const Match &)>;
+    // Shows the rows under `anchor`; Enter or a double click calls take.
+    void open(QWidget *anchor, const QVector<Match> &rows, Take take);
+    void dismiss();
+    // The field the list was opened for.
+    QWidget *anchor() const { return anchor_; }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void taken(QListWidgetItem *item);
+    QVector<Match> rows_;
+    Take take_;
+    QPointer<QWidget> anchor_;
+};
+
+class CodeLookup : public QObject {
+    Q_OBJECT
+public:
+    // Every match of the typed text, by description or by code.
+    using Finder = std::function<QVector<Match>(const QString &typed, bool byDescription)>;
+    CodeLookup(QLineEdit *code, QLabel *description, PickList *list, Finder finder, QObject *parent = nullptr);
+
+    QLineEdit *code() const { return code_; }
+    QLabel *description() const { return description_; }
+
+    // Enter in the code field.
+    void enter();
+    // The field left: its description follows the code (or goes when the
+    // code matches nothing).
+    void refresh();
+    // Code and description set by the window (a protocol loaded, a recall).
+    void set(const QString &code, const QString &description);
+    void clear() { set(QString(), QString()); }
+
+signals:
+    // A code was taken from a match (typed, picked or refreshed).
+    void taken(const QString &code);
+
+private:
+    void take(const Match &m);
+    QLineEdit *code_;
+    QLabel *description_;
+    PickList *list_;
+    Finder finder_;
+    QString resolved_; // the code the description belongs to
+};
+
+} // namespace nimbo::ui
