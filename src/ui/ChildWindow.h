@@ -1,7 +1,9 @@
 #pragma once
 // Base of every child window of the main window: it holds the toolbar key
 // list ("ESCI;NUOVO;CERCA"), tells the main window when it changes, and
-// receives ELABORATBAR(key).
+// receives ELABORATBAR(key). A window opened from a menu item that names a
+// mode ("CANCELLA") receives it through the mode property before it is
+// shown, and again when the item brings an open window forward.
 
 #include <QStringList>
 #include <QWidget>
@@ -10,6 +12,7 @@ namespace nimbo {
 
 class ChildWindow : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString mode READ mode WRITE setMode)
 public:
     explicit ChildWindow(QWidget *parent = nullptr) : QWidget(parent) {}
 
@@ -22,14 +25,28 @@ public:
         emit toolbarChanged(m_keys);
     }
 
+    QString mode() const { return m_mode; }
+    void setMode(const QString &mode)
+    {
+        if (mode == m_mode)
+            return;
+        m_mode = mode;
+        modeChanged();
+    }
+
     // Toolbar button pressed while this child is active.
     virtual void ELABORATBAR(const QString &key) { Q_UNUSED(key); }
 
 signals:
     void toolbarChanged(const QString &keys);
 
+protected:
+    // The mode changed: a window with modes puts itself in the new one.
+    virtual void modeChanged() {}
+
 private:
     QString m_keys;
+    QString m_mode;
 };
 
 } // namespace nimbo
