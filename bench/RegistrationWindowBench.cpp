@@ -186,9 +186,16 @@ struct Register {
     bool ok = false;
 };
 
-Register &registerOf(Engine engine)
+// Emptied by main() while Qt's SQL layer is still there to close them.
+std::map<Engine, Register> &registers()
 {
     static std::map<Engine, Register> made;
+    return made;
+}
+
+Register &registerOf(Engine engine)
+{
+    auto &made = registers();
     auto it = made.find(engine);
     if (it == made.end()) {
         // A TestDb points the session at itself; the other engine's goes first.
@@ -356,6 +363,7 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    registers().clear();
     C_GestDB::closeLocalDatabase();
     return 0;
 }
