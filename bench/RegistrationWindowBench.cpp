@@ -192,6 +192,7 @@ struct Register {
     bool ok = false;
 };
 
+// Emptied by main() while Qt's SQL layer is still there to close them.
 std::map<Engine, Register> &registers()
 {
     static std::map<Engine, Register> made;
@@ -437,7 +438,6 @@ int main(int argc, char **argv)
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     printTable();
-    // The registers close their databases while Qt's SQL layer is still there.
     registers().clear();
     C_GestDB::closeLocalDatabase();
     return 0;

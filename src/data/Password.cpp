@@ -13,9 +13,11 @@ bool ready()
     return ok;
 }
 
-QByteArray normalised(const QString &password) { return password.trimmed().toUpper().toUtf8(); }
+QByteArray normalised(const QString &password) { return normalise(password).toUtf8(); }
 
 } // namespace
+
+QString normalise(const QString &password) { return password.trimmed().toUpper(); }
 
 QString hash(const QString &password)
 {

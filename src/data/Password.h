@@ -13,6 +13,9 @@
 
 namespace Password {
 
+// The text that is actually hashed and compared: trimmed, upper case.
+QString normalise(const QString &password);
+
 // Upper-case hex of the hash of the normalised UTF-8 password; empty when the hashing
 // library cannot work (no memory).
 QString hash(const QString &password);

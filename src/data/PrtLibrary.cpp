@@ -1,25 +1,13 @@
 #include "data/PrtLibrary.h"
 
-#include <QRegularExpression>
+#include "platform/SerialPrinter.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace PrtLibrary {
 
-QString devicePath(const QString &configured)
-{
-    const QString value = configured.trimmed();
-    static const QRegularExpression port(QStringLiteral("^(LPT|COM)([1-9][0-9]?):?$"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    const QRegularExpressionMatch m = port.match(value);
-    if (m.hasMatch()) {
-        const int index = m.captured(2).toInt() - 1;
-        const bool parallel = m.captured(1).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0;
-        return (parallel ? QStringLiteral("/dev/lp") : QStringLiteral("/dev/ttyS")) + QString::number(index);
-    }
-    if (value.compare(QLatin1String("PRN"), Qt::CaseInsensitive) == 0
-        || value.compare(QLatin1String("PRN:"), Qt::CaseInsensitive) == 0)
-        return QStringLiteral("/dev/lp0");
-    return value;
-}
+QString devicePath(const QString &configured) { return nimbo::portDevicePath(configured); }
 
 RawPrinter::~RawPrinter()
 {
@@ -43,10 +31,29 @@ bool RawPrinter::open(const QString &target)
     const QString path = devicePath(target);
     if (path.isEmpty())
         return fail(OpenFailed, QStringLiteral("Errore nella apertura della Stampante"));
+    if (path.startsWith(QLatin1String("/dev/")))
+        return openDevice(path);
     m_file.setFileName(path);
-    // Unbuffered, so each line reaches the port when it is written.
+    // Unbuffered, so each line reaches the file when it is written.
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return fail(OpenFailed, QStringLiteral("Errore nella apertura della Stampante"));
+    return true;
+}
+
+bool RawPrinter::openDevice(const QString &path)
+{
+    // A port that is not there is a failure, not a new file in its place;
+    // opened without waiting for a modem line that a printer cable may lack.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return fail(OpenFailed, QStringLiteral("Errore nella apertura della Stampante"));
+    // A serial line would otherwise turn every LF into CR LF.
+    const bool ready = (!isatty(fd) || nimbo::makeRawTerminal(fd))
+                       && fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0;
+    if (!ready || !m_file.open(fd, QIODevice::WriteOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return fail(OpenFailed, QStringLiteral("Errore nella apertura della Stampante"));
+    }
     return true;
 }
 

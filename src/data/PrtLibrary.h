@@ -17,9 +17,9 @@ enum ErrorCode : int {
     NotOpen = 3,     // "Stampante non aperta"
 };
 
-// The path for a configured port: "LPT1" -> "/dev/lp0", "COM2" -> "/dev/ttyS1",
-// "PRN" -> "/dev/lp0"; anything else (a device or a file path) as given,
-// trimmed.
+// The path for a configured port, mapped as for the stamping printer
+// (nimbo::portDevicePath): "1" and "COM1" -> "/dev/ttyS0", "LPT1" and "PRN"
+// -> "/dev/lp0"; anything else (a device or a file path) as given, trimmed.
 QString devicePath(const QString &configured);
 
 class RawPrinter {
@@ -29,7 +29,9 @@ public:
     RawPrinter(const RawPrinter &) = delete;
     RawPrinter &operator=(const RawPrinter &) = delete;
 
-    // Opens the port or file for output; a file is started afresh.
+    // Opens the port or file for output; a file is started afresh. A device
+    // must exist (nothing is created under /dev), and a terminal line is put
+    // in raw mode so that the lines reach the printer unchanged.
     bool open(const QString &target);
     // Writes one line, unchanged, then CR LF. Texts go out one byte per
     // character (Latin-1), as the printers' code page expects.
@@ -43,6 +45,7 @@ public:
 
 private:
     bool fail(int code, const QString &text);
+    bool openDevice(const QString &path);
     QFile m_file;
     int m_code = NoError;
     QString m_text;

@@ -3,6 +3,9 @@
 #include <QRegularExpression>
 #include <QStringList>
 
+#include <termios.h>
+#include <unistd.h>
+
 namespace nimbo {
 
 bool parseSerialSettings(const QString &text, SerialSettings *out)
@@ -51,22 +54,40 @@ bool parseSerialSettings(const QString &text, SerialSettings *out)
     return true;
 }
 
-QString serialDeviceName(const QString &configuredPort)
+QString portDevicePath(const QString &configuredPort)
 {
     const QString port = configuredPort.trimmed();
     if (port.isEmpty())
         return {};
-    // Port numbers count from 1 on the workstations the settings come from;
-    // the first serial line here is ttyS0.
-    static const QRegularExpression numbered(QStringLiteral("^(?:COM)?(\\d+):?$"),
+    static const QRegularExpression numbered(QStringLiteral("^(COM|LPT)?(\\d+):?$"),
                                              QRegularExpression::CaseInsensitiveOption);
     if (const auto m = numbered.match(port); m.hasMatch()) {
-        const int n = m.captured(1).toInt();
-        if (n >= 1)
-            return QStringLiteral("/dev/ttyS%1").arg(n - 1);
-        return {};
+        const int n = m.captured(2).toInt();
+        if (n < 1)
+            return {};
+        const bool parallel = m.captured(1).compare(QLatin1String("LPT"), Qt::CaseInsensitive) == 0;
+        return (parallel ? QStringLiteral("/dev/lp%1") : QStringLiteral("/dev/ttyS%1")).arg(n - 1);
     }
+    if (port.compare(QLatin1String("PRN"), Qt::CaseInsensitive) == 0
+        || port.compare(QLatin1String("PRN:"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("/dev/lp0");
+    static const QRegularExpression bareDevice(QStringLiteral("^tty[A-Za-z0-9]+$"));
+    if (bareDevice.match(port).hasMatch())
+        return QStringLiteral("/dev/") + port;
     return port;
+}
+
+bool makeRawTerminal(int fd)
+{
+    if (fd < 0 || !isatty(fd))
+        return false;
+    termios t{};
+    if (tcgetattr(fd, &t) != 0)
+        return false;
+    cfmakeraw(&t);
+    // No modem lines on a printer cable: do not wait for them.
+    t.c_cflag |= CLOCAL;
+    return tcsetattr(fd, TCSANOW, &t) == 0;
 }
 
 SerialResult sendSerial(const QString &configuredPort, const QString &settings, const QByteArray &data,

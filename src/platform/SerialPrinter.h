@@ -20,10 +20,22 @@ struct SerialSettings {
 // False for anything malformed; *out is then untouched.
 bool parseSerialSettings(const QString &text, SerialSettings *out);
 
-// The device for a configured port: "1" or "COM1" -> "/dev/ttyS0"; a full
-// path ("/dev/ttyUSB0", "/dev/pts/3") or a bare device name ("ttyUSB0") is
-// used as given. Empty when nothing is configured.
-QString serialDeviceName(const QString &configuredPort);
+// The device for a configured port (PORTA-COM), the one mapping used by the
+// raw label output and the stamping printer alike: a port number counts from
+// 1 as on the workstations the settings come from, so "1", "COM1" and
+// "COM1:" are /dev/ttyS0; "LPT1" and "PRN" are /dev/lp0; a bare device name
+// ("ttyUSB0") lies in /dev; any other text (a full path such as
+// "/dev/pts/3", or a file) is used as given, trimmed. Empty when nothing,
+// or port number 0, is configured.
+QString portDevicePath(const QString &configuredPort);
+// The serial line for a configured port: portDevicePath().
+inline QString serialDeviceName(const QString &configuredPort) { return portDevicePath(configuredPort); }
+
+// Puts an open terminal line in raw mode, so that bytes written to it leave
+// unchanged (no CR/LF translation, no echo) and without waiting for modem
+// lines. False when fd is not a
+// terminal or its settings cannot be changed.
+bool makeRawTerminal(int fd);
 
 struct SerialResult {
     int code = 0;  // 0 done; otherwise one of the codes below

@@ -71,7 +71,7 @@ const FrmProtocollo::CodeControl FrmProtocollo::kCodeControls[5] = {
     {CodeField::Department, "CodSedeRic", "DescSedeRic"},       {CodeField::Office, "CodUfficio", "DescUfficio"},
     {CodeField::Member, "CodOperatore", "DescOperatore"}};
 
-FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow(parent), mode_(mode)
+FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow(parent)
 {
     setObjectName(QStringLiteral("FrmProtocollo"));
     setWindowTitle(kCaption);
@@ -126,9 +126,16 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     applyDirectionRight();
     enableButtons({});
     setStatus(kStatusReady);
-    setToolbarKeys(mode_ == QLatin1String("CANCELLA") ? kEntryCancel : kEntry);
+    setMode(mode);
+    setToolbarKeys(forCancellation() ? kEntryCancel : kEntry);
     // Only the registration panel holds data worth asking about.
     dirty()->watch(registration_);
+}
+
+void FrmProtocollo::modeChanged()
+{
+    cancelEdit();
+    setToolbarKeys(forCancellation() ? kEntryCancel : kEntry);
 }
 
 QPushButton *FrmProtocollo::backButton(QWidget *panel)
@@ -489,6 +496,9 @@ bool FrmProtocollo::eventFilter(QObject *watched, QEvent *event)
 
 void FrmProtocollo::ELABORATBAR(const QString &key)
 {
+    // The consultation for cancellation neither registers nor rewrites.
+    if (forCancellation() && (key == QLatin1String("NUOVO") || key == QLatin1String("REGISTRA")))
+        return;
     if (key == QLatin1String("NUOVO"))
         newProtocol();
     else if (key == QLatin1String("REGISTRA"))
@@ -563,7 +573,7 @@ void FrmProtocollo::cancelEdit()
     isNew_ = false;
     enableButtons({});
     panels_->setCurrentWidget(registration_);
-    setToolbarKeys(mode_ == QLatin1String("CANCELLA") ? kEntryCancel : QStringLiteral("ESCI;CERCA;NUOVO"));
+    setToolbarKeys(forCancellation() ? kEntryCancel : QStringLiteral("ESCI;CERCA;NUOVO"));
     setStatus(kStatusReady);
 }
 
@@ -746,6 +756,8 @@ void FrmProtocollo::printLabel()
     const ProtocolForm f = form();
     ProtocolFacts p{f.direction, f.number, shownDate(f.dataProtocollo), f.codSedeRic, f.descSedeRic,
                     f.codUfficio, f.descUfficio, f.descMitDest, f.oggetto};
+    if (!readLabelOffice(&p, context().ente))
+        return;
     if (!C_GestDB::localDatabase().valid())
         C_GestDB::openLocalDatabase();
     const PrintOutcome out = nimbo::protocol::printLabel(p, PrintSettings::fromSession(), C_GestDB::localDatabase().sql());
@@ -778,6 +790,11 @@ void FrmProtocollo::printReceipt()
 void registerProtocolWindows()
 {
     WindowRegistry::add(QStringLiteral("FrmProtocollo"), [] { return new FrmProtocollo; });
+    // Until the cancellation window is part of the program, "Cancellazione
+    // Protocollo" opens this window's consultation of the protocols to be
+    // cancelled; the menu item gives it the mode "CANCELLA".
+    if (!WindowRegistry::contains(QStringLiteral("FrmCancProto")))
+        WindowRegistry::add(QStringLiteral("FrmCancProto"), [] { return new FrmProtocollo; });
 }
 
 } // namespace nimbo::protocol

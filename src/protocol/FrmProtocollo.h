@@ -31,8 +31,10 @@ namespace nimbo::protocol {
 class FrmProtocollo : public ChildWindow {
     Q_OBJECT
 public:
-    // mode "CANCELLA" opens the consultation of protocols to be cancelled.
+    // mode "CANCELLA" opens the consultation of protocols to be cancelled:
+    // search and consultation only, nothing is registered or rewritten.
     explicit FrmProtocollo(const QString &mode = {}, QWidget *parent = nullptr);
+    bool forCancellation() const { return mode() == QLatin1String("CANCELLA"); }
 
     void ELABORATBAR(const QString &key) override;
     // Wide enough for long descriptions; the main window bounds it.
@@ -59,6 +61,8 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // The menu item's mode arrived: back to the entry state of that mode.
+    void modeChanged() override;
 
 private:
     // construction
@@ -107,7 +111,6 @@ private:
     QLineEdit *field(const char *name) const;
     QLabel *desc(const char *name) const;
 
-    QString mode_;
     QStackedWidget *panels_ = nullptr;
     QWidget *registration_ = nullptr, *search_ = nullptr, *linked_ = nullptr, *cancelled_ = nullptr;
     QRadioButton *optE_ = nullptr, *optU_ = nullptr;

@@ -353,12 +353,12 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     // registered, unless he works for the whole body; nothing cancelled or
     // opened for cancellation is rewritten here.
     const auto &s = DicAmbiente::session();
-    modifiable_ = mode_ != QLatin1String("CANCELLA") && state != QLatin1String("C")
+    modifiable_ = !forCancellation() && state != QLatin1String("C")
                   && (staysModifiable(s.parm.enteTipoUtente, number, lastNumber_) || s.op.level == 9);
     QString keys = consultationKeys(direction, listLoaded_);
     if (!modifiable_)
         keys.replace(QStringLiteral(";REGISTRA"), QString());
-    if (mode_ == QLatin1String("CANCELLA"))
+    if (forCancellation())
         keys.replace(QStringLiteral("NUOVO;"), QString());
     panels_->setCurrentWidget(registration_);
     setToolbarKeys(keys);

@@ -1,5 +1,6 @@
 #include "protocol/ProtocolPrint.h"
 
+#include "data/Funzioni_Com_1.h"
 #include "data/PrtLibrary.h"
 #include "platform/SerialPrinter.h"
 #include "session/DicAmbiente.h"
@@ -155,6 +156,21 @@ QString labelOfficeQuery(const QString &ente, const QString &direction, const QS
     if (!direction.trimmed().isEmpty())
         sql += QStringLiteral(" AND Tab_Protocollo.Tab_TipoProtocollo = %1").arg(sqlText(direction.trimmed()));
     return sql;
+}
+
+bool readLabelOffice(ProtocolFacts *p, const QString &ente)
+{
+    if (storedNumber(p->number).isEmpty())
+        return false;
+    const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"),
+                                                labelOfficeQuery(ente, p->direction, p->number));
+    if (!row)
+        return false;
+    p->departmentCode = row->value(0).toString().trimmed();
+    p->officeCode = row->value(1).toString().trimmed();
+    p->departmentName = row->value(2).toString().trimmed();
+    p->officeName = row->value(3).toString().trimmed();
+    return true;
 }
 
 QString receiptTownQuery(const QString &ente, const QString &department, const QString &office)

@@ -5,7 +5,7 @@
 // line for the serial stamping printer.
 //
 // Plain functions: the registration window collects the protocol's facts
-// (it reads the department and office with labelOfficeQuery() and the town
+// (it reads the department and office with readLabelOffice() and the town
 // with receiptTownQuery()), calls the print action and shows the returned
 // message, if any, with a critical icon. No failure here touches the
 // protocol itself.
@@ -92,6 +92,11 @@ QString stampText(const ProtocolFacts &p, const PrintSettings &s);
 // Department code, office code, department name, office description of the
 // office that registered the protocol.
 QString labelOfficeQuery(const QString &ente, const QString &direction, const QString &number);
+// The label shows the department and office stored for the protocol, not
+// what the window holds: fills them into *p from labelOfficeQuery() on the
+// register. False, and *p untouched, when the register has no such
+// protocol or its office is gone; then no label is printed.
+bool readLabelOffice(ProtocolFacts *p, const QString &ente);
 // The town of an office.
 QString receiptTownQuery(const QString &ente, const QString &department, const QString &office);
 

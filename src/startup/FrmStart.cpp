@@ -56,7 +56,12 @@ QString FrmStart::query(const QString &entity, const QString &department, const 
                QStringLiteral("'") + QStringLiteral(" and Tab_CodDipartimento= '") +
                Funzioni_Com_1::quote(department) + QStringLiteral("'") +
                QStringLiteral(" ORDER BY Tab_AnnoProtocollo DESC");
-    return QStringLiteral("SELECT Tab_AnnoProtocollo,Tab_ProtocolloEntrata ") + QStringLiteral(" FROM ") + table +
+    // Both directions draw on one sequence, so the last number assigned is
+    // the greater of the two counters.
+    return QStringLiteral("SELECT Tab_AnnoProtocollo,CASE WHEN COALESCE(Tab_ProtocolloEntrata, 0) >= "
+                          "COALESCE(tab_protocolloUscita, 0) THEN COALESCE(Tab_ProtocolloEntrata, 0) "
+                          "ELSE tab_protocolloUscita END ") +
+           QStringLiteral(" FROM ") + table +
            QStringLiteral(" WHERE Tab_CodiceEnte= '") + e + QStringLiteral("'") +
            QStringLiteral(" ORDER BY Tab_AnnoProtocollo DESC");
 }

@@ -182,20 +182,17 @@ void startEmergencySession(const QString &sessionId)
 
 QString newPasswordCheck(const QString &newPassword, const QString &confirmation, const QString &currentStored)
 {
-    const auto leftTrimmed = [](const QString &t) {
-        qsizetype i = 0;
-        while (i < t.size() && t.at(i).isSpace())
-            ++i;
-        return t.mid(i);
-    };
-    const QString fresh = leftTrimmed(newPassword);
+    // Every check is made on the text that will be stored: blanks around a
+    // password are not part of it, so they neither count towards its length
+    // nor make a confirmation differ.
+    const QString fresh = Password::normalise(newPassword);
     if (fresh.isEmpty())
         return QStringLiteral("Nuova Password non corretta ");
     if (fresh.size() < 8)
         return QStringLiteral("la Password deve essere composta da almeno 8 caratteri ");
-    if (!currentStored.trimmed().isEmpty() && Password::verify(fresh, currentStored.trimmed()))
+    if (!currentStored.trimmed().isEmpty() && Password::verify(newPassword, currentStored.trimmed()))
         return QStringLiteral("La nuova Password non può essere uguale a quella attualmente in uso.");
-    if (leftTrimmed(confirmation) != fresh)
+    if (confirmation.trimmed() != newPassword.trimmed())
         return QStringLiteral("Password di conferma errata ");
     return {};
 }

@@ -30,6 +30,8 @@ namespace F = Funzioni_Com_1;
 namespace {
 
 const QString kDb = QStringLiteral("PROTOCOLLO");
+// Property of a child: the registered name it was opened with.
+constexpr const char *kOpenedAs = "openedAs";
 
 // Menu item -> window it opens, and the mode given to it.
 struct Target {
@@ -187,7 +189,9 @@ const QStringList &MDIMenu::toolbarKeys()
         QStringLiteral("AGGIORNA"), QStringLiteral("ANNULLA"),    QStringLiteral("CANCELLA"),
         QStringLiteral("CERCA"),    QStringLiteral("ORDINAC"),    QStringLiteral("ORDINAD"),
         QStringLiteral("PRIMO"),    QStringLiteral("ULTIMO"),     QStringLiteral("FILTRA"),
-        QStringLiteral("STAMPA"),   QStringLiteral("PRECEDENTE"), QStringLiteral("SUCCESSIVO")};
+        QStringLiteral("STAMPA"),   QStringLiteral("PRECEDENTE"), QStringLiteral("SUCCESSIVO"),
+        // The label key of the registration window.
+        QStringLiteral("ETICHETTA")};
     return keys;
 }
 
@@ -207,6 +211,12 @@ QString MDIMenu::windowOf(const QString &itemName)
 {
     const auto it = targets().constFind(itemName);
     return it == targets().constEnd() ? QString() : QString::fromLatin1(it->window);
+}
+
+QString MDIMenu::modeOf(const QString &itemName)
+{
+    const auto it = targets().constFind(itemName);
+    return it == targets().constEnd() ? QString() : QString::fromLatin1(it->mode);
 }
 
 bool MDIMenu::available(const QAction *item) const
@@ -234,7 +244,9 @@ QWidget *MDIMenu::openWindow(const QString &windowName, const QString &mode)
 {
     const auto subs = area_->subWindowList();
     for (QMdiSubWindow *sub : subs) {
-        if (sub->widget() && sub->widget()->objectName() == windowName) {
+        // Windows are told apart by the name they were opened with: one class
+        // may serve two menu items in different modes.
+        if (sub->widget() && sub->widget()->property(kOpenedAs).toString() == windowName) {
             if (!mode.isEmpty())
                 sub->widget()->setProperty("mode", mode);
             sub->showNormal();
@@ -250,6 +262,7 @@ QWidget *MDIMenu::openWindow(const QString &windowName, const QString &mode)
     }
     if (w->objectName().isEmpty())
         w->setObjectName(windowName);
+    w->setProperty(kOpenedAs, windowName);
     if (!mode.isEmpty())
         w->setProperty("mode", mode);
     w->setAttribute(Qt::WA_DeleteOnClose);

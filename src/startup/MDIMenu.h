@@ -31,6 +31,8 @@ public:
 
     // The window behind a menu item ("" for items without one).
     static QString windowOf(const QString &itemName);
+    // The mode the item gives its window ("" for most).
+    static QString modeOf(const QString &itemName);
     // True when the item can do something in this installation: its window
     // is registered, or it acts by itself.
     bool available(const QAction *item) const;

@@ -72,14 +72,20 @@ QString waitingDocumentQuery(const Who &who)
 QString dueSoonQuery(Dialect::Engine e, const Who &who)
 {
     const QString entity = F::quote(who.entity);
+    // A protocol archived by anyone (a type-5 movement of the body) has
+    // nothing left to do. The movement is matched on the whole protocol key
+    // through the iter table's own columns: a condition on a column that
+    // table lacks would bind to the view outside and let archived protocols
+    // through.
     QString sql = QStringLiteral("SELECT Tab_NumeroProtocollo From ProtocolliAssegnati_Competenza ") +
                   QStringLiteral("WHERE (Tab_DataEvasione <= ") + Dialect::addDays(e, QStringLiteral("NOW()"), 5) +
-                  QStringLiteral(") AND (Tab_NumeroProtocollo NOT IN ") +
-                  QStringLiteral("(SELECT Tab_numeroProtocollo From Tab_iter_Documento WHERE Tab_TipoMovimento = '5' ") +
-                  QStringLiteral("AND Tab_Ente = '") + entity + QStringLiteral("' AND Tab_IdUser = '") +
-                  F::quote(who.code) + QStringLiteral("')) AND (Tab_DataEvasione >= ") +
-                  Dialect::addDays(e, QStringLiteral("NOW()"), 0) + QStringLiteral(") AND (Tab_Ente = '") + entity +
-                  QStringLiteral("')");
+                  QStringLiteral(") AND NOT EXISTS (SELECT 1 FROM Tab_Iter_Documento arch ") +
+                  QStringLiteral("WHERE arch.Tab_TipoMovimento = 5 ") +
+                  QStringLiteral("AND arch.Tab_Ente = ProtocolliAssegnati_Competenza.Tab_Ente ") +
+                  QStringLiteral("AND arch.Tab_TipoProtocollo = ProtocolliAssegnati_Competenza.Tab_TipoProtocollo ") +
+                  QStringLiteral("AND arch.Tab_NumeroProtocollo = ProtocolliAssegnati_Competenza.Tab_NumeroProtocollo)") +
+                  QStringLiteral(" AND (Tab_DataEvasione >= ") + Dialect::addDays(e, QStringLiteral("NOW()"), 0) +
+                  QStringLiteral(") AND (Tab_Ente = '") + entity + QStringLiteral("')");
     if (who.level == 6)
         sql += QStringLiteral(" AND ProtocolliAssegnati_Competenza.Tab_codiceOpe='") + F::quote(who.code) +
                QStringLiteral("'");

@@ -2,7 +2,10 @@
 // Base of every child window of the main window: it holds the toolbar key
 // list ("ESCI;NUOVO;CERCA"), tells the main window when it changes, and
 // receives ELABORATBAR(key). It also keeps track of unsaved typing: closing
-// the window (ESCI, the close box, the end of the program) asks first.
+// the window (ESCI, the close box, the end of the program) asks first. A
+// window opened from a menu item that names a mode ("CANCELLA") receives it
+// through the mode property before it is shown, and again when the item
+// brings an open window forward.
 
 #include <QStringList>
 #include <QWidget>
@@ -13,6 +16,7 @@ namespace nimbo {
 
 class ChildWindow : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(QString mode READ mode WRITE setMode)
 public:
     explicit ChildWindow(QWidget *parent = nullptr);
 
@@ -23,6 +27,15 @@ public:
             return;
         m_keys = keys;
         emit toolbarChanged(m_keys);
+    }
+
+    QString mode() const { return m_mode; }
+    void setMode(const QString &mode)
+    {
+        if (mode == m_mode)
+            return;
+        m_mode = mode;
+        modeChanged();
     }
 
     // Toolbar button pressed while this child is active.
@@ -39,9 +52,12 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The mode changed: a window with modes puts itself in the new one.
+    virtual void modeChanged() {}
 
 private:
     QString m_keys;
+    QString m_mode;
     ui::DirtyTracker *m_dirty;
 };
 

@@ -1,11 +1,16 @@
 // VAT-number check, the adapter text, raw printer output and the cipher of
 // stored secrets.
 
+#include <QDir>
 #include <QFile>
 #include <QNetworkInterface>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <poll.h>
+#include <pty.h>
+#include <unistd.h>
 
 #include "data/Cipher.h"
 #include "data/PrtLibrary.h"
@@ -140,6 +145,43 @@ TEST(RawPrinter, OutcomeOfTheWholeCall)
     EXPECT_EQ(PrtLibrary::devicePath(QStringLiteral("LPT1")), QStringLiteral("/dev/lp0"));
     EXPECT_EQ(PrtLibrary::devicePath(QStringLiteral("com2:")), QStringLiteral("/dev/ttyS1"));
     EXPECT_EQ(PrtLibrary::devicePath(QStringLiteral(" /dev/usb/lp0 ")), QStringLiteral("/dev/usb/lp0"));
+}
+
+TEST(RawPrinter, PortNumbersAreSerialLinesAndAMissingPortIsAFailure)
+{
+    // "1" is the first serial line, as for the stamping printer, never a file named "1".
+    EXPECT_EQ(PrtLibrary::devicePath(QStringLiteral("1")), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(PrtLibrary::devicePath(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    for (const char *missing : {"99", "/dev/nessuna-stampante"}) {
+        const QVariantList r = PrtLibrary::printLines(QString::fromLatin1(missing), {QStringLiteral("N")});
+        EXPECT_EQ(r.value(0).toInt(), PrtLibrary::OpenFailed) << missing;
+        EXPECT_EQ(r.value(1).toString(), QStringLiteral("Errore nella apertura della Stampante")) << missing;
+    }
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    EXPECT_FALSE(QFile::exists(QStringLiteral("/dev/nessuna-stampante")));
+    QDir::setCurrent(before);
+
+    // A serial line gets the lines byte for byte: no LF turned into CR LF.
+    int master = -1, slave = -1;
+    char name[256] = {};
+    ASSERT_EQ(openpty(&master, &slave, name, nullptr, nullptr), 0);
+    const QVariantList ok = PrtLibrary::printLines(QString::fromLatin1(name), {QStringLiteral("N"), QStringLiteral("P1")});
+    EXPECT_EQ(ok.value(0).toInt(), 0) << ok.value(1).toString().toStdString();
+    QByteArray got;
+    pollfd pfd{master, POLLIN, 0};
+    while (got.size() < 7 && poll(&pfd, 1, 3000) > 0) {
+        char buf[64];
+        const ssize_t n = read(master, buf, sizeof buf);
+        if (n <= 0)
+            break;
+        got.append(buf, n);
+    }
+    EXPECT_EQ(got, QByteArray("N\r\nP1\r\n"));
+    close(slave);
+    close(master);
 }
 
 TEST(CipherTest, RoundTripAndRefusals)

@@ -45,7 +45,13 @@ TEST(SerialSettings, MapsConfiguredPortsToDevices)
     EXPECT_EQ(serialDeviceName(QStringLiteral("com2")), QStringLiteral("/dev/ttyS1"));
     EXPECT_EQ(serialDeviceName(QStringLiteral("COM3:")), QStringLiteral("/dev/ttyS2"));
     EXPECT_EQ(serialDeviceName(QStringLiteral(" /dev/pts/7 ")), QStringLiteral("/dev/pts/7"));
-    EXPECT_EQ(serialDeviceName(QStringLiteral("ttyUSB0")), QStringLiteral("ttyUSB0"));
+    EXPECT_EQ(serialDeviceName(QStringLiteral("ttyUSB0")), QStringLiteral("/dev/ttyUSB0"));
+    // The raw label output maps ports the same way.
+    EXPECT_EQ(portDevicePath(QStringLiteral("1")), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(portDevicePath(QStringLiteral("COM1")), QStringLiteral("/dev/ttyS0"));
+    EXPECT_EQ(portDevicePath(QStringLiteral("lpt2")), QStringLiteral("/dev/lp1"));
+    EXPECT_EQ(portDevicePath(QStringLiteral("PRN")), QStringLiteral("/dev/lp0"));
+    EXPECT_EQ(portDevicePath(QStringLiteral("etichette.prn")), QStringLiteral("etichette.prn"));
     EXPECT_TRUE(serialDeviceName(QStringLiteral("0")).isEmpty());
     EXPECT_TRUE(serialDeviceName(QString()).isEmpty());
 }

@@ -216,7 +216,8 @@ TEST_P(StartUpTest, ParametersFlagNullsAndEncipheredPassword)
 TEST_P(StartUpTest, CountersWindowChecksItsParametersAndListsNewestYearFirst)
 {
     exec(QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, Tab_ProtocolloEntrata, "
-                        "tab_protocolloUscita) VALUES ('T01', 2023, 41, 7), ('T01', 2024, 12, 3), ('T02', 2024, 99, 9)"));
+                        "tab_protocolloUscita) VALUES ('T01', 2023, 41, 7), ('T01', 2024, 12, 3), ('T02', 2024, 99, 9), "
+                        "('T01', 2025, 4, 30), ('T01', 2026, NULL, 6)"));
     exec(QStringLiteral("INSERT INTO TAB_STARTDIPARTIMENTI (Tab_CodiceEnte, Tab_CodDipartimento, Tab_AnnoProtocollo, "
                         "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES ('T01', 'PRO', 2024, 5, 2), "
                         "('T01', 'AMM', 2024, 8, 8)"));
@@ -237,7 +238,9 @@ TEST_P(StartUpTest, CountersWindowChecksItsParametersAndListsNewestYearFirst)
                             shown("T01", "", "TAB_STARTDIPARTIMENTI"), shown("T01", "PRO", "TAB_ALTRO")})
         EXPECT_EQ(bad, QStringLiteral("closed"));
     EXPECT_EQ(boxes.texts(), QStringList(4, QStringLiteral("ATTENZIONE ! Errore nei parametri passati al form FRMSTART")));
-    EXPECT_EQ(shown("T01", "", "TAB_STARTPROTOCOLLO"), QStringLiteral("Ultimo Protocollo Assegnato 2024 12 2023 41"));
+    // One sequence serves both directions: the last number is the greater counter.
+    EXPECT_EQ(shown("T01", "", "TAB_STARTPROTOCOLLO"),
+              QStringLiteral("Ultimo Protocollo Assegnato 2026 6 2025 30 2024 12 2023 41"));
     EXPECT_EQ(shown("T01", "PRO", "TAB_STARTDIPARTIMENTI"), QStringLiteral("Ultimo Prot. Entrata 2024 5 2"));
     EXPECT_EQ(boxes.shown.size(), 4);
 }

@@ -1,0 +1,205 @@
+// Every menu item of the main window against the table it is built from:
+// its caption, the window it opens and the mode that window receives; and
+// the registration window reached in its "CANCELLA" mode through its item.
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QToolBar>
+#include <QTreeWidget>
+
+#include "protocol/FrmProtocollo.h"
+#include "startup/MDIMenu.h"
+#include "startup/PSWMask.h"
+#include "startup/StartUp.h"
+#include "ui/ChildWindow.h"
+#include "ui/WindowRegistry.h"
+#include "UiFixture.h"
+
+using nimbo::test::UiTest;
+namespace WR = nimbo::WindowRegistry;
+
+namespace {
+
+struct Item {
+    const char *name, *caption, *window, *mode;
+};
+
+// Name, caption, window opened and the mode it is given.
+const Item kItems[] = {
+    {"mnugestioneMD", "Mittenti/Destinatari", "FrmRubrica", ""},
+    {"MnuGruppi", "Gestione Gruppi", "FrmGruppiRubrica", ""},
+    {"mnuProtDoc", "Protocollo Documenti", "FrmProtocollo", ""},
+    {"mnuProtDocEmerg", "Protocollo Emergenza", "frmProtocolloEme", ""},
+    {"mnuProtEml", "Protocollo E-Mail", "FrmProtEmail", ""},
+    {"mnuiter", "Iter Documento", "FrmGestIter", ""},
+    {"mnucollegprovv", "Collegamento a Provvedimenti", "FrmRicercaProt", ""},
+    {"MnuRecupera", "Recupero Protocolli di Emergenza", "", ""},
+    {"mnuassdefprot", "Recupero da Registro Telematico", "FrmRecuperaEmeT", ""},
+    {"MnuCartaceo", "Recupero da Registro Cartaceo", "FrmProtoManuale", ""},
+    {"mnucancprot", "Cancellazione Protocollo", "FrmCancProto", "CANCELLA"},
+    {"NmuModifica", "Modifica Tipo Protocollo (E/U)", "FrmModifProto", "CANCELLA"},
+    {"MnuRecuperaProto", "Recupera Protocolli", "FrmRecuperaProto", ""},
+    {"mnuricercaprot", "Ricerca Protocolli", "FrmFiltroRProt", ""},
+    {"mnuSTAB", "Ricerca Protocolli su Storico Autorità Bacino", "FrmStoricoRProt", ""},
+    {"mnustAL", "Ricerca Protocolli su Archivio Storico", "FrmStoricoAB", ""},
+    {"mnuRG", "Crea Elenco funzioni", "", ""},
+    {"MnuConsulta", "Ricerca Protocolli Classificati", "FrmRiepFascicoli", ""},
+    {"MnuRiepiloghiIter", "Iter Documenti", "FrmRiepiloghiIter", ""},
+    {"mnuricprotope", "Visualizza pratiche non ancora evase", "FrmScadPratiche", ""},
+    {"MnuStorico", "Consulta Archivio Storico", "FrmStorico", ""},
+    {"mnuriepemerg", "Attivita' in emergenza", "frmRicercaEmergenza", ""},
+    {"mnuregprotgen", "Stampe Periodiche", "FrmStampe", ""},
+    {"mnuregprotgiorn", "Scarico Protocolli su CD", "frmStampaRegistro", ""},
+    {"mnuScadenzario", "Stampa Scadenzario", "FrmStampaScad", ""},
+    {"mnuscadenze", "Scadenzario Attivita'", "FrmScadenzario", ""},
+    {"MnuOggetti", "Oggetti Ricorrenti", "FrmOggettiR", ""},
+    {"mnuComuni", "Comuni d'Italia", "FrmComuni", ""},
+    {"mnucodici", "Codici Applicazione", "frmCodici", ""},
+    {"mnucatcla", "Titoli/Categorie/Classi/Fascicoli", "FrmTitoli", ""},
+    {"MnuScanner", "Elenco Scanner Attivi", "ScannerSource", ""},
+    {"MnuCambia", "Cambio Dipartimento", "FrmCambiaDip", ""},
+    {"MnuCemail", "Cambio Indirizzo E-mail", "FrmCambiaEmail", ""},
+    {"MnuServOper", "Operatori", "FrmOperatoriNew", ""},
+    {"MnuStoOpe", "Consulta Storico Operatori", "frmStoricoOPE", ""},
+    {"MnuLogAccessi", "Consulta LOG Accessi", "FrmLogAccessi", ""},
+    {"MnuPostazioni", "Gestione Postazioni di Protocollo", "frmPostazioni", ""},
+    {"mnudatiente", "Anagrafe Aree/Dipartimenti/Uffici", "FrmTreeStruttura", ""},
+    {"MnuRUffici", "Raggruppamento Uffici", "FrmGruppiUffici", ""},
+    {"MnuAggStrutture", "Aggiornamento Automatico Dipartimenti/Uffici", "FrmAggStrutture", ""},
+    {"MnuStoDipe", "Consulta Storico Dipartimenti", "frmDipStorico", ""},
+    {"MnuStoUff", "Consulta Storico Uffici", "frmUffStorico", ""},
+    {"mnuregemerg", "Anagrafe Registri d'emergenza", "frmAnaRegistriEme", ""},
+    {"MnuSessioni", "Gestione Sessioni di Emergenza", "frmSessioniEme", ""},
+};
+
+struct Recorder : nimbo::ChildWindow {};
+
+class MenuTable : public UiTest {
+protected:
+    void TearDown() override
+    {
+        for (const QString &name : std::as_const(registered))
+            WR::remove(name);
+        StartUp::shutdown();
+        UiTest::TearDown();
+    }
+    QStringList registered;
+};
+
+} // namespace
+
+TEST_P(MenuTable, FortyFourItemsCarryTheirCaptionWindowAndMode)
+{
+    ASSERT_EQ(std::size(kItems), 44u);
+    for (const Item &it : kItems)
+        if (*it.window) {
+            registered << QString::fromUtf8(it.window);
+            WR::add(registered.last(), [] { return new Recorder; });
+        }
+    MDIMenu main;
+    for (const Item &it : kItems) {
+        const QString name = QString::fromUtf8(it.name);
+        SCOPED_TRACE(it.name);
+        auto *action = main.findChild<QAction *>(name);
+        ASSERT_NE(action, nullptr);
+        EXPECT_EQ(action->text(), QString::fromUtf8(it.caption));
+        EXPECT_EQ(MDIMenu::windowOf(name), QString::fromUtf8(it.window));
+        EXPECT_EQ(MDIMenu::modeOf(name), QString::fromUtf8(it.mode));
+        if (!*it.window)
+            continue;
+        // Chosen from the menu, the item opens its window with its mode.
+        EXPECT_TRUE(action->isEnabled());
+        action->trigger();
+        QMdiSubWindow *sub = main.area()->currentSubWindow();
+        ASSERT_NE(sub, nullptr);
+        auto *child = qobject_cast<nimbo::ChildWindow *>(sub->widget());
+        ASSERT_NE(child, nullptr);
+        EXPECT_EQ(child->objectName(), QString::fromUtf8(it.window));
+        EXPECT_EQ(child->mode(), QString::fromUtf8(it.mode));
+    }
+    // Every window opened once, in a window of its own.
+    EXPECT_EQ(main.area()->subWindowList().size(), 42);
+    EXPECT_EQ(MDIMenu::windowOf(QStringLiteral("mnuProtDoc")), QStringLiteral("FrmProtocollo"));
+    EXPECT_EQ(MDIMenu::windowOf(QStringLiteral("MnuInformazioni")), QStringLiteral("frmAbout"));
+    // The toolbar offers every key a window may publish, the label's too.
+    QStringList keys;
+    for (QAction *b : main.toolbar()->actions())
+        keys << b->objectName();
+    EXPECT_EQ(keys, MDIMenu::toolbarKeys());
+    EXPECT_TRUE(keys.contains(QStringLiteral("ETICHETTA")));
+}
+
+TEST_P(MenuTable, CancellationItemOpensTheRegistrationWindowForConsultationOnly)
+{
+    nimbo::protocol::registerProtocolWindows();
+    registered << QStringLiteral("FrmProtocollo") << QStringLiteral("FrmCancProto");
+    PSWMask login;
+    type(&login, "txtOperatore", QStringLiteral("DEMO9"));
+    MDIMenu main;
+    const auto visible = [&main] {
+        QStringList keys;
+        for (QAction *b : main.toolbar()->actions())
+            if (b->isVisible())
+                keys << b->objectName();
+        return keys.join(QLatin1Char(';'));
+    };
+    auto *cancel = main.findChild<QAction *>(QStringLiteral("mnucancprot"));
+    ASSERT_TRUE(cancel && cancel->isEnabled());
+    cancel->trigger();
+    auto *w = qobject_cast<nimbo::protocol::FrmProtocollo *>(main.area()->currentSubWindow()->widget());
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->forCancellation());
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;CERCA"));
+    EXPECT_EQ(visible(), QStringLiteral("ESCI;CERCA"));
+
+    // Nothing can be registered from here, even by a key the toolbar lacks.
+    w->ELABORATBAR(QStringLiteral("NUOVO"));
+    EXPECT_FALSE(w->isNewProtocol());
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;CERCA"));
+
+    // "Protocollo Documenti" is a registration window of its own, in the
+    // normal mode; the cancellation one is brought forward again unchanged.
+    main.findChild<QAction *>(QStringLiteral("mnuProtDoc"))->trigger();
+    auto *normal = qobject_cast<nimbo::protocol::FrmProtocollo *>(main.area()->currentSubWindow()->widget());
+    ASSERT_NE(normal, nullptr);
+    EXPECT_NE(normal, w);
+    EXPECT_FALSE(normal->forCancellation());
+    EXPECT_EQ(visible(), QStringLiteral("ESCI;NUOVO;CERCA"));
+    normal->ELABORATBAR(QStringLiteral("NUOVO"));
+    EXPECT_TRUE(normal->isNewProtocol());
+    cancel->trigger();
+    EXPECT_EQ(main.area()->currentSubWindow()->widget(), w);
+    EXPECT_EQ(main.area()->subWindowList().size(), 2);
+    EXPECT_EQ(visible(), QStringLiteral("ESCI;CERCA"));
+
+    // A protocol found by the search is shown for consultation: neither
+    // "NUOVO" nor "REGISTRA" is offered, and a rewrite is refused.
+    sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_DataProtocollo, Tab_DataRegistrazione, Tab_OraProtocollo, Tab_Oggetto, Tab_SedeRicezione, "
+                       "Tab_UfficioRegistrazione, Tab_CodiceOpeReg, Tab_SoggPrivacy, Tab_StatoProtocollo, "
+                       "Tab_Intestatario, Tab_Tipologia) VALUES ('001', 'E', '%1', '%2', '%2', '10:00:00', "
+                       "'Richiesta da annullare', 'PRO', 'UPR', 'DEMO9', 'N', 'A', 2, 'LET')")
+            .arg(QString::number(QDate::currentDate().year()) + QStringLiteral("0000042"),
+                 QDate::currentDate().toString(Qt::ISODate)));
+    main.toolbarClicked(QStringLiteral("CERCA"));
+    w->findChild<QPushButton *>(QStringLiteral("CmdAvviaRicerca"))->click();
+    auto *list = w->findChild<QTreeWidget *>(QStringLiteral("LwProtocolli"));
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    emit list->itemActivated(list->topLevelItem(0), 0);
+    EXPECT_EQ(w->form().oggetto, QStringLiteral("Richiesta da annullare"));
+    EXPECT_FALSE(w->isModifiable());
+    const QStringList keys = w->toolbarKeys().split(QLatin1Char(';'));
+    EXPECT_FALSE(keys.contains(QStringLiteral("NUOVO")));
+    EXPECT_FALSE(keys.contains(QStringLiteral("REGISTRA")));
+    EXPECT_TRUE(keys.contains(QStringLiteral("CERCA")));
+    w->findChild<QLineEdit *>(QStringLiteral("Oggetto"))->setText(QStringLiteral("Cambiato"));
+    w->ELABORATBAR(QStringLiteral("REGISTRA"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto FROM Tab_Protocollo")), QStringLiteral("Richiesta da annullare"));
+    main.toolbarClicked(QStringLiteral("ANNULLA"));
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;CERCA"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+NIMBO_INSTANTIATE_ENGINES(MenuTable);
