@@ -189,7 +189,7 @@ TEST_P(Labels, DemoOperatorRegistersALetterAndPrintsLabelStampAndReceipt)
     fill(w, QStringLiteral("Richiesta di copia della delibera"));
     press("REGISTRA");
     const QString number = child<QLineEdit>(w, "txtNumeroProtocollo")->text();
-    ASSERT_EQ(number, QString::number(QDate::currentDate().year()) + QStringLiteral("0000001"))
+    ASSERT_EQ(number, QString::number(QDate::currentDate().year()) + QStringLiteral("-0000001"))
         << boxes.texts().join(QLatin1Char('|')).toStdString();
 
     press("ETICHETTA");

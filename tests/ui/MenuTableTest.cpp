@@ -44,7 +44,7 @@ const Item kItems[] = {
     {"mnuricercaprot", "Ricerca Protocolli", "FrmFiltroRProt", ""},
     {"mnuSTAB", "Ricerca Protocolli su Storico Autorità Bacino", "FrmStoricoRProt", ""},
     {"mnustAL", "Ricerca Protocolli su Archivio Storico", "FrmStoricoAB", ""},
-    {"mnuRG", "Crea Elenco funzioni", "", ""},
+    {"mnuRG", "Crea Elenco funzioni", "CreaTabMenu", ""},
     {"MnuConsulta", "Ricerca Protocolli Classificati", "FrmRiepFascicoli", ""},
     {"MnuRiepiloghiIter", "Iter Documenti", "FrmRiepiloghiIter", ""},
     {"mnuricprotope", "Visualizza pratiche non ancora evase", "FrmScadPratiche", ""},
@@ -120,7 +120,7 @@ TEST_P(MenuTable, FortyFourItemsCarryTheirCaptionWindowAndMode)
         EXPECT_EQ(child->mode(), QString::fromUtf8(it.mode));
     }
     // Every window opened once, in a window of its own.
-    EXPECT_EQ(main.area()->subWindowList().size(), 42);
+    EXPECT_EQ(main.area()->subWindowList().size(), 43);
     EXPECT_EQ(MDIMenu::windowOf(QStringLiteral("mnuProtDoc")), QStringLiteral("FrmProtocollo"));
     EXPECT_EQ(MDIMenu::windowOf(QStringLiteral("MnuInformazioni")), QStringLiteral("frmAbout"));
     // The toolbar offers every key a window may publish, the label's too.
