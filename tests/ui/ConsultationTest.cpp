@@ -21,28 +21,11 @@ using nimbo::test::UiTest;
 
 namespace {
 
-class Consultation : public UiTest {
+class Consultation : public nimbo::test::ProtocolWindowTest {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        DicAmbiente::session().cfg.oleGp = kProtocolProgId;
-    }
-    void TearDown() override
-    {
-        window.reset();
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
-    }
     void logInAs(const QString &code)
     {
-        const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), LoginRules::operatorQuery(code));
-        ASSERT_TRUE(row.has_value());
-        LoginRules::storeOperator(*row);
-        LoginRules::loadOperatorExtras();
-        StartUp::loadParameters(DicAmbiente::session().op.ente);
+        ProtocolWindowTest::logInAs(code);
         window = std::make_unique<FrmProtocollo>();
     }
     static QString number(int n) { return QString::number(QDate::currentDate().year()) + QStringLiteral("%1").arg(n, 7, 10, QLatin1Char('0')); }
@@ -89,7 +72,6 @@ protected:
         return out;
     }
 
-    std::unique_ptr<FrmProtocollo> window;
 };
 
 } // namespace

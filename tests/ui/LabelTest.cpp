@@ -65,31 +65,14 @@ struct Pty {
     }
 };
 
-class Labels : public UiTest {
+class Labels : public nimbo::test::ProtocolWindowTest {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        DicAmbiente::session().cfg.oleGp = kProtocolProgId;
-    }
     void TearDown() override
     {
-        window.reset();
         StartUp::shutdown();
         WindowRegistry::remove(QStringLiteral("FrmProtocollo"));
         WindowRegistry::remove(QStringLiteral("FrmCancProto"));
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
-    }
-    void logInAs(const QString &code)
-    {
-        const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), LoginRules::operatorQuery(code));
-        ASSERT_TRUE(row.has_value());
-        LoginRules::storeOperator(*row);
-        LoginRules::loadOperatorExtras();
-        StartUp::loadParameters(DicAmbiente::session().op.ente);
+        ProtocolWindowTest::TearDown();
     }
     static void fill(QWidget *w, const QString &subject)
     {
@@ -101,7 +84,6 @@ protected:
         type(w, "CodUfficio", QStringLiteral("UPR"));
     }
 
-    std::unique_ptr<FrmProtocollo> window;
 };
 
 } // namespace

@@ -28,31 +28,8 @@ using nimbo::test::UiTest;
 
 namespace {
 
-class Registration : public UiTest {
+class Registration : public nimbo::test::ProtocolWindowTest {
 protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        DicAmbiente::session().cfg.oleGp = kProtocolProgId;
-    }
-    void TearDown() override
-    {
-        window.reset();
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
-    }
-
-    // The operator's profile as the login leaves it in the session.
-    void logInAs(const QString &code)
-    {
-        const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), LoginRules::operatorQuery(code));
-        ASSERT_TRUE(row.has_value()) << code.toStdString();
-        LoginRules::storeOperator(*row);
-        LoginRules::loadOperatorExtras();
-        StartUp::loadParameters(DicAmbiente::session().op.ente);
-    }
     FrmProtocollo *open()
     {
         // Not shown: a top-level window of its own is not how it is used, and
@@ -109,7 +86,6 @@ protected:
         return out;
     }
 
-    std::unique_ptr<FrmProtocollo> window;
 };
 
 const QString kDay = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));

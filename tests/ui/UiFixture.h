@@ -9,7 +9,14 @@
 #include <QSqlQuery>
 #include <QTest>
 
+#include <memory>
+
+#include "data/C_GestDB.h"
+#include "data/Funzioni_Com_1.h"
+#include "protocol/FrmProtocollo.h"
+#include "servers/ProtocolServer.h"
 #include "servers/Servers.h"
+#include "startup/LoginRules.h"
 #include "startup/PSWMask.h"
 #include "startup/StartUp.h"
 #include "session/DicAmbiente.h"
@@ -92,6 +99,35 @@ protected:
 
     ScriptedDialogs boxes;
     QList<int> exits;
+};
+
+// The registration window's tests: the protocol server too, the operator's
+// profile loaded as the login leaves it, and the window released first.
+class ProtocolWindowTest : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        DicAmbiente::session().cfg.oleGp = kProtocolProgId;
+    }
+    void TearDown() override
+    {
+        window.reset();
+        C_GestDB::closeLocalDatabase();
+        UiTest::TearDown();
+    }
+    void logInAs(const QString &code)
+    {
+        const auto row = Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), LoginRules::operatorQuery(code));
+        ASSERT_TRUE(row.has_value()) << code.toStdString();
+        LoginRules::storeOperator(*row);
+        LoginRules::loadOperatorExtras();
+        StartUp::loadParameters(DicAmbiente::session().op.ente);
+    }
+
+    std::unique_ptr<protocol::FrmProtocollo> window;
 };
 
 } // namespace nimbo::test
