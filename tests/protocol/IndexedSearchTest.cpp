@@ -118,7 +118,8 @@ void IndexedSearch::fill()
     for (int round = 0; round < 3; ++round) {
         for (int s = 0; s < 20; ++s, ++n) {
             const QString dir = n % 2 ? QStringLiteral("U") : QStringLiteral("E");
-            const QString number = QStringLiteral("%1%2").arg(today_.year()).arg(n / 2 + 1, 7, 10, QLatin1Char('0'));
+            // One number per body, whatever the direction.
+            const QString number = QStringLiteral("%1%2").arg(today_.year()).arg(n + 1, 7, 10, QLatin1Char('0'));
             const QString date = sqlDate(today_.addDays(-dayOffsets[(n * 5) % 6]));
             sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                                "Tab_DataProtocollo, Tab_Oggetto, Tab_Intestatario, Tab_StatoProtocollo) VALUES "
