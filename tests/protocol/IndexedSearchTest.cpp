@@ -144,7 +144,8 @@ void IndexedSearch::fill()
 const char *const kWords[] = {"città", "CITTÀ", "ittà", "citta", "d'agri", "D'A", "ab", "a", "é", "50%", "0% s",
                               "a_b", "_b p", "%spese", "rimb%se", "perché", "PERCHÉ SÌ", "villa d'agri",
                               "nota per", "ÉQUIPE", "\"tra", "dell'acqu", "o'brien", "lauria", "srl", "inesistente",
-                              "  spese  "};
+                              "  spese  ", "richiesta dell'ufficio TECNICO", "Nota per la CITTÀ di Potenza",
+                              "nota per la città di lauria", "sopralluogo a villa d'agri", "rimborso spese sanitarie%"};
 
 } // namespace
 
