@@ -45,7 +45,11 @@ bool prepareSqlite(QSqlDatabase &db, QString *error)
     // FULL: in WAL mode NORMAL may lose the last commits on a power cut, and a
     // lost registration would hand its number out a second time. The local
     // database holds the emergency register, so it gets the same.
-    for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL"}) {
+    // mmap: a word search reads tens of thousands of scattered register rows;
+    // through the 2 MB page cache each is a copy from the OS cache, mapped
+    // they are read in place (about half the time on a large register).
+    for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
+                               "PRAGMA mmap_size=1073741824"}) {
         if (!q.exec(QString::fromLatin1(pragma))) {
             *error = q.lastError().text();
             return false;

@@ -118,6 +118,7 @@ void IndexedSearch::fill()
     for (int round = 0; round < 3; ++round) {
         for (int s = 0; s < 20; ++s, ++n) {
             const QString dir = n % 2 ? QStringLiteral("U") : QStringLiteral("E");
+            // One number per body, whatever the direction.
             const QString number = QStringLiteral("%1%2").arg(today_.year()).arg(n + 1, 7, 10, QLatin1Char('0'));
             const QString date = sqlDate(today_.addDays(-dayOffsets[(n * 5) % 6]));
             sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
@@ -143,7 +144,8 @@ void IndexedSearch::fill()
 const char *const kWords[] = {"città", "CITTÀ", "ittà", "citta", "d'agri", "D'A", "ab", "a", "é", "50%", "0% s",
                               "a_b", "_b p", "%spese", "rimb%se", "perché", "PERCHÉ SÌ", "villa d'agri",
                               "nota per", "ÉQUIPE", "\"tra", "dell'acqu", "o'brien", "lauria", "srl", "inesistente",
-                              "  spese  "};
+                              "  spese  ", "richiesta dell'ufficio TECNICO", "Nota per la CITTÀ di Potenza",
+                              "nota per la città di lauria", "sopralluogo a villa d'agri", "rimborso spese sanitarie%"};
 
 } // namespace
 
