@@ -63,34 +63,29 @@ const QString kEnte = QStringLiteral("Tab_Ente");
 const QString kTipo = QStringLiteral("Tab_TipoProtocollo");
 const QString kNumero = QStringLiteral("Tab_NumeroProtocollo");
 
+// What only the cancellation writes.
+const QStringList kCancellation = {QStringLiteral("Tab_DataCancellazione"), QStringLiteral("Tab_MotivoCancellazione"),
+                                   QStringLiteral("Tab_NoteCancellazione"), QStringLiteral("Tab_CodiceOpeCanc"),
+                                   QStringLiteral("Tab_UfficioCancellazione")};
 // Columns a rewrite never touches: the number, when and by whom it was
 // registered, what it carried over from an emergency or provisional
 // register, and its state and cancellation, which only the cancellation
 // changes (a cancelled protocol must not come back to life through a
 // correction of its data).
-const QStringList kKeptOnRewrite = {kNumero,
-                                    QStringLiteral("Tab_DataProtocollo"),
-                                    QStringLiteral("Tab_OraProtocollo"),
-                                    QStringLiteral("Tab_DataRegistrazione"),
-                                    QStringLiteral("Tab_CodiceOpeReg"),
-                                    QStringLiteral("Tab_ProtocolloTemporaneo"),
-                                    QStringLiteral("Tab_RegistroTemporaneo"),
-                                    QStringLiteral("Tab_StatoProtocollo"),
-                                    QStringLiteral("Tab_DataCancellazione"),
-                                    QStringLiteral("Tab_MotivoCancellazione"),
-                                    QStringLiteral("Tab_NoteCancellazione"),
-                                    QStringLiteral("Tab_CodiceOpeCanc"),
-                                    QStringLiteral("Tab_UfficioCancellazione")};
+const QStringList kKeptOnRewrite = QStringList{kNumero,
+                                               QStringLiteral("Tab_DataProtocollo"),
+                                               QStringLiteral("Tab_OraProtocollo"),
+                                               QStringLiteral("Tab_DataRegistrazione"),
+                                               QStringLiteral("Tab_CodiceOpeReg"),
+                                               QStringLiteral("Tab_ProtocolloTemporaneo"),
+                                               QStringLiteral("Tab_RegistroTemporaneo"),
+                                               QStringLiteral("Tab_StatoProtocollo")}
+                                   + kCancellation;
 // Data without which a protocol cannot stand (its date and time come from
 // the database clock).
 const QStringList kRequired = {QStringLiteral("Tab_Oggetto"), QStringLiteral("Tab_Tipologia"),
                                QStringLiteral("Tab_Intestatario"), QStringLiteral("Tab_SedeRicezione"),
                                QStringLiteral("Tab_UfficioRegistrazione")};
-// What only the cancellation writes.
-const QStringList kCancellation = {QStringLiteral("Tab_DataCancellazione"), QStringLiteral("Tab_MotivoCancellazione"),
-                                   QStringLiteral("Tab_NoteCancellazione"), QStringLiteral("Tab_CodiceOpeCanc"),
-                                   QStringLiteral("Tab_UfficioCancellazione")};
-
 QVariantList refused(const QString &text) { return {kStatusRefused, text}; }
 
 struct Key {
@@ -362,57 +357,46 @@ struct Reference {
 
 QVector<Reference> references(const QString &ente, const QString &op, const Row &w)
 {
+    const QString refused = QStringLiteral(". Registrazione non effettuata.");
     QVector<Reference> out;
-    const auto add = [&out](QString sql, QVariantList binds, QString missing, bool activeFlag = false,
-                            QString inactive = {}) {
+    const auto add = [&](const QString &sql, const QVariantList &binds, const QString &missing) {
         Reference r;
-        r.sql = std::move(sql);
-        r.binds = std::move(binds);
-        r.missing = std::move(missing);
-        r.activeFlag = activeFlag;
-        r.inactive = std::move(inactive);
+        r.sql = sql;
+        r.binds = binds;
+        r.missing = missing + refused;
         out.append(r);
     };
-    add(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"),
-                {ente},
-                QStringLiteral("Ente sconosciuto (Tab_Ente): ") + ente + QStringLiteral(". Registrazione non effettuata."));
-    add(QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"),
-                {op},
-                QStringLiteral("Operatore sconosciuto: ") + op + QStringLiteral(". Registrazione non effettuata."),
-                true,
-                QStringLiteral("Operatore non attivo: ") + op + QStringLiteral(". Registrazione non effettuata."));
+    add(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {ente},
+        QStringLiteral("Ente sconosciuto (Tab_Ente): ") + ente);
+    add(QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"), {op},
+        QStringLiteral("Operatore sconosciuto: ") + op);
+    out.last().activeFlag = true;
+    out.last().inactive = QStringLiteral("Operatore non attivo: ") + op + refused;
     const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();
     if (w.has(QStringLiteral("Tab_Intestatario"))) {
         const qlonglong who = w.get(QStringLiteral("Tab_Intestatario")).toLongLong();
         add(QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE Tab_EnteRubrica = ? AND "
-                                   "Tab_Identificativo = ?"),
-                     {ente, who},
-                     QStringLiteral("Corrispondente (Tab_Intestatario) %1 non presente nella rubrica dell'ente %2. "
-                                    "Registrazione non effettuata.")
-                         .arg(who)
-                         .arg(ente));
+                           "Tab_Identificativo = ?"),
+            {ente, who},
+            QStringLiteral("Corrispondente (Tab_Intestatario) %1 non presente nella rubrica dell'ente %2")
+                .arg(who)
+                .arg(ente));
     }
     if (w.has(QStringLiteral("Tab_Tipologia"))) {
         const QString type = w.get(QStringLiteral("Tab_Tipologia")).toString();
-        add(QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento WHERE Tab_Codice = ?"),
-                    {type},
-                    QStringLiteral("Tipo documento (Tab_Tipologia) sconosciuto: ") + type
-                        + QStringLiteral(". Registrazione non effettuata."));
+        add(QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento WHERE Tab_Codice = ?"), {type},
+            QStringLiteral("Tipo documento (Tab_Tipologia) sconosciuto: ") + type);
     }
     if (w.has(QStringLiteral("Tab_SedeRicezione")))
         add(QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
-                                   "Dipa_CodDipartimento = ?"),
-                    {ente, department},
-                    QStringLiteral("Dipartimento (Tab_SedeRicezione) sconosciuto: ") + department
-                        + QStringLiteral(". Registrazione non effettuata."));
+                           "Dipa_CodDipartimento = ?"),
+            {ente, department}, QStringLiteral("Dipartimento (Tab_SedeRicezione) sconosciuto: ") + department);
     if (w.has(QStringLiteral("Tab_UfficioRegistrazione"))) {
         const QString office = w.get(QStringLiteral("Tab_UfficioRegistrazione")).toString().trimmed();
         add(QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
-                                   "AND Tab_Ufficio = ?"),
-                    {ente, department, office},
-                    QStringLiteral("Ufficio (Tab_UfficioRegistrazione) %1 sconosciuto nel dipartimento %2. "
-                                   "Registrazione non effettuata.")
-                        .arg(office, department));
+                           "AND Tab_Ufficio = ?"),
+            {ente, department, office},
+            QStringLiteral("Ufficio (Tab_UfficioRegistrazione) %1 sconosciuto nel dipartimento %2").arg(office, department));
     }
     return out;
 }

@@ -21,6 +21,22 @@ namespace {
 
 const QString kEnte = QStringLiteral("ASL1");
 
+// A column list with some values replaced (or added).
+ColumnValues withValues(ColumnValues c, const ColumnValues &changes)
+{
+    for (const auto &[column, value] : changes) {
+        bool found = false;
+        for (auto &[n, v] : c)
+            if (n == column) {
+                v = value;
+                found = true;
+            }
+        if (!found)
+            c.append({column, value});
+    }
+    return c;
+}
+
 class ProtocolServerTest : public nimbo::test::EngineTest {
 protected:
     void SetUp() override
@@ -191,18 +207,7 @@ TEST_P(ProtocolServerTest, MalformedOrUnsafeRequestsAreRefusedAndWriteNothing)
 {
     const QString newCond = nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString());
     const ColumnValues good = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Oggetto"));
-    auto with = [&](const QString &column, const QVariant &value) {
-        ColumnValues c = good;
-        bool found = false;
-        for (auto &[n, v] : c)
-            if (n == column) {
-                v = value;
-                found = true;
-            }
-        if (!found)
-            c.append({column, value});
-        return c;
-    };
+    auto with = [&](const QString &column, const QVariant &value) { return withValues(good, {{column, value}}); };
     auto without = [&](const QString &column) {
         ColumnValues c;
         for (const auto &e : good)
@@ -277,22 +282,6 @@ TEST_P(ProtocolServerTest, CreatedByProgIdOnTheSessionDatabase)
     const QDate today = QDate::currentDate();
     EXPECT_EQ(reply.value(2).toString(), QString::number(today.year()) + QStringLiteral("0000001"));
     EXPECT_EQ(reply.value(3).toDate(), today);
-}
-
-// A column list with some values replaced (or added).
-ColumnValues withValues(ColumnValues c, const ColumnValues &changes)
-{
-    for (const auto &[column, value] : changes) {
-        bool found = false;
-        for (auto &[n, v] : c)
-            if (n == column) {
-                v = value;
-                found = true;
-            }
-        if (!found)
-            c.append({column, value});
-    }
-    return c;
 }
 
 TEST_P(ProtocolServerTest, DateAndTimeComeFromTheDatabaseClockAndNoRewriteChangesThem)
