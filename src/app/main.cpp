@@ -1,3 +1,4 @@
+#include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
@@ -11,5 +12,6 @@ int main(int argc, char **argv)
     nimbo::ui::installItalian();
     nimbo::startup::registerStartupWindows();
     nimbo::protocol::registerProtocolWindows();
+    nimbo::organisation::registerOrganisationWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -1,5 +1,7 @@
 #include "startup/CreaTabMenu.h"
 
+#include "startup/FrmStart.h"
+
 #include <QAction>
 #include <QFile>
 #include <QLabel>
@@ -127,6 +129,8 @@ namespace nimbo::startup {
 void registerStartupWindows()
 {
     nimbo::WindowRegistry::add(QStringLiteral("CreaTabMenu"), [] { return new CreaTabMenu; });
+    // Opened by the entity and department windows, which set its properties.
+    nimbo::WindowRegistry::add(QStringLiteral("FrmStart"), [] { return new FrmStart; });
 }
 
 } // namespace nimbo::startup

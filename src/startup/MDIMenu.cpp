@@ -127,9 +127,16 @@ MDIMenu::MDIMenu(QWidget *parent) : QMainWindow(parent)
         resize(1024, 768);
 
     connect(area_, &QMdiArea::subWindowActivated, this, [this] { refreshToolbar(); });
+    // Windows that open other windows get them as children of this one.
+    nimbo::WindowRegistry::setOpener(
+        [this](const QString &name, const QString &mode) { return openWindow(name, mode); });
 }
 
-MDIMenu::~MDIMenu() { nimbo::busy::removeListener(busyListener_); }
+MDIMenu::~MDIMenu()
+{
+    nimbo::WindowRegistry::setOpener({});
+    nimbo::busy::removeListener(busyListener_);
+}
 
 QMenu *MDIMenu::addMenu(QMenu *parent, const QString &name, const QString &caption)
 {

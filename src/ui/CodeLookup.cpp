@@ -5,6 +5,8 @@
 #include <QLineEdit>
 #include <QScrollBar>
 
+#include "platform/Dialogs.h"
+
 namespace nimbo::ui {
 
 bool searchesByDescription(const QString &typed)
@@ -110,6 +112,12 @@ void CodeLookup::enter()
         clear();
         return;
     }
+    if (typed.size() < minimum_) {
+        description_->clear();
+        resolved_.clear();
+        showBox(code_->window()->windowTitle(), tooShort_, Icon::Warning);
+        return;
+    }
     const bool byDescription = searchesByDescription(typed);
     QVector<Match> rows = finder_(typed, byDescription);
     // Codes may begin with a letter too ("PRO"): when no description begins
@@ -150,6 +158,12 @@ void CodeLookup::refresh()
         return;
     }
     take(rows.first());
+}
+
+void CodeLookup::setMinimumLength(int chars, const QString &message)
+{
+    minimum_ = chars;
+    tooShort_ = message;
 }
 
 void CodeLookup::set(const QString &code, const QString &description)

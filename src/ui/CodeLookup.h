@@ -64,6 +64,10 @@ public:
     // The field left: its description follows the code (or goes when the
     // code matches nothing).
     void refresh();
+    // Enter on fewer characters than this shows the message instead of
+    // searching (lists too long to be of use: every municipality with "RO").
+    void setMinimumLength(int chars, const QString &message);
+
     // Code and description set by the window (a protocol loaded, a recall).
     void set(const QString &code, const QString &description);
     void clear() { set(QString(), QString()); }
@@ -79,6 +83,8 @@ private:
     PickList *list_;
     Finder finder_;
     QString resolved_; // the code the description belongs to
+    int minimum_ = 0;
+    QString tooShort_;
 };
 
 } // namespace nimbo::ui

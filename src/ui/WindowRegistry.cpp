@@ -1,6 +1,7 @@
 #include "ui/WindowRegistry.h"
 
 #include <QHash>
+#include <QWidget>
 
 namespace nimbo::WindowRegistry {
 namespace {
@@ -9,6 +10,12 @@ QHash<QString, Factory> &factories()
 {
     static QHash<QString, Factory> map;
     return map;
+}
+
+Opener &opener()
+{
+    static Opener o;
+    return o;
 }
 
 } // namespace
@@ -31,6 +38,24 @@ QWidget *create(const QString &name)
 {
     const auto it = factories().constFind(name);
     return it == factories().constEnd() ? nullptr : (*it)();
+}
+
+void setOpener(Opener o) { opener() = std::move(o); }
+
+QWidget *open(const QString &name, const QString &mode)
+{
+    if (opener())
+        return opener()(name, mode);
+    QWidget *w = create(name);
+    if (!w)
+        return nullptr;
+    if (w->objectName().isEmpty())
+        w->setObjectName(name);
+    if (!mode.isEmpty())
+        w->setProperty("mode", mode);
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->show();
+    return w;
 }
 
 } // namespace nimbo::WindowRegistry

@@ -22,4 +22,13 @@ QStringList names();
 // Null when the name is not registered or the factory made nothing.
 QWidget *create(const QString &name);
 
+// How a window opens another one (the entity list its departments, the
+// structure tree an editor): the main window installs its own opener, which
+// shows the window as its child or brings forward the one already open
+// under that name. Without an opener the window is made and shown on its
+// own. Null when the name is not registered.
+using Opener = std::function<QWidget *(const QString &name, const QString &mode)>;
+void setOpener(Opener opener);
+QWidget *open(const QString &name, const QString &mode = QString());
+
 } // namespace nimbo::WindowRegistry

@@ -1,0 +1,7 @@
+#include "organisation/Organisation.h"
+
+namespace nimbo::organisation {
+
+void registerEditorWindows() {}
+
+} // namespace nimbo::organisation

@@ -1,0 +1,7 @@
+#include "organisation/Organisation.h"
+
+namespace nimbo::organisation {
+
+void registerStructureWindows() {}
+
+} // namespace nimbo::organisation

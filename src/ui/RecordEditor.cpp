@@ -1,0 +1,417 @@
+#include "ui/RecordEditor.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+
+#include "platform/Dialogs.h"
+#include "session/GECentr.h"
+#include "ui/FormKit.h"
+#include "ui/RowList.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::ui {
+namespace {
+
+QString textOf(const QWidget *w)
+{
+    if (const auto *e = qobject_cast<const QLineEdit *>(w))
+        return e->text().trimmed();
+    if (const auto *c = qobject_cast<const QComboBox *>(w)) {
+        const QVariant code = c->currentData();
+        return code.isValid() ? code.toString().trimmed() : c->currentText().trimmed();
+    }
+    if (const auto *t = qobject_cast<const QPlainTextEdit *>(w))
+        return t->toPlainText().trimmed();
+    if (const auto *b = qobject_cast<const QCheckBox *>(w))
+        return b->isChecked() ? QStringLiteral("S") : QStringLiteral("N");
+    return {};
+}
+
+void setTextOf(QWidget *w, const QString &text)
+{
+    const QSignalBlocker quiet(w);
+    if (auto *e = qobject_cast<QLineEdit *>(w)) {
+        e->setText(text);
+        e->setCursorPosition(0);
+    } else if (auto *c = qobject_cast<QComboBox *>(w)) {
+        int at = c->findData(text);
+        if (at < 0)
+            at = c->findText(text);
+        if (at < 0 && c->isEditable())
+            c->setEditText(text);
+        else
+            c->setCurrentIndex(at);
+    } else if (auto *t = qobject_cast<QPlainTextEdit *>(w)) {
+        t->setPlainText(text);
+    } else if (auto *b = qobject_cast<QCheckBox *>(w)) {
+        b->setChecked(text == QLatin1String("S") || text == QLatin1String("SI"));
+    }
+}
+
+void lock(QWidget *w, bool locked)
+{
+    if (auto *e = qobject_cast<QLineEdit *>(w))
+        setReadOnly(e, locked);
+    else if (w)
+        w->setEnabled(!locked);
+}
+
+} // namespace
+
+const Check *firstFailure(const CheckList &checks, Record &record)
+{
+    for (const Check &c : checks)
+        if (!c.passes(record))
+            return &c;
+    return nullptr;
+}
+
+QString sqlText(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
+
+RecordEditor::RecordEditor(QWidget *parent) : ChildWindow(parent) { setToolbarKeys(toolbarFor(Mode::Browse)); }
+
+void RecordEditor::setTable(const QString &table, const QString &database)
+{
+    table_ = table;
+    database_ = database;
+}
+
+void RecordEditor::bind(const QString &column, QWidget *field, Kind kind, bool key)
+{
+    bindings_.append({column, field, kind, key});
+}
+
+void RecordEditor::setDetail(QWidget *panel)
+{
+    detail_ = panel;
+    dirty()->watch(panel);
+    panel->setEnabled(mode_ != Mode::Browse);
+}
+
+void RecordEditor::setList(RowList *list, std::function<QString()> sql, const QHash<QString, int> &keyColumns)
+{
+    list_ = list;
+    listSql_ = std::move(sql);
+    listKeys_ = keyColumns;
+    connect(list_, &RowList::chosen, this, &RecordEditor::chosenFromList);
+}
+
+void RecordEditor::setLoad(std::function<QString(const Record &)> sql, const QStringList &columns)
+{
+    loadSql_ = std::move(sql);
+    loadColumns_ = columns;
+}
+
+void RecordEditor::arrange(QLabel *heading, RowList *list, QWidget *detail, const QList<QWidget *> &buttons)
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(8, 8, 8, 8);
+    if (heading) {
+        QFont f = heading->font();
+        f.setBold(true);
+        f.setPointSizeF(f.pointSizeF() * 1.15);
+        heading->setFont(f);
+        outer->addWidget(heading);
+    }
+    auto *body = new QHBoxLayout;
+    body->setSpacing(10);
+    if (list) {
+        list->setMinimumWidth(260);
+        list->setMaximumWidth(380);
+        body->addWidget(list, 2);
+    }
+    auto *right = new QVBoxLayout;
+    right->addWidget(detail);
+    if (!buttons.isEmpty()) {
+        auto *row = new QHBoxLayout;
+        for (QWidget *b : buttons)
+            row->addWidget(b);
+        row->addStretch(1);
+        right->addLayout(row);
+    }
+    right->addStretch(1);
+    body->addLayout(right, 5);
+    outer->addLayout(body, 1);
+    setDetail(detail);
+}
+
+void RecordEditor::setContext(const QString &column, const QString &value) { context_.insert(column, value); }
+
+void RecordEditor::addColumns(F::FieldList &, const Record &, bool) const {}
+
+QVector<UsageCheck> RecordEditor::usageChecks(const Record &) const { return {}; }
+
+void RecordEditor::enteredMode(Mode) {}
+
+void RecordEditor::loaded(const Record &) {}
+
+void RecordEditor::written(bool) {}
+
+QString RecordEditor::toolbarFor(Mode mode) const
+{
+    switch (mode) {
+    case Mode::Browse: return QStringLiteral("ESCI;NUOVO");
+    case Mode::New: return QStringLiteral("ESCI;REGISTRA;ANNULLA");
+    case Mode::Edit:
+        return deletable_ ? QStringLiteral("ESCI;REGISTRA;ANNULLA;CANCELLA") : QStringLiteral("ESCI;REGISTRA;ANNULLA");
+    }
+    return {};
+}
+
+const RecordEditor::Binding *RecordEditor::bindingOf(const QString &column) const
+{
+    for (const Binding &b : bindings_)
+        if (b.column.compare(column, Qt::CaseInsensitive) == 0)
+            return &b;
+    return nullptr;
+}
+
+QWidget *RecordEditor::field(const QString &column) const
+{
+    const Binding *b = bindingOf(column);
+    return b ? b->widget.data() : nullptr;
+}
+
+void RecordEditor::setFieldText(const QString &column, const QString &text)
+{
+    if (QWidget *w = field(column))
+        setTextOf(w, text);
+}
+
+Record RecordEditor::record() const
+{
+    Record r;
+    for (auto it = context_.cbegin(); it != context_.cend(); ++it)
+        r.insert(it.key(), it.value());
+    for (const Binding &b : bindings_)
+        if (b.widget)
+            r.insert(b.column, textOf(b.widget));
+    return r;
+}
+
+QString RecordEditor::condition(const Record &key) const
+{
+    QStringList parts;
+    for (auto it = context_.cbegin(); it != context_.cend(); ++it)
+        parts << it.key() + QStringLiteral(" = ") + sqlText(key.value(it.key(), it.value()));
+    for (const Binding &b : bindings_)
+        if (b.key)
+            parts << b.column + QStringLiteral(" = ") + sqlText(key.value(b.column));
+    return parts.join(QStringLiteral(" AND "));
+}
+
+F::FieldList RecordEditor::columnsToWrite(const Record &record, bool isNew) const
+{
+    F::FieldList fields;
+    for (auto it = context_.cbegin(); it != context_.cend(); ++it)
+        fields.append({it.key(), it.value()});
+    for (const Binding &b : bindings_) {
+        const QString text = record.value(b.column);
+        switch (b.kind) {
+        case Kind::Text: fields.append({b.column, text}); break;
+        case Kind::Date: {
+            const QDate d = QDate::fromString(text, QStringLiteral("dd/MM/yyyy"));
+            fields.append({b.column, d.isValid() ? QVariant(d) : QVariant(QMetaType(QMetaType::QDate))});
+            break;
+        }
+        case Kind::Number: {
+            bool ok = false;
+            const qlonglong n = text.toLongLong(&ok);
+            fields.append({b.column, ok ? QVariant(n) : QVariant(QMetaType(QMetaType::LongLong))});
+            break;
+        }
+        }
+    }
+    addColumns(fields, record, isNew);
+    return fields;
+}
+
+void RecordEditor::clearFields()
+{
+    for (const Binding &b : bindings_)
+        if (b.widget)
+            setTextOf(b.widget, QString());
+}
+
+void RecordEditor::enter(Mode mode)
+{
+    mode_ = mode;
+    for (const Binding &b : bindings_)
+        if (b.key)
+            lock(b.widget, mode == Mode::Edit);
+    if (detail_)
+        detail_->setEnabled(mode != Mode::Browse);
+    enteredMode(mode);
+    dirty()->setClean();
+    setToolbarKeys(toolbarFor(mode));
+}
+
+bool RecordEditor::confirmDiscard() { return dirty()->confirmDiscard(boxTitle()); }
+
+void RecordEditor::startNew()
+{
+    if (!confirmDiscard())
+        return;
+    key_.clear();
+    clearFields();
+    enter(Mode::New);
+    for (const Binding &b : bindings_)
+        if (b.key && b.widget) {
+            b.widget->setFocus();
+            break;
+        }
+}
+
+bool RecordEditor::openRecord(const Record &key)
+{
+    if (!confirmDiscard())
+        return false;
+    Record k = key;
+    for (auto it = context_.cbegin(); it != context_.cend(); ++it)
+        if (!k.contains(it.key()))
+            k.insert(it.key(), it.value());
+        else
+            context_[it.key()] = k.value(it.key());
+    const auto row = F::Caricadati(database_, loadSql_(k));
+    if (!row) {
+        showBox(boxTitle(), loadFailure_.isEmpty() ? QStringLiteral("Record non trovato in archivio.") : loadFailure_,
+                Icon::Warning);
+        return false;
+    }
+    Record r = k;
+    for (int i = 0; i < loadColumns_.size() && i < row->size(); ++i)
+        r.insert(loadColumns_.at(i), F::displayValue(row->at(i)).trimmed());
+    clearFields();
+    for (const Binding &b : bindings_)
+        if (b.widget && r.contains(b.column))
+            setTextOf(b.widget, r.value(b.column));
+    key_ = k;
+    for (const Binding &b : bindings_)
+        if (b.key)
+            key_.insert(b.column, r.value(b.column));
+    enter(Mode::Edit);
+    loaded(r);
+    dirty()->setClean();
+    return true;
+}
+
+void RecordEditor::reloadList()
+{
+    if (list_ && listSql_)
+        list_->load(listSql_());
+}
+
+void RecordEditor::chosenFromList(int row)
+{
+    Record k;
+    for (auto it = listKeys_.cbegin(); it != listKeys_.cend(); ++it)
+        k.insert(it.key(), list_->text(row, it.value()).trimmed());
+    if (mode_ == Mode::Edit && k == key_)
+        return;
+    openRecord(k);
+}
+
+bool RecordEditor::save()
+{
+    const bool isNew = mode_ == Mode::New;
+    Record r = record();
+    const Record typed = r;
+    const Check *failed = firstFailure(checks(isNew), r);
+    // What the checks completed goes back into the fields.
+    for (auto it = r.cbegin(); it != r.cend(); ++it)
+        if (typed.value(it.key()) != it.value())
+            setFieldText(it.key(), it.value());
+    if (failed) {
+        showBox(boxTitle(), failed->message, Icon::Warning);
+        if (QWidget *w = field(failed->column))
+            w->setFocus();
+        return false;
+    }
+    Record k = isNew ? r : key_;
+    const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(r, isNew),
+                          isNew ? QString() : condition(k)};
+    if (!F::Update_Tabella({st}, database_))
+        return false; // reported; the window stays as it is for another try
+    dirty()->setClean();
+    reloadList();
+    if (list_) {
+        key_.clear();
+        clearFields();
+        enter(Mode::Browse);
+    } else {
+        // A detail window stays on the record just written.
+        for (const Binding &b : bindings_)
+            if (b.key)
+                k.insert(b.column, r.value(b.column));
+        openRecord(k);
+    }
+    written(false);
+    emit saved();
+    return true;
+}
+
+bool RecordEditor::remove()
+{
+    const Record r = record();
+    for (const UsageCheck &u : usageChecks(r)) {
+        const F::LoadedRows used = F::loadRows(database_, u.sql);
+        if (used.ok) {
+            showBox(boxTitle(), u.message, Icon::Warning);
+            return false;
+        }
+        if (!used.noRows()) {
+            // Not knowing is not "unused".
+            GECentr::writeLog(QStringLiteral("verifica utilizzo non riuscita: ") + u.sql, QStringLiteral("CANCELLA"),
+                              objectName());
+            showBox(boxTitle(), deleteFailure_, Icon::Critical);
+            return false;
+        }
+    }
+    if (showBox(boxTitle(), deleteQuestion_, Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return false;
+    const F::Statement st{QStringLiteral("C"), table_, {}, condition(key_)};
+    if (!F::Update_Tabella({st}, database_)) {
+        showBox(boxTitle(), deleteFailure_, Icon::Critical);
+        return false;
+    }
+    key_.clear();
+    clearFields();
+    enter(Mode::Browse);
+    reloadList();
+    written(true);
+    emit saved();
+    return true;
+}
+
+void RecordEditor::ELABORATBAR(const QString &key)
+{
+    if (key == QLatin1String("ESCI")) {
+        closeWindow();
+    } else if (key == QLatin1String("NUOVO")) {
+        startNew();
+    } else if (key == QLatin1String("ANNULLA")) {
+        if (!confirmDiscard())
+            return;
+        key_.clear();
+        clearFields();
+        enter(Mode::Browse);
+    } else if (key == QLatin1String("REGISTRA")) {
+        if (mode_ != Mode::Browse)
+            save();
+    } else if (key == QLatin1String("CANCELLA")) {
+        if (mode_ == Mode::Edit && deletable_)
+            remove();
+    } else if (key == QLatin1String("VARIAZIONE")) {
+        if (list_ && list_->currentRow() >= 0)
+            chosenFromList(list_->currentRow());
+    }
+}
+
+} // namespace nimbo::ui

@@ -1,0 +1,179 @@
+#pragma once
+// The maintenance window of one kind of record (entities, departments,
+// offices, operators, address book, code tables...): a list of records and
+// the detail of one, or the detail alone when another window (a tree)
+// opens it on a record. A window declares its table, its fields and their
+// columns, its checks in order, its usage checks and what it adds to a
+// write; the editor gives the rest:
+//   - the modes: browsing ("ESCI;NUOVO", detail disabled), new ("ESCI;
+//     REGISTRA;ANNULLA", fields cleared, key editable) and change (key
+//     locked, "...;CANCELLA" when records may be deleted);
+//   - the checks in their order: the first that fails shows its message
+//     and puts the focus on its field;
+//   - the write through Update_Tabella, "A" for a new record and "R" for a
+//     change, on the row that the key selects (a change that finds no row
+//     fails);
+//   - deletion: the usage checks in order (the first that finds a row
+//     shows its message), the confirmation, "C";
+//   - the list reloaded after every write, saved() for whoever shows the
+//     records elsewhere, and a question before typed data is thrown away.
+
+#include <QHash>
+#include <QPointer>
+#include <QVector>
+#include <functional>
+
+#include "data/Funzioni_Com_1.h"
+#include "ui/ChildWindow.h"
+
+class QLabel;
+
+namespace nimbo::ui {
+
+class RowList;
+
+// What the fields hold, column by column, trimmed; dates as "dd/mm/yyyy".
+using Record = QHash<QString, QString>;
+
+// One check of the ordered list. passes() may complete the record (an
+// empty port becomes "25"); what it writes there goes back into the field.
+struct Check {
+    QString column;
+    std::function<bool(Record &)> passes;
+    QString message;
+};
+using CheckList = QVector<Check>;
+
+// The first check that fails, or nullptr when the record passes them all.
+const Check *firstFailure(const CheckList &checks, Record &record);
+
+// "Is this record used?": a query that finds a row when it is, and the
+// message shown then.
+struct UsageCheck {
+    QString sql;
+    QString message;
+};
+
+// Quotes a text for SQL (apostrophes doubled).
+QString sqlText(const QString &text);
+
+class RecordEditor : public ChildWindow {
+    Q_OBJECT
+public:
+    enum class Mode { Browse, New, Edit };
+    // How a column's text is written.
+    enum class Kind { Text, Date, Number };
+
+    explicit RecordEditor(QWidget *parent = nullptr);
+
+    Mode editMode() const { return mode_; }
+    // The fields as typed.
+    Record record() const;
+    // The key of the record being changed.
+    Record key() const { return key_; }
+
+    // Values the opener gives (the entity of a department list): written
+    // with every record and part of its key.
+    void setContext(const QString &column, const QString &value);
+    QString context(const QString &column) const { return context_.value(column); }
+
+    // As "NUOVO".
+    void startNew();
+    // Loads the record the key selects and enters change mode; false when
+    // it cannot be read (the window's message has been shown).
+    bool openRecord(const Record &key);
+    // Reloads the list, if the window has one.
+    void reloadList();
+
+    void ELABORATBAR(const QString &key) override;
+
+signals:
+    // A record was written or deleted.
+    void saved();
+
+protected:
+    // ---- what a window declares ----
+    void setTable(const QString &table, const QString &database = QStringLiteral("PROTOCOLLO"));
+    // A field and its column. Key columns select the row and are locked
+    // while a record is changed.
+    void bind(const QString &column, QWidget *field, Kind kind = Kind::Text, bool key = false);
+    // The panel that holds the fields: disabled while browsing, watched for
+    // typing.
+    void setDetail(QWidget *panel);
+    // The list variant: the rows come from sql(), and choosing one opens the
+    // record whose key columns are in the given list columns.
+    void setList(RowList *list, std::function<QString()> sql, const QHash<QString, int> &keyColumns);
+    // How a record is read: a query on the key, and the record column that
+    // each value of its row goes to, in SELECT order (columns without a
+    // field are handed to loaded() only).
+    void setLoad(std::function<QString(const Record &key)> sql, const QStringList &columns);
+    void setDeletable(bool deletable) { deletable_ = deletable; }
+    // The title of the editor's message boxes.
+    void setBoxTitle(const QString &title) { boxTitle_ = title; }
+    // Shown when the record cannot be read or the deletion fails.
+    void setLoadFailure(const QString &text) { loadFailure_ = text; }
+    void setDeleteFailure(const QString &text) { deleteFailure_ = text; }
+    void setDeleteQuestion(const QString &text) { deleteQuestion_ = text; }
+
+    // The window's layout: the heading across the top, the list (if any) at
+    // the left, the detail at the right with the window's buttons under it.
+    void arrange(QLabel *heading, RowList *list, QWidget *detail, const QList<QWidget *> &buttons = {});
+
+    // ---- what a window adds ----
+    virtual CheckList checks(bool isNew) const = 0;
+    // Columns written besides the fields (operator and date of the write...).
+    virtual void addColumns(Funzioni_Com_1::FieldList &fields, const Record &record, bool isNew) const;
+    virtual QVector<UsageCheck> usageChecks(const Record &record) const;
+    // Locks and defaults of a mode (today's date on a new record...).
+    virtual void enteredMode(Mode mode);
+    // A record was read: descriptions beside codes and the like.
+    virtual void loaded(const Record &record);
+    // A write or deletion went through.
+    virtual void written(bool deleted);
+    // The toolbar of a mode.
+    virtual QString toolbarFor(Mode mode) const;
+
+    // The field of a column (null when none).
+    QWidget *field(const QString &column) const;
+    // Sets a field's text as the program, not the operator, does.
+    void setFieldText(const QString &column, const QString &text);
+    QString boxTitle() const { return boxTitle_.isEmpty() ? windowTitle() : boxTitle_; }
+    // The row condition for a key.
+    QString condition(const Record &key) const;
+
+private:
+    struct Binding {
+        QString column;
+        QPointer<QWidget> widget;
+        Kind kind;
+        bool key;
+    };
+    void enter(Mode mode);
+    void clearFields();
+    bool confirmDiscard();
+    bool save();
+    bool remove();
+    void chosenFromList(int row);
+    Funzioni_Com_1::FieldList columnsToWrite(const Record &record, bool isNew) const;
+    const Binding *bindingOf(const QString &column) const;
+
+    QString table_;
+    QString database_ = QStringLiteral("PROTOCOLLO");
+    QVector<Binding> bindings_;
+    QHash<QString, QString> context_;
+    QPointer<QWidget> detail_;
+    RowList *list_ = nullptr;
+    std::function<QString()> listSql_;
+    QHash<QString, int> listKeys_;
+    std::function<QString(const Record &)> loadSql_;
+    QStringList loadColumns_;
+    bool deletable_ = false;
+    QString boxTitle_;
+    QString loadFailure_;
+    QString deleteFailure_;
+    QString deleteQuestion_ = QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?");
+    Mode mode_ = Mode::Browse;
+    Record key_;
+};
+
+} // namespace nimbo::ui

@@ -1,0 +1,165 @@
+#include "ui/RowList.h"
+
+#include <QCoreApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "ui/RowModel.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::ui {
+namespace {
+
+// Enter on a row chooses it, as a click does.
+class ListView : public QTableView {
+public:
+    using QTableView::QTableView;
+    std::function<void(const QModelIndex &)> onEnter;
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && currentIndex().isValid() && onEnter) {
+            onEnter(currentIndex());
+            return;
+        }
+        QTableView::keyPressEvent(e);
+    }
+};
+
+} // namespace
+
+RowList::RowList(const QString &viewName, QWidget *parent)
+    : QWidget(parent), filter_(new QLineEdit(this)), model_(new RowModel(this)), proxy_(new RowFilter(this))
+{
+    auto *view = new ListView(this);
+    view_ = view;
+    view_->setObjectName(viewName);
+    filter_->setObjectName(viewName + QStringLiteral("Filtro"));
+    filter_->setPlaceholderText(QStringLiteral("Cerca nell'elenco..."));
+    filter_->setClearButtonEnabled(true);
+    proxy_->setSourceModel(model_);
+    view_->setModel(proxy_);
+    view_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view_->setSelectionMode(QAbstractItemView::SingleSelection);
+    view_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view_->setSortingEnabled(true);
+    view_->setAlternatingRowColors(true);
+    view_->setWordWrap(false);
+    view_->verticalHeader()->hide();
+    view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
+    view_->horizontalHeader()->setStretchLastSection(true);
+    view_->horizontalHeader()->setSortIndicatorShown(true);
+    // Loaded order until the operator clicks a header.
+    view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(filter_);
+    layout->addWidget(view_, 1);
+
+    connect(filter_, &QLineEdit::textChanged, proxy_, &RowFilter::setFilterText);
+    connect(view_, &QAbstractItemView::clicked, this, &RowList::choose);
+    connect(view_, &QAbstractItemView::activated, this, &RowList::choose);
+    view->onEnter = [this](const QModelIndex &i) { choose(i); };
+    // The filter hands the arrows on to the list, so that a row is picked
+    // without the mouse.
+    filter_->installEventFilter(this);
+    connect(filter_, &QLineEdit::returnPressed, this, [this] {
+        if (proxy_->rowCount() > 0)
+            choose(view_->currentIndex().isValid() ? view_->currentIndex() : proxy_->index(0, 0));
+    });
+}
+
+void RowList::setColumns(const QString &titles, const QString &widths)
+{
+    model_->setTitles(titles);
+    widths_ = widths;
+    const QStringList sizes = widths.split(QLatin1Char(';'));
+    const int unit = view_->fontMetrics().averageCharWidth();
+    for (int c = 0; c < sizes.size(); ++c) {
+        bool ok = false;
+        const double n = sizes.at(c).trimmed().toDouble(&ok);
+        if (ok && n > 0)
+            view_->setColumnWidth(c, int(n * unit + 0.5));
+    }
+}
+
+bool RowList::load(const QString &sql, const QString &database)
+{
+    ServerHolder holder;
+    const F::LoadedRows rows = F::loadGridRows(database, sql, F::genericProgId(), holder, QStringLiteral("RowList"));
+    setRows(rows.ok ? rows.columns : F::Columns{});
+    return rows.ok || rows.noRows();
+}
+
+void RowList::setRows(const F::Columns &columns)
+{
+    lastChosen_ = -1;
+    const int sortColumn = view_->horizontalHeader()->sortIndicatorSection();
+    const Qt::SortOrder order = view_->horizontalHeader()->sortIndicatorOrder();
+    model_->setRows(columns);
+    setColumns(model_->titles().join(QLatin1Char(';')), widths_);
+    if (sortColumn >= 0 && sortColumn < model_->columnCount())
+        proxy_->sort(sortColumn, order);
+}
+
+void RowList::clear() { setRows({}); }
+
+int RowList::count() const { return model_->rowCount(); }
+
+QString RowList::text(int row, int column) const { return model_->text(row, column); }
+
+QVariant RowList::value(int row, int column) const { return model_->value(row, column); }
+
+int RowList::currentRow() const
+{
+    const QModelIndex i = view_->currentIndex();
+    return i.isValid() ? proxy_->mapToSource(i).row() : -1;
+}
+
+bool RowList::select(int column, const QString &text)
+{
+    const int row = model_->find(column, text);
+    if (row < 0)
+        return false;
+    const QModelIndex at = proxy_->mapFromSource(model_->index(row, 0));
+    if (!at.isValid())
+        return false;
+    view_->setCurrentIndex(at);
+    view_->scrollTo(at);
+    lastChosen_ = row;
+    return true;
+}
+
+bool RowList::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == filter_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown || key == Qt::Key_PageUp) {
+            if (!view_->currentIndex().isValid() && proxy_->rowCount() > 0)
+                view_->setCurrentIndex(proxy_->index(0, 0));
+            else
+                QCoreApplication::sendEvent(view_, event);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RowList::choose(const QModelIndex &proxyIndex)
+{
+    if (!proxyIndex.isValid())
+        return;
+    view_->setCurrentIndex(proxyIndex);
+    const int row = proxy_->mapToSource(proxyIndex).row();
+    lastChosen_ = row;
+    emit chosen(row);
+}
+
+} // namespace nimbo::ui
