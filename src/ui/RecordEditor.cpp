@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTableView>
 
 #include "platform/Dialogs.h"
 #include "session/GECentr.h"
@@ -71,6 +72,15 @@ const Check *firstFailure(const CheckList &checks, Record &record)
         if (!c.passes(record))
             return &c;
     return nullptr;
+}
+
+QVector<const Check *> allFailures(const CheckList &checks, Record &record)
+{
+    QVector<const Check *> failed;
+    for (const Check &c : checks)
+        if (!c.passes(record))
+            failed << &c;
+    return failed;
 }
 
 QString sqlText(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
@@ -308,6 +318,25 @@ void RecordEditor::reloadList()
         list_->load(listSql_());
 }
 
+bool RecordEditor::step(int delta, const QString &atFirst, const QString &atLast)
+{
+    if (!list_)
+        return false;
+    const QAbstractItemModel *shown = list_->view()->model();
+    const QModelIndex at = list_->view()->currentIndex();
+    const int next = (at.isValid() ? at.row() : (delta > 0 ? -1 : shown->rowCount())) + delta;
+    if (next < 0 || next >= shown->rowCount()) {
+        showBox(boxTitle(), next < 0 ? atFirst : atLast, Icon::Information);
+        return false;
+    }
+    if (!confirmDiscard())
+        return false;
+    dirty()->setClean();
+    list_->view()->setCurrentIndex(shown->index(next, 0));
+    chosenFromList(list_->currentRow());
+    return true;
+}
+
 void RecordEditor::chosenFromList(int row)
 {
     Record k;
@@ -323,14 +352,28 @@ bool RecordEditor::save()
     const bool isNew = mode_ == Mode::New;
     Record r = record();
     const Record typed = r;
-    const Check *failed = firstFailure(checks(isNew), r);
+    const CheckList list = checks(isNew);
+    QVector<const Check *> failed;
+    if (togetherCaption_.isEmpty()) {
+        if (const Check *first = firstFailure(list, r))
+            failed << first;
+    } else {
+        failed = allFailures(list, r);
+    }
     // What the checks completed goes back into the fields.
     for (auto it = r.cbegin(); it != r.cend(); ++it)
         if (typed.value(it.key()) != it.value())
             setFieldText(it.key(), it.value());
-    if (failed) {
-        showBox(boxTitle(), failed->message, Icon::Warning);
-        if (QWidget *w = field(failed->column))
+    if (!failed.isEmpty()) {
+        if (togetherCaption_.isEmpty()) {
+            showBox(boxTitle(), failed.first()->message, Icon::Warning);
+        } else {
+            QStringList lines;
+            for (const Check *c : failed)
+                lines << c->message;
+            showBox(togetherCaption_, lines.join(QLatin1Char('\n')), Icon::Critical);
+        }
+        if (QWidget *w = field(failed.first()->column))
             w->setFocus();
         return false;
     }

@@ -46,6 +46,8 @@ using CheckList = QVector<Check>;
 
 // The first check that fails, or nullptr when the record passes them all.
 const Check *firstFailure(const CheckList &checks, Record &record);
+// Every check that fails, in order.
+QVector<const Check *> allFailures(const CheckList &checks, Record &record);
 
 // "Is this record used?": a query that finds a row when it is, and the
 // message shown then.
@@ -84,6 +86,9 @@ public:
     bool openRecord(const Record &key);
     // Reloads the list, if the window has one.
     void reloadList();
+    // Opens the record before (-1) or after (+1) the current one in the
+    // list as it is shown; at either end shows the given message instead.
+    bool step(int delta, const QString &atFirst, const QString &atLast);
 
     void ELABORATBAR(const QString &key) override;
 
@@ -114,6 +119,9 @@ protected:
     void setLoadFailure(const QString &text) { loadFailure_ = text; }
     void setDeleteFailure(const QString &text) { deleteFailure_ = text; }
     void setDeleteQuestion(const QString &text) { deleteQuestion_ = text; }
+    // Windows that report every wrong field at once: the failures, one per
+    // line, in one critical box with this caption, the focus on the first.
+    void setChecksTogether(const QString &caption) { togetherCaption_ = caption; }
 
     // The window's layout: the heading across the top, the list (if any) at
     // the left, the detail at the right with the window's buttons under it.
@@ -172,6 +180,7 @@ private:
     QString loadFailure_;
     QString deleteFailure_;
     QString deleteQuestion_ = QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?");
+    QString togetherCaption_;
     Mode mode_ = Mode::Browse;
     Record key_;
 };

@@ -69,6 +69,7 @@ public:
                  QStringLiteral("regione in uso")}};
     }
     void written(bool deleted) override { writes << deleted; }
+    void reportAllAtOnce() { setChecksTogether(QStringLiteral("ATTENZIONE !!!")); }
 
     ui::RowList *list;
     QLineEdit *code;
@@ -189,6 +190,37 @@ TEST_P(Kit, TypedDataIsNotThrownAwayWithoutAsking)
     w.ELABORATBAR(QStringLiteral("ANNULLA")); // answered Yes
     EXPECT_EQ(w.editMode(), ui::RecordEditor::Mode::Browse);
     EXPECT_TRUE(w.code->text().isEmpty());
+}
+
+TEST_P(Kit, EveryFailureAtOnceAndSteppingThroughTheList)
+{
+    RegionEditor w;
+    w.reportAllAtOnce();
+    w.show();
+    w.ELABORATBAR(QStringLiteral("NUOVO"));
+    w.ELABORATBAR(QStringLiteral("REGISTRA"));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown.first().title, QStringLiteral("ATTENZIONE !!!"));
+    EXPECT_EQ(boxes.shown.first().text, QStringLiteral("inserire il codice\ninserire la descrizione"));
+    EXPECT_EQ(boxes.shown.first().icon, Icon::Critical);
+    EXPECT_EQ(w.focusWidget(), w.code);
+    w.ELABORATBAR(QStringLiteral("ANNULLA"));
+
+    // In the order shown, whatever the sort; the ends say so.
+    boxes.clear();
+    w.list->view()->sortByColumn(0, Qt::DescendingOrder);
+    const auto shownCode = [&](int row) { return w.list->proxy()->index(row, 0).data().toString(); };
+    const QString first = QStringLiteral("primo"), last = QStringLiteral("ultimo");
+    ASSERT_TRUE(w.step(1, first, last));
+    EXPECT_EQ(w.code->text(), shownCode(0));
+    EXPECT_FALSE(w.step(-1, first, last));
+    EXPECT_EQ(boxes.texts(), QStringList{first});
+    ASSERT_TRUE(w.step(1, first, last));
+    EXPECT_EQ(w.code->text(), shownCode(1));
+    while (w.step(1, first, last)) {
+    }
+    EXPECT_EQ(w.code->text(), shownCode(w.list->count() - 1));
+    EXPECT_EQ(boxes.texts().last(), last);
 }
 
 NIMBO_INSTANTIATE_ENGINES(Kit);
