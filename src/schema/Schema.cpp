@@ -101,6 +101,22 @@ QStringList trigramTables(Kind kind, Engine e)
     return out;
 }
 
+// SQLite: the trigram tables merge their segments only when a level holds
+// too many ('crisismerge'), not after every write. The automatic merge runs
+// inside the writing transaction and now and then rewrites a large segment,
+// which holds a registration for a tenth of a second or more; left to the
+// crisis merges, the work per write stays small and the segments few enough
+// (at most fifteen a level) for the searches.
+QStringList quietTrigramMerges(Kind kind, Engine e)
+{
+    if (kind != Kind::Central || e != Engine::SQLite)
+        return {};
+    QStringList out;
+    for (const char *fts : {"Tab_Protocollo_Oggetto_fts", "Tab_Rubrica_Denominazione_fts"})
+        out << QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', 0)").arg(QLatin1String(fts));
+    return out;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -111,6 +127,7 @@ const std::vector<Step> &steps()
         {5, "vincoli del registro: numero unico per ente, codici ammessi, campi fissati alla registrazione",
          Guards::statements, registerKeepsTheRules},
         {6, "indici a trigrammi per la ricerca per parole su SQLite", trigramTables},
+        {7, "indici a trigrammi senza fusioni durante la registrazione", quietTrigramMerges},
     };
     return s;
 }
