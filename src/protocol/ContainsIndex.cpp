@@ -153,6 +153,21 @@ QString correspondentCandidates(const QString &ente, const QString &typed)
            + q(ente) + QStringLiteral(" AND d.Tab_MittDest IN (") + names + QLatin1Char(')');
 }
 
+QString correspondentCount(const QString &ente, const QString &typed)
+{
+    if (engine() != Engine::PostgreSQL)
+        return {};
+    // OFFSET 0 keeps each name a look-up of its own in the correspondent
+    // index, which answers without the rows; joined as one, the planner
+    // would rather read the whole register once.
+    const QString names = nameKeys(ente, typed);
+    return QStringLiteral("SELECT 1 FROM (") + names
+           + QStringLiteral(") n CROSS JOIN LATERAL (SELECT 1 FROM Tab_Protocollo WHERE Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND Tab_Intestatario = n.Tab_Identificativo OFFSET 0) c UNION ALL SELECT 1 FROM (") + names
+           + QStringLiteral(") n JOIN Tab_ProtocolloDestinatari d ON d.Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND d.Tab_MittDest = n.Tab_Identificativo");
+}
+
 QString boundedQuery(const Bounded &b)
 {
     const bool pg = engine() == Engine::PostgreSQL;
@@ -219,8 +234,14 @@ QString boundedQuery(const Bounded &b)
                                : over);
         with << QStringLiteral("cand AS MATERIALIZED (SELECT k FROM (") + b.candidates + QStringLiteral(") c0") + inside
                     + QLatin1Char(')');
-        const QString count =
+        QString count =
             QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM cand LIMIT ") + over + QStringLiteral(") c1)");
+        if (pg && !b.candidateCount.isEmpty()) {
+            // Counted once, from the indexes alone.
+            with << QStringLiteral("counted AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM (")
+                        + b.candidateCount + QStringLiteral(") n0 LIMIT ") + over + QStringLiteral(") n1)");
+            count = QStringLiteral("(SELECT n FROM counted)");
+        }
         useCand = count + QStringLiteral(" <= ") + bound;
         if (period)
             useCand = QStringLiteral("(") + few + QStringLiteral(" OR (") + useCand + QStringLiteral(" AND ") + count

@@ -40,6 +40,9 @@ bool indexable(const QString &typed);
 // them for an indexable text.
 QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter = {});
 QString correspondentCandidates(const QString &ente, const QString &typed);
+// As many rows as correspondentCandidates gives, read from the indexes only
+// (PostgreSQL; empty on SQLite, where counting the set costs no more).
+QString correspondentCount(const QString &ente, const QString &typed);
 
 // A query over Tab_Protocollo p: "columns" is the SELECT list and "joins"
 // what follows "FROM Tab_Protocollo p" (both may name p's columns),
@@ -48,12 +51,14 @@ QString correspondentCandidates(const QString &ente, const QString &typed);
 // (the fallback walks by "order"), "order" the ORDER BY on p's columns,
 // limit < 0 for all rows. periodFrom/periodTo (SQL date literals, may be
 // empty) name a period on Tab_DataProtocollo that bounds the rows too.
+// candidateCount (may be empty): a cheaper query with one row per candidate,
+// counted instead of the candidates themselves.
 // filtersUseIndex: the filters hold a condition the text index serves by
 // itself (a subject containing the text), so that a planner can find the
 // rows through it.
 struct Bounded {
     QString columns, joins, filters, walkFilters, order;
-    QString candidates;
+    QString candidates, candidateCount;
     QString ente, periodFrom, periodTo;
     int limit = -1;
     bool filtersUseIndex = false;

@@ -197,6 +197,7 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
         b.filtersUseIndex = true;
     } else if (contains::indexable(c.correspondent)) {
         b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
+        b.candidateCount = contains::correspondentCount(v.ente, c.correspondent);
     }
     if (b.candidates.isEmpty())
         return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p ") + joins
