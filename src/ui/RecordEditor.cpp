@@ -113,6 +113,7 @@ void RecordEditor::arrange(QLabel *heading, RowList *list, QWidget *detail, cons
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
+    heading_ = heading;
     if (heading) {
         QFont f = heading->font();
         f.setBold(true);
@@ -141,6 +142,14 @@ void RecordEditor::arrange(QLabel *heading, RowList *list, QWidget *detail, cons
     outer->addLayout(body, 1);
     setDetail(detail);
 }
+
+void RecordEditor::setHeading(const QString &text)
+{
+    if (heading_)
+        heading_->setText(text);
+}
+
+QString RecordEditor::heading() const { return heading_ ? heading_->text() : QString(); }
 
 void RecordEditor::setContext(const QString &column, const QString &value) { context_.insert(column, value); }
 
@@ -323,7 +332,9 @@ bool RecordEditor::save()
     const bool isNew = mode_ == Mode::New;
     Record r = record();
     const Record typed = r;
-    const Check *failed = firstFailure(checks(isNew), r);
+    // Kept alive while the failed check is read.
+    const CheckList list = checks(isNew);
+    const Check *failed = firstFailure(list, r);
     // What the checks completed goes back into the fields.
     for (auto it = r.cbegin(); it != r.cend(); ++it)
         if (typed.value(it.key()) != it.value())

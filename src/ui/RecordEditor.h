@@ -26,7 +26,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "ui/ChildWindow.h"
 
-class QLabel;
+#include <QLabel>
 
 namespace nimbo::ui {
 
@@ -84,6 +84,10 @@ public:
     bool openRecord(const Record &key);
     // Reloads the list, if the window has one.
     void reloadList();
+    // The heading across the top (an opener names the record it is for:
+    // "GESTIONE DIPARTIMENTI ENTE: ..."); nothing when arrange() had none.
+    void setHeading(const QString &text);
+    QString heading() const;
 
     void ELABORATBAR(const QString &key) override;
 
@@ -162,6 +166,7 @@ private:
     QVector<Binding> bindings_;
     QHash<QString, QString> context_;
     QPointer<QWidget> detail_;
+    QPointer<QLabel> heading_;
     RowList *list_ = nullptr;
     std::function<QString()> listSql_;
     QHash<QString, int> listKeys_;
