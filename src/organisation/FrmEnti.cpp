@@ -74,8 +74,6 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     QLineEdit *port = codeField(post, "TxtPorta", 5, false);
     QLineEdit *pwd = codeField(post, "TxtPwdPosta", 20, false);
     pwd->setEchoMode(QLineEdit::Password);
-    pwd->setPlaceholderText(QStringLiteral("invariata"));
-    pwd->setToolTip(QStringLiteral("Lasciare vuoto per mantenere la password registrata"));
     post->addRow(QStringLiteral("Server POP"), {pop});
     post->addRow(QStringLiteral("Server SMTP"), {smtp});
     post->addRow(QStringLiteral("Porta"), {port, "Password casella", pwd});
@@ -190,6 +188,11 @@ void FrmEnti::addColumns(F::FieldList &fields, const ui::Record &record, bool is
 
 void FrmEnti::enteredMode(Mode mode)
 {
+    // The stored password is never shown: an empty field keeps it.
+    auto *pwd = qobject_cast<QLineEdit *>(field(QStringLiteral("Ente_PWD_Posta")));
+    pwd->setPlaceholderText(mode == Mode::Edit ? QStringLiteral("invariata") : QString());
+    pwd->setToolTip(mode == Mode::Edit ? QStringLiteral("Lasciare vuoto per mantenere la password registrata")
+                                       : QString());
     if (mode != Mode::Edit) {
         municipality_->clear();
         region_->clear();

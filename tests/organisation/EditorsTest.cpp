@@ -168,6 +168,7 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     choose(w, "LwEnti", QStringLiteral("002"));
     ASSERT_EQ(w->editMode(), RecordEditor::Mode::Edit);
     EXPECT_TRUE(child<QLineEdit>(w, "TxtPwdPosta")->text().isEmpty());
+    EXPECT_EQ(child<QLineEdit>(w, "TxtPwdPosta")->placeholderText(), QStringLiteral("invariata"));
     EXPECT_EQ(child<QLabel>(w, "LblComune")->text(), QStringLiteral("L'AQUILA"));
     EXPECT_TRUE(child<QLineEdit>(w, "TxtCodice")->isReadOnly());
     // Entities are never deleted.
