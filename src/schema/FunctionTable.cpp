@@ -67,6 +67,7 @@ const Item kTree[] = {
     {2, "MnuPostazioni", "Gestione Postazioni di Protocollo", "SE07", ""},
     {1, "MnuStrutture", "Gestione Struttura dell'Ente", "SE16", ""},
     {2, "mnudatiente", "Anagrafe Aree/Dipartimenti/Uffici", "SE08", ""},
+    {2, "mnuEnti", "Anagrafe Enti", "", ""},
     {2, "MnuRUffici", "Raggruppamento Uffici", "SE09", ""},
     {2, "MnuAggStrutture", "Aggiornamento Automatico Dipartimenti/Uffici", "SE10", ""},
     {2, "MnuStoDipe", "Consulta Storico Dipartimenti", "SE11", ""},
@@ -102,6 +103,14 @@ QString prefixOf(const Entry &top)
 }
 
 } // namespace
+
+QString rightOf(const QString &name)
+{
+    // The entities are kept by whoever keeps the structure of the body.
+    if (name == QLatin1String("mnuEnti"))
+        return QStringLiteral("mnudatiente");
+    return name;
+}
 
 const QVector<Entry> &menuTree()
 {

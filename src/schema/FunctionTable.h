@@ -23,6 +23,10 @@ struct Entry {
 // Every item of the main window in menu order; an entry followed by deeper
 // ones is a menu holding them.
 const QVector<Entry> &menuTree();
+// The item whose function code governs an item: its own, or that of the
+// item it shares its right with.
+QString rightOf(const QString &name);
+
 // True when the entry at index i of the list holds the entries after it.
 bool isMenu(const QVector<Entry> &entries, int i);
 

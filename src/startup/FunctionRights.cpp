@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "data/Funzioni_Com_1.h"
+#include "schema/FunctionTable.h"
 #include "session/GECentr.h"
 
 namespace F = Funzioni_Com_1;
@@ -44,7 +45,7 @@ void apply(const QList<QAction *> &items, const QHash<QString, QString> &codes, 
             item->setVisible(false);
             continue;
         }
-        const auto it = codes.constFind(item->objectName());
+        const auto it = codes.constFind(FunctionTable::rightOf(item->objectName()));
         if (it == codes.constEnd())
             continue;
         item->setVisible(true);

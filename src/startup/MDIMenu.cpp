@@ -79,6 +79,7 @@ const QHash<QString, Target> &targets()
         {QStringLiteral("MnuLogAccessi"), {"FrmLogAccessi", ""}},
         {QStringLiteral("MnuPostazioni"), {"frmPostazioni", ""}},
         {QStringLiteral("mnudatiente"), {"FrmTreeStruttura", ""}},
+        {QStringLiteral("mnuEnti"), {"frmEnti", ""}},
         {QStringLiteral("MnuRUffici"), {"FrmGruppiUffici", ""}},
         {QStringLiteral("MnuAggStrutture"), {"FrmAggStrutture", ""}},
         {QStringLiteral("MnuStoDipe"), {"frmDipStorico", ""}},

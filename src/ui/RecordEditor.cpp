@@ -123,6 +123,7 @@ void RecordEditor::arrange(QLabel *heading, RowList *list, QWidget *detail, cons
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
+    heading_ = heading;
     if (heading) {
         QFont f = heading->font();
         f.setBold(true);
@@ -151,6 +152,14 @@ void RecordEditor::arrange(QLabel *heading, RowList *list, QWidget *detail, cons
     outer->addLayout(body, 1);
     setDetail(detail);
 }
+
+void RecordEditor::setHeading(const QString &text)
+{
+    if (heading_)
+        heading_->setText(text);
+}
+
+QString RecordEditor::heading() const { return heading_ ? heading_->text() : QString(); }
 
 void RecordEditor::setContext(const QString &column, const QString &value) { context_.insert(column, value); }
 

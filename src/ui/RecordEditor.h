@@ -26,7 +26,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "ui/ChildWindow.h"
 
-class QLabel;
+#include <QLabel>
 
 namespace nimbo::ui {
 
@@ -89,6 +89,10 @@ public:
     // Opens the record before (-1) or after (+1) the current one in the
     // list as it is shown; at either end shows the given message instead.
     bool step(int delta, const QString &atFirst, const QString &atLast);
+    // The heading across the top (an opener names the record it is for:
+    // "GESTIONE DIPARTIMENTI ENTE: ..."); nothing when arrange() had none.
+    void setHeading(const QString &text);
+    QString heading() const;
 
     void ELABORATBAR(const QString &key) override;
 
@@ -170,6 +174,7 @@ private:
     QVector<Binding> bindings_;
     QHash<QString, QString> context_;
     QPointer<QWidget> detail_;
+    QPointer<QLabel> heading_;
     RowList *list_ = nullptr;
     std::function<QString()> listSql_;
     QHash<QString, int> listKeys_;

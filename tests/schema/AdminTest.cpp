@@ -127,7 +127,11 @@ TEST_P(AdminCommand, FunctionTableIsFilledAtCreationAndRebuiltKeepingItsCodes)
     ASSERT_EQ(admin(QStringList{QStringLiteral("create-central")} + target).status, 0);
     // A register made without the demo already knows every menu item.
     const int items = count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni"));
-    EXPECT_EQ(items, 60);
+    // The 60 items of the menu and our "Anagrafe Enti".
+    EXPECT_EQ(items, 61);
+    EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuEnti' AND "
+                                                   "tf_codice = 'SE18'")),
+              1);
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(DISTINCT tf_codice) FROM Tab_Funzioni")), items);
     QSqlQuery q(db().central());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT tf_codice, Tf_Caption FROM Tab_Funzioni WHERE tf_nome = 'mnuProtDoc'")));
@@ -142,7 +146,7 @@ TEST_P(AdminCommand, FunctionTableIsFilledAtCreationAndRebuiltKeepingItsCodes)
     ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Funzioni SET tf_codice = 'ZZ99' WHERE tf_nome = 'mnuProtDoc'")));
     const Result r = admin(QStringList{QStringLiteral("create-functions")} + target);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("60 voci di menu"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("61 voci di menu"))) << r.out.toStdString();
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuiter' "
                                                    "AND tf_codice = 'PR04'")), 1);
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuProtDoc' "

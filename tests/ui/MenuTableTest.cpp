@@ -74,6 +74,11 @@ const Item kItems[] = {
     {"MnuSessioni", "Gestione Sessioni di Emergenza", "frmSessioniEme", ""},
 };
 
+// Items of our own beside the table's: the entities have no item there.
+const Item kOurItems[] = {
+    {"mnuEnti", "Anagrafe Enti", "frmEnti", ""},
+};
+
 struct Recorder : nimbo::ChildWindow {};
 
 class MenuTable : public UiTest {
@@ -93,13 +98,15 @@ protected:
 TEST_P(MenuTable, FortyFourItemsCarryTheirCaptionWindowAndMode)
 {
     ASSERT_EQ(std::size(kItems), 44u);
-    for (const Item &it : kItems)
+    QVector<Item> all(std::begin(kItems), std::end(kItems));
+    all.append(QVector<Item>(std::begin(kOurItems), std::end(kOurItems)));
+    for (const Item &it : std::as_const(all))
         if (*it.window) {
             registered << QString::fromUtf8(it.window);
             WR::add(registered.last(), [] { return new Recorder; });
         }
     MDIMenu main;
-    for (const Item &it : kItems) {
+    for (const Item &it : std::as_const(all)) {
         const QString name = QString::fromUtf8(it.name);
         SCOPED_TRACE(it.name);
         auto *action = main.findChild<QAction *>(name);
@@ -120,7 +127,7 @@ TEST_P(MenuTable, FortyFourItemsCarryTheirCaptionWindowAndMode)
         EXPECT_EQ(child->mode(), QString::fromUtf8(it.mode));
     }
     // Every window opened once, in a window of its own.
-    EXPECT_EQ(main.area()->subWindowList().size(), 43);
+    EXPECT_EQ(main.area()->subWindowList().size(), 43 + int(std::size(kOurItems)));
     EXPECT_EQ(MDIMenu::windowOf(QStringLiteral("mnuProtDoc")), QStringLiteral("FrmProtocollo"));
     EXPECT_EQ(MDIMenu::windowOf(QStringLiteral("MnuInformazioni")), QStringLiteral("frmAbout"));
     // The toolbar offers every key a window may publish, the label's too.

@@ -1,0 +1,199 @@
+#include "organisation/FrmDipartimenti.h"
+
+#include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "organisation/EditorParts.h"
+#include "organisation/Lookups.h"
+#include "organisation/OrganisationRules.h"
+#include "platform/Dialogs.h"
+#include "ui/DateField.h"
+#include "ui/FormKit.h"
+#include "ui/RowList.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::organisation {
+namespace {
+const QString kEnte = QStringLiteral("Dipa_CodiceEnte");
+const QString kCode = QStringLiteral("Dipa_CodDipartimento");
+} // namespace
+
+FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : RecordEditor(parent), variant_(variant)
+{
+    const bool list = variant == Variant::List;
+    setObjectName(list ? QStringLiteral("frmDipartimenti") : QStringLiteral("frmGDipartimenti"));
+    setWindowTitle(list ? QStringLiteral("Gestione Dipartimenti") : QStringLiteral("Gestione Dipartimento"));
+    setBoxTitle(QStringLiteral("Gestione Dipartimenti"));
+    setTable(QStringLiteral("Tab_Dipartimenti"));
+    setDeletable(true);
+    setLoadFailure(QStringLiteral("Errore nella visualizzazioen dell'anagrafica del Dipartimento"));
+    setDeleteFailure(QStringLiteral("ATTENZIONE ! Errore in cancellazione Codice Dipartimento Corrente"));
+    setContext(kEnte, QString());
+
+    auto *heading = new QLabel(list ? QStringLiteral("GESTIONE DIPARTIMENTI") : QStringLiteral("DETTAGLIO DIPARTIMENTO"),
+                               this);
+    heading->setObjectName(QStringLiteral("LblTitolo"));
+    auto *detail = new QWidget(this);
+    detail->setObjectName(QStringLiteral("FraDettaglio"));
+    auto *v = new QVBoxLayout(detail);
+    v->setContentsMargins(0, 0, 0, 0);
+    pick_ = fixedPitchPickList(this);
+
+    auto *id = new ui::FormGroup(QStringLiteral("Dipartimento"), detail);
+    QLineEdit *code = codeField(id, "TxtCodice", list ? 3 : 5, true);
+    QLineEdit *name = textField(id, "TxtDenominazione", 80, true);
+    QLineEdit *street = textField(id, "TxtDomicilio", 60, true);
+    QLineEdit *com = codeField(id, "TxtCCom", 6, true);
+    auto *comName = new ui::DescriptionLabel(id);
+    comName->setObjectName(QStringLiteral("LblComune"));
+    id->addRow(QStringLiteral("Codice"), {code});
+    id->addRow(QStringLiteral("Denominazione"), {name});
+    id->addRow(QStringLiteral("Domicilio"), {street});
+    id->addCodeRow(QStringLiteral("Comune"), com, comName);
+    v->addWidget(id);
+
+    auto *contacts = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
+    QLineEdit *phone = codeField(contacts, "TxtTelefono", 20, false);
+    QLineEdit *fax = codeField(contacts, "TxtFax", 20, false);
+    QLineEdit *mail = textField(contacts, "TxtEmail", 100);
+    contacts->addRow(QStringLiteral("Telefono"), {phone, "Fax", fax});
+    contacts->addRow(QStringLiteral("Posta elettronica"), {mail});
+    v->addWidget(contacts);
+
+    auto *life = new ui::FormGroup(QStringLiteral("Attivazione e chiusura"), detail);
+    auto *from = new ui::DateField(life);
+    from->setObjectName(QStringLiteral("TxtDataInizio"));
+    auto *to = new ui::DateField(life);
+    to->setObjectName(QStringLiteral("TxtDataFine"));
+    QLineEdit *closed = codeField(life, "TxtChiuso", 2, true);
+    life->addRow(QStringLiteral("Data attivazione"), {from, "Data disattivazione", to});
+    life->addRow(QStringLiteral("Chiuso (SI/NO)"), {closed});
+    v->addWidget(life);
+
+    bind(kCode, code, Kind::Text, true);
+    bind(QStringLiteral("Dipa_Denominazione"), name);
+    bind(QStringLiteral("Dipa_Domicilio"), street);
+    bind(QStringLiteral("Dipa_Comune"), com);
+    bind(QStringLiteral("Dipa_Telefono"), phone);
+    bind(QStringLiteral("Dipa_FAX"), fax);
+    bind(QStringLiteral("Dipa_PostaElettronica"), mail);
+    bind(QStringLiteral("Dipa_DataInizio"), from, Kind::Date);
+    bind(QStringLiteral("Dipa_DataFine"), to, Kind::Date);
+    bind(QStringLiteral("Dipa_Chiuso"), closed);
+    municipality_ = municipalityLookup(com, comName, pick_);
+
+    setLoad(
+        [](const ui::Record &key) {
+            return QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione, Dipa_Domicilio, Dipa_Comune, "
+                                  "Tab_Comuni.Com_Comune, Dipa_Telefono, Dipa_FAX, Dipa_PostaElettronica, "
+                                  "Dipa_DataInizio, Dipa_DataFine, Dipa_Chiuso FROM Tab_Dipartimenti LEFT JOIN "
+                                  "Tab_Comuni ON Tab_Dipartimenti.Dipa_Comune = Tab_Comuni.Com_Codcom WHERE "
+                                  "Dipa_CodDipartimento= ") +
+                   ui::sqlText(key.value(kCode)) + QStringLiteral(" AND Dipa_CodiceEnte= ") +
+                   ui::sqlText(key.value(kEnte));
+        },
+        {kCode, QStringLiteral("Dipa_Denominazione"), QStringLiteral("Dipa_Domicilio"), QStringLiteral("Dipa_Comune"),
+         QStringLiteral("Com_Comune"), QStringLiteral("Dipa_Telefono"), QStringLiteral("Dipa_FAX"),
+         QStringLiteral("Dipa_PostaElettronica"), QStringLiteral("Dipa_DataInizio"), QStringLiteral("Dipa_DataFine"),
+         QStringLiteral("Dipa_Chiuso")});
+
+    QList<QWidget *> buttons;
+    if (list) {
+        list_ = new ui::RowList(QStringLiteral("LwDipartimenti"), this);
+        list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("8;85"));
+        setList(
+            list_,
+            [this] {
+                return QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
+                                      "Dipa_CodiceEnte= ") +
+                       ui::sqlText(context(kEnte)) + QStringLiteral(" ORDER BY Dipa_Denominazione");
+            },
+            {{kCode, 0}});
+        cmdUff_ = button(this, "CmdUff", officesAreUnits() ? QStringLiteral("Unità Operative...")
+                                                           : QStringLiteral("Uffici..."));
+        connect(cmdUff_, &QPushButton::clicked, this, &FrmDipartimenti::openOffices);
+        buttons << cmdUff_;
+    }
+    cmdStart_ = button(this, "CmdStart", QStringLiteral("Contatori..."));
+    connect(cmdStart_, &QPushButton::clicked, this, &FrmDipartimenti::openCounters);
+    buttons << cmdStart_;
+    arrange(heading, list_, detail, buttons);
+    enteredMode(Mode::Browse);
+}
+
+ui::CheckList FrmDipartimenti::checks(bool isNew) const { return departmentChecks(isNew); }
+
+void FrmDipartimenti::addColumns(F::FieldList &fields, const ui::Record &, bool) const
+{
+    fields.append({QStringLiteral("Dipa_CodOper"), writer()});
+    fields.append({QStringLiteral("Dipa_DatOper"), QDate::currentDate()});
+    orderColumns(fields, departmentColumns());
+}
+
+QVector<ui::UsageCheck> FrmDipartimenti::usageChecks(const ui::Record &record) const
+{
+    return departmentUsageChecks(context(kEnte), key().value(kCode, record.value(kCode)));
+}
+
+void FrmDipartimenti::enteredMode(Mode mode)
+{
+    auto *to = qobject_cast<QLineEdit *>(field(QStringLiteral("Dipa_DataFine")));
+    // The deactivation date belongs to a department that exists.
+    ui::setReadOnly(to, mode != Mode::Edit);
+    if (mode == Mode::New) {
+        setFieldText(QStringLiteral("Dipa_DataInizio"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+        setFieldText(QStringLiteral("Dipa_Chiuso"), QStringLiteral("NO"));
+    }
+    if (mode != Mode::Edit)
+        municipality_->clear();
+    cmdStart_->setEnabled(mode == Mode::Edit);
+}
+
+void FrmDipartimenti::loaded(const ui::Record &record)
+{
+    municipality_->set(record.value(QStringLiteral("Dipa_Comune")), record.value(QStringLiteral("Com_Comune")));
+}
+
+void FrmDipartimenti::written(bool deleted)
+{
+    cmdStart_->setEnabled(false);
+    if (!deleted && variant_ == Variant::Detail)
+        showBox(boxTitle(), QStringLiteral("Registrazione effettuata con successo."), Icon::Information);
+}
+
+QString FrmDipartimenti::chosenCode() const
+{
+    return editMode() == Mode::Edit ? key().value(kCode) : QString();
+}
+
+void FrmDipartimenti::openOffices()
+{
+    const QString code = chosenCode();
+    if (code.isEmpty()) {
+        showBox(boxTitle(), QStringLiteral("Selezionare un Dipartimento dall'eleco"), Icon::Warning);
+        return;
+    }
+    const QString name = record().value(QStringLiteral("Dipa_Denominazione"));
+    const bool units = officesAreUnits();
+    openEditorFor(QStringLiteral("FrmUffici"),
+                  {{QStringLiteral("Tab_Ente"), context(kEnte)}, {QStringLiteral("Tab_Dipartimento"), code}},
+                  (units ? QStringLiteral("Gestione Unità Operative ") : QStringLiteral("Gestione Uffici Dip. ")) + name,
+                  (units ? QStringLiteral("GESTIONE UNITA' OPERATIVE ") : QStringLiteral("GESTIONE UFFICI DIP. ")) + name);
+}
+
+void FrmDipartimenti::openCounters()
+{
+    const QString code = chosenCode();
+    if (code.isEmpty()) {
+        showBox(boxTitle(), QStringLiteral("Selezionare un Dipartimento dall'elenco"), Icon::Warning);
+        return;
+    }
+    organisation::openCounters(this, context(kEnte), code,
+                               QStringLiteral("START DIPARTIMENTO ") +
+                                   record().value(QStringLiteral("Dipa_Denominazione")));
+}
+
+} // namespace nimbo::organisation

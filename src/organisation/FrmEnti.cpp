@@ -1,0 +1,238 @@
+#include "organisation/FrmEnti.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "organisation/EditorParts.h"
+#include "organisation/Lookups.h"
+#include "organisation/OrganisationRules.h"
+#include "platform/Dialogs.h"
+#include "ui/FormKit.h"
+#include "ui/RowList.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::organisation {
+
+FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), variant_(variant)
+{
+    const bool list = variant == Variant::List;
+    setObjectName(list ? QStringLiteral("frmEnti") : QStringLiteral("frmGEnti"));
+    setWindowTitle(list ? QStringLiteral("Gestione Anagrafiche Enti")
+                        : QStringLiteral("Gestione Anagrafica Aree Organizzative Omogenee"));
+    setBoxTitle(list ? QStringLiteral("Anagrafiche Strutture")
+                     : QStringLiteral("Anagrafica Aree Organizzative Omogenee"));
+    setTable(QStringLiteral("Tab_Enti"));
+    setLoadFailure(QStringLiteral("Errore nella visualizzazione dell'anagrafica dell'Ente"));
+
+    auto *heading = new QLabel(list ? QStringLiteral("REGISTRAZIONE ANAGRAFICHE ENTI")
+                                    : QStringLiteral("REGISTRAZIONE ANAGRAFICA Aree Organizzative Omogenee"),
+                               this);
+    heading->setObjectName(QStringLiteral("LblTitolo"));
+    auto *detail = new QWidget(this);
+    detail->setObjectName(QStringLiteral("FraDettaglio"));
+    auto *v = new QVBoxLayout(detail);
+    v->setContentsMargins(0, 0, 0, 0);
+    pick_ = fixedPitchPickList(this);
+
+    auto *id = new ui::FormGroup(list ? QStringLiteral("Anagrafica Strutture")
+                                      : QStringLiteral("Anagrafica Aree Organizzative Omogenee"),
+                                 detail);
+    QLineEdit *code = codeField(id, "TxtCodice", 3, true);
+    QLineEdit *name = textField(id, "TxtDenominazione", 120, true);
+    QLineEdit *street = textField(id, "TxtIndirizzo", 60, true);
+    QLineEdit *com = codeField(id, "TxtCCom", 6, true);
+    auto *comName = new ui::DescriptionLabel(id);
+    comName->setObjectName(QStringLiteral("LblComune"));
+    QLineEdit *reg = codeField(id, "TxtRegione", 3, true);
+    auto *regName = new ui::DescriptionLabel(id);
+    regName->setObjectName(QStringLiteral("LblRegione"));
+    QLineEdit *fiscal = codeField(id, "TxtCodFiscale", 16, true);
+    QLineEdit *vat = codeField(id, "TxtPartitaIva", 11, false);
+    id->addRow(QStringLiteral("Codice"), {code});
+    id->addRow(QStringLiteral("Denominazione"), {name});
+    id->addRow(QStringLiteral("Indirizzo"), {street});
+    id->addCodeRow(QStringLiteral("Comune"), com, comName);
+    id->addCodeRow(QStringLiteral("Regione"), reg, regName);
+    id->addRow(QStringLiteral("Codice Fiscale"), {fiscal, "Partita IVA", vat});
+    v->addWidget(id);
+
+    auto *contacts = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
+    QLineEdit *phone = codeField(contacts, "TxtTelefono", 15, false);
+    QLineEdit *fax = codeField(contacts, "TxtFax", 15, false);
+    QLineEdit *mail = textField(contacts, "TxtEmail", 150);
+    contacts->addRow(QStringLiteral("Telefono"), {phone, "Fax", fax});
+    contacts->addRow(QStringLiteral("Posta elettronica"), {mail});
+    v->addWidget(contacts);
+
+    auto *post = new ui::FormGroup(QStringLiteral("Posta elettronica dell'Ente"), detail);
+    QLineEdit *pop = textField(post, "TxtPop", 100);
+    QLineEdit *smtp = textField(post, "TxtSmtp", 100);
+    QLineEdit *port = codeField(post, "TxtPorta", 5, false);
+    QLineEdit *pwd = codeField(post, "TxtPwdPosta", 20, false);
+    pwd->setEchoMode(QLineEdit::Password);
+    post->addRow(QStringLiteral("Server POP"), {pop});
+    post->addRow(QStringLiteral("Server SMTP"), {smtp});
+    post->addRow(QStringLiteral("Porta"), {port, "Password casella", pwd});
+    v->addWidget(post);
+
+    auto *options = new ui::FormGroup(QStringLiteral("Opzioni"), detail);
+    QComboBox *perDept = choiceField(options, "CboProtDip", {QString(), QStringLiteral("S"), QStringLiteral("N")});
+    QComboBox *scan = choiceField(options, "CboScanPost", {QString(), QStringLiteral("S"), QStringLiteral("N")});
+    options->addRow(QStringLiteral("Protocolli per dipartimento"), {perDept, "Scansione posta", scan});
+    v->addWidget(options);
+
+    bind(QStringLiteral("Ente_Codice"), code, Kind::Text, true);
+    bind(QStringLiteral("Ente_Denominazione"), name);
+    bind(QStringLiteral("Ente_Indirizzo"), street);
+    bind(QStringLiteral("Ente_Comune"), com);
+    bind(QStringLiteral("Ente_Codice_Regione"), reg);
+    bind(QStringLiteral("Ente_Codice_Fiscale"), fiscal);
+    bind(QStringLiteral("Ente_Partita_Iva"), vat);
+    bind(QStringLiteral("Ente_Telefono"), phone);
+    bind(QStringLiteral("Ente_FAX"), fax);
+    bind(QStringLiteral("Ente_PostaElettronica"), mail);
+    bind(QStringLiteral("Ente_PWD_Posta"), pwd);
+    bind(QStringLiteral("Ente_ProtocolliDipartimento"), perDept);
+    bind(QStringLiteral("Ente_ScanPost"), scan);
+    bind(QStringLiteral("Ente_Posta_POP"), pop);
+    bind(QStringLiteral("Ente_Posta_SMTP"), smtp);
+    bind(QStringLiteral("Ente_Posta_PortaServer"), port);
+
+    municipality_ = municipalityLookup(com, comName, pick_);
+    region_ = regionLookup(reg, regName, pick_);
+
+    // The mailbox password is never read back: the field stays empty.
+    setLoad(
+        [](const ui::Record &key) {
+            return QStringLiteral(
+                       "SELECT Tab_Enti.Ente_Codice, Tab_Enti.Ente_Denominazione, Tab_Enti.Ente_Indirizzo, "
+                       "Tab_Enti.Ente_Comune, Tab_Comuni.Com_Comune, Tab_Enti.Ente_Codice_Regione, "
+                       "Tab_Regioni.Reg_Descrizione, Tab_Enti.Ente_Codice_Fiscale, Tab_Enti.Ente_Partita_Iva, "
+                       "Tab_Enti.Ente_Telefono, Tab_Enti.Ente_FAX, Tab_Enti.Ente_PostaElettronica, "
+                       "Tab_Enti.Ente_ProtocolliDipartimento, Tab_Enti.Ente_ScanPost, Ente_Posta_POP, "
+                       "Ente_Posta_SMTP, Ente_Posta_PortaServer FROM (Tab_Enti LEFT JOIN Tab_Regioni ON "
+                       "Tab_Regioni.Reg_Codreg = Tab_Enti.Ente_Codice_Regione) LEFT JOIN Tab_Comuni ON "
+                       "Tab_Enti.Ente_Comune = Tab_Comuni.Com_Codcom WHERE Tab_Enti.Ente_Codice= ") +
+                   ui::sqlText(key.value(QStringLiteral("Ente_Codice")));
+        },
+        {QStringLiteral("Ente_Codice"), QStringLiteral("Ente_Denominazione"), QStringLiteral("Ente_Indirizzo"),
+         QStringLiteral("Ente_Comune"), QStringLiteral("Com_Comune"), QStringLiteral("Ente_Codice_Regione"),
+         QStringLiteral("Reg_Descrizione"), QStringLiteral("Ente_Codice_Fiscale"), QStringLiteral("Ente_Partita_Iva"),
+         QStringLiteral("Ente_Telefono"), QStringLiteral("Ente_FAX"), QStringLiteral("Ente_PostaElettronica"),
+         QStringLiteral("Ente_ProtocolliDipartimento"), QStringLiteral("Ente_ScanPost"),
+         QStringLiteral("Ente_Posta_POP"), QStringLiteral("Ente_Posta_SMTP"),
+         QStringLiteral("Ente_Posta_PortaServer")});
+
+    QList<QWidget *> buttons;
+    if (list) {
+        list_ = new ui::RowList(QStringLiteral("LwEnti"), this);
+        list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("8;60"));
+        list_->setToolTip(QStringLiteral("Anagrafiche Enti"));
+        setList(list_, &FrmEnti::listQuery, {{QStringLiteral("Ente_Codice"), 0}});
+        cmdDip_ = button(this, "CmdDip", QStringLiteral("Dipartimenti..."));
+        connect(cmdDip_, &QPushButton::clicked, this, &FrmEnti::openDepartments);
+        buttons << cmdDip_;
+    }
+    cmdStart_ = button(this, "CmdStart", QStringLiteral("Contatori..."));
+    connect(cmdStart_, &QPushButton::clicked, this, &FrmEnti::openCounters);
+    buttons << cmdStart_;
+    arrange(heading, list_, detail, buttons);
+    enteredMode(Mode::Browse);
+    reloadList();
+}
+
+QString FrmEnti::listQuery()
+{
+    return QStringLiteral("SELECT Ente_Codice,Ente_Denominazione FROM Tab_Enti ORDER BY Ente_Denominazione");
+}
+
+bool FrmEnti::inList(const QString &code) const
+{
+    for (int r = 0; list_ && r < list_->count(); ++r)
+        if (list_->text(r, 0).trimmed() == code)
+            return true;
+    return false;
+}
+
+ui::CheckList FrmEnti::checks(bool isNew) const
+{
+    if (variant_ == Variant::List)
+        return entityChecks(isNew, true, [this](const QString &code) { return inList(code); });
+    return entityChecks(isNew, false, &entityCodeInArchive);
+}
+
+void FrmEnti::addColumns(F::FieldList &fields, const ui::Record &record, bool isNew) const
+{
+    // The stored password stays unless a new one was typed, and only its
+    // enciphered form is written.
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].name == QLatin1String("Ente_PWD_Posta")) {
+            if (!record.value(kEnciphered).isEmpty())
+                fields[i].value = record.value(kEnciphered);
+            else if (isNew)
+                fields[i].value = QVariant(QMetaType(QMetaType::QString));
+            else
+                fields.remove(i);
+            break;
+        }
+    fields.append({QStringLiteral("Ente_CodOper"), writer()});
+    fields.append({QStringLiteral("Ente_DatOper"), QDate::currentDate()});
+    if (isNew)
+        fields.append({QStringLiteral("Ente_ProgressivoRubrica"), 0});
+    orderColumns(fields, entityColumns());
+}
+
+void FrmEnti::enteredMode(Mode mode)
+{
+    // The stored password is never shown: an empty field keeps it.
+    auto *pwd = qobject_cast<QLineEdit *>(field(QStringLiteral("Ente_PWD_Posta")));
+    pwd->setPlaceholderText(mode == Mode::Edit ? QStringLiteral("invariata") : QString());
+    pwd->setToolTip(mode == Mode::Edit ? QStringLiteral("Lasciare vuoto per mantenere la password registrata")
+                                       : QString());
+    if (mode != Mode::Edit) {
+        municipality_->clear();
+        region_->clear();
+    }
+    cmdStart_->setEnabled(mode == Mode::Edit);
+}
+
+void FrmEnti::loaded(const ui::Record &record)
+{
+    municipality_->set(record.value(QStringLiteral("Ente_Comune")), record.value(QStringLiteral("Com_Comune")));
+    region_->set(record.value(QStringLiteral("Ente_Codice_Regione")), record.value(QStringLiteral("Reg_Descrizione")));
+}
+
+void FrmEnti::written(bool deleted)
+{
+    cmdStart_->setEnabled(false);
+    if (!deleted && variant_ == Variant::Detail)
+        showBox(boxTitle(), QStringLiteral("Registrazione effettuata con successo."), Icon::Information);
+}
+
+void FrmEnti::openDepartments()
+{
+    const QString code = key().value(QStringLiteral("Ente_Codice"));
+    if (editMode() != Mode::Edit || code.isEmpty()) {
+        showBox(boxTitle(), QStringLiteral("Selezionare un Ente dall'elenco"), Icon::Warning);
+        return;
+    }
+    const QString name = record().value(QStringLiteral("Ente_Denominazione"));
+    openEditorFor(QStringLiteral("frmDipartimenti"), {{QStringLiteral("Dipa_CodiceEnte"), code}},
+                  QStringLiteral("Gestione Dipartimenti Ente ") + name,
+                  QStringLiteral("GESTIONE DIPARTIMENTI ENTE: ") + name);
+}
+
+void FrmEnti::openCounters()
+{
+    const QString code = key().value(QStringLiteral("Ente_Codice"));
+    if (editMode() != Mode::Edit || code.isEmpty())
+        return;
+    organisation::openCounters(this, code, QString(),
+                               QStringLiteral("CONTATORI ENTE ") + record().value(QStringLiteral("Ente_Denominazione")));
+}
+
+} // namespace nimbo::organisation

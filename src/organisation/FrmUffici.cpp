@@ -1,0 +1,203 @@
+#include "organisation/FrmUffici.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "organisation/EditorParts.h"
+#include "organisation/Lookups.h"
+#include "organisation/OrganisationRules.h"
+#include "platform/Dialogs.h"
+#include "ui/DateField.h"
+#include "ui/FormKit.h"
+#include "ui/RowList.h"
+#include "ui/WindowRegistry.h"
+
+namespace F = Funzioni_Com_1;
+
+namespace nimbo::organisation {
+namespace {
+const QString kEnte = QStringLiteral("Tab_Ente");
+const QString kDip = QStringLiteral("Tab_Dipartimento");
+const QString kCode = QStringLiteral("Tab_Ufficio");
+const QString kMembers = QStringLiteral("FrmComponenti");
+} // namespace
+
+FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), variant_(variant)
+{
+    const bool list = variant == Variant::List;
+    const bool units = officesAreUnits();
+    setObjectName(list ? QStringLiteral("FrmUffici") : QStringLiteral("FrmGUffici"));
+    setWindowTitle(units ? QStringLiteral("Gestione Unità Operative") : QStringLiteral("Gestione Uffici"));
+    setBoxTitle(windowTitle());
+    setTable(QStringLiteral("Tab_Uffici"));
+    setDeletable(true);
+    setLoadFailure(QStringLiteral("Errore nella visualizzazione dei dati dell'ufficio."));
+    setDeleteFailure(QStringLiteral("ATTENZIONE ! Errore in cancellazione Codice Ufficio Corrente"));
+    setContext(kEnte, QString());
+    setContext(kDip, QString());
+
+    auto *heading =
+        new QLabel(units ? QStringLiteral("GESTIONE UNITA' OPERATIVE ") : QStringLiteral("GESTIONE UFFICI "), this);
+    heading->setObjectName(QStringLiteral("LblTitolo"));
+    auto *detail = new QWidget(this);
+    detail->setObjectName(QStringLiteral("FraDettaglio"));
+    auto *v = new QVBoxLayout(detail);
+    v->setContentsMargins(0, 0, 0, 0);
+    pick_ = fixedPitchPickList(this);
+
+    auto *id = new ui::FormGroup(units ? QStringLiteral("Dettaglio Unità Operativa") : QStringLiteral("Dettaglio Ufficio"),
+                                 detail);
+    id->setObjectName(QStringLiteral("FraUfficio"));
+    QLineEdit *code = codeField(id, "TxtCodice", 5, true);
+    QLineEdit *name = textField(id, "TxtDescrizione", 160, true);
+    QLineEdit *street = textField(id, "TxtDomicilio", 60, true);
+    QLineEdit *number = codeField(id, "TxtNumeroCivico", 6, true);
+    QLineEdit *com = codeField(id, "TxtCCom", 6, true);
+    auto *comName = new ui::DescriptionLabel(id);
+    comName->setObjectName(QStringLiteral("LblComune"));
+    QLineEdit *head = textField(id, "TxtResponsabile", 50, true);
+    id->addRow(QStringLiteral("Codice"), {code});
+    id->addRow(QStringLiteral("Denominazione"), {name});
+    id->addRow(QStringLiteral("Indirizzo"), {ui::Cell(street, 1), "N. civico", number});
+    id->addCodeRow(QStringLiteral("Comune"), com, comName);
+    id->addRow(QStringLiteral("Responsabile"), {head});
+    v->addWidget(id);
+
+    auto *contacts = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
+    QLineEdit *phone = codeField(contacts, "TxtTelefono", 15, false);
+    QLineEdit *fax = codeField(contacts, "TxtFax", 15, false);
+    QLineEdit *mail = textField(contacts, "TxtEmail", 100);
+    contacts->addRow(QStringLiteral("Telefono"), {phone, "Fax", fax});
+    contacts->addRow(QStringLiteral("Posta elettronica"), {mail});
+    v->addWidget(contacts);
+
+    auto *life = new ui::FormGroup(QStringLiteral("Attivazione e chiusura"), detail);
+    auto *from = new ui::DateField(life);
+    from->setObjectName(QStringLiteral("TxtDataInizio"));
+    auto *to = new ui::DateField(life);
+    to->setObjectName(QStringLiteral("TxtDataFine"));
+    QComboBox *closed = choiceField(life, "CboChiuso", {QStringLiteral("NO"), QStringLiteral("SI")});
+    life->addRow(QStringLiteral("Data attivazione"), {from, "Data chiusura", to});
+    life->addRow(QStringLiteral("Chiuso"), {closed});
+    v->addWidget(life);
+
+    bind(kCode, code, Kind::Text, true);
+    bind(QStringLiteral("Tab_Descrizione"), name);
+    bind(QStringLiteral("Tab_Domicilio"), street);
+    bind(QStringLiteral("Tab_Numero_Civico"), number);
+    bind(QStringLiteral("Tab_Comune"), com);
+    bind(QStringLiteral("Tab_Telefono"), phone);
+    bind(QStringLiteral("Tab_Fax"), fax);
+    bind(QStringLiteral("Tab_Responsabile"), head);
+    bind(QStringLiteral("Tab_Email"), mail);
+    bind(QStringLiteral("Tab_DataInizio"), from, Kind::Date);
+    bind(QStringLiteral("Tab_DataFine"), to, Kind::Date);
+    bind(QStringLiteral("Tab_Chiuso"), closed);
+    municipality_ = municipalityLookup(com, comName, pick_);
+
+    setLoad(
+        [](const ui::Record &key) {
+            return QStringLiteral("SELECT Tab_Ufficio, Tab_Descrizione, Tab_Domicilio, Tab_Numero_Civico, Tab_Comune, "
+                                  "Tab_Comuni.Com_Comune, Tab_Telefono, Tab_Fax, Tab_Responsabile, Tab_Email, "
+                                  "Tab_DataInizio, Tab_DataFine, Tab_Chiuso FROM Tab_Uffici LEFT JOIN Tab_Comuni ON "
+                                  "Tab_Uffici.Tab_Comune = Tab_Comuni.Com_Codcom WHERE Tab_Ente=") +
+                   ui::sqlText(key.value(kEnte)) + QStringLiteral(" and Tab_Dipartimento= ") +
+                   ui::sqlText(key.value(kDip)) + QStringLiteral(" and Tab_Ufficio= ") + ui::sqlText(key.value(kCode));
+        },
+        {kCode, QStringLiteral("Tab_Descrizione"), QStringLiteral("Tab_Domicilio"), QStringLiteral("Tab_Numero_Civico"),
+         QStringLiteral("Tab_Comune"), QStringLiteral("Com_Comune"), QStringLiteral("Tab_Telefono"),
+         QStringLiteral("Tab_Fax"), QStringLiteral("Tab_Responsabile"), QStringLiteral("Tab_Email"),
+         QStringLiteral("Tab_DataInizio"), QStringLiteral("Tab_DataFine"), QStringLiteral("Tab_Chiuso")});
+
+    QList<QWidget *> buttons;
+    if (list) {
+        list_ = new ui::RowList(QStringLiteral("LwUffici"), this);
+        list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("10;85"));
+        list_->setToolTip(units ? QStringLiteral("Elenco Unità Operative") : QStringLiteral("Elenco Uffici"));
+        setList(
+            list_,
+            [this] {
+                return QStringLiteral("SELECT Tab_Ufficio, Tab_Descrizione FROM Tab_Uffici WHERE Tab_Ente= ") +
+                       ui::sqlText(context(kEnte)) + QStringLiteral(" and Tab_Dipartimento =") +
+                       ui::sqlText(context(kDip)) + QStringLiteral(" ORDER BY Tab_Descrizione");
+            },
+            {{kCode, 0}});
+        cmdComponenti_ = button(this, "CmdComponenti",
+                                units ? QStringLiteral("Gestione Uffici ") : QStringLiteral("Gestione Componenti"));
+        connect(cmdComponenti_, &QPushButton::clicked, this, &FrmUffici::openMembers);
+        buttons << cmdComponenti_;
+    }
+    arrange(heading, list_, detail, buttons);
+    enteredMode(Mode::Browse);
+}
+
+ui::CheckList FrmUffici::checks(bool isNew) const { return officeChecks(isNew); }
+
+void FrmUffici::addColumns(F::FieldList &fields, const ui::Record &, bool) const
+{
+    fields.append({QStringLiteral("tab_CodOper"), writer()});
+    fields.append({QStringLiteral("tab_DatOper"), QDate::currentDate()});
+    orderColumns(fields, officeColumns());
+}
+
+QVector<ui::UsageCheck> FrmUffici::usageChecks(const ui::Record &record) const
+{
+    return officeUsageChecks(context(kEnte), key().value(kCode, record.value(kCode)));
+}
+
+void FrmUffici::enteredMode(Mode mode)
+{
+    // A new office starts today and open; only an existing one is closed.
+    ui::setReadOnly(qobject_cast<QLineEdit *>(field(QStringLiteral("Tab_DataInizio"))), true);
+    ui::setReadOnly(qobject_cast<QLineEdit *>(field(QStringLiteral("Tab_DataFine"))), mode != Mode::Edit);
+    field(QStringLiteral("Tab_Chiuso"))->setEnabled(mode == Mode::Edit);
+    if (mode == Mode::New) {
+        setFieldText(QStringLiteral("Tab_DataInizio"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+        setFieldText(QStringLiteral("Tab_Chiuso"), QStringLiteral("NO"));
+    }
+    if (mode != Mode::Edit)
+        municipality_->clear();
+    if (cmdComponenti_)
+        cmdComponenti_->setEnabled(WindowRegistry::contains(kMembers));
+}
+
+void FrmUffici::showEvent(QShowEvent *event)
+{
+    // The members window may be registered after this one was made.
+    if (cmdComponenti_)
+        cmdComponenti_->setEnabled(WindowRegistry::contains(kMembers));
+    RecordEditor::showEvent(event);
+}
+
+void FrmUffici::loaded(const ui::Record &record)
+{
+    municipality_->set(record.value(QStringLiteral("Tab_Comune")), record.value(QStringLiteral("Com_Comune")));
+}
+
+void FrmUffici::written(bool deleted)
+{
+    if (!deleted && variant_ == Variant::Detail)
+        showBox(boxTitle(), QStringLiteral("Registrazione effettuata con successo."), Icon::Information);
+}
+
+void FrmUffici::openMembers()
+{
+    const QString code = editMode() == Mode::Edit ? key().value(kCode) : QString();
+    if (code.isEmpty()) {
+        showBox(boxTitle(), QStringLiteral("Selezionare un Ufficio dall'elenco"), Icon::Warning);
+        return;
+    }
+    const QString name = record().value(QStringLiteral("Tab_Descrizione"));
+    const bool units = officesAreUnits();
+    openEditorFor(kMembers,
+                  {{kEnte, context(kEnte)}, {kDip, context(kDip)}, {kCode, code}},
+                  (units ? QStringLiteral("Gestione Uffici ") : QStringLiteral("Gestione Componenti dell'Ufficio ")) + name,
+                  (units ? QStringLiteral("GESTIONE UFFICI DELL'UNITA' OP.: ")
+                         : QStringLiteral("GESTIONE COMPONENTI DELL'UFFICIO: ")) +
+                      name);
+}
+
+} // namespace nimbo::organisation

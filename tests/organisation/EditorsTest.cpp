@@ -1,0 +1,458 @@
+// The entity, department and office editors as an operator uses them:
+// reached from the menu and from each other's buttons, the toolbar keys
+// pressed on the main window, what lands in the tables.
+
+#include <QAction>
+#include <QComboBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSignalSpy>
+#include <QToolBar>
+
+#include "data/Cipher.h"
+#include "organisation/Lookups.h"
+#include "organisation/Organisation.h"
+#include "organisation/OrganisationRules.h"
+#include "startup/CreaTabMenu.h"
+#include "startup/FunctionRights.h"
+#include "startup/MDIMenu.h"
+#include "ui/FormKit.h"
+#include "ui/RecordEditor.h"
+#include "ui/RowList.h"
+#include "ui/WindowRegistry.h"
+#include "ui/UiFixture.h"
+
+using nimbo::test::UiTest;
+using nimbo::ui::RecordEditor;
+namespace WR = nimbo::WindowRegistry;
+namespace org = nimbo::organisation;
+
+namespace {
+
+const QString kDone = QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE");
+const QString kSaved = QStringLiteral("Registrazione effettuata con successo.");
+
+class Editors : public UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        org::registerEditorWindows();
+        nimbo::startup::registerStartupWindows();
+    }
+    void TearDown() override
+    {
+        main.reset();
+        StartUp::shutdown();
+        DicAmbiente::session().parm.enteCodiceAsl.clear();
+        UiTest::TearDown();
+    }
+    // DEMO9's profile as the login leaves it, and the main window.
+    void logIn()
+    {
+        const auto row =
+            Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), LoginRules::operatorQuery(QStringLiteral("DEMO9")));
+        ASSERT_TRUE(row.has_value());
+        LoginRules::storeOperator(*row);
+        LoginRules::loadOperatorExtras();
+        main = std::make_unique<MDIMenu>();
+        main->resize(1024, 768);
+        main->show();
+    }
+    RecordEditor *current() const
+    {
+        QMdiSubWindow *sub = main->area()->currentSubWindow();
+        return sub ? qobject_cast<RecordEditor *>(sub->widget()) : nullptr;
+    }
+    void press(const char *key) { main->toolbarClicked(QString::fromLatin1(key)); }
+    // The list whose view has the name.
+    static nimbo::ui::RowList *list(QWidget *w, const char *view)
+    {
+        auto *v = w->findChild<QWidget *>(QLatin1String(view));
+        return v ? qobject_cast<nimbo::ui::RowList *>(v->parentWidget()) : nullptr;
+    }
+    // Chooses the list row holding the code, as a click on it does.
+    static void choose(RecordEditor *w, const char *view, const QString &code)
+    {
+        auto *l = list(w, view);
+        ASSERT_NE(l, nullptr);
+        ASSERT_TRUE(l->select(0, code)) << code.toStdString();
+        w->ELABORATBAR(QStringLiteral("VARIAZIONE"));
+    }
+    static void fill(QWidget *w, const char *name, const QString &text)
+    {
+        auto *e = child<QLineEdit>(w, name);
+        ASSERT_NE(e, nullptr) << name;
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    static void pick(QWidget *w, const char *name, const QString &value)
+    {
+        auto *c = child<QComboBox>(w, name);
+        ASSERT_NE(c, nullptr) << name;
+        c->setCurrentIndex(c->findData(value));
+    }
+
+    std::unique_ptr<MDIMenu> main;
+};
+
+} // namespace
+
+TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
+{
+    const QString key = db().folder() + QStringLiteral("/nimbo.key");
+    ASSERT_TRUE(Cipher::createKey(key));
+    sql(QStringLiteral("INSERT INTO Tab_Comuni (Com_Codcom, com_Comune) VALUES ('066049', 'L''AQUILA')"));
+    // The fixture writes the configuration of the program it was made for.
+    ASSERT_TRUE(QFile::link(DicAmbiente::configPath(db().folder(), QStringLiteral("test_ui")),
+                            DicAmbiente::configPath(db().folder(), QCoreApplication::applicationName())));
+    ASSERT_EQ(startAsDemoOperator(), StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    DicAmbiente::session().cfg.keyFile = key;
+    auto *mdi = qobject_cast<MDIMenu *>(StartUp::mainWindow());
+    ASSERT_NE(mdi, nullptr);
+    auto *item = mdi->findChild<QAction *>(QStringLiteral("mnuEnti"));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), QStringLiteral("Anagrafe Enti"));
+    ASSERT_TRUE(item->isEnabled());
+    item->trigger();
+    auto *w = qobject_cast<RecordEditor *>(mdi->area()->currentSubWindow()->widget());
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->objectName(), QStringLiteral("frmEnti"));
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;NUOVO"));
+    EXPECT_EQ(list(w, "LwEnti")->count(), 1);
+
+    mdi->toolbarClicked(QStringLiteral("NUOVO"));
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
+    fill(w, "TxtCodice", QStringLiteral("002"));
+    fill(w, "TxtDenominazione", QStringLiteral("comune de l'aquila"));
+    fill(w, "TxtIndirizzo", QStringLiteral("via roma 1"));
+    // Two letters are too few to look a municipality up.
+    type(w, "TxtCCom", QStringLiteral("L'"));
+    ASSERT_EQ(boxes.texts(), QStringList{org::kTooShort});
+    boxes.clear();
+    type(w, "TxtCCom", QStringLiteral("L'AQ"));
+    EXPECT_EQ(child<QLineEdit>(w, "TxtCCom")->text(), QStringLiteral("066049"));
+    EXPECT_EQ(child<QLabel>(w, "LblComune")->text(), QStringLiteral("L'AQUILA"));
+    type(w, "TxtRegione", QStringLiteral("017"));
+    EXPECT_EQ(child<QLabel>(w, "LblRegione")->text(), QStringLiteral("BASILICATA"));
+    fill(w, "TxtEmail", QStringLiteral("protocollo@aquila.example"));
+    fill(w, "TxtPop", QStringLiteral("pop.aquila.example"));
+    fill(w, "TxtSmtp", QStringLiteral("smtp.aquila.example"));
+    fill(w, "TxtPwdPosta", QStringLiteral("segreta"));
+    pick(w, "CboProtDip", QStringLiteral("N"));
+    pick(w, "CboScanPost", QStringLiteral("S"));
+    mdi->toolbarClicked(QStringLiteral("REGISTRA"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(w->editMode(), RecordEditor::Mode::Browse);
+    EXPECT_EQ(list(w, "LwEnti")->count(), 2);
+
+    const QString where = QStringLiteral(" FROM Tab_Enti WHERE Ente_Codice = '002'");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Denominazione") + where), QStringLiteral("COMUNE DE L'AQUILA"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Indirizzo") + where), QStringLiteral("VIA ROMA 1"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Comune") + where), QStringLiteral("066049"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("25"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_ProgressivoRubrica") + where), QStringLiteral("0"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_CodOper") + where), QStringLiteral("DEMO9"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_DatOper") + where).left(10),
+              QDate::currentDate().toString(Qt::ISODate));
+    const QString stored = scalar(QStringLiteral("SELECT Ente_PWD_Posta") + where);
+    EXPECT_FALSE(stored.contains(QStringLiteral("segreta")));
+    EXPECT_EQ(Cipher::decipher(stored, key).text, QStringLiteral("segreta"));
+
+    // Chosen again: the password is not shown, and a change that types none
+    // keeps the stored one; the address-book progressive is left alone.
+    sql(QStringLiteral("UPDATE Tab_Enti SET Ente_ProgressivoRubrica = 41 WHERE Ente_Codice = '002'"));
+    choose(w, "LwEnti", QStringLiteral("002"));
+    ASSERT_EQ(w->editMode(), RecordEditor::Mode::Edit);
+    EXPECT_TRUE(child<QLineEdit>(w, "TxtPwdPosta")->text().isEmpty());
+    EXPECT_EQ(child<QLineEdit>(w, "TxtPwdPosta")->placeholderText(), QStringLiteral("invariata"));
+    EXPECT_EQ(child<QLabel>(w, "LblComune")->text(), QStringLiteral("L'AQUILA"));
+    EXPECT_TRUE(child<QLineEdit>(w, "TxtCodice")->isReadOnly());
+    // Entities are never deleted.
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
+    fill(w, "TxtPorta", QStringLiteral("995"));
+    mdi->toolbarClicked(QStringLiteral("REGISTRA"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("995"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_PWD_Posta") + where), stored);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_ProgressivoRubrica") + where), QStringLiteral("41"));
+
+    // The duplicate code is found in the list, before the empty fields.
+    mdi->toolbarClicked(QStringLiteral("NUOVO"));
+    fill(w, "TxtCodice", QStringLiteral("001"));
+    mdi->toolbarClicked(QStringLiteral("REGISTRA"));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("il Codice Ente digitato è già presente in archivio")});
+    EXPECT_EQ(w->focusWidget(), child<QLineEdit>(w, "TxtCodice"));
+    boxes.answers = {nimbo::Answer::Yes};
+    mdi->toolbarClicked(QStringLiteral("ANNULLA"));
+    C_GestDB::closeLocalDatabase();
+}
+
+TEST_P(Editors, ButtonsOpenDepartmentsOfficesAndCountersForTheChosenRecord)
+{
+    logIn();
+    ASSERT_NE(WR::open(QStringLiteral("frmEnti")), nullptr);
+    RecordEditor *entities = current();
+    ASSERT_NE(entities, nullptr);
+    // No entity chosen yet: nothing to count.
+    EXPECT_FALSE(child(entities, "CmdStart")->isEnabled());
+    choose(entities, "LwEnti", QStringLiteral("001"));
+    EXPECT_TRUE(child(entities, "CmdStart")->isEnabled());
+    child(entities, "CmdStart")->click();
+    auto *counters = entities->findChild<QWidget *>(QStringLiteral("FrmStart"));
+    ASSERT_NE(counters, nullptr);
+    EXPECT_TRUE(counters->isModal());
+    EXPECT_EQ(counters->property("entityCode").toString(), QStringLiteral("001"));
+    EXPECT_EQ(counters->property("tableName").toString(), QStringLiteral("TAB_STARTPROTOCOLLO"));
+    EXPECT_EQ(counters->windowTitle(), QStringLiteral("CONTATORI ENTE AZIENDA SANITARIA DEMO"));
+    delete counters;
+
+    child(entities, "CmdDip")->click();
+    RecordEditor *departments = current();
+    ASSERT_NE(departments, nullptr);
+    EXPECT_EQ(departments->objectName(), QStringLiteral("frmDipartimenti"));
+    EXPECT_EQ(departments->context(QStringLiteral("Dipa_CodiceEnte")), QStringLiteral("001"));
+    EXPECT_EQ(departments->windowTitle(), QStringLiteral("Gestione Dipartimenti Ente AZIENDA SANITARIA DEMO"));
+    EXPECT_EQ(departments->heading(), QStringLiteral("GESTIONE DIPARTIMENTI ENTE: AZIENDA SANITARIA DEMO"));
+    EXPECT_EQ(list(departments, "LwDipartimenti")->count(), 4);
+
+    child(departments, "CmdUff")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Selezionare un Dipartimento dall'eleco")});
+    EXPECT_EQ(current(), departments);
+    boxes.clear();
+    choose(departments, "LwDipartimenti", QStringLiteral("PRO"));
+    child(departments, "CmdStart")->click();
+    counters = departments->findChild<QWidget *>(QStringLiteral("FrmStart"));
+    ASSERT_NE(counters, nullptr);
+    EXPECT_EQ(counters->property("departmentCode").toString(), QStringLiteral("PRO"));
+    EXPECT_EQ(counters->property("tableName").toString(), QStringLiteral("TAB_STARTDIPARTIMENTI"));
+    EXPECT_EQ(counters->windowTitle(), QStringLiteral("START DIPARTIMENTO DIPARTIMENTO AFFARI GENERALI"));
+    delete counters;
+
+    child(departments, "CmdUff")->click();
+    RecordEditor *offices = current();
+    ASSERT_NE(offices, nullptr);
+    EXPECT_EQ(offices->objectName(), QStringLiteral("FrmUffici"));
+    EXPECT_EQ(offices->context(QStringLiteral("Tab_Ente")), QStringLiteral("001"));
+    EXPECT_EQ(offices->context(QStringLiteral("Tab_Dipartimento")), QStringLiteral("PRO"));
+    EXPECT_EQ(offices->windowTitle(), QStringLiteral("Gestione Uffici Dip. DIPARTIMENTO AFFARI GENERALI"));
+    EXPECT_EQ(offices->heading(), QStringLiteral("GESTIONE UFFICI DIP. DIPARTIMENTO AFFARI GENERALI"));
+    EXPECT_EQ(list(offices, "LwUffici")->count(), 3);
+    // The members window is not part of this installation yet.
+    EXPECT_FALSE(child(offices, "CmdComponenti")->isEnabled());
+
+    // Another department brings the same offices window forward on it.
+    choose(departments, "LwDipartimenti", QStringLiteral("AMM"));
+    child(departments, "CmdUff")->click();
+    EXPECT_EQ(current(), offices);
+    EXPECT_EQ(offices->context(QStringLiteral("Tab_Dipartimento")), QStringLiteral("AMM"));
+    EXPECT_EQ(list(offices, "LwUffici")->count(), 2);
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_P(Editors, OfficeIsAddedClosedAndDeletedOnlyWhileUnused)
+{
+    logIn();
+    auto *w = qobject_cast<RecordEditor *>(WR::open(QStringLiteral("FrmUffici")));
+    ASSERT_NE(w, nullptr);
+    w->setContext(QStringLiteral("Tab_Ente"), QStringLiteral("001"));
+    w->setContext(QStringLiteral("Tab_Dipartimento"), QStringLiteral("PRO"));
+    w->reloadList();
+    press("NUOVO");
+    // A new office starts today, open, and cannot be closed yet.
+    auto *from = child<QLineEdit>(w, "TxtDataInizio");
+    auto *to = child<QLineEdit>(w, "TxtDataFine");
+    auto *closed = child<QComboBox>(w, "CboChiuso");
+    EXPECT_EQ(from->text(), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
+    EXPECT_TRUE(nimbo::ui::looksReadOnly(from));
+    EXPECT_TRUE(nimbo::ui::looksReadOnly(to));
+    EXPECT_EQ(closed->currentText(), QStringLiteral("NO"));
+    EXPECT_FALSE(closed->isEnabled());
+    fill(w, "TxtCodice", QStringLiteral("arc"));
+    fill(w, "TxtDescrizione", QStringLiteral("sportello de l'aquila"));
+    fill(w, "TxtDomicilio", QStringLiteral("corso federico ii"));
+    type(w, "TxtCCom", QStringLiteral("076063"));
+    press("REGISTRA");
+    // ARC is taken in this entity.
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Il Codice Ufficio è già presente nella tabella Uffici")});
+    boxes.clear();
+    fill(w, "TxtCodice", QStringLiteral("aq1"));
+    press("REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    const QString where = QStringLiteral(" FROM Tab_Uffici WHERE Tab_Ente = '001' AND Tab_Ufficio = 'AQ1'");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Dipartimento") + where), QStringLiteral("PRO"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Descrizione") + where), QStringLiteral("SPORTELLO DE L'AQUILA"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Chiuso") + where), QStringLiteral("NO"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT tab_CodOper") + where), QStringLiteral("DEMO9"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_DataInizio") + where).left(10),
+              QDate::currentDate().toString(Qt::ISODate));
+
+    // Closing it: the closing date opens, the activation date stays locked.
+    choose(w, "LwUffici", QStringLiteral("AQ1"));
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA;CANCELLA"));
+    EXPECT_TRUE(nimbo::ui::looksReadOnly(from));
+    EXPECT_FALSE(to->isReadOnly());
+    EXPECT_TRUE(closed->isEnabled());
+    closed->setCurrentIndex(closed->findData(QStringLiteral("SI")));
+    press("REGISTRA");
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("specificare la data di chiusura dell'ufficio")});
+    EXPECT_EQ(w->focusWidget(), to);
+    EXPECT_EQ(w->editMode(), RecordEditor::Mode::Edit);
+    boxes.clear();
+    to->setText(QDate::currentDate().addDays(1).toString(QStringLiteral("dd/MM/yyyy")));
+    press("REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Chiuso") + where), QStringLiteral("SI"));
+
+    // UPR has members, operators and protocols: it stays, unasked.
+    choose(w, "LwUffici", QStringLiteral("UPR"));
+    press("CANCELLA");
+    EXPECT_EQ(boxes.texts(), QStringList{org::kOfficeUsed});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Uffici WHERE Tab_Ufficio = 'UPR'")), QStringLiteral("1"));
+    boxes.clear();
+    // AQ1 is used by nothing: asked, answered No, then Yes.
+    choose(w, "LwUffici", QStringLiteral("AQ1"));
+    boxes.answers = {nimbo::Answer::No};
+    press("CANCELLA");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*)") + where), QStringLiteral("1"));
+    press("CANCELLA");
+    EXPECT_EQ(boxes.texts(), QStringList(2, QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*)") + where), QStringLiteral("0"));
+    EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;NUOVO"));
+    EXPECT_EQ(list(w, "LwUffici")->count(), 3);
+}
+
+TEST_P(Editors, DetailWindowsReportTheirWritesAndAWriteThatFindsNoRowFails)
+{
+    logIn();
+    auto *w = qobject_cast<RecordEditor *>(WR::open(QStringLiteral("frmGDipartimenti")));
+    ASSERT_NE(w, nullptr);
+    QSignalSpy saved(w, &RecordEditor::saved);
+    w->setContext(QStringLiteral("Dipa_CodiceEnte"), QStringLiteral("001"));
+    ASSERT_TRUE(w->openRecord({{QStringLiteral("Dipa_CodDipartimento"), QStringLiteral("SAN")}}));
+    EXPECT_EQ(child<QLineEdit>(w, "TxtDataInizio")->text(), QStringLiteral("01/01/2000"));
+    EXPECT_EQ(child<QLabel>(w, "LblComune")->text(), QStringLiteral("POTENZA"));
+    fill(w, "TxtTelefono", QStringLiteral("0971111111"));
+    press("REGISTRA");
+    EXPECT_EQ(boxes.texts(), QStringList{kSaved});
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Dipa_Telefono FROM Tab_Dipartimenti WHERE Dipa_CodDipartimento = 'SAN'")),
+              QStringLiteral("0971111111"));
+    // The detail stays on the record, but the counters wait for a new choice.
+    EXPECT_EQ(w->editMode(), RecordEditor::Mode::Edit);
+    EXPECT_FALSE(child(w, "CmdStart")->isEnabled());
+    boxes.clear();
+
+    // Someone removes the row behind the window's back.
+    sql(QStringLiteral("DELETE FROM Tab_Dipartimenti WHERE Dipa_CodDipartimento = 'SAN'"));
+    fill(w, "TxtTelefono", QStringLiteral("0971222222"));
+    press("REGISTRA");
+    EXPECT_FALSE(boxes.texts().contains(kDone));
+    EXPECT_FALSE(boxes.texts().contains(kSaved));
+    EXPECT_FALSE(boxes.shown.isEmpty());
+    EXPECT_EQ(saved.count(), 1);
+    EXPECT_EQ(w->editMode(), RecordEditor::Mode::Edit);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Dipartimenti WHERE Dipa_CodDipartimento = 'SAN'")),
+              QStringLiteral("0"));
+    boxes.answers = {nimbo::Answer::Yes};
+    press("ANNULLA");
+    boxes.clear();
+
+    // A new department from the tree: code of up to 5, today's activation.
+    auto *g = qobject_cast<RecordEditor *>(WR::open(QStringLiteral("frmGDipartimenti")));
+    ASSERT_EQ(g, w);
+    w->startNew();
+    EXPECT_EQ(child<QLineEdit>(w, "TxtCodice")->maxLength(), 5);
+    EXPECT_EQ(child<QLineEdit>(w, "TxtChiuso")->text(), QStringLiteral("NO"));
+    EXPECT_TRUE(nimbo::ui::looksReadOnly(child<QLineEdit>(w, "TxtDataFine")));
+    fill(w, "TxtCodice", QStringLiteral("aquil"));
+    fill(w, "TxtDenominazione", QStringLiteral("dipartimento de l'aquila"));
+    fill(w, "TxtDomicilio", QStringLiteral("via l'aquila 1"));
+    type(w, "TxtCCom", QStringLiteral("POT"));
+    press("REGISTRA");
+    EXPECT_EQ(boxes.texts(), QStringList{kSaved});
+    EXPECT_EQ(saved.count(), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Dipa_Denominazione FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = '001' "
+                                    "AND Dipa_CodDipartimento = 'AQUIL'")),
+              QStringLiteral("DIPARTIMENTO DE L'AQUILA"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Dipa_Comune FROM Tab_Dipartimenti WHERE Dipa_CodDipartimento = 'AQUIL'")),
+              QStringLiteral("076063"));
+}
+
+TEST_P(Editors, OperationalUnitsRenameTheOfficeWindows)
+{
+    logIn();
+    DicAmbiente::session().parm.enteCodiceAsl = QStringLiteral("104");
+    auto *departments = qobject_cast<RecordEditor *>(WR::open(QStringLiteral("frmDipartimenti")));
+    ASSERT_NE(departments, nullptr);
+    departments->setContext(QStringLiteral("Dipa_CodiceEnte"), QStringLiteral("001"));
+    departments->reloadList();
+    choose(departments, "LwDipartimenti", QStringLiteral("AMM"));
+    child(departments, "CmdUff")->click();
+    RecordEditor *units = current();
+    ASSERT_NE(units, nullptr);
+    EXPECT_EQ(units->windowTitle(), QStringLiteral("Gestione Unità Operative DIPARTIMENTO AMMINISTRATIVO"));
+    EXPECT_EQ(units->heading(), QStringLiteral("GESTIONE UNITA' OPERATIVE DIPARTIMENTO AMMINISTRATIVO"));
+    EXPECT_EQ(child(units, "CmdComponenti")->text(), QStringLiteral("Gestione Uffici "));
+    EXPECT_EQ(child<QGroupBox>(units, "FraUfficio")->title(), QStringLiteral("Dettaglio Unità Operativa"));
+    EXPECT_EQ(list(units, "LwUffici")->toolTip(), QStringLiteral("Elenco Unità Operative"));
+}
+
+TEST_P(Editors, EveryEditorFitsTheMainWindowWithItsFieldsLabelled)
+{
+    logIn();
+    for (const char *name : {"frmEnti", "frmGEnti", "frmDipartimenti", "frmGDipartimenti", "FrmUffici", "FrmGUffici"}) {
+        SCOPED_TRACE(name);
+        QWidget *w = WR::open(QString::fromLatin1(name));
+        ASSERT_NE(w, nullptr);
+        QMdiSubWindow *sub = main->area()->currentSubWindow();
+        QCoreApplication::processEvents();
+        const QRect room = main->area()->viewport()->rect();
+        EXPECT_TRUE(room.contains(sub->geometry())) << sub->width() << "x" << sub->height();
+        EXPECT_LE(w->minimumSizeHint().width(), sub->widget()->width());
+        EXPECT_LE(w->minimumSizeHint().height(), sub->widget()->height());
+        // Every box has its caption.
+        const auto fields = w->findChildren<QLineEdit *>();
+        const auto labels = w->findChildren<QLabel *>();
+        for (QLineEdit *f : fields) {
+            // The lists' filter boxes say what they are by their placeholder.
+            if (f->objectName().isEmpty() || f->objectName().endsWith(QLatin1String("Filtro")))
+                continue;
+            bool labelled = false;
+            for (QLabel *l : labels)
+                labelled = labelled || (l->buddy() == f && !l->text().isEmpty());
+            EXPECT_TRUE(labelled) << f->objectName().toStdString();
+        }
+        const QString shot = db().folder() + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+        EXPECT_TRUE(main->grab().save(shot));
+        sub->close();
+    }
+}
+
+TEST(EntitiesItem, SharesTheRightOfTheStructureItem)
+{
+    QWidget holder;
+    QList<QAction *> items;
+    for (const char *name : {"mnudatiente", "mnuEnti", "MnuStoDipe"}) {
+        auto *a = new QAction(&holder);
+        a->setObjectName(QLatin1String(name));
+        a->setProperty(FunctionRights::kTagProperty, QString());
+        items << a;
+    }
+    const QHash<QString, QString> codes{{QStringLiteral("mnudatiente"), QStringLiteral("SE08")},
+                                        {QStringLiteral("mnuEnti"), QStringLiteral("SE18")},
+                                        {QStringLiteral("MnuStoDipe"), QStringLiteral("SE11")}};
+    FunctionRights::apply(items, codes, QStringLiteral("-SE08-"));
+    EXPECT_FALSE(items[0]->isEnabled());
+    EXPECT_FALSE(items[1]->isEnabled());
+    EXPECT_TRUE(items[2]->isEnabled());
+    FunctionRights::apply(items, codes, QStringLiteral("-SE18-SE11-"));
+    EXPECT_TRUE(items[0]->isEnabled());
+    EXPECT_TRUE(items[1]->isEnabled());
+    EXPECT_FALSE(items[2]->isEnabled());
+}
+
+NIMBO_INSTANTIATE_ENGINES(Editors);
