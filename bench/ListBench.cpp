@@ -56,7 +56,7 @@ const F::Columns &memoryRows()
             // Codes in an order unlike the row order, so that sorting works.
             c[0].append(QStringLiteral("C%1").arg((i * 7919) % kRows, 6, 10, QLatin1Char('0')));
             c[1].append(description(i));
-            c[2].append(qlonglong((i * 104729) % 1000003));
+            c[2].append((qlonglong(i) * 104729) % 1000003);
             c[3].append(first.addDays((i * 31) % 9000).toString(Qt::ISODate)); // as the loaders give dates
             c[4].append(i % 7 == 0 ? QStringLiteral("SI") : QStringLiteral("NO"));
         }
