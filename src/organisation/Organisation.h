@@ -7,9 +7,10 @@ namespace nimbo::organisation {
 // Registers every window of the organisation with the window registry.
 void registerOrganisationWindows();
 
-// The record editors and the history viewers (Editors.cpp).
+// The record editors (Editors.cpp).
 void registerEditorWindows();
-// The structure tree and the notices window (Structure.cpp).
+// The history viewers, the office picker, the structure tree and the
+// notices window (Structure.cpp).
 void registerStructureWindows();
 
 } // namespace nimbo::organisation

@@ -23,6 +23,7 @@
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "organisation/Pickers.h"
 #include "ui/CodeLookup.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
@@ -313,11 +314,20 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     v->addWidget(buildButtons(panel));
 
     // The code lookups, each on its own queries, sharing the pick list.
+    // Department and office use the organisation's pickers; a registered
+    // protocol keeps showing a department or office closed since.
+    const auto ente = [this] { return context().ente; };
+    const auto openOnly = [this] { return isNew_; };
     for (const CodeControl &c : kCodeControls) {
         const CodeField kind = c.kind;
-        lookups_[int(kind)] = new ui::CodeLookup(
-            field(c.code), desc(c.description), listDecod_,
-            [this, kind](const QString &typed, bool byDescription) { return matches(kind, typed, byDescription); }, this);
+        ui::CodeLookup::Finder finder;
+        if (kind == CodeField::Department)
+            finder = organisation::departmentFinder(ente, openOnly);
+        else if (kind == CodeField::Office)
+            finder = organisation::officeFinder(ente, [this] { return field("CodSedeRic")->text(); }, openOnly);
+        else
+            finder = [this, kind](const QString &typed, bool byDescription) { return matches(kind, typed, byDescription); };
+        lookups_[int(kind)] = new ui::CodeLookup(field(c.code), desc(c.description), listDecod_, finder, this);
     }
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);

@@ -5,6 +5,7 @@
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
+#include "organisation/Pickers.h"
 #include "protocol/ContainsIndex.h"
 #include "session/DicAmbiente.h"
 #include "ui/CodeLookup.h"
@@ -134,27 +135,10 @@ QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s,
             return QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoDocumento WHERE ")
                    + like(QStringLiteral("Tab_Descrizione"), t + QLatin1Char('%')) + QStringLiteral(" ORDER BY Tab_Descrizione");
         return QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoDocumento WHERE UPPER(Tab_Codice) = ") + q(t.toUpper());
-    case CodeField::Department: {
-        QString sql = QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
-                                     "Dipa_CodiceEnte = ")
-                      + q(s.ente);
-        if (s.leaveOutClosed)
-            sql += QStringLiteral(" AND COALESCE(Dipa_Chiuso, 'NO') <> 'SI'");
-        if (byDescription)
-            return sql + QStringLiteral(" AND ") + like(QStringLiteral("Dipa_Denominazione"), t + QLatin1Char('%'))
-                   + QStringLiteral(" ORDER BY Dipa_Denominazione");
-        return sql + QStringLiteral(" AND UPPER(Dipa_CodDipartimento) = ") + q(t.toUpper()) + QStringLiteral(" ORDER BY Dipa_CodDipartimento");
-    }
-    case CodeField::Office: {
-        QString sql = QStringLiteral("SELECT Tab_Ufficio, Tab_Descrizione FROM Tab_Uffici WHERE Tab_Ente = ") + q(s.ente)
-                      + QStringLiteral(" AND UPPER(Tab_Dipartimento) = ") + q(s.department.trimmed().toUpper());
-        if (s.leaveOutClosed)
-            sql += QStringLiteral(" AND COALESCE(Tab_Chiuso, 'NO') <> 'SI'");
-        if (byDescription)
-            return sql + QStringLiteral(" AND ") + like(QStringLiteral("Tab_Descrizione"), t + QLatin1Char('%'))
-                   + QStringLiteral(" ORDER BY Tab_Descrizione");
-        return sql + QStringLiteral(" AND UPPER(Tab_Ufficio) = ") + q(t.toUpper());
-    }
+    case CodeField::Department:
+        return organisation::departmentQuery(s.ente, t, byDescription, s.leaveOutClosed);
+    case CodeField::Office:
+        return organisation::officeQuery(s.ente, s.department, t, byDescription, s.leaveOutClosed);
     case CodeField::Member: {
         const QString sql = QStringLiteral("SELECT Tab_Progressivo, Tab_Componente FROM Tab_UfficiComponenti WHERE "
                                            "Tab_Ente = ")

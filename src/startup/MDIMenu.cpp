@@ -199,7 +199,9 @@ const QStringList &MDIMenu::toolbarKeys()
         QStringLiteral("PRIMO"),    QStringLiteral("ULTIMO"),     QStringLiteral("FILTRA"),
         QStringLiteral("STAMPA"),   QStringLiteral("PRECEDENTE"), QStringLiteral("SUCCESSIVO"),
         // The label key of the registration window.
-        QStringLiteral("ETICHETTA")};
+        QStringLiteral("ETICHETTA"),
+        // The notices window ticks or clears every row.
+        QStringLiteral("SELEZIONA TUTTI"), QStringLiteral("DESELEZIONA TUTTI")};
     return keys;
 }
 

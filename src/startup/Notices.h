@@ -31,7 +31,7 @@ QString waitingDocumentQuery(const Who &who);
 QString dueSoonQuery(Dialect::Engine e, const Who &who);
 
 inline const QString kStructureQuestion =
-    QStringLiteral("Attenzione! Sono state notificate variazioni riguardanti la struttura dell'Ente. ") +
+    QStringLiteral("Attenzione! Sono state notificate variazioni riguardanti la struttura dell'Ente. \n") +
     QStringLiteral("Per visualizzarle premi 'SI'.");
 inline const QString kStructureTitle =
     QStringLiteral("Sono intervenute le seguenti modifiche alla struttura dei dipartimenti e degli uffici:");
