@@ -1,5 +1,7 @@
 #include "organisation/OrganisationRules.h"
 
+#include "data/Usage.h"
+
 #include <QDate>
 
 #include "data/Cipher.h"
@@ -51,10 +53,6 @@ bool isNumber(const QString &text)
     return true;
 }
 
-UsageCheck used(const QString &from, const QString &where, const QString &message)
-{
-    return {QStringLiteral("SELECT 1 FROM ") + from + QStringLiteral(" WHERE ") + where + Dialect::limit(1), message};
-}
 
 } // namespace
 
@@ -323,55 +321,26 @@ void orderColumns(F::FieldList &fields, const QStringList &order)
 
 // ---- deletion ----
 
+namespace {
+
+QVector<UsageCheck> withMessage(const QStringList &queries, const QString &message)
+{
+    QVector<UsageCheck> out;
+    for (const QString &sql : queries)
+        out.append({sql, message});
+    return out;
+}
+
+} // namespace
+
 QVector<UsageCheck> departmentUsageChecks(const QString &ente, const QString &department)
 {
-    Q_UNUSED(ente);
-    const QString d = sqlText(department);
-    const QString m = kDepartmentUsed;
-    return {used(QStringLiteral("Tab_uffici"), QStringLiteral("tab_Dipartimento=") + d, m),
-            used(QStringLiteral("Tab_operatori"), QStringLiteral("op_Dipartimento=") + d, m),
-            used(QStringLiteral("Tab_protocollo"), QStringLiteral("tab_sedericezione=") + d, m),
-            used(QStringLiteral("Tab_rubrica"), QStringLiteral("tab_dipartimento=") + d, m),
-            used(QStringLiteral("Tab_schedario"), QStringLiteral("tab_dipartimento=") + d, m),
-            used(QStringLiteral("Tab_scadenzario"), QStringLiteral("tab_dipartimento=") + d, m),
-            used(QStringLiteral("Tab_proschedari"), QStringLiteral("tab_dipartimento=") + d, m),
-            // Also the operators' extra departments, the groups of offices
-            // and the documents a department owns.
-            used(QStringLiteral("Tab_Operatori_DIP"), QStringLiteral("Op_DIP=") + d, m),
-            used(QStringLiteral("Tab_UfficiGruppi"),
-                 QStringLiteral("Tab_Dipartimento=") + d + QStringLiteral(" OR Tab_DipartimentoGruppo=") + d, m),
-            used(QStringLiteral("Tab_DocumentiCollegati"), QStringLiteral("Tab_DipartProprietario=") + d, m)};
+    return withMessage(Usage::departmentUsage(ente, department), kDepartmentUsed);
 }
 
 QVector<UsageCheck> officeUsageChecks(const QString &ente, const QString &office)
 {
-    const QString e = sqlText(ente);
-    const QString o = sqlText(office);
-    const QString m = kOfficeUsed;
-    const auto by = [&](const char *enteColumn, const QString &officeCondition) {
-        return QString::fromLatin1(enteColumn) + QStringLiteral("=") + e + QStringLiteral(" AND ") + officeCondition;
-    };
-    return {used(QStringLiteral("Tab_ufficiComponenti"), by("Tab_Ente", QStringLiteral("Tab_Ufficio=") + o), m),
-            used(QStringLiteral("Tab_iter_Documento"), by("Tab_Ente", QStringLiteral("tab_ufficio=") + o), m),
-            used(QStringLiteral("Tab_iter_Destinatari"), by("Tab_Ente", QStringLiteral("Tab_UfficioDestinatario=") + o),
-                 m),
-            used(QStringLiteral("Tab_iter_trasmissioni"),
-                 by("Tab_Ente", QStringLiteral("Tab_UfficioDestinatario=") + o), m),
-            used(QStringLiteral("Tab_operatori"), by("op_Ente", QStringLiteral("op_codiceUfficio=") + o), m),
-            used(QStringLiteral("Tab_protocollo"),
-                 by("Tab_Ente", QStringLiteral("(tab_ufficioregistrazione=") + o +
-                                    QStringLiteral(" OR tab_ufficiocancellazione=") + o + QStringLiteral(")")),
-                 m),
-            used(QStringLiteral("Tab_schedario"), by("Tab_Ente", QStringLiteral("tab_ufficio=") + o), m),
-            used(QStringLiteral("Tab_scadenzario"), by("Tab_Ente", QStringLiteral("tab_ufficio=") + o), m),
-            used(QStringLiteral("Tab_proschedari"), by("Tab_Ente", QStringLiteral("tab_ufficio=") + o), m),
-            used(QStringLiteral("Tab_DocumentiCollegati"), by("Tab_Ente", QStringLiteral("Tab_UfficioProprietario=") + o),
-                 m),
-            used(QStringLiteral("Tab_prointegrazioni"), by("Tab_Ente", QStringLiteral("tab_ufficiointegrazione=") + o),
-                 m),
-            // Also the operators' extra offices and the groups of offices.
-            used(QStringLiteral("Tab_Operatori_DIP"), by("Op_Ente", QStringLiteral("Op_Uff=") + o), m),
-            used(QStringLiteral("Tab_UfficiGruppi"), by("Tab_Ente", QStringLiteral("Tab_Ufficio=") + o), m)};
+    return withMessage(Usage::officeUsage(ente, office), kOfficeUsed);
 }
 
 } // namespace nimbo::organisation
