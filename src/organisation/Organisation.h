@@ -11,5 +11,7 @@ void registerOrganisationWindows();
 void registerEditorWindows();
 // The structure tree and the notices window (Structure.cpp).
 void registerStructureWindows();
+// The office members and the groups of offices (Members.cpp).
+void registerMemberWindows();
 
 } // namespace nimbo::organisation
