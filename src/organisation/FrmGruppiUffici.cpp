@@ -1,5 +1,7 @@
 #include "organisation/FrmGruppiUffici.h"
 
+#include <algorithm>
+
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>

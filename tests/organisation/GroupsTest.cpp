@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QTableView>
 #include <QTreeView>
 
@@ -49,8 +50,14 @@ protected:
         C_GestDB::closeLocalDatabase();
         UiTest::TearDown();
     }
-    ui::RowList *groups() { return child<ui::RowList>(w, "LwGruppi"); }
-    ui::RowList *members() { return child<ui::RowList>(w, "LWMittenti"); }
+    // A row list found by the name of its view.
+    ui::RowList *rowList(const char *view)
+    {
+        auto *v = child<QTableView>(w, view);
+        return v ? qobject_cast<ui::RowList *>(v->parentWidget()) : nullptr;
+    }
+    ui::RowList *groups() { return rowList("LwGruppi"); }
+    ui::RowList *members() { return rowList("LWMittenti"); }
     QStringList press(const char *key)
     {
         boxes.clear();

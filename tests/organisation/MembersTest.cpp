@@ -3,6 +3,7 @@
 // being deleted.
 
 #include <QComboBox>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTableView>
 
@@ -68,7 +69,7 @@ protected:
         w->ELABORATBAR(QStringLiteral("REGISTRA"));
         return boxes.texts();
     }
-    static ui::RowList *list(QWidget *w) { return w->findChild<ui::RowList *>(QStringLiteral("LwComponenti")); }
+    static ui::RowList *list(QWidget *w) { return w->findChild<ui::RowList *>(); }
     static void choose(QWidget *w, const QString &progressive)
     {
         ASSERT_TRUE(list(w)->select(0, progressive)) << progressive.toStdString();
