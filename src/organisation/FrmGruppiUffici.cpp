@@ -83,13 +83,15 @@ FrmGruppiUffici::FrmGruppiUffici(QWidget *parent) : ChildWindow(parent)
     remove_ = new QPushButton(QStringLiteral("<<"), detail_);
     remove_->setObjectName(QStringLiteral("CmdRimuovi"));
     remove_->setToolTip(QStringLiteral("Toglie dal raggruppamento la riga scelta"));
+    transfer_->setMaximumWidth(48);
+    remove_->setMaximumWidth(48);
     buttons->addStretch(1);
     buttons->addWidget(transfer_);
     buttons->addWidget(remove_);
     buttons->addStretch(1);
     lists->addLayout(buttons);
     list_ = new ui::RowList(QStringLiteral("LWMittenti"), detail_);
-    list_->setColumns(QStringLiteral("DIPARTIMENTO;UFFICIO;COMPONENTE"), QStringLiteral("20;30;30"));
+    list_->setColumns(QStringLiteral("DIPARTIMENTO;UFFICIO;COMPONENTE"), QStringLiteral("12;22;22"));
     lists->addWidget(list_, 1);
     column->addLayout(lists, 1);
 

@@ -267,8 +267,16 @@ TEST_P(Members, TreeMemberWindowConfirmsWritesAndWantsAnOperatorOnlyUnderItsAuth
     EXPECT_EQ(registra(w.get()),
               QStringList{QStringLiteral("Inserire il Codice Utente da utilizzare durante l'uso della procedura")});
     set(w.get(), "TxtUser", QStringLiteral("DEMO8"));
+    auto *flag = w->findChild<QComboBox *>(QStringLiteral("CboAssegnazione"));
+    flag->setCurrentIndex(flag->findText(QString()));
+    EXPECT_EQ(registra(w.get()), QStringList{QStringLiteral("Indicare se il componente può essere titolare di "
+                                                            "un'assegnazione o meno")});
+    flag->setCurrentIndex(flag->findText(QStringLiteral("SI")));
     EXPECT_EQ(registra(w.get()), QStringList{QStringLiteral("Registrazione effettuata con successo.")});
     EXPECT_EQ(saved.count(), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_IdUser || Tab_FlagAssegnazione FROM Tab_UfficiComponenti WHERE "
+                                    "Tab_Ente='001' AND Tab_Ufficio='RAG' AND Tab_Progressivo=2")),
+              QStringLiteral("DEMO8SI"));
 
     // A new member of the office from the tree.
     w->startNew();
