@@ -6,6 +6,7 @@ void registerOrganisationWindows()
 {
     registerEditorWindows();
     registerStructureWindows();
+    registerMemberWindows();
 }
 
 } // namespace nimbo::organisation

@@ -12,5 +12,7 @@ void registerEditorWindows();
 // The history viewers, the office picker, the structure tree and the
 // notices window (Structure.cpp).
 void registerStructureWindows();
+// The office members and the groups of offices (Members.cpp).
+void registerMemberWindows();
 
 } // namespace nimbo::organisation

@@ -449,8 +449,8 @@ bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &
 
 QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
 {
-    if (operation == kOpRegistraProtocollo) {
-        QVariantList reply = registration(params);
+    if (operation == kOpRegistraProtocollo || operation == kOpAggiornaGruppi) {
+        QVariantList reply = operation == kOpRegistraProtocollo ? registration(params) : groups(params);
         failed_.reset(); // holds the connection, which may close before this object goes
         return reply;
     }

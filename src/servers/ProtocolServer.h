@@ -1,6 +1,6 @@
 #pragma once
 // The protocol server: registration of a protocol in the general register
-// (operation 10).
+// (operation 10) and the groups of offices (operation 22, below).
 //
 // Request (7 elements):
 //   0  "A" new protocol, "R" rewrite of an existing one
@@ -48,6 +48,24 @@ namespace nimbo {
 
 inline const QString kProtocolProgId = QStringLiteral("NimboServer.Protocollo");
 constexpr short kOpRegistraProtocollo = 10;
+
+// Operation 22 replaces a group of offices of a department as a whole:
+// the rows of its previous name go and the new list is written, in one
+// transaction, or nothing changes.
+//
+// Request (6 elements):
+//   0  entity code
+//   1  group name (as it is to be stored; apostrophes as typed)
+//   2  operator code (active operator of the entity)
+//   3  department that owns the group
+//   4  the members: a list of {department, office, member progressive}, the
+//      progressive 0 for the whole office; at least one, none repeated
+//   5  the group's previous name; empty for a new group
+//
+// Reply: [0, ""] on success; ["991", message naming the field] when the
+// request or one of its references is refused; [status, text] when the
+// database fails.
+constexpr short kOpAggiornaGruppi = 22;
 inline const QString kStatusRefused = QStringLiteral("991");
 
 using ColumnValues = QVector<QPair<QString, QVariant>>;
@@ -77,6 +95,7 @@ public:
 private:
     bool open(QVariantList *failure);
     QVariantList registration(const QVariantList &params);
+    QVariantList groups(const QVariantList &params);
 
     // Runs a statement prepared once per connection: a registration then
     // costs one round trip per statement. *q is the query run, for its

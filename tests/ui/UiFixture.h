@@ -3,7 +3,9 @@
 // recorded exit, for the login and main-window tests.
 
 #include <QDate>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
@@ -69,7 +71,9 @@ protected:
     // password into the login window. The result of StartUp::start().
     int startAsDemoOperator(const QStringList &extraLines = {})
     {
-        QFile ini(DicAmbiente::configPath(db().folder(), QStringLiteral("test_ui")));
+        // The file the running test program looks for (test_ui, test_organisation...).
+        QFile ini(DicAmbiente::configPath(db().folder(),
+                                          QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()));
         if (!ini.open(QIODevice::WriteOnly))
             return -1;
         QStringList lines{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),

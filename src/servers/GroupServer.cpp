@@ -1,0 +1,260 @@
+// Operation 22 of the protocol server: a group of offices replaced whole.
+
+#include <QDateTime>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QSqlError>
+#include <QThread>
+
+#include "data/Funzioni_Com_1.h"
+#include "data/TextCheck.h"
+#include "servers/ProtocolServer.h"
+
+namespace nimbo {
+
+namespace F = Funzioni_Com_1;
+
+namespace {
+
+QVariantList refusedGroup(const QString &text) { return {kStatusRefused, text}; }
+
+struct Member {
+    QString department;
+    QString office;
+    qlonglong progressive = 0;
+};
+
+struct GroupRequest {
+    QString ente, name, op, owner, previous;
+    QVector<Member> members;
+};
+
+bool isText(const QVariant &v)
+{
+    return v.typeId() != QMetaType::QVariantList && v.typeId() != QMetaType::QVariantMap && v.canConvert<QString>();
+}
+
+// One text of the request: present, a text, storable, and not empty when
+// it must not be.
+bool takeText(const QVariant &v, const QString &field, bool required, QString *out, QString *why)
+{
+    if (v.isValid() && !v.isNull() && !isText(v)) {
+        *why = QStringLiteral("Valore non valido per ") + field + QStringLiteral(": è atteso un testo.");
+        return false;
+    }
+    *out = v.toString().trimmed();
+    if (const QString bad = TextCheck::problem(field, *out); !bad.isEmpty()) {
+        *why = bad;
+        return false;
+    }
+    if (required && out->isEmpty()) {
+        *why = QStringLiteral("Dato obbligatorio mancante: ") + field;
+        return false;
+    }
+    return true;
+}
+
+// The fixed layout, read before anything is opened or written.
+bool parseGroupRequest(const QVariantList &params, GroupRequest *g, QString *why)
+{
+    if (params.size() != 6) {
+        *why = QStringLiteral("Richiesta di aggiornamento gruppi non valida: sono attesi 6 elementi (ente, "
+                              "raggruppamento, operatore, dipartimento, componenti, nome precedente).");
+        return false;
+    }
+    if (!takeText(params[0], QStringLiteral("Tab_Ente"), true, &g->ente, why)
+        || !takeText(params[1], QStringLiteral("Tab_raggruppamento"), true, &g->name, why)
+        || !takeText(params[2], QStringLiteral("codice operatore"), true, &g->op, why)
+        || !takeText(params[3], QStringLiteral("Tab_DipartimentoGruppo"), true, &g->owner, why)
+        || !takeText(params[5], QStringLiteral("nome precedente del raggruppamento"), false, &g->previous, why))
+        return false;
+    if (params[4].typeId() != QMetaType::QVariantList) {
+        *why = QStringLiteral("Elenco dei componenti del raggruppamento non valido: è attesa una tabella di righe "
+                              "{dipartimento, ufficio, componente}.");
+        return false;
+    }
+    const QVariantList rows = params[4].toList();
+    if (rows.isEmpty()) {
+        *why = QStringLiteral("Elenco dei componenti del raggruppamento vuoto: inserire almeno un ufficio.");
+        return false;
+    }
+    QSet<QString> seen;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString where = QStringLiteral(" (riga %1 dell'elenco dei componenti)").arg(i + 1);
+        const QVariantList cells = rows[i].toList();
+        if (rows[i].typeId() != QMetaType::QVariantList || cells.size() != 3) {
+            *why = QStringLiteral("Riga non valida") + where
+                   + QStringLiteral(": sono attesi dipartimento, ufficio e componente.");
+            return false;
+        }
+        Member m;
+        if (!takeText(cells[0], QStringLiteral("Tab_Dipartimento") + where, true, &m.department, why)
+            || !takeText(cells[1], QStringLiteral("Tab_Ufficio") + where, true, &m.office, why))
+            return false;
+        bool ok = false;
+        const QString n = cells[2].toString().trimmed();
+        m.progressive = n.toLongLong(&ok);
+        if (!isText(cells[2]) || !ok || m.progressive < 0) {
+            *why = QStringLiteral("Valore non numerico per Tab_Componente") + where + QStringLiteral(": ") + n;
+            return false;
+        }
+        const QString key = m.department + QLatin1Char('|') + m.office + QLatin1Char('|') + QString::number(m.progressive);
+        if (seen.contains(key)) {
+            *why = QStringLiteral("Componente ripetuto nel raggruppamento") + where + QStringLiteral(": ") + m.department
+                   + QLatin1Char('/') + m.office + QLatin1Char('/') + QString::number(m.progressive);
+            return false;
+        }
+        seen.insert(key);
+        g->members.append(m);
+    }
+    return true;
+}
+
+struct GroupOutcome {
+    QVariantList reply;
+    bool lock = false;
+    bool lost = false;
+};
+
+GroupOutcome groupFailure(const QSqlDatabase &db, const QSqlError &e)
+{
+    return {{F::kStatusSqlFailed, QStringLiteral("Errore in aggiornamento raggruppamento: ") + e.text().trimmed()},
+            Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
+            Dialect::isConnectionLost(db, e)};
+}
+
+const QString kNotDone = QStringLiteral(". Raggruppamento non aggiornato.");
+
+} // namespace
+
+QVariantList ProtocolServer::groups(const QVariantList &params)
+{
+    GroupRequest g;
+    QString why;
+    if (!parseGroupRequest(params, &g, &why))
+        return refusedGroup(why);
+
+    QVariantList fail;
+    if (!open(&fail))
+        return fail;
+    QSqlDatabase sql = db_.sql();
+
+    auto attempt = [&]() -> GroupOutcome {
+        QSqlQuery *q = nullptr;
+        // Runs a query and tells whether it found a row.
+        auto exists = [&](const QString &text, const QVariantList &binds, bool *found) {
+            if (!run(q, text, binds))
+                return false;
+            *found = q->next();
+            q->finish();
+            return true;
+        };
+        C_GestDB::Transaction tx(db_);
+        const C_GestDB::Result begun = tx.begin();
+        if (!begun.ok)
+            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
+
+        bool found = false;
+        if (!exists(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
+            return groupFailure(sql, q->lastError());
+        if (!found)
+            return {refusedGroup(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kNotDone)};
+        if (!run(q, QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ? AND Op_Ente = ?"),
+                 {g.op, g.ente}))
+            return groupFailure(sql, q->lastError());
+        found = q->next();
+        const bool active = found && q->value(0).toString().trimmed() != QLatin1String("N");
+        q->finish();
+        if (!active)
+            return {refusedGroup((found ? QStringLiteral("Operatore non attivo: ")
+                                        : QStringLiteral("Operatore sconosciuto per l'ente: "))
+                                 + g.op + kNotDone)};
+        const QString department = QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE "
+                                                  "Dipa_CodiceEnte = ? AND Dipa_CodDipartimento = ?");
+        if (!exists(department, {g.ente, g.owner}, &found))
+            return groupFailure(sql, q->lastError());
+        if (!found)
+            return {refusedGroup(QStringLiteral("Dipartimento del raggruppamento (Tab_DipartimentoGruppo) sconosciuto: ")
+                                 + g.owner + kNotDone)};
+        // A new name must not fall on another group of the department: the
+        // two would become one.
+        if (g.name != g.previous) {
+            if (!exists(QStringLiteral("SELECT Tab_raggruppamento FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND "
+                                       "Tab_DipartimentoGruppo = ? AND Tab_raggruppamento = ? LIMIT 1"),
+                        {g.ente, g.owner, g.name}, &found))
+                return groupFailure(sql, q->lastError());
+            if (found)
+                return {refusedGroup(QStringLiteral("Il nome del raggruppamento (Tab_raggruppamento) è già utilizzato "
+                                                    "dal dipartimento: ")
+                                     + g.name + kNotDone)};
+        }
+        if (!g.previous.isEmpty()
+            && !run(q, QStringLiteral("DELETE FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND Tab_DipartimentoGruppo = ? "
+                                      "AND Tab_raggruppamento = ?"),
+                    {g.ente, g.owner, g.previous}))
+            return groupFailure(sql, q->lastError());
+
+        // Each member is checked where it is written: a refusal anywhere in
+        // the list takes back the deletion above with everything else.
+        for (int i = 0; i < g.members.size(); ++i) {
+            const Member &m = g.members[i];
+            const QString where = QStringLiteral(" (riga %1 dell'elenco)").arg(i + 1);
+            if (!exists(department, {g.ente, m.department}, &found))
+                return groupFailure(sql, q->lastError());
+            if (!found)
+                return {refusedGroup(QStringLiteral("Dipartimento (Tab_Dipartimento) sconosciuto: ") + m.department
+                                     + where + kNotDone)};
+            if (!exists(QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
+                                       "AND Tab_Ufficio = ?"),
+                        {g.ente, m.department, m.office}, &found))
+                return groupFailure(sql, q->lastError());
+            if (!found)
+                return {refusedGroup(QStringLiteral("Ufficio (Tab_Ufficio) %1 sconosciuto nel dipartimento %2")
+                                         .arg(m.office, m.department)
+                                     + where + kNotDone)};
+            if (m.progressive != 0) {
+                if (!exists(QStringLiteral("SELECT Tab_Progressivo FROM Tab_UfficiComponenti WHERE Tab_Ente = ? AND "
+                                           "Tab_Ufficio = ? AND Tab_Progressivo = ?"),
+                            {g.ente, m.office, m.progressive}, &found))
+                    return groupFailure(sql, q->lastError());
+                if (!found)
+                    return {refusedGroup(QStringLiteral("Componente (Tab_Componente) %1 sconosciuto nell'ufficio %2")
+                                             .arg(m.progressive)
+                                             .arg(m.office)
+                                         + where + kNotDone)};
+            }
+            if (!run(q, QStringLiteral("INSERT INTO Tab_UfficiGruppi (Tab_Ente, Tab_DipartimentoGruppo, "
+                                       "Tab_raggruppamento, Tab_Dipartimento, Tab_Ufficio, Tab_Componente) "
+                                       "VALUES (?, ?, ?, ?, ?, ?)"),
+                     {g.ente, g.owner, g.name, m.department, m.office, m.progressive}))
+                return groupFailure(sql, q->lastError());
+        }
+        const C_GestDB::Result done = tx.commit();
+        if (!done.ok)
+            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}};
+        return {{F::kStatusOk, QString()}};
+    };
+
+    // As for a registration: another writer's lock starts the unit again,
+    // and a connection lost before the commit is opened once more.
+    const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
+    bool reopened = false;
+    for (;;) {
+        GroupOutcome o = attempt();
+        if (o.lost && !reopened) {
+            reopened = true;
+            sql = QSqlDatabase();
+            failed_.reset();
+            if (!ConnectionPool::reopen(conn_, QStringLiteral("PROTOCOLLO"), o.reply.value(1).toString(), nullptr))
+                return o.reply;
+            db_ = conn_->db;
+            sql = db_.sql();
+            continue;
+        }
+        if (!o.lock || QDateTime::currentDateTime() >= deadline)
+            return o.reply;
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+    }
+}
+
+} // namespace nimbo
