@@ -6,6 +6,7 @@ void registerOrganisationWindows()
 {
     registerEditorWindows();
     registerStructureWindows();
+    registerOperatorWindows();
 }
 
 } // namespace nimbo::organisation

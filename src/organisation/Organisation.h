@@ -11,5 +11,8 @@ void registerOrganisationWindows();
 void registerEditorWindows();
 // The structure tree and the notices window (Structure.cpp).
 void registerStructureWindows();
+// Operators, their further assignments, workstations and the change of
+// working department (Operators.cpp).
+void registerOperatorWindows();
 
 } // namespace nimbo::organisation

@@ -198,7 +198,9 @@ const QStringList &MDIMenu::toolbarKeys()
         QStringLiteral("PRIMO"),    QStringLiteral("ULTIMO"),     QStringLiteral("FILTRA"),
         QStringLiteral("STAMPA"),   QStringLiteral("PRECEDENTE"), QStringLiteral("SUCCESSIVO"),
         // The label key of the registration window.
-        QStringLiteral("ETICHETTA")};
+        QStringLiteral("ETICHETTA"),
+        // Operators and workstations.
+        QStringLiteral("ATTIVA"), QStringLiteral("DISATTIVA"), QStringLiteral("AVVIA RICERCA")};
     return keys;
 }
 
@@ -276,7 +278,14 @@ QWidget *MDIMenu::openWindow(const QString &windowName, const QString &mode)
     QMdiSubWindow *sub = area_->addSubWindow(w);
     if (auto *child = qobject_cast<nimbo::ChildWindow *>(w))
         connect(child, &nimbo::ChildWindow::toolbarChanged, this, [this] { refreshToolbar(); });
-    connect(w, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { refreshToolbar(); }); });
+    // A window may have changed who is at work where (the change of
+    // department): the status bar follows when it closes.
+    connect(w, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            refreshToolbar();
+            showOperator();
+        });
+    });
     sub->show();
     // A child opens whole inside the main window, never wider or taller.
     if (area_->isVisible()) {
