@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTableView>
 
+#include "../schema/AdminRun.h"
 #include "../ui/UiFixture.h"
 #include "data/Cipher.h"
 #include "data/Password.h"
@@ -340,6 +341,38 @@ TEST_P(Operators, TheMenuItemsOpenTheWindowsAndTheChangeOfDepartmentLastsTheSess
     EXPECT_EQ(DicAmbiente::session().op.office, QStringLiteral("ARC"));
     QCoreApplication::processEvents();
     EXPECT_TRUE(main->operatorText().contains(QStringLiteral("ARC"))) << main->operatorText().toStdString();
+    C_GestDB::closeLocalDatabase();
+}
+
+TEST_P(Operators, TheInstallerCommandAndTheWindowAgreeOnOperators)
+{
+    // Made by the installer's command: listed and opened by the window.
+    const auto r = test::admin(QStringList{QStringLiteral("add-operator")} + test::targetArgs(db())
+                                   + QStringList{QStringLiteral("--code"), QStringLiteral("neri"), QStringLiteral("--level"),
+                                                 QStringLiteral("6"), QStringLiteral("--ente"), QStringLiteral("001"),
+                                                 QStringLiteral("--department"), QStringLiteral("PRO"), QStringLiteral("--office"),
+                                                 QStringLiteral("UPR"), QStringLiteral("--surname"), QStringLiteral("NERI")},
+                               "Autunno-2026\n");
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    {
+        FrmOperatoriNew w;
+        w.show();
+        ASSERT_TRUE(w.list()->select(0, QStringLiteral("NERI")));
+        QTest::keyClick(w.list()->view(), Qt::Key_Return);
+        EXPECT_EQ(campo(&w, 1)->text(), QStringLiteral("NERI"));
+        EXPECT_EQ(child<QComboBox>(&w, "ComboLivello")->currentData().toString(), QStringLiteral("6"));
+        EXPECT_EQ(campo(&w, 10)->text(), QStringLiteral("UPR"));
+        EXPECT_FALSE(child<QLabel>(&w, "LblUfficio")->text().isEmpty());
+
+        // Made in the window: logs in with the password typed there.
+        typeOperator(w, QStringLiteral("ROSSIP"), QStringLiteral("RSSPLA80A01H501U"));
+        w.ELABORATBAR(QStringLiteral("REGISTRA"));
+        ASSERT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    }
+    ASSERT_EQ(startAs(QStringLiteral("ROSSIP"), QStringLiteral("Primavera26")), StartUp::kRunning)
+        << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(DicAmbiente::session().op.code, QStringLiteral("ROSSIP"));
+    EXPECT_EQ(DicAmbiente::session().op.level, 7);
     C_GestDB::closeLocalDatabase();
 }
 
