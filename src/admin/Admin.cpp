@@ -21,6 +21,7 @@
 #include "schema/DemoData.h"
 #include "schema/FunctionTable.h"
 #include "schema/Schema.h"
+#include "schema/StructureNotices.h"
 
 namespace Admin {
 namespace {
@@ -375,6 +376,41 @@ int createKey(const Options &o, QTextStream &out, QString *error)
     return 0;
 }
 
+// Notices of structure changes decided elsewhere, from a CSV file: every
+// row is checked first, and a file with one bad row imports nothing.
+int importStructureChanges(const Options &o, QTextStream &out, QString *error)
+{
+    if (o.positional.size() != 1) {
+        *error = QStringLiteral("Uso: nimbo-admin import-structure-changes --sqlite FILE | --pg \"CONNINFO\" FILE_CSV");
+        return 2;
+    }
+    Dialect::Target t;
+    if (!targetOf(o, &t, error))
+        return 2;
+    const QString path = o.positional[0];
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Impossibile leggere il file %1: %2").arg(path, file.errorString());
+        return 1;
+    }
+    QList<Schema::StructureNotices::Notice> notices;
+    QStringList problems;
+    if (!Schema::StructureNotices::read(file.readAll(), &notices, &problems)) {
+        problems << QStringLiteral("Nessuna variazione importata: correggere il file %1 e ripetere il comando.").arg(path);
+        *error = problems.join(QLatin1Char('\n'));
+        return 1;
+    }
+    if (!openTarget(t, true, error) || !requireSchema(out, error))
+        return 1;
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    if (!Schema::StructureNotices::import(db, notices, error)) {
+        *error = QStringLiteral("Importazione non riuscita, nessuna variazione importata: ") + *error;
+        return 1;
+    }
+    out << QStringLiteral("Variazioni della struttura importate: %1.").arg(notices.size()) << Qt::endl;
+    return 0;
+}
+
 struct Command {
     const char *name;
     QStringList withValue;
@@ -399,6 +435,7 @@ const QList<Command> &commands()
         {"load-demo", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, loadDemo},
         {"create-key", {}, {}, createKey, 1},
         {"create-functions", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, createFunctions},
+        {"import-structure-changes", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, importStructureChanges, 1},
     };
     return list;
 }
@@ -427,6 +464,11 @@ QString usage()
         "      crea la chiave di cifratura delle password da rileggere (KEYFILE), se manca\n"
         "  create-functions --sqlite FILE | --pg \"CONNINFO\"\n"
         "      ricostruisce la tabella delle funzioni (Tab_Funzioni) dalle voci di menu\n"
+        "  import-structure-changes --sqlite FILE | --pg \"CONNINFO\" FILE_CSV\n"
+        "      aggiunge le variazioni della struttura (Prot_Strutture_I) lette da un file CSV in UTF-8 la cui\n"
+        "      prima riga nomina le colonne (separatore \";\" o \",\"): Cod_OP (A, D, M), Livello (1, 2, 3),\n"
+        "      Data_EFF (gg/mm/aaaa o aaaa-mm-gg), Cod_dip, des_dip, Cod_Uff, Des_Uff, cod_Ser, Des_ser,\n"
+        "      Stato_Acquisizione (0, 1, 2; 0 se vuoto); se una riga è errata non importa nulla\n"
         "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
         "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }

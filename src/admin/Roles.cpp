@@ -9,6 +9,7 @@
 #include <libpq-fe.h>
 
 #include "schema/Definition.h"
+#include "schema/History.h"
 #include "schema/Schema.h"
 #include "schema/Transaction.h"
 
@@ -255,6 +256,10 @@ QString privilegesOn(const QString &table)
         return QStringLiteral("SELECT, INSERT");
     if (kReadOnly.contains(t) || t == Schema::versionTableName().toLower())
         return QStringLiteral("SELECT");
+    // Written by the database's own triggers, never by a workstation.
+    for (const auto &l : Schema::History::links())
+        if (l.history.toLower() == t)
+            return QStringLiteral("SELECT");
     for (const auto &v : Schema::views(Schema::Kind::Central))
         if (v.name.toLower() == t)
             return QStringLiteral("SELECT");

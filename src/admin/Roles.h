@@ -5,7 +5,9 @@
 // workstations log in with a role that reads and writes what the program
 // needs and nothing more: it owns nothing (so it can neither drop nor alter
 // a table), may not create anything in the schema, may never truncate, may
-// not delete protocols, and may only add to the history and log tables.
+// not delete protocols, may only add to the protocol history and the log
+// tables, and may only read the department and office history, which the
+// database's triggers write.
 // The grants come from the schema definition, so a table that a later schema
 // version adds gets them at the next create-central.
 

@@ -17,7 +17,8 @@
 // ECO (closed), RAG, PER, IGI, VET and SOP (closed); office members; the code
 // tables; regions, provinces (PZ among them) and their municipalities; 30
 // address-book entries; titles, categories, classes and two open dossiers;
-// the menu functions; one workstation. The yearly counters stay empty.
+// the menu functions; one workstation; three structure-change notices
+// (two waiting, the closing of ECO applied). The yearly counters stay empty.
 //
 // Loading is idempotent: a row whose key is already present is left as it
 // is, so loading twice adds nothing and never overwrites an edited row.

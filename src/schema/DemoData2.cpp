@@ -199,6 +199,25 @@ void classification(Loader &l)
               today()});
 }
 
+// Notices of structure changes decided elsewhere: two waiting to be
+// applied, for the notices window, and the closing of ECO, applied long ago.
+void structureNotices(Loader &l)
+{
+    const QStringList n = names({"Cod_dip", "des_dip", "Cod_Uff", "Des_Uff", "Cod_OP", "Data_EFF", "Livello",
+                                 "Stato_Acquisizione"});
+    const QStringList key = names({"Cod_dip", "Livello", "Cod_OP"});
+    const QVariant none(QMetaType::fromType<QString>());
+    const QDate soon = QDate::currentDate().addDays(7);
+    l.ensure(QStringLiteral("Prot_Strutture_I"), key, n,
+             {s("PRO"), s("DIPARTIMENTO AFFARI GENERALI"), s("URP"), s("UFFICIO RELAZIONI CON IL PUBBLICO"), s("A"),
+              soon, s("2"), s("0")});
+    l.ensure(QStringLiteral("Prot_Strutture_I"), key, n,
+             {s("AMM"), s("DIPARTIMENTO AMMINISTRATIVO E FINANZIARIO"), none, none, s("M"), soon, s("1"), s("0")});
+    l.ensure(QStringLiteral("Prot_Strutture_I"), key, n,
+             {s("PRO"), s("DIPARTIMENTO AFFARI GENERALI"), s("ECO"), s("ECONOMATO"), s("D"), QDate(2010, 12, 31),
+              s("2"), s("2")});
+}
+
 void functions(Loader &l)
 {
     const QStringList f = names({"tf_nome", "Tf_Caption", "tf_codice"});
@@ -216,6 +235,7 @@ void demoOrganisation(Loader &l)
     operators(l);
     addressBook(l);
     classification(l);
+    structureNotices(l);
     functions(l);
 }
 

@@ -8,6 +8,7 @@
 #include "data/Dialect.h"
 #include "schema/Ddl.h"
 #include "schema/Guards.h"
+#include "schema/History.h"
 #include "schema/Transaction.h"
 
 namespace Schema {
@@ -101,6 +102,17 @@ QStringList trigramTables(Kind kind, Engine e)
     return out;
 }
 
+// The history triggers copy columns by name: a definition that no longer
+// pairs every history column with a table column must stop the upgrade
+// rather than install triggers that record less.
+bool historyMatchesTheTables(const QSqlDatabase &, Kind kind, QString *why)
+{
+    if (kind != Kind::Central)
+        return true;
+    *why = History::mismatch();
+    return why->isEmpty();
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -111,6 +123,7 @@ const std::vector<Step> &steps()
         {5, "vincoli del registro: numero unico per ente, codici ammessi, campi fissati alla registrazione",
          Guards::statements, registerKeepsTheRules},
         {6, "indici a trigrammi per la ricerca per parole su SQLite", trigramTables},
+        {7, "storico di dipartimenti e uffici scritto dal database", History::statements, historyMatchesTheTables},
     };
     return s;
 }

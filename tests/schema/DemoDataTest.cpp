@@ -48,6 +48,14 @@ TEST_P(DemoData, CoversEveryLevelAndTheRowsRegistrationNeedsAndLoadsTwiceWithout
     EXPECT_GE(count("SELECT COUNT(*) FROM Tab_Motivo_Regtemp"), 1);
     EXPECT_GE(count("SELECT COUNT(*) FROM Tab_Classe"), 1);
     EXPECT_GE(count("SELECT COUNT(*) FROM Tab_Funzioni"), 10);
+    // Notices for the notices window, and one already applied that it never lists.
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Prot_Strutture_I WHERE Stato_Acquisizione = '0'"), 2);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Prot_Strutture_I WHERE Stato_Acquisizione = '2'"), 1);
+    // The database recorded the activation of every demo department and office.
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Tab_Dipartimenti_Storico WHERE DipaS_TipoOperazione = 'A'"),
+              count("SELECT COUNT(*) FROM Tab_Dipartimenti"));
+    EXPECT_EQ(count("SELECT COUNT(*) FROM Tab_Uffici_Storico WHERE Tab_TipoOperazione = 'A'"),
+              count("SELECT COUNT(*) FROM Tab_Uffici"));
     // The register itself starts empty: the first registration is number 1.
     EXPECT_EQ(count("SELECT COUNT(*) FROM Tab_Protocollo"), 0);
 

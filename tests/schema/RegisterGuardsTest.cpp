@@ -2,14 +2,13 @@
 // command-line clients, and an upgrade over a register that already breaks
 // a rule lists the rows instead of failing silently.
 
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
 #include "data/Dialect.h"
 #include "schema/Schema.h"
+#include "SqlClient.h"
 #include "support/TestDb.h"
 
 using nimbo::test::EngineTest;
@@ -17,41 +16,11 @@ using nimbo::test::Seed;
 
 namespace {
 
-struct ClientResult {
-    bool ok = false;
-    QString output;
-};
+using nimbo::test::ClientResult;
 
 class RegisterGuards : public EngineTest {
 protected:
-    // Runs one statement through sqlite3 or psql, the way someone holding
-    // the workstation's credentials could; the password goes through the
-    // environment, never the command line.
-    ClientResult client(const QString &sql)
-    {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        if (db().engine() == Dialect::Engine::SQLite) {
-            p.setProcessEnvironment(env);
-            p.start(QStringLiteral("sqlite3"), {QStringLiteral("-bail"), db().centralTarget().location, sql});
-        } else {
-            QStringList parts;
-            for (const auto &[k, v] : Dialect::parseConnInfo(db().centralTarget().location)) {
-                if (k == QLatin1String("password"))
-                    env.insert(QStringLiteral("PGPASSWORD"), v);
-                else
-                    parts << k + QLatin1Char('=') + v;
-            }
-            p.setProcessEnvironment(env);
-            p.start(QStringLiteral("psql"), {parts.join(QLatin1Char(' ')), QStringLiteral("-v"),
-                                             QStringLiteral("ON_ERROR_STOP=1"), QStringLiteral("-qAt"),
-                                             QStringLiteral("-c"), sql});
-        }
-        if (!p.waitForFinished(30000))
-            return {false, QStringLiteral("client did not finish")};
-        return {p.exitStatus() == QProcess::NormalExit && p.exitCode() == 0,
-                QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError())};
-    }
+    ClientResult client(const QString &sql) { return nimbo::test::sqlClient(db(), sql); }
     QString row(const QString &number)
     {
         QSqlQuery q(db().central());

@@ -245,6 +245,17 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
               QStringLiteral("VERBALE DI SEDUTA"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Codice='FAX'")).toInt(), 0);
 
+    // The workstation may only read the office history, yet its change of
+    // an office is recorded there by the database.
+    const QString officeChanges = QStringLiteral("SELECT COUNT(*) FROM Tab_Uffici_Storico WHERE Tab_Ufficio='ARC' AND "
+                                                 "Tab_TipoOperazione='M' AND Tab_Responsabile='BRUNO ADA'");
+    EXPECT_EQ(scalar(officeChanges).toInt(), 0);
+    EXPECT_TRUE(F::Update_Tabella({{QStringLiteral("R"), QStringLiteral("Tab_Uffici"),
+                                    {{QStringLiteral("Tab_Responsabile"), QStringLiteral("BRUNO ADA")}},
+                                    QStringLiteral("Tab_Ente='001' AND Tab_Ufficio='ARC'")}},
+                                  proto));
+    EXPECT_EQ(scalar(officeChanges).toInt(), 1);
+
     // ---- what the role may not do, with psql
     const Psql works = psql(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo"));
     ASSERT_EQ(works.status, 0) << works.err.toStdString();
@@ -263,6 +274,9 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
         {"UPDATE Tab_Protocollo_Storico SET Tab_Oggetto = 'riscritto'", "permission denied for table tab_protocollo_storico"},
         {"DELETE FROM Tab_Protocollo_Storico", "permission denied for table tab_protocollo_storico"},
         {"UPDATE Schema_Version SET description = 'x'", "permission denied for table schema_version"},
+        {"INSERT INTO Tab_Uffici_Storico (Tab_TipoOperazione) VALUES ('M')", "permission denied for table tab_uffici_storico"},
+        {"DELETE FROM Tab_Dipartimenti_Storico", "permission denied for table tab_dipartimenti_storico"},
+        {"SELECT tab_uffici_storico()", "permission denied for function tab_uffici_storico"},
         {"SET ROLE postgres", "permission denied to set role"},
     };
     for (const auto &c : refused) {

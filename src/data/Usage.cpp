@@ -1,0 +1,70 @@
+#include "data/Usage.h"
+
+#include "data/Dialect.h"
+#include "data/Funzioni_Com_1.h"
+
+namespace Usage {
+namespace {
+
+struct Probe {
+    const char *table;
+    const char *entityColumn;          // nullptr: by code alone
+    const char *codeColumn;
+    const char *otherCodeColumn = nullptr; // the code may be in either
+};
+
+QString text(const QString &value) { return QLatin1Char('\'') + Funzioni_Com_1::quote(value) + QLatin1Char('\''); }
+
+QStringList build(std::initializer_list<Probe> probes, const QString &ente, const QString &code)
+{
+    QStringList out;
+    for (const Probe &p : probes) {
+        QStringList any;
+        for (const char *c : {p.codeColumn, p.otherCodeColumn})
+            if (c)
+                any << QString::fromLatin1(c) + QStringLiteral(" = ") + text(code);
+        QString where = any.size() == 1 ? any.front() : QLatin1Char('(') + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
+        if (p.entityColumn)
+            where = QString::fromLatin1(p.entityColumn) + QStringLiteral(" = ") + text(ente) + QStringLiteral(" AND ") + where;
+        out << QStringLiteral("SELECT 1 FROM ") + QString::fromLatin1(p.table) + QStringLiteral(" WHERE ") + where
+                   + Dialect::limit(1);
+    }
+    return out;
+}
+
+} // namespace
+
+QStringList departmentUsage(const QString &ente, const QString &dipartimento)
+{
+    return build({{"Tab_Uffici", nullptr, "Tab_Dipartimento"},
+                  {"Tab_Operatori", nullptr, "Op_Dipartimento"},
+                  {"Tab_Protocollo", nullptr, "Tab_SedeRicezione"},
+                  {"Tab_Rubrica", nullptr, "Tab_Dipartimento"},
+                  {"Tab_Schedario", nullptr, "Tab_Dipartimento"},
+                  {"Tab_Scadenzario", nullptr, "Tab_Dipartimento"},
+                  {"Tab_ProSchedari", nullptr, "Tab_Dipartimento"},
+                  {"Tab_Operatori_DIP", "Op_Ente", "Op_DIP"},
+                  {"Tab_UfficiGruppi", "Tab_Ente", "Tab_Dipartimento", "Tab_DipartimentoGruppo"},
+                  {"Tab_DocumentiCollegati", "Tab_Ente", "Tab_DipartProprietario"}},
+                 ente, dipartimento);
+}
+
+QStringList officeUsage(const QString &ente, const QString &ufficio)
+{
+    return build({{"Tab_UfficiComponenti", "Tab_Ente", "Tab_Ufficio"},
+                  {"Tab_Iter_Documento", "Tab_Ente", "Tab_Ufficio"},
+                  {"Tab_Iter_Destinatari", "Tab_Ente", "Tab_UfficioDestinatario"},
+                  {"Tab_Iter_Trasmissioni", "Tab_Ente", "Tab_UfficioDestinatario"},
+                  {"Tab_Operatori", "Op_Ente", "Op_CodiceUfficio"},
+                  {"Tab_Protocollo", "Tab_Ente", "Tab_UfficioRegistrazione", "Tab_UfficioCancellazione"},
+                  {"Tab_Schedario", "Tab_Ente", "Tab_Ufficio"},
+                  {"Tab_Scadenzario", "Tab_Ente", "Tab_Ufficio"},
+                  {"Tab_ProSchedari", "Tab_Ente", "Tab_Ufficio"},
+                  {"Tab_DocumentiCollegati", "Tab_Ente", "Tab_UfficioProprietario"},
+                  {"Tab_ProIntegrazioni", "Tab_Ente", "Tab_UfficioIntegrazione"},
+                  {"Tab_Operatori_DIP", "Op_Ente", "Op_Uff"},
+                  {"Tab_UfficiGruppi", "Tab_Ente", "Tab_Ufficio"}},
+                 ente, ufficio);
+}
+
+} // namespace Usage

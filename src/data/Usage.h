@@ -1,0 +1,21 @@
+#pragma once
+// "Is this department / office still used?" The queries a deletion runs,
+// in the order it runs them, stopping at the first that finds a row. Each
+// is "SELECT 1 FROM <table> WHERE ... LIMIT 1" with the codes quoted.
+//
+// A department is looked for by its code alone in the tables that record
+// where a document, person or office sits (offices, operators, protocols'
+// receiving seat, address book, filing and deadline tables), whatever
+// entity the row belongs to; the rows that name it together with their
+// entity (extra department/office pairs of operators, groups of offices,
+// owner of a linked document) are looked for with the entity as well. An
+// office is always looked for by entity and office code.
+
+#include <QStringList>
+
+namespace Usage {
+
+QStringList departmentUsage(const QString &ente, const QString &dipartimento);
+QStringList officeUsage(const QString &ente, const QString &ufficio);
+
+} // namespace Usage
