@@ -124,6 +124,8 @@ const std::vector<Step> &steps()
          Guards::statements, registerKeepsTheRules},
         {6, "indici a trigrammi per la ricerca per parole su SQLite", trigramTables},
         {7, "storico di dipartimenti e uffici scritto dal database", History::statements, historyMatchesTheTables},
+        {8, "registro delle modifiche degli operatori scritto dal database", History::operatorStatements,
+         historyMatchesTheTables},
     };
     return s;
 }

@@ -150,6 +150,13 @@ TEST_P(Operators, PasswordsAreHashedKeptAndChangedOnlyWhenTyped)
     EXPECT_FALSE(mail.isEmpty());
     EXPECT_FALSE(mail.contains(QStringLiteral("segreta")));
     EXPECT_EQ(Cipher::decipher(mail).text, QStringLiteral("posta-segreta"));
+    // Each change of the operator is in his log.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Log_Tab_Operatori WHERE Op_Codice_Operatore = 'ROSSIP' "
+                                    "AND Op_TipoOperazione_Log = 'I'")),
+              QStringLiteral("1"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Log_Tab_Operatori WHERE Op_Codice_Operatore = 'ROSSIP' "
+                                    "AND Op_TipoOperazione_Log = 'U'")),
+              QStringLiteral("2"));
 
     // The same tax code for another operator is refused; his own is not.
     typeOperator(w, QStringLiteral("VERDIP"), QStringLiteral("RSSPLA80A01H501U"));
@@ -171,6 +178,9 @@ TEST_P(Operators, DeactivatedOperatorsCannotLogInAndTheLastAdministratorStays)
     EXPECT_EQ(stored(QStringLiteral("DEMO7"), QStringLiteral("Op_Attivo")), QStringLiteral("N"));
     EXPECT_EQ(w.toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA;ATTIVA;PRECEDENTE;SUCCESSIVO"));
     EXPECT_EQ(child<QLabel>(&w, "LblAttivo")->text(), QStringLiteral("Operatore non Attivo"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Op_TipoOperazione_Log || Op_Attivo || Op_Codoper FROM Log_Tab_Operatori "
+                                    "WHERE Op_Codice_Operatore = 'DEMO7' ORDER BY ID DESC LIMIT 1")),
+              QStringLiteral("UNDEMO9"));
 
     // DEMO9 is the body's only active level-9 operator: he may neither
     // switch himself off nor lower his level.
