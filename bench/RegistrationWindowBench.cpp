@@ -182,7 +182,10 @@ bool fill(QSqlDatabase &db, long rows)
                          .arg(kBody)
                          .arg(year)
                          .arg(last))
-           && run(q, QStringLiteral("COMMIT")) && run(q, QStringLiteral("ANALYZE"));
+           && run(q, QStringLiteral("COMMIT"))
+           // A register in use has been vacuumed by the server long since: its
+           // visibility map lets index-only scans skip the rows, as they would.
+           && run(q, pg ? QStringLiteral("VACUUM ANALYZE") : QStringLiteral("ANALYZE"));
 }
 
 // One filled demo register per engine, and the session pointed at it with

@@ -2,6 +2,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
@@ -14,6 +15,11 @@ namespace {
 using Dialect::Engine;
 
 int bound_ = 50000;
+// The most trigrams asked of the full-text index for one search.
+constexpr int kMaxTrigrams = 8;
+// Up to this many candidates (never more than the bound) are read whatever
+// else bounds the search.
+int few_ = 1000;
 
 Engine engine() { return Dialect::centralTarget().engine; }
 
@@ -42,6 +48,15 @@ QString trigramQuery(const QString &typed)
             terms << QLatin1Char('"') + QString(t).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
         }
     }
+    // Each term costs a look-up in every segment of the index: a subject
+    // typed in full would ask for dozens. A handful spread over the text
+    // already finds few rows, and the plain condition decides on them.
+    if (terms.size() > kMaxTrigrams) {
+        QStringList spread;
+        for (int i = 0; i < kMaxTrigrams; ++i)
+            spread << terms.at(int(qint64(i) * (terms.size() - 1) / (kMaxTrigrams - 1)));
+        terms = spread;
+    }
     return terms.join(QStringLiteral(" AND "));
 }
 
@@ -65,6 +80,15 @@ int setCandidateBound(int bound)
 {
     const int old = bound_;
     bound_ = bound;
+    return old;
+}
+
+int fewCandidates() { return few_; }
+
+int setFewCandidates(int few)
+{
+    const int old = few_;
+    few_ = few;
     return old;
 }
 
@@ -129,43 +153,106 @@ QString correspondentCandidates(const QString &ente, const QString &typed)
            + q(ente) + QStringLiteral(" AND d.Tab_MittDest IN (") + names + QLatin1Char(')');
 }
 
+QString correspondentCount(const QString &ente, const QString &typed)
+{
+    if (engine() != Engine::PostgreSQL)
+        return {};
+    // OFFSET 0 keeps each name a look-up of its own in the correspondent
+    // index, which answers without the rows; joined as one, the planner
+    // would rather read the whole register once.
+    const QString names = nameKeys(ente, typed);
+    return QStringLiteral("SELECT 1 FROM (") + names
+           + QStringLiteral(") n CROSS JOIN LATERAL (SELECT 1 FROM Tab_Protocollo WHERE Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND Tab_Intestatario = n.Tab_Identificativo OFFSET 0) c UNION ALL SELECT 1 FROM (") + names
+           + QStringLiteral(") n JOIN Tab_ProtocolloDestinatari d ON d.Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND d.Tab_MittDest = n.Tab_Identificativo");
+}
+
 QString boundedQuery(const Bounded &b)
 {
     const bool pg = engine() == Engine::PostgreSQL;
     const QString bound = QString::number(bound_);
-    // Candidates are counted up to one past the bound: reaching it means the
-    // set is incomplete. SQLite fills a materialised set at once, so the
-    // bound goes inside it; PostgreSQL reads it only as far as it is asked
-    // and plans it for every row, which keeps the text index in its plan, so
-    // there the bound goes on the count.
-    // A short period is a bounded set too: its rows are counted first (up
-    // to the bound), and the candidates only as far as needed to know which
-    // of the two sets is smaller.
+    const QString past = QString::number(bound_ + 1);
     const bool period = !b.periodFrom.isEmpty();
-    QString with = QStringLiteral("WITH ");
-    QString over = QString::number(bound_ + 1);
+    // On PostgreSQL a subject condition lets the planner find the rows
+    // through the trigram index by itself: the candidates are then the rows
+    // with every filter, read once with their sort key and sorted from the
+    // set, instead of listed first and read a second time by key.
+    const bool rowsAtOnce = pg && b.filtersUseIndex;
+    const QString sortKey = QString(b.order).remove(QStringLiteral(" DESC"));
+
+    QStringList with;
+    // A short period is a bounded set too: its rows are counted (up to the
+    // bound) only when the candidates are too many to be read at once, to
+    // know which of the two sets is smaller.
+    QString spanCount;
     if (period) {
         QString span = QStringLiteral("SELECT 1 FROM Tab_Protocollo s WHERE s.Tab_Ente = ") + q(b.ente)
                        + QStringLiteral(" AND s.Tab_DataProtocollo >= ") + b.periodFrom;
         if (!b.periodTo.isEmpty())
             span += QStringLiteral(" AND s.Tab_DataProtocollo <= ") + b.periodTo;
-        with += QStringLiteral("span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span + QStringLiteral(" LIMIT ")
-                + over + QStringLiteral(") s0), ");
-        over = QStringLiteral("(SELECT %1(n, %2) + 1 FROM span)").arg(pg ? QStringLiteral("LEAST") : QStringLiteral("MIN"),
-                                                                       bound);
+        with << QStringLiteral("span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span + QStringLiteral(" LIMIT ")
+                    + past + QStringLiteral(") s0)");
+        spanCount = QStringLiteral("(SELECT n FROM span)");
     }
-    with += QStringLiteral("cand AS MATERIALIZED (SELECT k FROM (") + b.candidates + QStringLiteral(") c0")
-            + (pg ? QString() : QStringLiteral(" LIMIT ") + over) + QLatin1Char(')');
-    const QString count = QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM cand LIMIT ") + over + QStringLiteral(") c1)");
-    QString useCand = count + QStringLiteral(" <= ") + bound;
+    // A few candidates (a subject typed in full, a rare name) are read
+    // whatever the period holds, without counting the period first.
+    const int fewest = std::min(few_, bound_);
+    const QString fewLimit = QString::number(fewest + 1);
+    // (SQLite counts them apart, since the size of its set depends on it.)
+    const QString fewCount = QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM ")
+                             + (pg ? QStringLiteral("cand") : QStringLiteral("(") + b.candidates + QStringLiteral(") f0"))
+                             + QStringLiteral(" LIMIT ") + fewLimit + QStringLiteral(") f1) <= ")
+                             + QString::number(fewest);
+    QString few = fewCount;
+    if (!pg && period && !rowsAtOnce) {
+        with << QStringLiteral("few AS MATERIALIZED (SELECT ") + fewCount + QStringLiteral(" AS y)");
+        few = QStringLiteral("(SELECT y FROM few)");
+    }
+
+    QString useCand;
+    if (rowsAtOnce) {
+        with << QStringLiteral("cand AS MATERIALIZED (SELECT p.ctid AS k, ") + sortKey
+                    + QStringLiteral(" AS o FROM Tab_Protocollo p WHERE ") + b.filters + QStringLiteral(" LIMIT ") + past
+                    + QLatin1Char(')');
+        // Every row of the answer is in the set: only its size matters.
+        useCand = QStringLiteral("(SELECT COUNT(*) FROM cand) <= ") + bound;
+    } else {
+        // Candidates are counted up to one past the bound: reaching it means
+        // the set is incomplete. SQLite fills a materialised set at once, so
+        // the bound goes inside it; PostgreSQL reads it only as far as it is
+        // asked, so there the bound goes on the count.
+        QString over = past;
+        if (period)
+            over = QStringLiteral("(SELECT %1(n, %2) + 1 FROM span)")
+                       .arg(pg ? QStringLiteral("LEAST") : QStringLiteral("MIN"), bound);
+        QString inside;
+        if (!pg)
+            inside = QStringLiteral(" LIMIT ")
+                     + (period ? QStringLiteral("CASE WHEN ") + few + QStringLiteral(" THEN ") + fewLimit
+                                     + QStringLiteral(" ELSE ") + over + QStringLiteral(" END")
+                               : over);
+        with << QStringLiteral("cand AS MATERIALIZED (SELECT k FROM (") + b.candidates + QStringLiteral(") c0") + inside
+                    + QLatin1Char(')');
+        QString count =
+            QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM cand LIMIT ") + over + QStringLiteral(") c1)");
+        if (pg && !b.candidateCount.isEmpty()) {
+            // Counted once, from the indexes alone.
+            with << QStringLiteral("counted AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM (")
+                        + b.candidateCount + QStringLiteral(") n0 LIMIT ") + over + QStringLiteral(") n1)");
+            count = QStringLiteral("(SELECT n FROM counted)");
+        }
+        useCand = count + QStringLiteral(" <= ") + bound;
+        if (period)
+            useCand = QStringLiteral("(") + few + QStringLiteral(" OR (") + useCand + QStringLiteral(" AND ") + count
+                      + QStringLiteral(" <= ") + spanCount + QStringLiteral("))");
+    }
     QString byPeriod;
-    if (period) {
-        useCand += QStringLiteral(" AND ") + count + QStringLiteral(" <= (SELECT n FROM span)");
-        byPeriod = QStringLiteral("NOT (") + useCand + QStringLiteral(") AND (SELECT n FROM span) <= ") + bound;
-    }
     QString byNumber = QStringLiteral("NOT (") + useCand + QLatin1Char(')');
-    if (period)
-        byNumber += QStringLiteral(" AND (SELECT n FROM span) > ") + bound;
+    if (period) {
+        byPeriod = byNumber + QStringLiteral(" AND ") + spanCount + QStringLiteral(" <= ") + bound;
+        byNumber += QStringLiteral(" AND ") + spanCount + QStringLiteral(" > ") + bound;
+    }
 
     const QString lim = b.limit < 0 ? (pg ? QStringLiteral("ALL") : QStringLiteral("-1")) : QString::number(b.limit);
     const QString key = pg ? QStringLiteral("ctid") : QStringLiteral("rowid");
@@ -175,27 +262,36 @@ QString boundedQuery(const Bounded &b)
     // LIMIT once before its loop, so there the guard picks the LIMIT. The
     // branches sort row keys only; the columns and joins are read for the
     // rows kept.
-    const auto branch = [&](const QString &where, const QString &order, const QString &guard) {
-        const QString body = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS rk FROM Tab_Protocollo p WHERE ")
-                             + where + QStringLiteral(" ORDER BY ") + order;
+    const auto guarded = [&](const QString &body, const QString &guard) {
         if (pg)
             return QStringLiteral("SELECT rk FROM (") + body + QStringLiteral(" LIMIT ") + lim
                    + QStringLiteral(") b WHERE ") + guard;
         return QStringLiteral("SELECT rk FROM (") + body + QStringLiteral(" LIMIT CASE WHEN ") + guard
                + QStringLiteral(" THEN ") + lim + QStringLiteral(" ELSE 0 END)");
     };
-    const QString keyed = pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM cand))")
-                             : QStringLiteral("p.rowid IN (SELECT k FROM cand)");
+    const auto branch = [&](const QString &where, const QString &order, const QString &guard) {
+        return guarded(QStringLiteral("SELECT p.") + key + QStringLiteral(" AS rk FROM Tab_Protocollo p WHERE ") + where
+                           + QStringLiteral(" ORDER BY ") + order,
+                       guard);
+    };
     QStringList branches;
-    branches << branch(keyed + QStringLiteral(" AND (") + b.filters + QLatin1Char(')'), b.order, useCand);
+    if (rowsAtOnce) {
+        branches << guarded(QStringLiteral("SELECT k AS rk FROM cand ORDER BY ")
+                                + QString(b.order).replace(sortKey, QStringLiteral("o")),
+                            useCand);
+    } else {
+        const QString keyed = pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM cand))")
+                                 : QStringLiteral("p.rowid IN (SELECT k FROM cand)");
+        branches << branch(keyed + QStringLiteral(" AND (") + b.filters + QLatin1Char(')'), b.order, useCand);
+    }
     // Sorted by an expression, so the period's date index reads the rows.
     if (period)
         branches << branch(b.walkFilters, QString(b.order).replace(QStringLiteral(" DESC"), QStringLiteral(" || '' DESC")),
                            byPeriod);
     branches << branch(b.walkFilters, b.order, byNumber);
     const QString found = branches.join(QStringLiteral(" UNION ALL "));
-    return with + QStringLiteral(" SELECT ") + b.columns + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
-           + QStringLiteral(" WHERE ")
+    return QStringLiteral("WITH ") + with.join(QStringLiteral(", ")) + QStringLiteral(" SELECT ") + b.columns
+           + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins + QStringLiteral(" WHERE ")
            + (pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT rk FROM (") + found + QStringLiteral(") u))")
                  : QStringLiteral("p.rowid IN (SELECT rk FROM (") + found + QStringLiteral("))"))
            + QStringLiteral(" ORDER BY ") + b.order + QStringLiteral(" LIMIT ") + lim;

@@ -23,6 +23,10 @@ namespace nimbo::protocol::contains {
 int candidateBound();
 // Tests lower it to reach the walk with a small register; returns the old value.
 int setCandidateBound(int bound);
+// Up to how many candidates are read without counting a period first (never
+// more than the bound); tests set 0 to reach the comparison with the period.
+int fewCandidates();
+int setFewCandidates(int few);
 
 // The literal parts of a typed text, split at LIKE's wildcards ("%", "_").
 QStringList literalRuns(const QString &typed);
@@ -36,6 +40,9 @@ bool indexable(const QString &typed);
 // them for an indexable text.
 QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter = {});
 QString correspondentCandidates(const QString &ente, const QString &typed);
+// As many rows as correspondentCandidates gives, read from the indexes only
+// (PostgreSQL; empty on SQLite, where counting the set costs no more).
+QString correspondentCount(const QString &ente, const QString &typed);
 
 // A query over Tab_Protocollo p: "columns" is the SELECT list and "joins"
 // what follows "FROM Tab_Protocollo p" (both may name p's columns),
@@ -44,11 +51,17 @@ QString correspondentCandidates(const QString &ente, const QString &typed);
 // (the fallback walks by "order"), "order" the ORDER BY on p's columns,
 // limit < 0 for all rows. periodFrom/periodTo (SQL date literals, may be
 // empty) name a period on Tab_DataProtocollo that bounds the rows too.
+// candidateCount (may be empty): a cheaper query with one row per candidate,
+// counted instead of the candidates themselves.
+// filtersUseIndex: the filters hold a condition the text index serves by
+// itself (a subject containing the text), so that a planner can find the
+// rows through it.
 struct Bounded {
     QString columns, joins, filters, walkFilters, order;
-    QString candidates;
+    QString candidates, candidateCount;
     QString ente, periodFrom, periodTo;
     int limit = -1;
+    bool filtersUseIndex = false;
 };
 QString boundedQuery(const Bounded &b);
 

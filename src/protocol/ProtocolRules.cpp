@@ -316,6 +316,7 @@ QString similarSubjectQuery(const QString &ente, const QString &direction, const
                     + QStringLiteral(" AND p.Tab_DataProtocollo > ") + since;
     b.order = order;
     b.candidates = contains::subjectCandidates(ente, subject, direction);
+    b.filtersUseIndex = true;
     b.ente = ente;
     b.periodFrom = since;
     return contains::boundedQuery(b);

@@ -192,10 +192,13 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
 
     const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
     contains::Bounded b;
-    if (contains::indexable(c.subject))
+    if (contains::indexable(c.subject)) {
         b.candidates = contains::subjectCandidates(v.ente, c.subject);
-    else if (contains::indexable(c.correspondent))
+        b.filtersUseIndex = true;
+    } else if (contains::indexable(c.correspondent)) {
         b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
+        b.candidateCount = contains::correspondentCount(v.ente, c.correspondent);
+    }
     if (b.candidates.isEmpty())
         return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p ") + joins
                + QStringLiteral(" WHERE ") + filters + order;

@@ -123,7 +123,7 @@ const QList<Link> &links()
          QStringLiteral("Tab_Chiuso")},
         {QStringLiteral("Tab_Operatori"), QStringLiteral("Log_Tab_Operatori"), QStringLiteral("Op_"),
          QStringLiteral("Op_"), QStringLiteral("Op_DataOperazione_Log"), QStringLiteral("Op_TipoOperazione_Log"),
-         QString(), QStringLiteral("I"), QStringLiteral("U"), true, 8, {QStringLiteral("Op_Password")}},
+         QString(), QStringLiteral("I"), QStringLiteral("U"), true, 9, {QStringLiteral("Op_Password")}},
     };
     return l;
 }
@@ -186,7 +186,7 @@ QStringList statementsOf(Kind kind, Engine e, int version)
 
 QStringList statements(Kind kind, Engine e) { return statementsOf(kind, e, 7); }
 
-QStringList operatorStatements(Kind kind, Engine e) { return statementsOf(kind, e, 8); }
+QStringList operatorStatements(Kind kind, Engine e) { return statementsOf(kind, e, 9); }
 
 QString mismatch()
 {

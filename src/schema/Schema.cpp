@@ -113,6 +113,22 @@ bool historyMatchesTheTables(const QSqlDatabase &, Kind kind, QString *why)
     return why->isEmpty();
 }
 
+// SQLite: the trigram tables merge their segments only when a level holds
+// too many ('crisismerge'), not after every write. The automatic merge runs
+// inside the writing transaction and now and then rewrites a large segment,
+// which holds a registration for a tenth of a second or more; left to the
+// crisis merges, the work per write stays small and the segments few enough
+// (at most fifteen a level) for the searches.
+QStringList quietTrigramMerges(Kind kind, Engine e)
+{
+    if (kind != Kind::Central || e != Engine::SQLite)
+        return {};
+    QStringList out;
+    for (const char *fts : {"Tab_Protocollo_Oggetto_fts", "Tab_Rubrica_Denominazione_fts"})
+        out << QStringLiteral("INSERT INTO %1 (%1, rank) VALUES ('automerge', 0)").arg(QLatin1String(fts));
+    return out;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -124,7 +140,8 @@ const std::vector<Step> &steps()
          Guards::statements, registerKeepsTheRules},
         {6, "indici a trigrammi per la ricerca per parole su SQLite", trigramTables},
         {7, "storico di dipartimenti e uffici scritto dal database", History::statements, historyMatchesTheTables},
-        {8, "registro delle modifiche degli operatori scritto dal database", History::operatorStatements,
+        {8, "indici a trigrammi senza fusioni durante la registrazione", quietTrigramMerges},
+        {9, "registro delle modifiche degli operatori scritto dal database", History::operatorStatements,
          historyMatchesTheTables},
     };
     return s;
