@@ -20,8 +20,7 @@ const QString kRegister = QStringLiteral("tab_protocollo");
 
 // History and logs record what happened: a workstation adds to them and
 // never rewrites them.
-const QStringList kAppendOnly{QStringLiteral("tab_protocollo_storico"), QStringLiteral("log_accessi_proto"),
-                              QStringLiteral("log_tab_operatori")};
+const QStringList kAppendOnly{QStringLiteral("tab_protocollo_storico"), QStringLiteral("log_accessi_proto")};
 // Filled at installation and only read by the program.
 const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo")};
 

@@ -13,6 +13,9 @@
 
 namespace Password {
 
+// The shortest password accepted, counted on the normalised text.
+constexpr int kMinimumLength = 8;
+
 // The text that is actually hashed and compared: trimmed, upper case.
 QString normalise(const QString &password);
 

@@ -7,6 +7,7 @@ void registerOrganisationWindows()
     registerEditorWindows();
     registerStructureWindows();
     registerMemberWindows();
+    registerOperatorWindows();
 }
 
 } // namespace nimbo::organisation

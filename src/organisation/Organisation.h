@@ -14,5 +14,8 @@ void registerEditorWindows();
 void registerStructureWindows();
 // The office members and the groups of offices (Members.cpp).
 void registerMemberWindows();
+// Operators, their further assignments, workstations and the change of
+// working department (Operators.cpp).
+void registerOperatorWindows();
 
 } // namespace nimbo::organisation

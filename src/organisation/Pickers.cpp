@@ -122,4 +122,16 @@ ui::CodeLookup::Finder officeFinder(std::function<QString()> ente, std::function
     };
 }
 
+ui::CodeLookup::Finder entityFinder()
+{
+    return [](const QString &typed, bool byDescription) {
+        const QString t = typed.trimmed();
+        const QString sql = QStringLiteral("SELECT Ente_Codice, Ente_Denominazione FROM Tab_Enti WHERE ");
+        if (byDescription)
+            return read(sql + like(QStringLiteral("Ente_Denominazione"), t + QLatin1Char('%'))
+                        + QStringLiteral(" ORDER BY Ente_Denominazione"));
+        return read(sql + QStringLiteral("UPPER(Ente_Codice) = ") + ui::sqlText(t.toUpper()));
+    };
+}
+
 } // namespace nimbo::organisation

@@ -36,5 +36,7 @@ QString officeQuery(const QString &ente, const QString &dip, const QString &type
 ui::CodeLookup::Finder departmentFinder(std::function<QString()> ente, std::function<bool()> openOnly = {});
 ui::CodeLookup::Finder officeFinder(std::function<QString()> ente, std::function<QString()> dip,
                                     std::function<bool()> openOnly = {});
+// Entities by code, or by the beginning of their name.
+ui::CodeLookup::Finder entityFinder();
 
 } // namespace nimbo::organisation

@@ -17,6 +17,15 @@ QString refs(const QList<QPair<QString, QString>> &map, const QString &row)
     return out.join(QStringLiteral(", "));
 }
 
+// The recorded columns and the others whose change counts.
+QString watched(const QList<QPair<QString, QString>> &map, const Link &l, const QString &row)
+{
+    QString out = refs(map, row);
+    for (const QString &c : l.alsoWatched)
+        out += QStringLiteral(", ") + row + QLatin1Char('.') + c;
+    return out;
+}
+
 QString historyColumns(const Link &l, const QList<QPair<QString, QString>> &map)
 {
     QStringList out{l.dateColumn, l.typeColumn};
@@ -25,22 +34,28 @@ QString historyColumns(const Link &l, const QList<QPair<QString, QString>> &map)
     return out.join(QStringLiteral(", "));
 }
 
+QString quoted(const QString &type) { return QLatin1Char('\'') + type + QLatin1Char('\''); }
+
 QStringList sqliteStatements(const Link &l, const QList<QPair<QString, QString>> &map)
 {
-    const QString today = QStringLiteral("date('now', 'localtime')");
+    const QString today = l.stamped ? QStringLiteral("datetime('now', 'localtime')") : QStringLiteral("date('now', 'localtime')");
     const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3, %4, %5); END")
                                .arg(l.history, historyColumns(l, map), today);
     QStringList changed;
     for (const auto &m : map)
         changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(m.second);
-    const QString closing = QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 IS NOT 'SI' THEN 'D' ELSE 'M' END")
-                                .arg(l.closedColumn);
+    for (const QString &c : l.alsoWatched)
+        changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(c);
+    const QString closing =
+        l.closedColumn.isEmpty()
+            ? quoted(l.updateType)
+            : QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 IS NOT 'SI' THEN 'D' ELSE %2 END").arg(l.closedColumn, quoted(l.updateType));
     const QString b = base(l);
     QStringList out;
     for (const QString &n : triggerNames(l, Engine::SQLite))
         out << QStringLiteral("DROP TRIGGER IF EXISTS ") + n;
     out << QStringLiteral("CREATE TRIGGER %1_ai AFTER INSERT ON %2 FOR EACH ROW BEGIN ").arg(b, l.table)
-               + insert.arg(QStringLiteral("'A'"), refs(map, QStringLiteral("NEW")));
+               + insert.arg(quoted(l.insertType), refs(map, QStringLiteral("NEW")));
     out << QStringLiteral("CREATE TRIGGER %1_au AFTER UPDATE ON %2 FOR EACH ROW WHEN %3 BEGIN ")
                    .arg(b, l.table, changed.join(QStringLiteral(" OR ")))
                + insert.arg(closing, refs(map, QStringLiteral("NEW")));
@@ -52,7 +67,8 @@ QStringList sqliteStatements(const Link &l, const QList<QPair<QString, QString>>
 QStringList postgresStatements(const Link &l, const QList<QPair<QString, QString>> &map)
 {
     const QString cols = historyColumns(l, map);
-    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (CURRENT_DATE, %3, %4);").arg(l.history, cols);
+    const QString now = l.stamped ? QStringLiteral("LOCALTIMESTAMP(0)") : QStringLiteral("CURRENT_DATE");
+    const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3, %4, %5);").arg(l.history, cols, now);
     const QString b = base(l);
     const QString body =
         QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql SECURITY DEFINER AS $hist$\n"
@@ -62,17 +78,19 @@ QStringList postgresStatements(const Link &l, const QList<QPair<QString, QString
                        "    IF ROW(%3) IS DISTINCT FROM ROW(%4) THEN\n      %5\n    END IF;\n"
                        "  ELSIF TG_OP = 'DELETE' THEN\n    %6\n"
                        "  ELSE\n"
-                       "    INSERT INTO %7 (%8) SELECT CURRENT_DATE, 'D', %9 FROM %10;\n"
+                       "    INSERT INTO %7 (%8) SELECT %11, 'D', %9 FROM %10;\n"
                        "  END IF;\n"
                        "  RETURN NULL;\n"
                        "END $hist$")
-            .arg(b, insert.arg(QStringLiteral("'A'"), refs(map, QStringLiteral("NEW"))),
-                 refs(map, QStringLiteral("NEW")), refs(map, QStringLiteral("OLD")),
-                 insert.arg(QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 IS DISTINCT FROM 'SI' THEN 'D' ELSE 'M' END")
-                                .arg(l.closedColumn),
+            .arg(b, insert.arg(quoted(l.insertType), refs(map, QStringLiteral("NEW"))),
+                 watched(map, l, QStringLiteral("NEW")), watched(map, l, QStringLiteral("OLD")),
+                 insert.arg(l.closedColumn.isEmpty()
+                                ? quoted(l.updateType)
+                                : QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 IS DISTINCT FROM 'SI' THEN 'D' ELSE %2 END")
+                                      .arg(l.closedColumn, quoted(l.updateType)),
                             refs(map, QStringLiteral("NEW"))),
                  insert.arg(QStringLiteral("'D'"), refs(map, QStringLiteral("OLD"))), l.history, cols)
-            .arg(refs(map, QString()), l.table);
+            .arg(refs(map, QString()), l.table, now);
     QStringList out;
     out << body;
     // The function runs with its owner's rights, so that a workstation that
@@ -103,6 +121,9 @@ const QList<Link> &links()
         {QStringLiteral("Tab_Uffici"), QStringLiteral("Tab_Uffici_Storico"), QStringLiteral("Tab_"),
          QStringLiteral("Tab_"), QStringLiteral("Tab_DataOperazione"), QStringLiteral("Tab_TipoOperazione"),
          QStringLiteral("Tab_Chiuso")},
+        {QStringLiteral("Tab_Operatori"), QStringLiteral("Log_Tab_Operatori"), QStringLiteral("Op_"),
+         QStringLiteral("Op_"), QStringLiteral("Op_DataOperazione_Log"), QStringLiteral("Op_TipoOperazione_Log"),
+         QString(), QStringLiteral("I"), QStringLiteral("U"), true, 9, {QStringLiteral("Op_Password")}},
     };
     return l;
 }
@@ -143,12 +164,16 @@ QStringList triggerNames(const Link &link, Engine e)
     return {b + QStringLiteral("_ai"), b + QStringLiteral("_au"), b + QStringLiteral("_ad")};
 }
 
-QStringList statements(Kind kind, Engine e)
+namespace {
+
+QStringList statementsOf(Kind kind, Engine e, int version)
 {
     if (kind != Kind::Central)
         return {};
     QStringList out;
     for (const Link &l : links()) {
+        if (l.version != version)
+            continue;
         // An incomplete map is refused before the step runs (see mismatch()).
         const auto map = columnMap(l);
         if (!map.isEmpty())
@@ -156,6 +181,12 @@ QStringList statements(Kind kind, Engine e)
     }
     return out;
 }
+
+} // namespace
+
+QStringList statements(Kind kind, Engine e) { return statementsOf(kind, e, 7); }
+
+QStringList operatorStatements(Kind kind, Engine e) { return statementsOf(kind, e, 9); }
 
 QString mismatch()
 {

@@ -1,5 +1,6 @@
 #pragma once
-// Change history of departments and offices, kept by the database itself:
+// Change history of departments, offices and operators, kept by the
+// database itself:
 // triggers generated from the table definitions write one row into the
 // history table for every insert ("A"), close ("D": the closed flag turns
 // to "SI"), other change ("M") and delete ("D", the record as it was) of a
@@ -10,6 +11,10 @@
 // An update that leaves every recorded column as it was (a rewrite of the
 // same values, or a change of the last writer alone) is not a change and
 // writes nothing.
+//
+// The operators' log (Log_Tab_Operatori) follows its own reader: "I" for an
+// insert, "U" for any change (deactivation included: the row shows the
+// operator as no longer active), "D" for a delete, dated with the time.
 
 #include <QList>
 #include <QPair>
@@ -27,7 +32,14 @@ struct Link {
     QString historyPrefix;// the same columns' prefix in the history ("DipaS_")
     QString dateColumn;   // date of the change, in the history
     QString typeColumn;   // "A", "D" or "M", in the history
-    QString closedColumn; // closed flag ("SI"/"NO"), in the table
+    QString closedColumn; // closed flag ("SI"/"NO"), in the table; empty when there is none
+    QString insertType = QStringLiteral("A");
+    QString updateType = QStringLiteral("M"); // a change other than a close
+    bool stamped = false; // the change is dated with the time too
+    int version = 7;      // the schema version that installs the triggers
+    // Columns of the table that the history does not hold but whose change
+    // is a change all the same (a new password).
+    QStringList alsoWatched = {};
 };
 
 const QList<Link> &links();
@@ -41,8 +53,10 @@ QList<QPair<QString, QString>> columnMap(const Link &link, QString *error = null
 // column without its table column); empty when they can.
 QString mismatch();
 
-// Statements that install (or reinstall) the triggers.
+// Statements that install (or reinstall) the triggers of departments and
+// offices, and those of operators.
 QStringList statements(Kind kind, Dialect::Engine e);
+QStringList operatorStatements(Kind kind, Dialect::Engine e);
 
 // Names of the triggers installed on a table (for checks and tests).
 QStringList triggerNames(const Link &link, Dialect::Engine e);

@@ -141,6 +141,8 @@ const std::vector<Step> &steps()
         {6, "indici a trigrammi per la ricerca per parole su SQLite", trigramTables},
         {7, "storico di dipartimenti e uffici scritto dal database", History::statements, historyMatchesTheTables},
         {8, "indici a trigrammi senza fusioni durante la registrazione", quietTrigramMerges},
+        {9, "registro delle modifiche degli operatori scritto dal database", History::operatorStatements,
+         historyMatchesTheTables},
     };
     return s;
 }

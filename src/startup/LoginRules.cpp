@@ -188,8 +188,8 @@ QString newPasswordCheck(const QString &newPassword, const QString &confirmation
     const QString fresh = Password::normalise(newPassword);
     if (fresh.isEmpty())
         return QStringLiteral("Nuova Password non corretta ");
-    if (fresh.size() < 8)
-        return QStringLiteral("la Password deve essere composta da almeno 8 caratteri ");
+    if (fresh.size() < Password::kMinimumLength)
+        return QStringLiteral("la Password deve essere composta da almeno %1 caratteri ").arg(Password::kMinimumLength);
     if (!currentStored.trimmed().isEmpty() && Password::verify(newPassword, currentStored.trimmed()))
         return QStringLiteral("La nuova Password non può essere uguale a quella attualmente in uso.");
     if (confirmation.trimmed() != newPassword.trimmed())

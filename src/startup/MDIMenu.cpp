@@ -201,7 +201,9 @@ const QStringList &MDIMenu::toolbarKeys()
         // The label key of the registration window.
         QStringLiteral("ETICHETTA"),
         // The notices window ticks or clears every row.
-        QStringLiteral("SELEZIONA TUTTI"), QStringLiteral("DESELEZIONA TUTTI")};
+        QStringLiteral("SELEZIONA TUTTI"), QStringLiteral("DESELEZIONA TUTTI"),
+        // Operators and workstations.
+        QStringLiteral("ATTIVA"), QStringLiteral("DISATTIVA"), QStringLiteral("AVVIA RICERCA")};
     return keys;
 }
 
@@ -279,7 +281,14 @@ QWidget *MDIMenu::openWindow(const QString &windowName, const QString &mode)
     QMdiSubWindow *sub = area_->addSubWindow(w);
     if (auto *child = qobject_cast<nimbo::ChildWindow *>(w))
         connect(child, &nimbo::ChildWindow::toolbarChanged, this, [this] { refreshToolbar(); });
-    connect(w, &QObject::destroyed, this, [this] { QTimer::singleShot(0, this, [this] { refreshToolbar(); }); });
+    // A window may have changed who is at work where (the change of
+    // department): the status bar follows when it closes.
+    connect(w, &QObject::destroyed, this, [this] {
+        QTimer::singleShot(0, this, [this] {
+            refreshToolbar();
+            showOperator();
+        });
+    });
     sub->show();
     // A child opens whole inside the main window, never wider or taller.
     if (area_->isVisible()) {

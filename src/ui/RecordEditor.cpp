@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTabWidget>
 #include <QTableView>
 
 #include "platform/Dialogs.h"
@@ -54,6 +55,20 @@ void setTextOf(QWidget *w, const QString &text)
     } else if (auto *b = qobject_cast<QCheckBox *>(w)) {
         b->setChecked(text == QLatin1String("S") || text == QLatin1String("SI"));
     }
+}
+
+// Puts the focus on a field, bringing forward the tab page it sits on.
+void focusField(QWidget *w)
+{
+    for (QWidget *p = w; p; p = p->parentWidget()) {
+        QWidget *stack = p->parentWidget();
+        if (auto *tabs = qobject_cast<QTabWidget *>(stack ? stack->parentWidget() : nullptr)) {
+            const int page = tabs->indexOf(p);
+            if (page >= 0)
+                tabs->setCurrentIndex(page);
+        }
+    }
+    w->setFocus();
 }
 
 void lock(QWidget *w, bool locked)
@@ -103,6 +118,9 @@ void RecordEditor::setDetail(QWidget *panel)
     detail_ = panel;
     dirty()->watch(panel);
     panel->setEnabled(mode_ != Mode::Browse);
+    // Called from the window's constructor, where its own toolbar sets are
+    // known (the base constructor could only give the default ones).
+    setToolbarKeys(toolbarFor(mode_));
 }
 
 void RecordEditor::setList(RowList *list, std::function<QString()> sql, const QHash<QString, int> &keyColumns)
@@ -119,7 +137,7 @@ void RecordEditor::setLoad(std::function<QString(const Record &)> sql, const QSt
     loadColumns_ = columns;
 }
 
-void RecordEditor::arrange(QLabel *heading, RowList *list, QWidget *detail, const QList<QWidget *> &buttons)
+void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons)
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
@@ -246,6 +264,7 @@ F::FieldList RecordEditor::columnsToWrite(const Record &record, bool isNew) cons
             fields.append({b.column, ok ? QVariant(n) : QVariant(QMetaType(QMetaType::LongLong))});
             break;
         }
+        case Kind::Transient: break;
         }
     }
     addColumns(fields, record, isNew);
@@ -375,15 +394,15 @@ bool RecordEditor::save()
             setFieldText(it.key(), it.value());
     if (!failed.isEmpty()) {
         if (togetherCaption_.isEmpty()) {
-            showBox(boxTitle(), failed.first()->message, Icon::Warning);
+            showBox(boxTitle(), failed.first()->text(r), Icon::Warning);
         } else {
             QStringList lines;
             for (const Check *c : failed)
-                lines << c->message;
+                lines << c->text(r);
             showBox(togetherCaption_, lines.join(QLatin1Char('\n')), Icon::Critical);
         }
         if (QWidget *w = field(failed.first()->column))
-            w->setFocus();
+            focusField(w);
         return false;
     }
     Record k = isNew ? r : key_;

@@ -41,6 +41,9 @@ struct Check {
     QString column;
     std::function<bool(Record &)> passes;
     QString message;
+    // For a message that names what was typed.
+    std::function<QString(const Record &)> messageFor = {};
+    QString text(const Record &record) const { return messageFor ? messageFor(record) : message; }
 };
 using CheckList = QVector<Check>;
 
@@ -63,8 +66,10 @@ class RecordEditor : public ChildWindow {
     Q_OBJECT
 public:
     enum class Mode { Browse, New, Edit };
-    // How a column's text is written.
-    enum class Kind { Text, Date, Number };
+    // How a column's text is written. Transient fields (a password and its
+    // confirmation) take part in the checks but are neither read nor
+    // written: the window decides what to do with them in addColumns().
+    enum class Kind { Text, Date, Number, Transient };
 
     explicit RecordEditor(QWidget *parent = nullptr);
 
@@ -127,9 +132,10 @@ protected:
     // line, in one critical box with this caption, the focus on the first.
     void setChecksTogether(const QString &caption) { togetherCaption_ = caption; }
 
-    // The window's layout: the heading across the top, the list (if any) at
-    // the left, the detail at the right with the window's buttons under it.
-    void arrange(QLabel *heading, RowList *list, QWidget *detail, const QList<QWidget *> &buttons = {});
+    // The window's layout: the heading across the top, the list (if any;
+    // or the list with its search fields) at the left, the detail at the
+    // right with the window's buttons under it.
+    void arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons = {});
 
     // ---- what a window adds ----
     virtual CheckList checks(bool isNew) const = 0;

@@ -4,6 +4,7 @@
 // older register gets the triggers with its upgrade.
 
 #include <QDate>
+#include <QDateTime>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -164,6 +165,29 @@ TEST_P(OrganisationHistory, OfficesWrittenByTheTableWriterAreRecordedToo)
     }
 }
 
+// The operators' log reads "I", then "U" for every change (a new password
+// and a deactivation too), with the time of the change; a rewrite of the
+// same values writes nothing.
+TEST_P(OrganisationHistory, EveryChangeOfAnOperatorLeavesOneLogRow)
+{
+    const QString before = QDateTime::currentDateTime().addSecs(-2).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    client(QStringLiteral("INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Cognome, Op_Nome, Op_Livello, Op_Ente, "
+                          "Op_Attivo, Op_Password) VALUES ('NERI', 'NERI', 'ADA', '6', '001', 'S', 'X')"));
+    client(QStringLiteral("UPDATE Tab_Operatori SET Op_Livello = '7' WHERE Op_Codice_Operatore = 'NERI'"));
+    client(QStringLiteral("UPDATE Tab_Operatori SET Op_Password = 'Y' WHERE Op_Codice_Operatore = 'NERI'"));
+    client(QStringLiteral("UPDATE Tab_Operatori SET Op_Password = 'Y' WHERE Op_Codice_Operatore = 'NERI'"));
+    client(QStringLiteral("UPDATE Tab_Operatori SET Op_Attivo = 'N' WHERE Op_Codice_Operatore = 'NERI'"));
+    EXPECT_EQ(history(QStringLiteral("Log_Tab_Operatori"), QStringLiteral("Op_Codice_Operatore = 'NERI'"),
+                      QStringLiteral("Op_TipoOperazione_Log, Op_Livello, Op_Attivo")),
+              (QStringList{"I|6|S", "U|7|S", "U|7|S", "U|7|N"}));
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT MIN(Op_DataOperazione_Log) FROM Log_Tab_Operatori")) && q.next());
+    const QDateTime when = q.value(0).toDateTime();
+    ASSERT_TRUE(when.isValid()) << q.value(0).toString().toStdString();
+    EXPECT_GE(when.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")), before);
+    lastRowMirrors(Schema::History::links()[2], QStringLiteral("Op_Codice_Operatore = 'NERI'"));
+}
+
 NIMBO_INSTANTIATE_ENGINES(OrganisationHistory);
 
 class OrganisationHistoryUpgrade : public OrganisationHistory {
@@ -175,14 +199,15 @@ TEST_P(OrganisationHistoryUpgrade, UpgradeFromThePreviousVersionAddsTheTriggersO
 {
     QSqlDatabase c = db().central();
     QString err;
-    const int previous = Schema::currentVersion(Schema::Kind::Central) - 1;
+    // The version before the database kept any history.
+    const int previous = 6;
     ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err, previous)) << err.toStdString();
     client(QStringLiteral("INSERT INTO Tab_Dipartimenti (Dipa_CodDipartimento, Dipa_CodiceEnte, Dipa_Denominazione, "
                           "Dipa_Chiuso) VALUES ('TEC', '001', 'DIPARTIMENTO TECNICO', 'NO')"));
     EXPECT_EQ(history(QStringLiteral("Tab_Dipartimenti_Storico"), kDepartment, kDepartmentColumns), QStringList{});
 
     ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
-    EXPECT_EQ(Schema::version(c), previous + 1);
+    EXPECT_EQ(Schema::version(c), Schema::currentVersion(Schema::Kind::Central));
     // Running it again must not install a second set of triggers.
     ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
     client(QStringLiteral("UPDATE Tab_Dipartimenti SET Dipa_Chiuso = 'SI', Dipa_DataFine = '2024-06-30'"));
@@ -206,13 +231,16 @@ NIMBO_INSTANTIATE_ENGINES(OrganisationHistoryUpgrade);
 TEST(OrganisationHistoryMap, EveryHistoryColumnIsPairedWithItsTableColumn)
 {
     const auto &links = Schema::History::links();
-    ASSERT_EQ(links.size(), 2);
+    ASSERT_EQ(links.size(), 3);
     const auto departments = Schema::History::columnMap(links[0]);
     EXPECT_EQ(departments.size(), 11);
     EXPECT_TRUE(departments.contains({QStringLiteral("DipaS_Chiuso"), QStringLiteral("Dipa_Chiuso")}));
     const auto offices = Schema::History::columnMap(links[1]);
     EXPECT_EQ(offices.size(), 14);
     EXPECT_TRUE(offices.contains({QStringLiteral("tab_Ente"), QStringLiteral("Tab_Ente")}));
+    const auto operators = Schema::History::columnMap(links[2]);
+    EXPECT_EQ(operators.size(), 14);
+    EXPECT_TRUE(operators.contains({QStringLiteral("OP_CF"), QStringLiteral("OP_CF")}));
     EXPECT_TRUE(Schema::History::mismatch().isEmpty());
 
     // A history column that the table lacks is named, and nothing is paired.

@@ -71,9 +71,14 @@ protected:
     // password into the login window. The result of StartUp::start().
     int startAsDemoOperator(const QStringList &extraLines = {})
     {
-        // The file the running test program looks for (test_ui, test_organisation...).
-        QFile ini(DicAmbiente::configPath(db().folder(),
-                                          QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName()));
+        return startAs(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd"), extraLines);
+    }
+    // The same for any operator and password.
+    int startAs(const QString &code, const QString &password, const QStringList &extraLines = {})
+    {
+        // Named after the test program, as the program's own file is.
+        const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+        QFile ini(DicAmbiente::configPath(db().folder(), program));
         if (!ini.open(QIODevice::WriteOnly))
             return -1;
         QStringList lines{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
@@ -84,14 +89,14 @@ protected:
         ini.write((lines + extraLines).join(QLatin1Char('\n')).toUtf8());
         ini.close();
         qputenv("NIMBO_HOME", db().folder().toUtf8());
-        StartUp::setLogin([](const QStringList &) {
+        StartUp::setLogin([code, password](const QStringList &) {
             PSWMask w;
-            type(&w, "txtOperatore", QStringLiteral("DEMO9"));
-            type(&w, "txtPassword", QStringLiteral("demo9pwd"));
+            type(&w, "txtOperatore", code);
+            type(&w, "txtPassword", password);
             w.findChild<QPushButton *>(QStringLiteral("cbuOk"))->click();
             return w.result() == QDialog::Accepted;
         });
-        const int started = StartUp::start({QStringLiteral("test_ui")});
+        const int started = StartUp::start({program});
         StartUp::setLogin({});
         qunsetenv("NIMBO_HOME");
         return started;
