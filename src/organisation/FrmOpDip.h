@@ -20,7 +20,7 @@ class FrmOpDip : public ChildWindow {
 public:
     explicit FrmOpDip(QWidget *parent = nullptr);
 
-    Q_INVOKABLE void setOperator(const QString &code, const QString &name);
+    void setOperator(const QString &code, const QString &name);
     QString operatorCode() const { return operator_; }
     ui::RowList *list() const { return list_; }
 

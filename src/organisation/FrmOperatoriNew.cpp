@@ -12,6 +12,7 @@
 
 #include "data/Cipher.h"
 #include "data/Password.h"
+#include "organisation/FrmOpDip.h"
 #include "organisation/OperatorRules.h"
 #include "organisation/Pickers.h"
 #include "platform/Dialogs.h"
@@ -360,12 +361,10 @@ void FrmOperatoriNew::openAssignments()
                 Icon::Warning);
         return;
     }
-    QWidget *w = WindowRegistry::open(QStringLiteral("FrmOpDip"));
-    if (!w)
-        return;
-    const QString code = key().value(QStringLiteral("Op_Codice_Operatore"));
-    const QString name = campo(1)->text().trimmed() + QLatin1Char(' ') + campo(2)->text().trimmed();
-    QMetaObject::invokeMethod(w, "setOperator", Q_ARG(QString, code), Q_ARG(QString, name));
+    auto *w = qobject_cast<FrmOpDip *>(WindowRegistry::open(QStringLiteral("FrmOpDip")));
+    if (w)
+        w->setOperator(key().value(QStringLiteral("Op_Codice_Operatore")),
+                       campo(1)->text().trimmed() + QLatin1Char(' ') + campo(2)->text().trimmed());
 }
 
 void FrmOperatoriNew::ELABORATBAR(const QString &key)

@@ -1,5 +1,7 @@
 #include "organisation/FrmPostazioni.h"
 
+#include "organisation/FrmHelpUff.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -173,13 +175,9 @@ QString FrmPostazioni::toolbarFor(Mode mode) const
 
 void FrmPostazioni::pickOffice()
 {
-    QWidget *picker = WindowRegistry::create(QStringLiteral("FrmHelpUff"));
-    if (!picker)
-        return;
-    picker->setAttribute(Qt::WA_DeleteOnClose);
-    QMetaObject::invokeMethod(picker, "setTarget", Q_ARG(QLineEdit *, description_));
-    picker->setWindowModality(Qt::ApplicationModal);
-    picker->show();
+    auto *picker = qobject_cast<FrmHelpUff *>(WindowRegistry::open(QStringLiteral("FrmHelpUff")));
+    if (picker)
+        picker->setTarget(description_);
 }
 
 void FrmPostazioni::ELABORATBAR(const QString &key)

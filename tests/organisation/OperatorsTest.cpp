@@ -16,6 +16,7 @@
 #include "data/Cipher.h"
 #include "data/Password.h"
 #include "organisation/FrmCambiaDip.h"
+#include "organisation/FrmHelpUff.h"
 #include "organisation/FrmOpDip.h"
 #include "organisation/FrmOperatoriNew.h"
 #include "organisation/FrmPostazioni.h"
@@ -47,6 +48,7 @@ protected:
         ASSERT_TRUE(Cipher::createKey(key));
         DicAmbiente::session().cfg.keyFile = key;
         organisation::registerOperatorWindows();
+        organisation::registerStructureWindows();
     }
     static QLineEdit *campo(QWidget *w, int i) { return w->findChild<QLineEdit *>(QStringLiteral("Campo%1").arg(i)); }
     static void choose(QComboBox *c, const QString &data) { c->setCurrentIndex(c->findData(data)); }
@@ -279,6 +281,20 @@ TEST_P(Operators, WorkstationsHaveFourCharacterCodesAndStayWhileARegisterUsesThe
             << code.toStdString();
     }
     fill(child<QLineEdit>(&w, "TxtIdPost"), QStringLiteral("pst2"));
+    // The office picker writes the station's place into the description.
+    child<QPushButton>(&w, "CmdUfficio")->click();
+    organisation::FrmHelpUff *picker = nullptr;
+    for (QWidget *top : QApplication::topLevelWidgets())
+        if (auto *p = qobject_cast<organisation::FrmHelpUff *>(top); p && p->isVisible())
+            picker = p;
+    ASSERT_NE(picker, nullptr);
+    auto *deps = child<QComboBox>(picker, "CboDipartimento");
+    choose(deps, QStringLiteral("PRO"));
+    choose(child<QComboBox>(picker, "CboUfficio"), QStringLiteral("UPR"));
+    child<QPushButton>(picker, "CmdConferma")->click();
+    EXPECT_TRUE(child<QLineEdit>(&w, "TxtDescrizione")->text().startsWith(QStringLiteral("Postazione  ")))
+        << child<QLineEdit>(&w, "TxtDescrizione")->text().toStdString();
+    EXPECT_TRUE(child<QLineEdit>(&w, "TxtDescrizione")->text().endsWith(QStringLiteral("UFFICIO PROTOCOLLO GENERALE")));
     fill(child<QLineEdit>(&w, "TxtDescrizione"), QStringLiteral("Sportello d'ingresso"));
     fill(child<QLineEdit>(&w, "TxtUtil"), QStringLiteral("NESSUNO"));
     boxes.clear();
