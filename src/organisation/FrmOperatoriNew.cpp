@@ -288,7 +288,9 @@ void FrmOperatoriNew::enteredMode(Mode mode)
         storedEnte_.clear();
         setActive(true);
     }
-    activeLabel_->setVisible(mode == Mode::Edit);
+    // Kept in its place (a hidden label would move the code field).
+    if (mode != Mode::Edit)
+        activeLabel_->clear();
     assign_->setEnabled(mode == Mode::Edit);
 }
 
