@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QVBoxLayout>
 
 #include "session/DicAmbiente.h"
 #include "ui/FormKit.h"
@@ -49,6 +50,17 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption)
     auto *b = new QPushButton(caption, parent);
     b->setObjectName(QLatin1String(name));
     return b;
+}
+
+Contacts addContacts(QVBoxLayout *into, QWidget *detail, int phoneLength, int mailLength)
+{
+    auto *group = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
+    const Contacts c{codeField(group, "TxtTelefono", phoneLength, false), codeField(group, "TxtFax", phoneLength, false),
+                     textField(group, "TxtEmail", mailLength)};
+    group->addRow(QStringLiteral("Telefono"), {c.phone, "Fax", c.fax});
+    group->addRow(QStringLiteral("Posta elettronica"), {c.mail});
+    into->addWidget(group);
+    return c;
 }
 
 QString writer() { return DicAmbiente::session().op.code; }

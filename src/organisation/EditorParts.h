@@ -10,6 +10,7 @@
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 class QWidget;
 
 namespace nimbo::ui {
@@ -25,6 +26,15 @@ QLineEdit *codeField(QWidget *parent, const char *name, int maxLength, bool uppe
 // A choice among fixed values (the first one may be the empty "not chosen").
 QComboBox *choiceField(QWidget *parent, const char *name, const QStringList &values);
 QPushButton *button(QWidget *parent, const char *name, const QString &caption);
+
+// The "Recapiti" group every record of the structure has: telephone and
+// fax (TxtTelefono, TxtFax) and e-mail (TxtEmail), added to the detail.
+struct Contacts {
+    QLineEdit *phone;
+    QLineEdit *fax;
+    QLineEdit *mail;
+};
+Contacts addContacts(QVBoxLayout *into, QWidget *detail, int phoneLength, int mailLength);
 
 // The operator writing, as the session knows him.
 QString writer();

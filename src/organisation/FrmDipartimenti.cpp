@@ -55,13 +55,7 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : RecordEdito
     id->addCodeRow(QStringLiteral("Comune"), com, comName);
     v->addWidget(id);
 
-    auto *contacts = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
-    QLineEdit *phone = codeField(contacts, "TxtTelefono", 20, false);
-    QLineEdit *fax = codeField(contacts, "TxtFax", 20, false);
-    QLineEdit *mail = textField(contacts, "TxtEmail", 100);
-    contacts->addRow(QStringLiteral("Telefono"), {phone, "Fax", fax});
-    contacts->addRow(QStringLiteral("Posta elettronica"), {mail});
-    v->addWidget(contacts);
+    const auto [phone, fax, mail] = addContacts(v, detail, 20, 100);
 
     auto *life = new ui::FormGroup(QStringLiteral("Attivazione e chiusura"), detail);
     auto *from = new ui::DateField(life);

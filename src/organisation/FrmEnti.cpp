@@ -60,13 +60,7 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     id->addRow(QStringLiteral("Codice Fiscale"), {fiscal, "Partita IVA", vat});
     v->addWidget(id);
 
-    auto *contacts = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
-    QLineEdit *phone = codeField(contacts, "TxtTelefono", 15, false);
-    QLineEdit *fax = codeField(contacts, "TxtFax", 15, false);
-    QLineEdit *mail = textField(contacts, "TxtEmail", 150);
-    contacts->addRow(QStringLiteral("Telefono"), {phone, "Fax", fax});
-    contacts->addRow(QStringLiteral("Posta elettronica"), {mail});
-    v->addWidget(contacts);
+    const auto [phone, fax, mail] = addContacts(v, detail, 15, 150);
 
     auto *post = new ui::FormGroup(QStringLiteral("Posta elettronica dell'Ente"), detail);
     QLineEdit *pop = textField(post, "TxtPop", 100);

@@ -66,13 +66,7 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), v
     id->addRow(QStringLiteral("Responsabile"), {head});
     v->addWidget(id);
 
-    auto *contacts = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
-    QLineEdit *phone = codeField(contacts, "TxtTelefono", 15, false);
-    QLineEdit *fax = codeField(contacts, "TxtFax", 15, false);
-    QLineEdit *mail = textField(contacts, "TxtEmail", 100);
-    contacts->addRow(QStringLiteral("Telefono"), {phone, "Fax", fax});
-    contacts->addRow(QStringLiteral("Posta elettronica"), {mail});
-    v->addWidget(contacts);
+    const auto [phone, fax, mail] = addContacts(v, detail, 15, 100);
 
     auto *life = new ui::FormGroup(QStringLiteral("Attivazione e chiusura"), detail);
     auto *from = new ui::DateField(life);
