@@ -1,10 +1,7 @@
 // Operation 22 of the protocol server: a group of offices replaced whole.
 
-#include <QDateTime>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QSqlError>
-#include <QThread>
 
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
@@ -110,11 +107,7 @@ bool parseGroupRequest(const QVariantList &params, GroupRequest *g, QString *why
     return true;
 }
 
-struct GroupOutcome {
-    QVariantList reply;
-    bool lock = false;
-    bool lost = false;
-};
+using GroupOutcome = UnitOutcome;
 
 GroupOutcome groupFailure(const QSqlDatabase &db, const QSqlError &e)
 {
@@ -237,24 +230,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
 
     // As for a registration: another writer's lock starts the unit again,
     // and a connection lost before the commit is opened once more.
-    const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
-    bool reopened = false;
-    for (;;) {
-        GroupOutcome o = attempt();
-        if (o.lost && !reopened) {
-            reopened = true;
-            sql = QSqlDatabase();
-            failed_.reset();
-            if (!ConnectionPool::reopen(conn_, QStringLiteral("PROTOCOLLO"), o.reply.value(1).toString(), nullptr))
-                return o.reply;
-            db_ = conn_->db;
-            sql = db_.sql();
-            continue;
-        }
-        if (!o.lock || QDateTime::currentDateTime() >= deadline)
-            return o.reply;
-        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
-    }
+    return runUnit(sql, attempt);
 }
 
 } // namespace nimbo

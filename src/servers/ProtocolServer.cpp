@@ -316,11 +316,7 @@ bool parseRow(const QVariant &packed, const Table *table, Row *row, QString *why
 
 // What one attempt of the write gives: the reply, or that it met another
 // writer's lock and may be tried again.
-struct Outcome {
-    QVariantList reply;
-    bool lock = false;
-    bool lost = false; // the connection went away before the commit
-};
+using Outcome = UnitOutcome;
 
 Outcome dbFailure(const QSqlDatabase &db, const QSqlError &e)
 {
@@ -737,12 +733,17 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         return {{F::kStatusOk, QString(), number, now.date()}, false};
     };
 
+    return runUnit(sql, attempt);
+}
+
+QVariantList ProtocolServer::runUnit(QSqlDatabase &sql, const std::function<UnitOutcome()> &attempt)
+{
     // Another writer's lock (PostgreSQL's short lock timeout) makes the whole
     // unit start again, up to the session's lock wait.
     const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
     bool reopened = false;
     for (;;) {
-        Outcome o = attempt();
+        const UnitOutcome o = attempt();
         // The database went away (a server restart) before the commit was
         // sent: nothing was written, so the unit runs once more on a new
         // connection.

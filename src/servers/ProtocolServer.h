@@ -79,6 +79,14 @@ QVariantList registrationRequest(const QString &mode, const QString &condition, 
                                  const QString &operatorCode, const QVector<ColumnValues> &dossiers = {},
                                  bool protocolOffice = false);
 
+// What one attempt of a writing unit gave: the reply, and whether it met
+// another writer's lock or lost the connection before its commit.
+struct UnitOutcome {
+    QVariantList reply;
+    bool lock = false;
+    bool lost = false;
+};
+
 class ProtocolServer : public AppServer {
 public:
     // On the session's central database.
@@ -96,6 +104,10 @@ private:
     bool open(QVariantList *failure);
     QVariantList registration(const QVariantList &params);
     QVariantList groups(const QVariantList &params);
+    // Runs the unit again while another writer's lock holds it, up to the
+    // session's lock wait, and once more on a new connection when the old
+    // one went away before the commit; sql follows the connection.
+    QVariantList runUnit(QSqlDatabase &sql, const std::function<UnitOutcome()> &attempt);
 
     // Runs a statement prepared once per connection: a registration then
     // costs one round trip per statement. *q is the query run, for its
