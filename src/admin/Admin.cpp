@@ -20,6 +20,7 @@
 #include "data/Password.h"
 #include "schema/DemoData.h"
 #include "schema/FunctionTable.h"
+#include "schema/MaintainedTables.h"
 #include "schema/Schema.h"
 #include "schema/StructureNotices.h"
 
@@ -145,6 +146,9 @@ bool prepare(Schema::Kind kind, const QString &what, QTextStream &out, QString *
         return false;
     // A register made without the demo must still enforce rights.
     if (kind == Schema::Kind::Central && !FunctionTable::fill(db, error))
+        return false;
+    // Nor without the code tables' list.
+    if (kind == Schema::Kind::Central && !Schema::fillMaintainedTables(db, error))
         return false;
     const int now = Schema::currentVersion(kind);
     QStringList roles;

@@ -68,3 +68,23 @@ QStringList officeUsage(const QString &ente, const QString &ufficio)
 }
 
 } // namespace Usage
+
+// ---- provinces and regions (code tables) ----
+namespace Usage {
+
+QStringList provinceUsage(const QString &plate)
+{
+    // An empty plate names no province: it must not match municipalities
+    // whose province is missing.
+    if (plate.trimmed().isEmpty())
+        return {};
+    return build({{"Tab_Comuni", nullptr, "com_codprov"}}, QString(), plate.trimmed());
+}
+
+QStringList regionUsage(const QString &codreg)
+{
+    return build({{"Tab_Provincie", nullptr, "Prv_Codreg"}, {"Tab_Enti", nullptr, "Ente_Codice_Regione"}}, QString(),
+                 codreg);
+}
+
+} // namespace Usage

@@ -19,3 +19,14 @@ QStringList departmentUsage(const QString &ente, const QString &dipartimento);
 QStringList officeUsage(const QString &ente, const QString &ufficio);
 
 } // namespace Usage
+
+// ---- provinces and regions (code tables) ----
+namespace Usage {
+
+// A province is used by the municipalities that carry its plate code
+// (Tab_Comuni.com_codprov): no other table names a province.
+QStringList provinceUsage(const QString &plate);
+// A region is used by its provinces and by the entities that name it.
+QStringList regionUsage(const QString &codreg);
+
+} // namespace Usage

@@ -7,6 +7,7 @@
 
 #include "data/Password.h"
 #include "schema/DemoLoader.h"
+#include "schema/MaintainedTables.h"
 #include "schema/Transaction.h"
 
 namespace Schema {
@@ -89,15 +90,6 @@ void codeTables(Loader &l)
     for (const auto &k : kinds)
         l.ensure(QStringLiteral("Tab_TipoUtenza"), {u[0]}, u,
                  {QString::fromUtf8(k[0]), QString::fromUtf8(k[1]), QStringLiteral("DEMO"), today(), QString::fromUtf8(k[2])});
-
-    const QStringList tt = {QStringLiteral("Tab_Codice"), QStringLiteral("Tab_NomeTabella"), QStringLiteral("Tab_Descrizione")};
-    const char *maintained[][2] = {{"TAB_TIPODOCUMENTO", "Tipi documento"}, {"TAB_MOTIVO_CANCELLA", "Motivi di cancellazione"},
-                                   {"TAB_MOTIVO_REGTEMP", "Motivi di registrazione in emergenza"},
-                                   {"TAB_TIPOUTENZA", "Tipi di mittente/destinatario"}, {"TAB_PROVINCIE", "Province"},
-                                   {"TAB_REGIONI", "Regioni"}};
-    int n = 0;
-    for (const auto &m : maintained)
-        l.ensure(QStringLiteral("Tab_Tabelle"), {tt[0]}, tt, {++n, QString::fromLatin1(m[0]), QString::fromUtf8(m[1])});
 }
 
 } // namespace
@@ -132,12 +124,16 @@ bool loadDemo(QSqlDatabase &db, QString *error, int *added)
         *error = l.error();
         return false;
     }
+    // Every register has them; a demo loaded on an older one gets them too.
+    int tables = 0;
+    if (!detail::addMissingMaintainedTables(db, error, &tables))
+        return false;
     if (!tx.commit(error)) {
         *error = failed + *error;
         return false;
     }
     if (added)
-        *added = l.added();
+        *added = l.added() + tables;
     return true;
 }
 

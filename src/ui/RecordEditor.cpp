@@ -113,6 +113,8 @@ void RecordEditor::bind(const QString &column, QWidget *field, Kind kind, bool k
     bindings_.append({column, field, kind, key});
 }
 
+void RecordEditor::unbindAll() { bindings_.clear(); }
+
 void RecordEditor::setDetail(QWidget *panel)
 {
     detail_ = panel;
@@ -128,7 +130,7 @@ void RecordEditor::setList(RowList *list, std::function<QString()> sql, const QH
     list_ = list;
     listSql_ = std::move(sql);
     listKeys_ = keyColumns;
-    connect(list_, &RowList::chosen, this, &RecordEditor::chosenFromList);
+    connect(list_, &RowList::chosen, this, &RecordEditor::chosenFromList, Qt::UniqueConnection);
 }
 
 void RecordEditor::setLoad(std::function<QString(const Record &)> sql, const QStringList &columns)
@@ -190,6 +192,8 @@ void RecordEditor::enteredMode(Mode) {}
 void RecordEditor::loaded(const Record &) {}
 
 void RecordEditor::written(bool) {}
+
+QString RecordEditor::writeCondition(const Record &key) const { return condition(key); }
 
 QString RecordEditor::toolbarFor(Mode mode) const
 {
@@ -407,7 +411,7 @@ bool RecordEditor::save()
     }
     Record k = isNew ? r : key_;
     const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(r, isNew),
-                          isNew ? QString() : condition(k)};
+                          isNew ? QString() : writeCondition(k)};
     if (!F::Update_Tabella({st}, database_))
         return false; // reported; the window stays as it is for another try
     dirty()->setClean();
@@ -441,13 +445,13 @@ bool RecordEditor::remove()
             // Not knowing is not "unused".
             GECentr::writeLog(QStringLiteral("verifica utilizzo non riuscita: ") + u.sql, QStringLiteral("CANCELLA"),
                               objectName());
-            showBox(boxTitle(), deleteFailure_, Icon::Critical);
+            showBox(boxTitle(), usageFailure_.isEmpty() ? deleteFailure_ : usageFailure_, Icon::Critical);
             return false;
         }
     }
     if (showBox(boxTitle(), deleteQuestion_, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return false;
-    const F::Statement st{QStringLiteral("C"), table_, {}, condition(key_)};
+    const F::Statement st{QStringLiteral("C"), table_, {}, writeCondition(key_)};
     if (!F::Update_Tabella({st}, database_)) {
         showBox(boxTitle(), deleteFailure_, Icon::Critical);
         return false;

@@ -111,11 +111,15 @@ protected:
     // A field and its column. Key columns select the row and are locked
     // while a record is changed.
     void bind(const QString &column, QWidget *field, Kind kind = Kind::Text, bool key = false);
+    // Forgets every field, for a window whose table changes (the code
+    // tables): it binds the new table's fields afterwards.
+    void unbindAll();
     // The panel that holds the fields: disabled while browsing, watched for
     // typing.
     void setDetail(QWidget *panel);
     // The list variant: the rows come from sql(), and choosing one opens the
-    // record whose key columns are in the given list columns.
+    // record whose key columns are in the given list columns. It may be
+    // called again with other key columns.
     void setList(RowList *list, std::function<QString()> sql, const QHash<QString, int> &keyColumns);
     // How a record is read: a query on the key, and the record column that
     // each value of its row goes to, in SELECT order (columns without a
@@ -128,6 +132,8 @@ protected:
     void setLoadFailure(const QString &text) { loadFailure_ = text; }
     void setDeleteFailure(const QString &text) { deleteFailure_ = text; }
     void setDeleteQuestion(const QString &text) { deleteQuestion_ = text; }
+    // Shown when a usage check cannot be read (the deletion failure when none).
+    void setUsageFailure(const QString &text) { usageFailure_ = text; }
     // Windows that report every wrong field at once: the failures, one per
     // line, in one critical box with this caption, the focus on the first.
     void setChecksTogether(const QString &caption) { togetherCaption_ = caption; }
@@ -150,6 +156,9 @@ protected:
     virtual void written(bool deleted);
     // The toolbar of a mode.
     virtual QString toolbarFor(Mode mode) const;
+    // The row a change or a deletion touches; condition(key) unless the
+    // window's row is selected by more than its key.
+    virtual QString writeCondition(const Record &key) const;
 
     // The field of a column (null when none).
     QWidget *field(const QString &column) const;
@@ -190,6 +199,7 @@ private:
     QString boxTitle_;
     QString loadFailure_;
     QString deleteFailure_;
+    QString usageFailure_;
     QString deleteQuestion_ = QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?");
     QString togetherCaption_;
     Mode mode_ = Mode::Browse;
