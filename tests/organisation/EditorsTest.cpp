@@ -370,7 +370,7 @@ TEST_P(Editors, DetailWindowsReportTheirWritesAndAWriteThatFindsNoRowFails)
     fill(w, "TxtCodice", QStringLiteral("aquil"));
     fill(w, "TxtDenominazione", QStringLiteral("dipartimento de l'aquila"));
     fill(w, "TxtDomicilio", QStringLiteral("via l'aquila 1"));
-    type(w, "TxtCCom", QStringLiteral("POT"));
+    type(w, "TxtCCom", QStringLiteral("076063"));
     press("REGISTRA");
     EXPECT_EQ(boxes.texts(), QStringList{kSaved});
     EXPECT_EQ(saved.count(), 2);
