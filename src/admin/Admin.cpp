@@ -21,6 +21,7 @@
 #include "schema/DemoData.h"
 #include "schema/FunctionTable.h"
 #include "schema/MaintainedTables.h"
+#include "schema/Municipalities.h"
 #include "schema/Schema.h"
 #include "schema/StructureNotices.h"
 
@@ -415,6 +416,55 @@ int importStructureChanges(const Options &o, QTextStream &out, QString *error)
     return 0;
 }
 
+// Regions, provinces and municipalities from the statistics office's
+// yearly list and, with --cap, their postal codes; without a list, the one
+// shipped with the program. Both files are checked whole before the
+// database is opened: a wrong file changes nothing.
+int loadMunicipalities(const Options &o, QTextStream &out, QString *error)
+{
+    namespace M = Schema::Municipalities;
+    Dialect::Target t;
+    if (!targetOf(o, &t, error))
+        return 2;
+    const auto read = [error](const QString &path, QByteArray *content) {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly) || !QFileInfo(path).isFile()) {
+            *error = QStringLiteral("Impossibile leggere il file %1: %2").arg(path, file.errorString());
+            return false;
+        }
+        *content = file.readAll();
+        return true;
+    };
+    M::List list;
+    const bool withCaps = o.values.contains(QStringLiteral("cap"));
+    if (o.positional.isEmpty()) {
+        if (withCaps) {
+            *error = QStringLiteral("--cap si indica insieme al file dell'elenco dei comuni.");
+            return 2;
+        }
+        if (!M::readShipped(&list, error))
+            return 1;
+        out << QStringLiteral("Elenco dei comuni fornito con il programma (ISTAT, 1 gennaio 2020), con i CAP.") << Qt::endl;
+    } else {
+        QByteArray content;
+        if (!read(o.positional[0], &content) || !M::readList(content, &list, error))
+            return 1;
+        if (withCaps && (!read(o.values[QStringLiteral("cap")], &content) || !M::readPostalCodes(content, &list, error)))
+            return 1;
+    }
+    if (!openTarget(t, true, error) || !requireSchema(out, error))
+        return 1;
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    M::Summary summary;
+    if (!M::load(db, list, QStringLiteral("ADMIN"), &summary, error)) {
+        *error = QStringLiteral("Caricamento dei comuni non riuscito, nessuna modifica al database: ") + *error;
+        return 1;
+    }
+    for (const QString &line : summary.lines())
+        out << line << Qt::endl;
+    return 0;
+}
+
 struct Command {
     const char *name;
     QStringList withValue;
@@ -440,6 +490,8 @@ const QList<Command> &commands()
         {"create-key", {}, {}, createKey, 1},
         {"create-functions", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, createFunctions},
         {"import-structure-changes", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, importStructureChanges, 1},
+        {"load-municipalities", {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("cap")}, {},
+         loadMunicipalities, 1},
     };
     return list;
 }
@@ -473,6 +525,12 @@ QString usage()
         "      prima riga nomina le colonne (separatore \";\" o \",\"): Cod_OP (A, D, M), Livello (1, 2, 3),\n"
         "      Data_EFF (gg/mm/aaaa o aaaa-mm-gg), Cod_dip, des_dip, Cod_Uff, Des_Uff, cod_Ser, Des_ser,\n"
         "      Stato_Acquisizione (0, 1, 2; 0 se vuoto); se una riga è errata non importa nulla\n"
+        "  load-municipalities --sqlite FILE | --pg \"CONNINFO\" [ELENCO_CSV [--cap FILE_CAP]]\n"
+        "      carica regioni, province e comuni dall'elenco dei comuni italiani dell'ISTAT nel formato in cui\n"
+        "      lo pubblica ogni anno (CSV separato da \";\", Latin-1) e con --cap i loro CAP (CSV UTF-8\n"
+        "      codice_istat;denominazione;sigla;codice_catastale;cap); aggiunge quel che manca, aggiorna nomi e\n"
+        "      codici, non cancella alcun comune; se un file è errato non modifica nulla; senza ELENCO_CSV carica\n"
+        "      l'elenco fornito con il programma (1 gennaio 2020) con i suoi CAP\n"
         "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
         "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }

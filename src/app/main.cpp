@@ -1,4 +1,5 @@
 #include "codes/Codes.h"
+#include "municipalities/MunicipalityWindows.h"
 #include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
@@ -15,5 +16,6 @@ int main(int argc, char **argv)
     nimbo::protocol::registerProtocolWindows();
     nimbo::organisation::registerOrganisationWindows();
     nimbo::codes::registerCodeWindows();
+    nimbo::municipalities::registerMunicipalityWindows();
     return StartUp::run(QApplication::arguments());
 }

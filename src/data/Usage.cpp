@@ -67,6 +67,19 @@ QStringList officeUsage(const QString &ente, const QString &ufficio)
                  ente, ufficio);
 }
 
+// ---- municipalities ----
+
+QStringList municipalityUsage(const QString &comune)
+{
+    return build({{"Tab_Rubrica", nullptr, "Tab_ComuneUbicazione"},
+                  {"Tab_Enti", nullptr, "Ente_Comune"},
+                  {"Tab_Dipartimenti", nullptr, "Dipa_Comune"},
+                  {"Tab_Uffici", nullptr, "Tab_Comune"},
+                  {"Tab_Dipartimenti_Storico", nullptr, "DipaS_Comune"},
+                  {"Tab_Uffici_Storico", nullptr, "Tab_Comune"}},
+                 QString(), comune);
+}
+
 } // namespace Usage
 
 // ---- provinces and regions (code tables) ----

@@ -18,6 +18,13 @@ namespace Usage {
 QStringList departmentUsage(const QString &ente, const QString &dipartimento);
 QStringList officeUsage(const QString &ente, const QString &ufficio);
 
+// ---- municipalities ----
+// A municipality is looked for by its code, whatever the entity, in every
+// row that records where something sits, in this order: address-book
+// entries, entities, departments, offices, then the history of departments
+// and of offices (whose viewers show the municipality's name).
+QStringList municipalityUsage(const QString &comune);
+
 } // namespace Usage
 
 // ---- provinces and regions (code tables) ----

@@ -41,6 +41,10 @@ void addressBook(std::vector<Table> &t)
                   txt("com_stato"), txt("com_preftel"), txt("com_Codoper"), date("com_Datoper")},
                  cols({"Com_Codcom"}),
                  {idx({"com_codprov", "com_Comune"}), idx({"com_Comune"})}});
+    // Every postal code of a municipality, the first one (com_cap) included:
+    // a town with several keeps them all findable.
+    t.push_back({QStringLiteral("Tab_ComuniCap"), {txt("Cap_Codcom"), txt("Cap_Cap")}, cols({"Cap_Codcom", "Cap_Cap"}),
+                 {idx({"Cap_Cap"})}, 10});
 }
 
 void classification(std::vector<Table> &t)

@@ -8,6 +8,7 @@
 #include "data/Password.h"
 #include "schema/DemoLoader.h"
 #include "schema/MaintainedTables.h"
+#include "schema/Municipalities.h"
 #include "schema/Transaction.h"
 
 namespace Schema {
@@ -18,49 +19,18 @@ namespace {
 
 QVariant today() { return QDate::currentDate(); }
 
-void geography(Loader &l)
+// Every Italian municipality, province and region of the list shipped with
+// the program, so that the address book can use any of them. Rows already
+// there (a demo loaded before, or changed by the operator) are left alone.
+bool geography(QSqlDatabase &db, int *added, QString *error)
 {
-    const QStringList reg = {QStringLiteral("Reg_Codreg"), QStringLiteral("Reg_Descrizione"),
-                             QStringLiteral("Reg_Memo_Regione"), QStringLiteral("Reg_CodOper"),
-                             QStringLiteral("Reg_DatOper")};
-    const char *regions[][3] = {{"017", "BASILICATA", "BAS"}, {"015", "CAMPANIA", "CAM"},
-                                {"016", "PUGLIA", "PUG"},     {"018", "CALABRIA", "CAL"},
-                                {"012", "LAZIO", "LAZ"}};
-    for (const auto &r : regions)
-        l.ensure(QStringLiteral("Tab_Regioni"), {reg[0]}, reg,
-                 {QString::fromUtf8(r[0]), QString::fromUtf8(r[1]), QString::fromUtf8(r[2]), QStringLiteral("DEMO"), today()});
-
-    const QStringList prv = {QStringLiteral("Prv_Codprov"), QStringLiteral("Prv_Descrizione"),
-                             QStringLiteral("Prv_Sigla_Auto"), QStringLiteral("Prv_Codreg"),
-                             QStringLiteral("Prv_CodOper"), QStringLiteral("Prv_DatOper")};
-    const char *provinces[][4] = {{"076", "POTENZA", "PZ", "017"}, {"077", "MATERA", "MT", "017"},
-                                  {"063", "NAPOLI", "NA", "015"},  {"072", "BARI", "BA", "016"},
-                                  {"058", "ROMA", "RM", "012"}};
-    for (const auto &p : provinces)
-        l.ensure(QStringLiteral("Tab_Provincie"), {prv[0]}, prv,
-                 {QString::fromUtf8(p[0]), QString::fromUtf8(p[1]), QString::fromUtf8(p[2]), QString::fromUtf8(p[3]),
-                  QStringLiteral("DEMO"), today()});
-
-    const QStringList com = {QStringLiteral("Com_Codcom"), QStringLiteral("com_Comune"), QStringLiteral("com_cap"),
-                             QStringLiteral("com_codprov"), QStringLiteral("com_codcat"), QStringLiteral("com_stato"),
-                             QStringLiteral("com_preftel"), QStringLiteral("com_Codoper"), QStringLiteral("com_Datoper")};
-    const char *towns[][6] = {
-        {"076063", "POTENZA", "85100", "PZ", "G942", "0971"},
-        {"076048", "MELFI", "85025", "PZ", "F104", "0972"},
-        {"076066", "RIONERO IN VULTURE", "85028", "PZ", "H307", "0972"},
-        {"076040", "LAVELLO", "85024", "PZ", "E493", "0972"},
-        {"076007", "AVIGLIANO", "85021", "PZ", "A519", "0971"},
-        {"076089", "TITO", "85050", "PZ", "L181", "0971"},
-        {"076059", "PICERNO", "85055", "PZ", "G590", "0971"},
-        {"077014", "MATERA", "75100", "MT", "F052", "0835"},
-        {"063049", "NAPOLI", "80100", "NA", "F839", "081"},
-        {"072006", "BARI", "70100", "BA", "A662", "080"},
-        {"058091", "ROMA", "00100", "RM", "H501", "06"},
-    };
-    for (const auto &t : towns)
-        l.ensure(QStringLiteral("Tab_Comuni"), {com[0]}, com,
-                 {QString::fromUtf8(t[0]), QString::fromUtf8(t[1]), QString::fromUtf8(t[2]), QString::fromUtf8(t[3]),
-                  QString::fromUtf8(t[4]), QStringLiteral("IT"), QString::fromUtf8(t[5]), QStringLiteral("DEMO"), today()});
+    Municipalities::List list;
+    Municipalities::Summary summary;
+    if (!Municipalities::readShipped(&list, error)
+        || !Municipalities::apply(db, list, Municipalities::Mode::AddOnly, QStringLiteral("DEMO"), &summary, error))
+        return false;
+    *added = summary.regions.added + summary.provinces.added + summary.municipalities.added;
+    return true;
 }
 
 void codeTables(Loader &l)
@@ -116,8 +86,12 @@ bool loadDemo(QSqlDatabase &db, QString *error, int *added)
         *error = failed + *error;
         return false;
     }
+    int towns = 0;
+    if (!geography(db, &towns, error)) {
+        *error = failed + *error;
+        return false;
+    }
     Loader l(db);
-    geography(l);
     codeTables(l);
     detail::demoOrganisation(l);
     if (!l.error().isEmpty()) {
@@ -133,7 +107,7 @@ bool loadDemo(QSqlDatabase &db, QString *error, int *added)
         return false;
     }
     if (added)
-        *added = l.added() + tables;
+        *added = l.added() + tables + towns;
     return true;
 }
 

@@ -15,8 +15,9 @@
 //
 // Also: departments PRO, AMM, SAN and the closed OLD; offices UPR, ARC,
 // ECO (closed), RAG, PER, IGI, VET and SOP (closed); office members; the code
-// tables; regions, provinces (PZ among them) and their municipalities; 30
-// address-book entries; titles, categories, classes and two open dossiers;
+// tables; every Italian region, province and municipality with their
+// postal codes, from the list shipped with the program; 30 address-book
+// entries; titles, categories, classes and two open dossiers;
 // the menu functions; one workstation; three structure-change notices
 // (two waiting, the closing of ECO applied). The yearly counters stay empty.
 //

@@ -38,7 +38,7 @@ void body(Loader &l)
                                     "Ente_ScanPost", "Ente_Posta_POP", "Ente_Posta_SMTP", "Ente_Posta_PortaServer",
                                     "Ente_ProgressivoRubrica", "Ente_CodOper", "Ente_DatOper"});
     l.ensure(QStringLiteral("Tab_Enti"), {ente[0]}, ente,
-             {kBody, s("AZIENDA SANITARIA DEMO"), s("VIA DEL GALLITELLO 1"), s("076063"), s("017"), QString(),
+             {kBody, s("AZIENDA SANITARIA DEMO"), s("VIA DEL GALLITELLO 1"), s("076063"), s("17"), QString(),
               QString(), s("0971000000"), s("0971000001"), s("protocollo@asdemo.example"), QString(), s("N"), s("N"),
               s("pop.asdemo.example"), s("smtp.asdemo.example"), s("25"), 0, s("DEMO"), today()});
 
@@ -151,7 +151,9 @@ void addressBook(Loader &l)
         {"BRUNO VINCENZO", "001"},            {"GALLO TERESA", "001"},            {"DE LUCA PASQUALE", "001"},
         {"MANCINI CARMELA", "001"},           {"UFFICIO RELAZIONI CON IL PUBBLICO", "004"},
         {"DIREZIONE GENERALE", "004"}};
-    const char *towns[] = {"076063", "076048", "076066", "076040", "076007", "076089", "077014", "063049", "072006",
+    // Potenza, Melfi, Rionero in Vulture, Lavello, Avigliano, Tito, Matera,
+    // Napoli, Bari, Roma.
+    const char *towns[] = {"076063", "076048", "076066", "076043", "076007", "076089", "077014", "063049", "072006",
                            "058091"};
     int id = 0;
     for (const auto &w : who) {

@@ -143,6 +143,7 @@ const std::vector<Step> &steps()
         {8, "indici a trigrammi senza fusioni durante la registrazione", quietTrigramMerges},
         {9, "registro delle modifiche degli operatori scritto dal database", History::operatorStatements,
          historyMatchesTheTables},
+        {10, "tutti i codici di avviamento postale dei comuni", noExtra},
     };
     return s;
 }

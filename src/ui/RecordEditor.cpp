@@ -139,7 +139,7 @@ void RecordEditor::setLoad(std::function<QString(const Record &)> sql, const QSt
     loadColumns_ = columns;
 }
 
-void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons)
+QVBoxLayout *RecordEditor::startLayout(QLabel *heading)
 {
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(8, 8, 8, 8);
@@ -151,6 +151,12 @@ void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, cons
         heading->setFont(f);
         outer->addWidget(heading);
     }
+    return outer;
+}
+
+void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons)
+{
+    QVBoxLayout *outer = startLayout(heading);
     auto *body = new QHBoxLayout;
     body->setSpacing(10);
     if (list) {
@@ -170,6 +176,22 @@ void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, cons
     right->addStretch(1);
     body->addLayout(right, 5);
     outer->addLayout(body, 1);
+    setDetail(detail);
+}
+
+void RecordEditor::arrangeStacked(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons)
+{
+    QVBoxLayout *outer = startLayout(heading);
+    if (list)
+        outer->addWidget(list, 1);
+    outer->addWidget(detail);
+    if (!buttons.isEmpty()) {
+        auto *row = new QHBoxLayout;
+        for (QWidget *b : buttons)
+            row->addWidget(b);
+        row->addStretch(1);
+        outer->addLayout(row);
+    }
     setDetail(detail);
 }
 
@@ -412,8 +434,12 @@ bool RecordEditor::save()
     Record k = isNew ? r : key_;
     const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(r, isNew),
                           isNew ? QString() : writeCondition(k)};
-    if (!F::Update_Tabella({st}, database_))
-        return false; // reported; the window stays as it is for another try
+    if (!F::Update_Tabella({st}, database_)) {
+        // Reported; the window stays as it is for another try.
+        if (!writeFailure_.isEmpty())
+            showBox(boxTitle(), writeFailure_, Icon::Critical);
+        return false;
+    }
     dirty()->setClean();
     reloadList();
     if (list_) {

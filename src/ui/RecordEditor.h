@@ -28,6 +28,8 @@
 
 #include <QLabel>
 
+class QVBoxLayout;
+
 namespace nimbo::ui {
 
 class RowList;
@@ -131,6 +133,9 @@ protected:
     // Shown when the record cannot be read or the deletion fails.
     void setLoadFailure(const QString &text) { loadFailure_ = text; }
     void setDeleteFailure(const QString &text) { deleteFailure_ = text; }
+    // Shown after a write that did not go through (nothing by default: the
+    // writer has reported its error).
+    void setWriteFailure(const QString &text) { writeFailure_ = text; }
     void setDeleteQuestion(const QString &text) { deleteQuestion_ = text; }
     // Shown when a usage check cannot be read (the deletion failure when none).
     void setUsageFailure(const QString &text) { usageFailure_ = text; }
@@ -142,6 +147,9 @@ protected:
     // or the list with its search fields) at the left, the detail at the
     // right with the window's buttons under it.
     void arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons = {});
+    // The same with the list across the top and the detail under it, for
+    // lists of many columns.
+    void arrangeStacked(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons = {});
 
     // ---- what a window adds ----
     virtual CheckList checks(bool isNew) const = 0;
@@ -175,6 +183,7 @@ private:
         Kind kind;
         bool key;
     };
+    QVBoxLayout *startLayout(QLabel *heading);
     void enter(Mode mode);
     void clearFields();
     bool confirmDiscard();
@@ -200,6 +209,7 @@ private:
     QString loadFailure_;
     QString deleteFailure_;
     QString usageFailure_;
+    QString writeFailure_;
     QString deleteQuestion_ = QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?");
     QString togetherCaption_;
     Mode mode_ = Mode::Browse;
