@@ -1,3 +1,4 @@
+#include "addressbook/AddressBook.h"
 #include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
@@ -13,5 +14,6 @@ int main(int argc, char **argv)
     nimbo::startup::registerStartupWindows();
     nimbo::protocol::registerProtocolWindows();
     nimbo::organisation::registerOrganisationWindows();
+    nimbo::addressbook::registerAddressBookWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -394,7 +394,8 @@ bool RecordEditor::save()
             setFieldText(it.key(), it.value());
     if (!failed.isEmpty()) {
         if (togetherCaption_.isEmpty()) {
-            showBox(boxTitle(), failed.first()->text(r), Icon::Warning);
+            if (const QString text = failed.first()->text(r); !text.isEmpty())
+                showBox(boxTitle(), text, Icon::Warning);
         } else {
             QStringList lines;
             for (const Check *c : failed)
@@ -406,9 +407,7 @@ bool RecordEditor::save()
         return false;
     }
     Record k = isNew ? r : key_;
-    const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(r, isNew),
-                          isNew ? QString() : condition(k)};
-    if (!F::Update_Tabella({st}, database_))
+    if (!writeRecord(r, isNew))
         return false; // reported; the window stays as it is for another try
     dirty()->setClean();
     reloadList();
@@ -447,11 +446,8 @@ bool RecordEditor::remove()
     }
     if (showBox(boxTitle(), deleteQuestion_, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return false;
-    const F::Statement st{QStringLiteral("C"), table_, {}, condition(key_)};
-    if (!F::Update_Tabella({st}, database_)) {
-        showBox(boxTitle(), deleteFailure_, Icon::Critical);
+    if (!deleteRecord())
         return false;
-    }
     key_.clear();
     clearFields();
     enter(Mode::Browse);
@@ -459,6 +455,22 @@ bool RecordEditor::remove()
     written(true);
     emit saved();
     return true;
+}
+
+bool RecordEditor::writeRecord(const Record &record, bool isNew)
+{
+    const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(record, isNew),
+                          isNew ? QString() : condition(key_)};
+    return F::Update_Tabella({st}, database_);
+}
+
+bool RecordEditor::deleteRecord()
+{
+    const F::Statement st{QStringLiteral("C"), table_, {}, condition(key_)};
+    if (F::Update_Tabella({st}, database_))
+        return true;
+    showBox(boxTitle(), deleteFailure_, Icon::Critical);
+    return false;
 }
 
 void RecordEditor::ELABORATBAR(const QString &key)
