@@ -135,7 +135,8 @@ TEST_P(AddressBookEndToEnd, ASenderAddedByQuickEntryIsRegisteredAndThenCannotBeD
     ASSERT_NE(book, nullptr);
     ASSERT_EQ(book->objectName(), QStringLiteral("FrmRubrica"));
     type(book, "TxtRic", QStringLiteral("forno"));
-    auto *list = book->findChild<ui::RowList *>(QStringLiteral("LwNomi"));
+    auto *list = test::rowList(book, "LwNomi");
+    ASSERT_NE(list, nullptr);
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->text(0, 2), QStringLiteral("VIA PRETORIA, 21  - POTENZA"));
     ASSERT_TRUE(list->select(0, QStringLiteral("31")));

@@ -11,7 +11,16 @@
 #include "addressbook/AddressBookRules.h"
 #include "ui/RowList.h"
 
+#include <QTableView>
+
 namespace nimbo::test {
+
+// The list whose view carries the name.
+inline ui::RowList *rowList(QWidget *w, const char *view)
+{
+    auto *v = w->findChild<QTableView *>(QLatin1String(view));
+    return v ? qobject_cast<ui::RowList *>(v->parentWidget()) : nullptr;
+}
 
 class AddressBookTest : public ProtocolWindowTest {
 protected:
@@ -77,6 +86,8 @@ protected:
     static QStringList column(ui::RowList *list, int c)
     {
         QStringList out;
+        if (!list)
+            return {QStringLiteral("<no list>")};
         for (int i = 0; i < list->count(); ++i)
             out << list->text(i, c);
         return out;

@@ -22,7 +22,7 @@ protected:
         choose(&w, "CboFiltro", contains ? QStringLiteral("2") : QStringLiteral("1"));
         choose(&w, "CboTipo", kind);
         w.search();
-        return column(w.findChild<ui::RowList *>(QStringLiteral("LwNomi")), 1);
+        return column(test::rowList(&w, "LwNomi"), 1);
     }
 };
 
@@ -199,7 +199,7 @@ TEST_P(RubricaTest, EntryUsedByAProtocolOrAGroupIsNeverDeletedAndAProtocolFreeze
     w.findChild<QPushButton *>(QStringLiteral("CmdVisualizza"))->click();
     auto *list = w.findChild<QDialog *>(QStringLiteral("FrmProtocolliRubrica"));
     ASSERT_NE(list, nullptr);
-    EXPECT_EQ(column(list->findChild<ui::RowList *>(QStringLiteral("LwProtocolli")), 1),
+    EXPECT_EQ(column(test::rowList(list, "LwProtocolli"), 1),
               QStringList{QStringLiteral("20240000901")});
 
     // An entry nobody uses goes after the question.

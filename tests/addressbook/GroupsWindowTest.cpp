@@ -22,7 +22,7 @@ protected:
         w.search();
         return column(results(w), 0);
     }
-    static ui::RowList *results(FrmGruppiRubrica &w) { return w.findChild<ui::RowList *>(QStringLiteral("LwRicerca")); }
+    static ui::RowList *results(FrmGruppiRubrica &w) { return test::rowList(&w, "LwRicerca"); }
     void tick(FrmGruppiRubrica &w, const QStringList &ids)
     {
         ui::RowList *list = results(w);
@@ -121,10 +121,10 @@ TEST_P(GroupsWindowTest, EmptiedOrDeletedGroupGoesAfterTheQuestion)
                        "Tab_Identificativo, Tab_Condiviso) VALUES ('001', 'PRO', 'UNO', 1, 0), ('001', 'PRO', 'DUE', 2, "
                        "0), ('001', 'AMM', 'ALTRUI', 3, 1)"));
     FrmGruppiRubrica w;
-    EXPECT_EQ(column(w.findChild<ui::RowList *>(QStringLiteral("LwGruppi")), 0),
+    EXPECT_EQ(column(test::rowList(&w, "LwGruppi"), 0),
               (QStringList{QStringLiteral("DUE"), QStringLiteral("UNO")}));
     ASSERT_TRUE(w.openRecord({{QStringLiteral("Tab_Raggruppamento"), QStringLiteral("UNO")}}));
-    auto *members = w.findChild<ui::RowList *>(QStringLiteral("LWMittenti"));
+    auto *members = test::rowList(&w, "LWMittenti");
     members->select(0, QStringLiteral("1"));
     w.findChild<QPushButton *>(QStringLiteral("CmdRimuovi"))->click();
     EXPECT_TRUE(w.members().isEmpty());
@@ -142,7 +142,7 @@ TEST_P(GroupsWindowTest, EmptiedOrDeletedGroupGoesAfterTheQuestion)
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("CONFERMI LA CANCELLAZIONE DEL GRUPPO CORRENTE ?")});
     EXPECT_TRUE(stored(QStringLiteral("DUE")).isEmpty());
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_RubricaGruppi")), QStringLiteral("1"));
-    EXPECT_TRUE(column(w.findChild<ui::RowList *>(QStringLiteral("LwGruppi")), 0).isEmpty());
+    EXPECT_TRUE(column(test::rowList(&w, "LwGruppi"), 0).isEmpty());
 }
 
 } // namespace

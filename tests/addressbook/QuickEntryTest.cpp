@@ -27,6 +27,7 @@ protected:
 TEST_P(QuickEntryTest, MunicipalityIsFoundByCodeNameOrPostalCodeAndShowsPostalCodeAndProvince)
 {
     FrmMittLight w;
+    w.show();
     w.startNew();
     auto *pick = w.findChild<ui::PickList *>(QStringLiteral("ListDecod"));
     ASSERT_NE(pick, nullptr);
@@ -88,20 +89,25 @@ TEST_P(QuickEntryTest, WarnsOnlyAboutTheDepartmentsDuplicatesAndWritesAnActiveEn
     // Written without Tab_Attivo: the stored default makes it active.
     const QString id = scalar(QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE Tab_Denominazione = "
                                              "'STUDIO VERDI' AND Tab_CodOper = 'DEMO9'"));
-    EXPECT_EQ(id, QStringLiteral("32")); // after the quick "COMUNE DI POTENZA"
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Attivo || '|' || Tab_Nimbo || '|' || Tab_TipoUtenza || '|' || "
-                                    "Tab_NumeroCivico || '|' || Tab_Telefono || '|' || COALESCE(Tab_Cessazione, "
-                                    "'nessuna') FROM Tab_Rubrica WHERE Tab_Identificativo = 32")),
-              QStringLiteral("1|N|001|7 ||nessuna"));
+    // After the quick "COMUNE DI POTENZA", and past the entries already there.
+    EXPECT_EQ(id, QStringLiteral("43"));
+    const auto value = [&](const char *column) {
+        return scalar(QStringLiteral("SELECT %1 FROM Tab_Rubrica WHERE Tab_Identificativo = 43").arg(QLatin1String(column)));
+    };
+    EXPECT_EQ(value("Tab_Attivo"), QStringLiteral("1"));
+    EXPECT_EQ(value("Tab_Nimbo"), QStringLiteral("N"));
+    EXPECT_EQ(value("Tab_TipoUtenza"), QStringLiteral("001"));
+    EXPECT_EQ(value("Tab_NumeroCivico"), QStringLiteral("7 "));
+    EXPECT_EQ(value("COUNT(Tab_Cessazione)"), QStringLiteral("0"));
 
     // And the groups window offers it.
     ab::FrmGruppiRubrica groups;
     groups.ELABORATBAR(QStringLiteral("NUOVO"));
     fill(&groups, "TxtRic", QStringLiteral("STUDIO VERDI"));
     groups.search();
-    QStringList offered = column(groups.findChild<ui::RowList *>(QStringLiteral("LwRicerca")), 0);
+    QStringList offered = column(test::rowList(&groups, "LwRicerca"), 0);
     offered.sort();
-    EXPECT_EQ(offered, (QStringList{QStringLiteral("32"), QStringLiteral("40")}));
+    EXPECT_EQ(offered, (QStringList{QStringLiteral("40"), QStringLiteral("43")}));
 }
 
 // A window that opens quick entry, as the registration windows do.
