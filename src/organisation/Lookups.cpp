@@ -20,7 +20,7 @@ struct Source {
     const char *extra; // shown after the name in the pick list
 };
 const Source kMunicipalities{"Tab_Comuni", "com_codcom", "com_comune", 6,
-                             "COALESCE(com_cap, '') || ' (' || COALESCE(com_codprov, '') || ')'"};
+                             "COALESCE(com_cap, '') || '|' || COALESCE(com_codprov, '')"};
 const Source kRegions{"Tab_Regioni", "reg_codreg", "reg_descrizione", 3, nullptr};
 
 QVector<ui::Match> rows(const Source &s, const QString &where)
@@ -35,8 +35,13 @@ QVector<ui::Match> rows(const Source &s, const QString &where)
         const QString code = F::displayValue(r.value(0, i)).trimmed();
         const QString name = F::displayValue(r.value(1, i)).trimmed();
         QString line = pickLine(code, s.width, name);
-        if (s.extra)
-            line += QLatin1Char(' ') + F::displayValue(r.value(2, i)).trimmed();
+        if (s.extra) {
+            const QStringList extra = F::displayValue(r.value(2, i)).split(QLatin1Char('|'));
+            const QString cap = extra.value(0).trimmed(), province = extra.value(1).trimmed();
+            const QString shown = province.isEmpty() ? cap : cap + QStringLiteral(" (") + province + QLatin1Char(')');
+            if (!shown.isEmpty())
+                line += QLatin1Char(' ') + shown;
+        }
         out.append({code, name, line});
     }
     return out;
