@@ -1,5 +1,6 @@
 #include "codes/Codes.h"
 #include "municipalities/MunicipalityWindows.h"
+#include "addressbook/AddressBook.h"
 #include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
@@ -17,5 +18,6 @@ int main(int argc, char **argv)
     nimbo::organisation::registerOrganisationWindows();
     nimbo::codes::registerCodeWindows();
     nimbo::municipalities::registerMunicipalityWindows();
+    nimbo::addressbook::registerAddressBookWindows();
     return StartUp::run(QApplication::arguments());
 }

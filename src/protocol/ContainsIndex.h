@@ -44,6 +44,13 @@ QString correspondentCandidates(const QString &ente, const QString &typed);
 // (PostgreSQL; empty on SQLite, where counting the set costs no more).
 QString correspondentCount(const QString &ente, const QString &typed);
 
+// A condition on Tab_Rubrica (its rowid column named: "r.rowid") that lets
+// SQLite's trigram table narrow a search of names containing, or beginning
+// with, the text; the plain LIKE stays beside it and decides. Empty on
+// PostgreSQL, whose trigram index serves ILIKE by itself, and for a text
+// too short to be indexed.
+QString nameRowsCondition(const QString &rowid, const QString &typed);
+
 // A query over Tab_Protocollo p: "columns" is the SELECT list and "joins"
 // what follows "FROM Tab_Protocollo p" (both may name p's columns),
 // "filters" the full WHERE condition on p that defines the rows,

@@ -233,7 +233,10 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     cmdAltriDest_->setObjectName(QStringLiteral("CmdAltriDest"));
     QLineEdit *who = edit(doc, "CodiceMitDest");
     ui::makeCodeField(who, 7, false);
-    doc->addCodeRow(cmdMitDest_, who, descLabel(doc, "DescMitDest"), {cmdAltriDest_});
+    cmdNuovoMitDest_ = new QPushButton(QStringLiteral("Nuovo..."), doc);
+    cmdNuovoMitDest_->setObjectName(QStringLiteral("CmdNuovoMitDest"));
+    cmdNuovoMitDest_->setToolTip(QStringLiteral("Inserimento rapido in rubrica di un Mittente/Destinatario non presente"));
+    doc->addCodeRow(cmdMitDest_, who, descLabel(doc, "DescMitDest"), {cmdNuovoMitDest_, cmdAltriDest_});
     QLineEdit *type = edit(doc, "CodTipoDoc");
     ui::makeCodeField(type, 7, true);
     doc->addCodeRow(QStringLiteral("Tipo Documento"), type, descLabel(doc, "DescTipoDoc"));
@@ -329,6 +332,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
             finder = [this, kind](const QString &typed, bool byDescription) { return matches(kind, typed, byDescription); };
         lookups_[int(kind)] = new ui::CodeLookup(field(c.code), desc(c.description), listDecod_, finder, this);
     }
+    connect(cmdNuovoMitDest_, &QPushButton::clicked, this, &FrmProtocollo::newCorrespondent);
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);
     connect(buttons_[0], &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(linked_); });

@@ -59,6 +59,11 @@ public:
     };
     static const CodeControl kCodeControls[5];
 
+public slots:
+    // A correspondent just added to the address book for this window (quick
+    // entry): its identifier and description fill the correspondent field.
+    void setCorrespondent(const QString &code, const QString &description);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The menu item's mode arrived: back to the entry state of that mode.
@@ -90,6 +95,9 @@ private:
     ui::CodeLookup *lookupOf(CodeField field) const { return lookups_[int(field)]; }
     // Asks before typed data is thrown away; true when it may go.
     bool mayDiscard();
+    // Quick entry of a correspondent not yet in the address book
+    // (FrmProtocolloRubrica.cpp).
+    void newCorrespondent();
     void searchRecurringSubjects();
     void recallLast();
     void rememberForRecall();
@@ -115,6 +123,7 @@ private:
     QWidget *registration_ = nullptr, *search_ = nullptr, *linked_ = nullptr, *cancelled_ = nullptr;
     QRadioButton *optE_ = nullptr, *optU_ = nullptr;
     QGroupBox *senderRef_ = nullptr;
+    QPushButton *cmdNuovoMitDest_ = nullptr;
     QPushButton *cmdMitDest_ = nullptr, *cmdAltriDest_ = nullptr, *cmdRichiama_ = nullptr, *cmdOggetto_ = nullptr;
     QCheckBox *privacy_ = nullptr, *saveSubject_ = nullptr;
     QLabel *state_ = nullptr, *status_ = nullptr;

@@ -123,9 +123,14 @@ QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s,
                                      "c.Com_Codcom = r.Tab_ComuneUbicazione WHERE r.Tab_Attivo = 1 AND "
                                      "r.Tab_EnteRubrica = ")
                       + q(s.ente);
-        if (byDescription)
+        if (byDescription) {
+            // The name index narrows the rows; the LIKE decides.
+            const QString narrowed = contains::nameRowsCondition(QStringLiteral("r.rowid"), t);
+            if (!narrowed.isEmpty())
+                sql += QStringLiteral(" AND ") + narrowed;
             return sql + QStringLiteral(" AND ") + like(QStringLiteral("r.Tab_Denominazione"), QLatin1Char('%') + t + QLatin1Char('%'))
                    + QStringLiteral(" ORDER BY r.Tab_Denominazione") + Dialect::limit(500);
+        }
         if (!isNumber(t))
             return {};
         return sql + QStringLiteral(" AND r.Tab_Identificativo = ") + QString::number(t.toLongLong());

@@ -445,12 +445,18 @@ bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &
 
 QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
 {
-    if (operation == kOpRegistraProtocollo || operation == kOpAggiornaGruppi) {
-        QVariantList reply = operation == kOpRegistraProtocollo ? registration(params) : groups(params);
-        failed_.reset(); // holds the connection, which may close before this object goes
-        return reply;
+    QVariantList reply;
+    switch (operation) {
+    case kOpRegistraProtocollo: reply = registration(params); break;
+    case kOpAggiornaGruppi: reply = groups(params); break;
+    case kOpProgressivoRubrica: reply = nextIdentifier(params); break;
+    case kOpGruppiRubrica: reply = addressGroup(params); break;
+    case kOpCancellaGruppoRubrica: reply = deleteAddressGroup(params); break;
+    default:
+        return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }
-    return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
+    failed_.reset(); // holds the connection, which may close before this object goes
+    return reply;
 }
 
 QVariantList ProtocolServer::registration(const QVariantList &params)

@@ -1,6 +1,7 @@
 #pragma once
 // The protocol server: registration of a protocol in the general register
-// (operation 10) and the groups of offices (operation 22, below).
+// (operation 10), the groups of offices (operation 22, below) and the
+// address book's identifiers and groups (operations 1, 12 and 13, below).
 //
 // Request (7 elements):
 //   0  "A" new protocol, "R" rewrite of an existing one
@@ -68,6 +69,55 @@ constexpr short kOpRegistraProtocollo = 10;
 constexpr short kOpAggiornaGruppi = 22;
 inline const QString kStatusRefused = QStringLiteral("991");
 
+// Operation 1 hands out the next address-book identifier of an entity.
+//
+// Request (2 elements):
+//   0  "1"
+//   1  entity code
+//
+// Reply: [0, "", identifier] on success; ["991", message naming the field]
+// when the request or the entity is refused; [status, text] when the
+// database fails. The counter is Tab_Enti.Ente_ProgressivoRubrica, raised in
+// one statement that locks the entity's row until the commit, so callers
+// side by side never get the same number; it never hands out a number at or
+// below the greatest identifier already in the entity's address book.
+constexpr short kOpProgressivoRubrica = 1;
+
+// Operation 12 replaces an address-book group of a department as a whole,
+// in one transaction, or nothing changes.
+//
+// Request (7 elements):
+//   0  entity code
+//   1  group name (as it is to be stored; apostrophes as typed)
+//   2  operator code (active operator of the entity)
+//   3  department that owns the group
+//   4  the members: a list of address-book identifiers of the entity, at
+//      least one, none repeated
+//   5  the group's previous name; empty for a new group
+//   6  shared flag: 1 shared with every department, 0 not
+//
+// The list replaces the members the groups window can show, the active
+// entries: members of the stored group that are inactive now were not shown
+// and stay in the group (renamed with it). An entry joins a group only while
+// it is active and not ceased. A group name is unique within the entity.
+//
+// Reply: [0, ""] on success; ["991", message naming the field] when the
+// request or one of its references is refused; [status, text] when the
+// database fails.
+constexpr short kOpGruppiRubrica = 12;
+
+// Operation 13 deletes an address-book group of a department.
+//
+// Request (3 elements):
+//   0  entity code
+//   1  the group's name
+//   2  department that owns the group
+//
+// Reply: [0, ""] on success; ["991", message] when the request is malformed
+// or the department has no group of that name; [status, text] when the
+// database fails.
+constexpr short kOpCancellaGruppoRubrica = 13;
+
 using ColumnValues = QVector<QPair<QString, QVariant>>;
 
 // The two-row table {names, values} of a column list.
@@ -104,6 +154,9 @@ private:
     bool open(QVariantList *failure);
     QVariantList registration(const QVariantList &params);
     QVariantList groups(const QVariantList &params);
+    QVariantList nextIdentifier(const QVariantList &params);
+    QVariantList addressGroup(const QVariantList &params);
+    QVariantList deleteAddressGroup(const QVariantList &params);
     // Runs the unit again while another writer's lock holds it, up to the
     // session's lock wait, and once more on a new connection when the old
     // one went away before the commit; sql follows the connection.

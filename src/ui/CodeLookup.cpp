@@ -124,7 +124,7 @@ void CodeLookup::enter()
     // with the text, it is taken as a code.
     if (byDescription && rows.isEmpty())
         rows = finder_(typed, false);
-    if (byDescription && rows.size() > 1) {
+    if ((byDescription || picksAmongCodes_) && rows.size() > 1) {
         description_->clear();
         resolved_.clear();
         list_->open(code_, rows, [this](const Match &m) { take(m); });

@@ -67,6 +67,10 @@ public:
     // Enter on fewer characters than this shows the message instead of
     // searching (lists too long to be of use: every municipality with "RO").
     void setMinimumLength(int chars, const QString &message);
+    // Several matches of a text taken as a code open the pick list too (a
+    // postal code shared by several municipalities); by default the first
+    // is taken, as codes are unique.
+    void setPicksAmongCodes(bool picks) { picksAmongCodes_ = picks; }
 
     // Code and description set by the window (a protocol loaded, a recall).
     void set(const QString &code, const QString &description);
@@ -84,6 +88,7 @@ private:
     Finder finder_;
     QString resolved_; // the code the description belongs to
     int minimum_ = 0;
+    bool picksAmongCodes_ = false;
     QString tooShort_;
 };
 

@@ -420,7 +420,8 @@ bool RecordEditor::save()
             setFieldText(it.key(), it.value());
     if (!failed.isEmpty()) {
         if (togetherCaption_.isEmpty()) {
-            showBox(boxTitle(), failed.first()->text(r), Icon::Warning);
+            if (const QString text = failed.first()->text(r); !text.isEmpty())
+                showBox(boxTitle(), text, Icon::Warning);
         } else {
             QStringList lines;
             for (const Check *c : failed)
@@ -432,9 +433,7 @@ bool RecordEditor::save()
         return false;
     }
     Record k = isNew ? r : key_;
-    const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(r, isNew),
-                          isNew ? QString() : writeCondition(k)};
-    if (!F::Update_Tabella({st}, database_)) {
+    if (!writeRecord(r, isNew)) {
         // Reported; the window stays as it is for another try.
         if (!writeFailure_.isEmpty())
             showBox(boxTitle(), writeFailure_, Icon::Critical);
@@ -477,11 +476,8 @@ bool RecordEditor::remove()
     }
     if (showBox(boxTitle(), deleteQuestion_, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return false;
-    const F::Statement st{QStringLiteral("C"), table_, {}, writeCondition(key_)};
-    if (!F::Update_Tabella({st}, database_)) {
-        showBox(boxTitle(), deleteFailure_, Icon::Critical);
+    if (!deleteRecord())
         return false;
-    }
     key_.clear();
     clearFields();
     enter(Mode::Browse);
@@ -489,6 +485,22 @@ bool RecordEditor::remove()
     written(true);
     emit saved();
     return true;
+}
+
+bool RecordEditor::writeRecord(const Record &record, bool isNew)
+{
+    const F::Statement st{isNew ? QStringLiteral("A") : QStringLiteral("R"), table_, columnsToWrite(record, isNew),
+                          isNew ? QString() : writeCondition(key_)};
+    return F::Update_Tabella({st}, database_);
+}
+
+bool RecordEditor::deleteRecord()
+{
+    const F::Statement st{QStringLiteral("C"), table_, {}, writeCondition(key_)};
+    if (F::Update_Tabella({st}, database_))
+        return true;
+    showBox(boxTitle(), deleteFailure_, Icon::Critical);
+    return false;
 }
 
 void RecordEditor::ELABORATBAR(const QString &key)

@@ -39,6 +39,8 @@ using Record = QHash<QString, QString>;
 
 // One check of the ordered list. passes() may complete the record (an
 // empty port becomes "25"); what it writes there goes back into the field.
+// A check without a message has told the operator itself (a question he
+// answered "No"): its failure only stops the write and focuses the field.
 struct Check {
     QString column;
     std::function<bool(Record &)> passes;
@@ -167,6 +169,13 @@ protected:
     // The row a change or a deletion touches; condition(key) unless the
     // window's row is selected by more than its key.
     virtual QString writeCondition(const Record &key) const;
+    // How a checked record is written and the current one deleted: through
+    // Update_Tabella on the table by default. A window whose rows a server
+    // writes (groups written whole) does it its own way. False when it
+    // failed; the failure has been shown (the default deletion shows the
+    // deletion failure text).
+    virtual bool writeRecord(const Record &record, bool isNew);
+    virtual bool deleteRecord();
 
     // The field of a column (null when none).
     QWidget *field(const QString &column) const;

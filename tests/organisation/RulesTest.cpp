@@ -363,7 +363,12 @@ TEST_P(Rules, MunicipalityLookupTakesCodesThenBeginningsOfNames)
     const auto aquila = org::findMunicipalities(QStringLiteral("L'AQ"), true);
     ASSERT_EQ(aquila.size(), 1);
     EXPECT_EQ(aquila[0].description, QStringLiteral("L'Aquila"));
-    EXPECT_EQ(aquila[0].listText, QStringLiteral("066049 - L'Aquila") + QString(32, QLatin1Char(' ')));
+    // Its postal code and province after the name.
+    EXPECT_EQ(aquila[0].listText, QStringLiteral("066049 - L'Aquila") + QString(32, QLatin1Char(' ')) +
+                                      QStringLiteral(" 67100 (AQ)"));
+    // By postal code: the first one and a city's further ones.
+    EXPECT_EQ(codes(org::findMunicipalities(QStringLiteral("67100"), true)), QStringList{QStringLiteral("066049")});
+    EXPECT_EQ(codes(org::findMunicipalities(QStringLiteral("47122"), true)), QStringList{QStringLiteral("040012")});
     EXPECT_TRUE(org::findMunicipalities(QStringLiteral("ROM"), false).isEmpty());
     EXPECT_EQ(org::municipalityName(QStringLiteral("066049")), QStringLiteral("L'Aquila"));
     const auto regions = org::findRegions(QStringLiteral("BAS"), true);

@@ -1,0 +1,36 @@
+// The registration window and the address book: a correspondent that is
+// not there yet is added through quick entry without leaving the form.
+
+#include <QLineEdit>
+
+#include "protocol/FrmProtocollo.h"
+#include "ui/CodeLookup.h"
+#include "ui/RecordEditor.h"
+#include "ui/WindowRegistry.h"
+
+namespace nimbo::protocol {
+
+void FrmProtocollo::newCorrespondent()
+{
+    if (forCancellation() || (!isNew_ && !modifiable_))
+        return;
+    const QString typed = field("CodiceMitDest")->text().trimmed();
+    auto *entry = qobject_cast<ui::RecordEditor *>(
+        WindowRegistry::open(QStringLiteral("frmMittLight"), QStringLiteral("FRMPROTOCOLLO")));
+    if (!entry)
+        return;
+    entry->setProperty("callerWindow", QVariant::fromValue<QObject *>(this));
+    entry->startNew();
+    // The name typed and not found is the one to add.
+    if (ui::searchesByDescription(typed))
+        if (auto *name = entry->findChild<QLineEdit *>(QStringLiteral("txtNome")))
+            name->setText(typed.toUpper());
+}
+
+void FrmProtocollo::setCorrespondent(const QString &code, const QString &description)
+{
+    lookupOf(CodeField::Correspondent)->set(code, description);
+    dirty()->setDirty();
+}
+
+} // namespace nimbo::protocol

@@ -1,0 +1,161 @@
+// The address book as a clerk meets it, through the menus and the main
+// window's toolbar: a sender that is not in the address book is added by
+// quick entry from the registration, with its municipality found by postal
+// code, and the protocol registered; in "Mittenti/Destinatari" the new
+// entry is found and cannot be deleted, since the protocol uses it.
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QTableView>
+#include <QToolBar>
+
+#include "AddressBookFixture.h"
+#include "addressbook/AddressBook.h"
+#include "organisation/Organisation.h"
+#include "startup/MDIMenu.h"
+#include "ui/FormKit.h"
+
+using namespace nimbo;
+using protocol::FrmProtocollo;
+
+namespace {
+
+class AddressBookEndToEnd : public test::UiTest {
+protected:
+    void SetUp() override
+    {
+        UiTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        protocol::registerProtocolWindows();
+        organisation::registerOrganisationWindows();
+        addressbook::registerAddressBookWindows();
+    }
+    void TearDown() override
+    {
+        StartUp::shutdown();
+        C_GestDB::closeLocalDatabase();
+        UiTest::TearDown();
+    }
+    static QWidget *active(MDIMenu *main)
+    {
+        return main->area()->currentSubWindow() ? main->area()->currentSubWindow()->widget() : nullptr;
+    }
+    static QWidget *menu(MDIMenu *main, const char *item)
+    {
+        auto *a = main->findChild<QAction *>(QLatin1String(item));
+        EXPECT_TRUE(a && a->isEnabled()) << item;
+        if (!a || !a->isEnabled())
+            return nullptr;
+        a->trigger();
+        return active(main);
+    }
+    static void press(MDIMenu *main, const char *key)
+    {
+        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
+            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
+                a->trigger();
+                return;
+            }
+        ADD_FAILURE() << "no visible toolbar button " << key;
+    }
+    static void activate(MDIMenu *main, QWidget *w)
+    {
+        for (QMdiSubWindow *sub : main->area()->subWindowList())
+            if (sub->widget() == w)
+                main->area()->setActiveSubWindow(sub);
+    }
+    static void edit(QWidget *w, const char *name, const QString &text)
+    {
+        auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
+        ASSERT_NE(e, nullptr) << name;
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClicks(e, text);
+    }
+    static QString text(QWidget *w, const char *name)
+    {
+        if (auto *e = w->findChild<QLineEdit *>(QLatin1String(name)))
+            return e->text();
+        auto *l = w->findChild<QLabel *>(QLatin1String(name));
+        return l ? l->text() : QString();
+    }
+};
+
+TEST_P(AddressBookEndToEnd, ASenderAddedByQuickEntryIsRegisteredAndThenCannotBeDeleted)
+{
+    ASSERT_EQ(startAsDemoOperator({QStringLiteral("SET OLEGP=") + kProtocolProgId}), StartUp::kRunning)
+        << boxes.texts().join(QLatin1Char('|')).toStdString();
+    auto *main = qobject_cast<MDIMenu *>(StartUp::mainWindow());
+    ASSERT_NE(main, nullptr);
+
+    // A registration whose sender is not in the address book.
+    auto *reg = qobject_cast<FrmProtocollo *>(menu(main, "mnuProtDoc"));
+    ASSERT_NE(reg, nullptr);
+    press(main, "NUOVO");
+    child<QRadioButton>(reg, "OptTipoProtocollo_0")->click();
+    type(reg, "CodiceMitDest", QStringLiteral("forno l'aquila"));
+    EXPECT_EQ(text(reg, "DescMitDest"), QString());
+
+    // Quick entry, the municipality by its postal code.
+    child(reg, "CmdNuovoMitDest")->click();
+    QWidget *quick = active(main);
+    ASSERT_NE(quick, nullptr);
+    ASSERT_EQ(quick->objectName(), QStringLiteral("frmMittLight"));
+    EXPECT_EQ(text(quick, "txtNome"), QStringLiteral("FORNO L'AQUILA"));
+    edit(quick, "txtDom", QStringLiteral("via pretoria"));
+    edit(quick, "TxtCivico", QStringLiteral("21"));
+    type(quick, "TxtCCom", QStringLiteral("85100"));
+    EXPECT_EQ(text(quick, "LblComune"), QStringLiteral("POTENZA"));
+    EXPECT_EQ(text(quick, "LblCap"), QStringLiteral("85100 (PZ)"));
+    boxes.clear();
+    press(main, "REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(active(main), reg);
+    EXPECT_EQ(text(reg, "CodiceMitDest"), QStringLiteral("31"));
+    EXPECT_EQ(text(reg, "DescMitDest"), QStringLiteral("FORNO L'AQUILA - VIA PRETORIA, 21 - POTENZA"));
+
+    // The registration goes on.
+    activate(main, reg);
+    type(reg, "CodTipoDoc", QStringLiteral("LET"));
+    child<QLineEdit>(reg, "Oggetto")->setText(QStringLiteral("Fornitura pane per la mensa"));
+    type(reg, "CodSedeRic", QStringLiteral("PRO"));
+    type(reg, "CodUfficio", QStringLiteral("UPR"));
+    press(main, "REGISTRA");
+    const QString number = child<QLineEdit>(reg, "txtNumeroProtocollo")->text();
+    ASSERT_FALSE(number.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Intestatario FROM Tab_Protocollo WHERE Tab_Oggetto = "
+                                    "'Fornitura pane per la mensa'")),
+              QStringLiteral("31"));
+
+    // The address book finds it and will not delete it.
+    QWidget *book = menu(main, "mnugestioneMD");
+    ASSERT_NE(book, nullptr);
+    ASSERT_EQ(book->objectName(), QStringLiteral("FrmRubrica"));
+    type(book, "TxtRic", QStringLiteral("forno"));
+    auto *list = test::rowList(book, "LwNomi");
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->text(0, 2), QStringLiteral("VIA PRETORIA, 21  - POTENZA"));
+    ASSERT_TRUE(list->select(0, QStringLiteral("31")));
+    QTest::keyClick(list->view(), Qt::Key_Return);
+    EXPECT_EQ(text(book, "txtNome"), QStringLiteral("FORNO L'AQUILA"));
+    EXPECT_TRUE(ui::looksReadOnly(child<QLineEdit>(book, "txtNome")));
+    boxes.clear();
+    press(main, "CANCELLA");
+    EXPECT_EQ(boxes.texts(), QStringList{addressbook::kMsgInUse});
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Rubrica WHERE Tab_Identificativo = 31")),
+              QStringLiteral("1"));
+
+    // The groups window is on its menu item too.
+    QWidget *groups = menu(main, "MnuGruppi");
+    ASSERT_NE(groups, nullptr);
+    EXPECT_EQ(groups->objectName(), QStringLiteral("FrmGruppiRubrica"));
+    EXPECT_EQ(groups->windowTitle(), QStringLiteral("Gestione Gruppi Mittenti/Destinatari"));
+}
+
+} // namespace
+
+NIMBO_INSTANTIATE_ENGINES(AddressBookEndToEnd);
