@@ -127,8 +127,19 @@ QString subjectCandidates(const QString &ente, const QString &typed, const QStri
         return sql + QStringLiteral(" AND ") + likeContains(QStringLiteral("c.Tab_Oggetto"), typed);
     }
     // The table holds every body's subjects; the body is checked on the rows.
-    return QStringLiteral("SELECT rowid AS k FROM Tab_Protocollo_Oggetto_fts WHERE Tab_Protocollo_Oggetto_fts MATCH ")
-           + q(trigramQuery(typed));
+    return QStringLiteral("SELECT c.rowid AS k FROM Tab_Protocollo_Ordine_fts CROSS JOIN Tab_Protocollo_Ordine o "
+                          "CROSS JOIN Tab_Protocollo c WHERE ")
+           + orderedSubjectMatch(typed)
+           + QStringLiteral(" AND o.k = Tab_Protocollo_Ordine_fts.rowid AND c.Tab_Ente = o.Tab_Ente AND "
+                            "c.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND c.Tab_NumeroProtocollo = "
+                            "o.Tab_NumeroProtocollo");
+}
+
+QString orderedSubjectMatch(const QString &typed)
+{
+    if (engine() == Engine::PostgreSQL)
+        return {};
+    return QStringLiteral("Tab_Protocollo_Ordine_fts MATCH ") + q(trigramQuery(typed));
 }
 
 QString correspondentCandidates(const QString &ente, const QString &typed)
@@ -168,9 +179,62 @@ QString correspondentCount(const QString &ente, const QString &typed)
            + QStringLiteral(" AND d.Tab_MittDest = n.Tab_Identificativo");
 }
 
+namespace {
+
+// SQLite, a subject word: the subject index's rowids follow the protocol
+// numbers, so its candidates come newest first and the walk along them
+// stops at the limit. A common word thus costs about as many rows read as
+// the list shows, whichever years hold it, and a rare one no more than its
+// candidates. With a period the walk may have to pass many candidates
+// outside it; then the period's rows are read instead when they are fewer
+// than the candidates (both counted, the candidates no further than the
+// period's rows).
+QString orderedQuery(const Bounded &b)
+{
+    const bool period = !b.periodFrom.isEmpty();
+    const QString lim = b.limit < 0 ? QStringLiteral("-1") : QString::number(b.limit);
+    const QString walk = QStringLiteral("SELECT p.rowid AS rk FROM Tab_Protocollo_Ordine_fts CROSS JOIN "
+                                        "Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo p WHERE ")
+                         + b.orderedMatch
+                         + QStringLiteral(" AND o.k = Tab_Protocollo_Ordine_fts.rowid AND p.Tab_Ente = o.Tab_Ente "
+                                          "AND p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND "
+                                          "p.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo AND (")
+                         + b.filters + QStringLiteral(") ORDER BY Tab_Protocollo_Ordine_fts.rowid DESC");
+    QString with, found;
+    if (!period) {
+        found = QStringLiteral("SELECT rk FROM (") + walk + QStringLiteral(" LIMIT ") + lim + QLatin1Char(')');
+    } else {
+        QString span = QStringLiteral("SELECT 1 FROM Tab_Protocollo s WHERE s.Tab_Ente = ") + q(b.ente)
+                       + QStringLiteral(" AND s.Tab_DataProtocollo >= ") + b.periodFrom;
+        if (!b.periodTo.isEmpty())
+            span += QStringLiteral(" AND s.Tab_DataProtocollo <= ") + b.periodTo;
+        with = QStringLiteral("WITH span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span
+               + QStringLiteral(" LIMIT ") + QString::number(bound_ + 1)
+               + QStringLiteral(") s0), cand AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM "
+                                "Tab_Protocollo_Ordine_fts WHERE ")
+               + b.orderedMatch + QStringLiteral(" LIMIT (SELECT n FROM span) + 1) c0) ");
+        // A period past the bound is never read whole: the walk goes on.
+        const QString useWalk = QStringLiteral("(SELECT n FROM cand) <= (SELECT n FROM span)");
+        found = QStringLiteral("SELECT rk FROM (") + walk + QStringLiteral(" LIMIT CASE WHEN ") + useWalk
+                + QStringLiteral(" THEN ") + lim + QStringLiteral(" ELSE 0 END) UNION ALL SELECT rk FROM (SELECT p.rowid AS rk "
+                                                     "FROM Tab_Protocollo p WHERE ")
+                + b.walkFilters + QStringLiteral(" ORDER BY ")
+                + QString(b.order).replace(QStringLiteral(" DESC"), QStringLiteral(" || '' DESC"))
+                + QStringLiteral(" LIMIT CASE WHEN ") + useWalk + QStringLiteral(" THEN 0 ELSE ") + lim
+                + QStringLiteral(" END)");
+    }
+    return with + QStringLiteral("SELECT ") + b.columns + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
+           + QStringLiteral(" WHERE p.rowid IN (") + found + QStringLiteral(") ORDER BY ") + b.order
+           + QStringLiteral(" LIMIT ") + lim;
+}
+
+} // namespace
+
 QString boundedQuery(const Bounded &b)
 {
     const bool pg = engine() == Engine::PostgreSQL;
+    if (!pg && !b.orderedMatch.isEmpty())
+        return orderedQuery(b);
     const QString bound = QString::number(bound_);
     const QString past = QString::number(bound_ + 1);
     const bool period = !b.periodFrom.isEmpty();

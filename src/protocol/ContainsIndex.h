@@ -40,6 +40,9 @@ bool indexable(const QString &typed);
 // them for an indexable text.
 QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter = {});
 QString correspondentCandidates(const QString &ente, const QString &typed);
+// SQLite: the condition on the subject index kept in protocol-number order
+// (see boundedQuery); empty on PostgreSQL, whose trigram index has no order.
+QString orderedSubjectMatch(const QString &typed);
 // As many rows as correspondentCandidates gives, read from the indexes only
 // (PostgreSQL; empty on SQLite, where counting the set costs no more).
 QString correspondentCount(const QString &ente, const QString &typed);
@@ -62,6 +65,10 @@ struct Bounded {
     QString ente, periodFrom, periodTo;
     int limit = -1;
     bool filtersUseIndex = false;
+    // A subject condition from orderedSubjectMatch: the candidates are walked
+    // newest number first and the walk stops once the limit is reached. Only
+    // for lists in descending number order.
+    QString orderedMatch;
 };
 QString boundedQuery(const Bounded &b);
 
