@@ -69,6 +69,10 @@ struct Bounded {
     // newest number first and the walk stops once the limit is reached. Only
     // for lists in descending number order.
     QString orderedMatch;
+    // PostgreSQL, without a period: the subject typed, searched year by year
+    // from the newest (see boundedQuery); thisYear is the newest asked alone.
+    QString yearlySubject;
+    int thisYear = 0;
 };
 QString boundedQuery(const Bounded &b);
 

@@ -138,10 +138,18 @@ QStringList quietTrigramMerges(Kind kind, Engine e)
 // sorting every candidate. Keyed by the protocol key rather than by the
 // register's implicit rowid, it survives a VACUUM. It replaces the subject
 // table of the earlier step, so a registration still writes one index.
+//
+// PostgreSQL: a trigram index over the subject behind the year of the
+// number ("2025#subject"), so that a search can ask one year at a time for
+// its candidates and go on to older years only while the list is short.
 QStringList orderedSubjects(Kind kind, Engine e)
 {
-    if (kind != Kind::Central || e != Engine::SQLite)
+    if (kind != Kind::Central)
         return {};
+    if (e == Engine::PostgreSQL)
+        return {QStringLiteral("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm') THEN "
+                               "CREATE INDEX IF NOT EXISTS tab_protocollo_anno_oggetto_trgm ON Tab_Protocollo USING gin "
+                               "((left(Tab_NumeroProtocollo, 4) || '#' || Tab_Oggetto) gin_trgm_ops); END IF; END $$")};
     const QString slot = QStringLiteral(
         "(SELECT COALESCE(MAX(k) + 1, CAST(new.Tab_NumeroProtocollo AS INTEGER) * 67108864) FROM "
         "Tab_Protocollo_Ordine WHERE k >= CAST(new.Tab_NumeroProtocollo AS INTEGER) * 67108864 AND "
