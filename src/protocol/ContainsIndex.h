@@ -6,12 +6,16 @@
 // protocols that may contain the word; the plain condition is always kept
 // beside them, so the rows found are exactly the plain search's.
 //
-// Neither index returns rows in protocol-number order, and the lists want
-// the newest numbers first. A query built here therefore asks the index for
-// at most candidateBound() candidates first: when they are all there, only
-// those rows are read and sorted; when the word is too common for that, the
-// plain search walks the register by number (or by date within a short
-// period), which then meets enough matches early.
+// The lists want the newest numbers first. SQLite's subject index is kept
+// in protocol-number order, so a subject search walks its candidates newest
+// first and stops at the list's limit. The other indexes return rows in no
+// useful order: a query built here therefore asks them for at most
+// candidateBound() candidates first: when they are all there, only those
+// rows are read and sorted; when the word is too common for that, the plain
+// search walks the register by number (or by date within a short period),
+// which then meets enough matches early. A subject word without a period on
+// PostgreSQL is asked year by year, newest first, so that a common word
+// costs the newest years only.
 
 #include <QString>
 
