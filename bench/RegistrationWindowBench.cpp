@@ -7,6 +7,7 @@
 //   NIMBO_BENCH_ROWS  protocols put in the demo register first (default 1000000)
 //   NIMBO_BENCH_OPS   registrations / searches per case (default 100 / 20)
 //   NIMBO_TEST_PG     PostgreSQL server for the second engine (skipped when unset)
+//   NIMBO_BENCH_SQL   set: print each search's statement (to read its plan)
 //
 // Quick run: NIMBO_BENCH_ROWS=20000 QT_QPA_PLATFORM=offscreen bench_RegistrationWindowBench
 //
@@ -381,6 +382,8 @@ void BM_Search(benchmark::State &state)
     else
         c.correspondent = rare ? QStringLiteral("dell'acqua") : QStringLiteral("comune");
     const QString sql = protocol::searchQuery(c, protocol::Viewer::fromSession());
+    if (qEnvironmentVariableIsSet("NIMBO_BENCH_SQL"))
+        std::fprintf(stderr, "%s\n", qPrintable(sql));
     const long ops = envNumber("NIMBO_BENCH_OPS", 20);
     std::vector<double> ms;
     int rows = 0;

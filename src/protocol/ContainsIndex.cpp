@@ -127,8 +127,19 @@ QString subjectCandidates(const QString &ente, const QString &typed, const QStri
         return sql + QStringLiteral(" AND ") + likeContains(QStringLiteral("c.Tab_Oggetto"), typed);
     }
     // The table holds every body's subjects; the body is checked on the rows.
-    return QStringLiteral("SELECT rowid AS k FROM Tab_Protocollo_Oggetto_fts WHERE Tab_Protocollo_Oggetto_fts MATCH ")
-           + q(trigramQuery(typed));
+    return QStringLiteral("SELECT c.rowid AS k FROM Tab_Protocollo_Ordine_fts CROSS JOIN Tab_Protocollo_Ordine o "
+                          "CROSS JOIN Tab_Protocollo c WHERE ")
+           + orderedSubjectMatch(typed)
+           + QStringLiteral(" AND o.k = Tab_Protocollo_Ordine_fts.rowid AND c.Tab_Ente = o.Tab_Ente AND "
+                            "c.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND c.Tab_NumeroProtocollo = "
+                            "o.Tab_NumeroProtocollo");
+}
+
+QString orderedSubjectMatch(const QString &typed)
+{
+    if (engine() == Engine::PostgreSQL)
+        return {};
+    return QStringLiteral("Tab_Protocollo_Ordine_fts MATCH ") + q(trigramQuery(typed));
 }
 
 QString correspondentCandidates(const QString &ente, const QString &typed)
@@ -177,9 +188,144 @@ QString correspondentCount(const QString &ente, const QString &typed)
            + QStringLiteral(" AND d.Tab_MittDest = n.Tab_Identificativo");
 }
 
+namespace {
+
+// SQLite, a subject word: the subject index's rowids follow the protocol
+// numbers, so its candidates come newest first and the walk along them
+// stops at the limit. A common word thus costs about as many rows read as
+// the list shows, whichever years hold it, and a rare one no more than its
+// candidates. With a period the walk may have to pass many candidates
+// outside it; then the period's rows are read instead when they are fewer
+// than the candidates (both counted, the candidates no further than the
+// period's rows, once the candidates are known to be more than a few).
+QString orderedQuery(const Bounded &b)
+{
+    const bool period = !b.periodFrom.isEmpty();
+    const QString lim = b.limit < 0 ? QStringLiteral("-1") : QString::number(b.limit);
+    const QString walk = QStringLiteral("SELECT p.rowid AS rk FROM Tab_Protocollo_Ordine_fts CROSS JOIN "
+                                        "Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo p WHERE ")
+                         + b.orderedMatch
+                         + QStringLiteral(" AND o.k = Tab_Protocollo_Ordine_fts.rowid AND p.Tab_Ente = o.Tab_Ente "
+                                          "AND p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND "
+                                          "p.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo AND (")
+                         + b.filters + QStringLiteral(") ORDER BY Tab_Protocollo_Ordine_fts.rowid DESC");
+    QString with, found;
+    if (!period) {
+        found = QStringLiteral("SELECT rk FROM (") + walk + QStringLiteral(" LIMIT ") + lim + QLatin1Char(')');
+    } else {
+        QString span = QStringLiteral("SELECT 1 FROM Tab_Protocollo s WHERE s.Tab_Ente = ") + q(b.ente)
+                       + QStringLiteral(" AND s.Tab_DataProtocollo >= ") + b.periodFrom;
+        if (!b.periodTo.isEmpty())
+            span += QStringLiteral(" AND s.Tab_DataProtocollo <= ") + b.periodTo;
+        // A few candidates (a subject typed in full) are walked without
+        // counting the period at all.
+        const int fewest = std::min(few_, bound_);
+        const QString candidates = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + b.orderedMatch;
+        with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + candidates
+               + QStringLiteral(" LIMIT ") + QString::number(fewest + 1)
+               + QStringLiteral(") f0), span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span
+               + QStringLiteral(" LIMIT ") + QString::number(bound_ + 1)
+               + QStringLiteral(") s0), cand AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + candidates
+               + QStringLiteral(" LIMIT (SELECT n FROM span) + 1) c0) ");
+        // A period past the bound is never read whole: the walk goes on.
+        const QString useWalk = QStringLiteral("((SELECT n FROM few) <= %1 OR (SELECT n FROM cand) <= (SELECT n FROM span))")
+                                    .arg(fewest);
+        found = QStringLiteral("SELECT rk FROM (") + walk + QStringLiteral(" LIMIT CASE WHEN ") + useWalk
+                + QStringLiteral(" THEN ") + lim + QStringLiteral(" ELSE 0 END) UNION ALL SELECT rk FROM (SELECT p.rowid AS rk "
+                                                     "FROM Tab_Protocollo p WHERE ")
+                + b.walkFilters + QStringLiteral(" ORDER BY ")
+                + QString(b.order).replace(QStringLiteral(" DESC"), QStringLiteral(" || '' DESC"))
+                + QStringLiteral(" LIMIT CASE WHEN ") + useWalk + QStringLiteral(" THEN 0 ELSE ") + lim
+                + QStringLiteral(" END)");
+    }
+    return with + QStringLiteral("SELECT ") + b.columns + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
+           + QStringLiteral(" WHERE p.rowid IN (") + found + QStringLiteral(") ORDER BY ") + b.order
+           + QStringLiteral(" LIMIT ") + lim;
+}
+
+// PostgreSQL, a subject word without a period. The trigram index gives
+// its candidates in no order, and reading tens of thousands of them to sort
+// them costs more than the whole list. When there are more than a list's
+// worth, the newest years are asked one at a time through the index on
+// "year#subject": a year with few candidates has them read and sorted, a
+// year with many is walked by number, where its matches come soon. A year
+// is only asked while the newer ones hold fewer rows than the list; years
+// older than those asked go the way of a plain candidate search.
+QString yearlyQuery(const Bounded &b)
+{
+    const QString lim = b.limit < 0 ? QStringLiteral("ALL") : QString::number(b.limit);
+    const QString want = b.limit < 0 ? QStringLiteral("2147483647") : QString::number(b.limit);
+    const int fewest = std::min(few_, bound_);
+    const QString fewLimit = QString::number(fewest + 1);
+    const QString yearly = QStringLiteral("(left(p.Tab_NumeroProtocollo, 4) || '#' || p.Tab_Oggetto)");
+    const QString word = QLatin1Char('%') + b.yearlySubject.trimmed() + QLatin1Char('%');
+    const auto first = [](int year) {
+        return QStringLiteral("'%1%2'").arg(year, 4, 10, QLatin1Char('0')).arg(0, 7, 10, QLatin1Char('0'));
+    };
+    constexpr int kYears = 5; // the next year (a clock ahead), this one and three before
+    const int newest = b.thisYear + 1, oldest = newest - kYears + 1;
+    const auto rows = [&](const QString &where, const QString &order) {
+        return QStringLiteral("SELECT k FROM (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE ") + where
+               + QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + lim + QStringLiteral(") b WHERE ");
+    };
+
+    QStringList with, parts;
+    // A rare word: its candidates are few, read at once.
+    with << QStringLiteral("few AS MATERIALIZED (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE ") + b.filters
+                + QStringLiteral(" LIMIT ") + fewLimit + QLatin1Char(')');
+    const QString isFew = QStringLiteral("(SELECT COUNT(*) FROM few) < ") + fewLimit;
+    parts << QStringLiteral("SELECT k FROM few WHERE ") + isFew;
+    // Numbers past the years asked one by one (normally none): walked.
+    with << QStringLiteral("y AS MATERIALIZED (") + rows(b.walkFilters + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
+                                                        + first(newest + 1),
+                                                    QStringLiteral("p.Tab_NumeroProtocollo DESC"))
+                + QStringLiteral("NOT (") + isFew + QStringLiteral("))");
+    parts << QStringLiteral("SELECT k FROM y");
+    QString found = QStringLiteral("(SELECT COUNT(*) FROM y)");
+    const auto gate = [&] { return QStringLiteral("NOT (") + isFew + QStringLiteral(") AND ") + found + QStringLiteral(" < ") + want; };
+    for (int y = newest; y >= oldest; --y) {
+        const QString n = QString::number(newest - y);
+        // The year's rows through the index on "year#subject" alone (the
+        // subject index beside it would only add work), read only up to a
+        // few: when there are no more, they are the year's answer.
+        const QString pattern = q(QString::number(y) + QLatin1Char('#') + word);
+        with << QStringLiteral("c%1 AS MATERIALIZED (SELECT p.ctid AS k, p.Tab_NumeroProtocollo AS o FROM "
+                               "Tab_Protocollo p WHERE %2 AND %3 ILIKE %4 LIMIT %5)")
+                    .arg(n, b.walkFilters, yearly, pattern, QString::number(2 * fewest + 1));
+        const QString many = QStringLiteral("(SELECT COUNT(*) FROM c%1) > %2").arg(n).arg(2 * fewest);
+        // Otherwise the year is walked by number. Its condition is hidden
+        // from the planner's estimates (COALESCE), which would otherwise
+        // take it for rare and read and sort the whole year instead.
+        with << QStringLiteral("y%1 AS MATERIALIZED (SELECT k FROM (SELECT k FROM c%1 ORDER BY o DESC LIMIT %2) b WHERE ")
+                        .arg(n, lim)
+                    + gate() + QStringLiteral(" AND NOT ") + many + QStringLiteral(" UNION ALL ")
+                    + rows(QStringLiteral("p.Tab_Ente = ") + q(b.ente) + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
+                               + first(y) + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(y + 1)
+                               + QStringLiteral(" AND COALESCE((") + b.walkFilters + QStringLiteral("), false)"),
+                           QStringLiteral("p.Tab_NumeroProtocollo DESC"))
+                    + gate() + QStringLiteral(" AND ") + many + QLatin1Char(')');
+        parts << QStringLiteral("SELECT k FROM y") + n;
+        found += QStringLiteral(" + (SELECT COUNT(*) FROM y") + n + QLatin1Char(')');
+    }
+    // Older years: every remaining candidate, read and sorted.
+    parts << rows(b.filters + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(oldest),
+                  QStringLiteral("p.Tab_NumeroProtocollo || '' DESC"))
+                 + gate();
+    return QStringLiteral("WITH ") + with.join(QStringLiteral(", ")) + QStringLiteral(" SELECT ") + b.columns
+           + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
+           + QStringLiteral(" WHERE p.ctid = ANY (ARRAY(SELECT k FROM (") + parts.join(QStringLiteral(" UNION ALL "))
+           + QStringLiteral(") u)) ORDER BY ") + b.order + QStringLiteral(" LIMIT ") + lim;
+}
+
+} // namespace
+
 QString boundedQuery(const Bounded &b)
 {
     const bool pg = engine() == Engine::PostgreSQL;
+    if (!pg && !b.orderedMatch.isEmpty())
+        return orderedQuery(b);
+    if (pg && !b.yearlySubject.isEmpty() && b.periodFrom.isEmpty() && b.thisYear > 0)
+        return yearlyQuery(b);
     const QString bound = QString::number(bound_);
     const QString past = QString::number(bound_ + 1);
     const bool period = !b.periodFrom.isEmpty();

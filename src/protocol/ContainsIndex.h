@@ -6,12 +6,16 @@
 // protocols that may contain the word; the plain condition is always kept
 // beside them, so the rows found are exactly the plain search's.
 //
-// Neither index returns rows in protocol-number order, and the lists want
-// the newest numbers first. A query built here therefore asks the index for
-// at most candidateBound() candidates first: when they are all there, only
-// those rows are read and sorted; when the word is too common for that, the
-// plain search walks the register by number (or by date within a short
-// period), which then meets enough matches early.
+// The lists want the newest numbers first. SQLite's subject index is kept
+// in protocol-number order, so a subject search walks its candidates newest
+// first and stops at the list's limit. The other indexes return rows in no
+// useful order: a query built here therefore asks them for at most
+// candidateBound() candidates first: when they are all there, only those
+// rows are read and sorted; when the word is too common for that, the plain
+// search walks the register by number (or by date within a short period),
+// which then meets enough matches early. A subject word without a period on
+// PostgreSQL is asked year by year, newest first, so that a common word
+// costs the newest years only.
 
 #include <QString>
 
@@ -40,6 +44,9 @@ bool indexable(const QString &typed);
 // them for an indexable text.
 QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter = {});
 QString correspondentCandidates(const QString &ente, const QString &typed);
+// SQLite: the condition on the subject index kept in protocol-number order
+// (see boundedQuery); empty on PostgreSQL, whose trigram index has no order.
+QString orderedSubjectMatch(const QString &typed);
 // As many rows as correspondentCandidates gives, read from the indexes only
 // (PostgreSQL; empty on SQLite, where counting the set costs no more).
 QString correspondentCount(const QString &ente, const QString &typed);
@@ -69,6 +76,14 @@ struct Bounded {
     QString ente, periodFrom, periodTo;
     int limit = -1;
     bool filtersUseIndex = false;
+    // A subject condition from orderedSubjectMatch: the candidates are walked
+    // newest number first and the walk stops once the limit is reached. Only
+    // for lists in descending number order.
+    QString orderedMatch;
+    // PostgreSQL, without a period: the subject typed, searched year by year
+    // from the newest (see boundedQuery); thisYear is the newest asked alone.
+    QString yearlySubject;
+    int thisYear = 0;
 };
 QString boundedQuery(const Bounded &b);
 

@@ -306,6 +306,7 @@ QString similarSubjectQuery(const QString &ente, const QString &direction, const
     b.order = order;
     b.candidates = contains::subjectCandidates(ente, subject, direction);
     b.filtersUseIndex = true;
+    b.orderedMatch = contains::orderedSubjectMatch(subject);
     b.ente = ente;
     b.periodFrom = since;
     return contains::boundedQuery(b);

@@ -195,6 +195,9 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     if (contains::indexable(c.subject)) {
         b.candidates = contains::subjectCandidates(v.ente, c.subject);
         b.filtersUseIndex = true;
+        b.orderedMatch = contains::orderedSubjectMatch(c.subject);
+        b.yearlySubject = c.subject;
+        b.thisYear = QDate::currentDate().year();
     } else if (contains::indexable(c.correspondent)) {
         b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
         b.candidateCount = contains::correspondentCount(v.ente, c.correspondent);

@@ -129,6 +129,80 @@ QStringList quietTrigramMerges(Kind kind, Engine e)
     return out;
 }
 
+// SQLite: the subject index keyed in protocol-number order. The full-text
+// table's rowid is the number times 2^26 plus a slot for the bodies that
+// share the number, and Tab_Protocollo_Ordine turns it back into the
+// protocol's key. Walked by descending rowid, the index yields the
+// protocols whose subject may hold a word newest number first, so a search
+// for a common word stops at its thousandth match instead of reading and
+// sorting every candidate. Keyed by the protocol key rather than by the
+// register's implicit rowid, it survives a VACUUM. It replaces the subject
+// table of the earlier step, so a registration still writes one index.
+//
+// PostgreSQL: a trigram index over the subject behind the year of the
+// number ("2025#subject"), so that a search can ask one year at a time for
+// its candidates and go on to older years only while the list is short.
+QStringList orderedSubjects(Kind kind, Engine e)
+{
+    if (kind != Kind::Central)
+        return {};
+    if (e == Engine::PostgreSQL)
+        return {QStringLiteral("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm') THEN "
+                               "CREATE INDEX IF NOT EXISTS tab_protocollo_anno_oggetto_trgm ON Tab_Protocollo USING gin "
+                               "((left(Tab_NumeroProtocollo, 4) || '#' || Tab_Oggetto) gin_trgm_ops); END IF; END $$")};
+    const QString slot = QStringLiteral(
+        "(SELECT COALESCE(MAX(k) + 1, CAST(new.Tab_NumeroProtocollo AS INTEGER) * 67108864) FROM "
+        "Tab_Protocollo_Ordine WHERE k >= CAST(new.Tab_NumeroProtocollo AS INTEGER) * 67108864 AND "
+        "k < (CAST(new.Tab_NumeroProtocollo AS INTEGER) + 1) * 67108864)");
+    const QString keyOf = QStringLiteral("(SELECT k FROM Tab_Protocollo_Ordine WHERE Tab_Ente = %1.Tab_Ente AND "
+                                         "Tab_TipoProtocollo = %1.Tab_TipoProtocollo AND Tab_NumeroProtocollo = "
+                                         "%1.Tab_NumeroProtocollo)");
+    const QString add = QStringLiteral("INSERT INTO Tab_Protocollo_Ordine (k, Tab_Ente, Tab_TipoProtocollo, "
+                                       "Tab_NumeroProtocollo) VALUES (")
+                        + slot
+                        + QStringLiteral(", new.Tab_Ente, new.Tab_TipoProtocollo, new.Tab_NumeroProtocollo); "
+                                         "INSERT INTO Tab_Protocollo_Ordine_fts (rowid, Tab_Oggetto) VALUES (")
+                        + keyOf.arg(QStringLiteral("new")) + QStringLiteral(", new.Tab_Oggetto); ");
+    const QString drop = QStringLiteral("INSERT INTO Tab_Protocollo_Ordine_fts (Tab_Protocollo_Ordine_fts, rowid, "
+                                        "Tab_Oggetto) VALUES ('delete', ")
+                         + keyOf.arg(QStringLiteral("old"))
+                         + QStringLiteral(", old.Tab_Oggetto); DELETE FROM Tab_Protocollo_Ordine WHERE Tab_Ente = "
+                                          "old.Tab_Ente AND Tab_TipoProtocollo = old.Tab_TipoProtocollo AND "
+                                          "Tab_NumeroProtocollo = old.Tab_NumeroProtocollo; ");
+    return {
+        QStringLiteral("DROP TRIGGER IF EXISTS Tab_Protocollo_Oggetto_fts_ai"),
+        QStringLiteral("DROP TRIGGER IF EXISTS Tab_Protocollo_Oggetto_fts_ad"),
+        QStringLiteral("DROP TRIGGER IF EXISTS Tab_Protocollo_Oggetto_fts_au"),
+        QStringLiteral("DROP TABLE IF EXISTS Tab_Protocollo_Oggetto_fts"),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS Tab_Protocollo_Ordine (k INTEGER PRIMARY KEY, Tab_Ente TEXT NOT "
+                       "NULL, Tab_TipoProtocollo TEXT NOT NULL, Tab_NumeroProtocollo TEXT NOT NULL)"),
+        QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS Tab_Protocollo_Ordine_chiave ON Tab_Protocollo_Ordine "
+                       "(Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo)"),
+        // Contentless: the subjects stay in the register only; a removal
+        // hands the old text back to the index, as the triggers do.
+        QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS Tab_Protocollo_Ordine_fts USING fts5(Tab_Oggetto, "
+                       "content='', tokenize='trigram', detail='none')"),
+        QStringLiteral("INSERT INTO Tab_Protocollo_Ordine_fts (Tab_Protocollo_Ordine_fts, rank) VALUES ('automerge', 0)"),
+        QStringLiteral("DELETE FROM Tab_Protocollo_Ordine"),
+        QStringLiteral("INSERT INTO Tab_Protocollo_Ordine (k, Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo) "
+                       "SELECT CAST(Tab_NumeroProtocollo AS INTEGER) * 67108864 + ROW_NUMBER() OVER (PARTITION BY "
+                       "Tab_NumeroProtocollo ORDER BY Tab_Ente, Tab_TipoProtocollo) - 1, Tab_Ente, "
+                       "Tab_TipoProtocollo, Tab_NumeroProtocollo FROM Tab_Protocollo"),
+        QStringLiteral("INSERT INTO Tab_Protocollo_Ordine_fts (Tab_Protocollo_Ordine_fts) VALUES ('delete-all')"),
+        QStringLiteral("INSERT INTO Tab_Protocollo_Ordine_fts (rowid, Tab_Oggetto) SELECT o.k, p.Tab_Oggetto FROM "
+                       "Tab_Protocollo_Ordine o JOIN Tab_Protocollo p ON p.Tab_Ente = o.Tab_Ente AND "
+                       "p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND p.Tab_NumeroProtocollo = "
+                       "o.Tab_NumeroProtocollo ORDER BY o.k"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS Tab_Protocollo_Ordine_ai AFTER INSERT ON Tab_Protocollo BEGIN ")
+            + add + QStringLiteral("END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS Tab_Protocollo_Ordine_ad AFTER DELETE ON Tab_Protocollo BEGIN ")
+            + drop + QStringLiteral("END"),
+        QStringLiteral("CREATE TRIGGER IF NOT EXISTS Tab_Protocollo_Ordine_au AFTER UPDATE OF Tab_Oggetto, Tab_Ente, "
+                       "Tab_TipoProtocollo, Tab_NumeroProtocollo ON Tab_Protocollo BEGIN ")
+            + drop + add + QStringLiteral("END"),
+    };
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -144,6 +218,7 @@ const std::vector<Step> &steps()
         {9, "registro delle modifiche degli operatori scritto dal database", History::operatorStatements,
          historyMatchesTheTables},
         {10, "tutti i codici di avviamento postale dei comuni", noExtra},
+        {11, "indice a trigrammi dell'oggetto in ordine di numero di protocollo", orderedSubjects},
     };
     return s;
 }

@@ -242,7 +242,7 @@ TEST_P(IndexedSearch, IndexesFollowWritesChangesAndDeletes)
 
     if (db().engine() == Dialect::Engine::SQLite) {
         // The full-text tables agree with their content tables.
-        for (const char *fts : {"Tab_Protocollo_Oggetto_fts", "Tab_Rubrica_Denominazione_fts"})
+        for (const char *fts : {"Tab_Protocollo_Ordine_fts", "Tab_Rubrica_Denominazione_fts"})
             sql(QStringLiteral("INSERT INTO %1 (%1) VALUES ('integrity-check')").arg(QLatin1String(fts)));
     }
 }
@@ -254,7 +254,7 @@ TEST_P(IndexedSearch, TrigramTablesDoNotMergeInsideARegistration)
         GTEST_SKIP() << "SQLite's full-text tables only";
     // An automatic merge would run in the writer's transaction; the upgraded
     // register leaves merging to the full-text tables' crisis merges.
-    for (const char *fts : {"Tab_Protocollo_Oggetto_fts", "Tab_Rubrica_Denominazione_fts"}) {
+    for (const char *fts : {"Tab_Protocollo_Ordine_fts", "Tab_Rubrica_Denominazione_fts"}) {
         QSqlQuery q(db().central());
         ASSERT_TRUE(q.exec(QStringLiteral("SELECT v FROM %1_config WHERE k = 'automerge'").arg(QLatin1String(fts))));
         ASSERT_TRUE(q.next()) << fts;
