@@ -66,7 +66,7 @@ TEST_P(RubricaTest, ChecksComeInOrderAndTheEntryIsWrittenWithItsServerIdentifier
     // Shown again, to be changed.
     EXPECT_EQ(w.editMode(), ui::RecordEditor::Mode::Edit);
     EXPECT_EQ(shown(&w, "TxtCodice"), QStringLiteral("31"));
-    EXPECT_EQ(shown(&w, "LblComune"), QStringLiteral("POTENZA"));
+    EXPECT_EQ(shown(&w, "LblComune"), QStringLiteral("Potenza"));
     EXPECT_EQ(shown(&w, "LblCap"), QStringLiteral("85100 (PZ)"));
     EXPECT_EQ(w.toolbarKeys(), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
 

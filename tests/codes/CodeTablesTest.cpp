@@ -91,7 +91,7 @@ TEST_P(CodeTables, EveryTableChecksInOrderThenAddsChangesAndDeletesACode)
         }
         if (!t.regionColumn.isEmpty()) {
             expectRefused(QStringLiteral("Selezionare una regione dall'elenco"), "CboRegione");
-            pick(codici.get(), "CboRegione", QStringLiteral("017"));
+            pick(codici.get(), "CboRegione", QStringLiteral("17"));
         }
         boxes.clear();
         click(codici.get(), "CmdRegistra");
@@ -108,7 +108,7 @@ TEST_P(CodeTables, EveryTableChecksInOrderThenAddsChangesAndDeletesACode)
                       t.extraRule == ExtraRule::YesNo ? QStringLiteral("S") : QStringLiteral("ZZ"));
         }
         if (!t.regionColumn.isEmpty()) {
-            EXPECT_EQ(scalar(QStringLiteral("SELECT ") + t.regionColumn + where), QStringLiteral("017"));
+            EXPECT_EQ(scalar(QStringLiteral("SELECT ") + t.regionColumn + where), QStringLiteral("17"));
         }
 
         // Changed: the key stays, the row is found by its code.
@@ -168,11 +168,11 @@ TEST_P(CodeTables, CodesInUseAreRefusedAndAFailedReadCountsAsUse)
     EXPECT_EQ(deleting(QStringLiteral("R005"), QStringLiteral("076")),
               QStringList{QStringLiteral("Non è possibile cancellare la provincia poichè in uso")});
     EXPECT_TRUE(ui::looksReadOnly(edit(codici.get(), "Text3")));
-    EXPECT_EQ(deleting(QStringLiteral("R006"), QStringLiteral("017")),
+    EXPECT_EQ(deleting(QStringLiteral("R006"), QStringLiteral("17")),
               QStringList{QStringLiteral("Non è possibile cancellare la regione poichè in uso")});
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Codice = 'LET'")), QStringLiteral("1"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Provincie WHERE Prv_Codprov = '076'")), QStringLiteral("1"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Regioni WHERE Reg_Codreg = '017'")), QStringLiteral("1"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Regioni WHERE Reg_Codreg = '17'")), QStringLiteral("1"));
 
     // Unused ones go.
     EXPECT_EQ(deleting(QStringLiteral("R001"), QStringLiteral("FAX")), QStringList{kAsk});
