@@ -136,7 +136,7 @@ QVariantList ProtocolServer::nextIdentifier(const QVariantList &params)
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
-            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
+            return transactionFailure(begun, begun.lost);
         // One statement takes the entity's row (its lock held to the commit)
         // and raises the counter past whatever the address book already
         // holds: entries loaded by hand or a counter restored from an older
@@ -156,7 +156,7 @@ QVariantList ProtocolServer::nextIdentifier(const QVariantList &params)
         q->finish();
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
-            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}};
+            return transactionFailure(done);
         return {{F::kStatusOk, QString(), id}};
     };
     return runUnit(sql, attempt);
@@ -176,20 +176,13 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
 
     auto attempt = [&]() -> UnitOutcome {
         QSqlQuery *q = nullptr;
-        auto exists = [&](const QString &text, const QVariantList &binds, bool *found) {
-            if (!run(q, text, binds))
-                return false;
-            *found = q->next();
-            q->finish();
-            return true;
-        };
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
-            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
+            return transactionFailure(begun, begun.lost);
 
         bool found = false;
-        if (!exists(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
+        if (!exists(q, QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
             return failure(sql, q->lastError(), kGroupFailed);
         if (!found)
             return {refusal(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kGroupNotDone)};
@@ -203,7 +196,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
             return {refusal((found ? QStringLiteral("Operatore non attivo: ")
                                    : QStringLiteral("Operatore sconosciuto per l'ente: "))
                             + g.op + kGroupNotDone)};
-        if (!exists(QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
+        if (!exists(q, QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
                                    "Dipa_CodDipartimento = ?"),
                     {g.ente, g.owner}, &found))
             return failure(sql, q->lastError(), kGroupFailed);
@@ -213,7 +206,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
         // The name is the entity's: a group of another department, or
         // another group of this one under a new name, must not be merged.
         const bool renamed = g.name != g.previous;
-        if (!exists(renamed ? QStringLiteral("SELECT Tab_Raggruppamento FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND "
+        if (!exists(q, renamed ? QStringLiteral("SELECT Tab_Raggruppamento FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND "
                                              "Tab_Raggruppamento = ? LIMIT 1")
                             : QStringLiteral("SELECT Tab_Raggruppamento FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND "
                                              "Tab_Raggruppamento = ? AND Tab_Dipartimento <> ? LIMIT 1"),
@@ -282,7 +275,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
                 return failure(sql, q->lastError(), kGroupFailed);
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
-            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}};
+            return transactionFailure(done);
         return {{F::kStatusOk, QString()}};
     };
     return runUnit(sql, attempt);
@@ -310,7 +303,7 @@ QVariantList ProtocolServer::deleteAddressGroup(const QVariantList &params)
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
-            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
+            return transactionFailure(begun, begun.lost);
         if (!run(q, QStringLiteral("DELETE FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND Tab_Dipartimento = ? AND "
                                    "Tab_Raggruppamento = ?"),
                  {ente, owner, name}))
@@ -320,7 +313,7 @@ QVariantList ProtocolServer::deleteAddressGroup(const QVariantList &params)
                             + QStringLiteral(": ") + name)};
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
-            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}};
+            return transactionFailure(done);
         return {{F::kStatusOk, QString()}};
     };
     return runUnit(sql, attempt);

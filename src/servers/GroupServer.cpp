@@ -134,21 +134,13 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
 
     auto attempt = [&]() -> GroupOutcome {
         QSqlQuery *q = nullptr;
-        // Runs a query and tells whether it found a row.
-        auto exists = [&](const QString &text, const QVariantList &binds, bool *found) {
-            if (!run(q, text, binds))
-                return false;
-            *found = q->next();
-            q->finish();
-            return true;
-        };
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
-            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
+            return transactionFailure(begun, begun.lost);
 
         bool found = false;
-        if (!exists(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
+        if (!exists(q, QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
             return groupFailure(sql, q->lastError());
         if (!found)
             return {refusedGroup(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kNotDone)};
@@ -164,7 +156,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
                                  + g.op + kNotDone)};
         const QString department = QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE "
                                                   "Dipa_CodiceEnte = ? AND Dipa_CodDipartimento = ?");
-        if (!exists(department, {g.ente, g.owner}, &found))
+        if (!exists(q, department, {g.ente, g.owner}, &found))
             return groupFailure(sql, q->lastError());
         if (!found)
             return {refusedGroup(QStringLiteral("Dipartimento del raggruppamento (Tab_DipartimentoGruppo) sconosciuto: ")
@@ -172,7 +164,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
         // A new name must not fall on another group of the department: the
         // two would become one.
         if (g.name != g.previous) {
-            if (!exists(QStringLiteral("SELECT Tab_raggruppamento FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND "
+            if (!exists(q, QStringLiteral("SELECT Tab_raggruppamento FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND "
                                        "Tab_DipartimentoGruppo = ? AND Tab_raggruppamento = ? LIMIT 1"),
                         {g.ente, g.owner, g.name}, &found))
                 return groupFailure(sql, q->lastError());
@@ -192,12 +184,12 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
         for (int i = 0; i < g.members.size(); ++i) {
             const Member &m = g.members[i];
             const QString where = QStringLiteral(" (riga %1 dell'elenco)").arg(i + 1);
-            if (!exists(department, {g.ente, m.department}, &found))
+            if (!exists(q, department, {g.ente, m.department}, &found))
                 return groupFailure(sql, q->lastError());
             if (!found)
                 return {refusedGroup(QStringLiteral("Dipartimento (Tab_Dipartimento) sconosciuto: ") + m.department
                                      + where + kNotDone)};
-            if (!exists(QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
+            if (!exists(q, QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
                                        "AND Tab_Ufficio = ?"),
                         {g.ente, m.department, m.office}, &found))
                 return groupFailure(sql, q->lastError());
@@ -206,7 +198,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
                                          .arg(m.office, m.department)
                                      + where + kNotDone)};
             if (m.progressive != 0) {
-                if (!exists(QStringLiteral("SELECT Tab_Progressivo FROM Tab_UfficiComponenti WHERE Tab_Ente = ? AND "
+                if (!exists(q, QStringLiteral("SELECT Tab_Progressivo FROM Tab_UfficiComponenti WHERE Tab_Ente = ? AND "
                                            "Tab_Ufficio = ? AND Tab_Progressivo = ?"),
                             {g.ente, m.office, m.progressive}, &found))
                     return groupFailure(sql, q->lastError());
@@ -224,7 +216,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
         }
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
-            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}};
+            return transactionFailure(done);
         return {{F::kStatusOk, QString()}};
     };
 

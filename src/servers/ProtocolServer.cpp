@@ -443,6 +443,20 @@ bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &
     return q->exec();
 }
 
+bool ProtocolServer::exists(QSqlQuery *&q, const QString &sql, const QVariantList &binds, bool *found)
+{
+    if (!run(q, sql, binds))
+        return false;
+    *found = q->next();
+    q->finish();
+    return true;
+}
+
+UnitOutcome transactionFailure(const C_GestDB::Result &r, bool lost)
+{
+    return {{F::kStatusSqlFailed, r.errText + QLatin1Char(' ') + r.detail}, false, lost};
+}
+
 QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
 {
     QVariantList reply;
@@ -546,7 +560,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         C_GestDB::Transaction tx(db_);
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
-            return {{F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail}, false, begun.lost};
+            return transactionFailure(begun, begun.lost);
         QDateTime now;
         if (clock_) {
             now = clock_();
@@ -624,7 +638,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                 return dbFailure(sql, q->lastError());
             const C_GestDB::Result done = tx.commit();
             if (!done.ok)
-                return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
+                return transactionFailure(done);
             return {{F::kStatusOk, QString(), key.number, QVariant()}, false};
         }
 
@@ -735,7 +749,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         }
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
-            return {{F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail}, false};
+            return transactionFailure(done);
         return {{F::kStatusOk, QString(), number, now.date()}, false};
     };
 

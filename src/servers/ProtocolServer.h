@@ -137,6 +137,11 @@ struct UnitOutcome {
     bool lost = false;
 };
 
+// A transaction that could not begin or commit, as a unit's outcome; lost
+// only for a begin that met a dropped connection (a commit that fails is
+// never run again: whether it took effect is not known).
+UnitOutcome transactionFailure(const C_GestDB::Result &r, bool lost = false);
+
 class ProtocolServer : public AppServer {
 public:
     // On the session's central database.
@@ -166,6 +171,8 @@ private:
     // costs one round trip per statement. *q is the query run, for its
     // rows or its error.
     bool run(QSqlQuery *&q, const QString &sql, const QVariantList &binds);
+    // Runs a statement and tells whether it gave a row.
+    bool exists(QSqlQuery *&q, const QString &sql, const QVariantList &binds, bool *found);
 
     std::optional<Dialect::Target> target_;
     // The session's connection (it outlives this object, with the statements
