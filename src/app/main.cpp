@@ -1,6 +1,7 @@
 #include "codes/Codes.h"
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
+#include "iter/Iter.h"
 #include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
@@ -19,5 +20,6 @@ int main(int argc, char **argv)
     nimbo::codes::registerCodeWindows();
     nimbo::municipalities::registerMunicipalityWindows();
     nimbo::addressbook::registerAddressBookWindows();
+    nimbo::iter::registerIterWindows();
     return StartUp::run(QApplication::arguments());
 }

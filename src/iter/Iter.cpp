@@ -1,0 +1,11 @@
+#include "iter/Iter.h"
+
+namespace nimbo::iter {
+
+void registerIterWindows()
+{
+    registerTrayWindows();
+    registerSendWindows();
+}
+
+} // namespace nimbo::iter

@@ -1,0 +1,7 @@
+#include "iter/Iter.h"
+
+namespace nimbo::iter {
+
+void registerSendWindows() {}
+
+} // namespace nimbo::iter
