@@ -1,7 +1,10 @@
 #pragma once
 // The protocol server: registration of a protocol in the general register
-// (operation 10), the groups of offices (operation 22, below) and the
-// address book's identifiers and groups (operations 1, 12 and 13, below).
+// (operation 10), the groups of offices (operation 22, below), the
+// address book's identifiers and groups (operations 1, 12 and 13, below)
+// and the iter: assignment, transmission, taking in charge and back
+// (operations 21, 11, 16 and 50, told with their request builders in
+// servers/IterRequests.h).
 //
 // Request (7 elements):
 //   0  "A" new protocol, "R" rewrite of an existing one
