@@ -5,7 +5,6 @@
 #include "data/Dialect.h"
 #include "protocol/ContainsIndex.h"
 #include "data/Funzioni_Com_1.h"
-#include "session/DicAmbiente.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -37,29 +36,6 @@ QString key(const QString &ente, const QString &direction, const QString &number
            + q(direction) + QStringLiteral(" AND ") + a + QStringLiteral("Tab_NumeroProtocollo = ") + q(number);
 }
 
-// The protocols a viewer may see because of where they were registered.
-QString visibility(const Viewer &v)
-{
-    const QString dept = QStringLiteral("p.Tab_SedeRicezione");
-    const QString office = QStringLiteral("p.Tab_UfficioRegistrazione");
-    QStringList any;
-    if (v.level == 7) {
-        any << QStringLiteral("(%1 = %2 AND %3 = %4)").arg(dept, q(v.department), office, q(v.office));
-        for (const auto &p : v.extra)
-            any << QStringLiteral("(%1 = %2 AND %3 = %4)").arg(dept, q(p.department), office, q(p.office));
-    } else if (v.level == 8) {
-        any << dept + QStringLiteral(" = ") + q(v.department);
-        for (const auto &p : v.extra)
-            any << dept + QStringLiteral(" = ") + q(p.department);
-    } else if (v.level == 9) {
-        return {};
-    } else {
-        any << QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
-    }
-    any.removeDuplicates();
-    return QStringLiteral(" AND (") + any.join(QStringLiteral(" OR ")) + QLatin1Char(')');
-}
-
 // The main correspondent or one of the further recipients. Both are asked as
 // sets of keys picked from the address book first, so the register is not
 // joined row by row against it.
@@ -77,24 +53,6 @@ QString correspondentCondition(const QString &mainColumn, const QString &ente, c
 }
 
 } // namespace
-
-Viewer Viewer::fromSession()
-{
-    Viewer v;
-    v.takeFromSession();
-    for (const auto &p : DicAmbiente::session().op.extra)
-        v.extra.append({p.department, p.office});
-    return v;
-}
-
-bool maysee(const Viewer &v, const QString &direction)
-{
-    if (v.directionRight == QLatin1String("1"))
-        return direction == QLatin1String("E");
-    if (v.directionRight == QLatin1String("2"))
-        return direction == QLatin1String("U");
-    return true;
-}
 
 std::optional<Failure> checkCriteria(const SearchCriteria &c)
 {
@@ -175,10 +133,7 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     else if (c.filter == SearchCriteria::Filter::PrivacyOnly)
         sql += QStringLiteral(" AND p.Tab_SoggPrivacy = 'S'");
 
-    sql += visibility(v);
-    if (!v.privacy)
-        sql += QStringLiteral(" AND (COALESCE(p.Tab_SoggPrivacy, 'N') <> 'S' OR p.Tab_CodiceOpeReg = ")
-               + q(v.operatorCode) + QLatin1Char(')');
+    sql += QStringLiteral(" AND ") + scope::registrationSearch(v);
 
     QString filters = sql, walk = sql;
     if (!c.subject.trimmed().isEmpty()) {

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "protocol/ProtocolRules.h"
+#include "protocol/Scope.h"
 
 namespace nimbo::protocol {
 
@@ -27,16 +28,6 @@ struct SearchCriteria {
     bool outgoing = true;
     enum class Filter { All, ActiveOnly, PrivacyOnly } filter = Filter::All;
 };
-
-// Who is searching, with the extra department/office pairs.
-struct Viewer : OperatorScope {
-    struct Pair { QString department, office; };
-    QVector<Pair> extra;
-    static Viewer fromSession();
-};
-
-// The directions the viewer may see ("E", "U").
-bool maysee(const Viewer &v, const QString &direction);
 
 // A message when the criteria cannot be searched, with the control to focus.
 std::optional<Failure> checkCriteria(const SearchCriteria &c);
