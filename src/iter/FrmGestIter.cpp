@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -182,6 +183,7 @@ QWidget *FrmGestIter::buildInChargeTab()
     inCharge_ = new ui::RowList(QStringLiteral("lswinCarico"), page);
     inCharge_->setColumns(officeWords(QString::fromUtf8(kInChargeTitles)), QString::fromLatin1(kInChargeWidths));
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(search);
     layout->addWidget(heading);
     layout->addWidget(inCharge_, 1);
@@ -211,8 +213,8 @@ QWidget *FrmGestIter::buildIterTab()
     correspondentCaption_->setObjectName(QStringLiteral("lblMittDest"));
     head->addRow(QStringLiteral("Tipo"), {hDirection_, "N° Protocollo", hNumber_, "Data", hDate_, "Stato", hState_});
     head->addRow(QStringLiteral("Tipologia"), {Cell(hType_, 1), "Numero in emergenza", hEmergency_});
-    head->addRow(correspondentCaption_, {Cell(hName_, 1)});
-    head->addRow(QStringLiteral("Indirizzo"), {Cell(hAddress_, 2), "N.", hCivic_, "Comune", Cell(hTown_, 1)});
+    head->addRow(correspondentCaption_,
+                 {Cell(hName_, 3), "Indirizzo", Cell(hAddress_, 2), "N.", hCivic_, "Comune", Cell(hTown_, 2)});
     head->addRow(QStringLiteral("Oggetto"), {Cell(hSubject_, 1)});
 
     auto *heading = new QLabel(QStringLiteral("Iter del Protocollo selezionato"), page);
@@ -234,6 +236,7 @@ QWidget *FrmGestIter::buildIterTab()
     lower->addWidget(movement, 1);
     lower->addWidget(recipients_, 1);
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(head);
     layout->addWidget(heading);
     layout->addWidget(iter_, 1);
@@ -268,6 +271,7 @@ QWidget *FrmGestIter::buildDeadlineTab()
     deadlineCount_ = new QLabel(page);
     deadlineCount_->setObjectName(QStringLiteral("lblTrovati"));
     auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(box);
     layout->addWidget(deadlines_, 1);
     layout->addWidget(deadlineCount_);
@@ -417,12 +421,16 @@ QWidget *FrmGestIter::openForProtocol(const QString &windowName)
 
 void FrmGestIter::reloadAfter(QWidget *opened)
 {
+    // Read again once the window is gone and the event loop runs: not while
+    // the program is closing every window.
     connect(opened, &QObject::destroyed, this, [this] {
-        const QString direction = direction_, number = number_;
-        showInCharge();
-        searchDeadlines();
-        if (!direction.isEmpty())
-            showProtocol(direction, number);
+        QTimer::singleShot(0, this, [this] {
+            const QString direction = direction_, number = number_;
+            showInCharge();
+            searchDeadlines();
+            if (!direction.isEmpty())
+                showProtocol(direction, number);
+        });
     });
 }
 

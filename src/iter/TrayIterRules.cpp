@@ -252,7 +252,7 @@ QVector<ReportRow> deadlineReportRows(const F::Columns &shown)
     for (int i = 0; i < n; ++i) {
         ReportRow row(kReportColumns);
         for (int c = 0; c < 11; ++c)
-            row[c] = F::displayValue(shown[c].value(i));
+            row[c] = c == 0 || c == 3 ? protocol::dateText(shown[c].value(i)) : F::displayValue(shown[c].value(i));
         row[11] = shown[11].value(i).toString() + QLatin1Char(' ') + shown[2].value(i).toString();
         rows.append(row);
     }

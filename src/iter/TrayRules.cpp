@@ -80,8 +80,12 @@ QString trayQuery(const TrayCriteria &c, const Viewer &v)
                      + (types.isEmpty() ? QString::fromLatin1(protocol::scope::kNothing)
                                         : QStringLiteral("d.Tab_TipoMovimento IN (") + types.join(QLatin1Char(','))
                                               + QLatin1Char(')'))
+                     // The period is read from each delivery met on the walk
+                     // along the office's deliveries by number; written as an
+                     // expression, it cannot turn the plan into a walk of every
+                     // movement of the period instead.
                      + QStringLiteral(" AND ")
-                     + protocol::scope::movementPeriod(QStringLiteral("t.Tab_DataSerialeMov"),
+                     + protocol::scope::movementPeriod(QStringLiteral("(t.Tab_DataSerialeMov || '')"),
                                                        protocol::shownDate(c.from), protocol::shownDate(c.to));
     const QStringList branches = protocol::scope::inTrayBranches(v);
     if (branches.isEmpty())
@@ -92,7 +96,7 @@ QString trayQuery(const TrayCriteria &c, const Viewer &v)
     int n = 0;
     for (const QString &b : branches)
         parts << QStringLiteral("SELECT * FROM (SELECT ") + columns + from + common + QStringLiteral(" AND ") + b
-                     + QStringLiteral(" ORDER BY t.Tab_NumeroProtocollo DESC, t.Tab_TipoProtocollo DESC") + limit
+                     + QStringLiteral(" ORDER BY t.Tab_NumeroProtocollo DESC") + limit
                      + QStringLiteral(") b") + QString::number(++n);
     return parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 2 DESC, 1 DESC") + limit;
 }

@@ -178,7 +178,7 @@ TEST_P(TrayTest, InChargeListFiltersAndReadsTheDeadlineOfTheAssignment)
         if (n != 4)
             movement(n, s("20240103090000"), 4, s("UPR"), s("DEMO9"), s("N"), dir, s("001"), QDate(2024, 2, n));
         movement(n, n == 1 ? s("20240105000000") : s("20240110235959"), 3, n == 5 ? s("RAG") : s("UPR"),
-                 n == 3 ? s("DEMO9") : s("DEMO7"), s("S"), dir);
+                 n == 3 ? s("DEMO9") : n == 5 ? s("DEMO8") : s("DEMO7"), s("S"), dir);
     }
     // An earlier charge of 1, no longer held.
     movement(1, s("20240104000000"), 3, s("UPR"), s("DEMO7"), s("N"));

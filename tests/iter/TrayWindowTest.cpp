@@ -32,6 +32,13 @@ namespace {
 
 QString s(const char *t) { return QString::fromUtf8(t); }
 
+// A list of the kit by the name of its view.
+ui::RowList *rows(QWidget *w, const char *view)
+{
+    auto *table = w->findChild<QTableView *>(QLatin1String(view));
+    return table ? qobject_cast<ui::RowList *>(table->parentWidget()) : nullptr;
+}
+
 // Stands in for the transmission window when the program has none: notes
 // the protocol it was given.
 class TransmissionStub : public ChildWindow {
@@ -72,6 +79,8 @@ protected:
         const int started = startAs(code, code.toLower() + QStringLiteral("pwd"), lines);
         EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
         auto *main = qobject_cast<MDIMenu *>(StartUp::mainWindow());
+        // The start-up notices (documents waiting, deadlines) are not ours.
+        boxes.clear();
         if (main) {
             main->resize(1024, 768);
             QApplication::processEvents();
@@ -141,6 +150,10 @@ protected:
     static void expectWholeInside(QWidget *w, QMdiArea *area, const char *what)
     {
         QApplication::processEvents();
+        // NIMBO_SHOTS names a folder: the main window as the clerk sees it.
+        if (const QString shots = qEnvironmentVariable("NIMBO_SHOTS"); !shots.isEmpty())
+            area->window()->grab().save(shots + QLatin1Char('/') + QString::fromLatin1(what).replace(QLatin1Char(' '), QLatin1Char('-'))
+                                        + QStringLiteral(".png"));
         auto *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
         ASSERT_NE(sub, nullptr);
         const QRect room = area->viewport()->rect();
@@ -176,7 +189,7 @@ TEST_P(TrayWindows, IterDocumentFromTheMenuShowsTheIterOfAProtocolInOrder)
     expectWholeInside(w, main->area(), "in charge");
 
     // The in-charge list at opening: the protocol DEMO7's office holds.
-    auto *list = w->findChild<ui::RowList *>(s("lswinCarico"));
+    auto *list = rows(w, "lswinCarico");
     ASSERT_EQ(list->count(), 1);
     EXPECT_EQ(list->text(0, 1), s("2024-0000001"));
     EXPECT_EQ(list->text(0, 4), s("RICHIESTA 1"));
@@ -195,7 +208,7 @@ TEST_P(TrayWindows, IterDocumentFromTheMenuShowsTheIterOfAProtocolInOrder)
     emit list->chosen(0);
     tabs->setCurrentIndex(1);
     expectWholeInside(w, main->area(), "iter");
-    auto *iter = w->findChild<ui::RowList *>(s("lswIter"));
+    auto *iter = rows(w, "lswIter");
     ASSERT_EQ(iter->count(), 3);
     EXPECT_EQ(iter->text(0, 1), s("Assegnazione"));
     EXPECT_EQ(iter->text(1, 1), s("Presa in carico"));
@@ -218,7 +231,7 @@ TEST_P(TrayWindows, IterDocumentFromTheMenuShowsTheIterOfAProtocolInOrder)
         return QVariantList{0, QString()};
     });
     test::UiTest::child(w, "cmdEtichetta")->click();
-    ASSERT_EQ(printed.size(), 10);
+    ASSERT_EQ(printed.size(), 9);
     EXPECT_EQ(printed[5], s("A16,128,0,2,1,1,N,\"Preso in Carico il:  ") + QDate::currentDate().toString(s("dd/MM/yyyy"))
                               + s("\""));
     EXPECT_EQ(printed[7], s("A16,198,0,2,1,1,N,\"Ufficio: UFFICIO PROTOCOLLO GENERALE\""));
@@ -231,8 +244,9 @@ TEST_P(TrayWindows, IterDocumentFromTheMenuShowsTheIterOfAProtocolInOrder)
     QWidget *opened = active(main);
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(opened->property("openedAs").toString(), s("FrmTrasmetti"));
-    if (auto *stub = qobject_cast<TransmissionStub *>(opened))
+    if (auto *stub = qobject_cast<TransmissionStub *>(opened)) {
         EXPECT_EQ(stub->given, s("E|20240000001|2024-01-02"));
+    }
 }
 
 TEST_P(TrayWindows, DeadlinesAtOpeningAndTheirPrint)
@@ -246,7 +260,7 @@ TEST_P(TrayWindows, DeadlinesAtOpeningAndTheirPrint)
     ASSERT_NE(w, nullptr);
     w->findChild<QTabWidget *>(s("TabIter"))->setCurrentIndex(2);
     expectWholeInside(w, main->area(), "deadlines");
-    auto *due = w->findChild<ui::RowList *>(s("LwProtocolli"));
+    auto *due = rows(w, "LwProtocolli");
     EXPECT_EQ(due->count(), 2);
     EXPECT_EQ(w->findChild<QLabel *>(s("lblTrovati"))->text(), s("Sono stati trovati N. 2 Protocolli"));
     w->findChild<QRadioButton *>(s("OptScadute"))->setChecked(true);
@@ -274,7 +288,7 @@ TEST_P(TrayWindows, DocumentsInArrivalTakenInChargeLeaveTheList)
     auto *w = qobject_cast<FrmInCarico *>(active(main));
     ASSERT_NE(w, nullptr);
     expectWholeInside(w, main->area(), "in-tray");
-    auto *list = w->findChild<ui::RowList *>(s("lswArrivo"));
+    auto *list = rows(w, "lswArrivo");
     ASSERT_EQ(list->count(), 2);
     EXPECT_EQ(list->text(0, 1), s("2024-0000002"));
 
@@ -292,7 +306,7 @@ TEST_P(TrayWindows, DocumentsInArrivalTakenInChargeLeaveTheList)
               s("DIPARTIMENTO AFFARI GENERALI - UFFICIO PROTOCOLLO GENERALE"));
     EXPECT_EQ(w->findChild<QLineEdit *>(s("txtScadenza"))->text(),
               QDate::currentDate().addDays(1).toString(s("dd/MM/yyyy")));
-    EXPECT_EQ(w->findChild<ui::RowList *>(s("lswIter"))->count(), 1);
+    EXPECT_EQ(rows(w, "lswIter")->count(), 1);
 
     // Ticked and taken in charge: it leaves the in-tray.
     list->model()->setChecked(1, true);
