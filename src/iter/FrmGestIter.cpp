@@ -100,6 +100,8 @@ FrmGestIter::FrmGestIter(QWidget *parent) : ChildWindow(parent)
         buttons->addWidget(b);
 
     auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
     layout->addWidget(btnTB_);
     layout->addWidget(tabs_, 1);
     layout->addLayout(buttons);
@@ -184,6 +186,7 @@ QWidget *FrmGestIter::buildInChargeTab()
     inCharge_->setColumns(officeWords(QString::fromUtf8(kInChargeTitles)), QString::fromLatin1(kInChargeWidths));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
     layout->addWidget(search);
     layout->addWidget(heading);
     layout->addWidget(inCharge_, 1);
@@ -237,6 +240,7 @@ QWidget *FrmGestIter::buildIterTab()
     lower->addWidget(recipients_, 1);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
     layout->addWidget(head);
     layout->addWidget(heading);
     layout->addWidget(iter_, 1);
@@ -272,6 +276,7 @@ QWidget *FrmGestIter::buildDeadlineTab()
     deadlineCount_->setObjectName(QStringLiteral("lblTrovati"));
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(4);
     layout->addWidget(box);
     layout->addWidget(deadlines_, 1);
     layout->addWidget(deadlineCount_);
