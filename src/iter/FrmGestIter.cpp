@@ -232,19 +232,21 @@ QWidget *FrmGestIter::buildIterTab()
     assignmentKind_ = new QLabel(movement);
     assignmentKind_->setObjectName(QStringLiteral("lblTipoAssegnazione"));
     deadline_ = shownField("txtScadenza", movement, 10);
-    movement->addRow(QStringLiteral("Note"), {Cell(notes_, 1)});
-    movement->addRow(QStringLiteral("Tipo Assegnazione"), {Cell(assignmentKind_, 1), "Data scadenza", deadline_});
+    movement->addRow(QStringLiteral("Note"),
+                     {Cell(notes_, 3), "Tipo Assegnazione", Cell(assignmentKind_, 2), "Data scadenza", deadline_});
 
-    auto *lower = new QHBoxLayout;
-    lower->addWidget(movement, 1);
-    lower->addWidget(recipients_, 1);
+    // The movements and the recipients of the one chosen side by side, so
+    // the tab fits the main window's height.
+    auto *lists = new QHBoxLayout;
+    lists->addWidget(iter_, 3);
+    lists->addWidget(recipients_, 2);
     auto *layout = new QVBoxLayout(page);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(4);
     layout->addWidget(head);
     layout->addWidget(heading);
-    layout->addWidget(iter_, 1);
-    layout->addLayout(lower, 1);
+    layout->addLayout(lists, 1);
+    layout->addWidget(movement);
     connect(iter_, &ui::RowList::chosen, this, &FrmGestIter::movementChosen);
     return page;
 }

@@ -299,10 +299,9 @@ TEST_P(TrayWindows, DocumentsInArrivalTakenInChargeLeaveTheList)
     test::UiTest::child(w, "cmdInCarico")->click();
     EXPECT_TRUE(boxes.texts().contains(s("Selezionare almeno un protocollo presente nell'elenco")));
 
-    // "Iter" (as a double click) shows the delivery in detail with its iter.
+    // A double click shows the delivery in detail with its iter.
     auto *view = list->view();
-    view->setCurrentIndex(view->model()->index(1, 1));
-    test::UiTest::child(w, "cmdIter")->click();
+    emit view->doubleClicked(view->model()->index(1, 1));
     EXPECT_EQ(w->findChild<QLineEdit *>(s("txtNoteTrasmissione"))->text(), s("DA TRATTARE"));
     EXPECT_EQ(w->findChild<QLineEdit *>(s("txtTipoTrasmissione"))->text(), s("Trasmesso per Competenza"));
     EXPECT_EQ(w->findChild<QLineEdit *>(s("txtUfficioInviante"))->text(),
