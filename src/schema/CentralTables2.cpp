@@ -90,7 +90,10 @@ void iter(std::vector<Table> &t)
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_DataSerialeMov"}),
                  {idx({"Tab_Ente", "Tab_TipoMovimento", "Tab_NumeroProtocollo"}), idx({"Tab_Ente", "Tab_Ufficio"}),
-                  idx({"Tab_Ente", "Tab_DataSerialeMov"})}});
+                  idx({"Tab_Ente", "Tab_DataSerialeMov"}),
+                  // the in-charge lists: what an office (or the body) holds now,
+                  // and what an operator moved himself
+                  idx({"Tab_Ente", "Tab_InCarico", "Tab_Ufficio"}), idx({"Tab_Ente", "Tab_CodiceOpe"})}});
     t.push_back({QStringLiteral("Tab_Iter_Destinatari"),
                  {txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"), txt("Tab_DataSerialeMov"),
                   txt("Tab_UfficioDestinatario"), withDefault(num("Tab_Componente"), "0"),

@@ -203,6 +203,24 @@ QStringList orderedSubjects(Kind kind, Engine e)
     };
 }
 
+// The movement types the iter's logic rests on, in every register: the
+// lists read their descriptions, and the iter server writes types 2 to 4.
+// Rows already there (perhaps renamed by the body) are left alone.
+QStringList movementTypes(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    QStringList out;
+    const char *types[][2] = {{"2", "Ritrasmissione"}, {"3", "Presa in carico"}, {"4", "Assegnazione"},
+                              {"5", "Evasione"}};
+    for (const auto &t : types)
+        out << QStringLiteral("INSERT INTO Tab_TipoMovimento (Tab_Codice, Tab_Descrizione, Tab_CodOper, Tab_DatOper) "
+                              "SELECT %1, '%2', 'NIMBO', CURRENT_DATE WHERE NOT EXISTS (SELECT 1 FROM "
+                              "Tab_TipoMovimento WHERE Tab_Codice = %1)")
+                   .arg(QLatin1String(t[0]), QLatin1String(t[1]));
+    return out;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -219,6 +237,7 @@ const std::vector<Step> &steps()
          historyMatchesTheTables},
         {10, "tutti i codici di avviamento postale dei comuni", noExtra},
         {11, "indice a trigrammi dell'oggetto in ordine di numero di protocollo", orderedSubjects},
+        {12, "tipi di movimento dell'iter e indici delle liste dei documenti in carico", movementTypes},
     };
     return s;
 }

@@ -11,6 +11,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "servers/IterRequests.h"
 #include "schema/Definition.h"
 
 namespace nimbo {
@@ -466,6 +467,10 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpProgressivoRubrica: reply = nextIdentifier(params); break;
     case kOpGruppiRubrica: reply = addressGroup(params); break;
     case kOpCancellaGruppoRubrica: reply = deleteAddressGroup(params); break;
+    case kOpPresaInCarico: reply = charge(params, false); break;
+    case kOpRipresaInCarico: reply = charge(params, true); break;
+    case kOpAssegnazione: reply = movement(params, true); break;
+    case kOpTrasmissione: reply = movement(params, false); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }

@@ -165,6 +165,17 @@ private:
     QVariantList nextIdentifier(const QVariantList &params);
     QVariantList addressGroup(const QVariantList &params);
     QVariantList deleteAddressGroup(const QVariantList &params);
+    // The iter (IterServer.cpp): 16 and, with back, 50; 21 and, without
+    // assignment, 11.
+    QVariantList charge(const QVariantList &params, bool back);
+    QVariantList movement(const QVariantList &params, bool assignment);
+    bool databaseNow(QSqlQuery *&q, QDateTime *now);
+    bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
+    bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);
+    // Empty when the operator may ask; the refusal text otherwise; nothing
+    // when the database failed (q holds the error).
+    std::optional<QString> checkOperator(QSqlQuery *&q, const QString &ente, const QString &op,
+                                         const QString &department, const QString &office);
     // Runs the unit again while another writer's lock holds it, up to the
     // session's lock wait, and once more on a new connection when the old
     // one went away before the commit; sql follows the connection.

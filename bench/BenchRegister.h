@@ -1,0 +1,185 @@
+#pragma once
+// The large register the benchmarks of the protocol server run on: a
+// database per engine made by the schema code and filled with protocols of
+// the current year of the body BENCH.
+//
+//   NIMBO_BENCH_ROWS  protocols put in the register first (default 1000000)
+//   NIMBO_BENCH_PG    libpq connection string of a PostgreSQL server on which
+//                     the benchmark's database is (re)made; NIMBO_TEST_PG
+//                     when unset; PostgreSQL is skipped when both are empty
+//   NIMBO_BENCH_PG_NOFLUSH=1  diagnostic only: the bench database does not
+//                     wait for the disk at commit (never for a register)
+
+#include <QDate>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <optional>
+
+#include "data/Dialect.h"
+#include "schema/Schema.h"
+#include "support/ProtocolRequests.h"
+
+namespace bench {
+
+inline const QString kEnte = QStringLiteral("BENCH");
+
+inline long envNumber(const char *name, long fallback)
+{
+    const QByteArray v = qgetenv(name);
+    bool ok = false;
+    const long n = v.toLong(&ok);
+    return ok && n >= 0 ? n : fallback;
+}
+
+inline QString pgServer()
+{
+    const QByteArray v = qgetenv("NIMBO_BENCH_PG");
+    return QString::fromLocal8Bit(v.isEmpty() ? qgetenv("NIMBO_TEST_PG") : v);
+}
+
+inline bool run(QSqlQuery &q, const QString &sql)
+{
+    if (q.exec(sql))
+        return true;
+    std::fprintf(stderr, "%s\n  %s\n", qPrintable(q.lastError().text()), qPrintable(sql.left(300)));
+    return false;
+}
+
+// Fills the register with rows protocols of the current year, alternately
+// incoming and outgoing, and sets the counter after them.
+inline bool fill(QSqlDatabase &db, long rows)
+{
+    QSqlQuery q(db);
+    const int year = QDate::currentDate().year();
+    const bool pg = Dialect::engineOf(db) == Dialect::Engine::PostgreSQL;
+    const QString cols = QStringLiteral("Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, "
+                                        "Tab_OraProtocollo, Tab_DataRegistrazione, Tab_Oggetto, Tab_Tipologia, "
+                                        "Tab_Intestatario, Tab_SedeRicezione, Tab_UfficioRegistrazione, Tab_CodiceOpeReg, "
+                                        "Tab_StatoProtocollo, Tab_Stampato");
+    if (!run(q, QStringLiteral("BEGIN")))
+        return false;
+    if (pg) {
+        if (!run(q, QStringLiteral("INSERT INTO Tab_Protocollo (%1) SELECT 'BENCH', CASE WHEN g % 2 = 1 THEN 'E' ELSE "
+                                   "'U' END, '%2' || lpad(g::text, 7, '0'), CURRENT_DATE - (g % 300), '10:00:00', "
+                                   "CURRENT_DATE - (g % 300), 'Pratica numero ' || g, 'LET', g % 5000, 'D0' || (g % 9), "
+                                   "'U01', 'OP01', 'A', 'N' FROM generate_series(1, %3) g")
+                                .arg(cols)
+                                .arg(year)
+                                .arg(rows)))
+            return false;
+    } else {
+        // Multi-row inserts of one prepared statement keep the per-row cost low.
+        constexpr int kChunk = 200;
+        const QString one = QStringLiteral("(?,?,?,?,'10:00:00',?,?,'LET',?,?,'U01','OP01','A','N')");
+        QStringList many;
+        for (int i = 0; i < kChunk; ++i)
+            many << one;
+        QSqlQuery ins(db);
+        const QString sql = QStringLiteral("INSERT INTO Tab_Protocollo (%1) VALUES ").arg(cols);
+        if (!ins.prepare(sql + many.join(QLatin1Char(','))))
+            return false;
+        const QDate today = QDate::currentDate();
+        for (long g = 1; g <= rows;) {
+            const long n = std::min<long>(kChunk, rows - g + 1);
+            if (n < kChunk) {
+                QStringList rest;
+                for (long i = 0; i < n; ++i)
+                    rest << one;
+                ins.prepare(sql + rest.join(QLatin1Char(',')));
+            }
+            for (long i = 0; i < n; ++i, ++g) {
+                const QString day = today.addDays(-(g % 300)).toString(Qt::ISODate);
+                ins.addBindValue(kEnte);
+                ins.addBindValue(g % 2 ? QStringLiteral("E") : QStringLiteral("U"));
+                ins.addBindValue(QString::number(year) + QString::number(g).rightJustified(7, QLatin1Char('0')));
+                ins.addBindValue(day);
+                ins.addBindValue(day);
+                ins.addBindValue(QStringLiteral("Pratica numero %1").arg(g));
+                ins.addBindValue(qlonglong(g % 5000));
+                ins.addBindValue(QStringLiteral("D0%1").arg(g % 9));
+            }
+            if (!ins.exec()) {
+                std::fprintf(stderr, "%s\n", qPrintable(ins.lastError().text()));
+                return false;
+            }
+        }
+    }
+    QString seedError;
+    if (!nimbo::test::seedRegistrationReferences(db, kEnte, &seedError)) {
+        std::fprintf(stderr, "%s\n", qPrintable(seedError));
+        return false;
+    }
+    const long lastE = rows % 2 ? rows : rows - 1, lastU = rows % 2 ? rows - 1 : rows;
+    return run(q, QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, "
+                                 "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES ('BENCH', %1, %2, %3)")
+                      .arg(year)
+                      .arg(std::max(0L, lastE))
+                      .arg(std::max(0L, lastU)))
+           && run(q, QStringLiteral("COMMIT")) && run(q, QStringLiteral("ANALYZE"));
+}
+
+// The benchmark database of an engine, made and filled on first use: on
+// PostgreSQL the database pgName of the server (dropped and made again),
+// on SQLite a temporary file. more, when given, adds what one benchmark
+// needs beyond the register, in the filling's connection.
+inline std::optional<Dialect::Target> database(Dialect::Engine engine, const QString &pgName = QStringLiteral("nimbo_bench"),
+                                               const std::function<bool(QSqlDatabase &)> &more = {})
+{
+    static QTemporaryDir dir;
+    static std::optional<Dialect::Target> made[2];
+    static bool tried[2] = {false, false};
+    const int i = engine == Dialect::Engine::PostgreSQL ? 1 : 0;
+    if (tried[i])
+        return made[i];
+    tried[i] = true;
+    Dialect::Target target;
+    if (engine == Dialect::Engine::PostgreSQL) {
+        const QString server = pgServer();
+        if (server.isEmpty())
+            return {};
+        QString err;
+        if (!Dialect::open(QStringLiteral("bench_admin"), Dialect::Target::postgres(server), &err)) {
+            std::fprintf(stderr, "PostgreSQL: %s\n", qPrintable(err));
+            return {};
+        }
+        {
+            QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench_admin"), false));
+            if (!run(q, QStringLiteral("DROP DATABASE IF EXISTS ") + pgName) || !run(q, QStringLiteral("CREATE DATABASE ") + pgName))
+                return {};
+            if (envNumber("NIMBO_BENCH_PG_NOFLUSH", 0) == 1
+                && !run(q, QStringLiteral("ALTER DATABASE ") + pgName + QStringLiteral(" SET synchronous_commit TO off")))
+                return {};
+        }
+        Dialect::close(QStringLiteral("bench_admin"));
+        target = Dialect::Target::postgres(server + QStringLiteral(" dbname=") + pgName);
+    } else {
+        target = Dialect::Target::sqlite(dir.filePath(QStringLiteral("bench.db")));
+    }
+    const QString name = QStringLiteral("bench_fill_%1").arg(i);
+    QString err;
+    if (!Dialect::open(name, target, &err)) {
+        std::fprintf(stderr, "%s\n", qPrintable(err));
+        return {};
+    }
+    {
+        QSqlDatabase db = QSqlDatabase::database(name, false);
+        const auto t0 = std::chrono::steady_clock::now();
+        const long rows = envNumber("NIMBO_BENCH_ROWS", 1000000);
+        if (!Schema::createOrUpgrade(db, Schema::Kind::Central, &err) || !fill(db, rows) || (more && !more(db))) {
+            std::fprintf(stderr, "filling the register failed: %s\n", qPrintable(err));
+            return {};
+        }
+        std::fprintf(stderr, "%s: %ld protocols written in %.1f s\n", i ? "PostgreSQL" : "SQLite", rows,
+                     std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    }
+    Dialect::close(name);
+    made[i] = target;
+    return target;
+}
+
+} // namespace bench

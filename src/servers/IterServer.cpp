@@ -1,0 +1,701 @@
+// Operations 16, 50, 21 and 11 of the protocol server: the iter of a
+// document (requests and replies in IterRequests.h).
+//
+// Every operation locks the protocol's row before it reads or writes its
+// movements, so that two requests on one protocol (two operators taking in
+// charge, an assignment re-sent while a recipient takes it) follow one
+// another: the second sees what the first committed, finds a free movement
+// key and cannot remove a delivery the first already took. SQLite has one
+// writer at a time already.
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlError>
+#include <algorithm>
+
+#include "data/Funzioni_Com_1.h"
+#include "data/TextCheck.h"
+#include "servers/IterRequests.h"
+#include "servers/ProtocolServer.h"
+
+namespace nimbo {
+
+namespace F = Funzioni_Com_1;
+
+namespace {
+
+QVariantList refusal(const QString &text) { return {kStatusRefused, text}; }
+
+UnitOutcome refusedUnit(const QString &text) { return {refusal(text)}; }
+
+bool plain(const QVariant &v)
+{
+    return v.typeId() != QMetaType::QVariantList && v.typeId() != QMetaType::QVariantMap && v.canConvert<QString>();
+}
+
+bool textOf(const QVariant &v, const QString &field, bool required, QString *out, QString *why)
+{
+    if (v.isValid() && !v.isNull() && !plain(v)) {
+        *why = QStringLiteral("Valore non valido per ") + field + QStringLiteral(": è atteso un testo.");
+        return false;
+    }
+    *out = v.toString().trimmed();
+    if (const QString bad = TextCheck::problem(field, *out); !bad.isEmpty()) {
+        *why = bad;
+        return false;
+    }
+    if (required && out->isEmpty()) {
+        *why = QStringLiteral("Dato obbligatorio mancante: ") + field;
+        return false;
+    }
+    return true;
+}
+
+bool numberOf(const QVariant &v, const QString &field, qlonglong min, qlonglong *out, QString *why)
+{
+    bool ok = false;
+    const QString n = v.toString().trimmed();
+    *out = n.toLongLong(&ok);
+    if (!plain(v) || !ok || *out < min) {
+        *why = QStringLiteral("Valore non numerico o non valido per ") + field + QStringLiteral(": ") + n;
+        return false;
+    }
+    return true;
+}
+
+struct Protocol {
+    QString ente, direction, number;
+    QVariantList binds() const { return {ente, direction, number}; }
+    bool operator<(const Protocol &o) const
+    {
+        return std::tie(direction, number) < std::tie(o.direction, o.number);
+    }
+    bool operator==(const Protocol &o) const { return direction == o.direction && number == o.number; }
+};
+
+// "2026/0000012", as the messages name a protocol.
+QString shown(const Protocol &p) { return p.number.left(4) + QLatin1Char('/') + p.number.mid(4); }
+
+bool protocolOf(const QString &ente, const QVariant &direction, const QVariant &number, const QString &where,
+                Protocol *p, QString *why)
+{
+    p->ente = ente;
+    p->direction = direction.toString().trimmed().toUpper();
+    if (!plain(direction) || (p->direction != QLatin1String("E") && p->direction != QLatin1String("U"))) {
+        *why = QStringLiteral("Tipo protocollo non valido") + where
+               + QStringLiteral(": deve essere E (Entrata) o U (Uscita).");
+        return false;
+    }
+    static const QRegularExpression eleven(QStringLiteral("^\\d{11}$"));
+    p->number = number.toString().trimmed();
+    if (!plain(number) || !eleven.match(p->number).hasMatch()) {
+        *why = QStringLiteral("Numero di protocollo non valido") + where + QStringLiteral(": ") + p->number
+               + QStringLiteral(" (attese 11 cifre, anno e numero).");
+        return false;
+    }
+    return true;
+}
+
+bool movementKeyOf(const QVariant &v, const QString &where, QString *out, QString *why)
+{
+    static const QRegularExpression fourteen(QStringLiteral("^\\d{14}$"));
+    *out = v.toString().trimmed();
+    if (!plain(v) || !fourteen.match(*out).hasMatch()) {
+        *why = QStringLiteral("Chiave del movimento (Tab_DataSerialeMov) non valida") + where + QStringLiteral(": ")
+               + *out + QStringLiteral(" (attese 14 cifre aaaammgghhmmss).");
+        return false;
+    }
+    return true;
+}
+
+UnitOutcome failure(const QSqlDatabase &db, const QSqlError &e)
+{
+    return {{F::kStatusSqlFailed, QStringLiteral("Errore in scrittura dell'iter del documento: ") + e.text().trimmed()},
+            Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
+            Dialect::isConnectionLost(db, e)};
+}
+
+// The request of taking in charge (16) and of taking back (50).
+struct ChargeRow {
+    int index = 0;
+    Protocol protocol;
+    QString notes;
+    QString movement; // 50: the sending movement
+    qlonglong delivery = 0;
+};
+
+struct ChargeRequest {
+    QString ente, department, office, op;
+    QVector<ChargeRow> rows;
+};
+
+bool parseCharge(const QVariantList &params, bool back, ChargeRequest *r, QString *why)
+{
+    const QString what = back ? QStringLiteral("ripresa in carico") : QStringLiteral("presa in carico");
+    if (params.size() != 4) {
+        *why = QStringLiteral("Richiesta di ") + what
+               + QStringLiteral(" non valida: sono attesi 4 elementi (ente, dipartimento, anno, elenco dei documenti).");
+        return false;
+    }
+    QString year;
+    if (!textOf(params[0], QStringLiteral("Tab_Ente"), true, &r->ente, why)
+        || !textOf(params[1], QStringLiteral("dipartimento dell'operatore"), true, &r->department, why)
+        || !textOf(params[2], QStringLiteral("anno"), true, &year, why))
+        return false;
+    static const QRegularExpression fourDigits(QStringLiteral("^\\d{4}$"));
+    if (!fourDigits.match(year).hasMatch()) {
+        *why = QStringLiteral("Anno non valido nella richiesta di ") + what + QStringLiteral(": ") + year;
+        return false;
+    }
+    const QVariantList rows = params[3].toList();
+    if (params[3].typeId() != QMetaType::QVariantList || rows.isEmpty()) {
+        *why = QStringLiteral("Selezionare almeno un protocollo presente nell'elenco.");
+        return false;
+    }
+    QSet<qlonglong> seen;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString where = QStringLiteral(" (riga %1)").arg(i + 1);
+        const QVariantList c = rows[i].toList();
+        if (rows[i].typeId() != QMetaType::QVariantList || c.size() != 8) {
+            *why = QStringLiteral("Riga non valida") + where + QStringLiteral(": sono attesi 8 elementi.");
+            return false;
+        }
+        ChargeRow row;
+        row.index = i;
+        QString ente, office, op;
+        if (!textOf(c[0], QStringLiteral("Tab_Ente") + where, true, &ente, why)
+            || !textOf(c[3], QStringLiteral("ufficio dell'operatore") + where, true, &office, why)
+            || !textOf(c[4], QStringLiteral("codice operatore") + where, true, &op, why)
+            || !textOf(c[5], QStringLiteral("note di presa in carico") + where, false, &row.notes, why))
+            return false;
+        if (ente != r->ente) {
+            *why = QStringLiteral("L'ente della riga %1 (%2) non corrisponde all'ente della richiesta (%3).")
+                       .arg(i + 1)
+                       .arg(ente, r->ente);
+            return false;
+        }
+        if (i == 0) {
+            r->office = office;
+            r->op = op;
+        } else if (office != r->office || op != r->op) {
+            *why = QStringLiteral("Ufficio e operatore devono essere gli stessi in ogni riga della richiesta") + where
+                   + QLatin1Char('.');
+            return false;
+        }
+        if (!protocolOf(r->ente, c[1], c[2], where, &row.protocol, why))
+            return false;
+        if (back) {
+            if (!movementKeyOf(c[6], where, &row.movement, why)
+                || !numberOf(c[7], QStringLiteral("Tab_progressivo della trasmissione") + where, 1, &row.delivery, why))
+                return false;
+        } else if (!numberOf(c[6], QStringLiteral("Tab_progressivo della trasmissione") + where, 1, &row.delivery,
+                             why)) {
+            return false;
+        }
+        if (seen.contains(row.delivery)) {
+            *why = QStringLiteral("Il documento di protocollo N. ") + shown(row.protocol)
+                   + QStringLiteral(" è gia stato selezionato per la presa in carico da parte dell'ufficio");
+            return false;
+        }
+        seen.insert(row.delivery);
+        r->rows.append(row);
+    }
+    return true;
+}
+
+// A recipient of an assignment or a transmission.
+struct Recipient {
+    QString office;
+    qlonglong member = 0;
+    int type = kPerCompetenza;
+    bool operator==(const Recipient &o) const { return office == o.office && member == o.member; }
+};
+
+QString recipientText(const Recipient &d)
+{
+    return d.member ? QStringLiteral("%1, componente %2").arg(d.office).arg(d.member) : d.office;
+}
+
+// The request of an assignment (21, 11 entries) or a transmission (10).
+struct MoveRequest {
+    Protocol protocol;
+    QString op, office, movement, notes, department;
+    QVector<Recipient> recipients;
+    QDate deadline;         // 21 only; null when empty
+    bool leavesCharge = false; // 11: "SI"
+};
+
+bool parseMove(const QVariantList &params, bool assignment, MoveRequest *r, QString *why)
+{
+    const int size = assignment ? 11 : 10;
+    const int cols = assignment ? 6 : 4;
+    const QString what = assignment ? QStringLiteral("assegnazione") : QStringLiteral("trasmissione");
+    if (params.size() != size) {
+        *why = QStringLiteral("Richiesta di %1 non valida: sono attesi %2 elementi.").arg(what).arg(size);
+        return false;
+    }
+    QString ente, flag;
+    if (!textOf(params[0], QStringLiteral("Tab_Ente"), true, &ente, why)
+        || !protocolOf(ente, params[1], params[2], QString(), &r->protocol, why)
+        || !textOf(params[3], QStringLiteral("codice operatore"), true, &r->op, why)
+        || !textOf(params[4], QStringLiteral("ufficio dell'operatore"), true, &r->office, why)
+        || !textOf(params[6], QStringLiteral("note"), false, &r->notes, why)
+        || !textOf(params[7], QStringLiteral("dipartimento dell'operatore"), true, &r->department, why)
+        || !textOf(params[size - 1], QStringLiteral("indicatore SI/NO"), true, &flag, why))
+        return false;
+    if (flag != QLatin1String("SI") && flag != QLatin1String("NO")) {
+        *why = QStringLiteral("Indicatore non valido nell'elemento %1 della richiesta: atteso SI o NO (%2).")
+                   .arg(size - 1)
+                   .arg(flag);
+        return false;
+    }
+    if (assignment) {
+        if (!params[5].toString().trimmed().isEmpty() && !movementKeyOf(params[5], QString(), &r->movement, why))
+            return false;
+        QString deadline;
+        if (!textOf(params[9], QStringLiteral("data di completamento del procedimento"), false, &deadline, why))
+            return false;
+        if (!deadline.isEmpty()) {
+            r->deadline = QDate::fromString(deadline, QStringLiteral("dd/MM/yyyy"));
+            if (!r->deadline.isValid()) {
+                *why = QStringLiteral("Inserire una data corretta: data di completamento del procedimento ") + deadline;
+                return false;
+            }
+        }
+    } else if (!params[5].toString().trimmed().isEmpty()) {
+        *why = QStringLiteral("La chiave del movimento di una trasmissione è assegnata dal server: l'elemento 5 della "
+                              "richiesta deve essere vuoto.");
+        return false;
+    }
+    const QVariantList rows = params[8].toList();
+    if (params[8].typeId() != QMetaType::QVariantList || rows.isEmpty()) {
+        *why = QStringLiteral("inserire almeno un ufficio nella lista di ") + what;
+        return false;
+    }
+    bool competence = false;
+    for (int i = 0; i < rows.size(); ++i) {
+        const QString where = QStringLiteral(" (riga %1 dei destinatari)").arg(i + 1);
+        const QVariantList c = rows[i].toList();
+        if (rows[i].typeId() != QMetaType::QVariantList || c.size() != cols) {
+            *why = QStringLiteral("Riga non valida%1: sono attesi %2 elementi.").arg(where).arg(cols);
+            return false;
+        }
+        if (c[0].toString().trimmed() != QLatin1String("I")) {
+            *why = QStringLiteral("Riga non valida") + where + QStringLiteral(": il primo elemento deve essere I.");
+            return false;
+        }
+        Recipient d;
+        qlonglong type = 0;
+        if (!textOf(c[1], QStringLiteral("ufficio destinatario") + where, true, &d.office, why)
+            || !numberOf(c[2], QStringLiteral("Tab_Componente") + where, 0, &d.member, why)
+            || !numberOf(c[assignment ? 4 : 3], QStringLiteral("tipo di assegnazione") + where, 1, &type, why))
+            return false;
+        if (type != kPerCompetenza && type != kPerConoscenza) {
+            *why = QStringLiteral("Tipo di assegnazione non valido") + where
+                   + QStringLiteral(": 1 (competenza) o 2 (copia conoscenza).");
+            return false;
+        }
+        d.type = int(type);
+        if (assignment) {
+            QString modifiable, date;
+            if (!textOf(c[3], QStringLiteral("Modificabile") + where, false, &modifiable, why)
+                || !textOf(c[5], QStringLiteral("Data Assegnazione") + where, false, &date, why))
+                return false;
+            if (!modifiable.isEmpty() && modifiable != QLatin1String("S") && modifiable != QLatin1String("N")) {
+                *why = QStringLiteral("Indicatore Modificabile non valido") + where + QStringLiteral(": S o N.");
+                return false;
+            }
+        }
+        if (r->recipients.contains(d)) {
+            *why = QStringLiteral("il destinatario prescelto è già presente nella lista") + where + QStringLiteral(": ")
+                   + recipientText(d);
+            return false;
+        }
+        competence = competence || d.type == kPerCompetenza;
+        r->recipients.append(d);
+    }
+    r->leavesCharge = flag == QLatin1String("SI");
+    if (!assignment && r->leavesCharge != competence) {
+        *why = competence ? QStringLiteral("Indicatore di competenza NO, ma un destinatario riceve il documento per "
+                                           "competenza.")
+                          : QStringLiteral("Indicatore di competenza SI, ma nessun destinatario riceve il documento per "
+                                           "competenza.");
+        return false;
+    }
+    return true;
+}
+
+const QString kWhereProtocol =
+    QStringLiteral(" WHERE Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_NumeroProtocollo = ?");
+
+} // namespace
+
+bool ProtocolServer::databaseNow(QSqlQuery *&q, QDateTime *now)
+{
+    if (clock_) {
+        *now = clock_();
+        return true;
+    }
+    if (!run(q, Dialect::serverTimeQuery(Dialect::engineOf(db_.sql())), {}) || !q->next())
+        return false;
+    const QVariant v = q->value(0);
+    q->finish();
+    *now = v.typeId() == QMetaType::QDateTime
+               ? v.toDateTime()
+               : QDateTime::fromString(v.toString().left(19), QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    return true;
+}
+
+// The protocol's row, locked until the commit; *found false when it is not
+// in the register.
+bool ProtocolServer::lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state)
+{
+    const bool pg = Dialect::engineOf(db_.sql()) == Dialect::Engine::PostgreSQL;
+    if (!run(q,
+             QStringLiteral("SELECT Tab_DataProtocollo, Tab_StatoProtocollo FROM Tab_Protocollo") + kWhereProtocol
+                 + (pg ? QStringLiteral(" FOR NO KEY UPDATE") : QString()),
+             key))
+        return false;
+    *found = q->next();
+    if (*found) {
+        const QVariant d = q->value(0);
+        *date = d.typeId() == QMetaType::QDate ? d.toDate() : QDate::fromString(d.toString().left(10), Qt::ISODate);
+        *state = q->value(1).toString().trimmed();
+    }
+    q->finish();
+    return true;
+}
+
+// The first key from now on ("yyyymmddhhnnss") that the protocol has no
+// movement under: the clock's second, or the next free one.
+bool ProtocolServer::freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out)
+{
+    const QString format = QStringLiteral("yyyyMMddhhmmss");
+    QDateTime candidate = now;
+    *out = candidate.toString(format);
+    if (!run(q,
+             QStringLiteral("SELECT Tab_DataSerialeMov FROM Tab_Iter_Documento") + kWhereProtocol
+                 + QStringLiteral(" AND Tab_DataSerialeMov >= ? ORDER BY Tab_DataSerialeMov"),
+             key + QVariantList{*out}))
+        return false;
+    while (q->next()) {
+        const QString taken = q->value(0).toString().trimmed();
+        if (taken > *out)
+            break;
+        if (taken == *out) {
+            candidate = candidate.addSecs(1);
+            *out = candidate.toString(format);
+        }
+    }
+    q->finish();
+    return true;
+}
+
+// Body, active operator of the body, and the operator's office in the
+// operator's department: who asks must exist before anything is written.
+std::optional<QString> ProtocolServer::checkOperator(QSqlQuery *&q, const QString &ente, const QString &op,
+                                                     const QString &department, const QString &office)
+{
+    bool found = false;
+    if (!exists(q, QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {ente}, &found))
+        return std::nullopt;
+    if (!found)
+        return QStringLiteral("Ente sconosciuto (Tab_Ente): ") + ente;
+    if (!run(q, QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ? AND Op_Ente = ?"),
+             {op, ente}))
+        return std::nullopt;
+    found = q->next();
+    const bool active = found && q->value(0).toString().trimmed() != QLatin1String("N");
+    q->finish();
+    if (!active)
+        return (found ? QStringLiteral("Operatore non attivo: ") : QStringLiteral("Operatore sconosciuto per l'ente: "))
+               + op;
+    if (!exists(q,
+                QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? AND "
+                               "Tab_Ufficio = ?"),
+                {ente, department, office}, &found))
+        return std::nullopt;
+    if (!found)
+        return QStringLiteral("Ufficio dell'operatore %1 sconosciuto nel dipartimento %2").arg(office, department);
+    return QString();
+}
+
+QVariantList ProtocolServer::charge(const QVariantList &params, bool back)
+{
+    ChargeRequest r;
+    QString why;
+    if (!parseCharge(params, back, &r, &why))
+        return refusal(why);
+    // Protocols are locked in one order whatever the order of the rows, so
+    // two requests over the same protocols cannot wait on each other.
+    QVector<ChargeRow> rows = r.rows;
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const ChargeRow &a, const ChargeRow &b) { return a.protocol < b.protocol; });
+
+    QVariantList fail;
+    if (!open(&fail))
+        return fail;
+    QSqlDatabase sql = db_.sql();
+
+    auto attempt = [&]() -> UnitOutcome {
+        QSqlQuery *q = nullptr;
+        C_GestDB::Transaction tx(db_);
+        const C_GestDB::Result begun = tx.begin();
+        if (!begun.ok)
+            return transactionFailure(begun, begun.lost);
+        const std::optional<QString> who = checkOperator(q, r.ente, r.op, r.department, r.office);
+        if (!who)
+            return failure(sql, q->lastError());
+        if (!who->isEmpty())
+            return refusedUnit(*who);
+        QDateTime now;
+        if (!databaseNow(q, &now))
+            return failure(sql, q->lastError());
+        if (!now.isValid())
+            return {{F::kStatusSqlFailed, QStringLiteral("Data e ora del server non disponibili.")}};
+        const QString today = now.date().toString(Qt::ISODate);
+
+        QVariantList keys;
+        for (int i = 0; i < rows.size(); ++i)
+            keys.append(QString());
+        for (const ChargeRow &row : rows) {
+            const QVariantList key = row.protocol.binds();
+            bool found = false;
+            QDate date;
+            QString state;
+            if (!lockProtocol(q, key, &found, &date, &state))
+                return failure(sql, q->lastError());
+            if (!found)
+                return refusedUnit(QStringLiteral("Il protocollo N. ") + shown(row.protocol)
+                                   + QStringLiteral(" non esiste in archivio."));
+            // The delivery goes first: only a request that still finds it
+            // writes anything, and the second of two operators is told.
+            if (back) {
+                if (!run(q,
+                         QStringLiteral("DELETE FROM Tab_Iter_Trasmissioni") + kWhereProtocol
+                             + QStringLiteral(" AND Tab_DataSerialeMov = ? AND Tab_progressivo = ?"),
+                         key + QVariantList{row.movement, row.delivery}))
+                    return failure(sql, q->lastError());
+            } else if (!run(q, QStringLiteral("DELETE FROM Tab_Iter_Trasmissioni") + kWhereProtocol
+                                   + QStringLiteral(" AND Tab_progressivo = ?"),
+                            key + QVariantList{row.delivery})) {
+                return failure(sql, q->lastError());
+            }
+            if (q->numRowsAffected() != 1)
+                return refusedUnit(
+                    QStringLiteral("Il documento di protocollo N. ") + shown(row.protocol)
+                    + (back ? QStringLiteral(" è già stato preso in carico dal destinatario: impossibile riprenderlo.")
+                            : QStringLiteral(" è già stato preso in carico.")));
+            QString movement;
+            if (!freeMovementKey(q, key, now, &movement))
+                return failure(sql, q->lastError());
+            if (!run(q,
+                     QStringLiteral("UPDATE Tab_Iter_Documento SET Tab_InCarico = 'N', Tab_CodOper = ?, Tab_DatOper = ?")
+                         + kWhereProtocol + QStringLiteral(" AND Tab_Ufficio = ? AND Tab_InCarico = 'S'"),
+                     QVariantList{r.op, today} + key + QVariantList{r.office}))
+                return failure(sql, q->lastError());
+            if (!run(q,
+                     QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                                    "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, "
+                                    "Tab_Annotazioni, Tab_InCarico, Tab_CodOper, Tab_DatOper) VALUES (?, ?, ?, ?, ?, ?, "
+                                    "?, ?, 'S', ?, ?)"),
+                     key + QVariantList{movement, kMovPresaInCarico, r.office, r.op, row.notes, r.op, today}))
+                return failure(sql, q->lastError());
+            keys[row.index] = movement;
+        }
+        const C_GestDB::Result done = tx.commit();
+        if (!done.ok)
+            return transactionFailure(done);
+        return {{F::kStatusOk, QString(), QVariant(keys)}};
+    };
+    return runUnit(sql, attempt);
+}
+
+QVariantList ProtocolServer::movement(const QVariantList &params, bool assignment)
+{
+    MoveRequest r;
+    QString why;
+    if (!parseMove(params, assignment, &r, &why))
+        return refusal(why);
+
+    QVariantList fail;
+    if (!open(&fail))
+        return fail;
+    QSqlDatabase sql = db_.sql();
+    const Protocol &p = r.protocol;
+    const QVariantList key = p.binds();
+
+    auto attempt = [&]() -> UnitOutcome {
+        QSqlQuery *q = nullptr;
+        C_GestDB::Transaction tx(db_);
+        const C_GestDB::Result begun = tx.begin();
+        if (!begun.ok)
+            return transactionFailure(begun, begun.lost);
+        const std::optional<QString> who = checkOperator(q, p.ente, r.op, r.department, r.office);
+        if (!who)
+            return failure(sql, q->lastError());
+        if (!who->isEmpty())
+            return refusedUnit(*who);
+        bool found = false;
+        QDate date;
+        QString state;
+        if (!lockProtocol(q, key, &found, &date, &state))
+            return failure(sql, q->lastError());
+        if (!found)
+            return refusedUnit(QStringLiteral("Il protocollo N. ") + shown(p) + QStringLiteral(" non esiste in archivio."));
+        if (state == QLatin1String("C"))
+            return refusedUnit(QStringLiteral("Il protocollo N. ") + shown(p)
+                               + QStringLiteral(" è annullato: non può essere assegnato né trasmesso."));
+        if (assignment) {
+            if (!exists(q,
+                        QStringLiteral("SELECT Tab_DataSerialeMov FROM Tab_Iter_Documento") + kWhereProtocol
+                            + QStringLiteral(" AND Tab_TipoMovimento = 5 LIMIT 1"),
+                        key, &found))
+                return failure(sql, q->lastError());
+            if (found)
+                return refusedUnit(QStringLiteral("Pratica Evasa: il documento di protocollo N. ") + shown(p)
+                                   + QStringLiteral(" è già stato evaso e non può essere assegnato."));
+            if (r.deadline.isValid() && r.deadline < date)
+                return refusedUnit(QStringLiteral("La data di completamento del procedimento non può essere minore "
+                                                  "della data di protocollazioen del documento."));
+        }
+        for (int i = 0; i < r.recipients.size(); ++i) {
+            const Recipient &d = r.recipients[i];
+            if (!exists(q, QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Ufficio = ?"),
+                        {p.ente, d.office}, &found))
+                return failure(sql, q->lastError());
+            if (!found)
+                return refusedUnit(QStringLiteral("Ufficio destinatario sconosciuto (riga %1 dei destinatari): %2")
+                                       .arg(i + 1)
+                                       .arg(d.office));
+            if (d.member == 0)
+                continue;
+            if (!exists(q,
+                        QStringLiteral("SELECT Tab_Progressivo FROM Tab_UfficiComponenti WHERE Tab_Ente = ? AND "
+                                       "Tab_Ufficio = ? AND Tab_Progressivo = ?"),
+                        {p.ente, d.office, d.member}, &found))
+                return failure(sql, q->lastError());
+            if (!found)
+                return refusedUnit(QStringLiteral("Componente %1 sconosciuto nell'ufficio %2 (riga %3 dei destinatari)")
+                                       .arg(d.member)
+                                       .arg(d.office)
+                                       .arg(i + 1));
+        }
+        QDateTime now;
+        if (!databaseNow(q, &now))
+            return failure(sql, q->lastError());
+        if (!now.isValid())
+            return {{F::kStatusSqlFailed, QStringLiteral("Data e ora del server non disponibili.")}};
+        const QString today = now.date().toString(Qt::ISODate);
+        const QString stamp = now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        const QVariant deadline = r.deadline.isValid() ? QVariant(r.deadline.toString(Qt::ISODate))
+                                                       : QVariant(QMetaType(QMetaType::QString));
+
+        QString movement = r.movement;
+        auto addRecipient = [&](const Recipient &d) {
+            return run(q,
+                       QStringLiteral("INSERT INTO Tab_Iter_Destinatari (Tab_Ente, Tab_TipoProtocollo, "
+                                      "Tab_NumeroProtocollo, Tab_DataSerialeMov, Tab_UfficioDestinatario, "
+                                      "Tab_Componente, Tab_TipoAssegnazione, Tab_DataEffettivaAssegnazione) VALUES "
+                                      "(?, ?, ?, ?, ?, ?, ?, ?)"),
+                       key + QVariantList{movement, d.office, d.member, d.type, stamp})
+                   && run(q,
+                          QStringLiteral("INSERT INTO Tab_Iter_Trasmissioni (Tab_Ente, Tab_TipoProtocollo, "
+                                         "Tab_NumeroProtocollo, Tab_DataSerialeMov, Tab_UfficioDestinatario, "
+                                         "Tab_Componente) VALUES (?, ?, ?, ?, ?, ?)"),
+                          key + QVariantList{movement, d.office, d.member});
+        };
+
+        if (!movement.isEmpty()) {
+            // A re-send of a loaded assignment: the movement keeps its key.
+            if (!exists(q,
+                        QStringLiteral("SELECT Tab_DataSerialeMov FROM Tab_Iter_Documento") + kWhereProtocol
+                            + QStringLiteral(" AND Tab_DataSerialeMov = ? AND Tab_TipoMovimento = 4"),
+                        key + QVariantList{movement}, &found))
+                return failure(sql, q->lastError());
+            if (!found)
+                return refusedUnit(QStringLiteral("L'assegnazione %1 del protocollo N. %2 non esiste più: ricaricare "
+                                                  "l'assegnazione del documento.")
+                                       .arg(movement, shown(p)));
+            if (!run(q,
+                     QStringLiteral("UPDATE Tab_Iter_Documento SET Tab_Annotazioni = ?, Tab_DataEvasione = ?, "
+                                    "Tab_CodOper = ?, Tab_DatOper = ?")
+                         + kWhereProtocol + QStringLiteral(" AND Tab_DataSerialeMov = ?"),
+                     QVariantList{r.notes, deadline, r.op, today} + key + QVariantList{movement}))
+                return failure(sql, q->lastError());
+            const QVariantList moveKey = key + QVariantList{movement};
+            QVector<Recipient> stored;
+            if (!run(q,
+                     QStringLiteral("SELECT Tab_UfficioDestinatario, COALESCE(Tab_Componente, 0), Tab_TipoAssegnazione "
+                                    "FROM Tab_Iter_Destinatari")
+                         + kWhereProtocol + QStringLiteral(" AND Tab_DataSerialeMov = ?"),
+                     moveKey))
+                return failure(sql, q->lastError());
+            while (q->next())
+                stored.append({q->value(0).toString().trimmed(), q->value(1).toLongLong(), q->value(2).toInt()});
+            q->finish();
+            QVector<Recipient> pending;
+            if (!run(q,
+                     QStringLiteral("SELECT Tab_UfficioDestinatario, COALESCE(Tab_Componente, 0) FROM "
+                                    "Tab_Iter_Trasmissioni")
+                         + kWhereProtocol + QStringLiteral(" AND Tab_DataSerialeMov = ?"),
+                     moveKey))
+                return failure(sql, q->lastError());
+            while (q->next())
+                pending.append({q->value(0).toString().trimmed(), q->value(1).toLongLong(), 0});
+            q->finish();
+            const QString where = kWhereProtocol
+                                  + QStringLiteral(" AND Tab_DataSerialeMov = ? AND Tab_UfficioDestinatario = ? AND "
+                                                   "COALESCE(Tab_Componente, 0) = ?");
+            for (const Recipient &s : stored) {
+                const QVariantList rowKey = moveKey + QVariantList{s.office, s.member};
+                const auto asked = std::find(r.recipients.cbegin(), r.recipients.cend(), s);
+                if (asked == r.recipients.cend()) {
+                    // Left out of the list: gone only while nobody took it
+                    // (the window never lists the operator's own office).
+                    if (s.office == r.office || !pending.contains(s))
+                        continue;
+                    if (!run(q, QStringLiteral("DELETE FROM Tab_Iter_Destinatari") + where, rowKey)
+                        || !run(q, QStringLiteral("DELETE FROM Tab_Iter_Trasmissioni") + where, rowKey))
+                        return failure(sql, q->lastError());
+                } else if (asked->type != s.type && pending.contains(s)) {
+                    if (!run(q, QStringLiteral("UPDATE Tab_Iter_Destinatari SET Tab_TipoAssegnazione = ?") + where,
+                             QVariantList{asked->type} + rowKey))
+                        return failure(sql, q->lastError());
+                }
+            }
+            for (const Recipient &d : r.recipients)
+                if (!stored.contains(d) && !addRecipient(d))
+                    return failure(sql, q->lastError());
+        } else {
+            if (!freeMovementKey(q, key, now, &movement))
+                return failure(sql, q->lastError());
+            if (!run(q,
+                     QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                                    "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, "
+                                    "Tab_Annotazioni, Tab_InCarico, Tab_DataEvasione, Tab_CodOper, Tab_DatOper) VALUES "
+                                    "(?, ?, ?, ?, ?, ?, ?, ?, 'N', ?, ?, ?)"),
+                     key + QVariantList{movement, assignment ? kMovAssegnazione : kMovTrasmissione, r.office, r.op,
+                                        r.notes, deadline, r.op, today}))
+                return failure(sql, q->lastError());
+            for (const Recipient &d : r.recipients)
+                if (!addRecipient(d))
+                    return failure(sql, q->lastError());
+            // Passed on for competence, the document leaves the sender's charge.
+            if (!assignment && r.leavesCharge
+                && !run(q,
+                        QStringLiteral("UPDATE Tab_Iter_Documento SET Tab_InCarico = 'N', Tab_CodOper = ?, "
+                                       "Tab_DatOper = ?")
+                            + kWhereProtocol + QStringLiteral(" AND Tab_Ufficio = ? AND Tab_InCarico = 'S'"),
+                        QVariantList{r.op, today} + key + QVariantList{r.office}))
+                return failure(sql, q->lastError());
+        }
+        const C_GestDB::Result done = tx.commit();
+        if (!done.ok)
+            return transactionFailure(done);
+        return {{F::kStatusOk, QString(), movement}};
+    };
+    return runUnit(sql, attempt);
+}
+
+} // namespace nimbo
