@@ -106,7 +106,10 @@ void iter(std::vector<Table> &t)
                   txt("Tab_DataSerialeMov"), txt("Tab_UfficioDestinatario"), withDefault(num("Tab_Componente"), "0")},
                  cols({"Tab_progressivo"}),
                  {idx({"Tab_Ente", "Tab_UfficioDestinatario", "Tab_Componente"}),
-                  idx({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_DataSerialeMov"})}});
+                  idx({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_DataSerialeMov"}),
+                  // the in-tray: one office's (or member's) deliveries newest
+                  // protocol first, so the list stops at its limit
+                  idx({"Tab_Ente", "Tab_UfficioDestinatario", "Tab_Componente", "Tab_NumeroProtocollo"})}});
 }
 
 void deadlines(std::vector<Table> &t)

@@ -221,16 +221,6 @@ QStringList movementTypes(Kind kind, Engine)
     return out;
 }
 
-// The in-tray reads the deliveries of one office (or member) newest
-// protocol first and stops at its limit.
-QStringList trayIndex(Kind kind, Engine)
-{
-    if (kind != Kind::Central)
-        return {};
-    return {QStringLiteral("CREATE INDEX IF NOT EXISTS Tab_Iter_Trasmissioni_Vassoio ON Tab_Iter_Trasmissioni "
-                           "(Tab_Ente, Tab_UfficioDestinatario, Tab_Componente, Tab_NumeroProtocollo)")};
-}
-
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -248,7 +238,6 @@ const std::vector<Step> &steps()
         {10, "tutti i codici di avviamento postale dei comuni", noExtra},
         {11, "indice a trigrammi dell'oggetto in ordine di numero di protocollo", orderedSubjects},
         {12, "tipi di movimento dell'iter e indici delle liste dei documenti in carico", movementTypes},
-        {99, "indice delle consegne in attesa per ufficio e numero di protocollo", trayIndex},
     };
     return s;
 }
