@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "iter/SendSearch.h"
+#include "iter/TrayRules.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
@@ -52,8 +53,7 @@ FrmArchiviati::FrmArchiviati(QWidget *parent) : ChildWindow(parent)
                    {{closedOn_, 1}, "Protocollo nota di chiusura:", {closingProtocol_, 1}});
     detail->addRow(QStringLiteral("Note sull' evasione della pratica:"), {{notes_, 1}});
     iter_ = new ui::RowList(QStringLiteral("lswIter"), detail);
-    iter_->setColumns(QStringLiteral("Data e ora;Tipo movimento;Dipartimento ;Ufficio;Operatore;Note"),
-                      QStringLiteral("16;18;26;26;10;30"));
+    iter_->setColumns(QString::fromUtf8(kMovementTitles), QString::fromUtf8(kMovementWidths));
     detail->addWide(iter_);
     v->addWidget(detail, 2);
 
@@ -108,12 +108,7 @@ void FrmArchiviati::showDetail(int row)
     const auto moves = F::loadRows(QStringLiteral("PROTOCOLLO"),
                                    movementsQuery(DicAmbiente::session().op.ente, list_->text(row, 0),
                                                   list_->text(row, kNumberColumn)));
-    F::Columns shown(6);
-    for (int r = 0; r < moves.rowCount(); ++r) {
-        shown[0] << shownMovement(moves.value(0, r).toString());
-        for (int c = 1; c < 6; ++c)
-            shown[c] << moves.value(c, r).toString().trimmed();
-    }
+    const F::Columns shown = movementRows(moves);
     iter_->setRows(shown);
 }
 

@@ -238,7 +238,14 @@ void FrmAssegna::loadAssignment()
 void FrmAssegna::showGroups()
 {
     const Sender s = Sender::fromSession();
-    groupList_->load(groupsQuery(s.ente, s.department));
+    // The first column holds the tick box; the name follows it.
+    const auto found = F::loadRows(kDb, groupsQuery(s.ente, s.department));
+    F::Columns rows(2);
+    for (int r = 0; r < found.rowCount(); ++r) {
+        rows[0] << QString();
+        rows[1] << found.value(0, r).toString().trimmed();
+    }
+    groupList_->setRows(rows);
     if (groupList_->count() == 0) {
         groups_->hide();
         showBox(kCaption, QStringLiteral("Non vi sono in archivio gruppi di uffici a cui assegnare il documento."),

@@ -154,18 +154,6 @@ QString archivedQuery(const ListCriteria &c, const protocol::Viewer &v)
            QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC, d.Tab_DataSerialeMov") + Dialect::limit(kArchivedLimit);
 }
 
-QString movementsQuery(const QString &ente, const QString &direction, const QString &number)
-{
-    return QStringLiteral("SELECT d.Tab_DataSerialeMov, m.Tab_Descrizione, dp.Dipa_Denominazione, u.Tab_Descrizione, "
-                          "d.Tab_CodiceOpe, d.Tab_Annotazioni FROM Tab_Iter_Documento d "
-                          "LEFT JOIN Tab_TipoMovimento m ON m.Tab_Codice=d.Tab_TipoMovimento "
-                          "LEFT JOIN Tab_Uffici u ON u.Tab_Ente=d.Tab_Ente AND u.Tab_Ufficio=d.Tab_Ufficio "
-                          "LEFT JOIN Tab_Dipartimenti dp ON dp.Dipa_CodiceEnte=u.Tab_Ente AND "
-                          "dp.Dipa_CodDipartimento=u.Tab_Dipartimento WHERE d.Tab_Ente=") +
-           q(ente) + QStringLiteral(" AND d.Tab_TipoProtocollo=") + q(direction) +
-           QStringLiteral(" AND d.Tab_NumeroProtocollo=") + q(number) + QStringLiteral(" ORDER BY d.Tab_DataSerialeMov");
-}
-
 QString shownMovement(const QString &key)
 {
     const QString k = key.trimmed();

@@ -41,10 +41,6 @@ QString sentQuery(SentView view, const ListCriteria &c, const protocol::Viewer &
 // date, subject, correspondent, completion movement key, closing protocol,
 // notes, closing date, privacy flag.
 QString archivedQuery(const ListCriteria &c, const protocol::Viewer &v);
-// The movements of a protocol in order: key, type description, department,
-// office, operator, notes.
-QString movementsQuery(const QString &ente, const QString &direction, const QString &number);
-
 // "dd/mm/yyyy  hh:nn" from a movement key "yyyymmddhhnnss".
 QString shownMovement(const QString &key);
 // "Destinatario": department, office and, for a member, " - sig. " and his name.

@@ -231,8 +231,9 @@ TEST_P(TrayWindows, IterDocumentFromTheMenuShowsTheIterOfAProtocolInOrder)
     QWidget *opened = active(main);
     ASSERT_NE(opened, nullptr);
     EXPECT_EQ(opened->property("openedAs").toString(), s("FrmTrasmetti"));
-    if (auto *stub = qobject_cast<TransmissionStub *>(opened))
+    if (auto *stub = qobject_cast<TransmissionStub *>(opened)) {
         EXPECT_EQ(stub->given, s("E|20240000001|2024-01-02"));
+    }
 }
 
 TEST_P(TrayWindows, DeadlinesAtOpeningAndTheirPrint)
