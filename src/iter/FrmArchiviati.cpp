@@ -39,7 +39,7 @@ FrmArchiviati::FrmArchiviati(QWidget *parent) : ChildWindow(parent)
     list_ = new ui::RowList(QStringLiteral("LwArchiviati"), this);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto;Mittente/Destinatario;"
                                      "Data Archiviazione;Protocollo Archiviazione;Note archiviazione"),
-                      QStringLiteral("5;13;11;36;26;16;13;30"));
+                      QStringLiteral("5;14;15;30;24;18;22;30"));
     v->addWidget(list_, 3);
 
     auto *detail = new ui::FormGroup(QStringLiteral("Dettaglio del documento Archiviato"), this);
