@@ -48,7 +48,7 @@ const QString kCancelled = QStringLiteral("C A N C E L L A T O");
 
 // The functions of the btnTB row that this window carries out; the others
 // stay disabled whatever the state.
-const QVector<int> kImplemented{0, 1, 2, 3};
+const QVector<int> kImplemented{0, 1, 2, 3, 9};
 
 struct ButtonText { const char *caption, *tooltip; };
 const ButtonText kButtonTexts[FrmProtocollo::kButtons] = {
@@ -348,6 +348,21 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
         if (out.failed())
             showBox(kCaption, out.message, Icon::Critical);
     });
+    connect(buttons_[9], &QPushButton::clicked, this, &FrmProtocollo::openAssignment);
+}
+
+void FrmProtocollo::openAssignment()
+{
+    // The assignment window lives in the iter library, which builds on this
+    // one: it is reached by name and told the protocol through its invokable.
+    const ProtocolForm f = form();
+    if (f.number.isEmpty() || f.direction.isEmpty())
+        return;
+    QWidget *w = WindowRegistry::open(QStringLiteral("FrmAssegna"));
+    if (!w || !QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, f.direction), Q_ARG(QString, f.number),
+                                         Q_ARG(QString, f.dataProtocollo)))
+        GECentr::writeLog(QStringLiteral("Finestra di assegnazione non disponibile"), QStringLiteral("openAssignment"),
+                          objectName());
 }
 
 QWidget *FrmProtocollo::buildButtons(QWidget *panel)
@@ -485,7 +500,8 @@ void FrmProtocollo::applyState(const QString &state)
 void FrmProtocollo::enableButtons(const QVector<int> &enabled)
 {
     for (int i = 0; i < kButtons; ++i)
-        buttons_[i]->setEnabled(enabled.contains(i) && kImplemented.contains(i));
+        buttons_[i]->setEnabled(enabled.contains(i) && kImplemented.contains(i) &&
+                                (i != 9 || WindowRegistry::contains(QStringLiteral("FrmAssegna"))));
 }
 
 void FrmProtocollo::focusField(const QString &name)

@@ -105,6 +105,8 @@ private:
     void otherProtocols();
     void printLabel();
     void printReceipt();
+    // "Assegna" / "Trasmetti": the assignment window for the protocol shown.
+    void openAssignment();
     Context context() const;
     void focusField(const QString &name);
 
