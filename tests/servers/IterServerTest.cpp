@@ -292,6 +292,21 @@ TEST_P(IterServerTest, TakingInChargeWritesTypeThreeAndReleasesTheEarlierOne)
     EXPECT_EQ(movements().size(), 5);
 }
 
+TEST_P(IterServerTest, ADeliveryNumberIsNeverGivenAgain)
+{
+    // The in-tray a second operator still shows holds the number of a
+    // delivery taken meanwhile: that number must not come to address a
+    // newer delivery, or his request would take the wrong one.
+    assign(assignment({to("U02")}));
+    const qlonglong stale = delivery(QStringLiteral("U02"));
+    EXPECT_OK(take({stale}));
+    assign(assignment({to("U02")}));
+    const qlonglong fresh = delivery(QStringLiteral("U02"));
+    EXPECT_GT(fresh, stale);
+    EXPECT_REFUSED(take({stale}), "già stato preso in carico");
+    EXPECT_EQ(delivery(QStringLiteral("U02")), fresh);
+}
+
 TEST_P(IterServerTest, TransmissionForCompetenceLeavesTheSendersChargeAndCopiesDoNot)
 {
     assign(assignment({to("U02")}));
