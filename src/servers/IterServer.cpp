@@ -153,6 +153,7 @@ bool parseCharge(const QVariantList &params, bool back, ChargeRequest *r, QStrin
         return false;
     }
     QSet<qlonglong> seen;
+    QSet<QString> seenProtocols;
     for (int i = 0; i < rows.size(); ++i) {
         const QString where = QStringLiteral(" (riga %1)").arg(i + 1);
         const QVariantList c = rows[i].toList();
@@ -192,12 +193,17 @@ bool parseCharge(const QVariantList &params, bool back, ChargeRequest *r, QStrin
                              why)) {
             return false;
         }
-        if (seen.contains(row.delivery)) {
+        // One office takes a document in charge once, whether it reached the
+        // office and one of its members or the same delivery came twice; a
+        // sender may take back several recipients of one protocol.
+        const QString protocolKey = row.protocol.direction + row.protocol.number;
+        if (seen.contains(row.delivery) || (!back && seenProtocols.contains(protocolKey))) {
             *why = QStringLiteral("Il documento di protocollo N. ") + shown(row.protocol)
                    + QStringLiteral(" è gia stato selezionato per la presa in carico da parte dell'ufficio");
             return false;
         }
         seen.insert(row.delivery);
+        seenProtocols.insert(protocolKey);
         r->rows.append(row);
     }
     return true;
