@@ -27,6 +27,7 @@
 #include <thread>
 
 #include "BenchRegister.h"
+#include "data/ConnectionPool.h"
 #include "servers/ProtocolServer.h"
 #include "support/ProtocolRequests.h"
 
@@ -71,6 +72,9 @@ void BM_Registration(benchmark::State &state)
                             std::fprintf(stderr, "registration failed: %s\n", qPrintable(reply.value(1).toString()));
                     }
                 }
+                // Closed here, not by the thread's end: the pool's own
+                // clean-up at thread exit corrupts the heap with PostgreSQL.
+                nimbo::ConnectionPool::closeAll();
                 std::lock_guard<std::mutex> lock(m);
                 latencies.insert(latencies.end(), mine.begin(), mine.end());
                 failures += failed;

@@ -153,6 +153,7 @@ bool parseCharge(const QVariantList &params, bool back, ChargeRequest *r, QStrin
         return false;
     }
     QSet<qlonglong> seen;
+    QSet<QString> seenProtocols;
     for (int i = 0; i < rows.size(); ++i) {
         const QString where = QStringLiteral(" (riga %1)").arg(i + 1);
         const QVariantList c = rows[i].toList();
@@ -192,12 +193,17 @@ bool parseCharge(const QVariantList &params, bool back, ChargeRequest *r, QStrin
                              why)) {
             return false;
         }
-        if (seen.contains(row.delivery)) {
+        // One office takes a document in charge once, whether it reached the
+        // office and one of its members or the same delivery came twice; a
+        // sender may take back several recipients of one protocol.
+        const QString protocolKey = row.protocol.direction + row.protocol.number;
+        if (seen.contains(row.delivery) || (!back && seenProtocols.contains(protocolKey))) {
             *why = QStringLiteral("Il documento di protocollo N. ") + shown(row.protocol)
                    + QStringLiteral(" è gia stato selezionato per la presa in carico da parte dell'ufficio");
             return false;
         }
         seen.insert(row.delivery);
+        seenProtocols.insert(protocolKey);
         r->rows.append(row);
     }
     return true;
@@ -328,6 +334,32 @@ bool parseMove(const QVariantList &params, bool assignment, MoveRequest *r, QStr
 const QString kWhereProtocol =
     QStringLiteral(" WHERE Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_NumeroProtocollo = ?");
 
+// The office's in-charge movements on the protocol become "N". The
+// protocol's few movements are read by their key and changed one by one:
+// a condition on office and flag could lead the planner to the in-charge
+// lists' indexes, which hold everything an office has in charge.
+template <class Exec>
+bool releaseCharge(Exec &exec, QSqlQuery *&q, const QVariantList &key, const QString &office, const QString &op,
+                   const QString &today)
+{
+    if (!exec(q, QStringLiteral("SELECT Tab_DataSerialeMov, Tab_Ufficio, Tab_InCarico FROM Tab_Iter_Documento")
+                     + kWhereProtocol,
+              key))
+        return false;
+    QStringList held;
+    while (q->next())
+        if (q->value(1).toString().trimmed() == office && q->value(2).toString().trimmed() == QLatin1String("S"))
+            held << q->value(0).toString();
+    q->finish();
+    for (const QString &movement : held)
+        if (!exec(q,
+                  QStringLiteral("UPDATE Tab_Iter_Documento SET Tab_InCarico = 'N', Tab_CodOper = ?, Tab_DatOper = ?")
+                      + kWhereProtocol + QStringLiteral(" AND Tab_DataSerialeMov = ?"),
+                  QVariantList{op, today} + key + QVariantList{movement}))
+            return false;
+    return true;
+}
+
 } // namespace
 
 bool ProtocolServer::databaseNow(QSqlQuery *&q, QDateTime *now)
@@ -437,6 +469,9 @@ QVariantList ProtocolServer::charge(const QVariantList &params, bool back)
         return fail;
     QSqlDatabase sql = db_.sql();
 
+    auto exec = [this](QSqlQuery *&query, const QString &text, const QVariantList &binds) {
+        return run(query, text, binds);
+    };
     auto attempt = [&]() -> UnitOutcome {
         QSqlQuery *q = nullptr;
         C_GestDB::Transaction tx(db_);
@@ -489,10 +524,7 @@ QVariantList ProtocolServer::charge(const QVariantList &params, bool back)
             QString movement;
             if (!freeMovementKey(q, key, now, &movement))
                 return failure(sql, q->lastError());
-            if (!run(q,
-                     QStringLiteral("UPDATE Tab_Iter_Documento SET Tab_InCarico = 'N', Tab_CodOper = ?, Tab_DatOper = ?")
-                         + kWhereProtocol + QStringLiteral(" AND Tab_Ufficio = ? AND Tab_InCarico = 'S'"),
-                     QVariantList{r.op, today} + key + QVariantList{r.office}))
+            if (!releaseCharge(exec, q, key, r.office, r.op, today))
                 return failure(sql, q->lastError());
             if (!run(q,
                      QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
@@ -525,6 +557,9 @@ QVariantList ProtocolServer::movement(const QVariantList &params, bool assignmen
     const Protocol &p = r.protocol;
     const QVariantList key = p.binds();
 
+    auto exec = [this](QSqlQuery *&query, const QString &text, const QVariantList &binds) {
+        return run(query, text, binds);
+    };
     auto attempt = [&]() -> UnitOutcome {
         QSqlQuery *q = nullptr;
         C_GestDB::Transaction tx(db_);
@@ -682,12 +717,7 @@ QVariantList ProtocolServer::movement(const QVariantList &params, bool assignmen
                 if (!addRecipient(d))
                     return failure(sql, q->lastError());
             // Passed on for competence, the document leaves the sender's charge.
-            if (!assignment && r.leavesCharge
-                && !run(q,
-                        QStringLiteral("UPDATE Tab_Iter_Documento SET Tab_InCarico = 'N', Tab_CodOper = ?, "
-                                       "Tab_DatOper = ?")
-                            + kWhereProtocol + QStringLiteral(" AND Tab_Ufficio = ? AND Tab_InCarico = 'S'"),
-                        QVariantList{r.op, today} + key + QVariantList{r.office}))
+            if (!assignment && r.leavesCharge && !releaseCharge(exec, q, key, r.office, r.op, today))
                 return failure(sql, q->lastError());
         }
         const C_GestDB::Result done = tx.commit();

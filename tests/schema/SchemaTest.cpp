@@ -204,6 +204,23 @@ TEST_P(SchemaUpgrade, NewerOrOtherKindDatabaseIsRefusedUntouched)
     EXPECT_FALSE(Schema::tableExists(l, QStringLiteral("Tab_Protocollo")));
 }
 
+TEST_P(SchemaUpgrade, IterMovementTypesAreAddedWithoutTouchingTheBodysOwn)
+{
+    QSqlDatabase c = db().central();
+    QString err;
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err, 11)) << err.toStdString();
+    exec(c, "INSERT INTO Tab_TipoMovimento (Tab_Codice, Tab_Descrizione) VALUES (3, 'Ricevuto'), (7, 'Sollecito')");
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
+    QSqlQuery q(c);
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_Codice, Tab_Descrizione FROM Tab_TipoMovimento ORDER BY Tab_Codice")));
+    QStringList rows;
+    while (q.next())
+        rows << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString();
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("2 Ritrasmissione"), QStringLiteral("3 Ricevuto"),
+                                 QStringLiteral("4 Assegnazione"), QStringLiteral("5 Evasione"),
+                                 QStringLiteral("7 Sollecito")}));
+}
+
 NIMBO_INSTANTIATE_ENGINES(SchemaUpgrade);
 
 TEST(SchemaDdl, EngineTypesFollowTheDefinition)

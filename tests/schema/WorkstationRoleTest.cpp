@@ -16,6 +16,7 @@
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
 #include "servers/GenericServer.h"
+#include "servers/IterRequests.h"
 #include "servers/ProtocolServer.h"
 #include "servers/Servers.h"
 #include "schema/Schema.h"
@@ -219,6 +220,31 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
     reply = protocols.Elabora(nimbo::kOpRegistraProtocollo, request);
     ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo_Storico")).toInt(), 1);
+
+    // The iter as the role: an assignment, then taking it in charge (which
+    // locks the protocol's row and removes the delivery).
+    nimbo::iter::AssignmentRequest assign;
+    assign.ente = QStringLiteral("001");
+    assign.direction = QStringLiteral("E");
+    assign.number = number;
+    assign.operatorCode = QStringLiteral("DEMO9");
+    assign.office = QStringLiteral("UPR");
+    assign.department = QStringLiteral("PRO");
+    assign.recipients = {{QStringLiteral("RAG"), 0, true, nimbo::kPerCompetenza, QString()}};
+    request = nimbo::iter::assignmentRequest(assign);
+    reply = protocols.Elabora(nimbo::kOpAssegnazione, request);
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    nimbo::iter::InChargeRequest take;
+    take.ente = QStringLiteral("001");
+    take.department = QStringLiteral("AMM");
+    take.office = QStringLiteral("RAG");
+    take.operatorCode = QStringLiteral("DEMO9");
+    take.items = {{QStringLiteral("E"), number,
+                   scalar(QStringLiteral("SELECT Tab_progressivo FROM Tab_Iter_Trasmissioni")).toLongLong()}};
+    request = nimbo::iter::takeInChargeRequest(take);
+    reply = protocols.Elabora(nimbo::kOpPresaInCarico, request);
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Iter_Trasmissioni")).toInt(), 0);
 
     // A read through the generic server.
     const auto read = F::Caricadati(QStringLiteral("PROTOCOLLO"),

@@ -278,7 +278,14 @@ TEST_P(IterServerTest, TakingInChargeWritesTypeThreeAndReleasesTheEarlierOne)
     EXPECT_REFUSED(take({office}), "Il documento di protocollo N. 2024/0000001 è già stato preso in carico.");
     EXPECT_EQ(movements().size(), 4);
 
-    // One gone delivery in a request takes back the rows done before it.
+    // One gone delivery in a request takes back the rows done before it
+    // (protocols are taken in the order of their numbers).
+    const QString other = registerProtocol();
+    iter::AssignmentRequest toOther = assignment({to("U04")});
+    toOther.number = other;
+    ASSERT_EQ(assign(toOther).value(0).toString(), QStringLiteral("0"));
+    const qlonglong gone = delivery(QStringLiteral("U04"));
+    EXPECT_OK(take({gone}, QStringLiteral("U03"), other));
     ASSERT_EQ(assign(assignment({to("U03")})).value(0).toString(), QStringLiteral("0"));
     const qlonglong fresh = delivery(QStringLiteral("U03"));
     iter::InChargeRequest r;
@@ -286,10 +293,34 @@ TEST_P(IterServerTest, TakingInChargeWritesTypeThreeAndReleasesTheEarlierOne)
     r.department = QStringLiteral("D01");
     r.office = QStringLiteral("U03");
     r.operatorCode = QStringLiteral("OP02");
-    r.items = {{kE, number, fresh}, {kE, number, office}};
-    EXPECT_REFUSED(call(kOpPresaInCarico, iter::takeInChargeRequest(r)), "2024/0000001");
+    r.items = {{kE, number, fresh}, {kE, other, gone}};
+    EXPECT_REFUSED(call(kOpPresaInCarico, iter::takeInChargeRequest(r)), "2024/0000002 è già stato preso in carico");
     EXPECT_EQ(delivery(QStringLiteral("U03")), fresh);
-    EXPECT_EQ(movements().size(), 5);
+    EXPECT_EQ(movements().size(), 7);
+
+    // The same protocol ticked twice (the office's and a member's delivery).
+    iter::AssignmentRequest both = assignment({to("U02"), to("U02", 1)});
+    both.number = other;
+    ASSERT_EQ(assign(both).value(0).toString(), QStringLiteral("0"));
+    r.items = {{kE, other, delivery(QStringLiteral("U02"))}, {kE, other, delivery(QStringLiteral("U02"), 1)}};
+    EXPECT_REFUSED(call(kOpPresaInCarico, iter::takeInChargeRequest(r)),
+                   "Il documento di protocollo N. 2024/0000002 è gia stato selezionato");
+    EXPECT_EQ(movements().size(), 8);
+}
+
+TEST_P(IterServerTest, ADeliveryNumberIsNeverGivenAgain)
+{
+    // The in-tray a second operator still shows holds the number of a
+    // delivery taken meanwhile: that number must not come to address a
+    // newer delivery, or his request would take the wrong one.
+    assign(assignment({to("U02")}));
+    const qlonglong stale = delivery(QStringLiteral("U02"));
+    EXPECT_OK(take({stale}));
+    assign(assignment({to("U02")}));
+    const qlonglong fresh = delivery(QStringLiteral("U02"));
+    EXPECT_GT(fresh, stale);
+    EXPECT_REFUSED(take({stale}), "già stato preso in carico");
+    EXPECT_EQ(delivery(QStringLiteral("U02")), fresh);
 }
 
 TEST_P(IterServerTest, TransmissionForCompetenceLeavesTheSendersChargeAndCopiesDoNot)
