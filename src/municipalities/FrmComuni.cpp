@@ -66,6 +66,7 @@ FrmComuni::FrmComuni(QWidget *parent) : RecordEditor(parent)
     list_ = new ui::RowList(QStringLiteral("flxComuni"), top);
     list_->setColumns(QStringLiteral("Codice;Denominazione;CAP;Prov.;Cod.x C.F.;Stato;Pref.Tel."),
                       QStringLiteral("10;40;10;10;10;10;10"));
+    list_->setFitToWidth(true);
     topLayout->addWidget(list_, 1);
 
     auto *detail = new ui::FormGroup(QStringLiteral("Comune"), this);
