@@ -72,7 +72,7 @@ protected:
     }
     // The lookup without any index in mind. Names are distinct here, so
     // the order is the name's alone.
-    QString plain(const QString &typed) const
+    QString plain(const QString &typed)
     {
         return QStringLiteral("SELECT r.Tab_Identificativo FROM Tab_Rubrica r LEFT JOIN Tab_Comuni c ON c.Com_Codcom = "
                               "r.Tab_ComuneUbicazione WHERE r.Tab_Attivo = 1 AND r.Tab_EnteRubrica = '001' AND ")
