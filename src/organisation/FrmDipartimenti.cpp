@@ -89,6 +89,7 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : StructureEd
     if (list) {
         list_ = new ui::RowList(QStringLiteral("LwDipartimenti"), this);
         list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("8;85"));
+        list_->setFitToWidth(true);
         setList(
             list_,
             [this] {

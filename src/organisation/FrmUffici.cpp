@@ -99,6 +99,7 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : StructureEditor(variant
     if (list) {
         list_ = new ui::RowList(QStringLiteral("LwUffici"), this);
         list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("10;85"));
+        list_->setFitToWidth(true);
         list_->setToolTip(units ? QStringLiteral("Elenco Unità Operative") : QStringLiteral("Elenco Uffici"));
         setList(
             list_,

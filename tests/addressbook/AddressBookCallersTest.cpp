@@ -104,7 +104,7 @@ TEST_P(AddressBookCallers, TheRegistrationShowsItsCorrespondentAloneInTheAddress
     EXPECT_EQ(codes(book), QStringList{QStringLiteral("2")});
     EXPECT_EQ(text(book, "TxtCodice"), QStringLiteral("2"));
     EXPECT_EQ(book->editMode(), ui::RecordEditor::Mode::Edit);
-    EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
+    EXPECT_EQ(test::shownToolbar(main), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
     // A write keeps the list on it.
     press(main, "REGISTRA");
     EXPECT_EQ(codes(book), QStringList{QStringLiteral("2")});
@@ -150,7 +150,7 @@ TEST_P(AddressBookCallers, WhileAnEntryIsWrittenTheToolbarOffersOnlyLeavingOrGiv
     spyOnWrites(main);
 
     press(main, "NUOVO");
-    EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
+    EXPECT_EQ(test::shownToolbar(main), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
     edit(book, "txtNome", QStringLiteral("cartoleria del corso"));
     edit(book, "txtDom", QStringLiteral("corso garibaldi"));
     edit(book, "TxtCCom", QStringLiteral("076063"));
@@ -159,13 +159,13 @@ TEST_P(AddressBookCallers, WhileAnEntryIsWrittenTheToolbarOffersOnlyLeavingOrGiv
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(duringIdentifier, QStringList{QStringLiteral("ESCI;ANNULLA")});
     EXPECT_EQ(duringWrite, QStringList{QStringLiteral("ESCI;ANNULLA")});
-    EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
+    EXPECT_EQ(test::shownToolbar(main), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
 
     // A change is a write too.
     edit(book, "TxtTel", QStringLiteral("0971 11111"));
     press(main, "REGISTRA");
     EXPECT_EQ(duringWrite, (QStringList{QStringLiteral("ESCI;ANNULLA"), QStringLiteral("ESCI;ANNULLA")}));
-    EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
+    EXPECT_EQ(test::shownToolbar(main), QStringLiteral("ESCI;NUOVO;REGISTRA;ANNULLA;CANCELLA"));
 
     // A write that cannot get its identifier gives the new entry's toolbar back.
     press(main, "NUOVO");
@@ -177,7 +177,7 @@ TEST_P(AddressBookCallers, WhileAnEntryIsWrittenTheToolbarOffersOnlyLeavingOrGiv
     press(main, "REGISTRA");
     EXPECT_EQ(boxes.texts(), (QStringList{QStringLiteral("Errore In Creazione OLE OLEGP"), addressbook::kMsgNoIdentifier}));
     EXPECT_EQ(book->editMode(), ui::RecordEditor::Mode::New);
-    EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
+    EXPECT_EQ(test::shownToolbar(main), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Rubrica WHERE Tab_Denominazione = 'EDICOLA DELLA STAZIONE'")),
               QStringLiteral("0"));
 }
