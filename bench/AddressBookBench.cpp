@@ -7,6 +7,10 @@
 //   NIMBO_BENCH_OPS      runs per case (default 50)
 //   NIMBO_TEST_PG        PostgreSQL server for the second engine (skipped when unset)
 //
+// The register is vacuumed after it is written (PostgreSQL) and the
+// loader's connection opened, as the login opens it, before any case runs;
+// the first lookup of each case is timed with the rest.
+//
 // After Google Benchmark's own lines it prints one table of every case on
 // both engines with p50 and p99 in milliseconds.
 
@@ -115,9 +119,14 @@ Register &registerFor(Engine e)
         }
     }
     q.exec(QStringLiteral("COMMIT"));
-    q.exec(QStringLiteral("ANALYZE"));
+    // A register in use has been vacuumed since its rows were written; a
+    // vacuum left to run during the measures would be timed with them.
+    q.exec(e == Engine::PostgreSQL ? QStringLiteral("VACUUM ANALYZE") : QStringLiteral("ANALYZE"));
     std::fprintf(stderr, "%s: %ld entries written in %.1f s\n", e == Engine::PostgreSQL ? "PostgreSQL" : "SQLite", n,
                  std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+    // The program reads through the loader from the login on: its
+    // connection is open before the first lookup.
+    F::loadRows(QStringLiteral("PROTOCOLLO"), QStringLiteral("SELECT 1"));
     r.ok = true;
     return r;
 }

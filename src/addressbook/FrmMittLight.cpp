@@ -8,6 +8,7 @@
 
 #include "addressbook/AddressBookRules.h"
 #include "addressbook/EntryChecks.h"
+#include "organisation/EditorParts.h"
 #include "organisation/Lookups.h"
 #include "session/DicAmbiente.h"
 #include "ui/FormKit.h"
@@ -19,17 +20,6 @@ namespace {
 
 const QString kTitle = QStringLiteral("Inserimento rapido Mittente/Destinatario");
 const QString kId = QStringLiteral("Tab_Identificativo");
-
-QLineEdit *upper(QWidget *parent, const char *name, int maxLength)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setMaxLength(maxLength);
-    ui::makeCodeField(e, maxLength, true);
-    e->setMinimumWidth(0);
-    e->setMaximumWidth(QWIDGETSIZE_MAX);
-    return e;
-}
 
 } // namespace
 
@@ -57,14 +47,11 @@ FrmMittLight::FrmMittLight(QWidget *parent) : RecordEditor(parent)
     auto *code = new QLineEdit(g);
     code->setObjectName(QStringLiteral("TxtCodice"));
     code->setVisible(false);
-    name_ = upper(g, "txtNome", 120);
-    QLineEdit *street = upper(g, "txtDom", 60);
-    QLineEdit *number = upper(g, "TxtCivico", 10);
+    name_ = organisation::textField(g, "txtNome", 120, true);
+    QLineEdit *street = organisation::textField(g, "txtDom", 60, true);
+    QLineEdit *number = organisation::textField(g, "TxtCivico", 10, true);
     number->setFixedWidth(ui::fieldWidth(number, 8));
-    auto *com = new QLineEdit(g);
-    com->setObjectName(QStringLiteral("TxtCCom"));
-    com->setMaxLength(6);
-    ui::makeCodeField(com, 6, true);
+    QLineEdit *com = organisation::codeField(g, "TxtCCom", 6, true);
     com->setToolTip(QStringLiteral("Codice ISTAT, inizio del nome (almeno 3 lettere) o CAP del comune"));
     municipalityName_ = new ui::DescriptionLabel(g);
     municipalityName_->setObjectName(QStringLiteral("LblComune"));
@@ -73,7 +60,7 @@ FrmMittLight::FrmMittLight(QWidget *parent) : RecordEditor(parent)
     auto *kind = new QComboBox(g);
     kind->setObjectName(QStringLiteral("CboTipo"));
     fillKinds(kind, QString(), QString());
-    QLineEdit *dp = upper(g, "TxtCodDP", 16);
+    QLineEdit *dp = organisation::textField(g, "TxtCodDP", 16, true);
     auto *sdp = new QLineEdit(g);
     sdp->setObjectName(QStringLiteral("TxtSCodDP"));
     sdp->setMaxLength(4);

@@ -12,7 +12,9 @@
 #include "addressbook/AddressBookRules.h"
 #include "addressbook/EntryChecks.h"
 #include "data/Funzioni_Com_1.h"
+#include "organisation/EditorParts.h"
 #include "organisation/Lookups.h"
+#include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
 #include "ui/CodeLookup.h"
 #include "ui/DateField.h"
@@ -27,23 +29,8 @@ namespace {
 const QString kTitle = QStringLiteral("Gestione Mittenti/Destinatari");
 const QString kName = QStringLiteral("Tab_Denominazione");
 const QString kId = QStringLiteral("Tab_Identificativo");
-
-QLineEdit *text(QWidget *parent, const char *name, int maxLength)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    e->setMaxLength(maxLength);
-    return e;
-}
-
-QLineEdit *upper(QWidget *parent, const char *name, int maxLength)
-{
-    QLineEdit *e = text(parent, name, maxLength);
-    ui::makeCodeField(e, maxLength, true);
-    e->setMinimumWidth(0);
-    e->setMaximumWidth(QWIDGETSIZE_MAX);
-    return e;
-}
+// All the operator may do while an entry is being written.
+const QString kWritingToolbar = QStringLiteral("ESCI;ANNULLA");
 
 QLabel *description(QWidget *parent, const char *name)
 {
@@ -70,7 +57,7 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     auto *lv = new QVBoxLayout(left);
     lv->setContentsMargins(0, 0, 0, 0);
     auto *criteria = new ui::FormGroup(QStringLiteral("Ricerca"), left);
-    search_ = upper(criteria, "TxtRic", 30);
+    search_ = organisation::textField(criteria, "TxtRic", 30, true);
     filter_ = new QComboBox(criteria);
     filter_->setObjectName(QStringLiteral("CboFiltro"));
     filter_->addItem(QStringLiteral("Inizia per"), 1);
@@ -91,6 +78,8 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     lv->addWidget(criteria);
     list_ = new ui::RowList(QStringLiteral("LwNomi"), left);
     list_->setColumns(QStringLiteral("Codice;Denominazione;Domicilio;Telefono"), QStringLiteral("7;20;30;15"));
+    // Beside the detail the columns share what room there is.
+    list_->setFitToWidth(true);
     lv->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, &FrmRubrica::search);
     connect(search_, &QLineEdit::returnPressed, this, &FrmRubrica::search);
@@ -101,20 +90,19 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     v->setContentsMargins(0, 0, 0, 0);
     auto *who = new ui::FormGroup(QStringLiteral("Mittente/Destinatario"), detail);
     who->setObjectName(QStringLiteral("FraNome"));
-    QLineEdit *code = text(who, "TxtCodice", 10);
+    QLineEdit *code = organisation::textField(who, "TxtCodice", 10);
     ui::setReadOnly(code);
     code->setFixedWidth(ui::fieldWidth(code, 8));
-    name_ = upper(who, "txtNome", 120);
+    name_ = organisation::textField(who, "txtNome", 120, true);
     who->addRow(QStringLiteral("Codice"), {code});
     who->addRow(QStringLiteral("Denominazione"), {ui::Cell(name_, 1)});
     v->addWidget(who);
 
     auto *where = new ui::FormGroup(QStringLiteral("Indirizzo"), detail);
-    QLineEdit *street = upper(where, "txtDom", 60);
-    QLineEdit *number = upper(where, "TxtCivico", 10);
+    QLineEdit *street = organisation::textField(where, "txtDom", 60, true);
+    QLineEdit *number = organisation::textField(where, "TxtCivico", 10, true);
     number->setFixedWidth(ui::fieldWidth(number, 8));
-    QLineEdit *com = text(where, "TxtCCom", 6);
-    ui::makeCodeField(com, 6, true);
+    QLineEdit *com = organisation::codeField(where, "TxtCCom", 6, true);
     com->setToolTip(QStringLiteral("Codice ISTAT, inizio del nome (almeno 3 lettere) o CAP del comune"));
     municipalityName_ = description(where, "LblComune");
     postal_ = new QLabel(where);
@@ -124,16 +112,15 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     v->addWidget(where);
 
     auto *reach = new ui::FormGroup(QStringLiteral("Recapiti"), detail);
-    QLineEdit *phone = text(reach, "TxtTel", 15);
-    QLineEdit *fax = text(reach, "TxtFax", 15);
-    QLineEdit *mail = text(reach, "TxtPosta", 150);
+    QLineEdit *phone = organisation::textField(reach, "TxtTel", 15);
+    QLineEdit *fax = organisation::textField(reach, "TxtFax", 15);
+    QLineEdit *mail = organisation::textField(reach, "TxtPosta", 150);
     reach->addRow(QStringLiteral("Telefono"), {phone, QStringLiteral("Fax"), fax});
     reach->addRow(QStringLiteral("Posta elettronica"), {ui::Cell(mail, 1)});
     v->addWidget(reach);
 
     auto *other = new ui::FormGroup(QStringLiteral("Altri dati"), detail);
-    QLineEdit *kind = text(other, "TxtTipo", 3);
-    ui::makeCodeField(kind, 3, true);
+    QLineEdit *kind = organisation::codeField(other, "TxtTipo", 3, true);
     kindName_ = description(other, "LblTipo");
     auto *ceased = new ui::DateField(other);
     ceased->setObjectName(QStringLiteral("TxtData"));
@@ -146,10 +133,10 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     nimbo_->addItems({QStringLiteral("S"), QStringLiteral("N")});
     nimbo_->setEnabled(false);
     nimbo_->setToolTip(QStringLiteral("S: scritto dalla rubrica; N: inserito durante la protocollazione"));
-    QLineEdit *dp = upper(other, "TxtCodDP", 16);
-    QLineEdit *sdp = text(other, "TxtSCodDP", 4);
+    QLineEdit *dp = organisation::textField(other, "TxtCodDP", 16, true);
+    QLineEdit *sdp = organisation::textField(other, "TxtSCodDP", 4);
     sdp->setFixedWidth(ui::fieldWidth(sdp, 5));
-    QLineEdit *notes = text(other, "TxtNote", 180);
+    QLineEdit *notes = organisation::textField(other, "TxtNote", 180);
     other->addCodeRow(QStringLiteral("Tipologia"), kind, kindName_);
     other->addRow(QStringLiteral("Cessazione"), {ceased, QStringLiteral("Attivo"), active, QStringLiteral("Rubrica"),
                                                  nimbo_, ui::Cell(new QWidget(other), 1)});
@@ -194,16 +181,38 @@ QString FrmRubrica::listQuery() const
     s.text = search_->text();
     s.contains = filter_->currentData().toInt() != 1;
     s.limit = rows_->currentData().toInt();
+    s.only = preset_;
     return searchSql(s);
 }
 
-void FrmRubrica::search() { reloadList(); }
+void FrmRubrica::search()
+{
+    preset_ = 0;
+    reloadList();
+}
+
+void FrmRubrica::setPresetIdentifier(qlonglong id)
+{
+    preset_ = id > 0 ? id : 0;
+    reloadList();
+    if (preset_ > 0 && openRecord({{kId, QString::number(preset_)}}))
+        list_->select(0, QString::number(preset_));
+}
 
 void FrmRubrica::ELABORATBAR(const QString &key)
 {
     if (key == QLatin1String("NUOVO"))
         askedAbout_.clear();
+    const Mode before = editMode();
     RecordEditor::ELABORATBAR(key);
+    // Starting a new entry or giving up forgets the preset entry; the list
+    // shows the search again.
+    const bool left = (key == QLatin1String("NUOVO") && editMode() == Mode::New)
+                      || (key == QLatin1String("ANNULLA") && before != Mode::Browse && editMode() == Mode::Browse);
+    if (left && preset_ > 0) {
+        preset_ = 0;
+        reloadList();
+    }
 }
 
 QString FrmRubrica::toolbarFor(Mode mode) const
@@ -260,9 +269,31 @@ ui::CheckList FrmRubrica::checks(bool isNew) const
         },
         &askedAbout_);
     list << preventionChecks();
-    if (isNew)
-        list << identifierGiven(title, ente_, &lastWritten_);
     return list;
+}
+
+bool FrmRubrica::writeRecord(const ui::Record &record, bool isNew)
+{
+    setToolbarKeys(kWritingToolbar);
+    ui::Record r = record;
+    bool ok = true;
+    if (isNew) {
+        // The identifier is the first step of writing a new entry; without
+        // one nothing is written.
+        lastWritten_ = requestIdentifier(ente_, kTitle);
+        ok = lastWritten_ > 0;
+        if (ok) {
+            r.insert(kId, QString::number(lastWritten_));
+            setFieldText(kId, QString::number(lastWritten_));
+        } else {
+            showBox(boxTitle(), kMsgNoIdentifier, Icon::Warning);
+            name_->setFocus();
+        }
+    }
+    ok = ok && RecordEditor::writeRecord(r, isNew);
+    if (!ok)
+        setToolbarKeys(toolbarFor(editMode()));
+    return ok;
 }
 
 void FrmRubrica::addColumns(F::FieldList &fields, const ui::Record &record, bool) const

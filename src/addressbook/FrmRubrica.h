@@ -3,7 +3,9 @@
 // containing the text, kind, number of rows) with its result list at the
 // left, the chosen entry at the right. Identifiers come from the protocol
 // server; an entry that a protocol uses keeps its name, and an entry used
-// by a protocol or a group is never deleted.
+// by a protocol or a group is never deleted. A caller that names an entry
+// (presetIdentifier) gets the list limited to it and the entry shown, until
+// "NUOVO", "ANNULLA" or a new search.
 
 #include "ui/RecordEditor.h"
 
@@ -21,12 +23,17 @@ namespace nimbo::addressbook {
 
 class FrmRubrica : public ui::RecordEditor {
     Q_OBJECT
+    Q_PROPERTY(qlonglong presetIdentifier READ presetIdentifier WRITE setPresetIdentifier)
 public:
     explicit FrmRubrica(QWidget *parent = nullptr);
 
-    // Runs the search with the criteria shown.
+    // Runs the search with the criteria shown (a preset entry is forgotten).
     void search();
     void ELABORATBAR(const QString &key) override;
+
+    // The entry the window is limited to (0: none).
+    qlonglong presetIdentifier() const { return preset_; }
+    void setPresetIdentifier(qlonglong id);
 
 protected:
     ui::CheckList checks(bool isNew) const override;
@@ -36,12 +43,14 @@ protected:
     void loaded(const ui::Record &record) override;
     void written(bool deleted) override;
     QString toolbarFor(Mode mode) const override;
+    bool writeRecord(const ui::Record &record, bool isNew) override;
 
 private:
     QString listQuery() const;
     void showProtocols();
 
     QString ente_;
+    qlonglong preset_ = 0;
     ui::PickList *pick_;
     ui::RowList *list_;
     QLineEdit *search_;

@@ -66,6 +66,9 @@ FrmComuni::FrmComuni(QWidget *parent) : RecordEditor(parent)
     list_ = new ui::RowList(QStringLiteral("flxComuni"), top);
     list_->setColumns(QStringLiteral("Codice;Denominazione;CAP;Prov.;Cod.x C.F.;Stato;Pref.Tel."),
                       QStringLiteral("10;40;10;10;10;10;10"));
+    list_->setFitToWidth(true);
+    // The window opens wide enough for every column to show its values whole.
+    list_->setMinimumWidth(list_->fontMetrics().averageCharWidth() * 100 + 40);
     topLayout->addWidget(list_, 1);
 
     auto *detail = new ui::FormGroup(QStringLiteral("Comune"), this);

@@ -21,9 +21,9 @@ const QString kEnte = QStringLiteral("Dipa_CodiceEnte");
 const QString kCode = QStringLiteral("Dipa_CodDipartimento");
 } // namespace
 
-FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : RecordEditor(parent), variant_(variant)
+FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : StructureEditor(variant, parent)
 {
-    const bool list = variant == Variant::List;
+    const bool list = isList();
     setObjectName(list ? QStringLiteral("frmDipartimenti") : QStringLiteral("frmGDipartimenti"));
     setWindowTitle(list ? QStringLiteral("Gestione Dipartimenti") : QStringLiteral("Gestione Dipartimento"));
     setBoxTitle(QStringLiteral("Gestione Dipartimenti"));
@@ -33,14 +33,10 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : RecordEdito
     setDeleteFailure(QStringLiteral("ATTENZIONE ! Errore in cancellazione Codice Dipartimento Corrente"));
     setContext(kEnte, QString());
 
-    auto *heading = new QLabel(list ? QStringLiteral("GESTIONE DIPARTIMENTI") : QStringLiteral("DETTAGLIO DIPARTIMENTO"),
-                               this);
-    heading->setObjectName(QStringLiteral("LblTitolo"));
-    auto *detail = new QWidget(this);
-    detail->setObjectName(QStringLiteral("FraDettaglio"));
-    auto *v = new QVBoxLayout(detail);
-    v->setContentsMargins(0, 0, 0, 0);
-    pick_ = fixedPitchPickList(this);
+    QLabel *heading =
+        makeHeading(list ? QStringLiteral("GESTIONE DIPARTIMENTI") : QStringLiteral("DETTAGLIO DIPARTIMENTO"));
+    QVBoxLayout *v = nullptr;
+    QWidget *detail = makeDetail(&v);
 
     auto *id = new ui::FormGroup(QStringLiteral("Dipartimento"), detail);
     QLineEdit *code = codeField(id, "TxtCodice", list ? 3 : 5, true);
@@ -57,27 +53,22 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : RecordEdito
 
     const auto [phone, fax, mail] = addContacts(v, detail, 20, 100);
 
-    auto *life = new ui::FormGroup(QStringLiteral("Attivazione e chiusura"), detail);
-    auto *from = new ui::DateField(life);
-    from->setObjectName(QStringLiteral("TxtDataInizio"));
-    auto *to = new ui::DateField(life);
-    to->setObjectName(QStringLiteral("TxtDataFine"));
-    QLineEdit *closed = codeField(life, "TxtChiuso", 2, true);
-    life->addRow(QStringLiteral("Data attivazione"), {from, "Data disattivazione", to});
-    life->addRow(QStringLiteral("Chiuso (SI/NO)"), {closed});
-    v->addWidget(life);
+    QLineEdit *closed = codeField(detail, "TxtChiuso", 2, true);
+    const auto [from, to] = addPeriod(v, detail, QStringLiteral("Data disattivazione"), closed,
+                                      QStringLiteral("Chiuso (SI/NO)"),
+                                      {QStringLiteral("Dipa_DataInizio"), QStringLiteral("Dipa_DataFine"),
+                                       QStringLiteral("Dipa_Chiuso")});
 
     bind(kCode, code, Kind::Text, true);
     bind(QStringLiteral("Dipa_Denominazione"), name);
     bind(QStringLiteral("Dipa_Domicilio"), street);
-    bind(QStringLiteral("Dipa_Comune"), com);
+    bindMunicipality(QStringLiteral("Dipa_Comune"), com, comName);
     bind(QStringLiteral("Dipa_Telefono"), phone);
     bind(QStringLiteral("Dipa_FAX"), fax);
     bind(QStringLiteral("Dipa_PostaElettronica"), mail);
     bind(QStringLiteral("Dipa_DataInizio"), from, Kind::Date);
     bind(QStringLiteral("Dipa_DataFine"), to, Kind::Date);
     bind(QStringLiteral("Dipa_Chiuso"), closed);
-    municipality_ = municipalityLookup(com, comName, pick_);
 
     setLoad(
         [](const ui::Record &key) {
@@ -98,6 +89,7 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : RecordEdito
     if (list) {
         list_ = new ui::RowList(QStringLiteral("LwDipartimenti"), this);
         list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("8;85"));
+        list_->setFitToWidth(true);
         setList(
             list_,
             [this] {
@@ -134,42 +126,21 @@ QVector<ui::UsageCheck> FrmDipartimenti::usageChecks(const ui::Record &record) c
 
 void FrmDipartimenti::enteredMode(Mode mode)
 {
-    auto *to = qobject_cast<QLineEdit *>(field(QStringLiteral("Dipa_DataFine")));
-    // The deactivation date belongs to a department that exists.
-    ui::setReadOnly(to, mode != Mode::Edit);
-    if (mode == Mode::New) {
-        setFieldText(QStringLiteral("Dipa_DataInizio"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
-        setFieldText(QStringLiteral("Dipa_Chiuso"), QStringLiteral("NO"));
-    }
-    if (mode != Mode::Edit)
-        municipality_->clear();
+    StructureEditor::enteredMode(mode);
     cmdStart_->setEnabled(mode == Mode::Edit);
-}
-
-void FrmDipartimenti::loaded(const ui::Record &record)
-{
-    municipality_->set(record.value(QStringLiteral("Dipa_Comune")), record.value(QStringLiteral("Com_Comune")));
 }
 
 void FrmDipartimenti::written(bool deleted)
 {
     cmdStart_->setEnabled(false);
-    if (!deleted && variant_ == Variant::Detail)
-        showBox(boxTitle(), QStringLiteral("Registrazione effettuata con successo."), Icon::Information);
-}
-
-QString FrmDipartimenti::chosenCode() const
-{
-    return editMode() == Mode::Edit ? key().value(kCode) : QString();
+    StructureEditor::written(deleted);
 }
 
 void FrmDipartimenti::openOffices()
 {
-    const QString code = chosenCode();
-    if (code.isEmpty()) {
-        showBox(boxTitle(), QStringLiteral("Selezionare un Dipartimento dall'eleco"), Icon::Warning);
+    const QString code = chosenCode(kCode, QStringLiteral("Selezionare un Dipartimento dall'eleco"));
+    if (code.isEmpty())
         return;
-    }
     const QString name = record().value(QStringLiteral("Dipa_Denominazione"));
     const bool units = officesAreUnits();
     openEditorFor(QStringLiteral("FrmUffici"),
@@ -180,11 +151,9 @@ void FrmDipartimenti::openOffices()
 
 void FrmDipartimenti::openCounters()
 {
-    const QString code = chosenCode();
-    if (code.isEmpty()) {
-        showBox(boxTitle(), QStringLiteral("Selezionare un Dipartimento dall'elenco"), Icon::Warning);
+    const QString code = chosenCode(kCode, QStringLiteral("Selezionare un Dipartimento dall'elenco"));
+    if (code.isEmpty())
         return;
-    }
     organisation::openCounters(this, context(kEnte), code,
                                QStringLiteral("START DIPARTIMENTO ") +
                                    record().value(QStringLiteral("Dipa_Denominazione")));

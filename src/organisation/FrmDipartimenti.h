@@ -4,22 +4,15 @@
 // (frmGDipartimenti, from the structure tree). The entity comes from the
 // opener as the context column Dipa_CodiceEnte.
 
-#include "ui/RecordEditor.h"
+#include "organisation/StructureEditor.h"
 
 class QPushButton;
 
-namespace nimbo::ui {
-class CodeLookup;
-class PickList;
-class RowList;
-} // namespace nimbo::ui
-
 namespace nimbo::organisation {
 
-class FrmDipartimenti : public ui::RecordEditor {
+class FrmDipartimenti : public StructureEditor {
     Q_OBJECT
 public:
-    enum class Variant { List, Detail };
     explicit FrmDipartimenti(Variant variant, QWidget *parent = nullptr);
 
 protected:
@@ -27,18 +20,12 @@ protected:
     void addColumns(Funzioni_Com_1::FieldList &fields, const ui::Record &record, bool isNew) const override;
     QVector<ui::UsageCheck> usageChecks(const ui::Record &record) const override;
     void enteredMode(Mode mode) override;
-    void loaded(const ui::Record &record) override;
     void written(bool deleted) override;
 
 private:
-    QString chosenCode() const;
     void openOffices();
     void openCounters();
 
-    Variant variant_;
-    ui::RowList *list_ = nullptr;
-    ui::PickList *pick_;
-    ui::CodeLookup *municipality_;
     QPushButton *cmdUff_ = nullptr;
     QPushButton *cmdStart_;
 };

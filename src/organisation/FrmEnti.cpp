@@ -125,6 +125,7 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     if (list) {
         list_ = new ui::RowList(QStringLiteral("LwEnti"), this);
         list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("8;60"));
+        list_->setFitToWidth(true);
         list_->setToolTip(QStringLiteral("Anagrafiche Enti"));
         setList(list_, &FrmEnti::listQuery, {{QStringLiteral("Ente_Codice"), 0}});
         cmdDip_ = button(this, "CmdDip", QStringLiteral("Dipartimenti..."));

@@ -25,9 +25,9 @@ const QString kCode = QStringLiteral("Tab_Ufficio");
 const QString kMembers = QStringLiteral("FrmComponenti");
 } // namespace
 
-FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), variant_(variant)
+FrmUffici::FrmUffici(Variant variant, QWidget *parent) : StructureEditor(variant, parent)
 {
-    const bool list = variant == Variant::List;
+    const bool list = isList();
     const bool units = officesAreUnits();
     setObjectName(list ? QStringLiteral("FrmUffici") : QStringLiteral("FrmGUffici"));
     setWindowTitle(units ? QStringLiteral("Gestione Unità Operative") : QStringLiteral("Gestione Uffici"));
@@ -39,14 +39,9 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), v
     setContext(kEnte, QString());
     setContext(kDip, QString());
 
-    auto *heading =
-        new QLabel(units ? QStringLiteral("GESTIONE UNITA' OPERATIVE ") : QStringLiteral("GESTIONE UFFICI "), this);
-    heading->setObjectName(QStringLiteral("LblTitolo"));
-    auto *detail = new QWidget(this);
-    detail->setObjectName(QStringLiteral("FraDettaglio"));
-    auto *v = new QVBoxLayout(detail);
-    v->setContentsMargins(0, 0, 0, 0);
-    pick_ = fixedPitchPickList(this);
+    QLabel *heading = makeHeading(units ? QStringLiteral("GESTIONE UNITA' OPERATIVE ") : QStringLiteral("GESTIONE UFFICI "));
+    QVBoxLayout *v = nullptr;
+    QWidget *detail = makeDetail(&v);
 
     auto *id = new ui::FormGroup(units ? QStringLiteral("Dettaglio Unità Operativa") : QStringLiteral("Dettaglio Ufficio"),
                                  detail);
@@ -68,21 +63,16 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), v
 
     const auto [phone, fax, mail] = addContacts(v, detail, 15, 100);
 
-    auto *life = new ui::FormGroup(QStringLiteral("Attivazione e chiusura"), detail);
-    auto *from = new ui::DateField(life);
-    from->setObjectName(QStringLiteral("TxtDataInizio"));
-    auto *to = new ui::DateField(life);
-    to->setObjectName(QStringLiteral("TxtDataFine"));
-    QComboBox *closed = choiceField(life, "CboChiuso", {QStringLiteral("NO"), QStringLiteral("SI")});
-    life->addRow(QStringLiteral("Data attivazione"), {from, "Data chiusura", to});
-    life->addRow(QStringLiteral("Chiuso"), {closed});
-    v->addWidget(life);
+    QComboBox *closed = choiceField(detail, "CboChiuso", {QStringLiteral("NO"), QStringLiteral("SI")});
+    const auto [from, to] = addPeriod(v, detail, QStringLiteral("Data chiusura"), closed, QStringLiteral("Chiuso"),
+                                      {QStringLiteral("Tab_DataInizio"), QStringLiteral("Tab_DataFine"),
+                                       QStringLiteral("Tab_Chiuso")});
 
     bind(kCode, code, Kind::Text, true);
     bind(QStringLiteral("Tab_Descrizione"), name);
     bind(QStringLiteral("Tab_Domicilio"), street);
     bind(QStringLiteral("Tab_Numero_Civico"), number);
-    bind(QStringLiteral("Tab_Comune"), com);
+    bindMunicipality(QStringLiteral("Tab_Comune"), com, comName);
     bind(QStringLiteral("Tab_Telefono"), phone);
     bind(QStringLiteral("Tab_Fax"), fax);
     bind(QStringLiteral("Tab_Responsabile"), head);
@@ -90,7 +80,6 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), v
     bind(QStringLiteral("Tab_DataInizio"), from, Kind::Date);
     bind(QStringLiteral("Tab_DataFine"), to, Kind::Date);
     bind(QStringLiteral("Tab_Chiuso"), closed);
-    municipality_ = municipalityLookup(com, comName, pick_);
 
     setLoad(
         [](const ui::Record &key) {
@@ -110,6 +99,7 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : RecordEditor(parent), v
     if (list) {
         list_ = new ui::RowList(QStringLiteral("LwUffici"), this);
         list_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("10;85"));
+        list_->setFitToWidth(true);
         list_->setToolTip(units ? QStringLiteral("Elenco Unità Operative") : QStringLiteral("Elenco Uffici"));
         setList(
             list_,
@@ -144,16 +134,10 @@ QVector<ui::UsageCheck> FrmUffici::usageChecks(const ui::Record &record) const
 
 void FrmUffici::enteredMode(Mode mode)
 {
-    // A new office starts today and open; only an existing one is closed.
+    // An office's start date is always today's; only an existing one is closed.
     ui::setReadOnly(qobject_cast<QLineEdit *>(field(QStringLiteral("Tab_DataInizio"))), true);
-    ui::setReadOnly(qobject_cast<QLineEdit *>(field(QStringLiteral("Tab_DataFine"))), mode != Mode::Edit);
     field(QStringLiteral("Tab_Chiuso"))->setEnabled(mode == Mode::Edit);
-    if (mode == Mode::New) {
-        setFieldText(QStringLiteral("Tab_DataInizio"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
-        setFieldText(QStringLiteral("Tab_Chiuso"), QStringLiteral("NO"));
-    }
-    if (mode != Mode::Edit)
-        municipality_->clear();
+    StructureEditor::enteredMode(mode);
     if (cmdComponenti_)
         cmdComponenti_->setEnabled(WindowRegistry::contains(kMembers));
 }
@@ -166,24 +150,11 @@ void FrmUffici::showEvent(QShowEvent *event)
     RecordEditor::showEvent(event);
 }
 
-void FrmUffici::loaded(const ui::Record &record)
-{
-    municipality_->set(record.value(QStringLiteral("Tab_Comune")), record.value(QStringLiteral("Com_Comune")));
-}
-
-void FrmUffici::written(bool deleted)
-{
-    if (!deleted && variant_ == Variant::Detail)
-        showBox(boxTitle(), QStringLiteral("Registrazione effettuata con successo."), Icon::Information);
-}
-
 void FrmUffici::openMembers()
 {
-    const QString code = editMode() == Mode::Edit ? key().value(kCode) : QString();
-    if (code.isEmpty()) {
-        showBox(boxTitle(), QStringLiteral("Selezionare un Ufficio dall'elenco"), Icon::Warning);
+    const QString code = chosenCode(kCode, QStringLiteral("Selezionare un Ufficio dall'elenco"));
+    if (code.isEmpty())
         return;
-    }
     const QString name = record().value(QStringLiteral("Tab_Descrizione"));
     const bool units = officesAreUnits();
     openEditorFor(kMembers,

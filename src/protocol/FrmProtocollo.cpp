@@ -228,7 +228,8 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     auto *doc = new ui::FormGroup(QStringLiteral("Documento"), panel);
     cmdMitDest_ = new QPushButton(QStringLiteral("Mittente"), doc);
     cmdMitDest_->setObjectName(QStringLiteral("CmdMitDest"));
-    cmdMitDest_->setToolTip(QStringLiteral("Codice della rubrica, o Invio su una parte della denominazione"));
+    cmdMitDest_->setToolTip(QStringLiteral("Apre la rubrica sul Mittente/Destinatario indicato; nel campo: codice della "
+                                           "rubrica, o Invio su una parte della denominazione"));
     cmdAltriDest_ = new QPushButton(QStringLiteral("Altri Destinatari"), doc);
     cmdAltriDest_->setObjectName(QStringLiteral("CmdAltriDest"));
     QLineEdit *who = edit(doc, "CodiceMitDest");
@@ -333,6 +334,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
         lookups_[int(kind)] = new ui::CodeLookup(field(c.code), desc(c.description), listDecod_, finder, this);
     }
     connect(cmdNuovoMitDest_, &QPushButton::clicked, this, &FrmProtocollo::newCorrespondent);
+    connect(cmdMitDest_, &QPushButton::clicked, this, &FrmProtocollo::showCorrespondentInBook);
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);
     connect(buttons_[0], &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(linked_); });

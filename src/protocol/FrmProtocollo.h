@@ -98,6 +98,7 @@ private:
     // Quick entry of a correspondent not yet in the address book
     // (FrmProtocolloRubrica.cpp).
     void newCorrespondent();
+    void showCorrespondentInBook();
     void searchRecurringSubjects();
     void recallLast();
     void rememberForRecall();

@@ -1,6 +1,8 @@
 // The registration window and the address book: a correspondent that is
-// not there yet is added through quick entry without leaving the form.
+// not there yet is added through quick entry without leaving the form, and
+// the one chosen is shown in the address book.
 
+#include <QAction>
 #include <QLineEdit>
 
 #include "protocol/FrmProtocollo.h"
@@ -25,6 +27,18 @@ void FrmProtocollo::newCorrespondent()
     if (ui::searchesByDescription(typed))
         if (auto *name = entry->findChild<QLineEdit *>(QStringLiteral("txtNome")))
             name->setText(typed.toUpper());
+}
+
+void FrmProtocollo::showCorrespondentInBook()
+{
+    // The address book is opened only for an operator whose menu offers it.
+    const QAction *item = window()->findChild<QAction *>(QStringLiteral("mnugestioneMD"));
+    if (item && !item->isEnabled())
+        return;
+    const qlonglong id = field("CodiceMitDest")->text().trimmed().toLongLong();
+    QWidget *book = WindowRegistry::open(QStringLiteral("FrmRubrica"));
+    if (book && id > 0)
+        book->setProperty("presetIdentifier", id);
 }
 
 void FrmProtocollo::setCorrespondent(const QString &code, const QString &description)

@@ -118,18 +118,41 @@ QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s,
     const QString t = typed.trimmed();
     switch (field) {
     case CodeField::Correspondent: {
+        const QString rows = QStringLiteral("r.Tab_Attivo = 1 AND r.Tab_EnteRubrica = ") + q(s.ente);
         QString sql = QStringLiteral("SELECT r.Tab_Identificativo, r.Tab_Denominazione, c.com_Comune, r.Tab_Domicilio, "
                                      "r.Tab_NumeroCivico FROM Tab_Rubrica r LEFT JOIN Tab_Comuni c ON "
-                                     "c.Com_Codcom = r.Tab_ComuneUbicazione WHERE r.Tab_Attivo = 1 AND "
-                                     "r.Tab_EnteRubrica = ")
-                      + q(s.ente);
+                                     "c.Com_Codcom = r.Tab_ComuneUbicazione WHERE ")
+                      + rows;
         if (byDescription) {
+            const QString matches =
+                like(QStringLiteral("r.Tab_Denominazione"), QLatin1Char('%') + t + QLatin1Char('%'));
+            if (engine() == Dialect::Engine::PostgreSQL) {
+                // Equal names come in the order of their identifiers, so
+                // that the first 500 are always the same ones.
+                if (!contains::indexable(t))
+                    return sql + QStringLiteral(" AND ") + matches
+                           + QStringLiteral(" ORDER BY r.Tab_Denominazione, r.Tab_Identificativo") + Dialect::limit(500);
+                // The trigram index finds the names; they are sorted and cut
+                // before their municipalities are read. Sorted by an
+                // expression, so that the planner does not walk the name
+                // index instead: it would test ILIKE on every name it passes
+                // until the 500th match, tens of thousands of names for a
+                // word common in one part of the alphabet.
+                return QStringLiteral("SELECT r.Tab_Identificativo, r.Tab_Denominazione, c.com_Comune, r.Tab_Domicilio, "
+                                      "r.Tab_NumeroCivico FROM (SELECT r.Tab_Identificativo, r.Tab_Denominazione, "
+                                      "r.Tab_Domicilio, r.Tab_NumeroCivico, r.Tab_ComuneUbicazione FROM Tab_Rubrica r "
+                                      "WHERE ")
+                       + rows + QStringLiteral(" AND ") + matches
+                       + QStringLiteral(" ORDER BY r.Tab_Denominazione || '', r.Tab_Identificativo LIMIT 500) r LEFT "
+                                        "JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione ORDER BY "
+                                        "r.Tab_Denominazione, r.Tab_Identificativo");
+            }
             // The name index narrows the rows; the LIKE decides.
             const QString narrowed = contains::nameRowsCondition(QStringLiteral("r.rowid"), t);
             if (!narrowed.isEmpty())
                 sql += QStringLiteral(" AND ") + narrowed;
-            return sql + QStringLiteral(" AND ") + like(QStringLiteral("r.Tab_Denominazione"), QLatin1Char('%') + t + QLatin1Char('%'))
-                   + QStringLiteral(" ORDER BY r.Tab_Denominazione") + Dialect::limit(500);
+            return sql + QStringLiteral(" AND ") + matches + QStringLiteral(" ORDER BY r.Tab_Denominazione")
+                   + Dialect::limit(500);
         }
         if (!isNumber(t))
             return {};

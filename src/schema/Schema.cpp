@@ -221,6 +221,22 @@ QStringList movementTypes(Kind kind, Engine)
     return out;
 }
 
+// PostgreSQL: the address-book name's trigram index takes each write at
+// once instead of in a pending list. The list is merged only by a vacuum
+// (or when it outgrows its limit, inside the write that finds it full);
+// until then every search reads all of it, and its size makes the planner
+// walk the names in order instead, reading ILIKE on tens of thousands of
+// rows for a common word. A name is written one at a time, so the direct
+// write costs little.
+QStringList directNameIndex(Kind kind, Engine e)
+{
+    if (kind != Kind::Central || e != Engine::PostgreSQL)
+        return {};
+    return {QStringLiteral("DO $$ BEGIN IF to_regclass('tab_rubrica_denominazione_trgm') IS NOT NULL THEN "
+                           "ALTER INDEX tab_rubrica_denominazione_trgm SET (fastupdate = off); "
+                           "PERFORM gin_clean_pending_list('tab_rubrica_denominazione_trgm'); END IF; END $$")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -238,6 +254,7 @@ const std::vector<Step> &steps()
         {10, "tutti i codici di avviamento postale dei comuni", noExtra},
         {11, "indice a trigrammi dell'oggetto in ordine di numero di protocollo", orderedSubjects},
         {12, "tipi di movimento dell'iter e indici delle liste dei documenti in carico", movementTypes},
+        {13, "indice a trigrammi dei nomi della rubrica senza lista d'attesa", directNameIndex},
     };
     return s;
 }

@@ -5,8 +5,7 @@
 #include <QSqlError>
 
 #include "data/Funzioni_Com_1.h"
-#include "data/TextCheck.h"
-#include "servers/ProtocolServer.h"
+#include "servers/RequestParts.h"
 
 namespace nimbo {
 
@@ -14,49 +13,18 @@ namespace F = Funzioni_Com_1;
 
 namespace {
 
-QVariantList refusal(const QString &text) { return {kStatusRefused, text}; }
-
-bool plainValue(const QVariant &v)
-{
-    return v.typeId() != QMetaType::QVariantList && v.typeId() != QMetaType::QVariantMap && v.canConvert<QString>();
-}
-
-// One text of a request: a text, storable, not empty when required.
-bool textOf(const QVariant &v, const QString &field, bool required, QString *out, QString *why)
-{
-    if (v.isValid() && !v.isNull() && !plainValue(v)) {
-        *why = QStringLiteral("Valore non valido per ") + field + QStringLiteral(": è atteso un testo.");
-        return false;
-    }
-    *out = v.toString().trimmed();
-    if (const QString bad = TextCheck::problem(field, *out); !bad.isEmpty()) {
-        *why = bad;
-        return false;
-    }
-    if (required && out->isEmpty()) {
-        *why = QStringLiteral("Dato obbligatorio mancante: ") + field;
-        return false;
-    }
-    return true;
-}
-
 bool numberOf(const QVariant &v, const QString &field, qlonglong *out, QString *why)
 {
     bool ok = false;
     const QString n = v.toString().trimmed();
     *out = n.toLongLong(&ok);
-    if (!plainValue(v) || !ok || *out <= 0) {
+    if (!isPlainValue(v) || !ok || *out <= 0) {
         *why = QStringLiteral("Valore non numerico per ") + field + QStringLiteral(": ") + n;
         return false;
     }
     return true;
 }
 
-UnitOutcome failure(const QSqlDatabase &db, const QSqlError &e, const QString &what)
-{
-    return {{F::kStatusSqlFailed, what + e.text().trimmed()}, Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
-            Dialect::isConnectionLost(db, e)};
-}
 
 struct AddressGroup {
     QString ente, name, op, owner, previous;
@@ -71,14 +39,14 @@ bool parseAddressGroup(const QVariantList &params, AddressGroup *g, QString *why
                               "raggruppamento, operatore, dipartimento, componenti, nome precedente, condiviso).");
         return false;
     }
-    if (!textOf(params[0], QStringLiteral("Tab_Ente"), true, &g->ente, why)
-        || !textOf(params[1], QStringLiteral("Tab_Raggruppamento"), true, &g->name, why)
-        || !textOf(params[2], QStringLiteral("codice operatore"), true, &g->op, why)
-        || !textOf(params[3], QStringLiteral("Tab_Dipartimento"), true, &g->owner, why)
-        || !textOf(params[5], QStringLiteral("nome precedente del raggruppamento"), false, &g->previous, why))
+    if (!requestText(params[0], QStringLiteral("Tab_Ente"), true, &g->ente, why)
+        || !requestText(params[1], QStringLiteral("Tab_Raggruppamento"), true, &g->name, why)
+        || !requestText(params[2], QStringLiteral("codice operatore"), true, &g->op, why)
+        || !requestText(params[3], QStringLiteral("Tab_Dipartimento"), true, &g->owner, why)
+        || !requestText(params[5], QStringLiteral("nome precedente del raggruppamento"), false, &g->previous, why))
         return false;
     const QString shared = params[6].toString().trimmed();
-    if (!plainValue(params[6]) || (shared != QLatin1String("0") && shared != QLatin1String("1"))) {
+    if (!isPlainValue(params[6]) || (shared != QLatin1String("0") && shared != QLatin1String("1"))) {
         *why = QStringLiteral("Valore non valido per Tab_Condiviso (atteso 0 o 1): ") + shared;
         return false;
     }
@@ -120,10 +88,10 @@ QVariantList ProtocolServer::nextIdentifier(const QVariantList &params)
 {
     QString ente, why;
     if (params.size() != 2 || params[0].toString().trimmed() != QLatin1String("1"))
-        return refusal(QStringLiteral("Richiesta di nuovo progressivo rubrica non valida: sono attesi 2 elementi "
+        return refusedRequest(QStringLiteral("Richiesta di nuovo progressivo rubrica non valida: sono attesi 2 elementi "
                                       "(\"1\", codice ente)."));
-    if (!textOf(params[1], QStringLiteral("Tab_EnteRubrica"), true, &ente, &why))
-        return refusal(why);
+    if (!requestText(params[1], QStringLiteral("Tab_EnteRubrica"), true, &ente, &why))
+        return refusedRequest(why);
 
     QVariantList fail;
     if (!open(&fail))
@@ -148,9 +116,9 @@ QVariantList ProtocolServer::nextIdentifier(const QVariantList &params)
                              + top + QStringLiteral(" THEN COALESCE(Ente_ProgressivoRubrica, 0) ELSE ") + top
                              + QStringLiteral(" END) + 1 WHERE Ente_Codice = ? RETURNING Ente_ProgressivoRubrica");
         if (!run(q, bump, {ente, ente, ente}))
-            return failure(sql, q->lastError(), what);
+            return statementFailure(sql, q->lastError(), what);
         if (!q->next())
-            return {refusal(QStringLiteral("Ente sconosciuto (Tab_EnteRubrica): ") + ente
+            return {refusedRequest(QStringLiteral("Ente sconosciuto (Tab_EnteRubrica): ") + ente
                             + QStringLiteral(". Progressivo rubrica non assegnato."))};
         const qlonglong id = q->value(0).toLongLong();
         q->finish();
@@ -167,7 +135,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
     AddressGroup g;
     QString why;
     if (!parseAddressGroup(params, &g, &why))
-        return refusal(why);
+        return refusedRequest(why);
 
     QVariantList fail;
     if (!open(&fail))
@@ -183,25 +151,25 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
 
         bool found = false;
         if (!exists(q, QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
-            return failure(sql, q->lastError(), kGroupFailed);
+            return statementFailure(sql, q->lastError(), kGroupFailed);
         if (!found)
-            return {refusal(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kGroupNotDone)};
+            return {refusedRequest(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kGroupNotDone)};
         if (!run(q, QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ? AND Op_Ente = ?"),
                  {g.op, g.ente}))
-            return failure(sql, q->lastError(), kGroupFailed);
+            return statementFailure(sql, q->lastError(), kGroupFailed);
         found = q->next();
         const bool active = found && q->value(0).toString().trimmed() != QLatin1String("N");
         q->finish();
         if (!active)
-            return {refusal((found ? QStringLiteral("Operatore non attivo: ")
+            return {refusedRequest((found ? QStringLiteral("Operatore non attivo: ")
                                    : QStringLiteral("Operatore sconosciuto per l'ente: "))
                             + g.op + kGroupNotDone)};
         if (!exists(q, QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
                                    "Dipa_CodDipartimento = ?"),
                     {g.ente, g.owner}, &found))
-            return failure(sql, q->lastError(), kGroupFailed);
+            return statementFailure(sql, q->lastError(), kGroupFailed);
         if (!found)
-            return {refusal(QStringLiteral("Dipartimento del raggruppamento (Tab_Dipartimento) sconosciuto: ") + g.owner
+            return {refusedRequest(QStringLiteral("Dipartimento del raggruppamento (Tab_Dipartimento) sconosciuto: ") + g.owner
                             + kGroupNotDone)};
         // The name is the entity's: a group of another department, or
         // another group of this one under a new name, must not be merged.
@@ -211,9 +179,9 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
                             : QStringLiteral("SELECT Tab_Raggruppamento FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND "
                                              "Tab_Raggruppamento = ? AND Tab_Dipartimento <> ? LIMIT 1"),
                     renamed ? QVariantList{g.ente, g.name} : QVariantList{g.ente, g.name, g.owner}, &found))
-            return failure(sql, q->lastError(), kGroupFailed);
+            return statementFailure(sql, q->lastError(), kGroupFailed);
         if (found)
-            return {refusal(QStringLiteral("Il nome del raggruppamento (Tab_Raggruppamento) è già utilizzato "
+            return {refusedRequest(QStringLiteral("Il nome del raggruppamento (Tab_Raggruppamento) è già utilizzato "
                                            "nell'ente: ")
                             + g.name + kGroupNotDone)};
 
@@ -227,7 +195,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
                                        "r.Tab_Identificativo = g.Tab_Identificativo WHERE g.Tab_Ente = ? AND "
                                        "g.Tab_Dipartimento = ? AND g.Tab_Raggruppamento = ?"),
                      {g.ente, g.owner, g.previous}))
-                return failure(sql, q->lastError(), kGroupFailed);
+                return statementFailure(sql, q->lastError(), kGroupFailed);
             while (q->next()) {
                 const qlonglong id = q->value(0).toLongLong();
                 before.insert(id);
@@ -238,7 +206,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
             if (!run(q, QStringLiteral("DELETE FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND Tab_Dipartimento = ? AND "
                                        "Tab_Raggruppamento = ?"),
                      {g.ente, g.owner, g.previous}))
-                return failure(sql, q->lastError(), kGroupFailed);
+                return statementFailure(sql, q->lastError(), kGroupFailed);
         }
 
         const QString insert = QStringLiteral("INSERT INTO Tab_RubricaGruppi (Tab_Ente, Tab_Dipartimento, "
@@ -252,27 +220,27 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
             if (!run(q, QStringLiteral("SELECT COALESCE(Tab_Attivo, 0), Tab_Cessazione FROM Tab_Rubrica WHERE "
                                        "Tab_EnteRubrica = ? AND Tab_Identificativo = ?"),
                      {g.ente, id}))
-                return failure(sql, q->lastError(), kGroupFailed);
+                return statementFailure(sql, q->lastError(), kGroupFailed);
             found = q->next();
             const bool usable = found && q->value(0).toLongLong() == 1 && q->value(1).isNull();
             q->finish();
             if (!found)
-                return {refusal(QStringLiteral("Mittente/Destinatario (Tab_Identificativo) %1 non presente in rubrica")
+                return {refusedRequest(QStringLiteral("Mittente/Destinatario (Tab_Identificativo) %1 non presente in rubrica")
                                     .arg(id)
                                 + where + kGroupNotDone)};
             // Already a member it may stay ceased; joining needs an active,
             // not ceased entry.
             if (!usable && !before.contains(id))
-                return {refusal(QStringLiteral("Mittente/Destinatario (Tab_Identificativo) %1 cessato o non attivo: "
+                return {refusedRequest(QStringLiteral("Mittente/Destinatario (Tab_Identificativo) %1 cessato o non attivo: "
                                                "non può entrare nel raggruppamento")
                                     .arg(id)
                                 + where + kGroupNotDone)};
             if (!run(q, insert, {g.ente, g.owner, g.name, id, g.shared}))
-                return failure(sql, q->lastError(), kGroupFailed);
+                return statementFailure(sql, q->lastError(), kGroupFailed);
         }
         for (const qlonglong id : std::as_const(kept))
             if (!run(q, insert, {g.ente, g.owner, g.name, id, g.shared}))
-                return failure(sql, q->lastError(), kGroupFailed);
+                return statementFailure(sql, q->lastError(), kGroupFailed);
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
             return transactionFailure(done);
@@ -285,12 +253,12 @@ QVariantList ProtocolServer::deleteAddressGroup(const QVariantList &params)
 {
     QString ente, name, owner, why;
     if (params.size() != 3)
-        return refusal(QStringLiteral("Richiesta di cancellazione gruppo rubrica non valida: sono attesi 3 elementi "
+        return refusedRequest(QStringLiteral("Richiesta di cancellazione gruppo rubrica non valida: sono attesi 3 elementi "
                                       "(ente, raggruppamento, dipartimento)."));
-    if (!textOf(params[0], QStringLiteral("Tab_Ente"), true, &ente, &why)
-        || !textOf(params[1], QStringLiteral("Tab_Raggruppamento"), true, &name, &why)
-        || !textOf(params[2], QStringLiteral("Tab_Dipartimento"), true, &owner, &why))
-        return refusal(why);
+    if (!requestText(params[0], QStringLiteral("Tab_Ente"), true, &ente, &why)
+        || !requestText(params[1], QStringLiteral("Tab_Raggruppamento"), true, &name, &why)
+        || !requestText(params[2], QStringLiteral("Tab_Dipartimento"), true, &owner, &why))
+        return refusedRequest(why);
 
     QVariantList fail;
     if (!open(&fail))
@@ -307,9 +275,9 @@ QVariantList ProtocolServer::deleteAddressGroup(const QVariantList &params)
         if (!run(q, QStringLiteral("DELETE FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND Tab_Dipartimento = ? AND "
                                    "Tab_Raggruppamento = ?"),
                  {ente, owner, name}))
-            return failure(sql, q->lastError(), what);
+            return statementFailure(sql, q->lastError(), what);
         if (q->numRowsAffected() < 1)
-            return {refusal(QStringLiteral("Raggruppamento (Tab_Raggruppamento) non trovato nel dipartimento ") + owner
+            return {refusedRequest(QStringLiteral("Raggruppamento (Tab_Raggruppamento) non trovato nel dipartimento ") + owner
                             + QStringLiteral(": ") + name)};
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)

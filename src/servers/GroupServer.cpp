@@ -4,16 +4,13 @@
 #include <QSqlError>
 
 #include "data/Funzioni_Com_1.h"
-#include "data/TextCheck.h"
-#include "servers/ProtocolServer.h"
+#include "servers/RequestParts.h"
 
 namespace nimbo {
 
 namespace F = Funzioni_Com_1;
 
 namespace {
-
-QVariantList refusedGroup(const QString &text) { return {kStatusRefused, text}; }
 
 struct Member {
     QString department;
@@ -26,31 +23,6 @@ struct GroupRequest {
     QVector<Member> members;
 };
 
-bool isText(const QVariant &v)
-{
-    return v.typeId() != QMetaType::QVariantList && v.typeId() != QMetaType::QVariantMap && v.canConvert<QString>();
-}
-
-// One text of the request: present, a text, storable, and not empty when
-// it must not be.
-bool takeText(const QVariant &v, const QString &field, bool required, QString *out, QString *why)
-{
-    if (v.isValid() && !v.isNull() && !isText(v)) {
-        *why = QStringLiteral("Valore non valido per ") + field + QStringLiteral(": è atteso un testo.");
-        return false;
-    }
-    *out = v.toString().trimmed();
-    if (const QString bad = TextCheck::problem(field, *out); !bad.isEmpty()) {
-        *why = bad;
-        return false;
-    }
-    if (required && out->isEmpty()) {
-        *why = QStringLiteral("Dato obbligatorio mancante: ") + field;
-        return false;
-    }
-    return true;
-}
-
 // The fixed layout, read before anything is opened or written.
 bool parseGroupRequest(const QVariantList &params, GroupRequest *g, QString *why)
 {
@@ -59,11 +31,11 @@ bool parseGroupRequest(const QVariantList &params, GroupRequest *g, QString *why
                               "raggruppamento, operatore, dipartimento, componenti, nome precedente).");
         return false;
     }
-    if (!takeText(params[0], QStringLiteral("Tab_Ente"), true, &g->ente, why)
-        || !takeText(params[1], QStringLiteral("Tab_raggruppamento"), true, &g->name, why)
-        || !takeText(params[2], QStringLiteral("codice operatore"), true, &g->op, why)
-        || !takeText(params[3], QStringLiteral("Tab_DipartimentoGruppo"), true, &g->owner, why)
-        || !takeText(params[5], QStringLiteral("nome precedente del raggruppamento"), false, &g->previous, why))
+    if (!requestText(params[0], QStringLiteral("Tab_Ente"), true, &g->ente, why)
+        || !requestText(params[1], QStringLiteral("Tab_raggruppamento"), true, &g->name, why)
+        || !requestText(params[2], QStringLiteral("codice operatore"), true, &g->op, why)
+        || !requestText(params[3], QStringLiteral("Tab_DipartimentoGruppo"), true, &g->owner, why)
+        || !requestText(params[5], QStringLiteral("nome precedente del raggruppamento"), false, &g->previous, why))
         return false;
     if (params[4].typeId() != QMetaType::QVariantList) {
         *why = QStringLiteral("Elenco dei componenti del raggruppamento non valido: è attesa una tabella di righe "
@@ -85,13 +57,13 @@ bool parseGroupRequest(const QVariantList &params, GroupRequest *g, QString *why
             return false;
         }
         Member m;
-        if (!takeText(cells[0], QStringLiteral("Tab_Dipartimento") + where, true, &m.department, why)
-            || !takeText(cells[1], QStringLiteral("Tab_Ufficio") + where, true, &m.office, why))
+        if (!requestText(cells[0], QStringLiteral("Tab_Dipartimento") + where, true, &m.department, why)
+            || !requestText(cells[1], QStringLiteral("Tab_Ufficio") + where, true, &m.office, why))
             return false;
         bool ok = false;
         const QString n = cells[2].toString().trimmed();
         m.progressive = n.toLongLong(&ok);
-        if (!isText(cells[2]) || !ok || m.progressive < 0) {
+        if (!isPlainValue(cells[2]) || !ok || m.progressive < 0) {
             *why = QStringLiteral("Valore non numerico per Tab_Componente") + where + QStringLiteral(": ") + n;
             return false;
         }
@@ -111,9 +83,7 @@ using GroupOutcome = UnitOutcome;
 
 GroupOutcome groupFailure(const QSqlDatabase &db, const QSqlError &e)
 {
-    return {{F::kStatusSqlFailed, QStringLiteral("Errore in aggiornamento raggruppamento: ") + e.text().trimmed()},
-            Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
-            Dialect::isConnectionLost(db, e)};
+    return statementFailure(db, e, QStringLiteral("Errore in aggiornamento raggruppamento: "));
 }
 
 const QString kNotDone = QStringLiteral(". Raggruppamento non aggiornato.");
@@ -125,7 +95,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
     GroupRequest g;
     QString why;
     if (!parseGroupRequest(params, &g, &why))
-        return refusedGroup(why);
+        return refusedRequest(why);
 
     QVariantList fail;
     if (!open(&fail))
@@ -143,7 +113,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
         if (!exists(q, QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {g.ente}, &found))
             return groupFailure(sql, q->lastError());
         if (!found)
-            return {refusedGroup(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kNotDone)};
+            return {refusedRequest(QStringLiteral("Ente sconosciuto (Tab_Ente): ") + g.ente + kNotDone)};
         if (!run(q, QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ? AND Op_Ente = ?"),
                  {g.op, g.ente}))
             return groupFailure(sql, q->lastError());
@@ -151,7 +121,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
         const bool active = found && q->value(0).toString().trimmed() != QLatin1String("N");
         q->finish();
         if (!active)
-            return {refusedGroup((found ? QStringLiteral("Operatore non attivo: ")
+            return {refusedRequest((found ? QStringLiteral("Operatore non attivo: ")
                                         : QStringLiteral("Operatore sconosciuto per l'ente: "))
                                  + g.op + kNotDone)};
         const QString department = QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE "
@@ -159,7 +129,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
         if (!exists(q, department, {g.ente, g.owner}, &found))
             return groupFailure(sql, q->lastError());
         if (!found)
-            return {refusedGroup(QStringLiteral("Dipartimento del raggruppamento (Tab_DipartimentoGruppo) sconosciuto: ")
+            return {refusedRequest(QStringLiteral("Dipartimento del raggruppamento (Tab_DipartimentoGruppo) sconosciuto: ")
                                  + g.owner + kNotDone)};
         // A new name must not fall on another group of the department: the
         // two would become one.
@@ -169,7 +139,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
                         {g.ente, g.owner, g.name}, &found))
                 return groupFailure(sql, q->lastError());
             if (found)
-                return {refusedGroup(QStringLiteral("Il nome del raggruppamento (Tab_raggruppamento) è già utilizzato "
+                return {refusedRequest(QStringLiteral("Il nome del raggruppamento (Tab_raggruppamento) è già utilizzato "
                                                     "dal dipartimento: ")
                                      + g.name + kNotDone)};
         }
@@ -187,14 +157,14 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
             if (!exists(q, department, {g.ente, m.department}, &found))
                 return groupFailure(sql, q->lastError());
             if (!found)
-                return {refusedGroup(QStringLiteral("Dipartimento (Tab_Dipartimento) sconosciuto: ") + m.department
+                return {refusedRequest(QStringLiteral("Dipartimento (Tab_Dipartimento) sconosciuto: ") + m.department
                                      + where + kNotDone)};
             if (!exists(q, QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
                                        "AND Tab_Ufficio = ?"),
                         {g.ente, m.department, m.office}, &found))
                 return groupFailure(sql, q->lastError());
             if (!found)
-                return {refusedGroup(QStringLiteral("Ufficio (Tab_Ufficio) %1 sconosciuto nel dipartimento %2")
+                return {refusedRequest(QStringLiteral("Ufficio (Tab_Ufficio) %1 sconosciuto nel dipartimento %2")
                                          .arg(m.office, m.department)
                                      + where + kNotDone)};
             if (m.progressive != 0) {
@@ -203,7 +173,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
                             {g.ente, m.office, m.progressive}, &found))
                     return groupFailure(sql, q->lastError());
                 if (!found)
-                    return {refusedGroup(QStringLiteral("Componente (Tab_Componente) %1 sconosciuto nell'ufficio %2")
+                    return {refusedRequest(QStringLiteral("Componente (Tab_Componente) %1 sconosciuto nell'ufficio %2")
                                              .arg(m.progressive)
                                              .arg(m.office)
                                          + where + kNotDone)};

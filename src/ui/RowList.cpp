@@ -80,6 +80,10 @@ void RowList::setColumns(const QString &titles, const QString &widths)
 {
     model_->setTitles(titles);
     widths_ = widths;
+    if (fit_) {
+        fitColumns();
+        return;
+    }
     const QStringList sizes = widths.split(QLatin1Char(';'));
     const int unit = view_->fontMetrics().averageCharWidth();
     for (int c = 0; c < sizes.size(); ++c) {
@@ -88,6 +92,39 @@ void RowList::setColumns(const QString &titles, const QString &widths)
         if (ok && n > 0)
             view_->setColumnWidth(c, int(n * unit + 0.5));
     }
+}
+
+void RowList::setFitToWidth(bool fit)
+{
+    if (fit == fit_)
+        return;
+    fit_ = fit;
+    if (fit)
+        view_->viewport()->installEventFilter(this);
+    else
+        view_->viewport()->removeEventFilter(this);
+    view_->setHorizontalScrollBarPolicy(fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    setColumns(model_->titles().join(QLatin1Char(';')), widths_);
+}
+
+void RowList::fitColumns()
+{
+    const QStringList sizes = widths_.split(QLatin1Char(';'));
+    QVector<double> share(sizes.size(), 0);
+    double total = 0;
+    for (int c = 0; c < sizes.size(); ++c) {
+        bool ok = false;
+        const double n = sizes.at(c).trimmed().toDouble(&ok);
+        if (ok && n > 0)
+            total += share[c] = n;
+    }
+    const int room = view_->viewport()->width();
+    if (total <= 0 || room <= 0)
+        return;
+    // The last column stretches over whatever rounding leaves.
+    for (int c = 0; c < share.size(); ++c)
+        if (share[c] > 0)
+            view_->setColumnWidth(c, int(room * share[c] / total));
 }
 
 bool RowList::load(const QString &sql, const QString &database)
@@ -139,6 +176,8 @@ bool RowList::select(int column, const QString &text)
 
 bool RowList::eventFilter(QObject *watched, QEvent *event)
 {
+    if (fit_ && watched == view_->viewport() && event->type() == QEvent::Resize)
+        fitColumns();
     if (watched == filter_ && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Down || key == Qt::Key_Up || key == Qt::Key_PageDown || key == Qt::Key_PageUp) {

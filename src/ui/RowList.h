@@ -27,6 +27,10 @@ public:
     explicit RowList(const QString &viewName, QWidget *parent = nullptr);
 
     void setColumns(const QString &titles, const QString &widths);
+    // The columns share the list's width in proportion to their widths, so
+    // that the list never scrolls sideways: for a window whose columns
+    // would not fit beside its detail. Off by default.
+    void setFitToWidth(bool fit);
     // Reads the rows through the generic data server (a failure is already
     // reported to the operator); false when the read failed. No rows is a
     // successful read of an empty list.
@@ -57,6 +61,7 @@ protected:
 
 private:
     void choose(const QModelIndex &proxyIndex);
+    void fitColumns();
 
     QLineEdit *filter_;
     QTableView *view_;
@@ -64,6 +69,7 @@ private:
     RowFilter *proxy_;
     QString widths_;
     int lastChosen_ = -1;
+    bool fit_ = false;
 };
 
 } // namespace nimbo::ui

@@ -11,8 +11,6 @@
 #include <QToolBar>
 
 #include "AddressBookFixture.h"
-#include "addressbook/AddressBook.h"
-#include "organisation/Organisation.h"
 #include "startup/MDIMenu.h"
 #include "ui/FormKit.h"
 
@@ -21,73 +19,11 @@ using protocol::FrmProtocollo;
 
 namespace {
 
-class AddressBookEndToEnd : public test::UiTest {
-protected:
-    void SetUp() override
-    {
-        UiTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        protocol::registerProtocolWindows();
-        organisation::registerOrganisationWindows();
-        addressbook::registerAddressBookWindows();
-    }
-    void TearDown() override
-    {
-        StartUp::shutdown();
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
-    }
-    static QWidget *active(MDIMenu *main)
-    {
-        return main->area()->currentSubWindow() ? main->area()->currentSubWindow()->widget() : nullptr;
-    }
-    static QWidget *menu(MDIMenu *main, const char *item)
-    {
-        auto *a = main->findChild<QAction *>(QLatin1String(item));
-        EXPECT_TRUE(a && a->isEnabled()) << item;
-        if (!a || !a->isEnabled())
-            return nullptr;
-        a->trigger();
-        return active(main);
-    }
-    static void press(MDIMenu *main, const char *key)
-    {
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
-                a->trigger();
-                return;
-            }
-        ADD_FAILURE() << "no visible toolbar button " << key;
-    }
-    static void activate(MDIMenu *main, QWidget *w)
-    {
-        for (QMdiSubWindow *sub : main->area()->subWindowList())
-            if (sub->widget() == w)
-                main->area()->setActiveSubWindow(sub);
-    }
-    static void edit(QWidget *w, const char *name, const QString &text)
-    {
-        auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
-        ASSERT_NE(e, nullptr) << name;
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-    }
-    static QString text(QWidget *w, const char *name)
-    {
-        if (auto *e = w->findChild<QLineEdit *>(QLatin1String(name)))
-            return e->text();
-        auto *l = w->findChild<QLabel *>(QLatin1String(name));
-        return l ? l->text() : QString();
-    }
-};
+using AddressBookEndToEnd = test::AddressBookMenusTest;
 
 TEST_P(AddressBookEndToEnd, ASenderAddedByQuickEntryIsRegisteredAndThenCannotBeDeleted)
 {
-    ASSERT_EQ(startAsDemoOperator({QStringLiteral("SET OLEGP=") + kProtocolProgId}), StartUp::kRunning)
-        << boxes.texts().join(QLatin1Char('|')).toStdString();
-    auto *main = qobject_cast<MDIMenu *>(StartUp::mainWindow());
+    MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
 
     // A registration whose sender is not in the address book.

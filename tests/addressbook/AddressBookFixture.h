@@ -8,7 +8,9 @@
 #include <QSqlError>
 
 #include "../ui/UiFixture.h"
+#include "addressbook/AddressBook.h"
 #include "addressbook/AddressBookRules.h"
+#include "organisation/Organisation.h"
 #include "ui/RowList.h"
 
 #include <QTableView>
@@ -91,6 +93,21 @@ protected:
         for (int i = 0; i < list->count(); ++i)
             out << list->text(i, c);
         return out;
+    }
+};
+
+// The program started and driven through its menus, with the windows of a
+// registration and of the address book.
+class AddressBookMenusTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        protocol::registerProtocolWindows();
+        organisation::registerOrganisationWindows();
+        addressbook::registerAddressBookWindows();
     }
 };
 

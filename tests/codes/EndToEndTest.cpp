@@ -22,55 +22,21 @@ using protocol::FrmProtocollo;
 
 namespace {
 
-class CodesEndToEnd : public test::UiTest {
+class CodesEndToEnd : public test::MainWindowTest {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        MainWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         protocol::registerProtocolWindows();
         codes::registerCodeWindows();
     }
-    void TearDown() override
-    {
-        StartUp::shutdown();
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
-    }
-    static QWidget *menu(MDIMenu *main, const char *item)
-    {
-        auto *a = main->findChild<QAction *>(QLatin1String(item));
-        EXPECT_TRUE(a && a->isEnabled()) << item;
-        if (!a || !a->isEnabled())
-            return nullptr;
-        a->trigger();
-        return main->area()->currentSubWindow() ? main->area()->currentSubWindow()->widget() : nullptr;
-    }
-    static void press(MDIMenu *main, const char *key)
-    {
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
-                a->trigger();
-                return;
-            }
-        ADD_FAILURE() << "no visible toolbar button " << key;
-    }
-    static void keys(QWidget *w, const char *name, const QString &text)
-    {
-        auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
-        ASSERT_NE(e, nullptr) << name;
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-    }
 };
 
 TEST_P(CodesEndToEnd, ADocumentTypeAddedInTheCodeTablesIsUsedByARegistration)
 {
-    const int started = startAsDemoOperator({QStringLiteral("SET OLEGP=") + kProtocolProgId});
-    ASSERT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
-    auto *main = qobject_cast<MDIMenu *>(StartUp::mainWindow());
+    MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
 
     auto *codici = qobject_cast<codes::FrmCodici *>(menu(main, "mnucodici"));
@@ -82,8 +48,8 @@ TEST_P(CodesEndToEnd, ADocumentTypeAddedInTheCodeTablesIsUsedByARegistration)
     emit codici->tree()->clicked(node);
     ASSERT_NE(codici->table(), nullptr);
     child(codici, "CmdInsCodici")->click();
-    keys(codici, "Text1", QStringLiteral("ver"));
-    keys(codici, "Text2", QStringLiteral("verbale di sopralluogo"));
+    edit(codici, "Text1", QStringLiteral("ver"));
+    edit(codici, "Text2", QStringLiteral("verbale di sopralluogo"));
     boxes.clear();
     child(codici, "CmdRegistra")->click();
     ASSERT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
@@ -108,9 +74,7 @@ TEST_P(CodesEndToEnd, ADocumentTypeAddedInTheCodeTablesIsUsedByARegistration)
               QStringLiteral("VER"));
 
     // Back in the code tables the new type is in use.
-    for (QMdiSubWindow *sub : main->area()->subWindowList())
-        if (sub->widget() == codici)
-            main->area()->setActiveSubWindow(sub);
+    activate(main, codici);
     const int row = codici->grid()->model()->find(0, QStringLiteral("VER"));
     ASSERT_GE(row, 0);
     emit codici->grid()->view()->clicked(codici->grid()->proxy()->mapFromSource(codici->grid()->model()->index(row, 0)));

@@ -23,20 +23,14 @@ namespace {
 
 const QString kDone = QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE");
 
-class Comuni : public test::UiTest {
+class Comuni : public test::MainWindowTest {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        MainWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         municipalities::registerMunicipalityWindows();
-    }
-    void TearDown() override
-    {
-        StartUp::shutdown();
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
     }
     // DEMO9 logs in and chooses "Comuni d'Italia".
     FrmComuni *open()
@@ -50,19 +44,9 @@ protected:
         if (!item)
             return nullptr;
         EXPECT_EQ(item->text(), QStringLiteral("Comuni d'Italia"));
-        item->trigger();
-        QMdiSubWindow *sub = main->area()->currentSubWindow();
-        return sub ? qobject_cast<FrmComuni *>(sub->widget()) : nullptr;
+        return qobject_cast<FrmComuni *>(menu(main, "mnuComuni"));
     }
-    void press(const char *key)
-    {
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
-                a->trigger();
-                return;
-            }
-        ADD_FAILURE() << "no visible toolbar button " << key;
-    }
+    void press(const char *key) { test::pressToolbar(main, key); }
     static void fill(QWidget *w, const char *name, const QString &text)
     {
         auto *e = child<QLineEdit>(w, name);
@@ -114,6 +98,20 @@ TEST_P(Comuni, OpensOnPotenzaFromTheMenuAndListsTheChosenProvince)
     w->provinces()->setCurrentIndex(w->provinces()->findData(QStringLiteral("BZ")));
     EXPECT_TRUE(w->list()->select(1, QStringLiteral("Bolzano/Bozen")));
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+TEST_P(Comuni, FitsA1024x768MainWindowWithItsFieldsLabelled)
+{
+    main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    main->resize(1024, 768);
+    QCoreApplication::processEvents();
+    auto *w = qobject_cast<FrmComuni *>(menu(main, "mnuComuni"));
+    ASSERT_NE(w, nullptr);
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmComuni.png"));
+    // With a municipality chosen too.
+    press("NUOVO");
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmComuni-nuovo.png"));
 }
 
 TEST_P(Comuni, WithoutPotenzaOpensOnTheFirstProvince)

@@ -64,15 +64,7 @@ protected:
         child(w, "CmdConferma")->click();
         QCoreApplication::processEvents();
     }
-    static void press(MDIMenu *main, const char *key)
-    {
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
-                a->trigger();
-                return;
-            }
-        ADD_FAILURE() << key;
-    }
+    static void press(MDIMenu *main, const char *key) { test::pressToolbar(main, key); }
 };
 
 TEST_P(ChangeOfDepartment, APersonalOperatorRegistersForTheOfficeChosenUntilTheNextLogin)

@@ -26,56 +26,15 @@ using protocol::FrmProtocollo;
 
 namespace {
 
-class EndToEnd : public test::UiTest {
+class EndToEnd : public test::MainWindowTest {
 protected:
     void SetUp() override
     {
-        UiTest::SetUp();
+        MainWindowTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
         protocol::registerProtocolWindows();
         organisation::registerOrganisationWindows();
-    }
-    void TearDown() override
-    {
-        StartUp::shutdown();
-        C_GestDB::closeLocalDatabase();
-        UiTest::TearDown();
-    }
-    MDIMenu *logIn(const QString &code, const QString &password)
-    {
-        const int started = startAs(code, password, {QStringLiteral("SET OLEGP=") + kProtocolProgId});
-        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
-        return qobject_cast<MDIMenu *>(StartUp::mainWindow());
-    }
-    static QWidget *active(MDIMenu *main)
-    {
-        return main->area()->currentSubWindow() ? main->area()->currentSubWindow()->widget() : nullptr;
-    }
-    static QWidget *menu(MDIMenu *main, const char *item)
-    {
-        auto *a = main->findChild<QAction *>(QLatin1String(item));
-        EXPECT_TRUE(a && a->isEnabled()) << item;
-        if (!a || !a->isEnabled())
-            return nullptr;
-        a->trigger();
-        return active(main);
-    }
-    static void press(MDIMenu *main, const char *key)
-    {
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
-                a->trigger();
-                return;
-            }
-        ADD_FAILURE() << "no visible toolbar button " << key;
-    }
-    // Brings a window forward, as a click on it does.
-    static void activate(MDIMenu *main, QWidget *w)
-    {
-        for (QMdiSubWindow *sub : main->area()->subWindowList())
-            if (sub->widget() == w)
-                main->area()->setActiveSubWindow(sub);
     }
     // The entry of a node's context menu; the editor it opened.
     static QWidget *fromTree(MDIMenu *main, organisation::FrmTreeStruttura *tree, const QString &key, const char *entry)
@@ -91,24 +50,6 @@ protected:
             return nullptr;
         a->trigger();
         return active(main);
-    }
-    static void edit(QWidget *w, const char *name, const QString &text)
-    {
-        auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
-        ASSERT_NE(e, nullptr) << name;
-        e->setFocus();
-        e->selectAll();
-        QTest::keyClicks(e, text);
-    }
-    static void pick(QWidget *w, const char *name, const QString &text)
-    {
-        auto *c = w->findChild<QComboBox *>(QLatin1String(name));
-        ASSERT_NE(c, nullptr) << name;
-        int at = c->findData(text);
-        if (at < 0)
-            at = c->findText(text);
-        ASSERT_GE(at, 0) << name << " " << text.toStdString();
-        c->setCurrentIndex(at);
     }
     // What the registration window's office lookup finds for a code.
     QString officeFound(MDIMenu *main, FrmProtocollo *w, const QString &code)
@@ -126,7 +67,7 @@ protected:
 
 TEST_P(EndToEnd, AnOfficeAddedFromTheTreeIsOfferedToRegistrationsUntilItIsClosed)
 {
-    MDIMenu *main = logIn(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd"));
+    MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
     auto *tree = qobject_cast<organisation::FrmTreeStruttura *>(menu(main, "mnudatiente"));
     ASSERT_NE(tree, nullptr);
@@ -176,7 +117,7 @@ TEST_P(EndToEnd, AnOfficeAddedFromTheTreeIsOfferedToRegistrationsUntilItIsClosed
 
 TEST_P(EndToEnd, AnOperatorCreatedInTheWindowBecomesAMemberAndRegistersForHisOffice)
 {
-    MDIMenu *main = logIn(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd"));
+    MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
     QWidget *operators = menu(main, "MnuServOper");
     ASSERT_NE(operators, nullptr);

@@ -159,14 +159,7 @@ TEST_P(Labels, DemoOperatorRegistersALetterAndPrintsLabelStampAndReceipt)
     item->trigger();
     auto *w = main->findChild<FrmProtocollo *>();
     ASSERT_NE(w, nullptr);
-    const auto press = [main](const char *key) {
-        QAction *button = nullptr;
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible())
-                button = a;
-        ASSERT_NE(button, nullptr) << key;
-        button->trigger();
-    };
+    const auto press = [main](const char *key) { test::pressToolbar(main, key); };
     press("NUOVO");
     fill(w, QStringLiteral("Richiesta di copia della delibera"));
     press("REGISTRA");

@@ -460,14 +460,7 @@ TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
     auto *w = main->findChild<FrmProtocollo *>();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Registrazione dei Protocolli"));
-    const auto press = [main](const char *key) {
-        QAction *button = nullptr;
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible())
-                button = a;
-        ASSERT_NE(button, nullptr) << key;
-        button->trigger();
-    };
+    const auto press = [main](const char *key) { test::pressToolbar(main, key); };
     press("NUOVO");
     child<QRadioButton>(w, "OptTipoProtocollo_0")->click();
     type(w, "CodiceMitDest", QStringLiteral("prefettura"));

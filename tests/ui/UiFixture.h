@@ -2,14 +2,23 @@
 // Demo database on both engines, the generic server, scripted boxes and a
 // recorded exit, for the login and main-window tests.
 
+#include <QAbstractScrollArea>
+#include <QAction>
+#include <QComboBox>
 #include <QDate>
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPixmap>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTest>
+#include <QToolBar>
 
 #include <memory>
 
@@ -19,6 +28,7 @@
 #include "servers/ProtocolServer.h"
 #include "servers/Servers.h"
 #include "startup/LoginRules.h"
+#include "startup/MDIMenu.h"
 #include "startup/PSWMask.h"
 #include "startup/StartUp.h"
 #include "session/DicAmbiente.h"
@@ -137,6 +147,154 @@ protected:
     }
 
     std::unique_ptr<protocol::FrmProtocollo> window;
+};
+
+// ---- the main window as the operator drives it ----
+
+// The child window in front, if any.
+inline QWidget *activeChild(MDIMenu *main)
+{
+    return main->area()->currentSubWindow() ? main->area()->currentSubWindow()->widget() : nullptr;
+}
+
+// Chooses a menu item (which must be there and enabled); the window in
+// front afterwards.
+inline QWidget *chooseMenu(MDIMenu *main, const char *item)
+{
+    auto *a = main->findChild<QAction *>(QLatin1String(item));
+    EXPECT_TRUE(a && a->isEnabled()) << item;
+    if (!a || !a->isEnabled())
+        return nullptr;
+    a->trigger();
+    return activeChild(main);
+}
+
+// Presses a button of the shared toolbar; a failure when it is not shown.
+inline void pressToolbar(QWidget *main, const char *key)
+{
+    auto *bar = main ? main->findChild<QToolBar *>(QStringLiteral("TbarMdi")) : nullptr;
+    ASSERT_NE(bar, nullptr) << "no shared toolbar";
+    for (QAction *a : bar->actions())
+        if (a->objectName() == QLatin1String(key) && a->isVisible()) {
+            a->trigger();
+            return;
+        }
+    ADD_FAILURE() << "no visible toolbar button " << key;
+}
+
+// The keys the shared toolbar shows, joined as a window publishes them.
+inline QString shownToolbar(QWidget *main)
+{
+    QStringList keys;
+    for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
+        if (a->isVisible() && !a->objectName().isEmpty())
+            keys << a->objectName();
+    return keys.join(QLatin1Char(';'));
+}
+
+// Brings a window forward, as a click on it does.
+inline void bringForward(MDIMenu *main, QWidget *w)
+{
+    for (QMdiSubWindow *sub : main->area()->subWindowList())
+        if (sub->widget() == w)
+            main->area()->setActiveSubWindow(sub);
+}
+
+// Types into a field as the operator does, without Enter.
+inline void typeKeys(QWidget *w, const char *name, const QString &text)
+{
+    auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
+    ASSERT_NE(e, nullptr) << name;
+    e->setFocus();
+    e->selectAll();
+    QTest::keyClicks(e, text);
+}
+
+// What a field or a label shows.
+inline QString shownText(QWidget *w, const char *name)
+{
+    if (auto *e = w->findChild<QLineEdit *>(QLatin1String(name)))
+        return e->text();
+    auto *l = w->findChild<QLabel *>(QLatin1String(name));
+    return l ? l->text() : QString();
+}
+
+// Chooses the item of a combo that carries the value as data, or else as text.
+inline void pickItem(QWidget *w, const char *name, const QString &value)
+{
+    auto *c = w->findChild<QComboBox *>(QLatin1String(name));
+    ASSERT_NE(c, nullptr) << name;
+    int at = c->findData(value);
+    if (at < 0)
+        at = c->findText(value);
+    ASSERT_GE(at, 0) << name << " " << value.toStdString();
+    c->setCurrentIndex(at);
+}
+
+// A child window opened in the main window fits it: the frame inside the
+// area, the window not squeezed below what its layout needs, no list that
+// scrolls sideways, and every named box with a caption (the lists' filter
+// boxes say what they are by their placeholder). The main window is saved
+// as a picture at `shot`, and kept in the folder NIMBO_TEST_SHOTS names
+// (when set) to be looked at.
+inline void expectFitsWithFieldsLabelled(MDIMenu *main, QWidget *w, const QString &shot)
+{
+    QMdiSubWindow *sub = nullptr;
+    for (QMdiSubWindow *s : main->area()->subWindowList())
+        if (s->widget() == w)
+            sub = s;
+    ASSERT_NE(sub, nullptr);
+    QCoreApplication::processEvents();
+    const QRect room = main->area()->viewport()->rect();
+    EXPECT_TRUE(room.contains(sub->geometry())) << sub->width() << "x" << sub->height();
+    EXPECT_LE(w->minimumSizeHint().width(), w->width());
+    EXPECT_LE(w->minimumSizeHint().height(), w->height());
+    for (QAbstractScrollArea *area : w->findChildren<QAbstractScrollArea *>()) {
+        if (area->isVisible() && !area->objectName().isEmpty()) {
+            EXPECT_EQ(area->horizontalScrollBar()->maximum(), 0) << area->objectName().toStdString() << " scrolls sideways";
+        }
+    }
+    const auto labels = w->findChildren<QLabel *>();
+    for (QLineEdit *f : w->findChildren<QLineEdit *>()) {
+        if (f->objectName().isEmpty() || f->objectName().endsWith(QLatin1String("Filtro")))
+            continue;
+        bool labelled = false;
+        for (QLabel *l : labels)
+            labelled = labelled || (l->buddy() == f && !l->text().isEmpty());
+        EXPECT_TRUE(labelled) << f->objectName().toStdString();
+    }
+    const QPixmap picture = main->grab();
+    EXPECT_TRUE(picture.save(shot));
+    if (const QString keep = qEnvironmentVariable("NIMBO_TEST_SHOTS"); !keep.isEmpty())
+        picture.save(keep + QLatin1Char('/') + QFileInfo(shot).fileName());
+}
+
+// Tests that start the program, log in and work through its menus and
+// toolbar; the program is shut down after each.
+class MainWindowTest : public UiTest {
+protected:
+    void TearDown() override
+    {
+        StartUp::shutdown();
+        C_GestDB::closeLocalDatabase();
+        UiTest::TearDown();
+    }
+    // Logs in with the protocol server configured; the main window.
+    MDIMenu *logIn(const QString &code, const QString &password)
+    {
+        const int started = startAs(code, password, {QStringLiteral("SET OLEGP=") + kProtocolProgId});
+        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
+        return started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
+    }
+    MDIMenu *logInAsDemo() { return logIn(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd")); }
+
+    static QWidget *active(MDIMenu *main) { return activeChild(main); }
+    static QWidget *menu(MDIMenu *main, const char *item) { return chooseMenu(main, item); }
+    static void press(MDIMenu *main, const char *key) { pressToolbar(main, key); }
+    static void activate(MDIMenu *main, QWidget *w) { bringForward(main, w); }
+    static void edit(QWidget *w, const char *name, const QString &text) { typeKeys(w, name, text); }
+    static QString text(QWidget *w, const char *name) { return shownText(w, name); }
+    static void pick(QWidget *w, const char *name, const QString &value) { pickItem(w, name, value); }
 };
 
 } // namespace nimbo::test

@@ -87,15 +87,7 @@ protected:
         QApplication::processEvents();
         return main->findChild<FrmProtocollo *>();
     }
-    void press(const char *key)
-    {
-        for (QAction *a : main->findChild<QToolBar *>(QStringLiteral("TbarMdi"))->actions())
-            if (a->objectName() == QLatin1String(key) && a->isVisible()) {
-                a->trigger();
-                return;
-            }
-        ADD_FAILURE() << "no visible toolbar button " << key;
-    }
+    void press(const char *key) { test::pressToolbar(main, key); }
     QString status(const char *panel) { return main->findChild<QLabel *>(QLatin1String(panel))->text(); }
 
     // Every caption and button of the visible panel is as wide as its text,
