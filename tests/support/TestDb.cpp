@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -50,7 +51,7 @@ QString TestDb::withDatabase(const QString &conninfo, const QString &dbname)
     return parts.join(QLatin1Char(' '));
 }
 
-TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
+TestDb::TestDb(Dialect::Engine engine, Seed seed, const QString &keep) : engine_(engine), kept_(!keep.isEmpty())
 {
     const int n = nextSerial();
     const QString tag = QStringLiteral("%1_%2").arg(QCoreApplication::applicationPid()).arg(n);
@@ -62,7 +63,10 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
     }
     const QString dbFolder = dir_.path() + QStringLiteral("/db/");
     QDir().mkpath(dbFolder);
-    const QString centralFile = dbFolder + QStringLiteral("central.sqlite");
+    const QString centralFile =
+        kept_ ? QDir::tempPath() + QLatin1Char('/') + keep + QStringLiteral(".sqlite") : dbFolder + QStringLiteral("central.sqlite");
+    if (kept_ && engine == Dialect::Engine::SQLite)
+        reused_ = QFile::exists(centralFile);
     localPath_ = dbFolder + QStringLiteral("locale.sqlite");
 
     if (engine == Dialect::Engine::PostgreSQL) {
@@ -79,9 +83,14 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         }
         {
             QSqlQuery q(QSqlDatabase::database(adminName));
-            pgDatabase_ = QStringLiteral("nimbo_t_") + tag;
-            q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
-            if (!q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
+            pgDatabase_ = kept_ ? keep.toLower() : QStringLiteral("nimbo_t_") + tag;
+            if (kept_) {
+                q.exec(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(pgDatabase_));
+                reused_ = q.next();
+            } else {
+                q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
+            }
+            if (!reused_ && !q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
                 error_ = q.lastError().text();
                 pgDatabase_.clear();
             }
@@ -104,7 +113,7 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         error_ = err;
         return;
     }
-    if (seed == Seed::Demo && !Schema::loadDemo(c, &err)) {
+    if (seed == Seed::Demo && !reused_ && !Schema::loadDemo(c, &err)) {
         error_ = err;
         return;
     }
@@ -138,7 +147,7 @@ TestDb::~TestDb()
     nimbo::ConnectionPool::closeAll();
     Dialect::close(centralName_);
     Dialect::close(localName_);
-    if (!pgDatabase_.isEmpty()) {
+    if (!pgDatabase_.isEmpty() && !kept_) {
         const QString adminName = centralName_ + QStringLiteral("_drop");
         if (Dialect::open(adminName, Dialect::Target::postgres(postgresAdminConnInfo()), nullptr)) {
             {
