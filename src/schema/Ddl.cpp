@@ -54,11 +54,13 @@ QString indexName(const Table &t, int position)
     return (QStringLiteral("ix_") + t.name + QLatin1Char('_') + QString::number(position + 1)).toLower();
 }
 
-QStringList createIndexes(const Table &t)
+QStringList createIndexes(const Table &t, int version)
 {
     QStringList out;
     for (int i = 0; i < int(t.indexes.size()); ++i) {
         const Index &ix = t.indexes[size_t(i)];
+        if (ix.droppedAt > 0 && ix.droppedAt <= version)
+            continue;
         out << QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
                    .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), indexName(t, i), t.name,
                         ix.columns.join(QStringLiteral(", ")));
