@@ -49,13 +49,11 @@ std::vector<Column> withAudit(std::vector<Column> c, const char *prefix)
 std::vector<Table> registerTables()
 {
     std::vector<Table> t;
-    // The unique index on body and number (a guard of the register) serves
-    // every look-up this one did; the copy only cost each registration a write.
-    Index byNumber = idx({"Tab_Ente", "Tab_NumeroProtocollo"});
-    byNumber.droppedAt = 12;
+    // The first index (body, number) is dropped at version 12 (see Ddl's
+    // createIndexes); it keeps its place, since the names follow positions.
     t.push_back({QStringLiteral("Tab_Protocollo"), registerColumns(),
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"}),
-                 {byNumber, idx({"Tab_Ente", "Tab_DataProtocollo"}),
+                 {idx({"Tab_Ente", "Tab_NumeroProtocollo"}), idx({"Tab_Ente", "Tab_DataProtocollo"}),
                   idx({"Tab_Ente", "Tab_CodiceOpeReg"}), idx({"Tab_Ente", "Tab_Intestatario"}),
                   idx({"Tab_Ente", "Tab_SedeRicezione", "Tab_UfficioRegistrazione"}),
                   idx({"Tab_Ente", "Tab_Stampato"}), idx({"Tab_Tipologia"})}});

@@ -53,9 +53,6 @@ struct Column {
 struct Index {
     QStringList columns;
     bool unique = false;
-    // The schema version that drops the index (0: kept). Its place in the
-    // table's list stays, since the index names follow the positions.
-    int droppedAt = 0;
 
     Index(QStringList c, bool u = false) : columns(std::move(c)), unique(u) {}
 };

@@ -23,12 +23,6 @@
 //   NIMBO_INSTANTIATE_ENGINES(MyTest);
 //
 // The PostgreSQL instance is skipped when NIMBO_TEST_PG is unset.
-//
-// A kept database (benchmarks: filling a large register takes minutes) is
-// named by the caller: the PostgreSQL database of that name, or the SQLite
-// file of that name in the system's temporary folder. It is made (with the
-// seed) when missing, otherwise opened and brought to the current schema
-// version without seeding, and it is never dropped.
 
 #include <QSqlDatabase>
 #include <QString>
@@ -46,8 +40,7 @@ enum class Seed { Empty, Demo, NoSchema };
 
 class TestDb {
 public:
-    explicit TestDb(Dialect::Engine engine = Dialect::Engine::SQLite, Seed seed = Seed::Empty,
-                    const QString &keep = {});
+    explicit TestDb(Dialect::Engine engine = Dialect::Engine::SQLite, Seed seed = Seed::Empty);
     ~TestDb();
     TestDb(const TestDb &) = delete;
     TestDb &operator=(const TestDb &) = delete;
@@ -55,8 +48,6 @@ public:
     bool ok() const { return error_.isEmpty(); }
     QString error() const { return error_; }
     Dialect::Engine engine() const { return engine_; }
-    // A kept database found already there (and not seeded again).
-    bool reused() const { return reused_; }
 
     // Open Qt connections owned by this object.
     QSqlDatabase central() const;
@@ -79,7 +70,6 @@ private:
     QString error_;
     QString centralName_, localName_;
     QString pgDatabase_;
-    bool kept_ = false, reused_ = false;
     QString localPath_;
     Dialect::Target target_;
 };
