@@ -96,7 +96,7 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
     EXPECT_EQ(found(QStringLiteral("villa"), QStringLiteral("lauria")), QStringList{"20260000002"});
 
     // The number's second index (a copy of the unique one) and the index on
-    // "year#subject" are gone; the unique index still refuses a number twice.
+    // "year#subject" are gone; the unique index on the same columns stays.
     const QStringList now = indexes();
     EXPECT_FALSE(now.contains(QStringLiteral("ix_tab_protocollo_1"))) << now.join(' ').toStdString();
     EXPECT_FALSE(now.contains(QStringLiteral("tab_protocollo_anno_oggetto_trgm")));
