@@ -8,6 +8,11 @@
 //   NIMBO_BENCH_OPS   registrations / searches per case (default 100 / 20)
 //   NIMBO_TEST_PG     PostgreSQL server for the second engine (skipped when unset)
 //   NIMBO_BENCH_SQL   set: print each search's statement (to read its plan)
+//   NIMBO_BENCH_KEEP  a tag: the filled registers are kept (PostgreSQL database
+//                     nimbo_bench_<tag>_<rows>, SQLite file of that name in the
+//                     temporary folder) and used again by the next run with
+//                     the same tag, brought to the current schema first; the
+//                     registrations of each run stay in them
 //
 // Quick run: NIMBO_BENCH_ROWS=20000 QT_QPA_PLATFORM=offscreen bench_RegistrationWindowBench
 //
@@ -211,14 +216,29 @@ Register &registerOf(Engine engine)
         // A TestDb points the session at itself; the other engine's goes first.
         made.clear();
         Register r;
+        const long rows = envNumber("NIMBO_BENCH_ROWS", 1000000);
+        const QString tag = qEnvironmentVariable("NIMBO_BENCH_KEEP");
+        const QString keep = tag.isEmpty() ? QString() : QStringLiteral("nimbo_bench_%1_%2").arg(tag).arg(rows);
+        const auto t0 = std::chrono::steady_clock::now();
+        if (!keep.isEmpty())
+            qputenv("NIMBO_TESTDB_KEEP", keep.toUtf8());
         r.db = std::make_unique<test::TestDb>(engine, test::Seed::Demo);
-        if (r.db->ok()) {
+        const char *name = engine == Engine::PostgreSQL ? "PostgreSQL" : "SQLite";
+        // A kept register filled by an earlier run holds the rows already.
+        bool filled = false;
+        if (r.db->ok() && !keep.isEmpty()) {
+            QSqlQuery count(r.db->central());
+            filled = count.exec(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo")) && count.next()
+                     && count.value(0).toLongLong() >= rows;
+        }
+        if (r.db->ok() && filled) {
+            r.ok = true;
+            std::fprintf(stderr, "%s: kept register %s opened in %.1f s\n", name, qPrintable(keep),
+                         std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        } else if (r.db->ok()) {
             QSqlDatabase db = r.db->central();
-            const auto t0 = std::chrono::steady_clock::now();
-            const long rows = envNumber("NIMBO_BENCH_ROWS", 1000000);
             r.ok = fill(db, rows);
-            std::fprintf(stderr, "%s: %ld protocols written in %.1f s\n",
-                         engine == Engine::PostgreSQL ? "PostgreSQL" : "SQLite", rows,
+            std::fprintf(stderr, "%s: %ld protocols written in %.1f s\n", name, rows,
                          std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
         } else {
             std::fprintf(stderr, "%s\n", qPrintable(r.db->error()));

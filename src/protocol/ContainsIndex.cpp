@@ -246,9 +246,10 @@ QString orderedQuery(const Bounded &b)
 // PostgreSQL, a subject word without a period. The trigram index gives
 // its candidates in no order, and reading tens of thousands of them to sort
 // them costs more than the whole list. When there are more than a list's
-// worth, the newest years are asked one at a time through the index on
-// "year#subject": a year with few candidates has them read and sorted, a
-// year with many is walked by number, where its matches come soon. A year
+// worth, the newest years are asked one at a time through the subject
+// index of the year's last digit: a year with few candidates has them read
+// and sorted, a year with many is walked by number, where its matches come
+// soon. A year
 // is only asked while the newer ones hold fewer rows than the list; years
 // older than those asked go the way of a plain candidate search.
 QString yearlyQuery(const Bounded &b)
@@ -256,9 +257,6 @@ QString yearlyQuery(const Bounded &b)
     const QString lim = b.limit < 0 ? QStringLiteral("ALL") : QString::number(b.limit);
     const QString want = b.limit < 0 ? QStringLiteral("2147483647") : QString::number(b.limit);
     const int fewest = std::min(few_, bound_);
-    const QString fewLimit = QString::number(fewest + 1);
-    const QString yearly = QStringLiteral("(left(p.Tab_NumeroProtocollo, 4) || '#' || p.Tab_Oggetto)");
-    const QString word = QLatin1Char('%') + b.yearlySubject.trimmed() + QLatin1Char('%');
     const auto first = [](int year) {
         return QStringLiteral("'%1%2'").arg(year, 4, 10, QLatin1Char('0')).arg(0, 7, 10, QLatin1Char('0'));
     };
@@ -269,29 +267,29 @@ QString yearlyQuery(const Bounded &b)
                + QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + lim + QStringLiteral(") b WHERE ");
     };
 
+    // No count of the whole word's candidates first: for a common word the
+    // planner reads the register until it has them, which costs more than
+    // every year's probe; a rare word's years are each a short probe.
     QStringList with, parts;
-    // A rare word: its candidates are few, read at once.
-    with << QStringLiteral("few AS MATERIALIZED (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE ") + b.filters
-                + QStringLiteral(" LIMIT ") + fewLimit + QLatin1Char(')');
-    const QString isFew = QStringLiteral("(SELECT COUNT(*) FROM few) < ") + fewLimit;
-    parts << QStringLiteral("SELECT k FROM few WHERE ") + isFew;
     // Numbers past the years asked one by one (normally none): walked.
     with << QStringLiteral("y AS MATERIALIZED (") + rows(b.walkFilters + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
                                                         + first(newest + 1),
                                                     QStringLiteral("p.Tab_NumeroProtocollo DESC"))
-                + QStringLiteral("NOT (") + isFew + QStringLiteral("))");
+                + QStringLiteral("TRUE)");
     parts << QStringLiteral("SELECT k FROM y");
     QString found = QStringLiteral("(SELECT COUNT(*) FROM y)");
-    const auto gate = [&] { return QStringLiteral("NOT (") + isFew + QStringLiteral(") AND ") + found + QStringLiteral(" < ") + want; };
+    const auto gate = [&] { return found + QStringLiteral(" < ") + want; };
     for (int y = newest; y >= oldest; --y) {
         const QString n = QString::number(newest - y);
-        // The year's rows through the index on "year#subject" alone (the
-        // subject index beside it would only add work), read only up to a
-        // few: when there are no more, they are the year's answer.
-        const QString pattern = q(QString::number(y) + QLatin1Char('#') + word);
+        // The year's rows through the subject index of the year's last digit
+        // (its condition written as the index's, the year as an expression
+        // that no number index serves), read only up to a few: when there
+        // are no more, they are the year's answer.
+        const QString yearText = QStringLiteral("%1").arg(y, 4, 10, QLatin1Char('0'));
         with << QStringLiteral("c%1 AS MATERIALIZED (SELECT p.ctid AS k, p.Tab_NumeroProtocollo AS o FROM "
-                               "Tab_Protocollo p WHERE %2 AND %3 ILIKE %4 LIMIT %5)")
-                    .arg(n, b.walkFilters, yearly, pattern, QString::number(2 * fewest + 1));
+                               "Tab_Protocollo p WHERE substr(p.Tab_NumeroProtocollo, 4, 1) = '%2' AND "
+                               "left(p.Tab_NumeroProtocollo, 4) = '%3' AND %4 LIMIT %5)")
+                    .arg(n, yearText.right(1), yearText, b.filters, QString::number(2 * fewest + 1));
         const QString many = QStringLiteral("(SELECT COUNT(*) FROM c%1) > %2").arg(n).arg(2 * fewest);
         // Otherwise the year is walked by number. Its condition is hidden
         // from the planner's estimates (COALESCE), which would otherwise

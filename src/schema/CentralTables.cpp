@@ -49,6 +49,8 @@ std::vector<Column> withAudit(std::vector<Column> c, const char *prefix)
 std::vector<Table> registerTables()
 {
     std::vector<Table> t;
+    // The first index (body, number) is dropped at version 14 (see Ddl's
+    // createIndexes); it keeps its place, since the names follow positions.
     t.push_back({QStringLiteral("Tab_Protocollo"), registerColumns(),
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"}),
                  {idx({"Tab_Ente", "Tab_NumeroProtocollo"}), idx({"Tab_Ente", "Tab_DataProtocollo"}),

@@ -54,11 +54,26 @@ QString indexName(const Table &t, int position)
     return (QStringLiteral("ix_") + t.name + QLatin1Char('_') + QString::number(position + 1)).toLower();
 }
 
-QStringList createIndexes(const Table &t)
+namespace {
+
+// Indexes a later version dropped, with that version. ix_tab_protocollo_1
+// (body, number) repeated the register's unique index on the same columns,
+// which serves every look-up it did, and cost each registration a write.
+int droppedAt(const QString &index)
+{
+    return index == QLatin1String("ix_tab_protocollo_1") ? 14 : 0;
+}
+
+} // namespace
+
+QStringList createIndexes(const Table &t, int version)
 {
     QStringList out;
     for (int i = 0; i < int(t.indexes.size()); ++i) {
         const Index &ix = t.indexes[size_t(i)];
+        const int dropped = droppedAt(indexName(t, i));
+        if (dropped > 0 && dropped <= version)
+            continue;
         out << QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
                    .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), indexName(t, i), t.name,
                         ix.columns.join(QStringLiteral(", ")));

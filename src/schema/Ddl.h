@@ -13,8 +13,9 @@ QString columnDefinition(const Column &c, bool inKey, Dialect::Engine e);
 
 // CREATE TABLE with the columns introduced up to maxVersion.
 QString createTable(const Table &t, Dialect::Engine e, int maxVersion = 1 << 30);
-// CREATE INDEX IF NOT EXISTS for every index of the table.
-QStringList createIndexes(const Table &t);
+// CREATE INDEX IF NOT EXISTS for every index of the table that a database
+// of that version still has.
+QStringList createIndexes(const Table &t, int version = 1 << 30);
 QString indexName(const Table &t, int position);
 QString addColumn(const Table &t, const Column &c, Dialect::Engine e);
 QString createView(const View &v);

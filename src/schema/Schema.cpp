@@ -237,6 +237,36 @@ QStringList directNameIndex(Kind kind, Engine e)
                            "PERFORM gin_clean_pending_list('tab_rubrica_denominazione_trgm'); END IF; END $$")};
 }
 
+// PostgreSQL: the subject's trigram index split by the last digit of the
+// number's year (its fourth character), one partial index a digit. A search
+// that asks one year at a time reads that year's index, whose lists hold
+// that year's protocols only (and those of years ten apart); the index on
+// "year#subject" it replaces made every year probe read the lists of the
+// year's own trigrams, which hold nearly every protocol. Ten indexes serve
+// every year to come; a registration writes one of them.
+//
+// Both engines: ix_tab_protocollo_1 (body, number) repeats the unique index
+// of the register's guards, and cost each registration a write.
+QStringList subjectsByYearDigit(Kind kind, Engine e)
+{
+    if (kind != Kind::Central)
+        return {};
+    QStringList out{QStringLiteral("DROP INDEX IF EXISTS ix_tab_protocollo_1")};
+    if (e != Engine::PostgreSQL)
+        return out;
+    // The searches name the digit with this same condition (substr of the
+    // number, fourth character), or the planner cannot use the index.
+    QString create;
+    for (int d = 0; d <= 9; ++d)
+        create += QStringLiteral("CREATE INDEX IF NOT EXISTS tab_protocollo_oggetto_anno%1_trgm ON Tab_Protocollo USING "
+                                 "gin (Tab_Oggetto gin_trgm_ops) WHERE substr(Tab_NumeroProtocollo, 4, 1) = '%1'; ")
+                      .arg(d);
+    out << QStringLiteral("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm') THEN ") + create
+               + QStringLiteral("END IF; END $$");
+    out << QStringLiteral("DROP INDEX IF EXISTS tab_protocollo_anno_oggetto_trgm");
+    return out;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -255,6 +285,7 @@ const std::vector<Step> &steps()
         {11, "indice a trigrammi dell'oggetto in ordine di numero di protocollo", orderedSubjects},
         {12, "tipi di movimento dell'iter e indici delle liste dei documenti in carico", movementTypes},
         {13, "indice a trigrammi dei nomi della rubrica senza lista d'attesa", directNameIndex},
+        {14, "indici a trigrammi dell'oggetto per anno; tolto l'indice ripetuto del numero", subjectsByYearDigit},
     };
     return s;
 }
@@ -454,7 +485,7 @@ bool createOrUpgrade(QSqlDatabase &db, Kind kind, QString *error, int targetVers
     for (const auto &t : tables(kind)) {
         if (t.since > targetVersion)
             continue;
-        for (const QString &sql : Ddl::createIndexes(t))
+        for (const QString &sql : Ddl::createIndexes(t, targetVersion))
             if (!run(db, sql, error))
                 return false;
     }

@@ -1,9 +1,11 @@
 // The window's "contains" searches on a register brought forward from an
 // older schema (one with the PostgreSQL trigram indexes but without the
-// SQLite full-text tables and the indexes in number or year order): rows written before and after the upgrade, mixed
-// case and apostrophes, and on PostgreSQL the trigram indexes really serving
-// the query the window builds.
+// SQLite full-text tables and the indexes in number or year order): rows
+// written before and after the upgrade, mixed case and apostrophes, the
+// number's repeated index dropped, and on PostgreSQL the trigram indexes
+// really serving the query the window builds.
 
+#include <QDate>
 #include <QSqlQuery>
 
 #include "data/Dialect.h"
@@ -30,6 +32,17 @@ protected:
                            "'2026-03-02', '%2', %3, 'A')")
                 .arg(number, QString(subject).replace(QLatin1Char('\''), QStringLiteral("''")))
                 .arg(correspondent));
+    }
+    QStringList indexes()
+    {
+        QSqlQuery q(db().central());
+        EXPECT_TRUE(q.exec(db().engine() == Dialect::Engine::SQLite
+                               ? QStringLiteral("SELECT lower(name) FROM sqlite_master WHERE type = 'index'")
+                               : QStringLiteral("SELECT indexname FROM pg_indexes WHERE tablename = 'tab_protocollo'")));
+        QStringList out;
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
     }
     QStringList found(const QString &subject, const QString &correspondent)
     {
@@ -82,6 +95,14 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
     EXPECT_EQ(found({}, QStringLiteral("o'brien")), (QStringList{"20260000003", "20260000002"}));
     EXPECT_EQ(found(QStringLiteral("villa"), QStringLiteral("lauria")), QStringList{"20260000002"});
 
+    // The number's second index (a copy of the unique one) and the index on
+    // "year#subject" are gone; the unique index on the same columns stays.
+    const QStringList now = indexes();
+    EXPECT_FALSE(now.contains(QStringLiteral("ix_tab_protocollo_1"))) << now.join(' ').toStdString();
+    EXPECT_FALSE(now.contains(QStringLiteral("tab_protocollo_anno_oggetto_trgm")));
+    EXPECT_TRUE(now.contains(QStringLiteral("ux_tab_protocollo_numero")));
+    EXPECT_TRUE(now.contains(QStringLiteral("ix_tab_protocollo_2")));
+
     if (db().engine() == Dialect::Engine::SQLite) {
         // The rows written before the upgrade got their place in number
         // order, each once, and those written after it too.
@@ -112,17 +133,48 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
         };
         EXPECT_TRUE(plan("Tab_Protocollo", "Tab_Oggetto").contains(QLatin1String("tab_protocollo_oggetto_trgm")));
         EXPECT_TRUE(plan("Tab_Rubrica", "Tab_Denominazione").contains(QLatin1String("tab_rubrica_denominazione_trgm")));
-        // The year-by-year search asks for one year's subjects.
+        // A year's probe of the search by years (the condition on the year's
+        // last digit written as the index's) reads that digit's index.
         QSqlQuery q(c);
-        EXPECT_TRUE(q.exec(QStringLiteral("EXPLAIN SELECT COUNT(*) FROM Tab_Protocollo p WHERE (left(p.Tab_NumeroProtocollo, "
-                                          "4) || '#' || p.Tab_Oggetto) ILIKE '2026#%acque%'")));
+        EXPECT_TRUE(q.exec(QStringLiteral("EXPLAIN SELECT COUNT(*) FROM Tab_Protocollo p WHERE substr(p.Tab_NumeroProtocollo, "
+                                          "4, 1) = '6' AND left(p.Tab_NumeroProtocollo, 4) = '2026' AND p.Tab_Oggetto "
+                                          "ILIKE '%acque%'")));
         QString out;
         while (q.next())
-            out += q.value(0).toString();
-        EXPECT_TRUE(out.contains(QLatin1String("tab_protocollo_anno_oggetto_trgm"))) << out.toStdString();
+            out += q.value(0).toString() + QLatin1Char('\n');
+        EXPECT_TRUE(out.contains(QLatin1String("tab_protocollo_oggetto_anno6_trgm"))) << out.toStdString();
         for (const char *scan : {"seqscan", "indexscan", "indexonlyscan"})
             sql(QStringLiteral("RESET enable_%1").arg(QLatin1String(scan)));
     }
+}
+
+// From the version just before: the index on "year#subject" and the
+// number's second index give way, and the rows written before still come
+// out of the searches, newest first.
+TEST_P(ContainsSearch, UpgradeFromTheYearSubjectIndex)
+{
+    ASSERT_TRUE(db().ok()) << db().error().toStdString();
+    QSqlDatabase c = db().central();
+    QString err;
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err, 11)) << err.toStdString();
+    EXPECT_TRUE(indexes().contains(QStringLiteral("ix_tab_protocollo_1")));
+    const int year = QDate::currentDate().year();
+    const auto number = [](int y, int n) { return QStringLiteral("%1%2").arg(y).arg(n, 7, 10, QLatin1Char('0')); };
+    protocol(number(year - 1, 1), QStringLiteral("Sopralluogo cantiere"), 1);
+    protocol(number(year, 1), QStringLiteral("Verbale di sopralluogo"), 1);
+    protocol(number(year - 10, 1), QStringLiteral("SOPRALLUOGO antico"), 1);
+    ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
+    EXPECT_EQ(Schema::version(c), Schema::currentVersion(Schema::Kind::Central));
+    protocol(number(year, 2), QStringLiteral("Nuovo sopralluogo"), 1);
+    const QStringList now = indexes();
+    EXPECT_FALSE(now.contains(QStringLiteral("ix_tab_protocollo_1")));
+    EXPECT_FALSE(now.contains(QStringLiteral("tab_protocollo_anno_oggetto_trgm")));
+    if (db().engine() == Dialect::Engine::PostgreSQL) {
+        for (int d = 0; d <= 9; ++d)
+            EXPECT_TRUE(now.contains(QStringLiteral("tab_protocollo_oggetto_anno%1_trgm").arg(d))) << d;
+    }
+    EXPECT_EQ(found(QStringLiteral("sopralluogo"), {}),
+              (QStringList{number(year, 2), number(year, 1), number(year - 1, 1), number(year - 10, 1)}));
 }
 
 NIMBO_INSTANTIATE_ENGINES(ContainsSearch);

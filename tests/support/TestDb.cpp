@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -50,6 +51,17 @@ QString TestDb::withDatabase(const QString &conninfo, const QString &dbname)
     return parts.join(QLatin1Char(' '));
 }
 
+namespace {
+
+// Benchmarks: filling a large register takes minutes. With NIMBO_TESTDB_KEEP
+// set to a name, the central database is that PostgreSQL database, or the
+// SQLite file of that name in the temporary folder: made and seeded when
+// missing, otherwise opened and brought to the current schema without
+// seeding; never dropped.
+QString keptName() { return qEnvironmentVariable("NIMBO_TESTDB_KEEP").trimmed().toLower(); }
+
+} // namespace
+
 TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
 {
     const int n = nextSerial();
@@ -62,7 +74,13 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
     }
     const QString dbFolder = dir_.path() + QStringLiteral("/db/");
     QDir().mkpath(dbFolder);
-    const QString centralFile = dbFolder + QStringLiteral("central.sqlite");
+    const QString keep = keptName();
+    const bool kept = !keep.isEmpty();
+    bool reused = false;
+    const QString centralFile =
+        kept ? QDir::tempPath() + QLatin1Char('/') + keep + QStringLiteral(".sqlite") : dbFolder + QStringLiteral("central.sqlite");
+    if (kept && engine == Dialect::Engine::SQLite)
+        reused = QFile::exists(centralFile);
     localPath_ = dbFolder + QStringLiteral("locale.sqlite");
 
     if (engine == Dialect::Engine::PostgreSQL) {
@@ -79,9 +97,14 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         }
         {
             QSqlQuery q(QSqlDatabase::database(adminName));
-            pgDatabase_ = QStringLiteral("nimbo_t_") + tag;
-            q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
-            if (!q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
+            pgDatabase_ = kept ? keep : QStringLiteral("nimbo_t_") + tag;
+            if (kept) {
+                q.exec(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(pgDatabase_));
+                reused = q.next();
+            } else {
+                q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
+            }
+            if (!reused && !q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
                 error_ = q.lastError().text();
                 pgDatabase_.clear();
             }
@@ -104,7 +127,7 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         error_ = err;
         return;
     }
-    if (seed == Seed::Demo && !Schema::loadDemo(c, &err)) {
+    if (seed == Seed::Demo && !reused && !Schema::loadDemo(c, &err)) {
         error_ = err;
         return;
     }
@@ -138,7 +161,7 @@ TestDb::~TestDb()
     nimbo::ConnectionPool::closeAll();
     Dialect::close(centralName_);
     Dialect::close(localName_);
-    if (!pgDatabase_.isEmpty()) {
+    if (!pgDatabase_.isEmpty() && keptName().isEmpty()) {
         const QString adminName = centralName_ + QStringLiteral("_drop");
         if (Dialect::open(adminName, Dialect::Target::postgres(postgresAdminConnInfo()), nullptr)) {
             {
