@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql
-  qt6-serialport-dev qt6-image-formats-plugins qt6-translations-l10n libgl-dev
+  qt6-serialport-dev qt6-image-formats-plugins qt6-pdf-dev qt6-translations-l10n libgl-dev
   libsodium-dev libzip-dev libtiff-dev libsane-dev sane-utils
   libkainjow-mustache-dev libxlsxwriter-dev libcurl4-openssl-dev
   libpcsclite-dev libsqlite3-dev
