@@ -195,7 +195,7 @@ void BM_Tray(benchmark::State &state)
         for (long i = 0; i < ops; ++i) {
             const auto t0 = std::chrono::steady_clock::now();
             const Funzioni_Com_1::LoadedRows loaded = Funzioni_Com_1::loadRows(QStringLiteral("PROTOCOLLO"),
-                                                                               iter::trayQuery(c, v));
+                                                                               iter::trayQuery(c, v, iter::trayOffices(v)));
             const Funzioni_Com_1::Columns shown = iter::trayRows(loaded, v);
             const double t = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
             if (!loaded.ok && !loaded.noRows()) {
@@ -211,9 +211,15 @@ void BM_Tray(benchmark::State &state)
     // database costs without the loader's call.
     std::vector<double> own;
     {
-        const QString sql = iter::trayQuery(c, v);
-        if (!qgetenv("NIMBO_BENCH_SQL").isEmpty())
+        const QString sql = iter::trayQuery(c, v, iter::trayOffices(v));
+        if (!qgetenv("NIMBO_BENCH_SQL").isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(sql));
+            QSqlQuery plan(r.db->central());
+            const bool pg = engine == Engine::PostgreSQL;
+            if (plan.exec((pg ? QStringLiteral("EXPLAIN ANALYZE ") : QStringLiteral("EXPLAIN QUERY PLAN ")) + sql))
+                while (plan.next())
+                    std::fprintf(stderr, "  %s\n", qPrintable(plan.value(pg ? 0 : 3).toString()));
+        }
         QSqlQuery q(r.db->central());
         for (long i = 0; i < ops; ++i) {
             const auto t0 = std::chrono::steady_clock::now();

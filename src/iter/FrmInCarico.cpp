@@ -164,7 +164,7 @@ bool FrmInCarico::search()
     }
     const protocol::Viewer v = protocol::Viewer::fromSession();
     busy::Guard guard;
-    const F::LoadedRows r = F::loadRows(kDb, trayQuery(c, v));
+    const F::LoadedRows r = F::loadRows(kDb, trayQuery(c, v, trayOffices(v)));
     if (!r.ok && !r.noRows()) {
         GECentr::writeLog(r.message, QStringLiteral("search"), objectName());
         list_->clear();

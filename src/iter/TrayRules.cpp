@@ -48,7 +48,28 @@ std::optional<QString> checkTray(const TrayCriteria &c)
     return std::nullopt;
 }
 
-QString trayQuery(const TrayCriteria &c, const Viewer &v)
+QVector<Viewer::Pair> trayOffices(const Viewer &v)
+{
+    if (v.level != 8 && v.level != 9)
+        return {};
+    QStringList departments{q(v.department)};
+    for (const auto &p : v.extra)
+        departments << q(p.department);
+    departments.removeDuplicates();
+    // Closed offices too: what was delivered to them before they closed is
+    // still waiting.
+    const F::LoadedRows r = F::loadRows(QStringLiteral("PROTOCOLLO"),
+                                        QStringLiteral("SELECT Tab_Dipartimento, Tab_Ufficio FROM Tab_Uffici WHERE "
+                                                       "Tab_Ente = %1 AND Tab_Dipartimento IN (%2) ORDER BY 1, 2")
+                                            .arg(q(v.ente), departments.join(QStringLiteral(", "))));
+    QVector<Viewer::Pair> out;
+    if (r.ok)
+        for (int i = 0; i < r.rowCount(); ++i)
+            out.append({r.columns[0][i].toString(), r.columns[1][i].toString()});
+    return out;
+}
+
+QString trayQuery(const TrayCriteria &c, const Viewer &v, const QVector<Viewer::Pair> &departmentOffices)
 {
     QStringList types;
     if (c.assigned)
@@ -62,11 +83,8 @@ QString trayQuery(const TrayCriteria &c, const Viewer &v)
         + QStringLiteral(" AND a.Tab_DataSerialeMov = t.Tab_DataSerialeMov AND a.Tab_UfficioDestinatario = "
                          "t.Tab_UfficioDestinatario AND a.Tab_Componente = t.Tab_Componente), "
                          "t.Tab_progressivo, p.Tab_SoggPrivacy, d.Tab_TipoMovimento");
-    const QString from = QStringLiteral(
-        " FROM Tab_Iter_Trasmissioni t "
-        "JOIN Tab_Uffici ur ON ur.Tab_Ente = t.Tab_Ente AND ur.Tab_Ufficio = t.Tab_UfficioDestinatario "
-        "LEFT JOIN Tab_UfficiComponenti c ON c.Tab_Ente = t.Tab_Ente AND c.Tab_Ufficio = t.Tab_UfficioDestinatario "
-        "AND c.Tab_Progressivo = t.Tab_Componente "
+    const QString shown = QStringLiteral(
+        " JOIN Tab_Iter_Trasmissioni t ON t.Tab_progressivo = k.k "
         "JOIN Tab_Iter_Documento d ON ") + sameProtocol(QStringLiteral("d"), QStringLiteral("t"))
         + QStringLiteral(" AND d.Tab_DataSerialeMov = t.Tab_DataSerialeMov "
                          "JOIN Tab_Protocollo p ON ") + sameProtocol(QStringLiteral("p"), QStringLiteral("t"))
@@ -75,30 +93,50 @@ QString trayQuery(const TrayCriteria &c, const Viewer &v)
                          "dip.Dipa_CodDipartimento = us.Tab_Dipartimento "
                          "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = "
                          "p.Tab_Intestatario");
-    QString common = QStringLiteral(" WHERE t.Tab_Ente = ") + q(v.ente)
-                     + QStringLiteral(" AND COALESCE(p.Tab_StatoProtocollo, 'A') <> 'C' AND ")
-                     + (types.isEmpty() ? QString::fromLatin1(protocol::scope::kNothing)
-                                        : QStringLiteral("d.Tab_TipoMovimento IN (") + types.join(QLatin1Char(','))
-                                              + QLatin1Char(')'))
-                     // The period is read from each delivery met on the walk
-                     // along the office's deliveries by number; written as an
-                     // expression, it cannot turn the plan into a walk of every
-                     // movement of the period instead.
-                     + QStringLiteral(" AND ")
-                     + protocol::scope::movementPeriod(QStringLiteral("(t.Tab_DataSerialeMov || '')"),
-                                                       protocol::shownDate(c.from), protocol::shownDate(c.to));
-    const QStringList branches = protocol::scope::inTrayBranches(v);
-    if (branches.isEmpty())
-        return QStringLiteral("SELECT ") + columns + from + common + QStringLiteral(" AND ")
-               + QString::fromLatin1(protocol::scope::kNothing);
+    // Each alternative of the scope first picks the keys of its deliveries
+    // alone, walking the office's (or member's) deliveries newest number
+    // first and stopping at the limit; the movement and the protocol are
+    // only looked up to filter, so no plan can trade the walk for a sort of
+    // the whole in-tray. The shown columns are joined to the chosen keys.
+    protocol::scope::TrayColumns cols;
+    cols.officeDepartment = QStringLiteral("(SELECT ur.Tab_Dipartimento FROM Tab_Uffici ur WHERE ur.Tab_Ente = "
+                                           "t.Tab_Ente AND ur.Tab_Ufficio = t.Tab_UfficioDestinatario)");
+    const QString period = protocol::scope::movementPeriod(
+        // SQLite has no statistics to weigh a period against the walk: keep
+        // it off the movement date index there.
+        Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL ? QStringLiteral("t.Tab_DataSerialeMov")
+                                                                        : QStringLiteral("+t.Tab_DataSerialeMov"),
+        protocol::shownDate(c.from), protocol::shownDate(c.to));
+    const QString filters =
+        QStringLiteral(" AND ") + period + QStringLiteral(" AND EXISTS (SELECT 1 FROM Tab_Iter_Documento d WHERE ")
+        + sameProtocol(QStringLiteral("d"), QStringLiteral("t"))
+        + QStringLiteral(" AND d.Tab_DataSerialeMov = t.Tab_DataSerialeMov AND ")
+        + (types.isEmpty() ? QString::fromLatin1(protocol::scope::kNothing)
+                           : QStringLiteral("d.Tab_TipoMovimento IN (") + types.join(QLatin1Char(',')) + QLatin1Char(')'))
+        + QStringLiteral(") AND EXISTS (SELECT 1 FROM Tab_Protocollo p WHERE ")
+        + sameProtocol(QStringLiteral("p"), QStringLiteral("t"))
+        + QStringLiteral(" AND COALESCE(p.Tab_StatoProtocollo, 'A') <> 'C')");
+    const QStringList branches = protocol::scope::inTrayBranches(v, cols, &departmentOffices);
     const QString limit = Dialect::limit(kTrayLimit);
     QStringList parts;
     int n = 0;
-    for (const QString &b : branches)
-        parts << QStringLiteral("SELECT * FROM (SELECT ") + columns + from + common + QStringLiteral(" AND ") + b
-                     + QStringLiteral(" ORDER BY t.Tab_NumeroProtocollo DESC") + limit
-                     + QStringLiteral(") b") + QString::number(++n);
-    return parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(" ORDER BY 2 DESC, 1 DESC") + limit;
+    for (const QString &b : branches) {
+        const QString from = b.contains(cols.memberUser)
+                                 ? QStringLiteral(" FROM Tab_UfficiComponenti c JOIN Tab_Iter_Trasmissioni t ON "
+                                                  "t.Tab_Ente = c.Tab_Ente AND t.Tab_UfficioDestinatario = "
+                                                  "c.Tab_Ufficio AND t.Tab_Componente = c.Tab_Progressivo")
+                                 : QStringLiteral(" FROM Tab_Iter_Trasmissioni t");
+        parts << QStringLiteral("SELECT * FROM (SELECT t.Tab_progressivo AS k, t.Tab_NumeroProtocollo AS n, "
+                                "t.Tab_TipoProtocollo AS tp")
+                     + from + QStringLiteral(" WHERE t.Tab_Ente = ") + q(v.ente) + QStringLiteral(" AND ") + b + filters
+                     + QStringLiteral(" ORDER BY t.Tab_NumeroProtocollo DESC") + limit + QStringLiteral(") b")
+                     + QString::number(++n);
+    }
+    if (parts.isEmpty())
+        parts << QStringLiteral("SELECT 0 AS k, '' AS n, '' AS tp WHERE ") + QString::fromLatin1(protocol::scope::kNothing);
+    return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM (SELECT * FROM (")
+           + parts.join(QStringLiteral(" UNION ALL ")) + QStringLiteral(") u ORDER BY n DESC, tp DESC") + limit
+           + QStringLiteral(") k") + shown + QStringLiteral(" ORDER BY 2 DESC, 1 DESC");
 }
 
 QString officeWords(const QString &titles, const QString &bodyCode)

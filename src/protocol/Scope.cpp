@@ -107,7 +107,7 @@ QString registrationSearch(const Viewer &v, const QString &p)
                 + registrar + QStringLiteral(")"));
 }
 
-QStringList inTrayBranches(const Viewer &v, const TrayColumns &c)
+QStringList inTrayBranches(const Viewer &v, const TrayColumns &c, const QVector<Viewer::Pair> *departmentOffices)
 {
     if (!known(v.level))
         return {};
@@ -129,8 +129,16 @@ QStringList inTrayBranches(const Viewer &v, const TrayColumns &c)
         for (const auto &p : v.extra)
             departments << p.department;
         departments.removeDuplicates();
-        for (const auto &d : departments)
-            out << wrap(whole + QStringLiteral(" AND ") + eq(c.officeDepartment, d));
+        for (const auto &d : departments) {
+            if (!departmentOffices) {
+                out << wrap(whole + QStringLiteral(" AND ") + eq(c.officeDepartment, d));
+                continue;
+            }
+            for (const auto &p : *departmentOffices)
+                if (p.department == d)
+                    out << wrap(whole + QStringLiteral(" AND ") + eq(c.office, p.office) + QStringLiteral(" AND ")
+                                + eq(c.officeDepartment, d));
+        }
     }
     // A delivery to a member: only the operator linked to that member. The
     // member 0 (the whole office) is never a person, so the branches are

@@ -56,8 +56,12 @@ struct TrayColumns {
 QString inTray(const Viewer &v, const TrayColumns &c = {});
 // The same rule as disjoint alternatives (each a condition in parentheses;
 // none for a level outside 6-9), so a list can read each through its own
-// index and join the results.
-QStringList inTrayBranches(const Viewer &v, const TrayColumns &c = {});
+// index and join the results. The delivery to a member, when the viewer may
+// have one, is always the last alternative. Given the offices of the
+// departments (department, office), a department's alternative becomes one
+// per office of it, each readable in number order through the office's index.
+QStringList inTrayBranches(const Viewer &v, const TrayColumns &c = {},
+                           const QVector<Viewer::Pair> *departmentOffices = nullptr);
 
 // Columns of a list of movements (in-charge list, archived documents).
 struct MovementColumns {

@@ -34,7 +34,7 @@ protected:
         c.to = s(to);
         return c;
     }
-    QString tray(const TrayCriteria &c, const Viewer &v) { return progressives(trayQuery(c, v), TrNumber); }
+    QString tray(const TrayCriteria &c, const Viewer &v) { return progressives(trayQuery(c, v, trayOffices(v)), TrNumber); }
     QString held(const InChargeCriteria &c, const Viewer &v) { return progressives(inChargeQuery(c, v), 1); }
     F::LoadedRows load(const QString &sql)
     {
@@ -89,7 +89,7 @@ TEST_P(TrayTest, ListsWhatTheScopeAllowsNewestFirstWithinTheWholePeriod)
 
     // The rows as the list shows them.
     const Viewer v = viewer("DEMO7", 7, "PRO", "UPR");
-    const F::Columns shown = trayRows(load(trayQuery(c, v)), v);
+    const F::Columns shown = trayRows(load(trayQuery(c, v, trayOffices(v))), v);
     ASSERT_EQ(shown[ShNumber].size(), 3);
     EXPECT_EQ(shown[ShNumber][0].toString(), shownNumber(number(5)));
     EXPECT_EQ(shown[ShSubject][0].toString(), s(protocol::scope::kTrayMask)); // reserved, no right
@@ -101,7 +101,7 @@ TEST_P(TrayTest, ListsWhatTheScopeAllowsNewestFirstWithinTheWholePeriod)
     EXPECT_EQ(shown[ShKind][0].toString(), s("Trasmesso per Competenza"));
     EXPECT_EQ(shown[ShKeyNumber][2].toString(), number(1));
     const Viewer privileged = viewer("DEMO9", 8, "PRO", "UPR", true);
-    EXPECT_EQ(trayRows(load(trayQuery(c, viewer("DEMO7", 7, "PRO", "UPR"))), privileged)[ShSubject][0].toString(),
+    EXPECT_EQ(trayRows(load(trayQuery(c, viewer("DEMO7", 7, "PRO", "UPR"), {})), privileged)[ShSubject][0].toString(),
               s("OGGETTO 5"));
 }
 
@@ -117,7 +117,7 @@ TEST_P(TrayTest, NeverMoreThanTwoThousandRows)
         delivery(n, s("20240107120000"), s("UPR"), n % 5 < 2 ? 2 : 0);
     }
     ASSERT_TRUE(c.commit());
-    const F::LoadedRows r = load(trayQuery(period("01/01/2024", "31/12/2024"), viewer("DEMO7", 7, "PRO", "UPR")));
+    const F::LoadedRows r = load(trayQuery(period("01/01/2024", "31/12/2024"), viewer("DEMO7", 7, "PRO", "UPR"), {}));
     ASSERT_EQ(r.rowCount(), kTrayLimit);
     // The newest numbers, in order, none twice.
     for (int i = 0; i < r.rowCount(); ++i)
