@@ -174,6 +174,12 @@ bool open(const QString &connectionName, const Target &target, QString *error)
                      && (!target.readOnly || q.exec(QStringLiteral("SET default_transaction_read_only TO on")));
                 if (!ok)
                     *error = q.lastError().text();
+                // Every read here is short and interactive: on a large
+                // register the planner's cost passes the compile threshold
+                // and compiling the plan takes seconds where running it takes
+                // milliseconds. A server without the setting just refuses it.
+                else
+                    q.exec(QStringLiteral("SET jit TO off"));
             }
         } else {
             if (target.location.isEmpty()) {

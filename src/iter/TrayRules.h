@@ -34,8 +34,9 @@ enum TrayColumn {
 // The pending deliveries the viewer may take in charge, newest number first,
 // at most kTrayLimit. Each alternative of the scope reads its own deliveries
 // in number order, so the list stops early on a full in-tray.
-// Level 8 and 9 read their departments' deliveries office by office: the
-// offices come from trayOffices (an empty list for the other levels).
+// Levels 7 to 9 read their offices' deliveries office by office: the stored
+// offices of the viewer's departments come from trayOffices (an empty list
+// for the other levels).
 QString trayQuery(const TrayCriteria &c, const protocol::Viewer &v,
                   const QVector<protocol::Viewer::Pair> &departmentOffices);
 QVector<protocol::Viewer::Pair> trayOffices(const protocol::Viewer &v);

@@ -113,15 +113,29 @@ QStringList inTrayBranches(const Viewer &v, const TrayColumns &c, const QVector<
         return {};
     const QString personal = eq(c.memberUser, v.operatorCode);
     const QString whole = c.member + QStringLiteral(" = 0");
+    // An office as it is stored: with the list of stored offices, its
+    // department is already checked and the office code alone picks it.
+    const auto office = [&](const QString &department, const QString &code) {
+        if (departmentOffices)
+            return wrap(whole + QStringLiteral(" AND ") + eq(c.office, code));
+        return wrap(whole + QStringLiteral(" AND ") + eq(c.office, code) + QStringLiteral(" AND ")
+                    + eq(c.officeDepartment, department));
+    };
+    const auto stored = [&](const QString &department, const QString &code) {
+        if (!departmentOffices)
+            return true;
+        for (const auto &p : *departmentOffices)
+            if (p.department == department && p.office == code)
+                return true;
+        return false;
+    };
     QStringList out;
     if (v.level == 7) {
-        QStringList seen;
         QVector<Viewer::Pair> all{{v.department, v.office}};
         all += v.extra;
         for (const auto &p : all) {
-            const QString branch = wrap(whole + QStringLiteral(" AND ") + eq(c.office, p.office) + QStringLiteral(" AND ")
-                                        + eq(c.officeDepartment, p.department));
-            if (!out.contains(branch))
+            const QString branch = office(p.department, p.office);
+            if (stored(p.department, p.office) && !out.contains(branch))
                 out << branch;
         }
     } else if (v.level == 8 || v.level == 9) {
@@ -136,8 +150,7 @@ QStringList inTrayBranches(const Viewer &v, const TrayColumns &c, const QVector<
             }
             for (const auto &p : *departmentOffices)
                 if (p.department == d)
-                    out << wrap(whole + QStringLiteral(" AND ") + eq(c.office, p.office) + QStringLiteral(" AND ")
-                                + eq(c.officeDepartment, d));
+                    out << office(d, p.office);
         }
     }
     // A delivery to a member: only the operator linked to that member. The

@@ -59,7 +59,9 @@ QString inTray(const Viewer &v, const TrayColumns &c = {});
 // index and join the results. The delivery to a member, when the viewer may
 // have one, is always the last alternative. Given the offices of the
 // departments (department, office), a department's alternative becomes one
-// per office of it, each readable in number order through the office's index.
+// per office of it, each readable in number order through the office's index,
+// and an office of level 7 (own or extra pair) counts only when it is stored
+// under that department.
 QStringList inTrayBranches(const Viewer &v, const TrayColumns &c = {},
                            const QVector<Viewer::Pair> *departmentOffices = nullptr);
 

@@ -11,6 +11,8 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "protocol/Scope.h"
+#include "servers/Servers.h"
+#include "session/DicAmbiente.h"
 #include "support/TestDb.h"
 
 namespace nimbo::test {
@@ -18,6 +20,14 @@ namespace nimbo::test {
 class IterData : public EngineTest {
 protected:
     Seed seed() const override { return Seed::Demo; }
+    void SetUp() override
+    {
+        EngineTest::SetUp();
+        // Lists that read a table first (the offices of a department) go
+        // through the generic server, as in the program.
+        registerServers();
+        DicAmbiente::session().cfg.oleGenerica = kGenericProgId;
+    }
 
     static QString number(int n) { return QStringLiteral("2024%1").arg(n, 7, 10, QLatin1Char('0')); }
     static QString s(const char *t) { return QString::fromUtf8(t); }

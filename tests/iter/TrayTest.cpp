@@ -76,6 +76,10 @@ TEST_P(TrayTest, ListsWhatTheScopeAllowsNewestFirstWithinTheWholePeriod)
     Viewer extra = viewer("DEMO7", 7, "AMM", "RAG");
     extra.extra.append({s("PRO"), s("ARC")});
     EXPECT_EQ(tray(c, extra), s("8,5"));
+    // A pair whose office is not stored under its department opens nothing.
+    Viewer misfiled = viewer("DEMO7", 7, "AMM", "RAG");
+    misfiled.extra.append({s("AMM"), s("ARC")});
+    EXPECT_EQ(tray(c, misfiled), s("5"));
 
     TrayCriteria assignedOnly = c;
     assignedOnly.retransmitted = false;
@@ -101,7 +105,7 @@ TEST_P(TrayTest, ListsWhatTheScopeAllowsNewestFirstWithinTheWholePeriod)
     EXPECT_EQ(shown[ShKind][0].toString(), s("Trasmesso per Competenza"));
     EXPECT_EQ(shown[ShKeyNumber][2].toString(), number(1));
     const Viewer privileged = viewer("DEMO9", 8, "PRO", "UPR", true);
-    EXPECT_EQ(trayRows(load(trayQuery(c, viewer("DEMO7", 7, "PRO", "UPR"), {})), privileged)[ShSubject][0].toString(),
+    EXPECT_EQ(trayRows(load(trayQuery(c, v, trayOffices(v))), privileged)[ShSubject][0].toString(),
               s("OGGETTO 5"));
 }
 
@@ -117,7 +121,8 @@ TEST_P(TrayTest, NeverMoreThanTwoThousandRows)
         delivery(n, s("20240107120000"), s("UPR"), n % 5 < 2 ? 2 : 0);
     }
     ASSERT_TRUE(c.commit());
-    const F::LoadedRows r = load(trayQuery(period("01/01/2024", "31/12/2024"), viewer("DEMO7", 7, "PRO", "UPR"), {}));
+    const Viewer v = viewer("DEMO7", 7, "PRO", "UPR");
+    const F::LoadedRows r = load(trayQuery(period("01/01/2024", "31/12/2024"), v, trayOffices(v)));
     ASSERT_EQ(r.rowCount(), kTrayLimit);
     // The newest numbers, in order, none twice.
     for (int i = 0; i < r.rowCount(); ++i)
