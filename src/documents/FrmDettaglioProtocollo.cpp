@@ -84,7 +84,8 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
     txtDataProtocollo_ = field("TxtDataProtocollo", 11);
     txtMittenteDestinatario_ = field("TxtMittenteDestinatario", 0);
     txtOggetto_ = field("TxtOggetto", 0);
-    head->addRow(QStringLiteral("Protocollo N. ro"), {txtNumeroProto_, txtTipoProto_, QStringLiteral("del"), txtDataProtocollo_});
+    head->addRow(QStringLiteral("Protocollo N. ro"),
+                 {txtNumeroProto_, QStringLiteral("Tipo"), txtTipoProto_, QStringLiteral("del"), txtDataProtocollo_});
     head->addRow(QStringLiteral("Mittente/Destinatario"), {{txtMittenteDestinatario_, 1}});
     head->addRow(QStringLiteral("Oggetto"), {{txtOggetto_, 1}});
 
@@ -95,8 +96,10 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
                                QStringLiteral("Dipartimento"), QStringLiteral("Ufficio"), QStringLiteral("Operatore"),
                                QStringLiteral("Note")});
     lswIter_->setRootIsDecorated(false);
-    lswIter_->header()->setSectionResizeMode(QHeaderView::Interactive);
-    lswIter_->setColumnWidth(0, 190);
+    // The columns share the width: the list never scrolls sideways.
+    lswIter_->header()->setSectionResizeMode(QHeaderView::Stretch);
+    lswIter_->header()->setMinimumSectionSize(40);
+    lswIter_->setMinimumSize(720, 220);
     iter->addWide(lswIter_);
 
     cmdDocum_ = new QPushButton(QStringLiteral("Docum."), this);

@@ -419,9 +419,10 @@ QString freePath(const QString &folder, const QString &name)
     QString candidate = dir.filePath(name);
     if (!QFileInfo::exists(candidate))
         return candidate;
+    // "a.tar.gz" becomes "a (2).tar.gz": the number goes before every suffix.
     const QFileInfo info(name);
-    const QString base = info.completeBaseName().isEmpty() ? name : info.completeBaseName();
-    const QString ext = info.completeBaseName().isEmpty() || info.suffix().isEmpty()
+    const QString base = info.baseName().isEmpty() ? name : info.baseName();
+    const QString ext = info.baseName().isEmpty() || info.completeSuffix().isEmpty()
                             ? QString()
                             : QLatin1Char('.') + info.completeSuffix();
     for (int i = 2;; ++i) {

@@ -3,6 +3,9 @@
 // configuration folder whose dll.conf loads only that backend, so scans come
 // from a real SANE device that draws a grid. With enabled false the folder
 // loads no backend at all (no scanner answers).
+//
+// SANE reads SANE_CONFIG_DIR once per process and keeps the folder list, so
+// every instance uses the same folder and only rewrites the files in it.
 
 #include <QByteArray>
 #include <QFile>
@@ -14,35 +17,30 @@ class SaneTestDevice {
 public:
     explicit SaneTestDevice(bool enabled = true, int resolution = 50)
     {
-        old_ = qgetenv("SANE_CONFIG_DIR");
-        had_ = qEnvironmentVariableIsSet("SANE_CONFIG_DIR");
         write(QStringLiteral("dll.conf"), enabled ? QByteArray("test\n") : QByteArray());
         write(QStringLiteral("test.conf"),
               QByteArray("number_of_devices 1\nmode Gray\ndepth 8\nresolution ") + QByteArray::number(resolution)
                   + QByteArray("\ntest-picture \"Grid\"\ntl_x 0.0\ntl_y 0.0\nbr_x 80.0\nbr_y 100.0\n"));
-        qputenv("SANE_CONFIG_DIR", QFile::encodeName(dir_.path()));
+        qputenv("SANE_CONFIG_DIR", QFile::encodeName(folder().path()));
     }
-    ~SaneTestDevice()
-    {
-        if (had_)
-            qputenv("SANE_CONFIG_DIR", old_);
-        else
-            qunsetenv("SANE_CONFIG_DIR");
-    }
+    // Later scans find no scanner unless a new device is made.
+    ~SaneTestDevice() { write(QStringLiteral("dll.conf"), QByteArray()); }
     SaneTestDevice(const SaneTestDevice &) = delete;
     SaneTestDevice &operator=(const SaneTestDevice &) = delete;
-    QString path() const { return dir_.path(); }
+    QString path() const { return folder().path(); }
 
 private:
-    void write(const QString &name, const QByteArray &content)
+    static QTemporaryDir &folder()
     {
-        QFile f(dir_.filePath(name));
-        if (f.open(QIODevice::WriteOnly))
+        static QTemporaryDir dir;
+        return dir;
+    }
+    static void write(const QString &name, const QByteArray &content)
+    {
+        QFile f(folder().filePath(name));
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
             f.write(content);
     }
-    QTemporaryDir dir_;
-    QByteArray old_;
-    bool had_ = false;
 };
 
 } // namespace nimbo::test
