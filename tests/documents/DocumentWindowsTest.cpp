@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QListWidget>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
@@ -216,6 +217,43 @@ TEST_P(DocumentWindows, ScannerListAndNoScanner)
     child(scan, "cmdBottoni_1")->click();
     EXPECT_EQ(boxes.texts(), (QStringList{QString::fromLatin1(scanner::kNoScanner), QString::fromLatin1(scanner::kNoScanner)}));
     EXPECT_FALSE(child(scan, "cmdBottoni_2")->isEnabled());
+}
+
+TEST_P(DocumentWindows, TheInTrayOpensTheDetailAndTheAttachmentsToLookAt)
+{
+    seedReserved();
+    // A delivery of today to UPR, pending.
+    const QString serial = QDate::currentDate().toString(QStringLiteral("yyyyMMdd")) + QStringLiteral("090000");
+    sql(QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe) VALUES "
+                       "('001', 'E', '20250000123', '%1', 4, 'UPR', 'DEMO9')").arg(serial));
+    sql(QStringLiteral("INSERT INTO Tab_Iter_Trasmissioni (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_DataSerialeMov, Tab_UfficioDestinatario, Tab_Componente) VALUES "
+                       "('001', 'E', '20250000123', '%1', 'UPR', 0)").arg(serial));
+    MDIMenu *main = start(QStringLiteral("DEMO9"));
+    ASSERT_NE(main, nullptr);
+    QWidget *gest = menu(main, "mnuiter");
+    ASSERT_NE(gest, nullptr);
+    child(gest, "cmdArrivo")->click();
+    QWidget *tray = active(main);
+    ASSERT_NE(tray, nullptr);
+    auto *view = tray->findChild<QTableView *>(QStringLiteral("lswArrivo"));
+    ASSERT_NE(view, nullptr);
+    ASSERT_EQ(view->model()->rowCount(), 1);
+    view->setCurrentIndex(view->model()->index(0, 1));
+    ASSERT_TRUE(child(tray, "cmdDettaglio")->isEnabled());
+    child(tray, "cmdDettaglio")->click();
+    auto *detail = qobject_cast<documents::FrmDettaglioProtocollo *>(active(main));
+    ASSERT_NE(detail, nullptr);
+    EXPECT_EQ(text(detail, "txtNumeroProto"), QStringLiteral("2025-0000123"));
+    EXPECT_EQ(child<QTreeWidget>(detail, "lswIter")->topLevelItemCount(), 4);
+    test::bringForward(main, tray);
+    boxes.clear();
+    child(tray, "cmdAllegati")->click();
+    auto *att = qobject_cast<documents::FrmProtAllegati *>(active(main));
+    ASSERT_NE(att, nullptr);
+    EXPECT_FALSE(att->mayChange());
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Non vi sono documenti allegati per il protocollo in esame")});
 }
 
 TEST_P(DocumentWindows, TwoHundredPagesShowProgressAndComeBackWhole)
