@@ -46,7 +46,7 @@ struct ToolButton {
     bool reloads;
 };
 const ToolButton kToolButtons[] = {
-    {"Doc. Collegati", "", true, false},   {"Immagine documento", "", false, false},
+    {"Doc. Collegati", "", true, false},   {"Immagine documento", "FrmVisDocu1", true, false},
     {"Trasmetti", "FrmTrasmetti", true, true}, {"Classificazione", "", false, false},
     {"Evadi   Pratica", "", false, true},  {"Invia E-Mail", "", false, false},
     {"Acquisisci", "", false, false},      {"Imposta scadenza", "", false, true},
@@ -83,6 +83,7 @@ FrmGestIter::FrmGestIter(QWidget *parent) : ChildWindow(parent)
     QPushButton *archived = button("cmdArchiviati", QStringLiteral("Documenti Archiviati"), this);
     QPushButton *others = button("cmdAltriDest", QStringLiteral("Altri Destinatari"), this);
     QPushButton *attachments = button("cmdAllegati", QStringLiteral("Visualizza allegati"), this);
+    QPushButton *detail = button("cmdDettaglio", QStringLiteral("Dettaglio"), this);
     QPushButton *label = button("cmdEtichetta", QStringLiteral("Stampa Etichetta"), this);
     QPushButton *quit = button("cmdEsci", QStringLiteral("Esci"), this);
     const QVector<std::pair<QPushButton *, QString>> doors{{arrivals, QStringLiteral("FrmInCarico")},
@@ -92,11 +93,23 @@ FrmGestIter::FrmGestIter(QWidget *parent) : ChildWindow(parent)
         b->setEnabled(WindowRegistry::contains(name));
         connect(b, &QPushButton::clicked, this, [name] { WindowRegistry::open(name); });
     }
-    // Further recipients and attachments belong to windows of their own,
-    // not yet in the program.
+    // Further recipients belong to a window of its own, not yet in the program.
     others->setEnabled(false);
-    attachments->setEnabled(false);
-    for (QPushButton *b : {arrivals, sent, archived, others, attachments, label, quit})
+    attachments->setEnabled(WindowRegistry::contains(QStringLiteral("frmProtAllegati")));
+    detail->setEnabled(WindowRegistry::contains(QStringLiteral("frmDettaglioProtocollo")));
+    connect(attachments, &QPushButton::clicked, this, [this] {
+        if (!protocolChosen())
+            return;
+        if (QWidget *w = WindowRegistry::open(QStringLiteral("frmProtAllegati"))) {
+            QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMITER")));
+            QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_));
+        }
+    });
+    connect(detail, &QPushButton::clicked, this, [this] {
+        if (protocolChosen())
+            openForProtocol(QStringLiteral("frmDettaglioProtocollo"));
+    });
+    for (QPushButton *b : {arrivals, sent, archived, others, attachments, detail, label, quit})
         buttons->addWidget(b);
 
     auto *layout = new QVBoxLayout(this);
@@ -423,6 +436,8 @@ QWidget *FrmGestIter::openForProtocol(const QString &windowName)
     else if (m->indexOfMethod("setProtocol(QString,QString,QString)") >= 0)
         QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_),
                                   Q_ARG(QString, protocolDate_.toString(QStringLiteral("dd/MM/yyyy"))));
+    else if (m->indexOfMethod("setProtocol(QString,QString)") >= 0)
+        QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_));
     return w;
 }
 

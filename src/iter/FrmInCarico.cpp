@@ -52,12 +52,18 @@ FrmInCarico::FrmInCarico(QWidget *parent) : ChildWindow(parent)
     QPushButton *iterButton = button("cmdIter", QStringLiteral("Iter"));
     QPushButton *docs = button("cmdDocum", QStringLiteral("Docum."), false);
     QPushButton *attachments = button("cmdAllegati", QStringLiteral("Allegati"), false);
+    QPushButton *detailButton = button("cmdDettaglio", QStringLiteral("Dettaglio"));
     QPushButton *quit = button("cmdEsci", QStringLiteral("Esci"));
-    // The document images and attachments have their own windows; the
-    // buttons wake up when those are there.
-    docs->setEnabled(WindowRegistry::contains(QStringLiteral("FrmImmagini")));
-    attachments->setEnabled(WindowRegistry::contains(QStringLiteral("FrmAllegati")));
-    for (QPushButton *b : {iterButton, docs, attachments, quit})
+    // The document images, attachments and the detail view have their own
+    // windows; the buttons wake up when those are there.
+    const QVector<std::pair<QPushButton *, QString>> doors{{docs, QStringLiteral("FrmVisDocu1")},
+                                                           {attachments, QStringLiteral("frmProtAllegati")},
+                                                           {detailButton, QStringLiteral("frmDettaglioProtocollo")}};
+    for (const auto &[b, name] : doors) {
+        b->setEnabled(WindowRegistry::contains(name));
+        connect(b, &QPushButton::clicked, this, [this, name] { openForRow(name); });
+    }
+    for (QPushButton *b : {iterButton, docs, attachments, detailButton, quit})
         bar->addWidget(b);
     bar->addStretch();
 
@@ -134,6 +140,20 @@ FrmInCarico::FrmInCarico(QWidget *parent) : ChildWindow(parent)
     connect(list_->view(), &QTableView::doubleClicked, this,
             [this](const QModelIndex &index) { showDetail(list_->proxy()->mapToSource(index).row()); });
     search();
+}
+
+void FrmInCarico::openForRow(const QString &window)
+{
+    const int row = list_->currentRow();
+    if (row < 0 || row >= list_->count())
+        return;
+    QWidget *w = WindowRegistry::open(window);
+    if (!w)
+        return;
+    if (window == QLatin1String("frmProtAllegati"))
+        QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMINCARICO")));
+    QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, list_->text(row, ShType)),
+                              Q_ARG(QString, list_->text(row, ShKeyNumber)));
 }
 
 QPushButton *FrmInCarico::button(const char *name, const QString &text, bool enabled)

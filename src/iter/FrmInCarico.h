@@ -35,6 +35,8 @@ public:
 
 private:
     void showIter(int row);
+    // Opens a window on the protocol of the current row.
+    void openForRow(const QString &window);
     QPushButton *button(const char *name, const QString &text, bool enabled = true);
 
     QCheckBox *assigned_, *retransmitted_;

@@ -48,7 +48,7 @@ const QString kCancelled = QStringLiteral("C A N C E L L A T O");
 
 // The functions of the btnTB row that this window carries out; the others
 // stay disabled whatever the state.
-const QVector<int> kImplemented{0, 1, 2, 3, 9};
+const QVector<int> kImplemented{0, 1, 2, 3, 4, 5, 7, 9};
 
 struct ButtonText { const char *caption, *tooltip; };
 const ButtonText kButtonTexts[FrmProtocollo::kButtons] = {
@@ -351,6 +351,8 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
             showBox(kCaption, out.message, Icon::Critical);
     });
     connect(buttons_[9], &QPushButton::clicked, this, &FrmProtocollo::openAssignment);
+    for (int i : {4, 5, 7})
+        connect(buttons_[i], &QPushButton::clicked, this, [this, i] { openDocumentWindow(i); });
 }
 
 void FrmProtocollo::openAssignment()
@@ -502,8 +504,8 @@ void FrmProtocollo::applyState(const QString &state)
 void FrmProtocollo::enableButtons(const QVector<int> &enabled)
 {
     for (int i = 0; i < kButtons; ++i)
-        buttons_[i]->setEnabled(enabled.contains(i) && kImplemented.contains(i) &&
-                                (i != 9 || WindowRegistry::contains(QStringLiteral("FrmAssegna"))));
+        buttons_[i]->setEnabled(enabled.contains(i) && kImplemented.contains(i)
+                                && (documentWindow(i).isEmpty() || WindowRegistry::contains(documentWindow(i))));
 }
 
 void FrmProtocollo::focusField(const QString &name)

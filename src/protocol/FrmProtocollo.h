@@ -108,6 +108,9 @@ private:
     void printReceipt();
     // "Assegna" / "Trasmetti": the assignment window for the protocol shown.
     void openAssignment();
+    // The scanning, image and attachment windows (FrmProtocolloDocumenti.cpp).
+    static QString documentWindow(int button);
+    void openDocumentWindow(int button);
     Context context() const;
     void focusField(const QString &name);
 

@@ -2,6 +2,7 @@
 
 #include "data/ServerRegistry.h"
 #include "servers/GenericServer.h"
+#include "servers/ImageServer.h"
 #include "servers/ProtocolServer.h"
 
 namespace nimbo {
@@ -10,6 +11,7 @@ void registerServers()
 {
     ServerRegistry::add(kGenericProgId, [] { return std::make_unique<GenericServer>(); });
     ServerRegistry::add(kProtocolProgId, [] { return std::make_unique<ProtocolServer>(); });
+    ServerRegistry::add(kImageProgId, [] { return std::make_unique<ImageServer>(); });
 }
 
 } // namespace nimbo

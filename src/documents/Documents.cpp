@@ -1,0 +1,72 @@
+#include "documents/Documents.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFormLayout>
+
+#include "documents/FrmDettaglioProtocollo.h"
+#include "documents/FrmProtAllegati.h"
+#include "documents/FrmProtVisAllegati.h"
+#include "documents/FrmSCAN.h"
+#include "documents/FrmVisDocu1.h"
+#include "documents/ScannerSource.h"
+#include "platform/Scanner.h"
+#include "ui/WindowRegistry.h"
+
+namespace nimbo::documents {
+
+namespace {
+
+// The scanner's settings asked before a scan when the workstation wants it.
+bool askSettings(const scanner::SetupChoices &c, scanner::Settings *s)
+{
+    QDialog d;
+    d.setObjectName(QStringLiteral("dlgImpostazioniScanner"));
+    d.setWindowTitle(QStringLiteral("Impostazioni scanner - ") + c.device.label());
+    auto *form = new QFormLayout(&d);
+    auto *mode = new QComboBox(&d);
+    mode->setObjectName(QStringLiteral("cboModo"));
+    mode->addItems(c.modes);
+    auto *dpi = new QComboBox(&d);
+    dpi->setObjectName(QStringLiteral("cboRisoluzione"));
+    for (int r : c.resolutions)
+        dpi->addItem(QStringLiteral("%1 dpi").arg(r), r);
+    dpi->setCurrentIndex(int(c.resolutions.indexOf(300)));
+    form->addRow(QStringLiteral("Modalità"), mode);
+    form->addRow(QStringLiteral("Risoluzione"), dpi);
+    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &d);
+    form->addRow(buttons);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &d, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &d, &QDialog::reject);
+    if (d.exec() != QDialog::Accepted)
+        return false;
+    s->mode = mode->currentText();
+    s->resolution = dpi->currentData().toInt();
+    return true;
+}
+
+} // namespace
+
+void removeWorkFiles(const QStringList &files)
+{
+    for (const QString &f : files) {
+        QFile::remove(f);
+        QFile::remove(f + QStringLiteral(".scan"));
+        QFile::remove(f + QStringLiteral(".new"));
+    }
+}
+
+void registerDocumentWindows()
+{
+    WindowRegistry::add(QStringLiteral("FrmSCAN"), [] { return new FrmSCAN; });
+    WindowRegistry::add(QStringLiteral("FrmVisDocu1"), [] { return new FrmVisDocu1; });
+    WindowRegistry::add(QStringLiteral("frmProtAllegati"), [] { return new FrmProtAllegati; });
+    WindowRegistry::add(QStringLiteral("frmProtVisAllegati"), [] { return new FrmProtVisAllegati; });
+    WindowRegistry::add(QStringLiteral("frmDettaglioProtocollo"), [] { return new FrmDettaglioProtocollo; });
+    WindowRegistry::add(QStringLiteral("ScannerSource"), [] { return new ScannerSource; });
+    scanner::setSetupDialog(askSettings);
+}
+
+} // namespace nimbo::documents

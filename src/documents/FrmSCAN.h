@@ -1,0 +1,50 @@
+#pragma once
+// "Scannerizzazione Documenti": scans the paper document of a protocol into
+// a multi-page TIFF (a new image, or pages after the stored ones) and
+// stores it.
+
+#include <QStringList>
+
+#include "ui/ChildWindow.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+
+namespace nimbo::documents {
+
+class PageView;
+
+class FrmSCAN : public ChildWindow {
+    Q_OBJECT
+public:
+    explicit FrmSCAN(QWidget *parent = nullptr);
+    ~FrmSCAN() override;
+
+    Q_INVOKABLE void setProtocol(const QString &direction, const QString &number);
+
+    void ELABORATBAR(const QString &key) override;
+    QString workFile() const { return work_; }
+
+private:
+    void selectScanner();
+    void startScan();
+    void store();
+    void showPages();
+    void status(const QString &text);
+
+    QLineEdit *txtAnno_, *txtNumero_, *txtEU_;
+    QRadioButton *optNuovo_, *optAccoda_;
+    QComboBox *cboScanner_, *cboZoom_;
+    QSpinBox *txtPagine_, *cboPagina_;
+    QLabel *lblPagine_, *lblStato_;
+    QPushButton *cmd_[4];
+    PageView *view_;
+    QString direction_, number_, work_;
+    QStringList files_;
+};
+
+} // namespace nimbo::documents

@@ -1,0 +1,67 @@
+#pragma once
+// The workstation's side of scanned images and attachments: where an image
+// is stored (the image server or the local work database, by SERVERIMG),
+// zipping by COMPRESSO, and reading a document back through the image
+// server, which applies the privacy rule and logs the read. Nothing here
+// shows a window: every call returns an outcome whose text the window shows.
+//
+// Every stored row carries its own Compresso flag and is read back by it,
+// whatever COMPRESSO says now.
+
+#include <QByteArray>
+#include <QString>
+#include <functional>
+
+namespace nimbo::documents {
+
+struct Protocol {
+    QString ente;
+    QString direction; // "E" / "U"
+    QString number;    // 11 digits
+};
+
+struct Outcome {
+    bool ok = false;
+    QString text;      // the message for the operator on failure
+    QString code;      // "0" ok, "001" server not created, "002" call error, "003" error reply, ...
+    bool refused = false; // privacy said no (or could not be checked)
+    bool none = false;    // nothing stored
+};
+
+// Steps of a long store or read, for a progress dialog: (done, total).
+using Progress = std::function<void(int, int)>;
+
+// The reader for the access log: the session's operator, workstation and
+// network adapters, and the function named.
+struct ReadContext {
+    QString function;
+};
+
+// Stores the image of a protocol (a whole TIFF) where SERVERIMG says,
+// replacing the image it had, zipped when COMPRESSO is 1.
+Outcome storeImage(const Protocol &p, const QByteArray &tiff, const Progress &progress = {});
+// Reads the image: the copy kept in the local work database first (its
+// read still checked and logged by the server), then the server's.
+Outcome readImage(const Protocol &p, QByteArray *tiff, const Progress &progress = {});
+// Whether the workstation keeps an image of the protocol.
+bool hasLocalImage(const Protocol &p);
+
+// Adds an attachment from a file on disk (description required by the
+// window); *id is the new Id_allegato.
+Outcome storeAttachment(const QString &ente, const QString &number, const QString &filePath,
+                        const QString &description, qlonglong *id, const Progress &progress = {});
+Outcome deleteAttachment(const QString &ente, qlonglong id);
+Outcome readAttachment(const QString &ente, qlonglong id, QByteArray *data, const QString &function,
+                       const Progress &progress = {});
+
+// A file name from a stored attachment name that can be written into the
+// work folder: no folders, no "..", no control or path characters, never
+// empty.
+QString safeFileName(const QString &stored);
+// A path in folder for name that no existing file has: "name", then
+// "name (2).ext", ...
+QString freePath(const QString &folder, const QString &name);
+// The session's tempOle working folder (made when missing).
+QString workFolder();
+
+} // namespace nimbo::documents

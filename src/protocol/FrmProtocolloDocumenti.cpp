@@ -1,0 +1,40 @@
+// The registration window's doors to the scanned document and the
+// attachments of the protocol on screen. Those windows live in a library
+// that builds on this one: they are reached by name and told the protocol
+// through their invokables.
+
+#include "protocol/FrmProtocollo.h"
+
+#include "session/GECentr.h"
+#include "ui/WindowRegistry.h"
+
+namespace nimbo::protocol {
+
+QString FrmProtocollo::documentWindow(int button)
+{
+    switch (button) {
+    case 4: return QStringLiteral("FrmSCAN");
+    case 5: return QStringLiteral("FrmVisDocu1");
+    case 7: return QStringLiteral("frmProtAllegati");
+    case 9: return QStringLiteral("FrmAssegna");
+    default: return {};
+    }
+}
+
+void FrmProtocollo::openDocumentWindow(int button)
+{
+    const ProtocolForm f = form();
+    if (f.number.isEmpty() || f.direction.isEmpty())
+        return;
+    QWidget *w = WindowRegistry::open(documentWindow(button));
+    if (!w)
+        return;
+    // The attachment manager lets this window add and delete.
+    if (button == 7)
+        QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTOCOLLO")));
+    if (!QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, f.direction), Q_ARG(QString, f.number)))
+        GECentr::writeLog(QStringLiteral("Finestra non disponibile: ") + documentWindow(button),
+                          QStringLiteral("openDocumentWindow"), objectName());
+}
+
+} // namespace nimbo::protocol

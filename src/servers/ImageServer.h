@@ -1,0 +1,31 @@
+#pragma once
+// The image server: see servers/ImageRequests.h for its operations.
+
+#include <QSqlQuery>
+#include <optional>
+
+#include "data/ConnectionPool.h"
+#include "data/Dialect.h"
+#include "data/ServerRegistry.h"
+#include "servers/ImageRequests.h"
+
+namespace nimbo {
+
+class ImageServer : public AppServer {
+public:
+    ImageServer() = default;
+    explicit ImageServer(const Dialect::Target &target) : target_(target) {}
+
+    QVariantList Elabora(short operation, QVariantList &params) override;
+
+private:
+    bool open(QVariantList *failure);
+    QVariantList store(const QVariantList &params, bool imageOnly);
+    QVariantList read(const QVariantList &params);
+    bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+
+    std::optional<Dialect::Target> target_;
+    ConnectionPool::Connection *conn_ = nullptr;
+};
+
+} // namespace nimbo

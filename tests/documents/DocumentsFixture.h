@@ -1,0 +1,83 @@
+#pragma once
+// The program started as the demo workstation with the image server, SANE's
+// test scanner and a recorder in place of the desktop's own programs.
+
+#include <QApplication>
+#include <QDir>
+#include <QRadioButton>
+#include <QUrl>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSqlQuery>
+
+#include "../ui/UiFixture.h"
+#include "documents/Documents.h"
+#include "documents/FrmProtVisAllegati.h"
+#include "iter/Iter.h"
+#include "servers/ImageRequests.h"
+#include "startup/MDIMenu.h"
+#include "support/SaneTestDevice.h"
+#include "ui/ProtocolNumber.h"
+
+namespace nimbo::test {
+
+class DocumentsTest : public MainWindowTest {
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        protocol::registerProtocolWindows();
+        iter::registerIterWindows();
+        documents::registerDocumentWindows();
+        documents::setExternalOpener([this](const QUrl &url) {
+            opened.append(url);
+            return true;
+        });
+    }
+    void TearDown() override
+    {
+        documents::setExternalOpener({});
+        MainWindowTest::TearDown();
+    }
+    MDIMenu *start(const QString &code, const QStringList &extra = {})
+    {
+        QStringList lines{QStringLiteral("SET OLEGP=") + kProtocolProgId,
+                          QStringLiteral("SET OLEIMG=") + kImageProgId};
+        const int started = startAs(code, code.toLower() + QStringLiteral("pwd"), lines + extra);
+        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
+        auto *main = started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
+        if (main) {
+            main->resize(1024, 768);
+            QApplication::processEvents();
+        }
+        return main;
+    }
+    // DEMO9's registration of an incoming letter in the open registration
+    // window; the stored number.
+    QString registerLetter(MDIMenu *main, protocol::FrmProtocollo *reg, const QString &subject)
+    {
+        press(main, "NUOVO");
+        child<QRadioButton>(reg, "OptTipoProtocollo_0")->click();
+        type(reg, "CodiceMitDest", QStringLiteral("2"));
+        type(reg, "CodTipoDoc", QStringLiteral("LET"));
+        child<QLineEdit>(reg, "Oggetto")->setText(subject);
+        if (!child<QLineEdit>(reg, "CodSedeRic")->isReadOnly()) {
+            type(reg, "CodSedeRic", QStringLiteral("PRO"));
+            type(reg, "CodUfficio", QStringLiteral("UPR"));
+        }
+        press(main, "REGISTRA");
+        return storedNumber(child<QLineEdit>(reg, "txtNumeroProtocollo")->text());
+    }
+    QString tempOle() { return db().folder() + QStringLiteral("/tempOle"); }
+    QStringList workFiles()
+    {
+        return QDir(tempOle()).entryList(QDir::Files | QDir::NoDotAndDotDot);
+    }
+    int count(const QString &sql) { return scalar(sql).toInt(); }
+
+    QList<QUrl> opened;
+};
+
+} // namespace nimbo::test
