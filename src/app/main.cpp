@@ -1,6 +1,7 @@
 #include "codes/Codes.h"
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
+#include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
@@ -21,5 +22,6 @@ int main(int argc, char **argv)
     nimbo::municipalities::registerMunicipalityWindows();
     nimbo::addressbook::registerAddressBookWindows();
     nimbo::iter::registerIterWindows();
+    nimbo::emergency::registerEmergencyWindows();
     return StartUp::run(QApplication::arguments());
 }

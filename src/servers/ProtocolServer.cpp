@@ -11,6 +11,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
 #include "schema/Definition.h"
 
@@ -471,6 +472,8 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpRipresaInCarico: reply = charge(params, true); break;
     case kOpAssegnazione: reply = movement(params, true); break;
     case kOpTrasmissione: reply = movement(params, false); break;
+    case kOpRegistroEmergenza: reply = emergencyRegister(params); break;
+    case kOpSessioneEmergenza: reply = emergencySession(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }
@@ -645,6 +648,29 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             if (!done.ok)
                 return transactionFailure(done);
             return {{F::kStatusOk, QString(), key.number, QVariant()}, false};
+        }
+
+        // A registration carried over from an emergency register that the
+        // register already holds (a recovery retried after its local update
+        // failed) gets its number back instead of a second protocol.
+        const QString fromRegister = w.get(QStringLiteral("Tab_RegistroTemporaneo")).toString().trimmed();
+        const QString fromNumber = w.get(QStringLiteral("Tab_ProtocolloTemporaneo")).toString().trimmed();
+        if (!fromRegister.isEmpty() && !fromNumber.isEmpty()) {
+            if (!exec(q, QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataProtocollo FROM Tab_Protocollo WHERE "
+                                        "Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_RegistroTemporaneo = ? AND "
+                                        "Tab_ProtocolloTemporaneo = ?"),
+                      {key.ente, key.direction, fromRegister, fromNumber}))
+                return dbFailure(sql, q->lastError());
+            if (q->next()) {
+                const QString number = q->value(0).toString().trimmed();
+                const QVariant d = q->value(1);
+                q->finish();
+                return {{F::kStatusOk, QString(), number,
+                         d.typeId() == QMetaType::QDate ? d.toDate()
+                                                        : QDate::fromString(d.toString().left(10), Qt::ISODate)},
+                        false};
+            }
+            q->finish();
         }
 
         // The progressive: one per body and year for both directions. Each
