@@ -26,8 +26,10 @@
 // "aligned" flag is "NO".
 
 #include <QDate>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
+#include <functional>
 
 #include "servers/ProtocolServer.h"
 
@@ -38,6 +40,14 @@ constexpr short kOpSessioneEmergenza = 501;
 
 inline const QString kTitleRegister = QStringLiteral("REGISTRAZIONE ANAGRAFE REGISTRI EMERGENZA");
 inline const QString kTitleSession = QStringLiteral("REGISTRAZIONE SESSIONE DI EMERGENZA");
+
+// The protocol of a body that already carries an emergency register and
+// number (nothing when either is blank): its number and date in *number and
+// *date, *number empty when there is none. False when the statement failed
+// (q holds its error). exec runs a statement with its bound values.
+using StatementRunner = std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)>;
+bool findRecoveredProtocol(const StatementRunner &exec, QSqlQuery *&q, const QString &ente, const QString &direction,
+                           const QString &fromRegister, const QString &fromNumber, QString *number, QDate *date);
 
 namespace emergency {
 

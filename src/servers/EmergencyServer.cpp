@@ -82,6 +82,26 @@ QVariantList sessionRequest(const QString &mode, const SessionRecord &s, const Q
 
 } // namespace emergency
 
+bool findRecoveredProtocol(const StatementRunner &exec, QSqlQuery *&q, const QString &ente, const QString &direction,
+                           const QString &fromRegister, const QString &fromNumber, QString *number, QDate *date)
+{
+    number->clear();
+    if (fromRegister.trimmed().isEmpty() || fromNumber.trimmed().isEmpty())
+        return true;
+    if (!exec(q, QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataProtocollo FROM Tab_Protocollo WHERE Tab_Ente = ? "
+                                "AND Tab_TipoProtocollo = ? AND Tab_RegistroTemporaneo = ? AND "
+                                "Tab_ProtocolloTemporaneo = ?"),
+              {ente, direction, fromRegister.trimmed(), fromNumber.trimmed()}))
+        return false;
+    if (q->next()) {
+        *number = q->value(0).toString().trimmed();
+        const QVariant d = q->value(1);
+        *date = d.typeId() == QMetaType::QDate ? d.toDate() : QDate::fromString(d.toString().left(10), Qt::ISODate);
+    }
+    q->finish();
+    return true;
+}
+
 namespace {
 
 using Schema::Column;

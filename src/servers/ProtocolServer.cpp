@@ -653,25 +653,14 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         // A registration carried over from an emergency register that the
         // register already holds (a recovery retried after its local update
         // failed) gets its number back instead of a second protocol.
-        const QString fromRegister = w.get(QStringLiteral("Tab_RegistroTemporaneo")).toString().trimmed();
-        const QString fromNumber = w.get(QStringLiteral("Tab_ProtocolloTemporaneo")).toString().trimmed();
-        if (!fromRegister.isEmpty() && !fromNumber.isEmpty()) {
-            if (!exec(q, QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataProtocollo FROM Tab_Protocollo WHERE "
-                                        "Tab_Ente = ? AND Tab_TipoProtocollo = ? AND Tab_RegistroTemporaneo = ? AND "
-                                        "Tab_ProtocolloTemporaneo = ?"),
-                      {key.ente, key.direction, fromRegister, fromNumber}))
-                return dbFailure(sql, q->lastError());
-            if (q->next()) {
-                const QString number = q->value(0).toString().trimmed();
-                const QVariant d = q->value(1);
-                q->finish();
-                return {{F::kStatusOk, QString(), number,
-                         d.typeId() == QMetaType::QDate ? d.toDate()
-                                                        : QDate::fromString(d.toString().left(10), Qt::ISODate)},
-                        false};
-            }
-            q->finish();
-        }
+        QString recovered;
+        QDate recoveredOn;
+        if (!findRecoveredProtocol(exec, q, key.ente, key.direction,
+                                   w.get(QStringLiteral("Tab_RegistroTemporaneo")).toString(),
+                                   w.get(QStringLiteral("Tab_ProtocolloTemporaneo")).toString(), &recovered, &recoveredOn))
+            return dbFailure(sql, q->lastError());
+        if (!recovered.isEmpty())
+            return {{F::kStatusOk, QString(), recovered, recoveredOn}, false};
 
         // The progressive: one per body and year for both directions. Each
         // direction's column holds its last number; the next is the greater
