@@ -2,6 +2,7 @@
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
 #include "documents/Documents.h"
+#include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "organisation/Organisation.h"
 #include "protocol/FrmProtocollo.h"
@@ -23,5 +24,6 @@ int main(int argc, char **argv)
     nimbo::addressbook::registerAddressBookWindows();
     nimbo::iter::registerIterWindows();
     nimbo::documents::registerDocumentWindows();
+    nimbo::emergency::registerEmergencyWindows();
     return StartUp::run(QApplication::arguments());
 }

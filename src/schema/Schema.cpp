@@ -267,6 +267,16 @@ QStringList subjectsByYearDigit(Kind kind, Engine e)
     return out;
 }
 
+// The recovery of an emergency registration looks its register and number
+// up in the general register before registering it.
+QStringList emergencyIndex(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_emergenza ON Tab_Protocollo (Tab_Ente, "
+                           "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo)")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -286,6 +296,7 @@ const std::vector<Step> &steps()
         {12, "tipi di movimento dell'iter e indici delle liste dei documenti in carico", movementTypes},
         {13, "indice a trigrammi dei nomi della rubrica senza lista d'attesa", directNameIndex},
         {14, "indici a trigrammi dell'oggetto per anno; tolto l'indice ripetuto del numero", subjectsByYearDigit},
+        {15, "indice dei protocolli recuperati dai registri di emergenza", emergencyIndex},
     };
     return s;
 }

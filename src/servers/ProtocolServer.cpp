@@ -11,6 +11,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
 #include "schema/Definition.h"
 
@@ -471,6 +472,8 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpRipresaInCarico: reply = charge(params, true); break;
     case kOpAssegnazione: reply = movement(params, true); break;
     case kOpTrasmissione: reply = movement(params, false); break;
+    case kOpRegistroEmergenza: reply = emergencyRegister(params); break;
+    case kOpSessioneEmergenza: reply = emergencySession(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }
@@ -646,6 +649,18 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                 return transactionFailure(done);
             return {{F::kStatusOk, QString(), key.number, QVariant()}, false};
         }
+
+        // A registration carried over from an emergency register that the
+        // register already holds (a recovery retried after its local update
+        // failed) gets its number back instead of a second protocol.
+        QString recovered;
+        QDate recoveredOn;
+        if (!findRecoveredProtocol(exec, q, key.ente, key.direction,
+                                   w.get(QStringLiteral("Tab_RegistroTemporaneo")).toString(),
+                                   w.get(QStringLiteral("Tab_ProtocolloTemporaneo")).toString(), &recovered, &recoveredOn))
+            return dbFailure(sql, q->lastError());
+        if (!recovered.isEmpty())
+            return {{F::kStatusOk, QString(), recovered, recoveredOn}, false};
 
         // The progressive: one per body and year for both directions. Each
         // direction's column holds its last number; the next is the greater

@@ -30,6 +30,10 @@
 // control characters or broken Unicode; a new protocol carries no
 // cancellation data.
 //
+// A new protocol that carries an emergency register and number
+// (Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) already in the register
+// is not registered again: the reply gives the existing number and date.
+//
 // The number is the year followed by a 7-digit progressive that incoming and
 // outgoing protocols of a body share and that restarts each year. It is taken
 // from TAB_STARTPROTOCOLLO in the same transaction that writes the row and
@@ -169,6 +173,9 @@ private:
     // assignment, 11.
     QVariantList charge(const QVariantList &params, bool back);
     QVariantList movement(const QVariantList &params, bool assignment);
+    // Emergency registers and sessions (EmergencyServer.cpp): 500 and 501.
+    QVariantList emergencyRegister(const QVariantList &params);
+    QVariantList emergencySession(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);

@@ -203,7 +203,9 @@ const QStringList &MDIMenu::toolbarKeys()
         // The notices window ticks or clears every row.
         QStringLiteral("SELEZIONA TUTTI"), QStringLiteral("DESELEZIONA TUTTI"),
         // Operators and workstations.
-        QStringLiteral("ATTIVA"), QStringLiteral("DISATTIVA"), QStringLiteral("AVVIA RICERCA")};
+        QStringLiteral("ATTIVA"), QStringLiteral("DISATTIVA"), QStringLiteral("AVVIA RICERCA"),
+        // Emergency sessions are opened and closed.
+        QStringLiteral("APERTURA"), QStringLiteral("CHIUSURA")};
     return keys;
 }
 

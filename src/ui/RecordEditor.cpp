@@ -369,7 +369,7 @@ bool RecordEditor::openRecord(const Record &key)
 void RecordEditor::reloadList()
 {
     if (list_ && listSql_)
-        list_->load(listSql_());
+        list_->load(listSql_(), database_);
 }
 
 bool RecordEditor::step(int delta, const QString &atFirst, const QString &atLast)
@@ -424,6 +424,8 @@ bool RecordEditor::save()
                 showBox(boxTitle(), text, Icon::Warning);
         } else {
             QStringList lines;
+            if (!togetherHeading_.isEmpty())
+                lines << togetherHeading_;
             for (const Check *c : failed)
                 lines << c->text(r);
             showBox(togetherCaption_, lines.join(QLatin1Char('\n')), Icon::Critical);
@@ -461,7 +463,7 @@ bool RecordEditor::remove()
 {
     const Record r = record();
     for (const UsageCheck &u : usageChecks(r)) {
-        const F::LoadedRows used = F::loadRows(database_, u.sql);
+        const F::LoadedRows used = F::loadRows(u.database.isEmpty() ? database_ : u.database, u.sql);
         if (used.ok) {
             showBox(boxTitle(), u.message, Icon::Warning);
             return false;

@@ -61,6 +61,8 @@ QVector<const Check *> allFailures(const CheckList &checks, Record &record);
 struct UsageCheck {
     QString sql;
     QString message;
+    // The logical database the query reads; the editor's own when empty.
+    QString database = {};
 };
 
 // Quotes a text for SQL (apostrophes doubled).
@@ -143,7 +145,12 @@ protected:
     void setUsageFailure(const QString &text) { usageFailure_ = text; }
     // Windows that report every wrong field at once: the failures, one per
     // line, in one critical box with this caption, the focus on the first.
-    void setChecksTogether(const QString &caption) { togetherCaption_ = caption; }
+    // A heading, when given, is the box's first line, above the failures.
+    void setChecksTogether(const QString &caption, const QString &heading = {})
+    {
+        togetherCaption_ = caption;
+        togetherHeading_ = heading;
+    }
 
     // The window's layout: the heading across the top, the list (if any;
     // or the list with its search fields) at the left, the detail at the
@@ -221,6 +228,7 @@ private:
     QString writeFailure_;
     QString deleteQuestion_ = QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?");
     QString togetherCaption_;
+    QString togetherHeading_;
     Mode mode_ = Mode::Browse;
     Record key_;
 };

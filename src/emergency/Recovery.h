@@ -1,0 +1,68 @@
+#pragma once
+// The recovery of one emergency registration into the general register:
+// the definitive protocol through operation 10 of the protocol server, then
+// the definitive number on the local emergency record.
+//
+// Recovery never registers twice. Before asking for a number it looks the
+// emergency register and number up in the general register: a protocol that
+// already carries them (a recovery whose local update failed, or a crash
+// between the two writes) gives its number back, and only the local record
+// is completed.
+
+#include <QDate>
+#include <QString>
+
+#include "servers/ProtocolServer.h"
+
+namespace nimbo::emergency {
+
+// The local emergency record, as far as recovery needs it.
+struct EmergencyRecord {
+    QString direction;   // "E" / "U"
+    QString number;      // emergency number, 11 digits
+    QString sessionKey;  // Tab_ChiaveRegistrazione, "2007TABCD001"
+    QDate date;          // emergency protocol date
+    QDate received;
+    QString receivedAt;
+    QString docType;
+    QString subject;
+    QString notes;
+    QString refNumber;
+    QDate refDate;
+    QString category, cls;
+    QString general;     // the definitive number, once recovered
+};
+
+// Reads the local record of body "999"; false when it is not there.
+bool readEmergencyRecord(const QString &direction, const QString &number, EmergencyRecord *out);
+
+// Who recovers: body, operator, department and office, and whether the
+// department is the protocol office's.
+struct Recoverer {
+    QString ente, operatorCode, department, office;
+    bool protocolOffice = false;
+};
+Recoverer recovererFromSession();
+
+// The columns of the definitive protocol.
+ColumnValues recoveryColumns(const EmergencyRecord &r, const Recoverer &who, qlonglong correspondent,
+                             const QString &docType, const QString &time);
+
+// The general protocol that already carries this emergency registration;
+// empty when there is none (or the lookup failed: *failed then says so).
+QString alreadyRecovered(const QString &ente, const EmergencyRecord &r, bool *failed = nullptr);
+
+struct RecoveryOutcome {
+    enum Kind { Registered, Reused, Refused, ServerError, NoServer, NoTime, LocalFailed } kind = ServerError;
+    QString number;  // the definitive number (also when only the local update failed)
+    QString message; // refused: the server's text as it is; errors: what went wrong
+    bool ok() const { return kind == Registered || kind == Reused; }
+};
+
+// The whole recovery of one record; nothing is shown.
+RecoveryOutcome recover(const EmergencyRecord &r, const Recoverer &who, qlonglong correspondent, const QString &docType);
+
+// Writes the definitive number on the local record, in one transaction.
+bool completeLocalRecord(const EmergencyRecord &r, const QString &general, const QString &operatorCode, QString *why);
+
+} // namespace nimbo::emergency
