@@ -273,8 +273,12 @@ QStringList emergencyIndex(Kind kind, Engine)
 {
     if (kind != Kind::Central)
         return {};
+    // Partial, so that only a look-up naming the emergency register can
+    // use it: as a plain index on the body it would be taken for the
+    // register's other searches (SQLite without statistics for it walked
+    // the whole body instead of the correspondent's rows).
     return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_emergenza ON Tab_Protocollo (Tab_Ente, "
-                           "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo)")};
+                           "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) WHERE Tab_RegistroTemporaneo IS NOT NULL")};
 }
 
 const std::vector<Step> &steps()
