@@ -10,15 +10,18 @@
 //   NIMBO_BENCH_PG_NOFLUSH=1  diagnostic only: the bench database does not
 //                     wait for the disk at commit (never for a register)
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "data/Dialect.h"
 #include "schema/Schema.h"
@@ -180,6 +183,27 @@ inline std::optional<Dialect::Target> database(Dialect::Engine engine, const QSt
     Dialect::close(name);
     made[i] = target;
     return target;
+}
+
+// The run's wall time and its latency counters (p50, p99 in ms; failures),
+// the latencies sorted in place.
+inline void reportLatencies(benchmark::State &state, std::vector<double> &latencies, double seconds, long failures)
+{
+    std::sort(latencies.begin(), latencies.end());
+    auto pct = [&](double p) { return latencies.empty() ? 0.0 : latencies[size_t(p * double(latencies.size() - 1))]; };
+    state.SetIterationTime(seconds);
+    state.counters["p50_ms"] = pct(0.50);
+    state.counters["p99_ms"] = pct(0.99);
+    state.counters["failures"] = double(failures);
+}
+
+inline int runBenchmarks(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }
 
 } // namespace bench

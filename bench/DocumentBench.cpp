@@ -13,7 +13,6 @@
 // Smoke run: NIMBO_BENCH_ROWS=2000 NIMBO_BENCH_OPS=3 bench_DocumentBench
 
 #include <QBuffer>
-#include <QCoreApplication>
 #include <QFile>
 #include <QImageReader>
 #include <QPainter>
@@ -135,13 +134,8 @@ void BM_StoreAndShowFirstPage(benchmark::State &state)
             latencies.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - s0).count());
         }
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        std::sort(latencies.begin(), latencies.end());
-        auto pct = [&](double p) { return latencies.empty() ? 0.0 : latencies[size_t(p * double(latencies.size() - 1))]; };
-        state.SetIterationTime(seconds);
-        state.counters["p50_ms"] = pct(0.50);
-        state.counters["p99_ms"] = pct(0.99);
+        bench::reportLatencies(state, latencies, seconds, failures);
         state.counters["bytes"] = double(tiff.size());
-        state.counters["failures"] = double(failures);
     }
     nimbo::ConnectionPool::closeAll();
 }
@@ -158,11 +152,4 @@ BENCHMARK(BM_StoreAndShowFirstPage)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runBenchmarks(argc, argv); }

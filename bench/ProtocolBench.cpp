@@ -13,7 +13,6 @@
 //
 // Smoke run: NIMBO_BENCH_ROWS=1000 NIMBO_BENCH_OPS=20 bench_ProtocolBench
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -83,13 +82,8 @@ void BM_Registration(benchmark::State &state)
         for (auto &t : threads)
             t.join();
         const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-        std::sort(latencies.begin(), latencies.end());
-        auto pct = [&](double p) { return latencies.empty() ? 0.0 : latencies[size_t(p * double(latencies.size() - 1))]; };
-        state.SetIterationTime(seconds);
+        bench::reportLatencies(state, latencies, seconds, failures);
         state.counters["regs_per_s"] = double(latencies.size()) / seconds;
-        state.counters["p50_ms"] = pct(0.50);
-        state.counters["p99_ms"] = pct(0.99);
-        state.counters["failures"] = double(failures);
     }
 }
 
@@ -105,11 +99,4 @@ BENCHMARK(BM_Registration)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return bench::runBenchmarks(argc, argv); }
