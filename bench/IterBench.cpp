@@ -130,9 +130,6 @@ void BM_TakeInCharge(benchmark::State &state)
                             std::fprintf(stderr, "taking in charge failed: %s\n", qPrintable(reply.value(1).toString()));
                     }
                 }
-                // Closed here, not by the thread's end: the pool's own
-                // clean-up at thread exit corrupts the heap with PostgreSQL.
-                nimbo::ConnectionPool::closeAll();
                 std::lock_guard<std::mutex> lock(m);
                 latencies.insert(latencies.end(), mine.begin(), mine.end());
                 failures += failed;

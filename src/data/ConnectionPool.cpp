@@ -30,6 +30,10 @@ struct Pool {
 
 Pool &pool()
 {
+    // The engine layer's state of this thread is made before the pool, so
+    // that at the thread's end it is destroyed after the pool: closing a
+    // connection updates it.
+    Dialect::prepareThread();
     thread_local Pool p;
     return p;
 }

@@ -330,6 +330,8 @@ void followLockWait(QSqlDatabase &db)
 
 void forgetLockWait(const QString &connectionName) { boundsSet().remove(connectionName); }
 
+void prepareThread() { boundsSet(); }
+
 bool lockWaitSpent(const QSqlDatabase &db, const QString &nativeCode)
 {
     return engineOf(db) == Engine::PostgreSQL && nativeCode == QLatin1String("55P03");

@@ -76,6 +76,10 @@ void followLockWait(QSqlDatabase &db);
 // Forgets the bound recorded for a connection (closed, or a rollback undid
 // a change of it).
 void forgetLockWait(const QString &connectionName);
+// Makes this thread's record of the bounds. Whatever closes connections when
+// the thread ends (a thread-local pool) calls it before it is made itself,
+// so that the record outlives it.
+void prepareThread();
 
 // Splits a libpq connection string into its key=value pairs (values may be
 // single-quoted, with \' and \\ escapes).

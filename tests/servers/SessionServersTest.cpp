@@ -276,3 +276,21 @@ TEST_P(SessionServers, ServersReopenTheirConnectionAfterTheDatabaseServerWentAwa
 }
 
 NIMBO_INSTANTIATE_ENGINES(SessionServers);
+
+TEST_P(SessionServers, AThreadThatEndsClosesItsOwnConnections)
+{
+    // Work done off the window's thread (a large document stored in the
+    // background) leaves its connections to the thread's end.
+    for (int round = 0; round < 20; ++round) {
+        QVariantList request = demoRegistration(QStringLiteral("Dal thread %1").arg(round));
+        std::thread worker([&] {
+            nimbo::ProtocolServer server;
+            EXPECT_EQ(server.Elabora(nimbo::kOpRegistraProtocollo, request).value(0).toString(), QStringLiteral("0"));
+            EXPECT_EQ(nimbo::ConnectionPool::size(), 1);
+        });
+        worker.join();
+    }
+    const auto count = F::Caricadati(proto, QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo WHERE Tab_Oggetto LIKE 'Dal thread %'"));
+    ASSERT_TRUE(count);
+    EXPECT_EQ(count->value(0).toInt(), 20);
+}
