@@ -94,13 +94,17 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     auto *category = shown(detail, "Categoria", 4);
     auto *cls = shown(detail, "Classe", 4);
     auto *dossier = shown(detail, "Fascicolo", 6);
-    detail->addRow(QStringLiteral("Classificazione"), {category, cls, dossier});
+    detail->addRow(QStringLiteral("Categoria"), {category, QStringLiteral("Classe"), cls, QStringLiteral("Fascicolo"), dossier});
     auto *notes = shown(detail, "Annotazioni");
     detail->addRow(QStringLiteral("Note"), {ui::Cell(notes, 1)});
     auto *others = shown(detail, "DestMultipli");
     detail->addRow(QStringLiteral("Altri Destinatari"), {ui::Cell(others, 1)});
     view_ = new QPushButton(QStringLiteral("Visualizza documento scannerizzato"), this);
     view_->setObjectName(QStringLiteral("CmdVisualizza"));
+    connect(view_, &QPushButton::clicked, this, [this] {
+        openEmergencyImage(QStringLiteral("FrmVisDocu1"), key().value(QStringLiteral("Tab_TipoProtocollo")),
+                           key().value(QStringLiteral("Tab_NumeroProtocollo")));
+    });
 
     bind(QStringLiteral("Tab_TipoProtocollo"), direction, Kind::Text, true);
     bind(QStringLiteral("Tab_NumeroProtocollo"), number, Kind::Text, true);
@@ -170,8 +174,7 @@ QString FrmRicercaEmergenza::toolbarFor(Mode) const { return QStringLiteral("ESC
 
 void FrmRicercaEmergenza::enteredMode(Mode mode)
 {
-    // The scanned page is the image store's, when it is installed.
-    view_->setEnabled(mode == Mode::Edit && kEmergencyImages);
+    view_->setEnabled(mode == Mode::Edit && WindowRegistry::contains(QStringLiteral("FrmVisDocu1")));
 }
 
 } // namespace nimbo::emergency
