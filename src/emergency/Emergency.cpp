@@ -32,6 +32,11 @@ void registerEmergencyWindows()
     WindowRegistry::add(QStringLiteral("frmRicercaEmergenza"), [] { return new FrmRicercaEmergenza; });
 }
 
+void keepSearchPanelReadable(QWidget *panel)
+{
+    panel->setMinimumWidth(qBound(260, panel->minimumSizeHint().width(), 380));
+}
+
 QWidget *openOnProtocol(const QString &window, const QString &direction, const QString &number,
                         const QString &callerTag)
 {

@@ -9,6 +9,10 @@ class QWidget;
 
 namespace nimbo::emergency {
 
+// The search panel beside a record's detail keeps the width its own labels
+// and buttons need (within the kit's bounds), so nothing in it is cut off.
+void keepSearchPanelReadable(QWidget *panel);
+
 // Registers "frmAnaRegistriEme", "frmSessioniEme", "frmProtocolloEme",
 // "FrmRecuperaEmeT" and "frmRicercaEmergenza".
 void registerEmergencyWindows();

@@ -248,6 +248,7 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
                                this);
     heading->setObjectName(QStringLiteral("LblSessione"));
     arrange(heading, left, detail, {stampButton_, scanButton_, docsButton_});
+    keepSearchPanelReadable(left);
     enteredMode(Mode::Browse);
     reloadList();
 }

@@ -3,6 +3,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -95,7 +96,8 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
     which->addRow(QStringLiteral("Anno Registro Emergenza:"), {year_});
     which->addRow(QStringLiteral("Identificativo Registro:"), {station_});
-    which->addRow(QStringLiteral("Numero di sessione:"), {sessionNo_, go});
+    which->addRow(QStringLiteral("Numero di sessione:"), {sessionNo_});
+    which->addRow(QString(), {go});
     leftLayout->addWidget(which);
     leftLayout->addWidget(new QLabel(QStringLiteral("Protocolli effettuati nella sessione"), left));
     list_ = new ui::RowList(QStringLiteral("LwProtEmerg"), left);
@@ -148,7 +150,8 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     doc->addRow(QStringLiteral("Annotazioni"), {ui::Cell(notes_, 1)});
     refNumber_ = shown(doc, "Text1", 12);
     refDate_ = shown(doc, "Text2", 10);
-    doc->addRow(QStringLiteral("Riferimento documento mittente: Prot. N."), {refNumber_, QStringLiteral("del"), refDate_});
+    doc->addWide(new QLabel(QStringLiteral("Riferimento documento mittente"), doc));
+    doc->addRow(QStringLiteral("Prot. N."), {refNumber_, QStringLiteral("del"), refDate_});
     recipients_ = shown(doc, "DestMultipli");
     doc->addRow(QStringLiteral("Destinatari "), {ui::Cell(recipients_, 1)});
     v->addWidget(doc);
@@ -248,8 +251,17 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
              QStringLiteral("Tab_OraProtocollo"), QStringLiteral("Tab_DataRicezione"), QStringLiteral("Tab_OraRicezione"),
              QStringLiteral("Tab_Intestatario"), kType, QStringLiteral("Tab_Oggetto"), QStringLiteral("Tab_Annotazioni"),
              QStringLiteral("Tab_ProtDocArrivo"), QStringLiteral("Tab_DataProtDocArrivo"), QStringLiteral("Tab_DestMultipli")});
+    // Two rows of follow-up buttons, so that the window fits beside the
+    // session's list.
+    auto *followUpPanel = new QWidget(this);
+    auto *grid = new QGridLayout(followUpPanel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    const QList<QPushButton *> followUpButtons{assign_, classify_, recipientsButton_, linked_, previous_, docs_};
+    for (int i = 0; i < followUpButtons.size(); ++i)
+        grid->addWidget(followUpButtons[i], i / 3, i % 3);
     arrange(new QLabel(QStringLiteral("RECUPERO PROTOCOLLI DI EMERGENZA DA REGISTRO TELEMATICO"), this), left, detail,
-            {assign_, classify_, recipientsButton_, linked_, previous_, docs_});
+            {followUpPanel});
+    keepSearchPanelReadable(left);
     enteredMode(Mode::Browse);
 }
 

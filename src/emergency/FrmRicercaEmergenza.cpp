@@ -59,7 +59,8 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     from_->setObjectName(QStringLiteral("DataDal"));
     to_ = new ui::DateField(find);
     to_->setObjectName(QStringLiteral("DataAl"));
-    find->addRow(QStringLiteral("Protocollati in emergenza dal:"), {from_, QStringLiteral("al"), to_});
+    find->addRow(QStringLiteral("Protocollati in emergenza dal:"), {from_});
+    find->addRow(QStringLiteral("al"), {to_});
     subject_ = new QLineEdit(find);
     subject_->setObjectName(QStringLiteral("TxtOggetto"));
     find->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject_, 1)});
@@ -67,7 +68,8 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     who_->setObjectName(QStringLiteral("TxtMittDest"));
     auto *go = new QPushButton(QStringLiteral("Avvia Ricerca"), find);
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
-    find->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(who_, 1), go});
+    find->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(who_, 1)});
+    find->addRow(QString(), {go});
     leftLayout->addWidget(find);
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), left);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Mittente/Destinatario;Oggetto"),
@@ -134,6 +136,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
              QStringLiteral("Tab_Classe"), QStringLiteral("Tab_Fascicolo"), QStringLiteral("Tab_Annotazioni"),
              QStringLiteral("Tab_DestMultipli")});
     arrange(new QLabel(QStringLiteral("RICERCA PROTOCOLLI IN EMERGENZA"), this), left, detail, {view_});
+    keepSearchPanelReadable(left);
     enteredMode(Mode::Browse);
 }
 
