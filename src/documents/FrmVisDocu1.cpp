@@ -12,6 +12,7 @@
 #include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "documents/Documents.h"
 #include "documents/ImageStore.h"
@@ -130,7 +131,9 @@ bool FrmVisDocu1::setProtocol(const QString &direction, const QString &number)
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     QByteArray tiff;
-    const Outcome o = readImage({DicAmbiente::session().op.ente, direction, number}, &tiff, [&](int done, int total) {
+    const QString local = std::exchange(localStore_, QString());
+    const Protocol p{local.isEmpty() ? DicAmbiente::session().op.ente : local, direction, number, !local.isEmpty()};
+    const Outcome o = readImage(p, &tiff, [&](int done, int total) {
         progress.setMaximum(total);
         progress.setValue(done);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -25,6 +25,9 @@ public:
     // Reads and shows the image; false (after telling the operator) when
     // there is none to show.
     Q_INVOKABLE bool setProtocol(const QString &direction, const QString &number);
+    // The next protocol shown is read from the workstation's store only,
+    // under this body (the emergency register's registrations).
+    Q_INVOKABLE void setLocalStore(const QString &ente) { localStore_ = ente; }
 
     void ELABORATBAR(const QString &key) override;
     int pageCount() const;
@@ -42,7 +45,7 @@ private:
     QPushButton *cmdSucc_, *cmdPrec_, *cmdEspandi_, *cmdStampa_, *cmdSalva_, *cmdEsci_;
     QWidget *controls_;
     PageView *view_;
-    QString number_, work_;
+    QString number_, work_, localStore_;
     QStringList files_;
 };
 

@@ -52,6 +52,10 @@ void step(const Progress &p, int done, int total)
 
 bool compressed() { return DicAmbiente::session().cfg.compresso == 1; }
 
+// An emergency session runs without the central database: its images are
+// kept and read in the workstation's store only, whatever SERVERIMG says.
+bool localOnly(const Protocol &p) { return p.localOnly || DicAmbiente::session().emergency; }
+
 // Zips when COMPRESSO asks; the flag says what was stored.
 bool pack(const QByteArray &data, const QString &entry, QByteArray *out, QString *flag, Outcome *fail)
 {
@@ -218,7 +222,8 @@ Outcome storeImage(const Protocol &p, const QByteArray &tiff, const Progress &pr
         return fail;
     step(progress, 1, 3);
     Outcome o;
-    if (DicAmbiente::session().cfg.serverImg.trimmed().compare(QLatin1String("SERVER"), Qt::CaseInsensitive) != 0) {
+    if (localOnly(p)
+        || DicAmbiente::session().cfg.serverImg.trimmed().compare(QLatin1String("SERVER"), Qt::CaseInsensitive) != 0) {
         o = storeLocal(p, stored, flag);
     } else {
         ServerHolder holder;
@@ -265,12 +270,20 @@ Outcome readImage(const Protocol &p, QByteArray *tiff, const Progress &progress)
 {
     step(progress, 0, 2);
     const bool local = hasLocalImage(p);
+    if (localOnly(p) && !local) {
+        Outcome o = failure(QStringLiteral("1"), QStringLiteral("Documento non presente."));
+        o.none = true;
+        return o;
+    }
     QVariantList reply;
-    Outcome o = serverRead(image::readRequest(image::kImage, reader(p.ente, QStringLiteral(" - Visualizza Documento")),
-                                              p.direction, p.number, !local),
-                           QStringLiteral("OLE - Carica_Documento"),
-                           QStringLiteral("Server Ole, Errore in Lettura immagine "),
-                           QStringLiteral("Server Ole, Errore in lettura immagine "), &reply);
+    // Outside an emergency session the server checks and logs the read.
+    Outcome o = localOnly(p) ? success()
+                            : serverRead(image::readRequest(image::kImage,
+                                                            reader(p.ente, QStringLiteral(" - Visualizza Documento")),
+                                                            p.direction, p.number, !local),
+                                         QStringLiteral("OLE - Carica_Documento"),
+                                         QStringLiteral("Server Ole, Errore in Lettura immagine "),
+                                         QStringLiteral("Server Ole, Errore in lettura immagine "), &reply);
     // The server's check and log stand for the local copy too.
     if (!o.ok && !(local && o.none))
         return o;

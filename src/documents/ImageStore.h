@@ -7,6 +7,10 @@
 //
 // Every stored row carries its own Compresso flag and is read back by it,
 // whatever COMPRESSO says now.
+//
+// In an emergency session (no central database) images are stored in and
+// read from the local work database only, whatever SERVERIMG says, and no
+// server is asked.
 
 #include <QByteArray>
 #include <QString>
@@ -18,6 +22,9 @@ struct Protocol {
     QString ente;
     QString direction; // "E" / "U"
     QString number;    // 11 digits
+    // Only the workstation's store, never the server: the registrations of
+    // the emergency register, kept under their own body.
+    bool localOnly = false;
 };
 
 struct Outcome {

@@ -1,4 +1,5 @@
 #include "emergency/FrmAnaRegistriEme.h"
+#include "emergency/Emergency.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -74,7 +75,8 @@ FrmAnaRegistriEme::FrmAnaRegistriEme(QWidget *parent) : RecordEditor(parent)
     findCode_ = edit(search, "TxtCodice", 4, true);
     auto *go = new QPushButton(QStringLiteral("Avvia Ricerca"), search);
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
-    search->addRow(QStringLiteral("Identificati dal codice:"), {findCode_, go});
+    search->addRow(QStringLiteral("Identificati dal codice:"), {findCode_});
+    search->addRow(QString(), {go});
     leftLayout->addWidget(search);
     list_ = new ui::RowList(QStringLiteral("LwRegistri"), left);
     list_->setColumns(QStringLiteral("Identificativo Registro;Progr.;Descrizione;Data Istituzione;Ora Istituzione"),
@@ -143,6 +145,7 @@ FrmAnaRegistriEme::FrmAnaRegistriEme(QWidget *parent) : RecordEditor(parent)
     },
             {kYear, kType, kId, kNumber, kNotes, kDate, kTime});
     arrange(new QLabel(QStringLiteral("ANAGRAFE REGISTRI DI EMERGENZA"), this), left, detail);
+    keepSearchPanelReadable(left);
     reloadList();
 }
 

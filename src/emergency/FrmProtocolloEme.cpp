@@ -209,6 +209,13 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     docsButton_ = new QPushButton(QStringLiteral("Docum."), this);
     docsButton_->setObjectName(QStringLiteral("CmdDocumenti"));
     connect(stampButton_, &QPushButton::clicked, this, &FrmProtocolloEme::printStamp);
+    // The document's image stays on the workstation with the registration.
+    connect(scanButton_, &QPushButton::clicked, this, [this] {
+        openEmergencyImage(QStringLiteral("FrmSCAN"), key().value(kDirection), key().value(kNumber));
+    });
+    connect(docsButton_, &QPushButton::clicked, this, [this] {
+        openEmergencyImage(QStringLiteral("FrmVisDocu1"), key().value(kDirection), key().value(kNumber));
+    });
     connect(incoming_, &QRadioButton::toggled, this, [this] { directionChosen(); });
 
     bind(kDirection, direction_, Kind::Text, true);
@@ -241,6 +248,8 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
                                this);
     heading->setObjectName(QStringLiteral("LblSessione"));
     arrange(heading, left, detail, {stampButton_, scanButton_, docsButton_});
+    keepSearchPanelReadable(left);
+    enteredMode(Mode::Browse);
     reloadList();
 }
 
@@ -276,10 +285,8 @@ void FrmProtocolloEme::enteredMode(Mode mode)
     incoming_->setEnabled(mode == Mode::New);
     outgoing_->setEnabled(mode == Mode::New);
     stampButton_->setEnabled(mode == Mode::Edit);
-    // Scanning and viewing belong to the image store: offered when it is
-    // part of this installation, on the local store of the workstation.
-    scanButton_->setEnabled(mode == Mode::Edit && kEmergencyImages);
-    docsButton_->setEnabled(mode == Mode::Edit && kEmergencyImages);
+    scanButton_->setEnabled(mode == Mode::Edit && WindowRegistry::contains(QStringLiteral("FrmSCAN")));
+    docsButton_->setEnabled(mode == Mode::Edit && WindowRegistry::contains(QStringLiteral("FrmVisDocu1")));
     if (mode == Mode::New) {
         const QDateTime now = QDateTime::currentDateTime();
         date_->setDate(now.date());

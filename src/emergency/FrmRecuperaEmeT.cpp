@@ -2,6 +2,8 @@
 #include "emergency/Emergency.h"
 
 #include <QDateTime>
+#include <QHash>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +37,7 @@ const QString kNumber = QStringLiteral("Tab_NumeroProtocollo");
 const QString kGeneral = QStringLiteral("Tab_ProtocolloGenerale");
 const QString kType = QStringLiteral("Tab_Tipologia");
 const QString kCorrespondent = QStringLiteral("Corrispondente");
+const QString kViewer = QStringLiteral("FrmVisDocu1");
 
 const auto &session() { return DicAmbiente::session(); }
 
@@ -93,7 +96,8 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
     which->addRow(QStringLiteral("Anno Registro Emergenza:"), {year_});
     which->addRow(QStringLiteral("Identificativo Registro:"), {station_});
-    which->addRow(QStringLiteral("Numero di sessione:"), {sessionNo_, go});
+    which->addRow(QStringLiteral("Numero di sessione:"), {sessionNo_});
+    which->addRow(QString(), {go});
     leftLayout->addWidget(which);
     leftLayout->addWidget(new QLabel(QStringLiteral("Protocolli effettuati nella sessione"), left));
     list_ = new ui::RowList(QStringLiteral("LwProtEmerg"), left);
@@ -146,7 +150,8 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     doc->addRow(QStringLiteral("Annotazioni"), {ui::Cell(notes_, 1)});
     refNumber_ = shown(doc, "Text1", 12);
     refDate_ = shown(doc, "Text2", 10);
-    doc->addRow(QStringLiteral("Riferimento documento mittente: Prot. N."), {refNumber_, QStringLiteral("del"), refDate_});
+    doc->addWide(new QLabel(QStringLiteral("Riferimento documento mittente"), doc));
+    doc->addRow(QStringLiteral("Prot. N."), {refNumber_, QStringLiteral("del"), refDate_});
     recipients_ = shown(doc, "DestMultipli");
     doc->addRow(QStringLiteral("Destinatari "), {ui::Cell(recipients_, 1)});
     v->addWidget(doc);
@@ -172,6 +177,13 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     previous_ = button("CmdPrecedente", QStringLiteral("Protocollo Precedente"));
     docs_ = button("CmdDocumenti", QStringLiteral("Docum."));
     connect(assign_, &QPushButton::clicked, this, &FrmRecuperaEmeT::openAssignment);
+    for (QPushButton *b : {classify_, recipientsButton_, previous_})
+        connect(b, &QPushButton::clicked, this, [this, b] {
+            openOnProtocol(followUps().value(b), key().value(kDirection), general_->text().trimmed());
+        });
+    connect(docs_, &QPushButton::clicked, this, [this] {
+        openOnProtocol(kViewer, key().value(kDirection), general_->text().trimmed());
+    });
     connect(linked_, &QPushButton::clicked, this, [this] {
         linkPanel_->setVisible(true);
         loadLinks();
@@ -200,13 +212,14 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     linkPanel_->hide();
     connect(dropLink_, &QPushButton::clicked, this, &FrmRecuperaEmeT::removeLink);
     connect(closeLinks_, &QPushButton::clicked, linkPanel_, &QWidget::hide);
-    // The link window of the registration and the image store are reached
-    // by name, when this installation has them.
-    addLink_->setEnabled(WindowRegistry::contains(QStringLiteral("FrmCollegaProt")));
-    viewLink_->setEnabled(kEmergencyImages);
     connect(addLink_, &QPushButton::clicked, this, [this] {
-        if (QWidget *w = WindowRegistry::open(QStringLiteral("FrmCollegaProt")))
-            w->setProperty("Tag", QStringLiteral("FRMASSEDEFPROT"));
+        openOnProtocol(followUps().value(addLink_), key().value(kDirection), general_->text().trimmed(),
+                       QStringLiteral("FRMASSEDEFPROT"));
+    });
+    connect(viewLink_, &QPushButton::clicked, this, [this] {
+        const int row = links_->currentRow();
+        if (row >= 0)
+            openOnProtocol(kViewer, links_->text(row, 0).trimmed(), links_->text(row, 1).trimmed());
     });
 
     bind(kDirection, direction_, Kind::Text, true);
@@ -238,8 +251,17 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
              QStringLiteral("Tab_OraProtocollo"), QStringLiteral("Tab_DataRicezione"), QStringLiteral("Tab_OraRicezione"),
              QStringLiteral("Tab_Intestatario"), kType, QStringLiteral("Tab_Oggetto"), QStringLiteral("Tab_Annotazioni"),
              QStringLiteral("Tab_ProtDocArrivo"), QStringLiteral("Tab_DataProtDocArrivo"), QStringLiteral("Tab_DestMultipli")});
+    // Two rows of follow-up buttons, so that the window fits beside the
+    // session's list.
+    auto *followUpPanel = new QWidget(this);
+    auto *grid = new QGridLayout(followUpPanel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    const QList<QPushButton *> followUpButtons{assign_, classify_, recipientsButton_, linked_, previous_, docs_};
+    for (int i = 0; i < followUpButtons.size(); ++i)
+        grid->addWidget(followUpButtons[i], i / 3, i % 3);
     arrange(new QLabel(QStringLiteral("RECUPERO PROTOCOLLI DI EMERGENZA DA REGISTRO TELEMATICO"), this), left, detail,
-            {assign_, classify_, recipientsButton_, linked_, previous_, docs_});
+            {followUpPanel});
+    keepSearchPanelReadable(left);
     enteredMode(Mode::Browse);
 }
 
@@ -339,13 +361,22 @@ void FrmRecuperaEmeT::enteredMode(Mode mode)
     const bool done = mode == Mode::Edit && transferred();
     correspondent_->setEnabled(mode == Mode::Edit && !done);
     type_->setEnabled(mode == Mode::Edit && !done);
+    imagePending_ = false;
+    if (done) {
+        EmergencyRecord r;
+        r.direction = key().value(kDirection);
+        r.number = key().value(kNumber);
+        imagePending_ = imagePending(r);
+    }
     assign_->setEnabled(done && WindowRegistry::contains(QStringLiteral("FrmAssegna")));
     linked_->setEnabled(done);
-    // Windows of other parts of the register, offered when installed.
-    classify_->setEnabled(done && WindowRegistry::contains(QStringLiteral("FrmClassifica")));
-    recipientsButton_->setEnabled(done && WindowRegistry::contains(QStringLiteral("FrmDestinatari")));
-    previous_->setEnabled(done && WindowRegistry::contains(QStringLiteral("FrmPrecedente")));
-    docs_->setEnabled(done && kEmergencyImages);
+    // Windows of other parts of the register: each button is offered as soon
+    // as its window is part of the program.
+    const auto followUp = followUps();
+    for (auto it = followUp.cbegin(); it != followUp.cend(); ++it)
+        it.key()->setEnabled(done && WindowRegistry::contains(it.value()));
+    docs_->setEnabled(done && WindowRegistry::contains(kViewer));
+    viewLink_->setEnabled(done && WindowRegistry::contains(kViewer));
     if (!done)
         linkPanel_->hide();
     if (mode != Mode::Edit) {
@@ -389,7 +420,9 @@ QString FrmRecuperaEmeT::toolbarFor(Mode mode) const
 {
     if (mode == Mode::Browse)
         return QStringLiteral("ESCI");
-    return transferred() ? QStringLiteral("ESCI;ANNULLA") : QStringLiteral("ESCI;ANNULLA;REGISTRA");
+    // A recovered registration whose image is still to copy can be
+    // registered again: only its image goes.
+    return transferred() && !imagePending_ ? QStringLiteral("ESCI;ANNULLA") : QStringLiteral("ESCI;ANNULLA;REGISTRA");
 }
 
 bool FrmRecuperaEmeT::writeRecord(const ui::Record &r, bool)
@@ -400,7 +433,7 @@ bool FrmRecuperaEmeT::writeRecord(const ui::Record &r, bool)
                 Icon::Warning);
         return false;
     }
-    if (!rec.general.isEmpty())
+    if (!rec.general.isEmpty() && !imagePending(rec))
         return false; // already recovered: nothing more to register
     busy::setWaitText(QStringLiteral("ATTENDERE ... Registrazione Protocollo Definitivo in corso ..."));
     const RecoveryOutcome out =
@@ -408,7 +441,8 @@ bool FrmRecuperaEmeT::writeRecord(const ui::Record &r, bool)
     busy::setWaitText(QString());
     switch (out.kind) {
     case RecoveryOutcome::Registered:
-    case RecoveryOutcome::Reused: break;
+    case RecoveryOutcome::Reused:
+    case RecoveryOutcome::ImageFailed: break;
     case RecoveryOutcome::Refused: showBox(kTitle, out.message, Icon::None); return false;
     case RecoveryOutcome::NoServer:
         GECentr::writeLog(out.message, QStringLiteral("Registra"), objectName());
@@ -427,10 +461,13 @@ bool FrmRecuperaEmeT::writeRecord(const ui::Record &r, bool)
         showBox(kTitle, QStringLiteral("ATTENZIONE! Errore in Aggiornamento Protocollo Emergenza ..."), Icon::Critical);
         return false;
     }
-    // The scanned page goes to the central image store with the image
-    // store's own recovery, when that store is part of the installation.
-    showBox(kTitle, QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato"), Icon::Information);
     lastWritten_ = {{kDirection, rec.direction}, {kNumber, rec.number}};
+    if (out.kind == RecoveryOutcome::ImageFailed) {
+        // The protocol stands; its image is copied when registered again.
+        reportImageFailure(out.image);
+        return true;
+    }
+    showBox(kTitle, QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato"), Icon::Information);
     return true;
 }
 
@@ -442,6 +479,42 @@ void FrmRecuperaEmeT::written(bool deleted)
     lastWritten_.clear();
     openRecord(k);
     list_->select(0, k.value(kNumber));
+}
+
+QHash<QPushButton *, QString> FrmRecuperaEmeT::followUps() const
+{
+    return {{addLink_, QStringLiteral("FrmCollega")},
+            {classify_, QStringLiteral("FrmClassifica")},
+            {recipientsButton_, QStringLiteral("FrmAltriDest")},
+            {previous_, QStringLiteral("FrmProtPreced")}};
+}
+
+void FrmRecuperaEmeT::reportImageFailure(const ImageCopy &copy)
+{
+    switch (copy.kind) {
+    case ImageCopy::None:
+    case ImageCopy::Copied: return;
+    case ImageCopy::NoServer:
+        GECentr::writeLog(copy.message, QStringLiteral("Scrivi_immagine_su_Server"), objectName());
+        showBox(kTitle, QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), Icon::Critical);
+        break;
+    case ImageCopy::CallError:
+        GECentr::writeLog(QStringLiteral("Server Ole, Errore in Registrazione Immagine Protocollo ") + copy.code
+                              + QLatin1Char(' ') + copy.message,
+                          QStringLiteral("Scrivi_immagine_su_Server"), objectName());
+        showBox(kTitle, QStringLiteral("Server Ole, Errore in Registrazione Immagine Protocollo ") + copy.code
+                            + QStringLiteral(" - ") + copy.message,
+                Icon::Critical);
+        break;
+    case ImageCopy::Failed:
+        showBox(kTitle, QStringLiteral("si è verificato un errore nella copia dell'immagine.\nCODICE DI ERRORE: ")
+                            + copy.code + QStringLiteral(" - ") + copy.message,
+                Icon::Critical);
+        break;
+    }
+    showBox(kTitle, QStringLiteral("ATTENZIONE! Errore nella operazione di copia sul server del documento acquisito da "
+                                   "scanner."),
+            Icon::Critical);
 }
 
 void FrmRecuperaEmeT::openAssignment()
@@ -512,7 +585,7 @@ void FrmRecuperaEmeT::ELABORATBAR(const QString &key)
                 Icon::Warning);
         return;
     }
-    if (key == QLatin1String("REGISTRA") && transferred())
+    if (key == QLatin1String("REGISTRA") && transferred() && !imagePending_)
         return; // a recovered registration is never registered again
     RecordEditor::ELABORATBAR(key);
 }

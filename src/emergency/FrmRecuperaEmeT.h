@@ -4,6 +4,8 @@
 // it with what the general register requires and gives it its definitive
 // number. Once recovered, a registration is open to assignment and links.
 
+#include <QHash>
+
 #include "ui/RecordEditor.h"
 
 class QGroupBox;
@@ -17,6 +19,8 @@ class PickList;
 } // namespace nimbo::ui
 
 namespace nimbo::emergency {
+
+struct ImageCopy;
 
 class FrmRecuperaEmeT : public ui::RecordEditor {
     Q_OBJECT
@@ -45,6 +49,9 @@ private:
     void loadLinks();
     void openAssignment();
     bool transferred() const;
+    // The follow-up buttons that open a window of another part by name.
+    QHash<QPushButton *, QString> followUps() const;
+    void reportImageFailure(const ImageCopy &copy);
 
     QString sessionKey_;
     ui::RowList *list_;
@@ -59,6 +66,7 @@ private:
     ui::PickList *pick_;
     ui::CodeLookup *whoLookup_, *typeLookup_;
     ui::Record lastWritten_;
+    bool imagePending_ = false;
 };
 
 } // namespace nimbo::emergency

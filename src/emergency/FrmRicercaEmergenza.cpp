@@ -59,7 +59,8 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     from_->setObjectName(QStringLiteral("DataDal"));
     to_ = new ui::DateField(find);
     to_->setObjectName(QStringLiteral("DataAl"));
-    find->addRow(QStringLiteral("Protocollati in emergenza dal:"), {from_, QStringLiteral("al"), to_});
+    find->addRow(QStringLiteral("Protocollati in emergenza dal:"), {from_});
+    find->addRow(QStringLiteral("al"), {to_});
     subject_ = new QLineEdit(find);
     subject_->setObjectName(QStringLiteral("TxtOggetto"));
     find->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject_, 1)});
@@ -67,7 +68,8 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     who_->setObjectName(QStringLiteral("TxtMittDest"));
     auto *go = new QPushButton(QStringLiteral("Avvia Ricerca"), find);
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
-    find->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(who_, 1), go});
+    find->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(who_, 1)});
+    find->addRow(QString(), {go});
     leftLayout->addWidget(find);
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), left);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Mittente/Destinatario;Oggetto"),
@@ -94,13 +96,17 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     auto *category = shown(detail, "Categoria", 4);
     auto *cls = shown(detail, "Classe", 4);
     auto *dossier = shown(detail, "Fascicolo", 6);
-    detail->addRow(QStringLiteral("Classificazione"), {category, cls, dossier});
+    detail->addRow(QStringLiteral("Categoria"), {category, QStringLiteral("Classe"), cls, QStringLiteral("Fascicolo"), dossier});
     auto *notes = shown(detail, "Annotazioni");
     detail->addRow(QStringLiteral("Note"), {ui::Cell(notes, 1)});
     auto *others = shown(detail, "DestMultipli");
     detail->addRow(QStringLiteral("Altri Destinatari"), {ui::Cell(others, 1)});
     view_ = new QPushButton(QStringLiteral("Visualizza documento scannerizzato"), this);
     view_->setObjectName(QStringLiteral("CmdVisualizza"));
+    connect(view_, &QPushButton::clicked, this, [this] {
+        openEmergencyImage(QStringLiteral("FrmVisDocu1"), key().value(QStringLiteral("Tab_TipoProtocollo")),
+                           key().value(QStringLiteral("Tab_NumeroProtocollo")));
+    });
 
     bind(QStringLiteral("Tab_TipoProtocollo"), direction, Kind::Text, true);
     bind(QStringLiteral("Tab_NumeroProtocollo"), number, Kind::Text, true);
@@ -130,6 +136,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
              QStringLiteral("Tab_Classe"), QStringLiteral("Tab_Fascicolo"), QStringLiteral("Tab_Annotazioni"),
              QStringLiteral("Tab_DestMultipli")});
     arrange(new QLabel(QStringLiteral("RICERCA PROTOCOLLI IN EMERGENZA"), this), left, detail, {view_});
+    keepSearchPanelReadable(left);
     enteredMode(Mode::Browse);
 }
 
@@ -170,8 +177,7 @@ QString FrmRicercaEmergenza::toolbarFor(Mode) const { return QStringLiteral("ESC
 
 void FrmRicercaEmergenza::enteredMode(Mode mode)
 {
-    // The scanned page is the image store's, when it is installed.
-    view_->setEnabled(mode == Mode::Edit && kEmergencyImages);
+    view_->setEnabled(mode == Mode::Edit && WindowRegistry::contains(QStringLiteral("FrmVisDocu1")));
 }
 
 } // namespace nimbo::emergency

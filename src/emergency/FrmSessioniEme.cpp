@@ -1,4 +1,5 @@
 #include "emergency/FrmSessioniEme.h"
+#include "emergency/Emergency.h"
 
 #include <QDateTime>
 #include <QLabel>
@@ -91,7 +92,8 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
     auto *go = new QPushButton(QStringLiteral("Avvia Ricerca"), which);
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
     which->addRow(QStringLiteral("Anno Registro:"), {findYear_});
-    which->addRow(QStringLiteral("Codice Postazione:"), {findCode_, go});
+    which->addRow(QStringLiteral("Codice Postazione:"), {findCode_});
+    which->addRow(QString(), {go});
     leftLayout->addWidget(which);
     registers_ = new ui::RowList(QStringLiteral("LWAperture1"), left);
     registers_->setColumns(QStringLiteral("Id.Registro;Progr.;Descrizione"), QStringLiteral("12;6;45"));
@@ -189,6 +191,7 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
     },
             {kProgr, kOpened, kOpenedAt, kReason, kNotes, kClosed, kClosedAt, kAligned, kFirst, kLast});
     arrange(new QLabel(QStringLiteral("GESTIONE SESSIONI DI EMERGENZA"), this), left, detail);
+    keepSearchPanelReadable(left);
     registers_->load(registersQuery());
 }
 

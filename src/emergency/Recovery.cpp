@@ -1,9 +1,13 @@
 #include "emergency/Recovery.h"
 
+#include <QSqlError>
+#include <QSqlQuery>
+
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
 #include "emergency/EmergencyRules.h"
 #include "emergency/ServerCall.h"
+#include "servers/ImageRequests.h"
 #include "session/DicAmbiente.h"
 
 namespace F = Funzioni_Com_1;
@@ -31,6 +35,18 @@ QString localKey(const EmergencyRecord &r)
 {
     return QStringLiteral("Tab_Ente=") + q(kEmergencyBody) + QStringLiteral(" and Tab_TipoProtocollo=") + q(r.direction)
            + QStringLiteral(" and Tab_NumeroProtocollo=") + q(r.number);
+}
+
+// The image row of the registration on the workstation.
+const QString kImageKey = QStringLiteral(" WHERE ID_ente = ? AND Tipo_protocollo = ? AND Prot_Numero = ?");
+
+bool localImageQuery(QSqlQuery &q, const QString &select, const EmergencyRecord &r)
+{
+    q.prepare(select + QStringLiteral(" FROM Tab_immagini") + kImageKey);
+    q.addBindValue(kEmergencyBody);
+    q.addBindValue(image::imageDirection(r.direction));
+    q.addBindValue(r.number);
+    return q.exec();
 }
 
 } // namespace
@@ -137,6 +153,64 @@ bool completeLocalRecord(const EmergencyRecord &r, const QString &general, const
     return b.ok();
 }
 
+bool imagePending(const EmergencyRecord &r)
+{
+    QSqlQuery q(localDb().sql());
+    return localImageQuery(q, QStringLiteral("SELECT COALESCE(Migrato_su_Server, 'N')"), r) && q.next()
+           && q.value(0).toString().trimmed() != QLatin1String("S");
+}
+
+ImageCopy copyImage(const EmergencyRecord &r, const QString &general, const QString &ente, const QString &operatorCode)
+{
+    ImageCopy out;
+    QSqlQuery q(localDb().sql());
+    if (!localImageQuery(q, QStringLiteral("SELECT Immagine, Compresso, Data_Ins_Var, Migrato_su_Server"), r)) {
+        out.kind = ImageCopy::Failed;
+        out.code = QStringLiteral("2");
+        out.message = q.lastError().text();
+        return out;
+    }
+    if (!q.next() || q.value(3).toString().trimmed() == QLatin1String("S"))
+        return out; // nothing scanned, or already copied
+    const QByteArray stored = q.value(0).toByteArray();
+    const QString compresso = q.value(1).toString().trimmed();
+    QDateTime scanned = F::parseDateShape(q.value(2).toString());
+    if (!scanned.isValid())
+        scanned = QDateTime::currentDateTime();
+    q.finish();
+    const CallOutcome call =
+        callServer(DicAmbiente::session().cfg.oleImg, kOpRegistraImmagineEmergenza,
+                   image::recoveredImageRequest(operatorCode, ente, r.direction, general, stored,
+                                                compresso == QLatin1String("1") ? compresso : QStringLiteral("0"),
+                                                scanned),
+                   QStringLiteral("OLE - Protocollo Documenti"));
+    out.code = call.status;
+    out.message = call.message;
+    switch (call.kind) {
+    case CallOutcome::Ok: break;
+    case CallOutcome::NoServer: out.kind = ImageCopy::NoServer; return out;
+    case CallOutcome::Refused:
+    case CallOutcome::ServerError:
+        out.kind = call.reply.isEmpty() ? ImageCopy::CallError : ImageCopy::Failed;
+        return out;
+    }
+    // The server holds it now: a later recovery leaves it alone.
+    QSqlQuery mark(localDb().sql());
+    mark.prepare(QStringLiteral("UPDATE Tab_immagini SET Migrato_su_Server = 'S', Data_Migrazione = ?") + kImageKey);
+    mark.addBindValue(QDate::currentDate().toString(Qt::ISODate));
+    mark.addBindValue(kEmergencyBody);
+    mark.addBindValue(image::imageDirection(r.direction));
+    mark.addBindValue(r.number);
+    if (!mark.exec()) {
+        out.kind = ImageCopy::Failed;
+        out.code = QStringLiteral("2");
+        out.message = mark.lastError().text();
+        return out;
+    }
+    out.kind = ImageCopy::Copied;
+    return out;
+}
+
 RecoveryOutcome recover(const EmergencyRecord &r, const Recoverer &who, qlonglong correspondent, const QString &docType)
 {
     RecoveryOutcome out;
@@ -177,7 +251,11 @@ RecoveryOutcome recover(const EmergencyRecord &r, const Recoverer &who, qlonglon
     if (!completeLocalRecord(r, out.number, who.operatorCode, &why)) {
         out.kind = RecoveryOutcome::LocalFailed;
         out.message = why;
+        return out;
     }
+    out.image = copyImage(r, out.number, who.ente, who.operatorCode);
+    if (!out.image.ok())
+        out.kind = RecoveryOutcome::ImageFailed;
     return out;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The recovery of one emergency registration into the general register:
 // the definitive protocol through operation 10 of the protocol server, then
-// the definitive number on the local emergency record.
+// the definitive number on the local emergency record, then the scanned
+// image through operation 301 of the image server.
 //
 // Recovery never registers twice. Before asking for a number it looks the
 // emergency register and number up in the general register: a protocol that
@@ -52,14 +53,31 @@ ColumnValues recoveryColumns(const EmergencyRecord &r, const Recoverer &who, qlo
 // empty when there is none (or the lookup failed: *failed then says so).
 QString alreadyRecovered(const QString &ente, const EmergencyRecord &r, bool *failed = nullptr);
 
+// The copy of the image scanned with an emergency registration (kept on the
+// workstation under the emergency body) to the definitive protocol. The
+// local row is marked migrated once the server holds it: until then a
+// recovery run again copies it again, and the server replaces the copy it
+// had, so the protocol never has two.
+struct ImageCopy {
+    enum Kind { None, Copied, NoServer, CallError, Failed } kind = None;
+    QString code;    // the server's status (or "2" for the local mark)
+    QString message; // the server's or the database's text
+    bool ok() const { return kind == None || kind == Copied; }
+};
+// Whether the registration has an image not yet copied.
+bool imagePending(const EmergencyRecord &r);
+ImageCopy copyImage(const EmergencyRecord &r, const QString &general, const QString &ente, const QString &operatorCode);
+
 struct RecoveryOutcome {
-    enum Kind { Registered, Reused, Refused, ServerError, NoServer, NoTime, LocalFailed } kind = ServerError;
-    QString number;  // the definitive number (also when only the local update failed)
+    enum Kind { Registered, Reused, Refused, ServerError, NoServer, NoTime, LocalFailed, ImageFailed } kind = ServerError;
+    QString number;  // the definitive number (also when only the local update or the image failed)
     QString message; // refused: the server's text as it is; errors: what went wrong
+    ImageCopy image;
     bool ok() const { return kind == Registered || kind == Reused; }
 };
 
-// The whole recovery of one record; nothing is shown.
+// The whole recovery of one record; nothing is shown. A record already
+// recovered whose image is still to copy only has its image copied.
 RecoveryOutcome recover(const EmergencyRecord &r, const Recoverer &who, qlonglong correspondent, const QString &docType);
 
 // Writes the definitive number on the local record, in one transaction.

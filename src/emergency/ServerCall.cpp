@@ -12,13 +12,19 @@ namespace nimbo::emergency {
 CallOutcome callProtocolServer(short operation, const QVariantList &request, const QString &requestTitle,
                                const QString &waitText)
 {
+    return callServer(DicAmbiente::session().cfg.oleGp, operation, request, requestTitle, waitText);
+}
+
+CallOutcome callServer(const QString &progId, short operation, const QVariantList &request,
+                       const QString &requestTitle, const QString &waitText)
+{
     CallOutcome out;
     busy::Guard guard;
     busy::setWaitText(waitText);
     busy::setRequestTitle(requestTitle);
     ServerHolder holder;
     QString why;
-    const bool created = createServer(holder, DicAmbiente::session().cfg.oleGp, &why);
+    const bool created = createServer(holder, progId, &why);
     if (created) {
         QVariantList params = request;
         try {

@@ -19,6 +19,11 @@ struct CallOutcome {
 CallOutcome callProtocolServer(short operation, const QVariantList &request, const QString &requestTitle,
                                const QString &waitText = QStringLiteral("Attendere.Scrittura su remoto in corso"));
 
+// The same call on the server named by its ProgID (the OLEIMG key's, ...).
+CallOutcome callServer(const QString &progId, short operation, const QVariantList &request,
+                       const QString &requestTitle,
+                       const QString &waitText = QStringLiteral("Attendere.Scrittura su remoto in corso"));
+
 // Shows a failed call: a refusal as the server wrote it, a failed creation
 // as "Errore In Creazione OLE e/o linea non disponibile!", any other error
 // after `errorPrefix` with its number and text.

@@ -104,118 +104,16 @@ bool findRecoveredProtocol(const StatementRunner &exec, QSqlQuery *&q, const QSt
 
 namespace {
 
-using Schema::Column;
-using Schema::Table;
-using Schema::Type;
-
 QVariantList refusal(const QString &text) { return {kStatusRefused, text}; }
 
-// A row of one table as the request gives it: known columns only, each once,
-// in the shape it is stored in (dates ISO, numbers as numbers, empty as Null).
-struct Fields {
-    const Table *table = nullptr;
-    QVector<QPair<const Column *, QVariant>> values;
+using Fields = RequestRow;
 
-    int indexOf(const QString &name) const
-    {
-        for (int i = 0; i < values.size(); ++i)
-            if (values[i].first->name.compare(name, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
-    QVariant get(const QString &name) const
-    {
-        const int i = indexOf(name);
-        return i < 0 ? QVariant() : values[i].second;
-    }
-    QString text(const QString &name) const { return get(name).toString().trimmed(); }
-    void set(const QString &name, const QVariant &v)
-    {
-        const int i = indexOf(name);
-        if (i >= 0)
-            values[i].second = v;
-        else if (const Column *c = table->column(name))
-            values.append({c, v});
-    }
-    void remove(const QString &name)
-    {
-        const int i = indexOf(name);
-        if (i >= 0)
-            values.remove(i);
-    }
-};
-
-bool storedValue(const Column &c, const QVariant &v, QVariant *out, QString *why)
-{
-    if (!isPlainValue(v) && v.isValid() && !v.isNull()) {
-        *why = QStringLiteral("Valore non valido per ") + c.name;
-        return false;
-    }
-    const QString t = v.toString().trimmed();
-    switch (c.type) {
-    case Type::Text:
-        *out = t;
-        *why = TextCheck::problem(c.name, t);
-        return why->isEmpty();
-    case Type::Integer:
-    case Type::BigInt: {
-        if (t.isEmpty()) {
-            *out = QVariant(QMetaType(QMetaType::LongLong));
-            return true;
-        }
-        bool ok = false;
-        *out = t.toLongLong(&ok);
-        if (!ok)
-            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + t;
-        return ok;
-    }
-    case Type::Date: {
-        if (t.isEmpty()) {
-            *out = QVariant(QMetaType(QMetaType::QString));
-            return true;
-        }
-        const QDateTime dt = v.typeId() == QMetaType::QDate ? v.toDate().startOfDay() : F::parseDateShape(t);
-        if (!dt.isValid()) {
-            *why = QStringLiteral("Data non valida per ") + c.name + QStringLiteral(": ") + t;
-            return false;
-        }
-        *out = dt.date().toString(Qt::ISODate);
-        return true;
-    }
-    default: break;
-    }
-    *why = QStringLiteral("La colonna ") + c.name + QStringLiteral(" non può essere scritta con questa richiesta.");
-    return false;
-}
-
+// The row of one table as the request gives it, texts without blanks around.
 bool readFields(const QVariant &packed, const QString &tableName, Fields *out, QString *why)
 {
-    out->table = Schema::findTable(Schema::Kind::Central, tableName);
-    const QVariantList rows = packed.toList();
-    if (packed.typeId() != QMetaType::QVariantList || rows.size() != 2
-        || rows[0].typeId() != QMetaType::QVariantList || rows[1].typeId() != QMetaType::QVariantList
-        || rows[0].toList().size() != rows[1].toList().size()) {
-        *why = QStringLiteral("Elenco colonne non valido per ") + tableName
-               + QStringLiteral(": sono attese due righe (nomi e valori) della stessa lunghezza.");
+    if (!readRequestRow(packed, Schema::findTable(Schema::Kind::Central, tableName), out, why))
         return false;
-    }
-    const QVariantList names = rows[0].toList(), values = rows[1].toList();
-    for (int i = 0; i < names.size(); ++i) {
-        const QString name = names[i].toString().trimmed();
-        const Column *c = out->table->column(name);
-        if (!c) {
-            *why = QStringLiteral("Colonna sconosciuta nella tabella ") + tableName + QStringLiteral(": ") + name;
-            return false;
-        }
-        if (out->indexOf(name) >= 0) {
-            *why = QStringLiteral("Colonna ripetuta nella richiesta: ") + name;
-            return false;
-        }
-        QVariant v;
-        if (!storedValue(*c, values[i], &v, why))
-            return false;
-        out->values.append({c, v});
-    }
+    out->trimTexts();
     return true;
 }
 
@@ -333,29 +231,25 @@ QVariantList ProtocolServer::emergencyRegister(const QVariantList &params)
     if (!open(&fail))
         return fail;
     QSqlDatabase sql = db_.sql();
+    const RequestUnit::Exec exec = [this](QSqlQuery *&q, const QString &text, const QVariantList &b) {
+        return run(q, text, b);
+    };
     auto attempt = [&]() -> UnitOutcome {
-        QSqlQuery *q = nullptr;
-        const auto failed = [&] { return statementFailure(sql, q->lastError(), QStringLiteral("Errore in registrazione registro: ")); };
-        C_GestDB::Transaction tx(db_);
-        const C_GestDB::Result begun = tx.begin();
-        if (!begun.ok)
-            return transactionFailure(begun, begun.lost);
+        RequestUnit unit(db_, exec, QStringLiteral("Errore in registrazione registro: "));
+        if (auto stop = unit.open(unit.operatorCheck(c.op, QString(), false, QStringLiteral("Operatore sconosciuto: "))))
+            return *stop;
+        const auto failed = [&] { return unit.failed(); };
         const QString ente = key.text(QStringLiteral("Tab_Ente"));
         bool found = false;
-        if (!exists(q, QStringLiteral("SELECT Op_Codice_Operatore FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"),
-                    {c.op}, &found))
-            return failed();
-        if (!found)
-            return {refusal(QStringLiteral("Operatore sconosciuto: ") + c.op)};
         if (type == QLatin1String("T")) {
-            if (!exists(q, QStringLiteral("SELECT ID_Postazione FROM Tab_Postazioni WHERE Ente = ? AND ID_Postazione = ?"),
+            if (!unit.exists(QStringLiteral("SELECT ID_Postazione FROM Tab_Postazioni WHERE Ente = ? AND ID_Postazione = ?"),
                         {ente, id}, &found))
                 return failed();
             if (!found)
                 return {refusal(QStringLiteral("Il Codice Postazione specificato non è tra quelli abilitati "
                                                "all'utilizzo della procedura"))};
         }
-        if (!exists(q, QStringLiteral("SELECT Tab_Ente FROM Tab_AnaRegistriEme") + where(kRegisterKey),
+        if (!unit.exists(QStringLiteral("SELECT Tab_Ente FROM Tab_AnaRegistriEme") + where(kRegisterKey),
                     binds(key, kRegisterKey), &found))
             return failed();
         if (c.isNew && found)
@@ -378,7 +272,7 @@ QVariantList ProtocolServer::emergencyRegister(const QVariantList &params)
                 marks << QStringLiteral("?");
                 values << v;
             }
-            if (!run(q, QStringLiteral("INSERT INTO Tab_AnaRegistriEme (") + names.join(QLatin1Char(','))
+            if (!unit.run(QStringLiteral("INSERT INTO Tab_AnaRegistriEme (") + names.join(QLatin1Char(','))
                             + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
                      values))
                 return failed();
@@ -389,15 +283,12 @@ QVariantList ProtocolServer::emergencyRegister(const QVariantList &params)
                 names << col->name + QStringLiteral(" = ?");
                 values << v;
             }
-            if (!run(q, QStringLiteral("UPDATE Tab_AnaRegistriEme SET ") + names.join(QLatin1Char(','))
+            if (!unit.run(QStringLiteral("UPDATE Tab_AnaRegistriEme SET ") + names.join(QLatin1Char(','))
                             + where(kRegisterKey),
                      values + binds(key, kRegisterKey)))
                 return failed();
         }
-        const C_GestDB::Result done = tx.commit();
-        if (!done.ok)
-            return transactionFailure(done);
-        return {{F::kStatusOk, QString(), year + QLatin1Char('/') + type + QLatin1Char('/') + id}};
+        return unit.commit({F::kStatusOk, QString(), year + QLatin1Char('/') + type + QLatin1Char('/') + id});
     };
     return runUnit(sql, attempt);
 }
@@ -436,20 +327,16 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
     if (!open(&fail))
         return fail;
     QSqlDatabase sql = db_.sql();
+    const RequestUnit::Exec exec = [this](QSqlQuery *&q, const QString &text, const QVariantList &b) {
+        return run(q, text, b);
+    };
     auto attempt = [&]() -> UnitOutcome {
-        QSqlQuery *q = nullptr;
-        const auto failed = [&] { return statementFailure(sql, q->lastError(), QStringLiteral("Errore in registrazione sessione: ")); };
-        C_GestDB::Transaction tx(db_);
-        const C_GestDB::Result begun = tx.begin();
-        if (!begun.ok)
-            return transactionFailure(begun, begun.lost);
+        RequestUnit unit(db_, exec, QStringLiteral("Errore in registrazione sessione: "));
+        if (auto stop = unit.open(unit.operatorCheck(c.op, QString(), false, QStringLiteral("Operatore sconosciuto: "))))
+            return *stop;
+        const auto failed = [&] { return unit.failed(); };
         bool found = false;
-        if (!exists(q, QStringLiteral("SELECT Op_Codice_Operatore FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"),
-                    {c.op}, &found))
-            return failed();
-        if (!found)
-            return {refusal(QStringLiteral("Operatore sconosciuto: ") + c.op)};
-        if (!exists(q, QStringLiteral("SELECT Tab_Codice FROM Tab_Motivo_Regtemp WHERE Tab_Codice = ?"),
+        if (!unit.exists(QStringLiteral("SELECT Tab_Codice FROM Tab_Motivo_Regtemp WHERE Tab_Codice = ?"),
                     {row.text(QStringLiteral("Tab_Motivo"))}, &found))
             return failed();
         if (!found)
@@ -457,10 +344,10 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
         // Touching the register locks it until the commit: sessions of one
         // register are numbered one after the other.
         const QVariantList reg = binds(key, kSessionRegister);
-        if (!run(q, QStringLiteral("UPDATE Tab_AnaRegistriEme SET Tab_NumeroRegistro = Tab_NumeroRegistro") + where(kRegisterKey),
+        if (!unit.run(QStringLiteral("UPDATE Tab_AnaRegistriEme SET Tab_NumeroRegistro = Tab_NumeroRegistro") + where(kRegisterKey),
                  reg))
             return failed();
-        if (q->numRowsAffected() < 1)
+        if (unit.q->numRowsAffected() < 1)
             return {refusal(QStringLiteral("Il registro ") + reg.value(1).toString() + QStringLiteral("/T/")
                             + reg.value(3).toString() + QStringLiteral(" non è presente in archivio."))};
         Fields w = row;
@@ -470,12 +357,12 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
         QVariantList values;
         qlonglong progr = 0;
         if (c.isNew) {
-            if (!run(q, QStringLiteral("SELECT COALESCE(MAX(ses_progr), 0) FROM Tab_SessioniEmergenza") + where(kSessionRegister),
+            if (!unit.run(QStringLiteral("SELECT COALESCE(MAX(ses_progr), 0) FROM Tab_SessioniEmergenza") + where(kSessionRegister),
                      reg)
-                || !q->next())
+                || !unit.q->next())
                 return failed();
-            progr = q->value(0).toLongLong() + 1;
-            q->finish();
+            progr = unit.q->value(0).toLongLong() + 1;
+            unit.q->finish();
             for (const QString &k : kSessionRegister)
                 w.set(k, key.get(k));
             w.set(QStringLiteral("ses_progr"), progr);
@@ -484,7 +371,7 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
                 marks << QStringLiteral("?");
                 values << v;
             }
-            if (!run(q, QStringLiteral("INSERT INTO Tab_SessioniEmergenza (") + names.join(QLatin1Char(','))
+            if (!unit.run(QStringLiteral("INSERT INTO Tab_SessioniEmergenza (") + names.join(QLatin1Char(','))
                             + QStringLiteral(") VALUES (") + marks.join(QLatin1Char(',')) + QLatin1Char(')'),
                      values))
                 return failed();
@@ -496,17 +383,14 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
                 names << col->name + QStringLiteral(" = ?");
                 values << v;
             }
-            if (!run(q, QStringLiteral("UPDATE Tab_SessioniEmergenza SET ") + names.join(QLatin1Char(',')) + where(keyColumns),
+            if (!unit.run(QStringLiteral("UPDATE Tab_SessioniEmergenza SET ") + names.join(QLatin1Char(',')) + where(keyColumns),
                      values + binds(key, keyColumns)))
                 return failed();
-            if (q->numRowsAffected() < 1)
+            if (unit.q->numRowsAffected() < 1)
                 return {refusal(QStringLiteral("La sessione ") + QString::number(progr)
                                 + QStringLiteral(" non è presente in archivio."))};
         }
-        const C_GestDB::Result done = tx.commit();
-        if (!done.ok)
-            return transactionFailure(done);
-        return {{F::kStatusOk, QString(), progr}};
+        return unit.commit({F::kStatusOk, QString(), progr});
     };
     return runUnit(sql, attempt);
 }

@@ -16,8 +16,16 @@
 // appends to before storing it whole. An attachment is added as a new row.
 // Reply: [0, "", id of the new row] ("A"), [0, "", rows deleted] ("C").
 //
-// Operation 301 stores an image like 17 with "IMMAGINE" (kept for the
-// recovery of emergency registrations, which send the same row).
+// Operation 301 stores the image of a recovered emergency registration
+// under its definitive protocol. Request as 17 with "A" and "IMMAGINE" (5
+// entries; recoveredImageRequest below builds it); the row names Prot_EU,
+// Prot_Numero (the definitive number), Immagine, Compresso and Data_Ins_Var
+// (when the page was scanned on the workstation, "yyyy-mm-dd hh:mm:ss").
+// The protocol must exist in the body and come from an emergency register
+// (Tab_RegistroTemporaneo). The row keeps the scan's insertion time and is
+// marked migrated (Migrato_su_Server "S", Data_Migrazione the server's
+// date); it replaces any image the protocol had, in the same transaction,
+// so a recovery tried again leaves one image. Reply as 17.
 //
 // Operation 30002, reading. The server runs no SQL text from the client:
 // the request names one of the fixed reads. Request (8 entries):
@@ -43,6 +51,7 @@
 // [status, text] on a database failure.
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 #include <QVariantList>
 
@@ -87,6 +96,19 @@ inline QVariantList storeRequest(const QString &what, const QString &operatorCod
     for (const QString &s : names)
         n.append(s);
     return {QStringLiteral("A"), what, operatorCode, QVariant(QVariantList{QVariant(n), QVariant(values)}), ente};
+}
+
+// Operation 301: the image read from the workstation's store (stored bytes
+// and their Compresso flag as they are) for the definitive protocol.
+inline QVariantList recoveredImageRequest(const QString &operatorCode, const QString &ente, const QString &direction,
+                                          const QString &number, const QByteArray &stored, const QString &compresso,
+                                          const QDateTime &inserted)
+{
+    return storeRequest(kImage, operatorCode, ente,
+                        {QStringLiteral("Prot_EU"), QStringLiteral("Prot_Numero"), QStringLiteral("Immagine"),
+                         QStringLiteral("Compresso"), QStringLiteral("Data_Ins_Var")},
+                        {direction, number, stored, compresso,
+                         inserted.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))});
 }
 
 inline QVariantList deleteAttachmentRequest(const QString &operatorCode, const QString &ente, qlonglong id)

@@ -7,6 +7,7 @@
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "servers/RequestParts.h"
 
 namespace nimbo {
 
@@ -101,6 +102,14 @@ bool ImageServer::open(QVariantList *fail)
     return true;
 }
 
+std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> ImageServer::statements(QSqlQuery &query)
+{
+    return [this, &query](QSqlQuery *&q, const QString &sql, const QVariantList &binds) {
+        q = &query;
+        return exec(query, sql, binds);
+    };
+}
+
 bool ImageServer::exec(QSqlQuery &q, const QString &sql, const QVariantList &binds)
 {
     if (!q.prepare(sql))
@@ -151,6 +160,14 @@ QVariantList ImageServer::store(const QVariantList &p, bool imageOnly)
             if (eu != QLatin1String("E") && eu != QLatin1String("U"))
                 return refused(QStringLiteral("Prot_EU deve essere E o U."));
             row.insert(QStringLiteral("Tipo_protocollo"), image::imageDirection(eu));
+            if (imageOnly) {
+                // A recovered image keeps the time it was scanned at.
+                const QString at = row.value(QStringLiteral("Data_Ins_Var")).toString();
+                const QDateTime scanned = F::parseDateShape(at);
+                if (!scanned.isValid())
+                    return refused(QStringLiteral("Data di inserimento dell'immagine non valida (Data_Ins_Var): ") + at);
+                row.insert(QStringLiteral("Data_Ins_Var"), scanned.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+            }
         } else if (row.value(QStringLiteral("Nome_allegato")).toString().isEmpty()
                    || (row.value(QStringLiteral("num_ProtocolloGenerale")).toString().isEmpty()
                        && row.value(QStringLiteral("num_ProtocolloProvvisorio")).toString().isEmpty())) {
@@ -166,41 +183,28 @@ QVariantList ImageServer::store(const QVariantList &p, bool imageOnly)
     QVariantList fail;
     if (!open(&fail))
         return fail;
-    const C_GestDB::Database db = conn_->db;
-    C_GestDB::Transaction tx(db);
-    const C_GestDB::Result begun = tx.begin();
-    if (!begun.ok)
-        return {F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail};
-    QSqlQuery q(db.sql());
+    QSqlQuery q(conn_->db.sql());
+    RequestUnit unit(conn_->db, statements(q), QStringLiteral("Registrazione documento: "));
+    if (auto stop = unit.open(unit.operatorCheck(op, ente, true, QStringLiteral("Operatore non abilitato per l'ente: "))))
+        return stop->reply;
     auto failed = [&q](const QString &what) {
         return QVariantList{F::kStatusSqlFailed, what + QStringLiteral(": ") + q.lastError().text()};
     };
-    if (!exec(q, QStringLiteral("SELECT Op_Codice_Operatore FROM Tab_Operatori WHERE Op_Codice_Operatore = ? "
-                                "AND Op_Ente = ? AND (Op_Attivo IS NULL OR Op_Attivo <> 'N')"),
-              {op, ente}))
-        return failed(QStringLiteral("Lettura operatore"));
-    if (!q.next())
-        return refused(QStringLiteral("Operatore non abilitato per l'ente: ") + op);
-    q.finish();
-
     if (mode == QLatin1String("C")) {
         if (!exec(q, QStringLiteral("DELETE FROM Tab_allegati WHERE Id_allegato = ? AND Cod_Ente = ?"), {id, ente}))
             return failed(QStringLiteral("Cancellazione allegato"));
         const int n = q.numRowsAffected();
         if (n != 1)
             return refused(QStringLiteral("Allegato inesistente: ") + QString::number(id));
-        const C_GestDB::Result done = tx.commit();
-        if (!done.ok)
-            return {F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail};
-        return {F::kStatusOk, QString(), n};
+        return unit.commit({F::kStatusOk, QString(), n}).reply;
     }
 
     // The protocol a document belongs to must exist in the body.
     const QString number = row.value(isImage ? QStringLiteral("Prot_Numero")
                                              : QStringLiteral("num_ProtocolloGenerale")).toString();
     if (!number.isEmpty()) {
-        QString sql = QStringLiteral("SELECT Tab_NumeroProtocollo FROM Tab_Protocollo WHERE Tab_Ente = ? "
-                                     "AND Tab_NumeroProtocollo = ?");
+        QString sql = QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_RegistroTemporaneo FROM Tab_Protocollo "
+                                     "WHERE Tab_Ente = ? AND Tab_NumeroProtocollo = ?");
         QVariantList binds{ente, number};
         if (isImage) {
             sql += QStringLiteral(" AND Tab_TipoProtocollo = ?");
@@ -210,16 +214,25 @@ QVariantList ImageServer::store(const QVariantList &p, bool imageOnly)
             return failed(QStringLiteral("Lettura protocollo"));
         if (!q.next())
             return refused(QStringLiteral("Protocollo inesistente: ") + number);
+        const bool fromEmergency = !q.value(1).toString().trimmed().isEmpty();
         q.finish();
+        if (imageOnly && !fromEmergency)
+            return refused(QStringLiteral("Il protocollo ") + number
+                           + QStringLiteral(" non proviene da un registro di emergenza."));
     }
 
     QString table;
     if (isImage) {
         table = QStringLiteral("Tab_immagini");
         row.insert(QStringLiteral("ID_ente"), ente);
-        // The server's clock, not the workstation's.
-        row.insert(QStringLiteral("Data_Ins_Var"), nowText());
-        row.remove(QStringLiteral("Data_Migrazione"));
+        if (imageOnly) {
+            row.insert(QStringLiteral("Migrato_su_Server"), QStringLiteral("S"));
+            row.insert(QStringLiteral("Data_Migrazione"), nowText().left(10));
+        } else {
+            // The server's clock, not the workstation's.
+            row.insert(QStringLiteral("Data_Ins_Var"), nowText());
+            row.remove(QStringLiteral("Data_Migrazione"));
+        }
         if (!exec(q, QStringLiteral("DELETE FROM Tab_immagini WHERE ID_ente = ? AND Tipo_protocollo = ? "
                                     "AND Prot_Numero = ?"),
                   {ente, row.value(QStringLiteral("Tipo_protocollo")), number}))
@@ -254,10 +267,7 @@ QVariantList ImageServer::store(const QVariantList &p, bool imageOnly)
         return failed(QStringLiteral("Lettura identificativo"));
     const qlonglong newId = q.value(0).toLongLong();
     q.finish();
-    const C_GestDB::Result done = tx.commit();
-    if (!done.ok)
-        return {F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail};
-    return {F::kStatusOk, QString(), newId};
+    return unit.commit({F::kStatusOk, QString(), newId}).reply;
 }
 
 QVariantList ImageServer::read(const QVariantList &p)
@@ -296,15 +306,15 @@ QVariantList ImageServer::read(const QVariantList &p)
     QVariantList fail;
     if (!open(&fail))
         return fail;
-    const C_GestDB::Database db = conn_->db;
-    C_GestDB::Transaction tx(db);
-    const C_GestDB::Result begun = tx.begin();
-    if (!begun.ok)
-        return {F::kStatusSqlFailed, begun.errText + QLatin1Char(' ') + begun.detail};
-    QSqlQuery q(db.sql());
+    QSqlQuery q(conn_->db.sql());
+    // Every read is logged, so it runs as a unit like a store.
+    RequestUnit unit(conn_->db, statements(q), QStringLiteral("Lettura documento: "));
+    if (auto stop = unit.open())
+        return stop->reply;
     auto failed = [&q](const QString &what) {
         return QVariantList{F::kStatusSqlFailed, what + QStringLiteral(": ") + q.lastError().text()};
     };
+    C_GestDB::Transaction &tx = unit.transaction();
 
     // Which protocol the document belongs to, for the privacy rule and the log.
     QString number = what == image::kImage ? key : QString();

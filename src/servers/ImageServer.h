@@ -2,6 +2,7 @@
 // The image server: see servers/ImageRequests.h for its operations.
 
 #include <QSqlQuery>
+#include <functional>
 #include <optional>
 
 #include "data/ConnectionPool.h"
@@ -23,6 +24,8 @@ private:
     QVariantList store(const QVariantList &params, bool imageOnly);
     QVariantList read(const QVariantList &params);
     bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+    // exec on query, for a RequestUnit.
+    std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> statements(QSqlQuery &query);
 
     std::optional<Dialect::Target> target_;
     ConnectionPool::Connection *conn_ = nullptr;

@@ -17,6 +17,7 @@
 #include "data/TextCheck.h"
 #include "servers/IterRequests.h"
 #include "servers/ProtocolServer.h"
+#include "servers/RequestParts.h"
 
 namespace nimbo {
 
@@ -28,27 +29,11 @@ QVariantList refusal(const QString &text) { return {kStatusRefused, text}; }
 
 UnitOutcome refusedUnit(const QString &text) { return {refusal(text)}; }
 
-bool plain(const QVariant &v)
-{
-    return v.typeId() != QMetaType::QVariantList && v.typeId() != QMetaType::QVariantMap && v.canConvert<QString>();
-}
+bool plain(const QVariant &v) { return isPlainValue(v); }
 
 bool textOf(const QVariant &v, const QString &field, bool required, QString *out, QString *why)
 {
-    if (v.isValid() && !v.isNull() && !plain(v)) {
-        *why = QStringLiteral("Valore non valido per ") + field + QStringLiteral(": è atteso un testo.");
-        return false;
-    }
-    *out = v.toString().trimmed();
-    if (const QString bad = TextCheck::problem(field, *out); !bad.isEmpty()) {
-        *why = bad;
-        return false;
-    }
-    if (required && out->isEmpty()) {
-        *why = QStringLiteral("Dato obbligatorio mancante: ") + field;
-        return false;
-    }
-    return true;
+    return requestText(v, field, required, out, why);
 }
 
 bool numberOf(const QVariant &v, const QString &field, qlonglong min, qlonglong *out, QString *why)
@@ -108,12 +93,9 @@ bool movementKeyOf(const QVariant &v, const QString &where, QString *out, QStrin
     return true;
 }
 
-UnitOutcome failure(const QSqlDatabase &db, const QSqlError &e)
-{
-    return {{F::kStatusSqlFailed, QStringLiteral("Errore in scrittura dell'iter del documento: ") + e.text().trimmed()},
-            Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
-            Dialect::isConnectionLost(db, e)};
-}
+const QString kIterFailure = QStringLiteral("Errore in scrittura dell'iter del documento: ");
+
+UnitOutcome failure(const QSqlDatabase &db, const QSqlError &e) { return statementFailure(db, e, kIterFailure); }
 
 // The request of taking in charge (16) and of taking back (50).
 struct ChargeRow {
@@ -473,16 +455,13 @@ QVariantList ProtocolServer::charge(const QVariantList &params, bool back)
         return run(query, text, binds);
     };
     auto attempt = [&]() -> UnitOutcome {
-        QSqlQuery *q = nullptr;
-        C_GestDB::Transaction tx(db_);
-        const C_GestDB::Result begun = tx.begin();
-        if (!begun.ok)
-            return transactionFailure(begun, begun.lost);
-        const std::optional<QString> who = checkOperator(q, r.ente, r.op, r.department, r.office);
-        if (!who)
-            return failure(sql, q->lastError());
-        if (!who->isEmpty())
-            return refusedUnit(*who);
+        RequestUnit unit(db_, exec, kIterFailure);
+        if (auto stop = unit.open([&](QSqlQuery *&query) {
+                return checkOperator(query, r.ente, r.op, r.department, r.office);
+            }))
+            return *stop;
+        QSqlQuery *&q = unit.q;
+        C_GestDB::Transaction &tx = unit.transaction();
         QDateTime now;
         if (!databaseNow(q, &now))
             return failure(sql, q->lastError());
@@ -561,16 +540,13 @@ QVariantList ProtocolServer::movement(const QVariantList &params, bool assignmen
         return run(query, text, binds);
     };
     auto attempt = [&]() -> UnitOutcome {
-        QSqlQuery *q = nullptr;
-        C_GestDB::Transaction tx(db_);
-        const C_GestDB::Result begun = tx.begin();
-        if (!begun.ok)
-            return transactionFailure(begun, begun.lost);
-        const std::optional<QString> who = checkOperator(q, p.ente, r.op, r.department, r.office);
-        if (!who)
-            return failure(sql, q->lastError());
-        if (!who->isEmpty())
-            return refusedUnit(*who);
+        RequestUnit unit(db_, exec, kIterFailure);
+        if (auto stop = unit.open([&](QSqlQuery *&query) {
+                return checkOperator(query, p.ente, r.op, r.department, r.office);
+            }))
+            return *stop;
+        QSqlQuery *&q = unit.q;
+        C_GestDB::Transaction &tx = unit.transaction();
         bool found = false;
         QDate date;
         QString state;

@@ -13,6 +13,7 @@
 #include "data/TextCheck.h"
 #include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
+#include "servers/RequestParts.h"
 #include "schema/Definition.h"
 
 namespace nimbo {
@@ -163,157 +164,12 @@ bool parseCondition(const QString &text, Key *key, QString *why)
     return false;
 }
 
-QVariant typedNull(Type t)
-{
-    switch (t) {
-    case Type::Integer:
-    case Type::BigInt: return QVariant(QMetaType(QMetaType::LongLong));
-    case Type::Real: return QVariant(QMetaType(QMetaType::Double));
-    default: return QVariant(QMetaType(QMetaType::QString));
-    }
-}
+// The request's rows are read the way every server reads them.
+using Row = RequestRow;
 
-// A request value in the shape its column is stored in: dates as ISO text,
-// numbers as numbers, empty dates and numbers as Null.
-bool columnValue(const Column &c, const QVariant &v, QVariant *out, QString *why)
-{
-    const bool empty = !v.isValid() || v.isNull() || v.toString().trimmed().isEmpty();
-    switch (c.type) {
-    case Type::Text:
-        *out = v.isValid() && !v.isNull() ? QVariant(v.toString()) : typedNull(c.type);
-        *why = TextCheck::problem(c.name, out->toString());
-        return why->isEmpty();
-    case Type::Integer:
-    case Type::BigInt: {
-        if (empty) {
-            *out = typedNull(c.type);
-            return true;
-        }
-        bool ok = false;
-        const qlonglong x = v.toString().trimmed().toLongLong(&ok);
-        const double d = v.toDouble();
-        if (!ok && (v.typeId() == QMetaType::Double && d == qlonglong(d))) {
-            *out = qlonglong(d);
-            return true;
-        }
-        if (!ok) {
-            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
-            return false;
-        }
-        *out = x;
-        return true;
-    }
-    case Type::Real: {
-        bool ok = true;
-        *out = empty ? typedNull(c.type) : QVariant(v.toDouble(&ok));
-        if (!ok)
-            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
-        return ok;
-    }
-    case Type::Date:
-    case Type::Timestamp: {
-        if (empty) {
-            *out = typedNull(c.type);
-            return true;
-        }
-        QDateTime dt;
-        if (v.typeId() == QMetaType::QDate)
-            dt = v.toDate().startOfDay();
-        else if (v.typeId() == QMetaType::QDateTime)
-            dt = v.toDateTime();
-        else
-            dt = F::parseDateShape(v.toString());
-        if (!dt.isValid()) {
-            *why = QStringLiteral("Data non valida per ") + c.name + QStringLiteral(": ") + v.toString();
-            return false;
-        }
-        *out = c.type == Type::Date ? dt.date().toString(Qt::ISODate)
-                                    : dt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-        return true;
-    }
-    case Type::Blob:
-    case Type::Serial: break;
-    }
-    *why = QStringLiteral("La colonna ") + c.name + QStringLiteral(" non può essere scritta con questa richiesta.");
-    return false;
-}
-
-// A row to write: columns of one table, in the spelling of its definition.
-struct Row {
-    const Table *table = nullptr;
-    QVector<QPair<const Column *, QVariant>> values;
-
-    int indexOf(const QString &name) const
-    {
-        for (int i = 0; i < values.size(); ++i)
-            if (values[i].first->name.compare(name, Qt::CaseInsensitive) == 0)
-                return i;
-        return -1;
-    }
-    bool has(const QString &name) const { return indexOf(name) >= 0; }
-    QVariant get(const QString &name) const
-    {
-        const int i = indexOf(name);
-        return i < 0 ? QVariant() : values[i].second;
-    }
-    bool filled(const QString &name) const
-    {
-        const QVariant v = get(name);
-        return !v.isNull() && !v.toString().trimmed().isEmpty();
-    }
-    void set(const QString &name, const QVariant &value)
-    {
-        const int i = indexOf(name);
-        if (i >= 0)
-            values[i].second = value;
-        else if (const Column *c = table->column(name))
-            values.append({c, value});
-    }
-    void setIfEmpty(const QString &name, const QVariant &value)
-    {
-        if (!filled(name))
-            set(name, value);
-    }
-    void remove(const QString &name)
-    {
-        const int i = indexOf(name);
-        if (i >= 0)
-            values.remove(i);
-    }
-};
-
-// The two-row table {names, values} read against a table's known columns.
 bool parseRow(const QVariant &packed, const Table *table, Row *row, QString *why)
 {
-    row->table = table;
-    const QVariantList rows = packed.toList();
-    if (packed.typeId() != QMetaType::QVariantList || rows.size() != 2
-        || rows[0].typeId() != QMetaType::QVariantList || rows[1].typeId() != QMetaType::QVariantList
-        || rows[0].toList().size() != rows[1].toList().size()) {
-        *why = QStringLiteral("Elenco colonne non valido per ") + table->name
-               + QStringLiteral(": sono attese due righe (nomi e valori) della stessa lunghezza.");
-        return false;
-    }
-    const QVariantList names = rows[0].toList(), values = rows[1].toList();
-    for (int i = 0; i < names.size(); ++i) {
-        const QString name = names[i].toString().trimmed();
-        if (name.isEmpty())
-            continue;
-        const Column *c = table->column(name);
-        if (!c) {
-            *why = QStringLiteral("Colonna sconosciuta nella tabella ") + table->name + QStringLiteral(": ") + name;
-            return false;
-        }
-        if (row->has(name)) {
-            *why = QStringLiteral("Colonna ripetuta nella richiesta: ") + name;
-            return false;
-        }
-        QVariant v;
-        if (!columnValue(*c, values[i], &v, why))
-            return false;
-        row->values.append({c, v});
-    }
-    return true;
+    return readRequestRow(packed, table, row, why);
 }
 
 // What one attempt of the write gives: the reply, or that it met another

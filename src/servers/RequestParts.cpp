@@ -4,6 +4,8 @@
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
 
+namespace F = Funzioni_Com_1;
+
 namespace nimbo {
 
 bool isPlainValue(const QVariant &v)
@@ -34,6 +36,241 @@ UnitOutcome statementFailure(const QSqlDatabase &db, const QSqlError &e, const Q
     return {{Funzioni_Com_1::kStatusSqlFailed, what + e.text().trimmed()},
             Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
             Dialect::isConnectionLost(db, e)};
+}
+
+// ---- a row of a request ---------------------------------------------------------
+
+using Schema::Column;
+using Schema::Table;
+using Schema::Type;
+
+namespace {
+
+QVariant typedNull(Type t)
+{
+    switch (t) {
+    case Type::Integer:
+    case Type::BigInt: return QVariant(QMetaType(QMetaType::LongLong));
+    case Type::Real: return QVariant(QMetaType(QMetaType::Double));
+    default: return QVariant(QMetaType(QMetaType::QString));
+    }
+}
+
+} // namespace
+
+bool requestColumnValue(const Column &c, const QVariant &v, QVariant *out, QString *why)
+{
+    if (v.isValid() && !v.isNull() && !isPlainValue(v)) {
+        *why = QStringLiteral("Valore non valido per ") + c.name;
+        return false;
+    }
+    const bool empty = !v.isValid() || v.isNull() || v.toString().trimmed().isEmpty();
+    switch (c.type) {
+    case Type::Text:
+        *out = v.isValid() && !v.isNull() ? QVariant(v.toString()) : typedNull(c.type);
+        *why = TextCheck::problem(c.name, out->toString());
+        return why->isEmpty();
+    case Type::Integer:
+    case Type::BigInt: {
+        if (empty) {
+            *out = typedNull(c.type);
+            return true;
+        }
+        bool ok = false;
+        const qlonglong x = v.toString().trimmed().toLongLong(&ok);
+        const double d = v.toDouble();
+        if (!ok && (v.typeId() == QMetaType::Double && d == qlonglong(d))) {
+            *out = qlonglong(d);
+            return true;
+        }
+        if (!ok) {
+            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
+            return false;
+        }
+        *out = x;
+        return true;
+    }
+    case Type::Real: {
+        bool ok = true;
+        *out = empty ? typedNull(c.type) : QVariant(v.toDouble(&ok));
+        if (!ok)
+            *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
+        return ok;
+    }
+    case Type::Date:
+    case Type::Timestamp: {
+        if (empty) {
+            *out = typedNull(c.type);
+            return true;
+        }
+        QDateTime dt;
+        if (v.typeId() == QMetaType::QDate)
+            dt = v.toDate().startOfDay();
+        else if (v.typeId() == QMetaType::QDateTime)
+            dt = v.toDateTime();
+        else
+            dt = F::parseDateShape(v.toString());
+        if (!dt.isValid()) {
+            *why = QStringLiteral("Data non valida per ") + c.name + QStringLiteral(": ") + v.toString();
+            return false;
+        }
+        *out = c.type == Type::Date ? dt.date().toString(Qt::ISODate)
+                                    : dt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+        return true;
+    }
+    case Type::Blob:
+    case Type::Serial: break;
+    }
+    *why = QStringLiteral("La colonna ") + c.name + QStringLiteral(" non può essere scritta con questa richiesta.");
+    return false;
+}
+
+
+int RequestRow::indexOf(const QString &name) const
+{
+    for (int i = 0; i < values.size(); ++i)
+        if (values[i].first->name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant RequestRow::get(const QString &name) const
+{
+    const int i = indexOf(name);
+    return i < 0 ? QVariant() : values[i].second;
+}
+
+bool RequestRow::filled(const QString &name) const
+{
+    const QVariant v = get(name);
+    return !v.isNull() && !v.toString().trimmed().isEmpty();
+}
+
+void RequestRow::set(const QString &name, const QVariant &value)
+{
+    const int i = indexOf(name);
+    if (i >= 0)
+        values[i].second = value;
+    else if (const Column *c = table->column(name))
+        values.append({c, value});
+}
+
+void RequestRow::setIfEmpty(const QString &name, const QVariant &value)
+{
+    if (!filled(name))
+        set(name, value);
+}
+
+void RequestRow::remove(const QString &name)
+{
+    const int i = indexOf(name);
+    if (i >= 0)
+        values.remove(i);
+}
+
+void RequestRow::trimTexts()
+{
+    for (auto &[c, v] : values)
+        if (c->type == Type::Text && !v.isNull())
+            v = v.toString().trimmed();
+}
+
+bool readRequestRow(const QVariant &packed, const Table *table, RequestRow *row, QString *why)
+{
+    row->table = table;
+    const QVariantList rows = packed.toList();
+    if (packed.typeId() != QMetaType::QVariantList || rows.size() != 2
+        || rows[0].typeId() != QMetaType::QVariantList || rows[1].typeId() != QMetaType::QVariantList
+        || rows[0].toList().size() != rows[1].toList().size()) {
+        *why = QStringLiteral("Elenco colonne non valido per ") + table->name
+               + QStringLiteral(": sono attese due righe (nomi e valori) della stessa lunghezza.");
+        return false;
+    }
+    const QVariantList names = rows[0].toList(), values = rows[1].toList();
+    for (int i = 0; i < names.size(); ++i) {
+        const QString name = names[i].toString().trimmed();
+        if (name.isEmpty())
+            continue;
+        const Column *c = table->column(name);
+        if (!c) {
+            *why = QStringLiteral("Colonna sconosciuta nella tabella ") + table->name + QStringLiteral(": ") + name;
+            return false;
+        }
+        if (row->has(name)) {
+            *why = QStringLiteral("Colonna ripetuta nella richiesta: ") + name;
+            return false;
+        }
+        QVariant v;
+        if (!requestColumnValue(*c, values[i], &v, why))
+            return false;
+        row->values.append({c, v});
+    }
+    return true;
+}
+
+// ---- the unit of work of a request -------------------------------------------------
+
+RequestUnit::RequestUnit(const C_GestDB::Database &db, Exec exec, QString failureText)
+    : db_(db), exec_(std::move(exec)), failureText_(std::move(failureText)), tx_(db)
+{
+}
+
+RequestUnit::Check RequestUnit::operatorCheck(const QString &op, const QString &ente, bool activeOnly,
+                                              const QString &refusal)
+{
+    return [this, op, ente, activeOnly, refusal](QSqlQuery *&) -> std::optional<QString> {
+        QString sql = QStringLiteral("SELECT Op_Codice_Operatore FROM Tab_Operatori WHERE Op_Codice_Operatore = ?");
+        QVariantList binds{op};
+        if (!ente.isEmpty()) {
+            sql += QStringLiteral(" AND Op_Ente = ?");
+            binds << ente;
+        }
+        if (activeOnly)
+            sql += QStringLiteral(" AND (Op_Attivo IS NULL OR Op_Attivo <> 'N')");
+        bool found = false;
+        if (!exists(sql, binds, &found))
+            return std::nullopt;
+        return found ? QString() : refusal + op;
+    };
+}
+
+std::optional<UnitOutcome> RequestUnit::open(const Check &check)
+{
+    const C_GestDB::Result begun = tx_.begin();
+    if (!begun.ok)
+        return transactionFailure(begun, begun.lost);
+    if (!check)
+        return std::nullopt;
+    const std::optional<QString> refused = check(q);
+    if (!refused)
+        return failed();
+    if (!refused->isEmpty())
+        return UnitOutcome{refusedRequest(*refused)};
+    return std::nullopt;
+}
+
+bool RequestUnit::exists(const QString &sql, const QVariantList &binds, bool *found)
+{
+    if (!run(sql, binds))
+        return false;
+    *found = q->next();
+    q->finish();
+    return true;
+}
+
+UnitOutcome RequestUnit::failed() const
+{
+    if (!q)
+        return {{F::kStatusSqlFailed, failureText_}};
+    return statementFailure(db_.sql(), q->lastError(), failureText_);
+}
+
+UnitOutcome RequestUnit::commit(const QVariantList &reply)
+{
+    const C_GestDB::Result done = tx_.commit();
+    if (!done.ok)
+        return transactionFailure(done);
+    return {reply};
 }
 
 } // namespace nimbo

@@ -47,8 +47,10 @@ QString emergencyCheck(const QString &year, const QString &registerCode, const Q
 QString emergencySessionId(const QString &year, const QString &registerCode, const QString &sessionNumber);
 // The session of the emergency entry.
 void startEmergencySession(const QString &sessionId);
-// Letters the register code accepts.
-inline const QString kRegisterLetters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVXYWZ");
+// What the register code accepts: it is the code of a workstation, letters
+// and digits ("PST1"), typed in upper case, at most 4.
+inline const QString kRegisterCharacters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789");
+constexpr int kRegisterLength = 4;
 
 // New password, checks 2-5 in order: the failing check's text, empty when
 // the new password may be written. currentStored is the stored value of the

@@ -69,8 +69,18 @@ PSWMask::PSWMask(QWidget *parent) : QDialog(parent)
     year_ = field(QStringLiteral("AnnoR"), emergencyPanel_);
     year_->setMaxLength(4);
     register_ = field(QStringLiteral("IdR"), emergencyPanel_);
+    register_->setMaxLength(LoginRules::kRegisterLength);
     register_->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QLatin1Char('[') + LoginRules::kRegisterLetters + QStringLiteral("]*")), register_));
+        QRegularExpression(QLatin1Char('[') + LoginRules::kRegisterCharacters + QStringLiteral("]*"),
+                           QRegularExpression::CaseInsensitiveOption),
+        register_));
+    connect(register_, &QLineEdit::textEdited, register_, [this](const QString &t) {
+        if (t != t.toUpper()) {
+            const int at = register_->cursorPosition();
+            register_->setText(t.toUpper());
+            register_->setCursorPosition(at);
+        }
+    });
     sessionNo_ = field(QStringLiteral("IDS"), emergencyPanel_);
     auto *confirmEme = button(QStringLiteral("cmdConfermaEme"), QStringLiteral("Conferma"), emergencyPanel_);
     auto *cancelEme = button(QStringLiteral("cmdAnnullaEme"), QStringLiteral("Annulla"), emergencyPanel_);

@@ -122,9 +122,18 @@ void RowList::fitColumns()
     if (total <= 0 || room <= 0)
         return;
     // The last column stretches over whatever rounding leaves.
+    int widest = -1;
     for (int c = 0; c < share.size(); ++c)
-        if (share[c] > 0)
+        if (share[c] > 0) {
             view_->setColumnWidth(c, int(room * share[c] / total));
+            if (widest < 0 || view_->columnWidth(c) > view_->columnWidth(widest))
+                widest = c;
+        }
+    // Narrow columns held at the header's least width may push past the
+    // view: the widest column gives the excess back.
+    const int over = view_->horizontalHeader()->length() - room;
+    if (over > 0 && widest >= 0)
+        view_->setColumnWidth(widest, view_->columnWidth(widest) - over);
 }
 
 bool RowList::load(const QString &sql, const QString &database)

@@ -9,9 +9,11 @@
 #include <QTableView>
 
 #include "../ui/UiFixture.h"
+#include "documents/Documents.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "protocol/FrmProtocollo.h"
+#include "servers/ImageRequests.h"
 #include "ui/RowList.h"
 
 // Failures show the texts, not their bytes.
@@ -27,6 +29,7 @@ protected:
         if (IsSkipped() || HasFatalFailure())
             return;
         emergency::registerEmergencyWindows();
+        documents::registerDocumentWindows();
         protocol::registerProtocolWindows();
         iter::registerIterWindows();
     }
@@ -47,28 +50,30 @@ protected:
         EXPECT_TRUE(q.exec(statement) && q.next()) << statement.toStdString();
         return q.value(0).toString().trimmed();
     }
-    // The electronic register of a workstation ABCD for a year (the
-    // emergency entry of the login takes letters only).
-    void seedRegister(const QString &year)
+    // The electronic register of a workstation (ABCD, or the demo's PST1)
+    // for a year.
+    void seedRegister(const QString &year, const QString &station = QStringLiteral("ABCD"))
     {
-        sql(QStringLiteral("INSERT INTO Tab_Postazioni (Ente, ID_Postazione, Descrizione, Utente) VALUES ('001', 'ABCD', "
-                           "'SPORTELLO URP', 'DEMO9') ON CONFLICT DO NOTHING"));
+        sql(QStringLiteral("INSERT INTO Tab_Postazioni (Ente, ID_Postazione, Descrizione, Utente) VALUES ('001', '%1', "
+                           "'SPORTELLO URP', 'DEMO9') ON CONFLICT DO NOTHING")
+                .arg(station));
         sql(QStringLiteral("INSERT INTO Tab_AnaRegistriEme (Tab_Ente, Tab_AnnoRegistro, Tab_TipoRegistro, Tab_IDRegistro, "
                            "Tab_NumeroRegistro, Tab_NoteRegistro, Tab_DataIstituzione, Tab_OraIstituzione) VALUES "
-                           "('001', '%1', 'T', 'ABCD', 1, 'Registro dello sportello', '%1-01-02', '08:00')")
-                .arg(year));
+                           "('001', '%1', 'T', '%2', 1, 'Registro dello sportello', '%1-01-02', '08:00')")
+                .arg(year, station));
     }
     // A session of that register, open unless a closing date is given (ISO).
-    void seedSession(const QString &year, int progr, const QString &closed = QString())
+    void seedSession(const QString &year, int progr, const QString &closed = QString(),
+                     const QString &station = QStringLiteral("ABCD"))
     {
         sql(QStringLiteral("INSERT INTO Tab_SessioniEmergenza (ses_Ente, ses_AnnoRegistro, ses_TipoRegistro, "
                            "ses_IDRegistro, ses_NumeroRegistro, ses_progr, Tab_DataApertura, Tab_OraApertura, Tab_Motivo, "
-                           "Tab_DataChiusura, Tab_OraChiusura, Tab_Allineamento) VALUES ('001', '%1', 'T', 'ABCD', 1, %2, "
+                           "Tab_DataChiusura, Tab_OraChiusura, Tab_Allineamento) VALUES ('001', '%1', 'T', '%5', 1, %2, "
                            "'%1-03-14', '08:00', '01', %3, %4, 'NO')")
                 .arg(year)
                 .arg(progr)
                 .arg(closed.isEmpty() ? QStringLiteral("NULL") : QLatin1Char('\'') + closed + QLatin1Char('\''),
-                     closed.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'18:00'")));
+                     closed.isEmpty() ? QStringLiteral("NULL") : QStringLiteral("'18:00'"), station));
     }
     // An emergency registration kept on the workstation.
     void seedRegistration(const QString &direction, const QString &number, const QString &date, const QString &key,
@@ -103,19 +108,20 @@ protected:
     bool nothingAtCentralPlace() const { return movedAway_.isEmpty() || !QFile::exists(movedAway_); }
 
     // Starts the program and enters through the emergency entry of the login.
-    MDIMenu *enterInEmergency(const QString &year, const QString &station, const QString &session)
+    MDIMenu *enterInEmergency(const QString &year, const QString &station, const QString &session,
+                              const QStringList &lines = {})
     {
         const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
-        const QStringList extra = centralOutOfReach();
+        const QStringList extra = centralOutOfReach() + lines;
         QFile ini(DicAmbiente::configPath(db().folder(), program));
         EXPECT_TRUE(ini.open(QIODevice::WriteOnly));
-        const QStringList lines = QStringList{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
-                                              QStringLiteral("SET PROTOCOLLO=central.sqlite"),
-                                              QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                                              QStringLiteral("SET OLEGENERICA=") + kGenericProgId,
-                                              QStringLiteral("SET OLEGP=") + kProtocolProgId}
-                                  + extra;
-        ini.write(lines.join(QLatin1Char('\n')).toUtf8());
+        const QStringList config = QStringList{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                                               QStringLiteral("SET PROTOCOLLO=central.sqlite"),
+                                               QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                                               QStringLiteral("SET OLEGENERICA=") + kGenericProgId,
+                                               QStringLiteral("SET OLEGP=") + kProtocolProgId}
+                                   + extra;
+        ini.write(config.join(QLatin1Char('\n')).toUtf8());
         ini.close();
         qputenv("NIMBO_HOME", db().folder().toUtf8());
         StartUp::setLogin([=](const QStringList &) {
@@ -134,6 +140,26 @@ protected:
         return started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
     }
 
+    // The demo operator's ordinary login, with the image server too.
+    MDIMenu *logInWithImages()
+    {
+        const int started = startAs(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd"),
+                                    {QStringLiteral("SET OLEGP=") + kProtocolProgId,
+                                     QStringLiteral("SET OLEIMG=") + kImageProgId});
+        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
+        return started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
+    }
+    // Scans one page from SANE's test device in the scanning window and
+    // stores it; the boxes it showed.
+    QStringList scanAndStore(QWidget *scan)
+    {
+        boxes.clear();
+        scan->findChild<QPushButton *>(QStringLiteral("cmdBottoni_1"))->click();
+        scan->findChild<QPushButton *>(QStringLiteral("cmdBottoni_2"))->click();
+        const QStringList shown = boxes.texts();
+        scan->findChild<QPushButton *>(QStringLiteral("cmdBottoni_0"))->click();
+        return shown;
+    }
     // Chooses the row of a list whose column holds the text, as a click does.
     static void chooseRow(ui::RowList *list, int column, const QString &text)
     {

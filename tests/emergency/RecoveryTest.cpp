@@ -9,6 +9,7 @@
 #include "emergency/FrmRecuperaEmeT.h"
 #include "emergency/FrmRicercaEmergenza.h"
 #include "emergency/Recovery.h"
+#include "ui/WindowRegistry.h"
 
 using namespace nimbo;
 using test::EmergencyTest;
@@ -207,6 +208,58 @@ TEST_P(Recovery, SearchesTheEmergencyRegistrationsOfTheWorkstation)
     EXPECT_EQ(text(w, "TxtNumeroGenerale"), QStringLiteral("20260000004"));
     EXPECT_EQ(text(w, "DataProtocollo"), QStringLiteral("14/03/2007"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI"));
+}
+
+TEST_P(Recovery, FollowUpButtonsOfferTheWindowsOfOtherPartsOnceThoseAreInstalled)
+{
+    seed();
+    MDIMenu *main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    auto *w = openSession(main);
+    ASSERT_NE(w, nullptr);
+    child(w, "CmdAvviaRicerca")->click();
+    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+    edit(w, "txtMDNuovo", QStringLiteral("1"));
+    press(main, "REGISTRA");
+    ASSERT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA"));
+    const QList<std::pair<const char *, QString>> followUps{{"CmdClassifica", QStringLiteral("FrmClassifica")},
+                                                            {"CmdDestinatari", QStringLiteral("FrmAltriDest")},
+                                                            {"CmdPrecedente", QStringLiteral("FrmProtPreced")},
+                                                            {"CmdCollega", QStringLiteral("FrmCollega")}};
+    for (const auto &[button, window] : followUps)
+        EXPECT_FALSE(child(w, button)->isEnabled()) << button;
+
+    // Those windows come with later parts of the program: registered by
+    // their names, the buttons open them on the definitive protocol.
+    struct Installed {
+        QStringList names;
+        ~Installed()
+        {
+            for (const QString &n : names)
+                WindowRegistry::remove(n);
+        }
+    } installed;
+    for (const auto &[button, window] : followUps) {
+        const QString name = window;
+        installed.names << name;
+        WindowRegistry::add(name, [name] {
+            auto *stub = new ChildWindow;
+            stub->setObjectName(name);
+            return stub;
+        });
+    }
+    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+    child(w, "CmdCollegati")->click();
+    for (const auto &[button, window] : followUps) {
+        ASSERT_TRUE(child(w, button)->isEnabled()) << button;
+        child(w, button)->click();
+        ASSERT_NE(active(main), nullptr);
+        EXPECT_EQ(active(main)->objectName(), window);
+        if (window == QLatin1String("FrmCollega")) {
+            EXPECT_EQ(active(main)->property("Tag").toString(), QStringLiteral("FRMASSEDEFPROT"));
+        }
+        activate(main, w);
+    }
 }
 
 NIMBO_INSTANTIATE_ENGINES(Recovery);

@@ -25,6 +25,7 @@ TEST_P(RegistersWindow, ChecksARegisterInOrderAndWritesItThroughTheServer)
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;NUOVO;AVVIA RICERCA"));
     press(main, "NUOVO");
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Gestione Registri Emergenza"));
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/frmAnaRegistriEme.png"));
     edit(w, "TxtAReg", QStringLiteral("2026"));
     edit(w, "TxtTreg", QStringLiteral("T"));
     edit(w, "TxtIdReg", QStringLiteral("ps1"));
@@ -97,6 +98,7 @@ TEST_P(RegistersWindow, OpensNumbersAndClosesSessionsAndRefusesDeletingOnesInUse
 
     press(main, "APERTURA");
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/frmSessioniEme.png"));
     EXPECT_EQ(text(w, "DataApertura"), QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")));
     // Every error together, under the heading.
     setField(w, "DataApertura", QString());

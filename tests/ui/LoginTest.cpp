@@ -138,8 +138,9 @@ TEST(LoginEmergency, ChecksInOrderAndTheSessionIdentifier)
     PSWMask w;
     w.openEmergency();
     auto *reg = w.findChild<QLineEdit *>(QStringLiteral("IdR"));
-    QTest::keyClicks(reg, QStringLiteral("Ab1C"));
-    EXPECT_EQ(reg->text(), QStringLiteral("AC")); // only the register letters get in
+    // A workstation code: letters and digits, in upper case, four at most.
+    QTest::keyClicks(reg, QStringLiteral("p-s_t1X"));
+    EXPECT_EQ(reg->text(), QStringLiteral("PST1"));
     reg->setText(QStringLiteral("ABC"));
     w.findChild<QLineEdit *>(QStringLiteral("AnnoR"))->setText(QStringLiteral("2024"));
     w.findChild<QLineEdit *>(QStringLiteral("IDS"))->setText(QStringLiteral("1"));
