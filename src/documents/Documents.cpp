@@ -58,6 +58,33 @@ void removeWorkFiles(const QStringList &files)
     }
 }
 
+QString writeWorkFile(const QString &path, const QByteArray &data, bool fresh)
+{
+    QFile f(path);
+    if (!f.open(fresh ? QIODevice::NewOnly | QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Truncate))
+        return QStringLiteral("Impossibile scrivere il file ") + path;
+    const bool whole = f.write(data) == data.size() && f.flush();
+    f.close();
+    if (!whole || f.error() != QFileDevice::NoError) {
+        f.remove();
+        return QStringLiteral("Impossibile scrivere il file ") + path;
+    }
+    return {};
+}
+
+Outcome keepInWorkFile(const Outcome &read, const QByteArray &data, const QString &path, bool fresh)
+{
+    if (!read.ok)
+        return read;
+    const QString failed = writeWorkFile(path, data, fresh);
+    if (failed.isEmpty())
+        return read;
+    Outcome o;
+    o.code = QStringLiteral("2");
+    o.text = failed;
+    return o;
+}
+
 void registerDocumentWindows()
 {
     WindowRegistry::add(QStringLiteral("FrmSCAN"), [] { return new FrmSCAN; });

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <atomic>
 
+#include "documents/Background.h"
 #include "documents/Documents.h"
 #include "documents/ImageStore.h"
 #include "documents/PageView.h"
@@ -168,16 +169,18 @@ void FrmSCAN::startScan()
     const bool append = optAccoda_->isChecked();
     // Appending starts from the stored image when this window has none yet.
     if (append && view_->pageCount() == 0) {
-        QByteArray tiff;
-        const Outcome read = readImage({DicAmbiente::session().op.ente, direction_, number_}, &tiff);
-        if (read.ok) {
-            QFile f(work_);
-            if (!f.open(QIODevice::WriteOnly) || f.write(tiff) != tiff.size()) {
-                showBox(kTitle, QStringLiteral("Impossibile scrivere il file ") + work_, Icon::Critical);
-                return;
-            }
-        } else if (!read.none) {
-            showBox(kTitle, read.text, Icon::Critical);
+        const Protocol p{DicAmbiente::session().op.ente, direction_, number_};
+        const QString file = work_;
+        const Outcome read = runInBackground(
+            this, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
+            [p, file](const Progress &progress) {
+                QByteArray tiff;
+                const Outcome read = readImage(p, &tiff, progress);
+                return keepInWorkFile(read, tiff, file, false);
+            },
+            QStringLiteral("OLE - Carica_Documento"));
+        if (!read.ok && !read.none) {
+            showBox(kTitle, read.text, read.refused || read.enciphered ? Icon::Warning : Icon::Critical);
             return;
         }
     }
@@ -243,20 +246,18 @@ void FrmSCAN::showPages()
 void FrmSCAN::store()
 {
     status(QStringLiteral("Registrazione in corso"));
-    QFile f(work_);
-    QByteArray tiff;
-    if (f.open(QIODevice::ReadOnly))
-        tiff = f.readAll();
-    f.close();
-    QProgressDialog progress(QStringLiteral("Registrazione in corso"), QString(), 0, 3, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    const Outcome o = storeImage({DicAmbiente::session().op.ente, direction_, number_}, tiff, [&](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    progress.reset();
+    // A long scan makes a file of tens of megabytes: it is read, zipped and
+    // stored aside while the window repaints.
+    const Protocol p{DicAmbiente::session().op.ente, direction_, number_};
+    const QString file = work_;
+    const Outcome o = runInBackground(this, QStringLiteral("Registrazione in corso"), QStringLiteral("prgRegistra"),
+                                      [p, file](const Progress &progress) {
+                                          QFile f(file);
+                                          QByteArray tiff;
+                                          if (f.open(QIODevice::ReadOnly))
+                                              tiff = f.readAll();
+                                          return storeImage(p, tiff, progress);
+                                      });
     busy::setWaitText({});
     lblStato_->clear();
     if (!o.ok) {

@@ -7,12 +7,12 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "documents/Background.h"
 #include "documents/Documents.h"
 #include "documents/ImageStore.h"
 #include "documents/PageView.h"
@@ -126,31 +126,29 @@ bool FrmVisDocu1::setProtocol(const QString &direction, const QString &number)
     removeWorkFiles(files_);
     files_.clear();
     view_->clear();
-    QProgressDialog progress(QStringLiteral("Attendere.lettura su remoto in corso"), QString(), 0, 2, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    QByteArray tiff;
-    const Outcome o = readImage({DicAmbiente::session().op.ente, direction, number}, &tiff, [&](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    progress.reset();
+    // The read, the unzip and the copy into the work folder run aside: a
+    // large scan takes seconds, and the window repaints meanwhile.
+    const Protocol p{DicAmbiente::session().op.ente, direction, number};
+    const QString file =
+        workFolder() + QStringLiteral("/Visu_%1_%2.tif").arg(number).arg(QCoreApplication::applicationPid());
+    // Listed before it is written, so that it goes with the window whatever happens.
+    files_ << file;
+    const Outcome o = runInBackground(
+        this, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
+        [p, file](const Progress &progress) {
+            QByteArray tiff;
+            const Outcome read = readImage(p, &tiff, progress);
+            return keepInWorkFile(read, tiff, file, false);
+        },
+        QStringLiteral("OLE - Carica_Documento"));
     if (!o.ok) {
         showBox(kTitle, o.none ? QStringLiteral("Non vi sono documenti scannerizzati per il protocollo in esame")
                                : o.text,
-                o.refused ? Icon::Warning : Icon::Critical);
+                o.refused || o.enciphered ? Icon::Warning : Icon::Critical);
         shown(0);
         return false;
     }
-    work_ = workFolder() + QStringLiteral("/Visu_%1_%2.tif").arg(number).arg(QCoreApplication::applicationPid());
-    files_ << work_;
-    QFile f(work_);
-    if (!f.open(QIODevice::WriteOnly) || f.write(tiff) != tiff.size()) {
-        showBox(kTitle, QStringLiteral("Impossibile scrivere il file ") + work_, Icon::Critical);
-        return false;
-    }
-    f.close();
+    work_ = file;
     view_->load(work_);
     txtPagina_->setRange(view_->pageCount() > 0 ? 1 : 0, view_->pageCount());
     txtDa_->setText(QStringLiteral("1"));

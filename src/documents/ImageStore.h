@@ -7,6 +7,10 @@
 //
 // Every stored row carries its own Compresso flag and is read back by it,
 // whatever COMPRESSO says now.
+//
+// Any thread may call these: on the GUI thread they use the session's local
+// work database and set the busy state; on a worker (see Background.h) they
+// open their own connections and leave the busy state to the window.
 
 #include <QByteArray>
 #include <QString>
@@ -26,7 +30,13 @@ struct Outcome {
     QString code;      // "0" ok, "001" server not created, "002" call error, "003" error reply, ...
     bool refused = false; // privacy said no (or could not be checked)
     bool none = false;    // nothing stored
+    bool enciphered = false; // stored enciphered: this program cannot show it
 };
+
+// This program never enciphers; a row stored enciphered elsewhere is
+// refused with this text instead of being shown as garbage.
+inline const QString kEncipheredText =
+    QStringLiteral("Il documento è cifrato e non può essere visualizzato su questa postazione.");
 
 // Steps of a long store or read, for a progress dialog: (done, total).
 using Progress = std::function<void(int, int)>;
