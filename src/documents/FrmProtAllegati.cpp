@@ -49,7 +49,13 @@ FrmProtAllegati::FrmProtAllegati(QWidget *parent) : ChildWindow(parent)
                             QStringLiteral("estensione")});
     list_->setRootIsDecorated(false);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The description takes what the other columns leave: the list never
+    // scrolls sideways.
+    list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(ColDescription, QHeaderView::Stretch);
+    list_->header()->resizeSection(ColFile, ui::fieldWidth(list_, 30));
+    list_->header()->resizeSection(ColId, ui::fieldWidth(list_, 10));
+    list_->header()->resizeSection(ColExtension, ui::fieldWidth(list_, 8));
     list_->setSortingEnabled(true);
     lblMessaggio_ = new QLabel(this);
     lblMessaggio_->setObjectName(QStringLiteral("lblMessaggio"));
@@ -109,6 +115,8 @@ void FrmProtAllegati::setProtocol(const QString &direction, const QString &numbe
     lblProtocollo_->setText(QStringLiteral("Protocollo N. ") + shownNumber(number));
     load();
 }
+
+QSize FrmProtAllegati::sizeHint() const { return QSize(760, 480).expandedTo(minimumSizeHint()); }
 
 int FrmProtAllegati::attachmentCount() const { return list_->topLevelItemCount(); }
 

@@ -110,6 +110,8 @@ FrmProtVisAllegati::~FrmProtVisAllegati()
     removeWorkFiles(files_);
 }
 
+QSize FrmProtVisAllegati::sizeHint() const { return QSize(760, 600).expandedTo(minimumSizeHint()); }
+
 int FrmProtVisAllegati::pdfPages() const { return pdf_->pageCount(); }
 
 bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)

@@ -50,6 +50,7 @@ FrmSCAN::FrmSCAN(QWidget *parent) : ChildWindow(parent)
         ui::setReadOnly(e);
     txtAnno_->setMaximumWidth(ui::fieldWidth(txtAnno_, 5));
     txtEU_->setMaximumWidth(ui::fieldWidth(txtEU_, 2));
+    txtNumero_->setMaximumWidth(ui::fieldWidth(txtNumero_, 9));
     proto->addRow(QStringLiteral("Anno"), {txtAnno_, QStringLiteral("Numero"), txtNumero_, QStringLiteral("Tipo"), txtEU_});
 
     auto *scan = new ui::FormGroup(QStringLiteral("Acquisizione"), this);
@@ -131,6 +132,8 @@ void FrmSCAN::setProtocol(const QString &direction, const QString &number)
     view_->clear();
     showPages();
 }
+
+QSize FrmSCAN::sizeHint() const { return QSize(720, 640).expandedTo(minimumSizeHint()); }
 
 void FrmSCAN::ELABORATBAR(const QString &key)
 {

@@ -116,6 +116,8 @@ FrmVisDocu1::FrmVisDocu1(QWidget *parent) : ChildWindow(parent)
 
 FrmVisDocu1::~FrmVisDocu1() { removeWorkFiles(files_); }
 
+QSize FrmVisDocu1::sizeHint() const { return QSize(900, 660).expandedTo(minimumSizeHint()); }
+
 int FrmVisDocu1::pageCount() const { return view_->pageCount(); }
 int FrmVisDocu1::currentPage() const { return view_->currentPage(); }
 

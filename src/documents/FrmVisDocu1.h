@@ -27,6 +27,7 @@ public:
     Q_INVOKABLE bool setProtocol(const QString &direction, const QString &number);
 
     void ELABORATBAR(const QString &key) override;
+    QSize sizeHint() const override;
     int pageCount() const;
     int currentPage() const;
 
