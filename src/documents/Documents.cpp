@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFormLayout>
 
+#include "documents/Background.h"
 #include "documents/FrmDettaglioProtocollo.h"
 #include "documents/FrmProtAllegati.h"
 #include "documents/FrmProtVisAllegati.h"
@@ -83,6 +84,18 @@ Outcome keepInWorkFile(const Outcome &read, const QByteArray &data, const QStrin
     o.code = QStringLiteral("2");
     o.text = failed;
     return o;
+}
+
+Outcome readImageAside(QWidget *window, const Protocol &p, const QString &path)
+{
+    return runInBackground(
+        window, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
+        [p, path](const Progress &progress) {
+            QByteArray tiff;
+            const Outcome read = readImage(p, &tiff, progress);
+            return keepInWorkFile(read, tiff, path, false);
+        },
+        QStringLiteral("OLE - Carica_Documento"));
 }
 
 void registerDocumentWindows()

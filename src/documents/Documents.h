@@ -11,6 +11,8 @@
 
 #include "documents/ImageStore.h"
 
+class QWidget;
+
 namespace nimbo::documents {
 
 void registerDocumentWindows();
@@ -26,5 +28,9 @@ QString writeWorkFile(const QString &path, const QByteArray &data, bool fresh);
 // What a read gave, kept in a work file: the read's own outcome when it
 // failed or the file is written whole, else the write's failure.
 Outcome keepInWorkFile(const Outcome &read, const QByteArray &data, const QString &path, bool fresh);
+// Reads the protocol's image into the window's own work file on a worker
+// (see Background.h): a large scan takes seconds to read, unzip and copy,
+// and the window repaints meanwhile.
+Outcome readImageAside(QWidget *window, const Protocol &p, const QString &path);
 
 } // namespace nimbo::documents

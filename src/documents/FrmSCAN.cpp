@@ -172,16 +172,7 @@ void FrmSCAN::startScan()
     const bool append = optAccoda_->isChecked();
     // Appending starts from the stored image when this window has none yet.
     if (append && view_->pageCount() == 0) {
-        const Protocol p{DicAmbiente::session().op.ente, direction_, number_};
-        const QString file = work_;
-        const Outcome read = runInBackground(
-            this, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
-            [p, file](const Progress &progress) {
-                QByteArray tiff;
-                const Outcome read = readImage(p, &tiff, progress);
-                return keepInWorkFile(read, tiff, file, false);
-            },
-            QStringLiteral("OLE - Carica_Documento"));
+        const Outcome read = readImageAside(this, {DicAmbiente::session().op.ente, direction_, number_}, work_);
         if (!read.ok && !read.none) {
             showBox(kTitle, read.text, read.refused || read.enciphered ? Icon::Warning : Icon::Critical);
             return;

@@ -12,7 +12,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "documents/Background.h"
 #include "documents/Documents.h"
 #include "documents/ImageStore.h"
 #include "documents/PageView.h"
@@ -128,21 +127,11 @@ bool FrmVisDocu1::setProtocol(const QString &direction, const QString &number)
     removeWorkFiles(files_);
     files_.clear();
     view_->clear();
-    // The read, the unzip and the copy into the work folder run aside: a
-    // large scan takes seconds, and the window repaints meanwhile.
-    const Protocol p{DicAmbiente::session().op.ente, direction, number};
     const QString file =
         workFolder() + QStringLiteral("/Visu_%1_%2.tif").arg(number).arg(QCoreApplication::applicationPid());
     // Listed before it is written, so that it goes with the window whatever happens.
     files_ << file;
-    const Outcome o = runInBackground(
-        this, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
-        [p, file](const Progress &progress) {
-            QByteArray tiff;
-            const Outcome read = readImage(p, &tiff, progress);
-            return keepInWorkFile(read, tiff, file, false);
-        },
-        QStringLiteral("OLE - Carica_Documento"));
+    const Outcome o = readImageAside(this, {DicAmbiente::session().op.ente, direction, number}, file);
     if (!o.ok) {
         showBox(kTitle, o.none ? QStringLiteral("Non vi sono documenti scannerizzati per il protocollo in esame")
                                : o.text,

@@ -50,10 +50,8 @@ TEST_P(DocumentLook, EveryDocumentWindowFitsTheMainWindow)
     QTemporaryDir dir;
     const QString note = dir.filePath(QStringLiteral("nota di trasmissione.txt"));
     ASSERT_TRUE(test::writeFile(note, "Si trasmette la documentazione richiesta.\n"));
-    auto *att = qobject_cast<documents::FrmProtAllegati *>(WindowRegistry::open(QStringLiteral("frmProtAllegati")));
+    auto *att = openAttachments(number);
     ASSERT_NE(att, nullptr);
-    QMetaObject::invokeMethod(att, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTOCOLLO")));
-    QMetaObject::invokeMethod(att, "setProtocol", Q_ARG(QString, QStringLiteral("E")), Q_ARG(QString, number));
     child<QLineEdit>(att, "txtFile")->setText(note);
     child<QLineEdit>(att, "txtDescrizione")->setText(QStringLiteral("Nota di trasmissione"));
     child(att, "cmdRegistra")->click();

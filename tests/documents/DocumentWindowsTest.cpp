@@ -129,10 +129,8 @@ TEST_P(DocumentWindows, HostileNamesAndAPartlyFailedDelete)
     // A file whose name holds a line break, as a mail client may save it.
     const QString odd = dir.filePath(QStringLiteral("nota\nfinale.txt"));
     ASSERT_TRUE(test::writeFile(odd, "testo della nota\n"));
-    auto *att = qobject_cast<documents::FrmProtAllegati *>(WindowRegistry::open(QStringLiteral("frmProtAllegati")));
+    auto *att = openAttachments(QStringLiteral("20250000123"));
     ASSERT_NE(att, nullptr);
-    QMetaObject::invokeMethod(att, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTOCOLLO")));
-    QMetaObject::invokeMethod(att, "setProtocol", Q_ARG(QString, QStringLiteral("E")), Q_ARG(QString, QStringLiteral("20250000123")));
     for (const char *desc : {"Nota", "Seconda nota"}) {
         child<QLineEdit>(att, "txtFile")->setText(odd);
         child<QLineEdit>(att, "txtDescrizione")->setText(QString::fromLatin1(desc));

@@ -12,6 +12,7 @@
 
 #include "../ui/UiFixture.h"
 #include "documents/Documents.h"
+#include "documents/FrmProtAllegati.h"
 #include "documents/FrmProtVisAllegati.h"
 #include "iter/Iter.h"
 #include "servers/ImageRequests.h"
@@ -87,6 +88,17 @@ protected:
         QWidget *w = WindowRegistry::open(QString::fromLatin1(window));
         if (w)
             QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction), Q_ARG(QString, number));
+        return w;
+    }
+    // The attachments of a protocol opened as the registration window opens
+    // them (it may add and delete).
+    static documents::FrmProtAllegati *openAttachments(const QString &number)
+    {
+        auto *w = qobject_cast<documents::FrmProtAllegati *>(WindowRegistry::open(QStringLiteral("frmProtAllegati")));
+        if (w) {
+            w->setCaller(QStringLiteral("FRMPROTOCOLLO"));
+            w->setProtocol(QStringLiteral("E"), number);
+        }
         return w;
     }
     // Lets windows closed meanwhile go.

@@ -133,6 +133,22 @@ protected:
         ticker.stop();
         g_watch.hold = false;
     }
+    // The one server call of the last action ran on a worker, held until
+    // the window's loop had turned, with the progress dialog up.
+    void expectAside()
+    {
+        EXPECT_EQ(g_watch.onWindowThread, 0);
+        EXPECT_EQ(g_watch.heldWhileTurning, 1);
+        EXPECT_TRUE(progressSeen);
+    }
+    // A store the user presses: stored aside.
+    void expectStoredAside(const char *dialog, const std::function<void()> &press)
+    {
+        boxes.clear();
+        whileWatched(dialog, press);
+        EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Registrazione effettuata")});
+        expectAside();
+    }
     // A short note attached to the protocol straight through the store; its id.
     qlonglong attachNote(const QString &number)
     {
@@ -162,11 +178,8 @@ TEST_P(LargeDocuments, FiftyMegabyteAttachmentsGoThroughWhileTheWindowRepaints)
     seedProtocol(QStringLiteral("20250000200"), QStringLiteral("Planimetrie"), false);
     MDIMenu *main = startWatched({QStringLiteral("SET SERVERIMG=SERVER")});
     ASSERT_NE(main, nullptr);
-    auto *att = qobject_cast<documents::FrmProtAllegati *>(WindowRegistry::open(QStringLiteral("frmProtAllegati")));
+    auto *att = openAttachments(QStringLiteral("20250000200"));
     ASSERT_NE(att, nullptr);
-    QMetaObject::invokeMethod(att, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTOCOLLO")));
-    QMetaObject::invokeMethod(att, "setProtocol", Q_ARG(QString, QStringLiteral("E")),
-                              Q_ARG(QString, QStringLiteral("20250000200")));
     constexpr qsizetype kSize = 50 * 1024 * 1024;
     const struct {
         const char *name;
@@ -182,12 +195,7 @@ TEST_P(LargeDocuments, FiftyMegabyteAttachmentsGoThroughWhileTheWindowRepaints)
         child<QLineEdit>(att, "txtFile")->setText(path);
         child<QLineEdit>(att, "txtDescrizione")->setText(QStringLiteral("Allegato grande"));
         const QStringList before = connections();
-        boxes.clear();
-        whileWatched("prgAllegato", [&] { child(att, "cmdRegistra")->click(); });
-        EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Registrazione effettuata")});
-        EXPECT_EQ(g_watch.onWindowThread, 0);
-        EXPECT_EQ(g_watch.heldWhileTurning, 1);
-        EXPECT_TRUE(progressSeen);
+        expectStoredAside("prgAllegato", [&] { child(att, "cmdRegistra")->click(); });
         // The worker's connections were opened and closed on it.
         EXPECT_EQ(connections(), before);
         ASSERT_EQ(att->attachmentCount(), ++stored);
@@ -200,9 +208,7 @@ TEST_P(LargeDocuments, FiftyMegabyteAttachmentsGoThroughWhileTheWindowRepaints)
         QTreeWidgetItem *item = list->findItems(QString::fromLatin1(file.name), Qt::MatchExactly, 1).value(0);
         ASSERT_NE(item, nullptr);
         whileWatched("prgLettura", [&] { emit list->itemDoubleClicked(item, 0); });
-        EXPECT_EQ(g_watch.onWindowThread, 0);
-        EXPECT_EQ(g_watch.heldWhileTurning, 1);
-        EXPECT_TRUE(progressSeen);
+        expectAside();
         auto *preview = qobject_cast<documents::FrmProtVisAllegati *>(active(main));
         ASSERT_NE(preview, nullptr);
         EXPECT_EQ(preview->kind(), documents::FrmProtVisAllegati::Kind::External);
@@ -224,12 +230,7 @@ TEST_P(LargeDocuments, ScanStoredAsideAndAFailedStoreKeepsTheOldImage)
     auto *scan = qobject_cast<documents::FrmSCAN *>(openOn("FrmSCAN", QStringLiteral("E"), QStringLiteral("20250000201")));
     ASSERT_NE(scan, nullptr);
     child(scan, "cmdBottoni_1")->click();
-    boxes.clear();
-    whileWatched("prgRegistra", [&] { child(scan, "cmdBottoni_2")->click(); });
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Registrazione effettuata")});
-    EXPECT_EQ(g_watch.onWindowThread, 0);
-    EXPECT_EQ(g_watch.heldWhileTurning, 1);
-    EXPECT_TRUE(progressSeen);
+    expectStoredAside("prgRegistra", [&] { child(scan, "cmdBottoni_2")->click(); });
     const QByteArray old = readFile(scan->workFile());
     ASSERT_FALSE(old.isEmpty());
 
@@ -258,8 +259,7 @@ TEST_P(LargeDocuments, ScanStoredAsideAndAFailedStoreKeepsTheOldImage)
     });
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->pageCount(), 1);
-    EXPECT_EQ(g_watch.heldWhileTurning, 1);
-    EXPECT_TRUE(progressSeen);
+    expectAside();
     child(view, "cmdEsci")->click();
 
     // A row that cannot be unzipped is refused, and nothing is left behind.
