@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFormLayout>
 
+#include "documents/Background.h"
 #include "documents/FrmDettaglioProtocollo.h"
 #include "documents/FrmProtAllegati.h"
 #include "documents/FrmProtVisAllegati.h"
@@ -56,6 +57,45 @@ void removeWorkFiles(const QStringList &files)
         QFile::remove(f + QStringLiteral(".scan"));
         QFile::remove(f + QStringLiteral(".new"));
     }
+}
+
+QString writeWorkFile(const QString &path, const QByteArray &data, bool fresh)
+{
+    QFile f(path);
+    if (!f.open(fresh ? QIODevice::NewOnly | QIODevice::WriteOnly : QIODevice::WriteOnly | QIODevice::Truncate))
+        return QStringLiteral("Impossibile scrivere il file ") + path;
+    const bool whole = f.write(data) == data.size() && f.flush();
+    f.close();
+    if (!whole || f.error() != QFileDevice::NoError) {
+        f.remove();
+        return QStringLiteral("Impossibile scrivere il file ") + path;
+    }
+    return {};
+}
+
+Outcome keepInWorkFile(const Outcome &read, const QByteArray &data, const QString &path, bool fresh)
+{
+    if (!read.ok)
+        return read;
+    const QString failed = writeWorkFile(path, data, fresh);
+    if (failed.isEmpty())
+        return read;
+    Outcome o;
+    o.code = QStringLiteral("2");
+    o.text = failed;
+    return o;
+}
+
+Outcome readImageAside(QWidget *window, const Protocol &p, const QString &path)
+{
+    return runInBackground(
+        window, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
+        [p, path](const Progress &progress) {
+            QByteArray tiff;
+            const Outcome read = readImage(p, &tiff, progress);
+            return keepInWorkFile(read, tiff, path, false);
+        },
+        QStringLiteral("OLE - Carica_Documento"));
 }
 
 void registerDocumentWindows()

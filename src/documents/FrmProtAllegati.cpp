@@ -1,17 +1,16 @@
 #include "documents/FrmProtAllegati.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "data/Funzioni_Com_1.h"
+#include "documents/Background.h"
 #include "documents/ImageStore.h"
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
@@ -50,7 +49,13 @@ FrmProtAllegati::FrmProtAllegati(QWidget *parent) : ChildWindow(parent)
                             QStringLiteral("estensione")});
     list_->setRootIsDecorated(false);
     list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // The description takes what the other columns leave: the list never
+    // scrolls sideways.
+    list_->header()->setStretchLastSection(false);
     list_->header()->setSectionResizeMode(ColDescription, QHeaderView::Stretch);
+    list_->header()->resizeSection(ColFile, ui::fieldWidth(list_, 30));
+    list_->header()->resizeSection(ColId, ui::fieldWidth(list_, 10));
+    list_->header()->resizeSection(ColExtension, ui::fieldWidth(list_, 8));
     list_->setSortingEnabled(true);
     lblMessaggio_ = new QLabel(this);
     lblMessaggio_->setObjectName(QStringLiteral("lblMessaggio"));
@@ -111,6 +116,8 @@ void FrmProtAllegati::setProtocol(const QString &direction, const QString &numbe
     load();
 }
 
+QSize FrmProtAllegati::sizeHint() const { return QSize(760, 480).expandedTo(minimumSizeHint()); }
+
 int FrmProtAllegati::attachmentCount() const { return list_->topLevelItemCount(); }
 
 void FrmProtAllegati::ELABORATBAR(const QString &key)
@@ -166,18 +173,15 @@ void FrmProtAllegati::add()
         txtDescrizione_->setFocus();
         return;
     }
-    QProgressDialog progress(QStringLiteral("Registrazione allegato in corso"), QString(), 0, 4, this);
-    progress.setObjectName(QStringLiteral("prgAllegato"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(300);
+    // Reading, zipping and storing a large file take seconds: they run aside
+    // while the window repaints and shows how far they are.
+    const QString ente = DicAmbiente::session().op.ente, number = number_;
+    const QString file = txtFile_->text().trimmed(), description = txtDescrizione_->text().trimmed();
     qlonglong id = 0;
-    const Outcome o = storeAttachment(DicAmbiente::session().op.ente, number_, txtFile_->text().trimmed(),
-                                      txtDescrizione_->text().trimmed(), &id, [&](int done, int total) {
-                                          progress.setMaximum(total);
-                                          progress.setValue(done);
-                                          QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                                      });
-    progress.reset();
+    const Outcome o = runInBackground(
+        this, QStringLiteral("Registrazione allegato in corso"), QStringLiteral("prgAllegato"),
+        [&](const Progress &progress) { return storeAttachment(ente, number, file, description, &id, progress); },
+        QStringLiteral("OLE - Protocollo Documenti"));
     if (!o.ok) {
         showBox(kTitle, o.text, Icon::Critical);
         return;

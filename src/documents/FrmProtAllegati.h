@@ -21,6 +21,7 @@ public:
     Q_INVOKABLE void setCaller(const QString &caller);
     Q_INVOKABLE void setProtocol(const QString &direction, const QString &number);
     void ELABORATBAR(const QString &key) override;
+    QSize sizeHint() const override;
 
     bool mayChange() const { return mayChange_; }
     int attachmentCount() const;

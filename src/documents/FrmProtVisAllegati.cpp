@@ -1,6 +1,5 @@
 #include "documents/FrmProtVisAllegati.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFile>
@@ -12,13 +11,13 @@
 #include <QPdfDocument>
 #include <QPdfView>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QStringDecoder>
 #include <QVBoxLayout>
 
+#include "documents/Background.h"
 #include "documents/Documents.h"
 #include "documents/ImageStore.h"
 #include "platform/Dialogs.h"
@@ -111,6 +110,8 @@ FrmProtVisAllegati::~FrmProtVisAllegati()
     removeWorkFiles(files_);
 }
 
+QSize FrmProtVisAllegati::sizeHint() const { return QSize(760, 600).expandedTo(minimumSizeHint()); }
+
 int FrmProtVisAllegati::pdfPages() const { return pdf_->pageCount(); }
 
 bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
@@ -119,32 +120,32 @@ bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
     removeWorkFiles(files_);
     files_.clear();
     kind_ = Kind::None;
-    QProgressDialog progress(QStringLiteral("Attendere.lettura su remoto in corso"), QString(), 0, 2, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    QByteArray data;
-    const Outcome o = readAttachment(DicAmbiente::session().op.ente, id, &data, QStringLiteral(" - Preview Allegati"),
-                                     [&](int done, int total) {
-                                         progress.setMaximum(total);
-                                         progress.setValue(done);
-                                         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                                     });
-    progress.reset();
+    // The stored name is the sender's: it only names a new file of our
+    // folder. Listed before it is written, so that it goes with the window
+    // whatever happens.
+    const QString ente = DicAmbiente::session().op.ente;
+    const QString file = freePath(workFolder(), safeFileName(storedName));
+    files_ << file;
+    // The read, the unzip and the copy run aside: a large attachment takes
+    // seconds, and the window repaints meanwhile. Only the head comes back,
+    // to tell what kind of file it is.
+    QByteArray head;
+    const Outcome o = runInBackground(
+        this, QStringLiteral("Attendere.lettura su remoto in corso"), QStringLiteral("prgLettura"),
+        [ente, id, file, &head](const Progress &progress) {
+            QByteArray data;
+            const Outcome read = readAttachment(ente, id, &data, QStringLiteral(" - Preview Allegati"), progress);
+            head = data.left(4096);
+            return keepInWorkFile(read, data, file, true);
+        },
+        QStringLiteral("OLE - Protocollo Email"));
     if (!o.ok) {
-        showBox(kTitle, o.text, o.refused ? Icon::Warning : Icon::Critical);
+        showBox(kTitle, o.text, o.refused || o.enciphered ? Icon::Warning : Icon::Critical);
         return false;
     }
-    // The stored name is the sender's: it only names a new file of our folder.
-    file_ = freePath(workFolder(), safeFileName(storedName));
-    QFile f(file_);
-    if (!f.open(QIODevice::NewOnly | QIODevice::WriteOnly) || f.write(data) != data.size()) {
-        showBox(kTitle, QStringLiteral("Impossibile scrivere il file ") + file_, Icon::Critical);
-        return false;
-    }
-    f.close();
-    files_ << file_;
+    file_ = file;
     setWindowTitle(kTitle + QStringLiteral(" - ") + QFileInfo(file_).fileName());
-    kind_ = kindOf(file_, data.left(4096));
+    kind_ = kindOf(file_, head);
     switch (kind_) {
     case Kind::Pdf:
         if (pdf_->load(file_) == QPdfDocument::Error::None) {
@@ -168,6 +169,8 @@ bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
         break;
     }
     case Kind::Text: {
+        QFile in(file_);
+        const QByteArray data = in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
         auto decode = QStringDecoder(QStringDecoder::Utf8);
         QString t = decode(data);
         if (decode.hasError())

@@ -35,6 +35,7 @@ public:
     // (after telling the operator) when it cannot be read.
     Q_INVOKABLE bool setAttachment(qlonglong id, const QString &storedName);
     void ELABORATBAR(const QString &key) override;
+    QSize sizeHint() const override;
 
     Kind kind() const { return kind_; }
     QString file() const { return file_; }

@@ -15,6 +15,7 @@
 #include <QVBoxLayout>
 #include <atomic>
 
+#include "documents/Background.h"
 #include "documents/Documents.h"
 #include "documents/ImageStore.h"
 #include "documents/PageView.h"
@@ -49,6 +50,7 @@ FrmSCAN::FrmSCAN(QWidget *parent) : ChildWindow(parent)
         ui::setReadOnly(e);
     txtAnno_->setMaximumWidth(ui::fieldWidth(txtAnno_, 5));
     txtEU_->setMaximumWidth(ui::fieldWidth(txtEU_, 2));
+    txtNumero_->setMaximumWidth(ui::fieldWidth(txtNumero_, 9));
     proto->addRow(QStringLiteral("Anno"), {txtAnno_, QStringLiteral("Numero"), txtNumero_, QStringLiteral("Tipo"), txtEU_});
 
     auto *scan = new ui::FormGroup(QStringLiteral("Acquisizione"), this);
@@ -131,6 +133,8 @@ void FrmSCAN::setProtocol(const QString &direction, const QString &number)
     showPages();
 }
 
+QSize FrmSCAN::sizeHint() const { return QSize(720, 640).expandedTo(minimumSizeHint()); }
+
 void FrmSCAN::ELABORATBAR(const QString &key)
 {
     if (key == QLatin1String("ESCI"))
@@ -168,16 +172,9 @@ void FrmSCAN::startScan()
     const bool append = optAccoda_->isChecked();
     // Appending starts from the stored image when this window has none yet.
     if (append && view_->pageCount() == 0) {
-        QByteArray tiff;
-        const Outcome read = readImage({DicAmbiente::session().op.ente, direction_, number_}, &tiff);
-        if (read.ok) {
-            QFile f(work_);
-            if (!f.open(QIODevice::WriteOnly) || f.write(tiff) != tiff.size()) {
-                showBox(kTitle, QStringLiteral("Impossibile scrivere il file ") + work_, Icon::Critical);
-                return;
-            }
-        } else if (!read.none) {
-            showBox(kTitle, read.text, Icon::Critical);
+        const Outcome read = readImageAside(this, {DicAmbiente::session().op.ente, direction_, number_}, work_);
+        if (!read.ok && !read.none) {
+            showBox(kTitle, read.text, read.refused || read.enciphered ? Icon::Warning : Icon::Critical);
             return;
         }
     }
@@ -243,20 +240,18 @@ void FrmSCAN::showPages()
 void FrmSCAN::store()
 {
     status(QStringLiteral("Registrazione in corso"));
-    QFile f(work_);
-    QByteArray tiff;
-    if (f.open(QIODevice::ReadOnly))
-        tiff = f.readAll();
-    f.close();
-    QProgressDialog progress(QStringLiteral("Registrazione in corso"), QString(), 0, 3, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    const Outcome o = storeImage({DicAmbiente::session().op.ente, direction_, number_}, tiff, [&](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    progress.reset();
+    // A long scan makes a file of tens of megabytes: it is read, zipped and
+    // stored aside while the window repaints.
+    const Protocol p{DicAmbiente::session().op.ente, direction_, number_};
+    const QString file = work_;
+    const Outcome o = runInBackground(this, QStringLiteral("Registrazione in corso"), QStringLiteral("prgRegistra"),
+                                      [p, file](const Progress &progress) {
+                                          QFile f(file);
+                                          QByteArray tiff;
+                                          if (f.open(QIODevice::ReadOnly))
+                                              tiff = f.readAll();
+                                          return storeImage(p, tiff, progress);
+                                      });
     busy::setWaitText({});
     lblStato_->clear();
     if (!o.ok) {

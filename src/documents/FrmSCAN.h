@@ -27,6 +27,7 @@ public:
     Q_INVOKABLE void setProtocol(const QString &direction, const QString &number);
 
     void ELABORATBAR(const QString &key) override;
+    QSize sizeHint() const override;
     QString workFile() const { return work_; }
 
 private:

@@ -7,7 +7,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QUrl>
@@ -117,6 +116,8 @@ FrmVisDocu1::FrmVisDocu1(QWidget *parent) : ChildWindow(parent)
 
 FrmVisDocu1::~FrmVisDocu1() { removeWorkFiles(files_); }
 
+QSize FrmVisDocu1::sizeHint() const { return QSize(900, 660).expandedTo(minimumSizeHint()); }
+
 int FrmVisDocu1::pageCount() const { return view_->pageCount(); }
 int FrmVisDocu1::currentPage() const { return view_->currentPage(); }
 
@@ -127,33 +128,21 @@ bool FrmVisDocu1::setProtocol(const QString &direction, const QString &number)
     removeWorkFiles(files_);
     files_.clear();
     view_->clear();
-    QProgressDialog progress(QStringLiteral("Attendere.lettura su remoto in corso"), QString(), 0, 2, this);
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(500);
-    QByteArray tiff;
+    const QString file =
+        workFolder() + QStringLiteral("/Visu_%1_%2.tif").arg(number).arg(QCoreApplication::applicationPid());
+    // Listed before it is written, so that it goes with the window whatever happens.
+    files_ << file;
     const QString local = std::exchange(localStore_, QString());
     const Protocol p{local.isEmpty() ? DicAmbiente::session().op.ente : local, direction, number, !local.isEmpty()};
-    const Outcome o = readImage(p, &tiff, [&](int done, int total) {
-        progress.setMaximum(total);
-        progress.setValue(done);
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    });
-    progress.reset();
+    const Outcome o = readImageAside(this, p, file);
     if (!o.ok) {
         showBox(kTitle, o.none ? QStringLiteral("Non vi sono documenti scannerizzati per il protocollo in esame")
                                : o.text,
-                o.refused ? Icon::Warning : Icon::Critical);
+                o.refused || o.enciphered ? Icon::Warning : Icon::Critical);
         shown(0);
         return false;
     }
-    work_ = workFolder() + QStringLiteral("/Visu_%1_%2.tif").arg(number).arg(QCoreApplication::applicationPid());
-    files_ << work_;
-    QFile f(work_);
-    if (!f.open(QIODevice::WriteOnly) || f.write(tiff) != tiff.size()) {
-        showBox(kTitle, QStringLiteral("Impossibile scrivere il file ") + work_, Icon::Critical);
-        return false;
-    }
-    f.close();
+    work_ = file;
     view_->load(work_);
     txtPagina_->setRange(view_->pageCount() > 0 ? 1 : 0, view_->pageCount());
     txtDa_->setText(QStringLiteral("1"));

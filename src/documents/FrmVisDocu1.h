@@ -30,6 +30,7 @@ public:
     Q_INVOKABLE void setLocalStore(const QString &ente) { localStore_ = ente; }
 
     void ELABORATBAR(const QString &key) override;
+    QSize sizeHint() const override;
     int pageCount() const;
     int currentPage() const;
 

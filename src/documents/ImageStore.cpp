@@ -8,9 +8,11 @@
 #include <QSqlQuery>
 
 #include "data/C_GestDB.h"
+#include "data/ConnectionPool.h"
 #include "data/ServerRegistry.h"
 #include "data/Zip.h"
 #include "data/modGetMACadr.h"
+#include "documents/Background.h"
 #include "platform/Busy.h"
 #include "servers/ImageRequests.h"
 #include "session/DicAmbiente.h"
@@ -41,6 +43,66 @@ Outcome success()
     o.ok = true;
     o.code = QStringLiteral("0");
     o.text = QStringLiteral("Operazione OK");
+    return o;
+}
+
+// The busy state while a call runs on the window's thread; a worker leaves
+// it to the window that started it (the busy state is the GUI thread's).
+class BusyFrame {
+public:
+    BusyFrame(const QString &waitText, const QString &title) : on_(onGuiThread())
+    {
+        if (!on_)
+            return;
+        busy::begin();
+        if (!waitText.isNull())
+            busy::setWaitText(waitText);
+        if (!title.isNull())
+            busy::setRequestTitle(title);
+        wait_ = !waitText.isNull();
+        title_ = !title.isNull();
+    }
+    ~BusyFrame()
+    {
+        if (!on_)
+            return;
+        if (wait_)
+            busy::setWaitText({});
+        if (title_)
+            busy::setRequestTitle({});
+        busy::end();
+    }
+    BusyFrame(const BusyFrame &) = delete;
+    BusyFrame &operator=(const BusyFrame &) = delete;
+
+private:
+    bool on_, wait_ = false, title_ = false;
+};
+
+// The local work database for this thread: the session's own on the GUI
+// thread; on a worker a connection of that thread's pool to the same file,
+// since a Qt connection may only be used where it was opened.
+C_GestDB::Database localDb()
+{
+    const C_GestDB::Database &session = C_GestDB::localDatabase();
+    if (onGuiThread() || !session.valid())
+        return session;
+    QString error;
+    ConnectionPool::Connection *c =
+        ConnectionPool::acquire(QStringLiteral("ImageStoreLocal"), Dialect::Target::sqlite(session.path), &error);
+    if (!c) {
+        GECentr::writeLog(QStringLiteral("TabLocal, apertura non riuscita: ") + error);
+        return {};
+    }
+    return c->db;
+}
+
+bool enciphered(const QString &flag) { return flag.trimmed() == QLatin1String("1"); }
+
+Outcome encipheredFailure()
+{
+    Outcome o = failure(QStringLiteral("004"), kEncipheredText);
+    o.enciphered = true;
     return o;
 }
 
@@ -113,16 +175,7 @@ image::Reader reader(const QString &ente, const QString &function)
 Outcome serverRead(const QVariantList &request, const QString &title, const QString &callError,
                    const QString &replyError, QVariantList *reply)
 {
-    busy::Guard guard;
-    busy::setRequestTitle(title);
-    busy::setWaitText(QStringLiteral("Attendere.lettura su remoto in corso"));
-    struct Clear {
-        ~Clear()
-        {
-            busy::setWaitText({});
-            busy::setRequestTitle({});
-        }
-    } clear;
+    BusyFrame frame(QStringLiteral("Attendere.lettura su remoto in corso"), title);
     ServerHolder holder;
     QString why;
     auto server = imageServer(holder, &why);
@@ -158,7 +211,7 @@ QString stamp() { return QDateTime::currentDateTime().toString(QStringLiteral("y
 
 Outcome storeLocal(const Protocol &p, const QByteArray &stored, const QString &flag)
 {
-    const C_GestDB::Database &db = C_GestDB::localDatabase();
+    const C_GestDB::Database db = localDb();
     const QString what = QStringLiteral("TabLocal, Errore in Registrazione immagine Protocollo ");
     if (!db.valid())
         return failure(QStringLiteral("2"), QStringLiteral("Errore di accesso al DB: ") + db.name());
@@ -209,11 +262,7 @@ Outcome storeImage(const Protocol &p, const QByteArray &tiff, const Progress &pr
 {
     if (tiff.isEmpty())
         return failure(QStringLiteral("1"), QStringLiteral("il file contenente l'immagine è vuoto"));
-    busy::Guard guard;
-    busy::setWaitText(QStringLiteral("Registrazione in corso"));
-    struct Clear {
-        ~Clear() { busy::setWaitText({}); }
-    } clear;
+    BusyFrame frame(QStringLiteral("Registrazione in corso"), QString());
     step(progress, 0, 3);
     QByteArray stored;
     QString flag;
@@ -255,7 +304,7 @@ Outcome storeImage(const Protocol &p, const QByteArray &tiff, const Progress &pr
 
 bool hasLocalImage(const Protocol &p)
 {
-    const C_GestDB::Database &db = C_GestDB::localDatabase();
+    const C_GestDB::Database db = localDb();
     if (!db.valid())
         return false;
     QSqlQuery q(db.sql());
@@ -289,10 +338,10 @@ Outcome readImage(const Protocol &p, QByteArray *tiff, const Progress &progress)
         return o;
     step(progress, 1, 2);
     QByteArray stored;
-    QString flag;
+    QString flag, cipher;
     if (local) {
-        QSqlQuery q(C_GestDB::localDatabase().sql());
-        q.prepare(QStringLiteral("SELECT Immagine, Compresso FROM Tab_immagini WHERE ID_ente = ? AND "
+        QSqlQuery q(localDb().sql());
+        q.prepare(QStringLiteral("SELECT Immagine, Compresso, Criptato FROM Tab_immagini WHERE ID_ente = ? AND "
                                  "Tipo_protocollo = ? AND Prot_Numero = ? ORDER BY ID DESC"));
         q.addBindValue(p.ente);
         q.addBindValue(image::imageDirection(p.direction));
@@ -301,10 +350,14 @@ Outcome readImage(const Protocol &p, QByteArray *tiff, const Progress &progress)
             return failure(QStringLiteral("2"), QStringLiteral("Errore di accesso al DB: ") + q.lastError().text());
         stored = q.value(0).toByteArray();
         flag = q.value(1).toString();
+        cipher = q.value(2).toString();
     } else {
         stored = reply.value(2).toByteArray();
         flag = reply.value(3).toString();
+        cipher = reply.value(4).toString();
     }
+    if (enciphered(cipher))
+        return encipheredFailure();
     Outcome fail;
     if (!unpack(stored, flag, tiff, &fail))
         return fail;
@@ -318,11 +371,7 @@ Outcome storeAttachment(const QString &ente, const QString &number, const QStrin
     QFile file(filePath);
     if (!QFileInfo(filePath).isFile() || !file.open(QIODevice::ReadOnly))
         return failure(QStringLiteral("1"), QStringLiteral("il file inserito non esiste nella directory specificata"));
-    busy::Guard guard;
-    busy::setRequestTitle(QStringLiteral("OLE - Protocollo Documenti"));
-    struct Clear {
-        ~Clear() { busy::setRequestTitle({}); }
-    } clear;
+    BusyFrame frame(QString(), QStringLiteral("OLE - Protocollo Documenti"));
     // Read in pieces so that a large file shows its progress.
     QByteArray data;
     const qint64 size = file.size();
@@ -397,6 +446,8 @@ Outcome readAttachment(const QString &ente, qlonglong id, QByteArray *data, cons
     if (!o.ok)
         return o;
     step(progress, 1, 2);
+    if (enciphered(reply.value(4).toString()))
+        return encipheredFailure();
     Outcome fail;
     if (!unpack(reply.value(2).toByteArray(), reply.value(3).toString(), data, &fail))
         return fail;

@@ -11,6 +11,10 @@
 // In an emergency session (no central database) images are stored in and
 // read from the local work database only, whatever SERVERIMG says, and no
 // server is asked.
+//
+// Any thread may call these: on the GUI thread they use the session's local
+// work database and set the busy state; on a worker (see Background.h) they
+// open their own connections and leave the busy state to the window.
 
 #include <QByteArray>
 #include <QString>
@@ -33,7 +37,13 @@ struct Outcome {
     QString code;      // "0" ok, "001" server not created, "002" call error, "003" error reply, ...
     bool refused = false; // privacy said no (or could not be checked)
     bool none = false;    // nothing stored
+    bool enciphered = false; // stored enciphered: this program cannot show it
 };
+
+// This program never enciphers; a row stored enciphered elsewhere is
+// refused with this text instead of being shown as garbage.
+inline const QString kEncipheredText =
+    QStringLiteral("Il documento è cifrato e non può essere visualizzato su questa postazione.");
 
 // Steps of a long store or read, for a progress dialog: (done, total).
 using Progress = std::function<void(int, int)>;

@@ -19,6 +19,7 @@
 #include "documents/FrmVisDocu1.h"
 #include "documents/ImageStore.h"
 #include "documents/ScannerSource.h"
+#include "support/ImageFixture.h"
 #include "platform/Busy.h"
 #include "platform/Scanner.h"
 #include "ui/WindowRegistry.h"
@@ -29,14 +30,10 @@ namespace {
 
 class DocumentWindows : public test::DocumentsTest {
 protected:
-    // A reserved protocol registered by DEMO9 whose correspondent is not in
-    // the address book, with one assignment to two recipients.
+    // A reserved protocol with one assignment to two recipients.
     void seedReserved()
     {
-        sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
-                           "Tab_DataProtocollo, Tab_Oggetto, Tab_Intestatario, Tab_SoggPrivacy, Tab_CodiceOpeReg, "
-                           "Tab_StatoProtocollo) VALUES ('001', 'E', '20250000123', '2025-03-04', 'Esposto riservato', "
-                           "99999, 'S', 'DEMO9', 'A')"));
+        seedProtocol(QStringLiteral("20250000123"), QStringLiteral("Esposto riservato"), true);
         sql(QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                            "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, Tab_Annotazioni) VALUES "
                            "('001', 'E', '20250000123', '20250304101500', 4, 'UPR', 'DEMO9', 'da vedere')"));
@@ -45,13 +42,6 @@ protected:
                            "Tab_DataEffettivaAssegnazione) VALUES "
                            "('001', 'E', '20250000123', '20250304101500', 'UPR', 2, 2, '2025-03-04 10:16:00'), "
                            "('001', 'E', '20250000123', '20250304101500', 'RAG', 0, 1, '2025-03-04 10:15:30')"));
-    }
-    static QWidget *openOn(const char *window, const QString &direction, const QString &number)
-    {
-        QWidget *w = WindowRegistry::open(QString::fromLatin1(window));
-        if (w)
-            QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction), Q_ARG(QString, number));
-        return w;
     }
 };
 
@@ -138,14 +128,9 @@ TEST_P(DocumentWindows, HostileNamesAndAPartlyFailedDelete)
     QTemporaryDir dir;
     // A file whose name holds a line break, as a mail client may save it.
     const QString odd = dir.filePath(QStringLiteral("nota\nfinale.txt"));
-    QFile f(odd);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("testo della nota\n");
-    f.close();
-    auto *att = qobject_cast<documents::FrmProtAllegati *>(WindowRegistry::open(QStringLiteral("frmProtAllegati")));
+    ASSERT_TRUE(test::writeFile(odd, "testo della nota\n"));
+    auto *att = openAttachments(QStringLiteral("20250000123"));
     ASSERT_NE(att, nullptr);
-    QMetaObject::invokeMethod(att, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTOCOLLO")));
-    QMetaObject::invokeMethod(att, "setProtocol", Q_ARG(QString, QStringLiteral("E")), Q_ARG(QString, QStringLiteral("20250000123")));
     for (const char *desc : {"Nota", "Seconda nota"}) {
         child<QLineEdit>(att, "txtFile")->setText(odd);
         child<QLineEdit>(att, "txtDescrizione")->setText(QString::fromLatin1(desc));

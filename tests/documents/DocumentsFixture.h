@@ -12,12 +12,14 @@
 
 #include "../ui/UiFixture.h"
 #include "documents/Documents.h"
+#include "documents/FrmProtAllegati.h"
 #include "documents/FrmProtVisAllegati.h"
 #include "iter/Iter.h"
 #include "servers/ImageRequests.h"
 #include "startup/MDIMenu.h"
 #include "support/SaneTestDevice.h"
 #include "ui/ProtocolNumber.h"
+#include "ui/WindowRegistry.h"
 
 namespace nimbo::test {
 
@@ -69,6 +71,41 @@ protected:
         }
         press(main, "REGISTRA");
         return storedNumber(child<QLineEdit>(reg, "txtNumeroProtocollo")->text());
+    }
+    // A protocol of body 001 registered by DEMO9 whose correspondent is not
+    // in the address book.
+    void seedProtocol(const QString &number, const QString &subject, bool privacy)
+    {
+        sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                           "Tab_DataProtocollo, Tab_Oggetto, Tab_Intestatario, Tab_SoggPrivacy, Tab_CodiceOpeReg, "
+                           "Tab_StatoProtocollo) VALUES ('001', 'E', '%1', '2025-03-04', '%2', 99999, '%3', 'DEMO9', 'A')")
+                .arg(number, subject, privacy ? QStringLiteral("S") : QStringLiteral("N")));
+    }
+    // Opens a document window by name on a protocol, as the registration
+    // window and the iter windows do.
+    static QWidget *openOn(const char *window, const QString &direction, const QString &number)
+    {
+        QWidget *w = WindowRegistry::open(QString::fromLatin1(window));
+        if (w)
+            QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction), Q_ARG(QString, number));
+        return w;
+    }
+    // The attachments of a protocol opened as the registration window opens
+    // them (it may add and delete).
+    static documents::FrmProtAllegati *openAttachments(const QString &number)
+    {
+        auto *w = qobject_cast<documents::FrmProtAllegati *>(WindowRegistry::open(QStringLiteral("frmProtAllegati")));
+        if (w) {
+            w->setCaller(QStringLiteral("FRMPROTOCOLLO"));
+            w->setProtocol(QStringLiteral("E"), number);
+        }
+        return w;
+    }
+    // Lets windows closed meanwhile go.
+    static void settle()
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
     }
     QString tempOle() { return db().folder() + QStringLiteral("/tempOle"); }
     QStringList workFiles()

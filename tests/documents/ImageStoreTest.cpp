@@ -6,58 +6,42 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <gtest/gtest.h>
 
 #include "data/C_GestDB.h"
+#include "documents/Background.h"
 #include "documents/ImageStore.h"
+#include "platform/Busy.h"
 #include "servers/ImageRequests.h"
-#include "servers/ProtocolServer.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
-#include "support/ProtocolRequests.h"
-#include "support/TestDb.h"
+#include "support/ImageFixture.h"
 
 namespace {
 
 using namespace nimbo;
 using documents::Protocol;
+using test::noise;
 
-QByteArray noise(int size, quint32 seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    QRandomGenerator g(seed);
-    for (char &c : b)
-        c = char(g.bounded(256));
-    return b;
-}
-
-class ImageStoreTest : public test::EngineTest {
+class ImageStoreTest : public test::ImageTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        ImageTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        QString error;
-        ASSERT_TRUE(test::seedRegistrationReferences(db().central(), QStringLiteral("ASL1"), &error))
-            << error.toStdString();
         registerServers();
         auto &s = DicAmbiente::session();
         s.cfg.oleImg = kImageProgId;
         s.op.code = QStringLiteral("OP01");
-        s.op.ente = QStringLiteral("ASL1");
+        s.op.ente = kEnte;
         ASSERT_TRUE(C_GestDB::openLocalDatabase().ok);
-        ProtocolServer protocols(db().centralTarget());
         for (const char *dir : {"E", "U"}) {
-            QVariantList r = registrationRequest(
-                QStringLiteral("A"), protocolCondition(QStringLiteral("ASL1"), QString::fromLatin1(dir), {}),
-                test::newProtocolColumns(QStringLiteral("ASL1"), QString::fromLatin1(dir), QStringLiteral("Lettera")),
-                QStringLiteral("OP01"));
-            protocol[dir[0] == 'U'] = {QStringLiteral("ASL1"), QString::fromLatin1(dir),
-                                       protocols.Elabora(kOpRegistraProtocollo, r).value(2).toString()};
+            const QString direction = QString::fromLatin1(dir);
+            protocol[dir[0] == 'U'] = {kEnte, direction, registerProtocol(direction, QStringLiteral("Lettera"))};
         }
     }
     void TearDown() override
@@ -164,10 +148,7 @@ TEST_P(ImageStoreTest, AttachmentGoesAndComesBackWhole)
     // Big enough to take several read pieces.
     const QByteArray content = noise(9 * 1024 * 1024 + 17, 77);
     const QString path = dir.filePath(QStringLiteral("relazione finale.pdf"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(content);
-    f.close();
+    ASSERT_TRUE(test::writeFile(path, content));
     for (int zipped : {1, 0}) {
         DicAmbiente::session().cfg.compresso = qint16(zipped);
         qlonglong id = 0;
@@ -186,6 +167,81 @@ TEST_P(ImageStoreTest, AttachmentGoesAndComesBackWhole)
     const documents::Outcome missing = documents::storeAttachment(
         QStringLiteral("ASL1"), protocol[0].number, dir.filePath(QStringLiteral("nessuno.txt")), QStringLiteral("x"), nullptr);
     EXPECT_EQ(missing.text, QStringLiteral("il file inserito non esiste nella directory specificata"));
+}
+
+TEST_P(ImageStoreTest, AWorkerStoresAndReadsOnConnectionsOfItsOwn)
+{
+    auto &cfg = DicAmbiente::session().cfg;
+    QStringList before = QSqlDatabase::connectionNames();
+    before.sort();
+    int told = 0, toldAside = 0;
+    const int listener = busy::addListener([&] {
+        ++told;
+        toldAside += documents::onGuiThread() ? 0 : 1;
+    });
+    int n = 0;
+    for (const char *where : {"LOCALE", "SERVER"}) {
+        SCOPED_TRACE(where);
+        cfg.serverImg = QString::fromLatin1(where);
+        const Protocol p = protocol[n];
+        const QByteArray tiff = noise(300000, quint32(40 + n++));
+        QByteArray back;
+        bool aside = false;
+        documents::Outcome stored;
+        const documents::Outcome read = documents::runInBackground(
+            nullptr, QStringLiteral("Registrazione in corso"), QStringLiteral("prgProva"),
+            [&](const documents::Progress &progress) {
+                aside = !documents::onGuiThread();
+                stored = documents::storeImage(p, tiff, progress);
+                return stored.ok ? documents::readImage(p, &back, progress) : stored;
+            });
+        EXPECT_TRUE(aside);
+        ASSERT_TRUE(stored.ok) << stored.text.toStdString();
+        ASSERT_TRUE(read.ok) << read.text.toStdString();
+        EXPECT_TRUE(back == tiff);
+    }
+    busy::removeListener(listener);
+    // The busy state is the window's: set around the work, never by the worker.
+    EXPECT_GT(told, 0);
+    EXPECT_EQ(toldAside, 0);
+    EXPECT_EQ(busy::depth(), 0);
+    // The worker's connections went with it.
+    QStringList after = QSqlDatabase::connectionNames();
+    after.sort();
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(count(db().local(), QStringLiteral("Tab_immagini")), 1);
+    EXPECT_EQ(count(db().central(), QStringLiteral("Tab_immagini")), 1);
+}
+
+TEST_P(ImageStoreTest, EncipheredRowsAreRefusedNotShownAsGarbage)
+{
+    auto &cfg = DicAmbiente::session().cfg;
+    for (const char *where : {"LOCALE", "SERVER"}) {
+        SCOPED_TRACE(where);
+        cfg.serverImg = QString::fromLatin1(where);
+        ASSERT_TRUE(documents::storeImage(protocol[0], noise(4000, 9)).ok);
+        QSqlQuery q(QString::fromLatin1(where) == QLatin1String("SERVER") ? db().central() : db().local());
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_immagini SET Criptato = '1'")));
+        QByteArray back;
+        const documents::Outcome read = documents::readImage(protocol[0], &back);
+        EXPECT_FALSE(read.ok);
+        EXPECT_TRUE(read.enciphered);
+        EXPECT_EQ(read.text, documents::kEncipheredText);
+        EXPECT_TRUE(back.isEmpty());
+        ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM Tab_immagini")));
+    }
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nota.txt"));
+    ASSERT_TRUE(test::writeFile(path, "testo"));
+    qlonglong id = 0;
+    ASSERT_TRUE(documents::storeAttachment(kEnte, protocol[0].number, path, QStringLiteral("Nota"), &id).ok);
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_allegati SET Criptato = '1'")));
+    QByteArray back;
+    const documents::Outcome read = documents::readAttachment(kEnte, id, &back, QStringLiteral(" - Preview Allegati"));
+    EXPECT_TRUE(read.enciphered);
+    EXPECT_EQ(read.text, documents::kEncipheredText);
+    EXPECT_TRUE(back.isEmpty());
 }
 
 NIMBO_INSTANTIATE_ENGINES(ImageStoreTest);

@@ -3,49 +3,27 @@
 // privacy rule, and every read of a protocol's document, allowed or
 // refused, leaves its access-log row.
 
-#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
 #include "servers/ImageServer.h"
-#include "servers/ProtocolServer.h"
-#include "support/ProtocolRequests.h"
-#include "support/TestDb.h"
+#include "support/ImageFixture.h"
 
 namespace {
 
 using namespace nimbo;
+using test::noise;
 
-const QString kEnte = QStringLiteral("ASL1");
-
-QByteArray noise(int size, quint32 seed)
-{
-    QByteArray b(size, Qt::Uninitialized);
-    QRandomGenerator g(seed);
-    for (char &c : b)
-        c = char(g.bounded(256));
-    return b;
-}
-
-class ImageServerTest : public test::EngineTest {
+class ImageServerTest : public test::ImageTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        ImageTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        QString error;
-        ASSERT_TRUE(test::seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
         run("INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Cognome, Op_Ente, Op_Livello, Op_Attivo, "
             "Op_AbilPrivacy) VALUES ('OP03', 'Verdi', 'ASL1', '9', 'S', 'S')");
-        ProtocolServer protocols(db().centralTarget());
-        ColumnValues columns = test::newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Riservata"));
-        for (auto &c : columns)
-            if (c.first == QLatin1String("Tab_SoggPrivacy"))
-                c.second = QStringLiteral("S");
-        QVariantList r = registrationRequest(QStringLiteral("A"), protocolCondition(kEnte, QStringLiteral("E"), {}),
-                                             columns, QStringLiteral("OP01"));
-        number = protocols.Elabora(kOpRegistraProtocollo, r).value(2).toString();
+        number = registerProtocol(QStringLiteral("E"), QStringLiteral("Riservata"), true);
         ASSERT_EQ(number.size(), 11);
         server = std::make_unique<ImageServer>(db().centralTarget());
     }

@@ -3,6 +3,7 @@
 // recorded exit, for the login and main-window tests.
 
 #include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QComboBox>
 #include <QDate>
@@ -255,7 +256,11 @@ inline void expectFitsWithFieldsLabelled(MDIMenu *main, QWidget *w, const QStrin
         }
     }
     const auto labels = w->findChildren<QLabel *>();
-    for (QLineEdit *f : w->findChildren<QLineEdit *>()) {
+    for (QLineEdit *edit : w->findChildren<QLineEdit *>()) {
+        // A spin box's own line edit is labelled through the spin box.
+        QWidget *f = edit;
+        if (auto *spin = qobject_cast<QAbstractSpinBox *>(edit->parentWidget()))
+            f = spin;
         if (f->objectName().isEmpty() || f->objectName().endsWith(QLatin1String("Filtro")))
             continue;
         bool labelled = false;
