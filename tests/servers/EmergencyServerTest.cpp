@@ -9,6 +9,7 @@
 #include "servers/EmergencyRequests.h"
 #include "servers/ProtocolServer.h"
 #include "support/ProtocolRequests.h"
+#include "support/RegisterTest.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -18,15 +19,13 @@ using namespace nimbo::emergency;
 
 const QString kEnte = QStringLiteral("ASL1");
 
-class EmergencyServerTest : public test::EngineTest {
+class EmergencyServerTest : public nimbo::test::RegisterTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        RegisterTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        QString error;
-        ASSERT_TRUE(test::seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
         exec("INSERT INTO Tab_Postazioni (Ente, ID_Postazione, Descrizione, Utente) VALUES ('ASL1', 'ABCD', 'Sportello', 'OP01')");
         exec("INSERT INTO Tab_Motivo_Regtemp (Tab_Codice, Tab_Descrizione) VALUES ('01', 'GUASTO')");
         server = std::make_unique<ProtocolServer>(db().centralTarget());

@@ -12,6 +12,7 @@
 #include "servers/ImageServer.h"
 #include "servers/ProtocolServer.h"
 #include "support/ProtocolRequests.h"
+#include "support/RegisterTest.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -20,15 +21,13 @@ using namespace nimbo;
 
 const QString kEnte = QStringLiteral("ASL1");
 
-class ImageRecoveryTest : public test::EngineTest {
+class ImageRecoveryTest : public nimbo::test::RegisterTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        RegisterTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        QString error;
-        ASSERT_TRUE(test::seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
         server = std::make_unique<ImageServer>(db().centralTarget());
     }
     void TearDown() override

@@ -12,6 +12,7 @@
 #include "servers/IterRequests.h"
 #include "servers/ProtocolServer.h"
 #include "support/ProtocolRequests.h"
+#include "support/RegisterTest.h"
 #include "support/TestDb.h"
 
 namespace {
@@ -26,15 +27,13 @@ iter::AssignmentRecipient to(const char *office, qlonglong member = 0, int type 
     return {QString::fromLatin1(office), member, true, type, QString()};
 }
 
-class IterServerTest : public test::EngineTest {
+class IterServerTest : public nimbo::test::RegisterTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        RegisterTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        QString error;
-        ASSERT_TRUE(test::seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
         QSqlQuery q(db().central());
         for (const char *sql :
              {"INSERT INTO Tab_Dipartimenti (Dipa_CodiceEnte, Dipa_CodDipartimento, Dipa_Denominazione) VALUES "

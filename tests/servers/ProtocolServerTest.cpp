@@ -11,6 +11,7 @@
 #include "servers/ProtocolServer.h"
 #include "servers/Servers.h"
 #include "support/ProtocolRequests.h"
+#include "support/RegisterTest.h"
 #include "support/TestDb.h"
 
 using nimbo::ColumnValues;
@@ -37,15 +38,13 @@ ColumnValues withValues(ColumnValues c, const ColumnValues &changes)
     return c;
 }
 
-class ProtocolServerTest : public nimbo::test::EngineTest {
+class ProtocolServerTest : public nimbo::test::RegisterTest {
 protected:
     void SetUp() override
     {
-        EngineTest::SetUp();
+        RegisterTest::SetUp();
         if (IsSkipped() || HasFatalFailure())
             return;
-        QString error;
-        ASSERT_TRUE(nimbo::test::seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
         server = std::make_unique<nimbo::ProtocolServer>(db().centralTarget());
         server->setClock([this] { return now; });
     }

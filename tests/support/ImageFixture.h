@@ -10,6 +10,7 @@
 
 #include "servers/ProtocolServer.h"
 #include "support/ProtocolRequests.h"
+#include "support/RegisterTest.h"
 #include "support/TestDb.h"
 
 namespace nimbo::test {
@@ -40,18 +41,8 @@ inline QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-class ImageTest : public EngineTest {
+class ImageTest : public nimbo::test::RegisterTest {
 protected:
-    inline static const QString kEnte = QStringLiteral("ASL1");
-
-    void SetUp() override
-    {
-        EngineTest::SetUp();
-        if (IsSkipped() || HasFatalFailure())
-            return;
-        QString error;
-        ASSERT_TRUE(seedRegistrationReferences(db().central(), kEnte, &error)) << error.toStdString();
-    }
     // A protocol of ASL1 registered by OP01; its number (empty on failure).
     QString registerProtocol(const QString &direction, const QString &subject, bool privacy = false)
     {
