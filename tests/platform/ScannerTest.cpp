@@ -36,7 +36,7 @@ TEST(Scanner, TestBackendScansPagesIntoOneTiffAndAppends)
     EXPECT_EQ(scanner::pageCount(r.file), 2);
     const QImage first = scanner::page(r.file, 1);
     ASSERT_FALSE(first.isNull());
-    EXPECT_EQ(first.width(), 157); // 80 mm at 50 dpi
+    EXPECT_EQ(first.width(), 19); // 10 mm at 50 dpi
     EXPECT_TRUE(scanner::page(r.file, 3).isNull());
 
     // A third page after the two, with the settings dialog asked first.
@@ -55,8 +55,8 @@ TEST(Scanner, TestBackendScansPagesIntoOneTiffAndAppends)
     ASSERT_TRUE(s.ok) << s.text.toStdString();
     EXPECT_TRUE(asked);
     EXPECT_EQ(s.pagesInFile, 3);
-    EXPECT_EQ(scanner::page(r.file, 1).width(), 157);
-    EXPECT_EQ(scanner::page(r.file, 3).width(), 314); // the new page at 100 dpi comes last
+    EXPECT_EQ(scanner::page(r.file, 1).width(), 19);
+    EXPECT_EQ(scanner::page(r.file, 3).width(), 39); // the new page at 100 dpi comes last
 
     // Cancelling the settings scans nothing and leaves the file alone.
     scanner::setSetupDialog([](const scanner::SetupChoices &, scanner::Settings *) { return false; });
