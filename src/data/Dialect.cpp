@@ -29,6 +29,32 @@ void sqliteNow(sqlite3_context *ctx, int, sqlite3_value **)
     sqlite3_finalize(st);
 }
 
+// SQLite's own UPPER folds ASCII only, so "città" never met "CITTÀ" in a
+// search. This one folds every letter, as PostgreSQL does; plain ASCII
+// text, nearly all of the register, keeps a byte loop.
+void sqliteUpper(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    const auto *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    if (!text) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const int n = sqlite3_value_bytes(argv[0]);
+    QByteArray out(text, n);
+    bool ascii = true;
+    for (char &c : out) {
+        if (c & 0x80) {
+            ascii = false;
+            break;
+        }
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+    }
+    if (!ascii)
+        out = QString::fromUtf8(text, n).toUpper().toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
 bool prepareSqlite(QSqlDatabase &db, QString *error)
 {
     QVariant handle = db.driver()->handle();
@@ -40,6 +66,12 @@ bool prepareSqlite(QSqlDatabase &db, QString *error)
     if (!h || sqlite3_create_function(h, "NOW", 0, SQLITE_UTF8, nullptr, sqliteNow, nullptr, nullptr)
                   != SQLITE_OK) {
         *error = QStringLiteral("SQLite NOW() registration failed");
+        return false;
+    }
+    if (sqlite3_create_function(h, "UPPER", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                sqliteUpper, nullptr, nullptr)
+        != SQLITE_OK) {
+        *error = QStringLiteral("SQLite UPPER() registration failed");
         return false;
     }
     QSqlQuery q(db);
@@ -260,8 +292,8 @@ QString likeNoCase(Engine e, const QString &column, const QString &quotedPattern
 {
     if (e == Engine::PostgreSQL)
         return column + QStringLiteral(" ILIKE ") + quotedPattern;
-    // SQLite's LIKE ignores ASCII case already; UPPER on both sides covers
-    // the rest of what the register holds.
+    // SQLite's LIKE ignores ASCII case only; the connection's own UPPER on
+    // both sides covers accented letters too.
     return QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE UPPER(") + quotedPattern + QLatin1Char(')');
 }
 

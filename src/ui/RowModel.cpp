@@ -124,7 +124,9 @@ Qt::ItemFlags RowModel::flags(const QModelIndex &index) const
 
 QVariant RowModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < titles_.size())
+    // The tip gives a heading back whole where a narrow column cuts it.
+    if (orientation == Qt::Horizontal && (role == Qt::DisplayRole || role == Qt::ToolTipRole) && section >= 0
+        && section < titles_.size())
         return titles_.at(section);
     return QAbstractTableModel::headerData(section, orientation, role);
 }

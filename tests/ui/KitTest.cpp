@@ -244,6 +244,8 @@ TEST(RowList, SortsByStoredValuesFiltersByWordsAndChoosesByKeyboard)
     ASSERT_EQ(list.proxy()->columnCount(), 3); // the key is kept, not shown
     EXPECT_EQ(list.value(2, 3).toString(), QStringLiteral("k3"));
     EXPECT_EQ(list.proxy()->index(0, 1).data().toString(), QStringLiteral("10/01/2026"));
+    // A heading that a narrow column cuts is whole in its tip.
+    EXPECT_EQ(list.proxy()->headerData(2, Qt::Horizontal, Qt::ToolTipRole).toString(), QStringLiteral("NUMERO"));
 
     const auto column = [&](int c) {
         QStringList out;
