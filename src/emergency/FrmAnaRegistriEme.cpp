@@ -59,10 +59,7 @@ FrmAnaRegistriEme::FrmAnaRegistriEme(QWidget *parent) : RecordEditor(parent)
     setLoadFailure(QStringLiteral("Errore! Il registro richiesto non è presente in archivio."));
     setDeleteFailure(QStringLiteral("ATTENZIONE! Errore in cancellazione Anagrafe Registro di Emergenza"));
 
-    auto *left = new QWidget(this);
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    auto *search = new ui::FormGroup(QStringLiteral("Ricerca Registri"), left);
+    auto *search = new ui::FormGroup(QStringLiteral("Ricerca Registri"), this);
     paper_ = new QCheckBox(QStringLiteral("Cartacei"), search);
     paper_->setObjectName(QStringLiteral("ChkCartacei"));
     electronic_ = new QCheckBox(QStringLiteral("Telematici"), search);
@@ -77,12 +74,10 @@ FrmAnaRegistriEme::FrmAnaRegistriEme(QWidget *parent) : RecordEditor(parent)
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
     search->addRow(QStringLiteral("Identificati dal codice:"), {findCode_});
     search->addRow(QString(), {go});
-    leftLayout->addWidget(search);
-    list_ = new ui::RowList(QStringLiteral("LwRegistri"), left);
+    list_ = new ui::RowList(QStringLiteral("LwRegistri"), this);
     list_->setColumns(QStringLiteral("Identificativo Registro;Progr.;Descrizione;Data Istituzione;Ora Istituzione"),
                       QStringLiteral("14;7;45;10;7"));
     list_->setFitToWidth(true);
-    leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { reloadList(); });
     for (QLineEdit *e : {findYear_, findCode_})
         connect(e, &QLineEdit::returnPressed, this, [this] { reloadList(); });
@@ -144,8 +139,7 @@ FrmAnaRegistriEme::FrmAnaRegistriEme(QWidget *parent) : RecordEditor(parent)
                + QStringLiteral(" AND Tab_NumeroRegistro = ") + QString::number(k.value(kNumber).toLongLong());
     },
             {kYear, kType, kId, kNumber, kNotes, kDate, kTime});
-    arrange(new QLabel(QStringLiteral("ANAGRAFE REGISTRI DI EMERGENZA"), this), left, detail);
-    keepSearchPanelReadable(left);
+    arrangeSearch(new QLabel(QStringLiteral("ANAGRAFE REGISTRI DI EMERGENZA"), this), search, list_, detail);
     reloadList();
 }
 

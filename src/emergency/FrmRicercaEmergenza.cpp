@@ -46,10 +46,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     setTable(QStringLiteral("Tab_ProtocolloEmergenza"), kLocal);
     setContext(QStringLiteral("Tab_Ente"), kEmergencyBody);
 
-    auto *left = new QWidget(this);
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    auto *find = new ui::FormGroup(QStringLiteral("Parametri di ricerca"), left);
+    auto *find = new ui::FormGroup(QStringLiteral("Parametri di ricerca"), this);
     direction_ = new QComboBox(find);
     direction_->setObjectName(QStringLiteral("TipoProt"));
     direction_->addItem(QStringLiteral("Entrata"), QStringLiteral("E"));
@@ -70,12 +67,10 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     go->setObjectName(QStringLiteral("CmdAvviaRicerca"));
     find->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(who_, 1)});
     find->addRow(QString(), {go});
-    leftLayout->addWidget(find);
-    list_ = new ui::RowList(QStringLiteral("LwProtocolli"), left);
+    list_ = new ui::RowList(QStringLiteral("LwProtocolli"), this);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Mittente/Destinatario;Oggetto"),
-                      QStringLiteral("8;14;12;20;30"));
+                      QStringLiteral("5;14;12;25;40"));
     list_->setFitToWidth(true);
-    leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { search(); });
 
     auto *detail = new ui::FormGroup(QStringLiteral("Dettaglio"), this);
@@ -135,8 +130,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
              QStringLiteral("Tab_Intestatario"), QStringLiteral("Tab_Oggetto"), QStringLiteral("Tab_Categoria"),
              QStringLiteral("Tab_Classe"), QStringLiteral("Tab_Fascicolo"), QStringLiteral("Tab_Annotazioni"),
              QStringLiteral("Tab_DestMultipli")});
-    arrange(new QLabel(QStringLiteral("RICERCA PROTOCOLLI IN EMERGENZA"), this), left, detail, {view_});
-    keepSearchPanelReadable(left);
+    arrangeSearch(new QLabel(QStringLiteral("RICERCA PROTOCOLLI IN EMERGENZA"), this), find, list_, detail, {view_});
     enteredMode(Mode::Browse);
 }
 

@@ -2,6 +2,7 @@
 #include "emergency/Emergency.h"
 
 #include <QDateTime>
+#include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -83,10 +84,7 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
     setLoadFailure(QStringLiteral("Errore! La sessione richiesta non è presente in archivio."));
     setDeleteFailure(QStringLiteral("ATTENZIONE ! Errore in cancellazione sessione di Emergenza"));
 
-    auto *left = new QWidget(this);
-    auto *leftLayout = new QVBoxLayout(left);
-    leftLayout->setContentsMargins(0, 0, 0, 0);
-    auto *which = new ui::FormGroup(QStringLiteral("Selezione Registro Telematico"), left);
+    auto *which = new ui::FormGroup(QStringLiteral("Selezione Registro Telematico"), this);
     findYear_ = edit(which, "txtanno", 4, false);
     findCode_ = edit(which, "TxtCodice", 4, true);
     auto *go = new QPushButton(QStringLiteral("Avvia Ricerca"), which);
@@ -94,19 +92,25 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
     which->addRow(QStringLiteral("Anno Registro:"), {findYear_});
     which->addRow(QStringLiteral("Codice Postazione:"), {findCode_});
     which->addRow(QString(), {go});
-    leftLayout->addWidget(which);
-    registers_ = new ui::RowList(QStringLiteral("LWAperture1"), left);
+    // The registers found beside the sessions of the chosen one.
+    auto *found = new QWidget(this);
+    auto *foundLayout = new QGridLayout(found);
+    foundLayout->setContentsMargins(0, 0, 0, 0);
+    registers_ = new ui::RowList(QStringLiteral("LWAperture1"), found);
     registers_->setColumns(QStringLiteral("Id.Registro;Progr.;Descrizione"), QStringLiteral("12;6;45"));
     registers_->setFitToWidth(true);
-    leftLayout->addWidget(registers_, 1);
-    auto *listCaption = new QLabel(QStringLiteral("Elenco sessioni del Registro:"), left);
-    leftLayout->addWidget(listCaption);
-    sessions_ = new ui::RowList(QStringLiteral("LwAperture"), left);
+    foundLayout->addWidget(registers_, 1, 0);
+    auto *listCaption = new QLabel(QStringLiteral("Elenco sessioni del Registro:"), found);
+    foundLayout->addWidget(listCaption, 0, 1);
+    sessions_ = new ui::RowList(QStringLiteral("LwAperture"), found);
     sessions_->setColumns(
         QStringLiteral("Id Sessione;Data Apertura;Ora Apertura;Motivo;Note;Data Chiusura;Ora Chiusura;Allineamento"),
         QStringLiteral("10;15;10;30;30;15;10;10"));
     sessions_->setFitToWidth(true);
-    leftLayout->addWidget(sessions_, 1);
+    foundLayout->addWidget(sessions_, 1, 1);
+    foundLayout->setColumnStretch(0, 2);
+    foundLayout->setColumnStretch(1, 5);
+    foundLayout->setRowStretch(1, 1);
     connect(go, &QPushButton::clicked, this, [this] { registers_->load(registersQuery()); });
     for (QLineEdit *e : {findYear_, findCode_})
         connect(e, &QLineEdit::returnPressed, this, [this] { registers_->load(registersQuery()); });
@@ -190,8 +194,7 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
                + QStringLiteral(" AND ses_progr = ") + QString::number(k.value(kProgr).toLongLong());
     },
             {kProgr, kOpened, kOpenedAt, kReason, kNotes, kClosed, kClosedAt, kAligned, kFirst, kLast});
-    arrange(new QLabel(QStringLiteral("GESTIONE SESSIONI DI EMERGENZA"), this), left, detail);
-    keepSearchPanelReadable(left);
+    arrangeSearch(new QLabel(QStringLiteral("GESTIONE SESSIONI DI EMERGENZA"), this), which, found, detail);
     registers_->load(registersQuery());
 }
 

@@ -154,6 +154,15 @@ QVBoxLayout *RecordEditor::startLayout(QLabel *heading)
     return outer;
 }
 
+QHBoxLayout *RecordEditor::buttonRow(const QList<QWidget *> &buttons)
+{
+    auto *row = new QHBoxLayout;
+    for (QWidget *b : buttons)
+        row->addWidget(b);
+    row->addStretch(1);
+    return row;
+}
+
 void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons)
 {
     QVBoxLayout *outer = startLayout(heading);
@@ -166,13 +175,8 @@ void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, cons
     }
     auto *right = new QVBoxLayout;
     right->addWidget(detail);
-    if (!buttons.isEmpty()) {
-        auto *row = new QHBoxLayout;
-        for (QWidget *b : buttons)
-            row->addWidget(b);
-        row->addStretch(1);
-        right->addLayout(row);
-    }
+    if (!buttons.isEmpty())
+        right->addLayout(buttonRow(buttons));
     right->addStretch(1);
     body->addLayout(right, 5);
     outer->addLayout(body, 1);
@@ -185,13 +189,30 @@ void RecordEditor::arrangeStacked(QLabel *heading, QWidget *list, QWidget *detai
     if (list)
         outer->addWidget(list, 1);
     outer->addWidget(detail);
-    if (!buttons.isEmpty()) {
-        auto *row = new QHBoxLayout;
-        for (QWidget *b : buttons)
-            row->addWidget(b);
-        row->addStretch(1);
-        outer->addLayout(row);
-    }
+    if (!buttons.isEmpty())
+        outer->addLayout(buttonRow(buttons));
+    setDetail(detail);
+}
+
+void RecordEditor::arrangeSearch(QLabel *heading, QWidget *search, QWidget *found, QWidget *detail,
+                                 const QList<QWidget *> &buttons)
+{
+    QVBoxLayout *outer = startLayout(heading);
+    auto *top = new QHBoxLayout;
+    top->setSpacing(10);
+    auto *left = new QVBoxLayout;
+    left->addWidget(search);
+    left->addStretch(1);
+    top->addLayout(left);
+    auto *right = new QVBoxLayout;
+    right->addWidget(detail);
+    if (!buttons.isEmpty())
+        right->addLayout(buttonRow(buttons));
+    right->addStretch(1);
+    top->addLayout(right, 1);
+    outer->addLayout(top);
+    found->setMinimumHeight(160);
+    outer->addWidget(found, 1);
     setDetail(detail);
 }
 

@@ -29,6 +29,7 @@
 #include <QLabel>
 
 class QVBoxLayout;
+class QHBoxLayout;
 
 namespace nimbo::ui {
 
@@ -159,6 +160,11 @@ protected:
     // The same with the list across the top and the detail under it, for
     // lists of many columns.
     void arrangeStacked(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons = {});
+    // A search window: the search fields beside the detail and its buttons,
+    // and under both, across the window's whole width, what was found (one
+    // list or a panel of lists), so that lists of many columns can be read.
+    void arrangeSearch(QLabel *heading, QWidget *search, QWidget *found, QWidget *detail,
+                       const QList<QWidget *> &buttons = {});
 
     // ---- what a window adds ----
     virtual CheckList checks(bool isNew) const = 0;
@@ -200,6 +206,7 @@ private:
         bool key;
     };
     QVBoxLayout *startLayout(QLabel *heading);
+    static QHBoxLayout *buttonRow(const QList<QWidget *> &buttons);
     void enter(Mode mode);
     void clearFields();
     bool confirmDiscard();

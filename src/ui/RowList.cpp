@@ -4,6 +4,8 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -19,6 +21,22 @@ class ListView : public QTableView {
 public:
     using QTableView::QTableView;
     std::function<void(const QModelIndex &)> onEnter;
+    // A list fitted to its width asks for room enough to show every
+    // heading whole; the window gives it that when the screen has it.
+    bool fitted = false;
+
+    QSize sizeHint() const override
+    {
+        QSize hint = QTableView::sizeHint();
+        if (!fitted || !model())
+            return hint;
+        int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+        for (int c = 0; c < model()->columnCount(); ++c)
+            if (!isColumnHidden(c))
+                width += horizontalHeader()->sectionSizeHint(c);
+        hint.setWidth(qMax(hint.width(), width));
+        return hint;
+    }
 
 protected:
     void keyPressEvent(QKeyEvent *e) override
@@ -99,11 +117,16 @@ void RowList::setFitToWidth(bool fit)
     if (fit == fit_)
         return;
     fit_ = fit;
+    static_cast<ListView *>(view_)->fitted = fit;
+    view_->updateGeometry();
     if (fit)
         view_->viewport()->installEventFilter(this);
     else
         view_->viewport()->removeEventFilter(this);
     view_->setHorizontalScrollBarPolicy(fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+    // A fitted list sizes every column itself: a stretched last column
+    // would keep its width when the list narrows and run past the view.
+    view_->horizontalHeader()->setStretchLastSection(!fit);
     setColumns(model_->titles().join(QLatin1Char(';')), widths_);
 }
 
@@ -121,18 +144,39 @@ void RowList::fitColumns()
     const int room = view_->viewport()->width();
     if (total <= 0 || room <= 0)
         return;
-    // The last column stretches over whatever rounding leaves.
+    // Every heading whole first, when the room holds them all; what is left
+    // goes to the columns by their widths. Otherwise by widths alone.
+    // A heading's least width is its text (bold, as the header draws a
+    // chosen row's headings) and margins; the sort arrow may cover its end.
+    QHeaderView *header = view_->horizontalHeader();
+    QFont bold = header->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+    const QStringList titles = model_->titles();
+    QVector<int> least(share.size(), 0);
+    int leastTotal = 0;
+    for (int c = 0; c < share.size(); ++c)
+        if (share[c] > 0)
+            leastTotal += least[c] = metrics.horizontalAdvance(titles.value(c)) + margins;
+    const bool headingsFit = leastTotal <= room;
+    const int spread = headingsFit ? room - leastTotal : room;
     int widest = -1;
+    int last = -1;
     for (int c = 0; c < share.size(); ++c)
         if (share[c] > 0) {
-            view_->setColumnWidth(c, int(room * share[c] / total));
+            view_->setColumnWidth(c, (headingsFit ? least[c] : 0) + int(spread * share[c] / total));
             if (widest < 0 || view_->columnWidth(c) > view_->columnWidth(widest))
                 widest = c;
+            last = c;
         }
-    // Narrow columns held at the header's least width may push past the
-    // view: the widest column gives the excess back.
-    const int over = view_->horizontalHeader()->length() - room;
-    if (over > 0 && widest >= 0)
+    // The last column takes what rounding leaves; narrow columns held at the
+    // header's least width may push past the view, and then the widest
+    // column gives the excess back.
+    const int over = header->length() - room;
+    if (over < 0 && last >= 0)
+        view_->setColumnWidth(last, view_->columnWidth(last) - over);
+    else if (over > 0 && widest >= 0)
         view_->setColumnWidth(widest, view_->columnWidth(widest) - over);
 }
 

@@ -286,3 +286,43 @@ TEST(RowList, SortsByStoredValuesFiltersByWordsAndChoosesByKeyboard)
 }
 
 } // namespace
+
+namespace {
+
+// A fitted list shows every heading whole when its width holds them all,
+// gives the rest by the columns' widths, and never scrolls sideways; too
+// narrow for the headings, it shares by widths alone.
+TEST(RowList, FittedListShowsEveryHeadingWholeWhenTheRoomHoldsThem)
+{
+    ui::RowList list(QStringLiteral("LwFit"));
+    list.setColumns(QStringLiteral("Id Sessione;Data Apertura;Motivo;Allineamento"), QStringLiteral("2;2;60;2"));
+    list.setFitToWidth(true);
+    list.setRows(sample());
+    QHeaderView *header = list.view()->horizontalHeader();
+    QFont bold = header->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    const QStringList titles{QStringLiteral("Id Sessione"), QStringLiteral("Data Apertura"), QStringLiteral("Motivo"),
+                             QStringLiteral("Allineamento")};
+    // It asks for the room its headings need.
+    int needed = 0;
+    for (const QString &t : titles)
+        needed += metrics.horizontalAdvance(t);
+    EXPECT_GE(list.sizeHint().width(), needed);
+
+    list.resize(700, 200);
+    list.show();
+    QCoreApplication::processEvents();
+    for (int c = 0; c < titles.size(); ++c)
+        EXPECT_GE(header->sectionSize(c), metrics.horizontalAdvance(titles.at(c))) << c;
+    EXPECT_GT(header->sectionSize(2), header->sectionSize(0) * 3); // the rest went by widths
+    EXPECT_LE(header->length(), list.view()->viewport()->width());
+
+    list.resize(120, 200);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return list.view()->viewport()->width() < 120; }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return header->length() <= list.view()->viewport()->width(); }, 2000))
+        << header->length() << " in " << list.view()->viewport()->width();
+    EXPECT_LT(header->sectionSize(0), metrics.horizontalAdvance(titles.at(0)));
+}
+
+} // namespace
