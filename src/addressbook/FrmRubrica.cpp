@@ -52,11 +52,8 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     setDeleteFailure(kMsgDeleteFailed);
     pick_ = organisation::fixedPitchPickList(this);
 
-    // The search at the left.
-    auto *left = new QWidget(this);
-    auto *lv = new QVBoxLayout(left);
-    lv->setContentsMargins(0, 0, 0, 0);
-    auto *criteria = new ui::FormGroup(QStringLiteral("Ricerca"), left);
+    // The search beside the detail, the names found under both.
+    auto *criteria = new ui::FormGroup(QStringLiteral("Ricerca"), this);
     search_ = organisation::textField(criteria, "TxtRic", 30, true);
     filter_ = new QComboBox(criteria);
     filter_->setObjectName(QStringLiteral("CboFiltro"));
@@ -75,12 +72,9 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
     criteria->addRow(QStringLiteral("Criterio"), {ui::Cell(filter_, 1)});
     criteria->addRow(QStringLiteral("Tipologia"), {ui::Cell(kinds_, 1)});
     criteria->addRow(QStringLiteral("Righe"), {rows_, ui::Cell(new QWidget(criteria), 1), go});
-    lv->addWidget(criteria);
-    list_ = new ui::RowList(QStringLiteral("LwNomi"), left);
-    list_->setColumns(QStringLiteral("Codice;Denominazione;Domicilio;Telefono"), QStringLiteral("7;20;30;15"));
-    // Beside the detail the columns share what room there is.
+    list_ = new ui::RowList(QStringLiteral("LwNomi"), this);
+    list_->setColumns(QStringLiteral("Codice;Denominazione;Domicilio;Telefono"), QStringLiteral("7;30;30;15"));
     list_->setFitToWidth(true);
-    lv->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, &FrmRubrica::search);
     connect(search_, &QLineEdit::returnPressed, this, &FrmRubrica::search);
 
@@ -169,7 +163,7 @@ FrmRubrica::FrmRubrica(QWidget *parent) : RecordEditor(parent)
 
     setLoad([this](const ui::Record &key) { return entrySql(ente_, key.value(kId).toLongLong()); }, entryColumns());
     setList(list_, [this] { return listQuery(); }, {{kId, 0}});
-    arrange(nullptr, left, detail, {protocols_});
+    arrangeSearch(nullptr, criteria, list_, detail, {protocols_});
     reloadList();
 }
 
