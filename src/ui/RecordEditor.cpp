@@ -163,6 +163,17 @@ QHBoxLayout *RecordEditor::buttonRow(const QList<QWidget *> &buttons)
     return row;
 }
 
+// The detail with the window's buttons under it, pushed to the top.
+QVBoxLayout *RecordEditor::detailColumn(QWidget *detail, const QList<QWidget *> &buttons)
+{
+    auto *column = new QVBoxLayout;
+    column->addWidget(detail);
+    if (!buttons.isEmpty())
+        column->addLayout(buttonRow(buttons));
+    column->addStretch(1);
+    return column;
+}
+
 void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, const QList<QWidget *> &buttons)
 {
     QVBoxLayout *outer = startLayout(heading);
@@ -173,12 +184,7 @@ void RecordEditor::arrange(QLabel *heading, QWidget *list, QWidget *detail, cons
         list->setMaximumWidth(380);
         body->addWidget(list, 2);
     }
-    auto *right = new QVBoxLayout;
-    right->addWidget(detail);
-    if (!buttons.isEmpty())
-        right->addLayout(buttonRow(buttons));
-    right->addStretch(1);
-    body->addLayout(right, 5);
+    body->addLayout(detailColumn(detail, buttons), 5);
     outer->addLayout(body, 1);
     setDetail(detail);
 }
@@ -204,12 +210,7 @@ void RecordEditor::arrangeSearch(QLabel *heading, QWidget *search, QWidget *foun
     left->addWidget(search);
     left->addStretch(1);
     top->addLayout(left);
-    auto *right = new QVBoxLayout;
-    right->addWidget(detail);
-    if (!buttons.isEmpty())
-        right->addLayout(buttonRow(buttons));
-    right->addStretch(1);
-    top->addLayout(right, 1);
+    top->addLayout(detailColumn(detail, buttons), 1);
     outer->addLayout(top);
     found->setMinimumHeight(160);
     outer->addWidget(found, 1);

@@ -207,6 +207,7 @@ private:
     };
     QVBoxLayout *startLayout(QLabel *heading);
     static QHBoxLayout *buttonRow(const QList<QWidget *> &buttons);
+    static QVBoxLayout *detailColumn(QWidget *detail, const QList<QWidget *> &buttons);
     void enter(Mode mode);
     void clearFields();
     bool confirmDiscard();
