@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QVBoxLayout>
 
 #include "emergency/EmergencyRules.h"
 #include "emergency/ServerCall.h"

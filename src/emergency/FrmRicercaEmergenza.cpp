@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "emergency/EmergencyRules.h"
 #include "platform/Dialogs.h"

@@ -108,8 +108,9 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
         QStringLiteral("10;15;10;30;30;15;10;10"));
     sessions_->setFitToWidth(true);
     foundLayout->addWidget(sessions_, 1, 1);
-    foundLayout->setColumnStretch(0, 2);
-    foundLayout->setColumnStretch(1, 5);
+    // The registers' few columns keep the width they ask for; the
+    // sessions' many take the rest.
+    foundLayout->setColumnStretch(1, 1);
     foundLayout->setRowStretch(1, 1);
     connect(go, &QPushButton::clicked, this, [this] { registers_->load(registersQuery()); });
     for (QLineEdit *e : {findYear_, findCode_})

@@ -206,10 +206,7 @@ void RecordEditor::arrangeSearch(QLabel *heading, QWidget *search, QWidget *foun
     QVBoxLayout *outer = startLayout(heading);
     auto *top = new QHBoxLayout;
     top->setSpacing(10);
-    auto *left = new QVBoxLayout;
-    left->addWidget(search);
-    left->addStretch(1);
-    top->addLayout(left);
+    top->addWidget(search, 0, Qt::AlignTop);
     top->addLayout(detailColumn(detail, buttons), 1);
     outer->addLayout(top);
     found->setMinimumHeight(160);

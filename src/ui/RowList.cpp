@@ -16,6 +16,17 @@ namespace F = Funzioni_Com_1;
 namespace nimbo::ui {
 namespace {
 
+// The least width that shows a heading whole: its text, bold as the header
+// draws a chosen row's headings, and margins (the sort arrow may cover the
+// end of the sorted column's).
+int headingWidth(const QHeaderView *header, const QString &title)
+{
+    QFont bold = header->font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title)
+           + 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
+}
+
 // Enter on a row chooses it, as a click does.
 class ListView : public QTableView {
 public:
@@ -33,7 +44,7 @@ public:
         int width = 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
         for (int c = 0; c < model()->columnCount(); ++c)
             if (!isColumnHidden(c))
-                width += horizontalHeader()->sectionSizeHint(c);
+                width += headingWidth(horizontalHeader(), model()->headerData(c, Qt::Horizontal).toString());
         hint.setWidth(qMax(hint.width(), width));
         return hint;
     }
@@ -146,19 +157,13 @@ void RowList::fitColumns()
         return;
     // Every heading whole first, when the room holds them all; what is left
     // goes to the columns by their widths. Otherwise by widths alone.
-    // A heading's least width is its text (bold, as the header draws a
-    // chosen row's headings) and margins; the sort arrow may cover its end.
     QHeaderView *header = view_->horizontalHeader();
-    QFont bold = header->font();
-    bold.setBold(true);
-    const QFontMetrics metrics(bold);
-    const int margins = 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
     const QStringList titles = model_->titles();
     QVector<int> least(share.size(), 0);
     int leastTotal = 0;
     for (int c = 0; c < share.size(); ++c)
         if (share[c] > 0)
-            leastTotal += least[c] = metrics.horizontalAdvance(titles.value(c)) + margins;
+            leastTotal += least[c] = headingWidth(header, titles.value(c));
     const bool headingsFit = leastTotal <= room;
     const int spread = headingsFit ? room - leastTotal : room;
     int widest = -1;
