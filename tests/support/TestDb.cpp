@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 
 #include "data/ConnectionPool.h"
+#include "data/WalCheckpoint.h"
 #include "schema/DemoData.h"
 #include "schema/Schema.h"
 #include "session/DicAmbiente.h"
@@ -161,6 +162,10 @@ TestDb::~TestDb()
     nimbo::ConnectionPool::closeAll();
     Dialect::close(centralName_);
     Dialect::close(localName_);
+    // A long write asks the background thread for a checkpoint, on its own
+    // connection; should it still run while the folder is removed, it would
+    // delete or create the log files under the removal's feet.
+    WalCheckpoint::waitIdle(30000);
     if (!pgDatabase_.isEmpty() && keptName().isEmpty()) {
         const QString adminName = centralName_ + QStringLiteral("_drop");
         if (Dialect::open(adminName, Dialect::Target::postgres(postgresAdminConnInfo()), nullptr)) {
