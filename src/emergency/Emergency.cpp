@@ -34,7 +34,10 @@ void registerEmergencyWindows()
 
 void keepSearchPanelReadable(QWidget *panel)
 {
-    panel->setMinimumWidth(qBound(260, panel->minimumSizeHint().width(), 380));
+    // The width asked includes what a fitted list needs to show its headings.
+    const int wanted = qBound(260, qMax(panel->minimumSizeHint().width(), panel->sizeHint().width()), 460);
+    panel->setMinimumWidth(wanted);
+    panel->setMaximumWidth(qMax(panel->maximumWidth(), wanted));
 }
 
 QWidget *openOnProtocol(const QString &window, const QString &direction, const QString &number,

@@ -9,8 +9,8 @@ class QWidget;
 
 namespace nimbo::emergency {
 
-// The search panel beside a record's detail keeps the width its own labels
-// and buttons need (within the kit's bounds), so nothing in it is cut off.
+// The search panel beside a record's detail keeps the width its own labels,
+// buttons and list headings need (260 to 460 px), so nothing in it is cut off.
 void keepSearchPanelReadable(QWidget *panel);
 
 // Registers "frmAnaRegistriEme", "frmSessioniEme", "frmProtocolloEme",

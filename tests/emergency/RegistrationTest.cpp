@@ -43,6 +43,9 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
     EXPECT_EQ(text(w, "LblSessione"), QStringLiteral("--  SESSIONE DI EMERGENZA:  ") + year + QStringLiteral("/T/ABCD/001  --"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;NUOVO;CERCA"));
     test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/frmProtocolloEme.png"));
+    auto *found = w->findChild<QTableView *>(QStringLiteral("LwProtocolli"));
+    ASSERT_NE(found, nullptr);
+    test::expectHeadingsWhole(found);
 
     // Every missing field at once, under the heading; nothing written.
     press(main, "NUOVO");

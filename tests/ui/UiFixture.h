@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSqlQuery>
+#include <QTableView>
 #include <QTest>
 #include <QToolBar>
 
@@ -272,6 +274,19 @@ inline void expectFitsWithFieldsLabelled(MDIMenu *main, QWidget *w, const QStrin
     EXPECT_TRUE(picture.save(shot));
     if (const QString keep = qEnvironmentVariable("NIMBO_TEST_SHOTS"); !keep.isEmpty())
         picture.save(keep + QLatin1Char('/') + QFileInfo(shot).fileName());
+}
+
+// Every heading of a list is shown whole (headings are drawn bold).
+inline void expectHeadingsWhole(QTableView *view)
+{
+    QHeaderView *header = view->horizontalHeader();
+    QFont bold = header->font();
+    bold.setBold(true);
+    const QFontMetrics metrics(bold);
+    for (int c = 0; c < header->count(); ++c) {
+        const QString title = view->model()->headerData(c, Qt::Horizontal).toString();
+        EXPECT_GE(header->sectionSize(c), metrics.horizontalAdvance(title)) << title.toStdString();
+    }
 }
 
 // Tests that start the program, log in and work through its menus and
