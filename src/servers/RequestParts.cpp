@@ -3,10 +3,17 @@
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "session/DicAmbiente.h"
 
 namespace F = Funzioni_Com_1;
 
 namespace nimbo {
+
+QString writerOf(const QString &requested)
+{
+    const QString logged = DicAmbiente::session().op.code.trimmed();
+    return logged.isEmpty() ? requested.trimmed() : logged;
+}
 
 bool isPlainValue(const QVariant &v)
 {

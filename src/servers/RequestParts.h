@@ -18,6 +18,12 @@ namespace nimbo {
 // A request refused before anything was written.
 inline QVariantList refusedRequest(const QString &why) { return {kStatusRefused, why}; }
 
+// The operator a server writes as: the logged-in operator of the session
+// when there is one, whatever the request names, so that a workstation
+// cannot register or sign a change as somebody else; the request's own
+// (trimmed) when the program runs without a login (tools and workers).
+QString writerOf(const QString &requested);
+
 // A single value of a request, not a list or a map.
 bool isPlainValue(const QVariant &v);
 
