@@ -149,7 +149,7 @@ void FrmMittLight::written(bool deleted)
     const QString label = correspondentLabel(r.value(QStringLiteral("Tab_Denominazione")),
                                              r.value(QStringLiteral("Tab_Domicilio")),
                                              r.value(QStringLiteral("Tab_NumeroCivico")), municipalityName_->text());
-    if (QObject *caller = property("callerWindow").value<QObject *>();
+    if (QObject *caller = callerWindow();
         caller && quickEntryCallers().contains(mode().toUpper()))
         QMetaObject::invokeMethod(caller, "setCorrespondent", Q_ARG(QString, code), Q_ARG(QString, label));
     closeWindow();

@@ -1,8 +1,8 @@
 #pragma once
 // Quick entry of a correspondent while registering: name, address, kind
 // and the prevention department's codes. The caller is named by the mode
-// the window is opened with ("FRMPROTOCOLLO", ...) and its window by the
-// "callerWindow" property; after the insert the caller's slot
+// the window is opened with ("FRMPROTOCOLLO", ...) and its window by
+// setCallerWindow(); after the insert the caller's slot
 // setCorrespondent(code, label) receives the new identifier and the text
 // "name - street, number - municipality", and the window closes.
 

@@ -21,7 +21,7 @@ void FrmProtocollo::newCorrespondent()
         WindowRegistry::open(QStringLiteral("frmMittLight"), QStringLiteral("FRMPROTOCOLLO")));
     if (!entry)
         return;
-    entry->setProperty("callerWindow", QVariant::fromValue<QObject *>(this));
+    entry->setCallerWindow(this);
     entry->startNew();
     // The name typed and not found is the one to add.
     if (ui::searchesByDescription(typed))

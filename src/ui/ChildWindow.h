@@ -7,6 +7,7 @@
 // through the mode property before it is shown, and again when the item
 // brings an open window forward.
 
+#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 
@@ -41,6 +42,13 @@ public:
     // Toolbar button pressed while this child is active.
     virtual void ELABORATBAR(const QString &key) { Q_UNUSED(key); }
 
+    // The window that opened this one and waits for its result (quick
+    // entry fills the registration window's correspondent). Held by a guarded
+    // pointer: when the caller has closed meanwhile, it reads as none and the
+    // result goes nowhere.
+    void setCallerWindow(QObject *caller) { m_caller = caller; }
+    QObject *callerWindow() const { return m_caller; }
+
     // What the operator typed and did not save.
     ui::DirtyTracker *dirty() const { return m_dirty; }
     // Closes the window (its frame inside the main window, if any); false
@@ -52,6 +60,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // The first time the window shows, its focus chain is put in reading
+    // order (ui/TabOrder.h).
+    void showEvent(QShowEvent *event) override;
     // The mode changed: a window with modes puts itself in the new one.
     virtual void modeChanged() {}
 
@@ -59,6 +70,8 @@ private:
     QString m_keys;
     QString m_mode;
     ui::DirtyTracker *m_dirty;
+    QPointer<QObject> m_caller;
+    bool m_tabsOrdered = false;
 };
 
 } // namespace nimbo

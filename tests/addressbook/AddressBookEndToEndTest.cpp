@@ -92,6 +92,41 @@ TEST_P(AddressBookEndToEnd, ASenderAddedByQuickEntryIsRegisteredAndThenCannotBeD
     EXPECT_EQ(groups->windowTitle(), QStringLiteral("Gestione Gruppi Mittenti/Destinatari"));
 }
 
+TEST_P(AddressBookEndToEnd, QuickEntryOutlivingTheRegistrationWindowStillWritesItsEntry)
+{
+    MDIMenu *main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    QPointer<QWidget> reg = menu(main, "mnuProtDoc");
+    ASSERT_NE(reg, nullptr);
+    press(main, "NUOVO");
+    child<QRadioButton>(reg, "OptTipoProtocollo_0")->click();
+    type(reg, "CodiceMitDest", QStringLiteral("ottica rinaldi"));
+    child(reg, "CmdNuovoMitDest")->click();
+    QPointer<QWidget> quick = active(main);
+    ASSERT_NE(quick, nullptr);
+    ASSERT_EQ(quick->objectName(), QStringLiteral("frmMittLight"));
+
+    // The clerk closes the registration, throwing his typing away, and
+    // then completes the quick entry: it has nobody to fill any more.
+    activate(main, reg);
+    boxes.clear();
+    boxes.answers = {Answer::Yes};
+    press(main, "ESCI");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(reg.isNull());
+    activate(main, quick);
+    edit(quick, "txtDom", QStringLiteral("via del gallitello"));
+    edit(quick, "TxtCivico", QStringLiteral("9"));
+    type(quick, "TxtCCom", QStringLiteral("85100"));
+    boxes.clear();
+    press(main, "REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(quick.isNull());
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Rubrica WHERE Tab_Denominazione = 'OTTICA RINALDI'")),
+              QStringLiteral("1"));
+}
+
 } // namespace
 
 NIMBO_INSTANTIATE_ENGINES(AddressBookEndToEnd);

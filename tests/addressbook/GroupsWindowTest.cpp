@@ -112,7 +112,7 @@ TEST_P(GroupsWindowTest, SearchLeavesOutMembersCeasedAndInactiveEntriesAndTheGro
     boxes.clear();
     w.ELABORATBAR(QStringLiteral("REGISTRA"));
     EXPECT_EQ(boxes.texts(),
-              QStringList{QStringLiteral("Il nome del ragggruppamento è già stato utilizzato. Sostituirlo e riprovare.")});
+              QStringList{QStringLiteral("Il nome del raggruppamento è già stato utilizzato. Sostituirlo e riprovare.")});
 }
 
 TEST_P(GroupsWindowTest, EmptiedOrDeletedGroupGoesAfterTheQuestion)

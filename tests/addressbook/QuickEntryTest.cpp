@@ -130,7 +130,7 @@ TEST_P(QuickEntryTest, TheCallerReceivesTheIdentifierAndTheDescriptionAndTheWind
     w->setAttribute(Qt::WA_DeleteOnClose);
     QPointer<FrmMittLight> alive(w);
     w->setMode(QStringLiteral("FRMPROTOCOLLO"));
-    w->setProperty("callerWindow", QVariant::fromValue<QObject *>(&caller));
+    w->setCallerWindow(&caller);
     w->show();
     w->startNew();
     fill(w, "txtNome", QStringLiteral("pasticceria l'aquila"));
