@@ -3,6 +3,8 @@
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 
+#include "ui/TabOrder.h"
+
 namespace nimbo {
 
 ChildWindow::ChildWindow(QWidget *parent) : QWidget(parent), m_dirty(new ui::DirtyTracker(this)) {}
@@ -22,6 +24,15 @@ void ChildWindow::closeEvent(QCloseEvent *event)
     }
     m_dirty->setClean();
     QWidget::closeEvent(event);
+}
+
+void ChildWindow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_tabsOrdered) {
+        m_tabsOrdered = true;
+        ui::orderTabs(this);
+    }
 }
 
 } // namespace nimbo

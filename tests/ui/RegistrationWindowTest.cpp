@@ -468,10 +468,15 @@ TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
     child<QLineEdit>(w, "Oggetto")->setText(QStringLiteral("Richiesta d'informazioni sull'ordinanza"));
     type(w, "CodSedeRic", QStringLiteral("PRO"));
     type(w, "CodUfficio", QStringLiteral("UPR"));
+    // The clerk took a while: the time shown since "NUOVO" is long past.
+    child<QLineEdit>(w, "OraProtocollo")->setText(QStringLiteral("00:00:01"));
     press("REGISTRA");
     const QString number = child<QLineEdit>(w, "txtNumeroProtocollo")->text();
     ASSERT_EQ(number, QString::number(QDate::currentDate().year()) + QStringLiteral("-0000001"))
         << boxes.texts().join(QLatin1Char('|')).toStdString();
+    // What the screen shows is what the register holds.
+    EXPECT_EQ(child<QLineEdit>(w, "OraProtocollo")->text(),
+              scalar(QStringLiteral("SELECT Tab_OraProtocollo FROM Tab_Protocollo")));
 
     const QString pdf = db().folder() + QStringLiteral("/ricevuta.pdf");
     boxes.files << pdf;
@@ -482,6 +487,55 @@ TEST_P(RegistrationEndToEnd, DemoOperatorRegistersALetterAndPrintsTheReceipt)
     EXPECT_TRUE(printed.contains(QStringLiteral("Richiesta d'informazioni sull'ordinanza"))) << printed.toStdString();
     EXPECT_TRUE(printed.contains(QStringLiteral("PREFETTURA DI POTENZA"))) << printed.toStdString();
     press("ESCI");
+}
+
+// Tab walks the form as it is read: from the document type to the subject
+// (the recurring-subject button beside it after it), so a subject typed
+// after Tab goes into the subject and presses nothing; and no stop of the
+// registration panel lies above the one before it.
+TEST_P(RegistrationEndToEnd, TabFollowsTheFormFromTopLeftToBottomRight)
+{
+    registerProtocolWindows();
+    ASSERT_EQ(startAsDemoOperator({QStringLiteral("SET OLEGP=") + kProtocolProgId}), StartUp::kRunning)
+        << boxes.texts().join(QLatin1Char('|')).toStdString();
+    QWidget *main = StartUp::mainWindow();
+    main->findChild<QAction *>(QStringLiteral("mnuProtDoc"))->trigger();
+    auto *w = main->findChild<FrmProtocollo *>();
+    ASSERT_NE(w, nullptr);
+    test::pressToolbar(main, "NUOVO");
+    child<QRadioButton>(w, "OptTipoProtocollo_0")->click();
+    auto *type = child<QLineEdit>(w, "CodTipoDoc");
+    type->setFocus();
+    QTest::keyClicks(type, QStringLiteral("LET"));
+    QTest::keyClick(type, Qt::Key_Tab);
+    ASSERT_NE(w->focusWidget(), nullptr);
+    EXPECT_EQ(w->focusWidget()->objectName(), QStringLiteral("Oggetto"));
+    QTest::keyClicks(w->focusWidget(), QStringLiteral("Richiesta contributo"));
+    EXPECT_EQ(child<QLineEdit>(w, "Oggetto")->text(), QStringLiteral("Richiesta contributo"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    QTest::keyClick(w->focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(w->focusWidget()->objectName(), QStringLiteral("CmdOggettoRicorrente"));
+
+    // The chain of the document's fields, from the sender to the notes:
+    // every stop is on the row of the one before it and to its right, or
+    // on a row below.
+    QWidget *at = child<QLineEdit>(w, "CodiceMitDest");
+    QRect before = QRect(at->mapTo(w, QPoint(0, 0)), at->size());
+    QStringList walked{at->objectName()};
+    for (int i = 0; i < 15 && at->objectName() != QLatin1String("Annotazioni"); ++i) {
+        at = at->nextInFocusChain();
+        while (at && !(at->isVisible() && at->isEnabled() && (at->focusPolicy() & Qt::TabFocus)))
+            at = at->nextInFocusChain();
+        ASSERT_NE(at, nullptr);
+        const QRect r(at->mapTo(w, QPoint(0, 0)), at->size());
+        walked << at->objectName();
+        const bool sameRow = r.center().y() >= before.top() && r.center().y() <= before.bottom();
+        EXPECT_TRUE((sameRow && r.left() > before.left()) || r.top() > before.top())
+            << walked.join(QStringLiteral(" > ")).toStdString();
+        before = r;
+    }
+    EXPECT_EQ(walked.last(), QStringLiteral("Annotazioni")) << walked.join(QStringLiteral(" > ")).toStdString();
+    test::pressToolbar(main, "ANNULLA");
 }
 
 NIMBO_INSTANTIATE_ENGINES(RegistrationEndToEnd);
