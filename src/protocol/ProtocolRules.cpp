@@ -434,6 +434,7 @@ Reply readReply(const QVariantList &reply)
         r.kind = Reply::Ok;
         r.number = reply.value(2).toString().trimmed();
         r.date = dateText(reply.value(3));
+        r.time = reply.value(4).toString().trimmed();
     } else {
         r.kind = Reply::Error;
         r.message = status + QLatin1Char(' ') + reply.value(1).toString();

@@ -143,6 +143,7 @@ struct Reply {
     QString message;    // refused: shown as it is; error: what is logged
     QString number;
     QString date;       // "dd/mm/yyyy" or empty
+    QString time;       // "hh:mm:ss" the register holds, or empty
 };
 Reply readReply(const QVariantList &reply);
 
