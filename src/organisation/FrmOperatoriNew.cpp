@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "data/Cipher.h"
+#include "data/OperatorGrant.h"
 #include "data/Password.h"
 #include "organisation/FrmOpDip.h"
 #include "organisation/OperatorRules.h"
@@ -231,6 +232,14 @@ QStringList FrmOperatoriNew::withheldFunctions() const
 ui::CheckList FrmOperatoriNew::checks(bool isNew) const
 {
     ui::CheckList c = O::checks(isNew);
+    // Nobody gives more than he holds (data/OperatorGrant.h).
+    const auto grant = [this, isNew](const ui::Record &r) {
+        const DicAmbiente::Operator &me = DicAmbiente::session().op;
+        const OperatorGrant::Rights before{storedLevel_, storedWithheld_};
+        return OperatorGrant::refusal({QString::number(me.level), me.functions}, isNew ? nullptr : &before,
+                                      {r.value(QStringLiteral("Op_Livello")), O::functionsText(withheldFunctions())});
+    };
+    c.append({QStringLiteral("Op_Livello"), [grant](ui::Record &r) { return grant(r).isEmpty(); }, QString(), grant});
     c.append({O::kMailPassword,
               [](ui::Record &r) {
                   const QString typed = r.value(O::kMailPassword).trimmed();
@@ -246,12 +255,12 @@ ui::CheckList FrmOperatoriNew::checks(bool isNew) const
         c.append({QStringLiteral("Op_Livello"),
                   [ente, active](ui::Record &r) {
                       return O::lockOutCheck(r.value(QStringLiteral("Op_Codice_Operatore")), ente,
-                                             r.value(QStringLiteral("Op_Livello")), active)
+                                             r.value(QStringLiteral("Op_Livello")), active, r.value(QStringLiteral("Op_Ente")))
                           .isEmpty();
                   },
                   QString(), [ente, active](const ui::Record &r) {
                       return O::lockOutCheck(r.value(QStringLiteral("Op_Codice_Operatore")), ente,
-                                             r.value(QStringLiteral("Op_Livello")), active);
+                                             r.value(QStringLiteral("Op_Livello")), active, r.value(QStringLiteral("Op_Ente")));
                   }});
     }
     return c;
@@ -305,10 +314,26 @@ void FrmOperatoriNew::loaded(const ui::Record &r)
     dept_->set(r.value(QStringLiteral("Op_Dipartimento")), r.value(QStringLiteral("Dipa_Denominazione")));
     office_->set(r.value(QStringLiteral("Op_CodiceUfficio")), r.value(QStringLiteral("Tab_Descrizione")));
     storedEnte_ = r.value(QStringLiteral("Op_Ente"));
+    storedLevel_ = r.value(QStringLiteral("Op_Livello"));
+    storedWithheld_ = r.value(QStringLiteral("Op_Funzioni"));
     setActive(r.value(QStringLiteral("Op_Attivo")) != QLatin1String("N"));
 }
 
-void FrmOperatoriNew::written(bool) { fillFunctions(); }
+void FrmOperatoriNew::written(bool deleted)
+{
+    // The list is read again (functions may have been added meanwhile), and
+    // the record written keeps showing what it withholds: an empty list
+    // here would enable everything at the next REGISTRA.
+    const QStringList withheld = withheldFunctions();
+    fillFunctions();
+    if (deleted)
+        return;
+    for (int i = 0; i < functions_->count(); ++i)
+        if (withheld.contains(functions_->item(i)->data(Qt::UserRole).toString()))
+            functions_->item(i)->setCheckState(Qt::Checked);
+    storedLevel_ = level_->currentData().toString();
+    storedWithheld_ = O::functionsText(withheld);
+}
 
 void FrmOperatoriNew::setActive(bool active)
 {

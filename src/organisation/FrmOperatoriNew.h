@@ -65,6 +65,8 @@ private:
     ui::CodeLookup *office_ = nullptr;
     bool active_ = true;
     QString storedEnte_;
+    // The level and withheld functions of the record as it was read.
+    QString storedLevel_, storedWithheld_;
 };
 
 } // namespace nimbo::organisation

@@ -176,9 +176,11 @@ QString activationQuestion(bool activate)
            + QStringLiteral("ZIONE DEL CODICE OPERATORE CORRENTE ?");
 }
 
-QString lockOutCheck(const QString &code, const QString &ente, const QString &level, bool active)
+QString lockOutCheck(const QString &code, const QString &ente, const QString &level, bool active,
+                     const QString &newEnte)
 {
-    if (level.trimmed() == QLatin1String("9") && active)
+    const bool staysInTheBody = newEnte.trimmed().isEmpty() || newEnte.trimmed() == ente.trimmed();
+    if (level.trimmed() == QLatin1String("9") && active && staysInTheBody)
         return {};
     // Only a change that takes away the last active level-9 operator of
     // the body is refused.

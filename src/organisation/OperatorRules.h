@@ -40,7 +40,9 @@ QString activationQuestion(bool activate);
 // Empty when the operator may be saved with this level and state;
 // otherwise why not: the body would be left without an active level-9
 // operator to administer it.
-QString lockOutCheck(const QString &code, const QString &ente, const QString &level, bool active);
+// newEnte: the body the operator is moved to (empty or ente: he stays).
+QString lockOutCheck(const QString &code, const QString &ente, const QString &level, bool active,
+                     const QString &newEnte = {});
 
 // The length rule of the login's password change, on the text stored.
 QString passwordLengthCheck(const QString &password);

@@ -100,6 +100,20 @@ void body(Loader &l)
     l.ensure(QStringLiteral("Tab_Postazioni"), {pst[0], pst[1]}, pst, {kBody, s("PST1"), s("POSTAZIONE DEMO"), s("DEMO9")});
 }
 
+// What each demo operator may not do: the body's administration (operators,
+// workstations, structure, emergency registers, code tables) is the level-9
+// operator's; a department head also keeps the department's operators and
+// structure-change notices.
+QString withheldFunctions(int level)
+{
+    if (level >= 9)
+        return {};
+    QString out = QStringLiteral("-PR15-TA02-TA03-SE06-SE07-SE08-SE13-SE14-SE16-SE17-");
+    if (level < 8)
+        out += QStringLiteral("-PR09-PR10-SE04-SE05-SE09-SE10-SE11-SE12-");
+    return out;
+}
+
 void operators(Loader &l)
 {
     const QStringList op = names({"Op_Codice_Operatore", "Op_Cognome", "Op_Nome", "Op_Data", "Op_Password",
@@ -123,7 +137,7 @@ void operators(Loader &l)
             }
             l.ensure(QStringLiteral("Tab_Operatori"), {op[0]}, op,
                      {d.code, s(p.surname), s(p.name), today(), stored, s("S"), s(p.off), s(p.dep), kBody,
-                      QString::number(d.level), s("0"), QString(),
+                      QString::number(d.level), s("0"), withheldFunctions(d.level),
                       d.code.toLower() + QStringLiteral("@asdemo.example"), QString(), QString(), s("DEMO"), today(),
                       s(p.privacy), s("S"), QString(), s("N")});
         }

@@ -1,4 +1,6 @@
 #include "servers/GenericServer.h"
+#include "servers/OperatorRights.h"
+#include "servers/ProtocolServer.h"
 
 #include "data/Funzioni_Com_1.h"
 
@@ -66,6 +68,8 @@ QVariantList GenericServer::batch(const QVariantList &params)
     ConnectionPool::Connection *c = database(params[0].toString(), &fail);
     if (!c)
         return fail;
+    if (const QString refusal = operatorRightsRefusal(c->db, statements); !refusal.isEmpty())
+        return {kStatusRefused, refusal};
     int failed = -1;
     F::BuildResult b = F::runBatch(c->db, statements, &failed);
     // Gone before the commit was sent: the server dropped the transaction,

@@ -14,6 +14,7 @@
 #include "../schema/AdminRun.h"
 #include "../ui/UiFixture.h"
 #include "data/Cipher.h"
+#include "data/Funzioni_Com_1.h"
 #include "data/Password.h"
 #include "organisation/FrmCambiaDip.h"
 #include "organisation/FrmHelpUff.h"
@@ -29,6 +30,7 @@
 using nimbo::test::UiTest;
 using namespace nimbo;
 using organisation::FrmOperatoriNew;
+namespace F = Funzioni_Com_1;
 
 namespace {
 
@@ -41,6 +43,7 @@ protected:
             return;
         auto &op = DicAmbiente::session().op;
         op.code = QStringLiteral("DEMO9");
+        op.level = 9;
         op.ente = QStringLiteral("001");
         op.department = QStringLiteral("PRO");
         op.office = QStringLiteral("UPR");
@@ -199,6 +202,16 @@ TEST_P(Operators, DeactivatedOperatorsCannotLogInAndTheLastAdministratorStays)
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_TRUE(boxes.texts().first().contains(QStringLiteral("unico di livello 9")));
     EXPECT_EQ(stored(QStringLiteral("DEMO9"), QStringLiteral("Op_Livello")), QStringLiteral("9"));
+    // Nor leave the body for another one.
+    choose(child<QComboBox>(&w, "ComboLivello"), QStringLiteral("9"));
+    fill(campo(&w, 8), QStringLiteral("002"));
+    boxes.clear();
+    w.ELABORATBAR(QStringLiteral("REGISTRA"));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.texts().first().contains(QStringLiteral("unico di livello 9"))) << boxes.texts().first().toStdString();
+    EXPECT_EQ(stored(QStringLiteral("DEMO9"), QStringLiteral("Op_Ente")), QStringLiteral("001"));
+    fill(campo(&w, 8), QStringLiteral("001"));
+    choose(child<QComboBox>(&w, "ComboLivello"), QStringLiteral("8"));
     // With a second administrator it goes through.
     sql(QStringLiteral("UPDATE Tab_Operatori SET Op_Livello = '9' WHERE Op_Codice_Operatore = 'DEMO8'"));
     boxes.clear();
@@ -211,6 +224,78 @@ TEST_P(Operators, DeactivatedOperatorsCannotLogInAndTheLastAdministratorStays)
     EXPECT_NE(startAs(QStringLiteral("DEMO7"), QStringLiteral("demo7pwd")), StartUp::kRunning);
     EXPECT_TRUE(boxes.texts().contains(QStringLiteral("Codice Operatore non attivo"))) << boxes.texts().join(QLatin1Char('|')).toStdString();
     C_GestDB::closeLocalDatabase();
+}
+
+// A department head (level 8, the body's administration withheld from him,
+// as the demo gives it) corrects his operators but gives nobody, himself
+// included, a level or a function he does not hold; the generic server
+// refuses the same write sent without the window.
+TEST_P(Operators, NobodyGivesALevelOrAFunctionAboveHisOwn)
+{
+    auto &op = DicAmbiente::session().op;
+    op.code = QStringLiteral("DEMO8");
+    op.level = 8;
+    op.functions = stored(QStringLiteral("DEMO8"), QStringLiteral("Op_Funzioni"));
+    ASSERT_TRUE(op.functions.contains(QStringLiteral("-SE07-"))) << op.functions.toStdString();
+    const QString sixWithheld = stored(QStringLiteral("DEMO6"), QStringLiteral("Op_Funzioni"));
+    ASSERT_TRUE(sixWithheld.contains(QStringLiteral("-SE04-"))) << sixWithheld.toStdString();
+
+    FrmOperatoriNew w;
+    w.show();
+    const auto registerShown = [&] {
+        boxes.clear();
+        w.ELABORATBAR(QStringLiteral("REGISTRA"));
+        return boxes.texts().join(QLatin1Char('|'));
+    };
+    // Himself to 9: refused, nothing written.
+    ASSERT_TRUE(w.openRecord({{QStringLiteral("Op_Codice_Operatore"), QStringLiteral("DEMO8")}}));
+    fill(child<QLineEdit>(&w, "CF"), QStringLiteral("VRDLCU70A01G942X"));
+    choose(child<QComboBox>(&w, "ComboLivello"), QStringLiteral("9"));
+    EXPECT_TRUE(registerShown().contains(QStringLiteral("Livello 9 non consentito")));
+    EXPECT_EQ(stored(QStringLiteral("DEMO8"), QStringLiteral("Op_Livello")), QStringLiteral("8"));
+
+    // A clerk up to his own level, yes; above it, no.
+    ASSERT_TRUE(w.openRecord({{QStringLiteral("Op_Codice_Operatore"), QStringLiteral("DEMO6")}}));
+    fill(child<QLineEdit>(&w, "CF"), QStringLiteral("RSSMRA70A01G942X"));
+    choose(child<QComboBox>(&w, "ComboLivello"), QStringLiteral("9"));
+    EXPECT_TRUE(registerShown().contains(QStringLiteral("Livello 9 non consentito")));
+    EXPECT_EQ(stored(QStringLiteral("DEMO6"), QStringLiteral("Op_Livello")), QStringLiteral("6"));
+    choose(child<QComboBox>(&w, "ComboLivello"), QStringLiteral("8"));
+    EXPECT_EQ(registerShown(), QString());
+    EXPECT_EQ(stored(QStringLiteral("DEMO6"), QStringLiteral("Op_Livello")), QStringLiteral("8"));
+    // Written again in the window's order, the same functions withheld.
+    const QString rewritten = stored(QStringLiteral("DEMO6"), QStringLiteral("Op_Funzioni"));
+    EXPECT_EQ(rewritten.split(QLatin1Char('-'), Qt::SkipEmptyParts).size(),
+              sixWithheld.split(QLatin1Char('-'), Qt::SkipEmptyParts).size());
+
+    // Enabling for him a function withheld from the head himself: refused.
+    auto *functions = child<QListWidget>(&w, "lstAbil");
+    ASSERT_NE(functions, nullptr);
+    for (int i = 0; i < functions->count(); ++i)
+        if (functions->item(i)->data(Qt::UserRole).toString() == QLatin1String("SE07"))
+            functions->item(i)->setCheckState(Qt::Unchecked);
+    EXPECT_TRUE(registerShown().contains(QStringLiteral("Funzione SE07 non consentita")));
+    EXPECT_EQ(stored(QStringLiteral("DEMO6"), QStringLiteral("Op_Funzioni")), rewritten);
+
+    // The same writes without the window.
+    boxes.clear();
+    EXPECT_FALSE(F::Update_Tabella({{QStringLiteral("R"), QStringLiteral("Tab_Operatori"),
+                                     {{QStringLiteral("Op_Livello"), QStringLiteral("9")}},
+                                     QStringLiteral("Op_Codice_Operatore = 'DEMO8'")}},
+                                   QStringLiteral("PROTOCOLLO")));
+    EXPECT_FALSE(F::Update_Tabella({{QStringLiteral("R"), QStringLiteral("Tab_Operatori"),
+                                     {{QStringLiteral("Op_Funzioni"), QString()}},
+                                     QStringLiteral("Op_Codice_Operatore = 'DEMO6'")}},
+                                   QStringLiteral("PROTOCOLLO")));
+    EXPECT_EQ(stored(QStringLiteral("DEMO8"), QStringLiteral("Op_Livello")), QStringLiteral("8"));
+    EXPECT_EQ(stored(QStringLiteral("DEMO6"), QStringLiteral("Op_Funzioni")), rewritten);
+    // What he holds he may still write: the head's own phone-number-like
+    // change keeps level and functions as they are.
+    EXPECT_TRUE(F::Update_Tabella({{QStringLiteral("R"), QStringLiteral("Tab_Operatori"),
+                                    {{QStringLiteral("Op_Livello"), QStringLiteral("8")},
+                                     {QStringLiteral("Op_Email"), QStringLiteral("verdi@asdemo.example")}},
+                                    QStringLiteral("Op_Codice_Operatore = 'DEMO8'")}},
+                                  QStringLiteral("PROTOCOLLO")));
 }
 
 TEST_P(Operators, SteppingThroughTheListStopsAtBothEnds)
@@ -232,6 +317,9 @@ TEST_P(Operators, SteppingThroughTheListStopsAtBothEnds)
 
 TEST_P(Operators, FurtherAssignmentsAddEveryOpenOfficeNotYetAssigned)
 {
+    // An office whose closed flag was never written is open.
+    sql(QStringLiteral("INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione, Tab_Chiuso) "
+                       "VALUES ('001', 'PRO', 'SPO', 'SPORTELLO', NULL)"));
     organisation::FrmOpDip w;
     w.setOperator(QStringLiteral("DEMO9"), QStringLiteral("CONTI GIULIA"));
     EXPECT_EQ(w.list()->count(), 1); // PRO/ARC
@@ -248,10 +336,12 @@ TEST_P(Operators, FurtherAssignmentsAddEveryOpenOfficeNotYetAssigned)
     // "Tutti": the closed ECO and the assigned ARC are left out.
     choose(offices, QStringLiteral("000"));
     child<QPushButton>(&w, "Command1")->click();
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori_DIP WHERE Op_Codice = 'DEMO9'")), QStringLiteral("2"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori_DIP WHERE Op_Codice = 'DEMO9'")), QStringLiteral("3"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori_DIP WHERE Op_Codice = 'DEMO9' AND Op_Uff = 'UPR'")),
               QStringLiteral("1"));
-    EXPECT_EQ(w.list()->count(), 2);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori_DIP WHERE Op_Codice = 'DEMO9' AND Op_Uff = 'SPO'")),
+              QStringLiteral("1"));
+    EXPECT_EQ(w.list()->count(), 3);
     // Removing asks, then takes the chosen row away.
     boxes.clear();
     child<QPushButton>(&w, "Command2")->click();
@@ -262,7 +352,7 @@ TEST_P(Operators, FurtherAssignmentsAddEveryOpenOfficeNotYetAssigned)
     child<QPushButton>(&w, "Command2")->click();
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("CONFERMI LA CANCELLAZIONE DEL dipartimento: 001")));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori_DIP WHERE Op_Codice = 'DEMO9'")), QStringLiteral("1"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Operatori_DIP WHERE Op_Codice = 'DEMO9'")), QStringLiteral("2"));
 }
 
 TEST_P(Operators, WorkstationsHaveFourCharacterCodesAndStayWhileARegisterUsesThem)
