@@ -122,8 +122,12 @@ std::optional<qlonglong> nextProgressive(const QString &ente, const QString &off
 {
     const F::LoadedRows rows = F::loadRows(
         QStringLiteral("PROTOCOLLO"),
-        QStringLiteral("SELECT max(tab_progressivo) as UltimoProgr FROM Tab_UfficiComponenti WHERE Tab_Ente=")
-            + ui::sqlText(ente) + QStringLiteral(" and Tab_ufficio=") + ui::sqlText(office));
+        // A progressive once given is never given again, even after its
+        // member was deleted: the office keeps the highest.
+        QStringLiteral("SELECT MAX(n) FROM (SELECT max(tab_progressivo) AS n FROM Tab_UfficiComponenti WHERE Tab_Ente=")
+            + ui::sqlText(ente) + QStringLiteral(" and Tab_ufficio=") + ui::sqlText(office)
+            + QStringLiteral(" UNION ALL SELECT Tab_UltimoComponente FROM Tab_Uffici WHERE Tab_Ente=") + ui::sqlText(ente)
+            + QStringLiteral(" and Tab_Ufficio=") + ui::sqlText(office) + QStringLiteral(") UltimoProgr"));
     // An aggregate always gives a row; no row at all means the read failed.
     if (!rows.ok || rows.rowCount() < 1)
         return std::nullopt;
@@ -154,7 +158,11 @@ QVector<ui::UsageCheck> memberUsage(const QString &ente, const QString &office, 
     const QString iter = QStringLiteral(" WHERE Tab_componente= ") + member + QStringLiteral(" AND tab_ente=")
                          + ui::sqlText(ente) + QStringLiteral(" AND Tab_UfficioDestinatario=") + ui::sqlText(office)
                          + QStringLiteral(" LIMIT 1");
-    return {{QStringLiteral("SELECT Tab_componente from Tab_iter_destinatari") + iter, used},
+    return {{QStringLiteral("SELECT Tab_ComponenteUfficio FROM Tab_Protocollo WHERE Tab_Ente=") + ui::sqlText(ente)
+                 + QStringLiteral(" AND Tab_UfficioRegistrazione=") + ui::sqlText(office)
+                 + QStringLiteral(" AND Tab_ComponenteUfficio= ") + member + QStringLiteral(" LIMIT 1"),
+             used},
+            {QStringLiteral("SELECT Tab_componente from Tab_iter_destinatari") + iter, used},
             {QStringLiteral("SELECT Tab_componente from Tab_iter_trasmissioni") + iter, used},
             {QStringLiteral("SELECT Tab_raggruppamento FROM Tab_UfficiGruppi WHERE Tab_Ente=") + ui::sqlText(ente)
                  + QStringLiteral(" AND Tab_Ufficio=") + ui::sqlText(office) + QStringLiteral(" AND Tab_Componente= ")

@@ -40,9 +40,12 @@ Table codeTable(const char *name, std::vector<Column> extra = {})
     return {QString::fromLatin1(name), c, cols({"Tab_Codice"}), {}};
 }
 
-std::vector<Column> withAudit(std::vector<Column> c, const char *prefix)
+// The columns, the audit pair, then columns added by later versions (an
+// upgrade appends them after the audit pair too).
+std::vector<Column> withAudit(std::vector<Column> c, const char *prefix, const std::vector<Column> &later = {})
 {
     audit(c, prefix);
+    c.insert(c.end(), later.begin(), later.end());
     return c;
 }
 
@@ -188,7 +191,7 @@ std::vector<Table> organisationTables()
                             txt("Tab_Domicilio"), txt("Tab_Numero_Civico"), txt("Tab_Comune"),
                             txt("Tab_Telefono"), txt("Tab_Fax"), txt("Tab_Responsabile"), txt("Tab_Email"),
                             date("Tab_DataInizio"), date("Tab_DataFine"), withDefault(txt("Tab_Chiuso"), "'NO'")},
-                           "Tab_"),
+                           "Tab_", {since(num("Tab_UltimoComponente"), 16)}),
                  cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio"}),
                  {uniq({"Tab_Ente", "Tab_Ufficio"})}});
     t.push_back({QStringLiteral("Tab_UfficiComponenti"),

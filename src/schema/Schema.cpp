@@ -9,6 +9,7 @@
 #include "schema/Ddl.h"
 #include "schema/Guards.h"
 #include "schema/History.h"
+#include "schema/MemberGuards.h"
 #include "schema/Transaction.h"
 
 namespace Schema {
@@ -301,6 +302,8 @@ const std::vector<Step> &steps()
         {13, "indice a trigrammi dei nomi della rubrica senza lista d'attesa", directNameIndex},
         {14, "indici a trigrammi dell'oggetto per anno; tolto l'indice ripetuto del numero", subjectsByYearDigit},
         {15, "indice dei protocolli recuperati dai registri di emergenza", emergencyIndex},
+        {16, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
+         MemberGuards::statements},
     };
     return s;
 }

@@ -9,6 +9,9 @@
 
 #include "../ui/UiFixture.h"
 #include "organisation/FrmComponenti.h"
+#include "schema/MemberGuards.h"
+#include "servers/ProtocolServer.h"
+#include "support/ProtocolRequests.h"
 #include "organisation/Organisation.h"
 #include "ui/DateField.h"
 #include "ui/RowList.h"
@@ -140,7 +143,8 @@ TEST_P(Members, NewMembersTakeHighestPlusOneAndTheOperatorCodeMustBeEnabledForTh
     EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;NUOVO"));
     EXPECT_EQ(list(w.get())->count(), 1);
 
-    // The next is the highest plus one; deleting the highest frees its number.
+    // The next is the highest plus one; a number once given is never given
+    // again, not even after its member was deleted.
     for (const char *name : {"SECONDO MEMBRO", "TERZO MEMBRO"}) {
         w->ELABORATBAR(QStringLiteral("NUOVO"));
         set(w.get(), "txtNome", QLatin1String(name));
@@ -163,7 +167,7 @@ TEST_P(Members, NewMembersTakeHighestPlusOneAndTheOperatorCodeMustBeEnabledForTh
     EXPECT_TRUE(registra(w.get()).isEmpty());
     EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Progressivo FROM Tab_UfficiComponenti WHERE Tab_Ente='001' AND "
                                     "Tab_Ufficio='VET' AND Tab_Componente='QUARTO MEMBRO'")),
-              QStringLiteral("3"));
+              QStringLiteral("4"));
 
     // A change keeps the progressive and rewrites the row it selects.
     choose(w.get(), QStringLiteral("1"));
@@ -222,6 +226,55 @@ TEST_P(Members, MemberUsedByTheIterOrByAGroupIsNotDeleted)
     EXPECT_EQ(tryDelete(), QStringList{QStringLiteral("CONFERMI LA CANCELLAZIONE DEL CODICE CORRENTE ?")});
     EXPECT_EQ(members(QStringLiteral("UPR")), QStringLiteral("2"));
     EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;NUOVO"));
+}
+
+// A member that a protocol names stays, whatever deletes it; and the number
+// of a member deleted is never given to the next one, so no protocol comes
+// to name somebody else.
+TEST_P(Members, MemberNamedByAProtocolStaysAndNumbersAreNeverGivenTwice)
+{
+    ColumnValues columns = test::newProtocolColumns(QStringLiteral("001"), QStringLiteral("E"),
+                                                    QStringLiteral("Richiesta ferie"), QStringLiteral("DEMO9"));
+    for (auto &[name, value] : columns) {
+        if (name == QLatin1String("Tab_SedeRicezione"))
+            value = QStringLiteral("PRO");
+        else if (name == QLatin1String("Tab_UfficioRegistrazione"))
+            value = QStringLiteral("UPR");
+        else if (name == QLatin1String("Tab_ComponenteUfficio"))
+            value = 2;
+        else if (name == QLatin1String("Tab_Intestatario"))
+            value = 2;
+    }
+    ProtocolServer server;
+    QVariantList request = registrationRequest(QStringLiteral("A"), protocolCondition(QStringLiteral("001"),
+                                               QStringLiteral("E"), QString()), columns, QStringLiteral("DEMO9"));
+    const QVariantList reply = server.Elabora(kOpRegistraProtocollo, request);
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+
+    auto w = office(QStringLiteral("PRO"), QStringLiteral("UPR"));
+    ASSERT_NE(w, nullptr);
+    choose(w.get(), QStringLiteral("2"));
+    boxes.clear();
+    w->ELABORATBAR(QStringLiteral("CANCELLA"));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Non è possibile cancellare il componente corrente. Esso è già "
+                                                        "stato utilizzato in altre operazioni di registrazione.")});
+    EXPECT_EQ(members(QStringLiteral("UPR")), QStringLiteral("3"));
+    // Nor by plain SQL.
+    QSqlQuery q(db().central());
+    EXPECT_FALSE(q.exec(QStringLiteral("DELETE FROM Tab_UfficiComponenti WHERE Tab_Ente = '001' AND Tab_Ufficio = "
+                                       "'UPR' AND Tab_Progressivo = 2")));
+    EXPECT_TRUE(q.lastError().text().contains(Schema::MemberGuards::kMemberUsed)) << q.lastError().text().toStdString();
+    EXPECT_EQ(members(QStringLiteral("UPR")), QStringLiteral("3"));
+
+    // The highest member goes; its number cannot be given again, whoever
+    // writes the new member.
+    w->ELABORATBAR(QStringLiteral("ANNULLA"));
+    choose(w.get(), QStringLiteral("3"));
+    boxes.answers = {Answer::Yes};
+    w->ELABORATBAR(QStringLiteral("CANCELLA"));
+    ASSERT_EQ(members(QStringLiteral("UPR")), QStringLiteral("2"));
+    EXPECT_FALSE(q.exec(QStringLiteral("INSERT INTO Tab_UfficiComponenti (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, "
+                                       "Tab_Progressivo, Tab_Componente) VALUES ('001', 'PRO', 'UPR', 3, 'X')")));
 }
 
 TEST_P(Members, TreeMemberWindowConfirmsWritesAndWantsAnOperatorOnlyUnderItsAuthority)
