@@ -45,7 +45,11 @@ QStringList departmentUsage(const QString &ente, const QString &dipartimento)
                   {"Tab_ProSchedari", nullptr, "Tab_Dipartimento"},
                   {"Tab_Operatori_DIP", "Op_Ente", "Op_DIP"},
                   {"Tab_UfficiGruppi", "Tab_Ente", "Tab_Dipartimento", "Tab_DipartimentoGruppo"},
-                  {"Tab_DocumentiCollegati", "Tab_Ente", "Tab_DipartProprietario"}},
+                  {"Tab_DocumentiCollegati", "Tab_Ente", "Tab_DipartProprietario"},
+                  // The department's own groups of correspondents and
+                  // recurring subjects would stay behind nobody's name.
+                  {"Tab_RubricaGruppi", "Tab_Ente", "Tab_Dipartimento"},
+                  {"Tab_OggettiRicorrenti", "Tab_Ente", "Tab_Dipartimento"}},
                  ente, dipartimento);
 }
 

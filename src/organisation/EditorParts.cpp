@@ -87,10 +87,9 @@ ui::RecordEditor *openEditorFor(const QString &window, const QList<QPair<QString
     auto *e = qobject_cast<ui::RecordEditor *>(WindowRegistry::open(window));
     if (!e)
         return nullptr;
-    if (e->editMode() != ui::RecordEditor::Mode::Browse)
-        e->ELABORATBAR(QStringLiteral("ANNULLA"));
-    for (const auto &c : context)
-        e->setContext(c.first, c.second);
+    // "No" to throwing typed data away keeps the window on its record.
+    if (!e->changeContext(context))
+        return e;
     e->setWindowTitle(caption);
     e->setHeading(heading);
     e->reloadList();

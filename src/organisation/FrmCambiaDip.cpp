@@ -28,16 +28,19 @@ QString pairSelect(const QString &from, const QString &ente, const QString &dip,
            + ente + QStringLiteral(" AND u.Tab_Dipartimento = ") + dip + QStringLiteral(" AND u.Tab_Ufficio = ") + uff;
 }
 
+// A closed department or office is no longer a place to work for.
+const QString kOpen = QStringLiteral(" AND COALESCE(d.Dipa_Chiuso, 'NO') <> 'SI' AND COALESCE(u.Tab_Chiuso, 'NO') <> 'SI'");
+
 } // namespace
 
 QString FrmCambiaDip::pairsQuery(const QString &code)
 {
     return pairSelect(QStringLiteral("Tab_Operatori o"), QStringLiteral("o.Op_Ente"), QStringLiteral("o.Op_Dipartimento"),
                       QStringLiteral("o.Op_CodiceUfficio"))
-           + QStringLiteral(" WHERE o.Op_Codice_Operatore = ") + ui::sqlText(code) + QStringLiteral(" UNION ")
+           + QStringLiteral(" WHERE o.Op_Codice_Operatore = ") + ui::sqlText(code) + kOpen + QStringLiteral(" UNION ")
            + pairSelect(QStringLiteral("Tab_Operatori_DIP x"), QStringLiteral("x.Op_Ente"), QStringLiteral("x.Op_DIP"),
                         QStringLiteral("x.Op_Uff"))
-           + QStringLiteral(" WHERE x.Op_Codice = ") + ui::sqlText(code) + QStringLiteral(" ORDER BY 4, 6");
+           + QStringLiteral(" WHERE x.Op_Codice = ") + ui::sqlText(code) + kOpen + QStringLiteral(" ORDER BY 4, 6");
 }
 
 FrmCambiaDip::FrmCambiaDip(QWidget *parent)

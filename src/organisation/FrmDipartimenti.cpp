@@ -136,6 +136,19 @@ void FrmDipartimenti::written(bool deleted)
     StructureEditor::written(deleted);
 }
 
+bool FrmDipartimenti::deleteRecord()
+{
+    const ui::Record k = key();
+    const QString counters = QStringLiteral("Tab_CodiceEnte = ") + ui::sqlText(context(kEnte))
+                             + QStringLiteral(" AND Tab_CodDipartimento = ") + ui::sqlText(k.value(kCode));
+    if (F::Update_Tabella({{QStringLiteral("C"), QStringLiteral("TAB_STARTDIPARTIMENTI"), {}, counters},
+                           {QStringLiteral("C"), QStringLiteral("Tab_Dipartimenti"), {}, writeCondition(k)}},
+                          QStringLiteral("PROTOCOLLO")))
+        return true;
+    showBox(boxTitle(), QStringLiteral("ATTENZIONE ! Errore in cancellazione Codice Dipartimento Corrente"), Icon::Critical);
+    return false;
+}
+
 void FrmDipartimenti::openOffices()
 {
     const QString code = chosenCode(kCode, QStringLiteral("Selezionare un Dipartimento dall'eleco"));

@@ -21,6 +21,9 @@ protected:
     QVector<ui::UsageCheck> usageChecks(const ui::Record &record) const override;
     void enteredMode(Mode mode) override;
     void written(bool deleted) override;
+    // The department goes with its protocol counters (rows of years in
+    // which it registered nothing: a protocol keeps the department).
+    bool deleteRecord() override;
 
 private:
     void openOffices();

@@ -166,7 +166,7 @@ void FrmOpDip::add()
         const F::LoadedRows rows = F::loadRows(
             kDb, QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ") + ui::sqlText(ente)
                      + QStringLiteral(" AND Tab_Dipartimento = ") + ui::sqlText(dip)
-                     + QStringLiteral(" AND Tab_Chiuso <> 'SI' AND Tab_Ufficio NOT IN (SELECT Op_Uff FROM "
+                     + QStringLiteral(" AND COALESCE(Tab_Chiuso, 'NO') <> 'SI' AND Tab_Ufficio NOT IN (SELECT Op_Uff FROM "
                                       "Tab_Operatori_DIP WHERE Op_Ente = ")
                      + ui::sqlText(ente) + QStringLiteral(" AND Op_DIP = ") + ui::sqlText(dip)
                      + QStringLiteral(" AND Op_Codice = ") + ui::sqlText(operator_) + QStringLiteral(") ORDER BY Tab_Ufficio"));

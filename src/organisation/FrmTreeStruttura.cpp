@@ -165,8 +165,12 @@ void FrmTreeStruttura::openEntry(const QString &item)
     auto *editor = qobject_cast<ui::RecordEditor *>(WindowRegistry::open(e->window));
     if (!editor)
         return;
+    QList<QPair<QString, QString>> context;
     for (int i = 0; i < e->context.size(); ++i)
-        editor->setContext(e->context.at(i), codes.at(i));
+        context.append({e->context.at(i), codes.at(i)});
+    // Asked before anything changes: "No" leaves the editor as it was.
+    if (!editor->changeContext(context))
+        return;
     if (!openedBy_.contains(editor)) {
         connect(editor, &ui::RecordEditor::saved, this, &FrmTreeStruttura::editorSaved);
         connect(editor, &QObject::destroyed, this, [this](QObject *o) { openedBy_.remove(o); });

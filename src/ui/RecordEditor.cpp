@@ -224,6 +224,20 @@ QString RecordEditor::heading() const { return heading_ ? heading_->text() : QSt
 
 void RecordEditor::setContext(const QString &column, const QString &value) { context_.insert(column, value); }
 
+bool RecordEditor::changeContext(const QList<QPair<QString, QString>> &context)
+{
+    if (!confirmDiscard())
+        return false;
+    if (mode_ != Mode::Browse) {
+        key_.clear();
+        clearFields();
+        enter(Mode::Browse);
+    }
+    for (const auto &c : context)
+        context_.insert(c.first, c.second);
+    return true;
+}
+
 void RecordEditor::addColumns(F::FieldList &, const Record &, bool) const {}
 
 QVector<UsageCheck> RecordEditor::usageChecks(const Record &) const { return {}; }

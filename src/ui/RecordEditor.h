@@ -90,6 +90,12 @@ public:
     // with every record and part of its key.
     void setContext(const QString &column, const QString &value);
     QString context(const QString &column) const { return context_.value(column); }
+    // Puts the editor under the context an opener names (the entity and
+    // department of an office list). Typed data is asked about first: "No"
+    // leaves the window exactly as it was, context and record included, and
+    // gives false. Otherwise the record is put away (browsing) and the
+    // context set: a key never changes by a change of context.
+    bool changeContext(const QList<QPair<QString, QString>> &context);
 
     // As "NUOVO".
     void startNew();

@@ -97,6 +97,23 @@ TEST_P(ChangeOfDepartment, APersonalOperatorRegistersForTheOfficeChosenUntilTheN
     EXPECT_EQ(DicAmbiente::session().op.office, QStringLiteral("UPR"));
 }
 
+// A closed office is no place to work for: it is not offered.
+TEST_P(ChangeOfDepartment, ClosedOfficesAreNotOffered)
+{
+    MDIMenu *main = logIn(QStringLiteral("DEMO6"));
+    ASSERT_NE(main, nullptr);
+    auto *w = qobject_cast<organisation::FrmCambiaDip *>(open(main, "MnuCambia"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->list()->select(4, QStringLiteral("ARC")));
+    press(main, "ESCI");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    sql(QStringLiteral("UPDATE Tab_Uffici SET Tab_Chiuso = 'SI' WHERE Tab_Ente = '001' AND Tab_Ufficio = 'ARC'"));
+    w = qobject_cast<organisation::FrmCambiaDip *>(open(main, "MnuCambia"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_FALSE(w->list()->select(4, QStringLiteral("ARC")));
+    EXPECT_TRUE(w->list()->select(4, QStringLiteral("UPR")));
+}
+
 TEST_P(ChangeOfDepartment, AnOfficeOperatorSearchesTheOfficeChosen)
 {
     const QString year = QString::number(QDate::currentDate().year());

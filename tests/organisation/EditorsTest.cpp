@@ -244,6 +244,28 @@ TEST_P(Editors, ButtonsOpenDepartmentsOfficesAndCountersForTheChosenRecord)
     // The members window is not part of this installation yet.
     EXPECT_FALSE(child(offices, "CmdComponenti")->isEnabled());
 
+    // Typing on an office, then another department's offices: "No" to
+    // throwing the typing away leaves the window on its office and its
+    // department, and REGISTRA keeps the office where it is.
+    choose(offices, "LwUffici", QStringLiteral("UPR"));
+    fill(offices, "TxtDescrizione", QStringLiteral("UFFICIO PROTOCOLLO GENERALE"));
+    choose(departments, "LwDipartimenti", QStringLiteral("AMM"));
+    boxes.clear();
+    boxes.answers = {nimbo::Answer::No};
+    child(departments, "CmdUff")->click();
+    EXPECT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(offices->context(QStringLiteral("Tab_Dipartimento")), QStringLiteral("PRO"));
+    EXPECT_EQ(offices->key().value(QStringLiteral("Tab_Ufficio")), QStringLiteral("UPR"));
+    EXPECT_EQ(child<QLineEdit>(offices, "TxtDescrizione")->text(), QStringLiteral("UFFICIO PROTOCOLLO GENERALE"));
+    EXPECT_EQ(list(offices, "LwUffici")->count(), 3);
+    main->area()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(offices->parentWidget()));
+    boxes.clear();
+    press("REGISTRA");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Dipartimento || ' ' || Tab_Descrizione FROM Tab_Uffici WHERE "
+                                    "Tab_Ente = '001' AND Tab_Ufficio = 'UPR'")),
+              QStringLiteral("PRO UFFICIO PROTOCOLLO GENERALE"));
+    boxes.clear();
+
     // Another department brings the same offices window forward on it.
     choose(departments, "LwDipartimenti", QStringLiteral("AMM"));
     child(departments, "CmdUff")->click();
@@ -251,6 +273,43 @@ TEST_P(Editors, ButtonsOpenDepartmentsOfficesAndCountersForTheChosenRecord)
     EXPECT_EQ(offices->context(QStringLiteral("Tab_Dipartimento")), QStringLiteral("AMM"));
     EXPECT_EQ(list(offices, "LwUffici")->count(), 2);
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
+// A department that owns recurring subjects or groups of correspondents
+// stays; one that owns only empty counters goes with them.
+TEST_P(Editors, DepartmentGoesOnlyWithNothingOfItsOwnLeftBehind)
+{
+    logIn();
+    sql(QStringLiteral("INSERT INTO Tab_Dipartimenti (Dipa_CodiceEnte, Dipa_CodDipartimento, Dipa_Denominazione) "
+                       "VALUES ('001', 'NUO', 'DIPARTIMENTO NUOVO')"));
+    sql(QStringLiteral("INSERT INTO Tab_OggettiRicorrenti (Tab_Ente, Tab_Dipartimento, Tab_EU, Tab_OggettoR) VALUES "
+                       "('001', 'NUO', 'E', 'RICHIESTA CERTIFICATO')"));
+    sql(QStringLiteral("INSERT INTO Tab_RubricaGruppi (Tab_Ente, Tab_Dipartimento, Tab_Raggruppamento, "
+                       "Tab_Identificativo) VALUES ('001', 'NUO', 'FORNITORI', 2)"));
+    sql(QStringLiteral("INSERT INTO TAB_STARTDIPARTIMENTI (Tab_CodiceEnte, Tab_CodDipartimento, Tab_AnnoProtocollo) "
+                       "VALUES ('001', 'NUO', 2026)"));
+    auto *w = qobject_cast<RecordEditor *>(WR::open(QStringLiteral("frmDipartimenti")));
+    ASSERT_NE(w, nullptr);
+    w->setContext(QStringLiteral("Dipa_CodiceEnte"), QStringLiteral("001"));
+    w->reloadList();
+    const auto tryDelete = [&] {
+        choose(w, "LwDipartimenti", QStringLiteral("NUO"));
+        boxes.clear();
+        boxes.answers = {nimbo::Answer::Yes};
+        press("CANCELLA");
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Dipartimenti WHERE Dipa_CodDipartimento = 'NUO'"));
+    };
+    EXPECT_EQ(tryDelete(), QStringLiteral("1"));
+    EXPECT_EQ(boxes.texts(), QStringList{org::kDepartmentUsed});
+    sql(QStringLiteral("DELETE FROM Tab_OggettiRicorrenti WHERE Tab_Dipartimento = 'NUO'"));
+    press("ANNULLA");
+    EXPECT_EQ(tryDelete(), QStringLiteral("1"));
+    EXPECT_EQ(boxes.texts(), QStringList{org::kDepartmentUsed});
+    sql(QStringLiteral("DELETE FROM Tab_RubricaGruppi WHERE Tab_Dipartimento = 'NUO'"));
+    press("ANNULLA");
+    EXPECT_EQ(tryDelete(), QStringLiteral("0"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM TAB_STARTDIPARTIMENTI WHERE Tab_CodDipartimento = 'NUO'")),
+              QStringLiteral("0"));
 }
 
 TEST_P(Editors, OfficeIsAddedClosedAndDeletedOnlyWhileUnused)
