@@ -27,6 +27,10 @@ constexpr int kStatusOk = 0;
 constexpr int kStatusNoRows = 1;
 constexpr int kStatusSqlFailed = 2;
 constexpr int kStatusBadDatabase = 3;
+// Shown when the central register's database cannot be opened.
+inline const QString kCentralUnreachable = QStringLiteral(
+    "Il registro centrale dei protocolli non è raggiungibile (rete o server del database non disponibili).\n"
+    "Per registrare i documenti sulla postazione usare \"Emergenza\" nella finestra di accesso.");
 constexpr int kStatusBadRequest = 4;
 
 // Mode of the loaders and of Update_Tabella.

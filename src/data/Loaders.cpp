@@ -129,6 +129,16 @@ LoadedRows fetch(short operation, const QString &database, const QString &sql, i
     // A failed read is the server's failure: the operator is told, not only
     // the log (the caller would otherwise go on as if there were no rows).
     out.code = numeric ? QVariant(status) : QVariant(-1);
+    if (numeric && status == kStatusBadDatabase && database.trimmed().compare(QLatin1String("PROTOCOLLO"),
+                                                                             Qt::CaseInsensitive) == 0) {
+        // The worst day of a registry desk: what the clerk reads must say
+        // what happened and what he can do; the details go to the log.
+        GECentr::writeLog(QStringLiteral("Server ") + progId + QStringLiteral(", Errore :") + QString::number(status)
+                              + QLatin1Char(' ') + out.message,
+                          QStringLiteral("Caricadati"), activeWindowName());
+        GECentr::showMessage(kCentralUnreachable);
+        return out;
+    }
     GECentr::showMessage(QStringLiteral("Server ") + progId + QStringLiteral(", Errore :")
                          + (numeric ? QString::number(status) : reply.value(0).toString()));
     return out;

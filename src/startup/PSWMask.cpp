@@ -138,8 +138,10 @@ bool PSWMask::lookUp(const QString &sql)
         if (rows.noRows()) {
             GECentr::showMessage(QStringLiteral("Operatore inesistente o non abilitato alla procedura"));
             exit_->setFocus();
-        } else if (rows.code.typeId() != QMetaType::Bool) {
-            // The server answered with a failure that it only logged.
+        } else if (rows.code.typeId() != QMetaType::Bool && rows.code.toInt() != F::kStatusBadDatabase) {
+            // The server answered with a failure that it only logged. An
+            // unreachable register has been told in plain words already;
+            // its details (a path, a server address) are in the log.
             GECentr::showMessage(rows.message);
         }
         return false;

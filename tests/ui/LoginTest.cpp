@@ -1,3 +1,5 @@
+#include "data/ConnectionPool.h"
+#include "data/Funzioni_Com_1.h"
 #include "data/Password.h"
 #include "platform/CardReader.h"
 #include "startup/LoginRules.h"
@@ -76,6 +78,31 @@ TEST_P(Login, UnknownAndInactiveOperatorsAndTheRightPassword)
     EXPECT_EQ(s.op.level, 7);
     EXPECT_EQ(s.structureCode, QStringLiteral("001"));
     EXPECT_FALSE(s.emergency);
+}
+
+// With the central register out of reach the clerk reads what happened and
+// what he can do, not a server's error number and a file path.
+TEST_P(Login, AnUnreachableCentralRegisterIsSaidPlainlyWithTheWayToTheEmergencyRegister)
+{
+    auto &cfg = DicAmbiente::session().cfg;
+    const QString gone = db().folder() + QStringLiteral("/db/spostato.sqlite");
+    cfg.protocollo = gone;
+    for (auto &d : cfg.databases)
+        if (d.name == QLatin1String("PROTOCOLLO"))
+            d.path = gone;
+    if (!cfg.serverDb.isEmpty())
+        cfg.serverDb = QStringLiteral("host=127.0.0.1 port=1 dbname=nimbo user=nimbo password=segreta connect_timeout=2");
+    nimbo::ConnectionPool::closeAll();
+    PSWMask w;
+    type(&w, "txtOperatore", QStringLiteral("DEMO9"));
+    ASSERT_FALSE(boxes.shown.isEmpty());
+    EXPECT_EQ(boxes.texts().first(), Funzioni_Com_1::kCentralUnreachable);
+    for (const QString &text : boxes.texts()) {
+        EXPECT_FALSE(text.contains(QStringLiteral("spostato"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("segreta"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("Errore :"))) << text.toStdString();
+    }
+    EXPECT_FALSE(child<QLineEdit>(&w, "txtPassword")->isEnabled());
 }
 
 TEST_P(Login, PasswordAgeAgainstTheLimit)
