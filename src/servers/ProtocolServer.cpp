@@ -626,7 +626,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
             return transactionFailure(done);
-        return {{F::kStatusOk, QString(), number, now.date()}, false};
+        return {{F::kStatusOk, QString(), number, now.date(), time}, false};
     };
 
     return runUnit(sql, attempt);

@@ -17,8 +17,9 @@
 //      {names, values}; otherwise an empty text
 //   6  "SI" / "NO": the operator belongs to the protocol office's department
 //
-// Reply: [0, "", number, protocol date] on success, the date a QDate (null
-// for a rewrite, which never changes it); ["991", message] when the request
+// Reply: [0, "", number, protocol date, protocol time] on success, the date
+// a QDate (null for a rewrite, which never changes it) and the time the
+// register holds, "hh:mm:ss" (a new registration only); ["991", message] when the request
 // is refused (the message is shown as it is and names the field); [status,
 // text] with another status when the database fails.
 //
