@@ -230,7 +230,7 @@ ui::CheckList FrmGruppiRubrica::checks(bool isNew) const
              const F::LoadedRows used = F::loadRows(QStringLiteral("PROTOCOLLO"), groupNameUsedSql(ente, r.value(kGroup)));
              return !used.ok && used.noRows();
          },
-         QStringLiteral("Il nome del ragggruppamento è già stato utilizzato. Sostituirlo e riprovare.")},
+         QStringLiteral("Il nome del raggruppamento è già stato utilizzato. Sostituirlo e riprovare.")},
         {kGroup,
          [this, renamed](ui::Record &r) {
              return !renamed(r) || groups_->model()->find(0, r.value(kGroup)) < 0;

@@ -30,14 +30,14 @@ CodeTable plain(const char *name, const char *table, const char *inUse,
 QVector<CodeTable> build()
 {
     QVector<CodeTable> out;
-    out << plain("TAB_TIPODOCUMENTO", "Tab_TipoDocumento", "Non è possibile cancellare il tipo documento poichè in uso",
+    out << plain("TAB_TIPODOCUMENTO", "Tab_TipoDocumento", "Non è possibile cancellare il tipo documento poiché in uso",
                  [](const QString &code, const QString &) {
                      return QStringList{probe("Tab_Protocollo", "Tab_Tipologia", code),
                                         probe("Tab_DocumentiCollegati", "Tab_TipoDocumento", code),
                                         probe("Tab_ProtocEmailProvvis", "Tab_Tipologia", code)};
                  });
     out << plain("TAB_MOTIVO_CANCELLA", "Tab_Motivo_Cancella",
-                 "Non è possibile cancellare il motivo di cancellazione poichè in uso",
+                 "Non è possibile cancellare il motivo di cancellazione poiché in uso",
                  [](const QString &code, const QString &) {
                      return QStringList{probe("Tab_Protocollo", "Tab_MotivoCancellazione", code),
                                         probe("Tab_ProtocEmailProvvis", "Tab_MotivoCancellazione", code)};
@@ -45,13 +45,13 @@ QVector<CodeTable> build()
     // The registers' reasons are kept with their sessions; Tab_RegistriEmergenza
     // shows them per register.
     out << plain("TAB_MOTIVO_REGTEMP", "Tab_Motivo_Regtemp",
-                 "Non è possibile cancellare il motivo di registrazione in emergenza poichè in uso",
+                 "Non è possibile cancellare il motivo di registrazione in emergenza poiché in uso",
                  [](const QString &code, const QString &) {
                      return QStringList{probe("Tab_RegistriEmergenza", "Tab_Motivo", code)};
                  });
     {
         CodeTable t = plain("TAB_TIPOUTENZA", "Tab_TipoUtenza",
-                            "Non è possibile cancellare la tipologia di mittente/destinatario poichè in uso",
+                            "Non è possibile cancellare la tipologia di mittente/destinatario poiché in uso",
                             [](const QString &code, const QString &) {
                                 return QStringList{probe("Tab_Rubrica", "Tab_TipoUtenza", code)};
                             });
@@ -75,7 +75,7 @@ QVector<CodeTable> build()
         t.extraRule = ExtraRule::Required;
         t.codeLength = 3;
         t.extraLength = 2;
-        t.inUse = QStringLiteral("Non è possibile cancellare la provincia poichè in uso");
+        t.inUse = QStringLiteral("Non è possibile cancellare la provincia poiché in uso");
         t.usage = [](const QString &, const QString &plate) { return Usage::provinceUsage(plate); };
         out << t;
     }
@@ -92,7 +92,7 @@ QVector<CodeTable> build()
         t.extraRule = ExtraRule::Required;
         t.codeLength = 3;
         t.extraLength = 3;
-        t.inUse = QStringLiteral("Non è possibile cancellare la regione poichè in uso");
+        t.inUse = QStringLiteral("Non è possibile cancellare la regione poiché in uso");
         t.usage = [](const QString &code, const QString &) { return Usage::regionUsage(code); };
         out << t;
     }

@@ -114,7 +114,7 @@ void FrmTrasmetti::send()
         return;
     }
     if (showBox(kCaption, QStringLiteral("CONFERMI l'assegnazione del documento ai destinatari selezionati?"),
-                Icon::Critical, Buttons::YesNo) != Answer::Yes)
+                Icon::Question, Buttons::YesNo) != Answer::Yes)
         return;
     const Sender s = Sender::fromSession();
     TransmissionRequest req;

@@ -119,8 +119,8 @@ int removeTicked(QVector<Recipient> &rows, const QVector<bool> &ticked)
 
 QString keptText(int kept)
 {
-    return QStringLiteral("non sono state eliminati ") + QString::number(kept) +
-           QStringLiteral(" uffici assegnatari perchè il messaggio è stato già preso in carico da essi.");
+    return QStringLiteral("non sono stati eliminati ") + QString::number(kept) +
+           QStringLiteral(" uffici assegnatari perché il messaggio è stato già preso in carico da essi.");
 }
 
 std::optional<QString> checkAssign(const QVector<Recipient> &rows, const QString &deadline,

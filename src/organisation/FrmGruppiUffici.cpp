@@ -26,7 +26,7 @@ namespace F = Funzioni_Com_1;
 namespace nimbo::organisation {
 namespace {
 
-const QString kTitle = QStringLiteral("Gestione Gruppi Mittenti/Destinatari");
+const QString kTitle = QStringLiteral("Gestione Raggruppamenti Uffici");
 
 } // namespace
 
@@ -241,7 +241,7 @@ bool FrmGruppiUffici::save()
         const F::LoadedRows used = F::loadRows(QStringLiteral("PROTOCOLLO"), duplicateGroupSql(name, ente_, owner_));
         if (used.ok || !used.noRows()) {
             if (used.ok)
-                showBox(kTitle, QStringLiteral("Il nome del ragggruppamento è già stato utilizzato. Sostituirlo e "
+                showBox(kTitle, QStringLiteral("Il nome del raggruppamento è già stato utilizzato. Sostituirlo e "
                                                "riprovare."),
                         Icon::Warning);
             name_->setFocus();

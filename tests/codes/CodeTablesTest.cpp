@@ -158,18 +158,18 @@ TEST_P(CodeTables, CodesInUseAreRefusedAndAFailedReadCountsAsUse)
     protocolWith("Tab_MotivoCancellazione", "02");
     openCodici();
     EXPECT_EQ(deleting(QStringLiteral("R001"), QStringLiteral("LET")),
-              QStringList{QStringLiteral("Non è possibile cancellare il tipo documento poichè in uso")});
+              QStringList{QStringLiteral("Non è possibile cancellare il tipo documento poiché in uso")});
     EXPECT_EQ(deleting(QStringLiteral("R002"), QStringLiteral("02")),
-              QStringList{QStringLiteral("Non è possibile cancellare il motivo di cancellazione poichè in uso")});
+              QStringList{QStringLiteral("Non è possibile cancellare il motivo di cancellazione poiché in uso")});
     // Demo address-book entries are private citizens ("001").
     EXPECT_EQ(deleting(QStringLiteral("R004"), QStringLiteral("001")),
-              QStringList{QStringLiteral("Non è possibile cancellare la tipologia di mittente/destinatario poichè in uso")});
+              QStringList{QStringLiteral("Non è possibile cancellare la tipologia di mittente/destinatario poiché in uso")});
     // Potenza's municipalities carry its plate "PZ"; the plate cannot change.
     EXPECT_EQ(deleting(QStringLiteral("R005"), QStringLiteral("076")),
-              QStringList{QStringLiteral("Non è possibile cancellare la provincia poichè in uso")});
+              QStringList{QStringLiteral("Non è possibile cancellare la provincia poiché in uso")});
     EXPECT_TRUE(ui::looksReadOnly(edit(codici.get(), "Text3")));
     EXPECT_EQ(deleting(QStringLiteral("R006"), QStringLiteral("17")),
-              QStringList{QStringLiteral("Non è possibile cancellare la regione poichè in uso")});
+              QStringList{QStringLiteral("Non è possibile cancellare la regione poiché in uso")});
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento WHERE Tab_Codice = 'LET'")), QStringLiteral("1"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Provincie WHERE Prv_Codprov = '076'")), QStringLiteral("1"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Regioni WHERE Reg_Codreg = '17'")), QStringLiteral("1"));

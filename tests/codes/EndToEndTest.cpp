@@ -80,7 +80,7 @@ TEST_P(CodesEndToEnd, ADocumentTypeAddedInTheCodeTablesIsUsedByARegistration)
     emit codici->grid()->view()->clicked(codici->grid()->proxy()->mapFromSource(codici->grid()->model()->index(row, 0)));
     boxes.clear();
     child(codici, "CmdCancella")->click();
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Non è possibile cancellare il tipo documento poichè in uso")});
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Non è possibile cancellare il tipo documento poiché in uso")});
 
     auto *subjects = qobject_cast<codes::FrmOggettiR *>(menu(main, "MnuOggetti"));
     ASSERT_NE(subjects, nullptr);

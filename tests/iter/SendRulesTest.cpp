@@ -90,7 +90,7 @@ TEST(SendRules, RemovingKeepsRowsTakenInChargeAndCountsThem)
     EXPECT_EQ(rows[0].office, QStringLiteral("RAG"));
     EXPECT_EQ(rows[1].office, QStringLiteral("PER"));
     EXPECT_EQ(rows[2].office, QStringLiteral("IGI"));
-    EXPECT_EQ(keptText(kept), QStringLiteral("non sono state eliminati 2 uffici assegnatari perchè il messaggio "
+    EXPECT_EQ(keptText(kept), QStringLiteral("non sono stati eliminati 2 uffici assegnatari perché il messaggio "
                                              "è stato già preso in carico da essi."));
     EXPECT_EQ(removeTicked(rows, {true, false, false}), 0);
     EXPECT_EQ(rows.size(), 2);

@@ -241,7 +241,7 @@ TEST_P(SendWindows, AssignFromTheRegistrationWindowThenResendKeepingFixedRows)
     tick(l, 3, QStringLiteral("IGI"));
     boxes.clear();
     child(w, "CmdCancella")->click();
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("non sono state eliminati 1 uffici assegnatari perchè il "
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("non sono stati eliminati 1 uffici assegnatari perché il "
                                                         "messaggio è stato già preso in carico da essi.")});
     EXPECT_EQ(column(l, 3), QStringList{QStringLiteral("RAG")});
     add(w, "AMM", "PER", 0, "OptCompetenza");

@@ -20,7 +20,7 @@ using nimbo::organisation::FrmGruppiUffici;
 
 namespace {
 
-const QString kTitle = QStringLiteral("Gestione Gruppi Mittenti/Destinatari");
+const QString kTitle = QStringLiteral("Gestione Raggruppamenti Uffici");
 const QString kName = QStringLiteral("UFFICI DELL'AREA");
 
 class Groups : public test::UiTest {
@@ -151,7 +151,7 @@ TEST_P(Groups, NewGroupWithAnApostropheIsWrittenWholeAndFoundAgain)
     press("NUOVO");
     typeName(kName);
     transfer(QStringLiteral("PRO"), QStringLiteral("UPR"));
-    EXPECT_EQ(press("REGISTRA"), QStringList{QStringLiteral("Il nome del ragggruppamento è già stato utilizzato. "
+    EXPECT_EQ(press("REGISTRA"), QStringList{QStringLiteral("Il nome del raggruppamento è già stato utilizzato. "
                                                             "Sostituirlo e riprovare.")});
     EXPECT_EQ(rows(kName), QStringLiteral("3"));
 }
