@@ -26,6 +26,7 @@
 #include <memory>
 
 #include "data/C_GestDB.h"
+#include "ui/WindowRegistry.h"
 #include "data/Funzioni_Com_1.h"
 #include "protocol/FrmProtocollo.h"
 #include "servers/ProtocolServer.h"
@@ -42,10 +43,14 @@
 namespace nimbo::test {
 
 class UiTest : public EngineTest {
+private:
+    QStringList windowsBefore_;
+
 protected:
     Seed seed() const override { return Seed::Demo; }
     void SetUp() override
     {
+        windowsBefore_ = WindowRegistry::names();
         EngineTest::SetUp();
         if (IsSkipped())
             return;
@@ -58,6 +63,11 @@ protected:
     {
         GECentr::setExitHook({});
         EngineTest::TearDown();
+        // Each test registers the windows it needs: one that a test before
+        // it registered must not be found (a test program runs whole).
+        for (const QString &name : WindowRegistry::names())
+            if (!windowsBefore_.contains(name))
+                WindowRegistry::remove(name);
     }
     void sql(const QString &statement)
     {
