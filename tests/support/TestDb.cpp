@@ -1,8 +1,12 @@
 #include "support/TestDb.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -61,6 +65,132 @@ namespace {
 // seeding; never dropped.
 QString keptName() { return qEnvironmentVariable("NIMBO_TESTDB_KEEP").trimmed().toLower(); }
 
+// Making a register and loading the demo into it costs far more than a
+// test's own work, and most tests want the same one. A test program makes
+// it once, as a template named after the program and its build (any change
+// to the schema or demo code relinks the program), and every test database
+// of that program is a copy of it: a file copy on SQLite, CREATE DATABASE
+// ... TEMPLATE on PostgreSQL. Processes of one program running side by side
+// make the template once, under a lock. Templates of earlier builds go.
+struct TemplateName {
+    QString family; // program and seed: the templates that replace each other
+    QString name;   // the family and the build
+};
+
+TemplateName templateName(Seed seed)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    const QFileInfo binary(program);
+    const auto hex = [](const QString &text) {
+        return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(10));
+    };
+    TemplateName t;
+    t.family = QStringLiteral("nimbo_tpl_") + hex(program) + (seed == Seed::Demo ? QStringLiteral("_d_") : QStringLiteral("_e_"));
+    t.name = t.family
+             + hex(QString::number(binary.size()) + QLatin1Char('|')
+                   + QString::number(binary.lastModified().toMSecsSinceEpoch()));
+    return t;
+}
+
+// Schema and seed into an open, empty central database.
+bool fill(QSqlDatabase &db, Seed seed, QString *error)
+{
+    if (!Schema::createOrUpgrade(db, Schema::Kind::Central, error))
+        return false;
+    return seed != Seed::Demo || Schema::loadDemo(db, error);
+}
+
+// The program's SQLite template for the seed, made when missing; its path.
+QString sqliteTemplate(Seed seed, QString *error)
+{
+    const TemplateName t = templateName(seed);
+    const QString folder = QDir::tempPath() + QLatin1Char('/');
+    const QString path = folder + t.name + QStringLiteral(".sqlite");
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.lock()) {
+        *error = QStringLiteral("template lock not taken: ") + path;
+        return {};
+    }
+    if (QFile::exists(path))
+        return path;
+    const QString building = path + QStringLiteral(".new");
+    QFile::remove(building);
+    const QString connection = QStringLiteral("testdb_template_") + QString::number(QCoreApplication::applicationPid());
+    if (!Dialect::open(connection, Dialect::Target::sqlite(building), error))
+        return {};
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::database(connection, false);
+        ok = fill(db, seed, error);
+        // One file, nothing left in a log beside it.
+        QSqlQuery(db).exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"));
+    }
+    Dialect::close(connection);
+    WalCheckpoint::waitIdle(30000);
+    if (!ok || !QFile::rename(building, path)) {
+        if (ok)
+            *error = QStringLiteral("template not stored: ") + path;
+        QFile::remove(building);
+        return {};
+    }
+    for (const QString &old : QDir(folder).entryList({t.family + QStringLiteral("*.sqlite")}, QDir::Files))
+        if (folder + old != path)
+            QFile::remove(folder + old);
+    return path;
+}
+
+// Creates database `name` on the server of the admin connection as a copy
+// of the program's template for the seed, which is made first when missing.
+bool postgresCopy(const QString &adminConnection, const QString &admin, Seed seed, const QString &name,
+                  QString *error)
+{
+    const TemplateName t = templateName(seed);
+    QSqlQuery q(QSqlDatabase::database(adminConnection));
+    const qint64 key = qint64(qHash(t.family));
+    const auto failed = [&](const QString &what) {
+        *error = what + QStringLiteral(": ") + q.lastError().text();
+        q.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(key));
+        return false;
+    };
+    if (!q.exec(QStringLiteral("SELECT pg_advisory_lock(%1)").arg(key)))
+        return failed(QStringLiteral("template lock"));
+    if (!q.exec(QStringLiteral("SELECT 1 FROM pg_database WHERE datname = '%1'").arg(t.name)))
+        return failed(QStringLiteral("template look-up"));
+    if (!q.next()) {
+        const QString building = t.name + QStringLiteral("_new");
+        if (!q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(building))
+            || !q.exec(QStringLiteral("CREATE DATABASE ") + building))
+            return failed(QStringLiteral("template creation"));
+        const QString connection = QStringLiteral("testdb_template_") + QString::number(QCoreApplication::applicationPid());
+        QString err;
+        bool ok = Dialect::open(connection, Dialect::Target::postgres(TestDb::withDatabase(admin, building)), &err);
+        if (ok) {
+            QSqlDatabase db = QSqlDatabase::database(connection, false);
+            ok = fill(db, seed, &err);
+        }
+        Dialect::close(connection);
+        if (!ok) {
+            *error = QStringLiteral("template: ") + err;
+            q.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(key));
+            return false;
+        }
+        if (!q.exec(QStringLiteral("ALTER DATABASE %1 RENAME TO %2").arg(building, t.name)))
+            return failed(QStringLiteral("template rename"));
+        QStringList old;
+        if (q.exec(QStringLiteral("SELECT datname FROM pg_database WHERE datname LIKE '%1%%' AND datname <> '%2'")
+                       .arg(t.family, t.name)))
+            while (q.next())
+                old << q.value(0).toString();
+        for (const QString &o : old)
+            q.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(o));
+    }
+    if (!q.exec(QStringLiteral("CREATE DATABASE %1 TEMPLATE %2").arg(name, t.name)))
+        return failed(QStringLiteral("copy of the template"));
+    q.exec(QStringLiteral("SELECT pg_advisory_unlock(%1)").arg(key));
+    return true;
+}
+
 } // namespace
 
 TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
@@ -78,6 +208,7 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
     const QString keep = keptName();
     const bool kept = !keep.isEmpty();
     bool reused = false;
+    bool copied = false; // a copy of the program's template: schema and seed are there
     const QString centralFile =
         kept ? QDir::tempPath() + QLatin1Char('/') + keep + QStringLiteral(".sqlite") : dbFolder + QStringLiteral("central.sqlite");
     if (kept && engine == Dialect::Engine::SQLite)
@@ -105,7 +236,11 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
             } else {
                 q.exec(QStringLiteral("DROP DATABASE IF EXISTS ") + pgDatabase_ + QStringLiteral(" WITH (FORCE)"));
             }
-            if (!reused && !q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
+            if (!reused && !kept && seed != Seed::NoSchema) {
+                copied = postgresCopy(adminName, admin, seed, pgDatabase_, &error_);
+                if (!copied)
+                    pgDatabase_.clear();
+            } else if (!reused && !q.exec(QStringLiteral("CREATE DATABASE ") + pgDatabase_)) {
                 error_ = q.lastError().text();
                 pgDatabase_.clear();
             }
@@ -116,6 +251,17 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         target_ = Dialect::Target::postgres(withDatabase(admin, pgDatabase_));
     } else {
         target_ = Dialect::Target::sqlite(centralFile);
+        if (!reused && !kept && seed != Seed::NoSchema) {
+            const QString from = sqliteTemplate(seed, &error_);
+            if (from.isEmpty())
+                return;
+            if (!QFile::copy(from, centralFile)) {
+                error_ = QStringLiteral("copy of the template: ") + from;
+                return;
+            }
+            QFile::setPermissions(centralFile, QFile::ReadOwner | QFile::WriteOwner);
+            copied = true;
+        }
     }
 
     QString err;
@@ -128,7 +274,7 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         error_ = err;
         return;
     }
-    if (seed == Seed::Demo && !reused && !Schema::loadDemo(c, &err)) {
+    if (seed == Seed::Demo && !reused && !copied && !Schema::loadDemo(c, &err)) {
         error_ = err;
         return;
     }
