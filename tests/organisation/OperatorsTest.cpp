@@ -269,6 +269,8 @@ TEST_P(Operators, NobodyGivesALevelOrAFunctionAboveHisOwn)
               sixWithheld.split(QLatin1Char('-'), Qt::SkipEmptyParts).size());
 
     // Enabling for him a function withheld from the head himself: refused.
+    ASSERT_TRUE(w.openRecord({{QStringLiteral("Op_Codice_Operatore"), QStringLiteral("DEMO6")}}));
+    fill(child<QLineEdit>(&w, "CF"), QStringLiteral("RSSMRA70A01G942X"));
     auto *functions = child<QListWidget>(&w, "lstAbil");
     ASSERT_NE(functions, nullptr);
     for (int i = 0; i < functions->count(); ++i)
