@@ -122,4 +122,11 @@ QString shownNumber(const QString &number)
     return n.size() == 11 ? n.left(4) + QLatin1Char('-') + n.mid(4) : n;
 }
 
+QString recoveredRewriteRefusal(const QString &emergencyNumber, const QString &general)
+{
+    return QStringLiteral("La registrazione di emergenza N. %1 è già stata recuperata nel protocollo generale N. %2: "
+                          "non può più essere modificata in emergenza.")
+        .arg(shownNumber(emergencyNumber), shownNumber(general));
+}
+
 } // namespace nimbo::emergency

@@ -64,6 +64,10 @@ QString temporaryNumber(const QString &emergencyNumber, const QDate &protocolDat
 QString stampText(const QString &sessionKey, const QString &emergencyNumber, const QDate &protocolDate);
 inline const QString kStampSettings = QStringLiteral("9600,n,8,1");
 
+// Why a registration already carried into the general register cannot be
+// changed in emergency any more.
+QString recoveredRewriteRefusal(const QString &emergencyNumber, const QString &general);
+
 // "2007-0000015" as every window shows a protocol number.
 QString shownNumber(const QString &number);
 

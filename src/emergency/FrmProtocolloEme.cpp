@@ -342,6 +342,24 @@ bool FrmProtocolloEme::writeRecord(const ui::Record &r, bool isNew)
         if (step.ok)
             number = nextNumber(registerYear, step.rows.value(0).value(0));
     }
+    if (step.ok && !isNew) {
+        // Once in the general register the registration is the definitive
+        // protocol's record: a change here would drift from it. Read inside
+        // the transaction, so a recovery finishing meanwhile is seen.
+        step = C_GestDB::readRows(db,
+                                  QStringLiteral("SELECT COALESCE(Tab_ProtocolloGenerale, '') FROM Tab_ProtocolloEmergenza "
+                                                 "WHERE Tab_Ente=")
+                                      + ui::sqlText(s.op.ente) + QStringLiteral(" and Tab_TipoProtocollo=")
+                                      + ui::sqlText(direction) + QStringLiteral(" and Tab_NumeroProtocollo=")
+                                      + ui::sqlText(number),
+                                  1);
+        const QString general = step.ok ? step.rows.value(0).value(0).toString().trimmed() : QString();
+        if (!general.isEmpty()) {
+            tx.rollBack();
+            showBox(kTitle, recoveredRewriteRefusal(number, general), Icon::Warning);
+            return false;
+        }
+    }
     F::FieldList fields{{kEnte, s.op.ente},
                         {kDirection, direction},
                         {kNumber, number},

@@ -146,7 +146,11 @@ bool completeLocalRecord(const EmergencyRecord &r, const QString &general, const
                           {{QStringLiteral("Tab_ProtocolloGenerale"), general},
                            {QStringLiteral("Tab_CodOper"), operatorCode},
                            {QStringLiteral("Tab_DatOper"), QDate::currentDate()}},
-                          localKey(r)};
+                          // Never relinked to another protocol: the write then
+                          // changes no row and fails.
+                          localKey(r) + QStringLiteral(" and (Tab_ProtocolloGenerale IS NULL or Tab_ProtocolloGenerale='' "
+                                                       "or Tab_ProtocolloGenerale=")
+                              + q(general) + QLatin1Char(')')};
     const F::BuildResult b = F::runBatch(localDb(), {st});
     if (why)
         *why = b.errText;
@@ -163,6 +167,16 @@ bool imagePending(const EmergencyRecord &r)
 ImageCopy copyImage(const EmergencyRecord &r, const QString &general, const QString &ente, const QString &operatorCode)
 {
     ImageCopy out;
+    // The workstation's write lock, held from the look at the local row to
+    // its mark: recoveries of one registration side by side on this
+    // workstation copy its image once, the later ones find it copied.
+    C_GestDB::Transaction held(localDb());
+    if (const C_GestDB::Result begun = held.begin(); !begun.ok) {
+        out.kind = ImageCopy::Failed;
+        out.code = QStringLiteral("2");
+        out.message = begun.errText + QLatin1Char(' ') + begun.detail;
+        return out;
+    }
     QSqlQuery q(localDb().sql());
     if (!localImageQuery(q, QStringLiteral("SELECT Immagine, Compresso, Data_Ins_Var, Migrato_su_Server"), r)) {
         out.kind = ImageCopy::Failed;
@@ -205,6 +219,13 @@ ImageCopy copyImage(const EmergencyRecord &r, const QString &general, const QStr
         out.kind = ImageCopy::Failed;
         out.code = QStringLiteral("2");
         out.message = mark.lastError().text();
+        return out;
+    }
+    mark.finish();
+    if (const C_GestDB::Result done = held.commit(); !done.ok) {
+        out.kind = ImageCopy::Failed;
+        out.code = QStringLiteral("2");
+        out.message = done.errText + QLatin1Char(' ') + done.detail;
         return out;
     }
     out.kind = ImageCopy::Copied;

@@ -191,7 +191,7 @@ std::vector<Table> organisationTables()
                             txt("Tab_Domicilio"), txt("Tab_Numero_Civico"), txt("Tab_Comune"),
                             txt("Tab_Telefono"), txt("Tab_Fax"), txt("Tab_Responsabile"), txt("Tab_Email"),
                             date("Tab_DataInizio"), date("Tab_DataFine"), withDefault(txt("Tab_Chiuso"), "'NO'")},
-                           "Tab_", {since(num("Tab_UltimoComponente"), 16)}),
+                           "Tab_", {since(num("Tab_UltimoComponente"), 19)}),
                  cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio"}),
                  {uniq({"Tab_Ente", "Tab_Ufficio"})}});
     t.push_back({QStringLiteral("Tab_UfficiComponenti"),

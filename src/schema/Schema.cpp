@@ -282,6 +282,71 @@ QStringList emergencyIndex(Kind kind, Engine)
                            "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) WHERE Tab_RegistroTemporaneo IS NOT NULL")};
 }
 
+// One emergency registration gives one protocol of the general register:
+// body, emergency register and emergency number are unique wherever both
+// are filled in (an ordinary protocol holds blanks there).
+const QString kRecoveredOnce = QStringLiteral("TRIM(Tab_RegistroTemporaneo) <> '' AND TRIM(Tab_ProtocolloTemporaneo) <> ''");
+
+QStringList emergencyRegistrationOnce(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    return {QStringLiteral("CREATE UNIQUE INDEX IF NOT EXISTS ux_tab_protocollo_emergenza ON Tab_Protocollo (Tab_Ente, "
+                           "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) WHERE ")
+            + kRecoveredOnce};
+}
+
+// A register where an emergency registration was recovered more than once
+// cannot take the key: the upgrade stops and lists the protocols, which
+// only the body can tell apart (each may have been assigned, filed or
+// answered since), instead of dropping any of them.
+bool emergencyRegistrationsOnce(const QSqlDatabase &db, Kind kind, QString *why)
+{
+    if (kind != Kind::Central || !tableExists(db, QStringLiteral("Tab_Protocollo")))
+        return true;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT p.Tab_Ente, p.Tab_RegistroTemporaneo, p.Tab_ProtocolloTemporaneo, "
+                               "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo FROM Tab_Protocollo p JOIN (SELECT Tab_Ente, "
+                               "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo FROM Tab_Protocollo WHERE ")
+                + kRecoveredOnce
+                + QStringLiteral(" GROUP BY Tab_Ente, Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo HAVING COUNT(*) > 1) "
+                                 "d ON d.Tab_Ente = p.Tab_Ente AND d.Tab_RegistroTemporaneo = p.Tab_RegistroTemporaneo "
+                                 "AND d.Tab_ProtocolloTemporaneo = p.Tab_ProtocolloTemporaneo ORDER BY p.Tab_Ente, "
+                                 "p.Tab_RegistroTemporaneo, p.Tab_ProtocolloTemporaneo, p.Tab_NumeroProtocollo"))) {
+        *why = q.lastError().text();
+        return false;
+    }
+    // One line a registration, with every protocol that carries it.
+    QStringList lines;
+    QString current;
+    int more = 0;
+    while (q.next()) {
+        const QString registration = QStringLiteral("ente %1, registro di emergenza %2, numero %3:")
+                                         .arg(q.value(0).toString().trimmed(), q.value(1).toString().trimmed(),
+                                              q.value(2).toString().trimmed());
+        const QString protocol = QStringLiteral(" %1 N. %2").arg(q.value(3).toString().trimmed(),
+                                                                 q.value(4).toString().trimmed());
+        if (registration != current) {
+            current = registration;
+            if (lines.size() >= 20) {
+                ++more;
+                continue;
+            }
+            lines << registration + protocol;
+        } else if (more == 0) {
+            lines.last() += QLatin1Char(',') + protocol;
+        }
+    }
+    if (lines.isEmpty())
+        return true;
+    if (more > 0)
+        lines << QStringLiteral("... e altre %1 registrazioni.").arg(more);
+    *why = QStringLiteral("il registro contiene registrazioni di emergenza recuperate in più protocolli; ciascuna deve "
+                          "restare in un solo protocollo: correggerle e ripetere l'aggiornamento:\n")
+           + lines.join(QLatin1Char('\n'));
+    return false;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -302,7 +367,9 @@ const std::vector<Step> &steps()
         {13, "indice a trigrammi dei nomi della rubrica senza lista d'attesa", directNameIndex},
         {14, "indici a trigrammi dell'oggetto per anno; tolto l'indice ripetuto del numero", subjectsByYearDigit},
         {15, "indice dei protocolli recuperati dai registri di emergenza", emergencyIndex},
-        {16, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
+        {16, "un solo protocollo per registrazione di emergenza", emergencyRegistrationOnce,
+         emergencyRegistrationsOnce},
+        {19, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
          MemberGuards::statements},
     };
     return s;

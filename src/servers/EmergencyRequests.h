@@ -20,7 +20,10 @@
 // [status, text] when the database fails. Each request is one transaction.
 //
 // The server decides: the last writer (Tab_Codoper, Tab_Datoper) is the
-// requesting operator today; an electronic register is number 1 of a
+// operator of the session (the request's only without a login), today; the
+// body must exist and the operator be an active one of it; a register's
+// year is 19xx or 20xx and its identifier four upper-case letters or
+// digits; an electronic register is number 1 of a
 // workstation of the body, one per workstation and year; a new session
 // takes the register's next number, and a rewrite never renumbers; an empty
 // "aligned" flag is "NO".
@@ -30,6 +33,7 @@
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <optional>
 
 #include "servers/ProtocolServer.h"
 
@@ -41,13 +45,18 @@ constexpr short kOpSessioneEmergenza = 501;
 inline const QString kTitleRegister = QStringLiteral("REGISTRAZIONE ANAGRAFE REGISTRI EMERGENZA");
 inline const QString kTitleSession = QStringLiteral("REGISTRAZIONE SESSIONE DI EMERGENZA");
 
-// The protocol of a body that already carries an emergency register and
-// number (nothing when either is blank): its number and date in *number and
-// *date, *number empty when there is none. False when the statement failed
-// (q holds its error). exec runs a statement with its bound values.
+// The emergency registration (register and number) a new protocol of the
+// general register carries over; empty for an ordinary registration.
 using StatementRunner = std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)>;
-bool findRecoveredProtocol(const StatementRunner &exec, QSqlQuery *&q, const QString &ente, const QString &direction,
-                           const QString &fromRegister, const QString &fromNumber, QString *number, QDate *date);
+struct RecoveredRegistration {
+    QString ente, direction, fromRegister, fromNumber;
+    bool isEmpty() const { return fromRegister.isEmpty() || fromNumber.isEmpty(); }
+    // What the register already holds for it: an empty list when nothing,
+    // the reply of operation 10 with the protocol that carries it (as a
+    // retry gets it), or a refusal when that protocol is of the other
+    // direction; nothing when the statement failed (q holds its error).
+    std::optional<QVariantList> lookUp(const StatementRunner &exec, QSqlQuery *&q) const;
+};
 
 namespace emergency {
 

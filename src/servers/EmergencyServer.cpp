@@ -82,24 +82,32 @@ QVariantList sessionRequest(const QString &mode, const SessionRecord &s, const Q
 
 } // namespace emergency
 
-bool findRecoveredProtocol(const StatementRunner &exec, QSqlQuery *&q, const QString &ente, const QString &direction,
-                           const QString &fromRegister, const QString &fromNumber, QString *number, QDate *date)
+std::optional<QVariantList> RecoveredRegistration::lookUp(const StatementRunner &exec, QSqlQuery *&q) const
 {
-    number->clear();
-    if (fromRegister.trimmed().isEmpty() || fromNumber.trimmed().isEmpty())
-        return true;
-    if (!exec(q, QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataProtocollo FROM Tab_Protocollo WHERE Tab_Ente = ? "
-                                "AND Tab_TipoProtocollo = ? AND Tab_RegistroTemporaneo = ? AND "
-                                "Tab_ProtocolloTemporaneo = ?"),
-              {ente, direction, fromRegister.trimmed(), fromNumber.trimmed()}))
-        return false;
+    if (isEmpty())
+        return QVariantList();
+    // Body, register and number name one registration whatever its
+    // direction: the register's unique key holds them so.
+    if (!exec(q, QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataProtocollo, Tab_TipoProtocollo FROM Tab_Protocollo "
+                                "WHERE Tab_Ente = ? AND Tab_RegistroTemporaneo = ? AND Tab_ProtocolloTemporaneo = ?"),
+              {ente, fromRegister, fromNumber}))
+        return std::nullopt;
+    QVariantList out;
     if (q->next()) {
-        *number = q->value(0).toString().trimmed();
+        const QString number = q->value(0).toString().trimmed();
         const QVariant d = q->value(1);
-        *date = d.typeId() == QMetaType::QDate ? d.toDate() : QDate::fromString(d.toString().left(10), Qt::ISODate);
+        const QString found = q->value(2).toString().trimmed();
+        if (found != direction)
+            out = {kStatusRefused, QStringLiteral("La registrazione di emergenza %1 del registro %2 "
+                                                  "(Tab_ProtocolloTemporaneo) è già nel registro generale come "
+                                                  "protocollo %3 N. %4. Registrazione non effettuata.")
+                                       .arg(fromNumber, fromRegister, found, number)};
+        else
+            out = {Funzioni_Com_1::kStatusOk, QString(), number,
+                   d.typeId() == QMetaType::QDate ? d.toDate() : QDate::fromString(d.toString().left(10), Qt::ISODate)};
     }
     q->finish();
-    return true;
+    return out;
 }
 
 namespace {
@@ -190,7 +198,52 @@ bool readCommon(const QVariantList &params, Common *c, QString *why)
         return false;
     }
     c->isNew = c->mode == QLatin1String("A");
-    return requestText(params[2], QStringLiteral("codice operatore"), true, &c->op, why);
+    if (!requestText(params[2], QStringLiteral("codice operatore"), true, &c->op, why))
+        return false;
+    c->op = writerOf(c->op);
+    return true;
+}
+
+// A register's year as the registers window accepts it.
+bool registerYear(const QString &year)
+{
+    static const QRegularExpression re(QStringLiteral("^(19|20)\\d{2}$"));
+    return re.match(year).hasMatch();
+}
+
+// A register's identifier: four upper-case letters or digits (a
+// workstation's code for an electronic register); it becomes part of the
+// session key every recovered protocol carries.
+bool registerId(const QString &id)
+{
+    static const QRegularExpression re(QStringLiteral("^[A-Z0-9]{4}$"));
+    return re.match(id).hasMatch();
+}
+
+// The register's year and identifier, or the refusal that names the field.
+QString registerKeyProblem(const QString &yearColumn, const QString &year, const QString &idColumn, const QString &id)
+{
+    if (!registerYear(year))
+        return QStringLiteral("Anno del registro non valido (%1): ").arg(yearColumn) + year;
+    if (!registerId(id))
+        return QStringLiteral("Identificativo del registro non valido (%1): 4 lettere maiuscole o cifre.").arg(idColumn);
+    return {};
+}
+
+// Inside the unit: the body exists and the operator is an active one of it.
+RequestUnit::Check bodyAndOperator(RequestUnit &unit, const QString &bodyColumn, const QString &ente, const QString &op)
+{
+    const RequestUnit::Check opCheck = unit.operatorCheck(
+        op, ente, true,
+        QStringLiteral("Operatore (codice operatore) sconosciuto, non attivo o non dell'ente ") + ente + QStringLiteral(": "));
+    return [&unit, bodyColumn, ente, opCheck](QSqlQuery *&q) -> std::optional<QString> {
+        bool found = false;
+        if (!unit.exists(QStringLiteral("SELECT Ente_Codice FROM Tab_Enti WHERE Ente_Codice = ?"), {ente}, &found))
+            return std::nullopt;
+        if (!found)
+            return QStringLiteral("Ente sconosciuto (%1): ").arg(bodyColumn) + ente;
+        return opCheck(q);
+    };
 }
 
 } // namespace
@@ -209,13 +262,11 @@ QVariantList ProtocolServer::emergencyRegister(const QVariantList &params)
     const QString type = key.text(QStringLiteral("Tab_TipoRegistro"));
     const QString id = key.text(QStringLiteral("Tab_IDRegistro"));
     const qlonglong number = key.get(QStringLiteral("Tab_NumeroRegistro")).toLongLong();
-    static const QRegularExpression fourDigits(QStringLiteral("^\\d{4}$"));
-    if (!fourDigits.match(year).hasMatch())
-        return refusal(QStringLiteral("Anno del registro non valido (Tab_AnnoRegistro): ") + year);
+    if (const QString bad = registerKeyProblem(QStringLiteral("Tab_AnnoRegistro"), year, QStringLiteral("Tab_IDRegistro"), id);
+        !bad.isEmpty())
+        return refusal(bad);
     if (type != QLatin1String("C") && type != QLatin1String("T"))
         return refusal(QStringLiteral("Tipo registro non valido (Tab_TipoRegistro): deve essere C o T."));
-    if (id.size() != 4 || id != id.toUpper())
-        return refusal(QStringLiteral("Identificativo del registro non valido (Tab_IDRegistro): 4 caratteri maiuscoli."));
     if (number < 1 || (type == QLatin1String("T") && number != 1))
         return refusal(QStringLiteral("Numero del registro non valido (Tab_NumeroRegistro): ") + QString::number(number));
     const QStringList required = {QStringLiteral("Tab_NoteRegistro"), QStringLiteral("Tab_DataIstituzione"),
@@ -236,10 +287,10 @@ QVariantList ProtocolServer::emergencyRegister(const QVariantList &params)
     };
     auto attempt = [&]() -> UnitOutcome {
         RequestUnit unit(db_, exec, QStringLiteral("Errore in registrazione registro: "));
-        if (auto stop = unit.open(unit.operatorCheck(c.op, QString(), false, QStringLiteral("Operatore sconosciuto: "))))
+        const QString ente = key.text(QStringLiteral("Tab_Ente"));
+        if (auto stop = unit.open(bodyAndOperator(unit, QStringLiteral("Tab_Ente"), ente, c.op)))
             return *stop;
         const auto failed = [&] { return unit.failed(); };
-        const QString ente = key.text(QStringLiteral("Tab_Ente"));
         bool found = false;
         if (type == QLatin1String("T")) {
             if (!unit.exists(QStringLiteral("SELECT ID_Postazione FROM Tab_Postazioni WHERE Ente = ? AND ID_Postazione = ?"),
@@ -306,6 +357,10 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
         return refusal(why);
     if (c.isNew && row.indexOf(QStringLiteral("ses_progr")) >= 0 && !row.text(QStringLiteral("ses_progr")).isEmpty())
         return refusal(QStringLiteral("Il numero di una nuova sessione (ses_progr) è assegnato dal server."));
+    if (const QString bad = registerKeyProblem(QStringLiteral("ses_AnnoRegistro"), key.text(QStringLiteral("ses_AnnoRegistro")),
+                                               QStringLiteral("ses_IDRegistro"), key.text(QStringLiteral("ses_IDRegistro")));
+        !bad.isEmpty())
+        return refusal(bad);
     if (key.text(QStringLiteral("ses_TipoRegistro")) != QLatin1String("T"))
         return refusal(QStringLiteral("Le sessioni di emergenza appartengono ai soli registri telematici (ses_TipoRegistro T)."));
     const QDate opened = QDate::fromString(row.text(QStringLiteral("Tab_DataApertura")), Qt::ISODate);
@@ -332,7 +387,7 @@ QVariantList ProtocolServer::emergencySession(const QVariantList &params)
     };
     auto attempt = [&]() -> UnitOutcome {
         RequestUnit unit(db_, exec, QStringLiteral("Errore in registrazione sessione: "));
-        if (auto stop = unit.open(unit.operatorCheck(c.op, QString(), false, QStringLiteral("Operatore sconosciuto: "))))
+        if (auto stop = unit.open(bodyAndOperator(unit, QStringLiteral("ses_Ente"), key.text(QStringLiteral("ses_Ente")), c.op)))
             return *stop;
         const auto failed = [&] { return unit.failed(); };
         bool found = false;

@@ -404,6 +404,18 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         }
     }
 
+    // An emergency registration is stored as the recovery names it, without
+    // blanks around, so that the register's unique key tells twins apart.
+    RecoveredRegistration recovery;
+    if (isNew) {
+        recovery = {key.ente, key.direction, row.text(QStringLiteral("Tab_RegistroTemporaneo")),
+                    row.text(QStringLiteral("Tab_ProtocolloTemporaneo"))};
+        if (!recovery.isEmpty()) {
+            row.set(QStringLiteral("Tab_RegistroTemporaneo"), recovery.fromRegister);
+            row.set(QStringLiteral("Tab_ProtocolloTemporaneo"), recovery.fromNumber);
+        }
+    }
+
     QVariantList fail;
     if (!open(&fail))
         return fail;
@@ -506,18 +518,6 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             return {{F::kStatusOk, QString(), key.number, QVariant()}, false};
         }
 
-        // A registration carried over from an emergency register that the
-        // register already holds (a recovery retried after its local update
-        // failed) gets its number back instead of a second protocol.
-        QString recovered;
-        QDate recoveredOn;
-        if (!findRecoveredProtocol(exec, q, key.ente, key.direction,
-                                   w.get(QStringLiteral("Tab_RegistroTemporaneo")).toString(),
-                                   w.get(QStringLiteral("Tab_ProtocolloTemporaneo")).toString(), &recovered, &recoveredOn))
-            return dbFailure(sql, q->lastError());
-        if (!recovered.isEmpty())
-            return {{F::kStatusOk, QString(), recovered, recoveredOn}, false};
-
         // The progressive: one per body and year for both directions. Each
         // direction's column holds its last number; the next is the greater
         // plus one. The UPDATE locks the counter row until commit.
@@ -563,6 +563,19 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                       {key.ente, year, last[0], last[1]}))
                 return dbFailure(sql, q->lastError());
         }
+        // A registration carried over from an emergency register that the
+        // register already holds (a recovery retried, or run by another
+        // workstation at the same time) gets its number back instead of a
+        // second protocol. Looked up only now, under the counter's lock: a
+        // recovery that committed while this one waited for the lock is
+        // seen, and rolling back gives the number taken above back.
+        if (!recovery.isEmpty()) {
+            const std::optional<QVariantList> known = recovery.lookUp(exec, q);
+            if (!known)
+                return dbFailure(sql, q->lastError());
+            if (!known->isEmpty())
+                return {*known, false};
+        }
         if (progressive > 9999999)
             return {refused(QStringLiteral("Numerazione dei protocolli esaurita per l'anno ") + QString::number(year)),
                     false};
@@ -600,8 +613,18 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                     false};
         }
         q->finish();
-        if (!insertRow(q, w))
-            return dbFailure(sql, q->lastError());
+        if (!insertRow(q, w)) {
+            // The register's unique key on the emergency registration turned
+            // away a twin that slipped past the look-up: the answer is the
+            // protocol that won, as a retry gets it.
+            Outcome failure = dbFailure(sql, q->lastError());
+            if (!recovery.isEmpty() && !failure.lost && !failure.lock) {
+                tx.rollBack();
+                if (const std::optional<QVariantList> known = recovery.lookUp(exec, q); known && !known->isEmpty())
+                    return {*known, false};
+            }
+            return failure;
+        }
 
         // The last incoming and outgoing numbers of each registering department.
         const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();

@@ -33,7 +33,11 @@
 //
 // A new protocol that carries an emergency register and number
 // (Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) already in the register
-// is not registered again: the reply gives the existing number and date.
+// is not registered again: the reply gives the existing number and date
+// (a refusal when that protocol is of the other direction). The look-up
+// runs under the counter's lock and a unique key of the register holds
+// body, emergency register and number, so recoveries of one registration
+// side by side give one protocol.
 //
 // The number is the year followed by a 7-digit progressive that incoming and
 // outgoing protocols of a body share and that restarts each year. It is taken

@@ -97,6 +97,20 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
                           + year + QStringLiteral("0000002'")),
               QStringLiteral("U"));
 
+    // Once recovered into the general register the registration belongs to
+    // that protocol: a later change here is refused and writes nothing.
+    local(QStringLiteral("UPDATE Tab_ProtocolloEmergenza SET Tab_ProtocolloGenerale = '20260000004' WHERE "
+                         "Tab_NumeroProtocollo = '")
+          + year + QStringLiteral("0000003'"));
+    edit(w, "Oggetto", QStringLiteral("Fattura n. 13"));
+    press(main, "REGISTRA");
+    EXPECT_EQ(lastBox(), QStringLiteral("La registrazione di emergenza N. ") + year
+                             + QStringLiteral("-0000003 è già stata recuperata nel protocollo generale N. 2026-0000004: "
+                                              "non può più essere modificata in emergenza."));
+    EXPECT_EQ(localScalar(QStringLiteral("SELECT Tab_Oggetto FROM Tab_ProtocolloEmergenza WHERE Tab_NumeroProtocollo = '")
+                          + year + QStringLiteral("0000003'")),
+              QStringLiteral("Fattura n. 12"));
+
     // The search lists what this operator registered, newest first.
     press(main, "ANNULLA");
     press(main, "CERCA");

@@ -8,6 +8,7 @@
 
 #include "servers/EmergencyRequests.h"
 #include "servers/ProtocolServer.h"
+#include "session/DicAmbiente.h"
 #include "support/ProtocolRequests.h"
 #include "support/RegisterTest.h"
 #include "support/TestDb.h"
@@ -61,6 +62,19 @@ protected:
         s.openedAt = QStringLiteral("09:00");
         s.reason = QStringLiteral("01");
         return s;
+    }
+
+    // A registration carrying emergency registration 0000015 of the register.
+    static ColumnValues recoveredColumns(const QString &direction, const QString &fromRegister)
+    {
+        ColumnValues c = test::newProtocolColumns(kEnte, direction, QStringLiteral("Guasto"));
+        for (auto &[name, value] : c) {
+            if (name == QLatin1String("Tab_RegistroTemporaneo"))
+                value = fromRegister;
+            if (name == QLatin1String("Tab_ProtocolloTemporaneo"))
+                value = QStringLiteral("0000015|14/03/2007");
+        }
+        return c;
     }
 
     std::unique_ptr<ProtocolServer> server;
@@ -152,13 +166,7 @@ TEST_P(EmergencyServerTest, NumbersNewSessionsAndNeverRenumbersARewrite)
 
 TEST_P(EmergencyServerTest, AnEmergencyRegistrationAlreadyInTheRegisterKeepsItsNumber)
 {
-    ColumnValues c = test::newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Guasto"));
-    for (auto &[name, value] : c) {
-        if (name == QLatin1String("Tab_RegistroTemporaneo"))
-            value = QStringLiteral("2007TABCD001");
-        if (name == QLatin1String("Tab_ProtocolloTemporaneo"))
-            value = QStringLiteral("0000015|14/03/2007");
-    }
+    const ColumnValues c = recoveredColumns(QStringLiteral("E"), QStringLiteral("2007TABCD001"));
     const QString condition = protocolCondition(kEnte, QStringLiteral("E"), QString());
     QVariantList first = call(kOpRegistraProtocollo, registrationRequest(QStringLiteral("A"), condition, c, QStringLiteral("OP01")));
     ASSERT_EQ(first.value(0).toInt(), 0) << first.value(1).toString().toStdString();
@@ -170,6 +178,82 @@ TEST_P(EmergencyServerTest, AnEmergencyRegistrationAlreadyInTheRegisterKeepsItsN
     const ColumnValues plain = test::newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Altro"));
     QVariantList other = call(kOpRegistraProtocollo, registrationRequest(QStringLiteral("A"), condition, plain, QStringLiteral("OP01")));
     EXPECT_NE(other.value(2).toString(), first.value(2).toString());
+}
+
+TEST_P(EmergencyServerTest, RefusesUnknownReferencesAndMalformedKeysNamingTheFieldAndSignsAsTheSession)
+{
+    exec("INSERT INTO Tab_Enti (Ente_Codice, Ente_Denominazione) VALUES ('ASL2', 'Altro ente')");
+    exec("INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Cognome, Op_Ente, Op_Livello, Op_Attivo) VALUES "
+         "('OP03', 'Verdi', 'ASL1', '9', 'N'), ('OP09', 'Neri', 'ASL2', '9', 'S')");
+    const auto refusal = [&](short op, const QVariantList &request) {
+        const QVariantList r = call(op, request);
+        EXPECT_EQ(r.value(0).toString(), kStatusRefused) << r.value(1).toString().toStdString();
+        return r.value(1).toString();
+    };
+    RegisterRecord unknownBody = electronic();
+    unknownBody.key.ente = QStringLiteral("XXX9");
+    EXPECT_EQ(refusal(kOpRegistroEmergenza, registerRequest(QStringLiteral("A"), unknownBody, QStringLiteral("OP01"))),
+              QStringLiteral("Ente sconosciuto (Tab_Ente): XXX9"));
+    for (const char *op : {"OP03", "OP09"})
+        EXPECT_EQ(refusal(kOpRegistroEmergenza, registerRequest(QStringLiteral("A"), electronic(), QLatin1String(op))),
+                  QStringLiteral("Operatore (codice operatore) sconosciuto, non attivo o non dell'ente ASL1: ")
+                      + QLatin1String(op));
+    RegisterRecord emoji = electronic(QStringLiteral("AB\U0001F600"));
+    emoji.key.type = QStringLiteral("C");
+    EXPECT_TRUE(refusal(kOpRegistroEmergenza, registerRequest(QStringLiteral("A"), emoji, QStringLiteral("OP01")))
+                    .contains(QStringLiteral("(Tab_IDRegistro)")));
+    RegisterRecord yearZero = electronic();
+    yearZero.key.year = QStringLiteral("0000");
+    EXPECT_EQ(refusal(kOpRegistroEmergenza, registerRequest(QStringLiteral("A"), yearZero, QStringLiteral("OP01"))),
+              QStringLiteral("Anno del registro non valido (Tab_AnnoRegistro): 0000"));
+
+    // The same for a session (of a register that exists).
+    ASSERT_EQ(call(kOpRegistroEmergenza, registerRequest(QStringLiteral("A"), electronic(), QStringLiteral("OP01"))).value(0).toInt(), 0);
+    SessionRecord s = session();
+    s.reg.ente = QStringLiteral("XXX9");
+    EXPECT_EQ(refusal(kOpSessioneEmergenza, sessionRequest(QStringLiteral("A"), s, QStringLiteral("OP01"))),
+              QStringLiteral("Ente sconosciuto (ses_Ente): XXX9"));
+    EXPECT_TRUE(refusal(kOpSessioneEmergenza, sessionRequest(QStringLiteral("A"), session(), QStringLiteral("OP03")))
+                    .startsWith(QStringLiteral("Operatore (codice operatore)")));
+    s = session();
+    s.reg.year = QStringLiteral("0000");
+    EXPECT_EQ(refusal(kOpSessioneEmergenza, sessionRequest(QStringLiteral("A"), s, QStringLiteral("OP01"))),
+              QStringLiteral("Anno del registro non valido (ses_AnnoRegistro): 0000"));
+    s = session();
+    s.reg.id = QStringLiteral("A\U0001F600B");
+    EXPECT_TRUE(refusal(kOpSessioneEmergenza, sessionRequest(QStringLiteral("A"), s, QStringLiteral("OP01")))
+                    .contains(QStringLiteral("(ses_IDRegistro)")));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_AnaRegistriEme")), QStringLiteral("1"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_SessioniEmergenza")), QStringLiteral("0"));
+
+    // With a login, the writer is the session's operator whatever the
+    // request names.
+    DicAmbiente::session().op.code = QStringLiteral("OP02");
+    const QVariantList r = call(kOpSessioneEmergenza, sessionRequest(QStringLiteral("A"), session(), QStringLiteral("OP01")));
+    ASSERT_EQ(r.value(0).toInt(), 0) << r.value(1).toString().toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Codoper FROM Tab_SessioniEmergenza")), QStringLiteral("OP02"));
+}
+
+TEST_P(EmergencyServerTest, AnEmergencyRegistrationIsNeverCarriedIntoTheOtherDirection)
+{
+    QVariantList first = call(kOpRegistraProtocollo, registrationRequest(QStringLiteral("A"),
+                                                                         protocolCondition(kEnte, QStringLiteral("U"), QString()),
+                                                                         recoveredColumns(QStringLiteral("U"), QStringLiteral(" 2007TABCD001 ")),
+                                                                         QStringLiteral("OP01")));
+    ASSERT_EQ(first.value(0).toInt(), 0) << first.value(1).toString().toStdString();
+    // Stored without the blanks around, as the recovery names it.
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo WHERE Tab_RegistroTemporaneo = '2007TABCD001'")),
+              QStringLiteral("1"));
+    const QVariantList other = call(kOpRegistraProtocollo, registrationRequest(QStringLiteral("A"),
+                                                                               protocolCondition(kEnte, QStringLiteral("E"), QString()),
+                                                                               recoveredColumns(QStringLiteral("E"), QStringLiteral("2007TABCD001")),
+                                                                               QStringLiteral("OP01")));
+    EXPECT_EQ(other.value(0).toString(), kStatusRefused);
+    EXPECT_EQ(other.value(1).toString(),
+              QStringLiteral("La registrazione di emergenza 0000015|14/03/2007 del registro 2007TABCD001 "
+                             "(Tab_ProtocolloTemporaneo) è già nel registro generale come protocollo U N. ")
+                  + first.value(2).toString() + QStringLiteral(". Registrazione non effettuata."));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo")), QStringLiteral("1"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(EmergencyServerTest);
