@@ -281,6 +281,13 @@ QStringList emergencyIndex(Kind kind, Engine)
                            "Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) WHERE Tab_RegistroTemporaneo IS NOT NULL")};
 }
 
+// The register's own trail: the protocol's history written by a trigger,
+// and a protocol row only from a registration.
+QStringList registrationTrail(Kind kind, Engine e)
+{
+    return History::protocolStatements(kind, e) + Guards::registrationStatements(kind, e);
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -301,6 +308,8 @@ const std::vector<Step> &steps()
         {13, "indice a trigrammi dei nomi della rubrica senza lista d'attesa", directNameIndex},
         {14, "indici a trigrammi dell'oggetto per anno; tolto l'indice ripetuto del numero", subjectsByYearDigit},
         {15, "indice dei protocolli recuperati dai registri di emergenza", emergencyIndex},
+        {16, "storico dei protocolli scritto dal database; protocolli inseriti solo dalla registrazione",
+         registrationTrail},
     };
     return s;
 }
