@@ -18,11 +18,14 @@ namespace {
 
 const QString kRegister = QStringLiteral("tab_protocollo");
 
-// History and logs record what happened: a workstation adds to them and
-// never rewrites them.
-const QStringList kAppendOnly{QStringLiteral("tab_protocollo_storico"), QStringLiteral("log_accessi_proto")};
-// Filled at installation and only read by the program.
-const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo")};
+// Logs record what happened: a workstation adds to them and never rewrites
+// them.
+const QStringList kAppendOnly{QStringLiteral("log_accessi_proto")};
+// Filled at installation and only read by the program; the protocol's
+// history, which the database's trigger writes; the numbers let into the
+// register without a registration, which only the owner admits.
+const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo"), QStringLiteral("tab_protocollo_storico"),
+                            QStringLiteral("tab_protocollo_ammissioni")};
 
 QString quoteIdent(const QString &name)
 {

@@ -5,9 +5,10 @@
 // workstations log in with a role that reads and writes what the program
 // needs and nothing more: it owns nothing (so it can neither drop nor alter
 // a table), may not create anything in the schema, may never truncate, may
-// not delete protocols, may only add to the protocol history and the log
-// tables, and may only read the department and office history, which the
-// database's triggers write.
+// not delete protocols, may only add to the log tables, and may only read
+// the history of protocols, departments and offices, which the database's
+// triggers write, and the numbers admitted into the register without a
+// registration.
 // The grants come from the schema definition, so a table that a later schema
 // version adds gets them at the next create-central.
 

@@ -75,6 +75,17 @@ std::vector<Table> registerTables()
         t.push_back({QStringLiteral("Tab_Protocollo_Storico"), c, cols({"ID"}),
                      {idx({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"})}, 2});
     }
+    // Protocol numbers let into the register without a registration (see
+    // Guards::registrationStatements): a row names the body and the number,
+    // or leaves either empty for all of them (a register loaded from
+    // elsewhere). Written by the owner; the rows stay as the trace of why.
+    {
+        std::vector<Column> c = {txt("Amm_Ente"), txt("Amm_NumeroProtocollo"), txt("Amm_Motivo"),
+                                 txt("Amm_CodOper"), stamp("Amm_DataOra")};
+        for (auto &col : c)
+            col.since = 17;
+        t.push_back({QStringLiteral("Tab_Protocollo_Ammissioni"), c, {}, {}, 17});
+    }
 
     t.push_back({QStringLiteral("Tab_ProtocolloDestinatari"),
                  withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),

@@ -2,6 +2,10 @@
 
 #include "schema/Tables.h"
 
+#include <QList>
+#include <QPair>
+#include <algorithm>
+
 namespace Schema {
 
 const Column *Table::column(const QString &n) const
@@ -10,6 +14,52 @@ const Column *Table::column(const QString &n) const
         if (c.name.compare(n, Qt::CaseInsensitive) == 0)
             return &c;
     return nullptr;
+}
+
+namespace {
+
+// Bytes of an index entry shared by its text columns: below PostgreSQL's
+// B-tree limit (2704 bytes) with room for the entry's own header.
+constexpr int kIndexEntryBytes = 2400;
+
+// Indexes that schema steps build with statements of their own (partial
+// ones, which the definition cannot describe).
+const QList<QPair<QString, QStringList>> &indexesOutsideTheDefinition()
+{
+    static const QList<QPair<QString, QStringList>> l = {
+        {QStringLiteral("Tab_Protocollo"),
+         {QStringLiteral("Tab_Ente"), QStringLiteral("Tab_RegistroTemporaneo"), QStringLiteral("Tab_ProtocolloTemporaneo")}},
+    };
+    return l;
+}
+
+} // namespace
+
+int Table::maxTextLength(const QString &name) const
+{
+    const Column *c = column(name);
+    if (!c || c->type != Type::Text)
+        return 0;
+    QList<QStringList> keys;
+    if (!primaryKey.isEmpty())
+        keys << primaryKey;
+    for (const Index &ix : indexes)
+        keys << ix.columns;
+    for (const auto &[table, columns] : indexesOutsideTheDefinition())
+        if (table.compare(this->name, Qt::CaseInsensitive) == 0)
+            keys << columns;
+    int limit = 0;
+    for (const QStringList &key : keys) {
+        if (!key.contains(c->name, Qt::CaseInsensitive))
+            continue;
+        int texts = 0;
+        for (const QString &k : key)
+            if (const Column *kc = column(k); kc && kc->type == Type::Text)
+                ++texts;
+        const int share = kIndexEntryBytes / 4 / texts;
+        limit = limit == 0 ? share : std::min(limit, share);
+    }
+    return limit;
 }
 
 const std::vector<Table> &tables(Kind kind)

@@ -71,6 +71,11 @@ struct Table {
 
     const Column *column(const QString &name) const;
     bool hasColumn(const QString &name) const { return column(name) != nullptr; }
+    // The most characters a text column may hold, 0 for no limit. PostgreSQL
+    // refuses a B-tree entry longer than about 2.7 kB, so a column in a key
+    // or an index shares a budget with the index's other text columns,
+    // counted at four bytes a character.
+    int maxTextLength(const QString &column) const;
 };
 
 struct View {

@@ -58,6 +58,11 @@ QString mismatch();
 QStringList statements(Kind kind, Dialect::Engine e);
 QStringList operatorStatements(Kind kind, Dialect::Engine e);
 
+// Statements that install the trigger writing the protocol's history
+// (ProtocolHistory.cpp): the row as it was before each change, dated by the
+// database and signed by the row's new last writer.
+QStringList protocolStatements(Kind kind, Dialect::Engine e);
+
 // Names of the triggers installed on a table (for checks and tests).
 QStringList triggerNames(const Link &link, Dialect::Engine e);
 

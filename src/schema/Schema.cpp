@@ -347,6 +347,13 @@ bool emergencyRegistrationsOnce(const QSqlDatabase &db, Kind kind, QString *why)
     return false;
 }
 
+// The register's own trail: the protocol's history written by a trigger,
+// and a protocol row only from a registration.
+QStringList registrationTrail(Kind kind, Engine e)
+{
+    return History::protocolStatements(kind, e) + Guards::registrationStatements(kind, e);
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -369,6 +376,8 @@ const std::vector<Step> &steps()
         {15, "indice dei protocolli recuperati dai registri di emergenza", emergencyIndex},
         {16, "un solo protocollo per registrazione di emergenza", emergencyRegistrationOnce,
          emergencyRegistrationsOnce},
+        {17, "storico dei protocolli scritto dal database; protocolli inseriti solo dalla registrazione",
+         registrationTrail},
         {19, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
          MemberGuards::statements},
     };

@@ -379,7 +379,9 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             return refused(QStringLiteral("Dato obbligatorio mancante: ") + k);
     if (key.direction == QLatin1String("E") && !row.filled(QStringLiteral("Tab_DataRicezione")))
         return refused(QStringLiteral("La data di ricezione è obbligatoria per un protocollo in entrata."));
-    const QString op = params[3].toString().trimmed();
+    // Who registers and who writes is the session's operator, whatever the
+    // request names.
+    const QString op = writerOf(params[3].toString());
     if (op.isEmpty())
         return refused(QStringLiteral("Codice operatore mancante nella richiesta."));
     if (const QString bad = TextCheck::problem(QStringLiteral("codice operatore"), op); !bad.isEmpty())
@@ -473,34 +475,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
 
         if (!isNew) {
             const QVariantList keyBinds{key.ente, key.direction, key.number};
-            // Touching the row first locks it, so the copy below holds the
-            // values this rewrite replaces even with writers side by side.
-            if (!exec(q, QStringLiteral("UPDATE Tab_Protocollo SET Tab_NumeroProtocollo = Tab_NumeroProtocollo")
-                             + kWhereKey,
-                      keyBinds))
-                return dbFailure(sql, q->lastError());
-            if (q->numRowsAffected() < 1)
-                return {refused(QStringLiteral("Il protocollo ") + key.direction + QStringLiteral(" N. ") + key.number
-                                + QStringLiteral(" non esiste in archivio: modifica non effettuata.")),
-                        false};
-            QStringList names;
-            for (const Column &c : Schema::protocolColumns())
-                names << c.name;
-            if (!exec(q, QStringLiteral("SELECT ") + names.join(QLatin1Char(',')) + QStringLiteral(" FROM Tab_Protocollo")
-                             + kWhereKey,
-                      keyBinds)
-                || !q->next())
-                return dbFailure(sql, q->lastError());
-            Row old;
-            old.table = Schema::findTable(Schema::Kind::Central, QStringLiteral("Tab_Protocollo_Storico"));
-            for (int i = 0; i < names.size(); ++i)
-                old.set(names[i], q->value(i));
-            old.set(QStringLiteral("Tab_DataModifica"), today);
-            old.set(QStringLiteral("Tab_OraModifica"), time);
-            old.set(QStringLiteral("Tab_OperatoreModifica"), op);
-            q->finish();
-            if (!insertRow(q, old))
-                return dbFailure(sql, q->lastError());
+            // The database keeps the history: its trigger copies the row as
+            // it was, dated by its clock and signed by the new Tab_CodOper.
             for (const QString &k : kKeptOnRewrite + QStringList{kEnte, kTipo})
                 w.remove(k);
             QStringList sets;
@@ -512,6 +488,10 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             if (!exec(q, QStringLiteral("UPDATE Tab_Protocollo SET ") + sets.join(QLatin1Char(',')) + kWhereKey,
                       binds + keyBinds))
                 return dbFailure(sql, q->lastError());
+            if (q->numRowsAffected() < 1)
+                return {refused(QStringLiteral("Il protocollo ") + key.direction + QStringLiteral(" N. ") + key.number
+                                + QStringLiteral(" non esiste in archivio: modifica non effettuata.")),
+                        false};
             const C_GestDB::Result done = tx.commit();
             if (!done.ok)
                 return transactionFailure(done);
@@ -586,7 +566,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         w.set(kTipo, key.direction);
         w.set(kNumero, number);
         w.set(QStringLiteral("Tab_StatoProtocollo"), QStringLiteral("A"));
-        w.setIfEmpty(QStringLiteral("Tab_CodiceOpeReg"), op);
+        w.set(QStringLiteral("Tab_CodiceOpeReg"), op);
         w.setIfEmpty(QStringLiteral("Tab_Stampato"), QStringLiteral("N"));
         if (!w.has(QStringLiteral("Tab_RegistroTemporaneo")))
             w.set(QStringLiteral("Tab_RegistroTemporaneo"), QStringLiteral(" "));
@@ -596,6 +576,11 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         w.set(QStringLiteral("Tab_DataRegistrazione"), today);
         w.set(QStringLiteral("Tab_DataProtocollo"), today);
         w.set(QStringLiteral("Tab_OraProtocollo"), time);
+        // The register takes a row only with the number the counter has just
+        // reached and the database clock's date and time (Schema::Guards).
+        // A registration that must choose them (the late registration) is
+        // to admit its number in Tab_Protocollo_Ammissioni, through the
+        // owner's function, in this same transaction before the INSERT.
         // A counter behind the register (a restored copy, a hand fix) would
         // hand out a number already given; the unique key would refuse the
         // row, but the operator should read why.

@@ -24,8 +24,10 @@
 // text] with another status when the database fails.
 //
 // The server decides what the client must not: the protocol date and time
-// and the registration date are the database clock's at numbering, and the
-// last writer (Tab_CodOper, Tab_DatOper) is the requesting operator today.
+// and the registration date are the database clock's at numbering; the
+// registering operator (Tab_CodiceOpeReg, new protocols) and the last writer
+// (Tab_CodOper, Tab_DatOper) are the session's operator (writerOf) today.
+// The database writes the history of a rewrite (Tab_Protocollo_Storico).
 // Body, operator (active), correspondent (in the body's address book),
 // document type, department and office must exist; texts must hold no
 // control characters or broken Unicode; a new protocol carries no

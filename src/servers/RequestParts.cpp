@@ -1,8 +1,13 @@
 #include "servers/RequestParts.h"
 
+#include <QRegularExpression>
+#include <cmath>
+#include <limits>
+
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "schema/Guards.h"
 #include "session/DicAmbiente.h"
 
 namespace F = Funzioni_Com_1;
@@ -15,6 +20,20 @@ QString writerOf(const QString &requested)
     return logged.isEmpty() ? requested.trimmed() : logged;
 }
 
+namespace {
+
+// A leading byte-order mark is no part of a text: SQLite drops it from a
+// bound value and PostgreSQL keeps it, so it is dropped before either sees it.
+QString withoutByteOrderMark(QString text)
+{
+    qsizetype n = 0;
+    while (n < text.size() && text[n] == QChar(0xFEFF))
+        ++n;
+    return n ? text.mid(n) : text;
+}
+
+} // namespace
+
 bool isPlainValue(const QVariant &v)
 {
     return v.typeId() != QMetaType::QVariantList && v.typeId() != QMetaType::QVariantMap && v.canConvert<QString>();
@@ -26,7 +45,7 @@ bool requestText(const QVariant &v, const QString &field, bool required, QString
         *why = QStringLiteral("Valore non valido per ") + field + QStringLiteral(": è atteso un testo.");
         return false;
     }
-    *out = v.toString().trimmed();
+    *out = withoutByteOrderMark(v.toString()).trimmed();
     if (const QString bad = TextCheck::problem(field, *out); !bad.isEmpty()) {
         *why = bad;
         return false;
@@ -74,7 +93,7 @@ bool requestColumnValue(const Column &c, const QVariant &v, QVariant *out, QStri
     const bool empty = !v.isValid() || v.isNull() || v.toString().trimmed().isEmpty();
     switch (c.type) {
     case Type::Text:
-        *out = v.isValid() && !v.isNull() ? QVariant(v.toString()) : typedNull(c.type);
+        *out = v.isValid() && !v.isNull() ? QVariant(withoutByteOrderMark(v.toString())) : typedNull(c.type);
         *why = TextCheck::problem(c.name, out->toString());
         return why->isEmpty();
     case Type::Integer:
@@ -83,12 +102,26 @@ bool requestColumnValue(const Column &c, const QVariant &v, QVariant *out, QStri
             *out = typedNull(c.type);
             return true;
         }
+        const QString text = v.toString().trimmed();
         bool ok = false;
-        const qlonglong x = v.toString().trimmed().toLongLong(&ok);
+        qlonglong x = text.toLongLong(&ok);
         const double d = v.toDouble();
-        if (!ok && (v.typeId() == QMetaType::Double && d == qlonglong(d))) {
-            *out = qlonglong(d);
-            return true;
+        if (!ok && v.typeId() == QMetaType::Double && std::isfinite(d) && std::trunc(d) == d
+            && std::abs(d) < 9.0e18) {
+            x = qlonglong(d);
+            ok = true;
+        }
+        static const QRegularExpression digits(QStringLiteral("^[+-]?[0-9]+$"));
+        const bool tooBig = ok ? c.type == Type::Integer && (x < std::numeric_limits<qint32>::min()
+                                                             || x > std::numeric_limits<qint32>::max())
+                               : digits.match(text).hasMatch()
+                                     || (v.typeId() == QMetaType::Double && std::isfinite(d) && std::trunc(d) == d);
+        if (tooBig) {
+            const qlonglong high = c.type == Type::Integer ? std::numeric_limits<qint32>::max()
+                                                           : std::numeric_limits<qint64>::max();
+            *why = QStringLiteral("Valore fuori dai limiti per %1: %2 (ammesso da %3 a %4).")
+                       .arg(c.name, text, QString::number(-high - 1), QString::number(high));
+            return false;
         }
         if (!ok) {
             *why = QStringLiteral("Valore non numerico per ") + c.name + QStringLiteral(": ") + v.toString();
@@ -210,6 +243,14 @@ bool readRequestRow(const QVariant &packed, const Table *table, RequestRow *row,
         QVariant v;
         if (!requestColumnValue(*c, values[i], &v, why))
             return false;
+        if (const int most = table->maxTextLength(c->name); most > 0 && !v.isNull() && v.toString().size() > most) {
+            *why = QStringLiteral("Testo troppo lungo per %1: al massimo %2 caratteri.").arg(c->name).arg(most);
+            return false;
+        }
+        if (const QString bad = Schema::Guards::valueProblem(table->name, c->name, &v); !bad.isEmpty()) {
+            *why = bad;
+            return false;
+        }
         row->values.append({c, v});
     }
     return true;

@@ -76,6 +76,7 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
     protocol(QStringLiteral("20260000002"), QStringLiteral("Sopralluogo a Villa d'Agri"), 2);
     ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
     EXPECT_EQ(Schema::version(c), Schema::currentVersion(Schema::Kind::Central));
+    ASSERT_TRUE(nimbo::test::admitProtocolRows(c, &err)) << err.toStdString();
 
     // Written after the upgrade: a new row, a changed subject, a new name.
     protocol(QStringLiteral("20260000003"), QStringLiteral("Nota per Villa D'AGRI"), 3);
@@ -169,6 +170,7 @@ TEST_P(ContainsSearch, UpgradeFromTheYearSubjectIndex)
     protocol(number(year - 10, 1), QStringLiteral("SOPRALLUOGO antico"), 1);
     ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
     EXPECT_EQ(Schema::version(c), Schema::currentVersion(Schema::Kind::Central));
+    ASSERT_TRUE(nimbo::test::admitProtocolRows(c, &err)) << err.toStdString();
     protocol(number(year, 2), QStringLiteral("Nuovo sopralluogo"), 1);
     const QStringList now = indexes();
     EXPECT_FALSE(now.contains(QStringLiteral("ix_tab_protocollo_1")));

@@ -19,6 +19,7 @@
 #include "protocol/ProtocolPrint.h"
 #include "schema/Schema.h"
 #include "support/Files.h"
+#include "support/TestDb.h"
 
 using namespace nimbo;
 using namespace nimbo::protocol;
@@ -284,6 +285,7 @@ TEST_F(ProtocolPrintTest, LookupQueriesFindTheRegisteringOfficeAndItsTown)
     QSqlDatabase central = open(QStringLiteral("central"), dir.filePath(QStringLiteral("central.db")));
     QString err;
     ASSERT_TRUE(Schema::createOrUpgrade(central, Schema::Kind::Central, &err)) << err.toStdString();
+    ASSERT_TRUE(nimbo::test::admitProtocolRows(central, &err)) << err.toStdString();
     QSqlQuery q(central);
     for (const char *sql : {
              "INSERT INTO Tab_Comuni (Com_Codcom, Com_Comune) VALUES ('B354', 'Cagliari')",

@@ -2,7 +2,10 @@
 // command-line clients, and an upgrade over a register that already breaks
 // a rule lists the rows instead of failing silently.
 
+#include <QDate>
 #include <QSqlError>
+#include <QTime>
+#include <cstdlib>
 #include <QSqlQuery>
 #include <gtest/gtest.h>
 
@@ -94,6 +97,95 @@ TEST_P(RegisterGuards, PlainSqlCannotDeleteOrRewriteWhatRegistrationFixed)
     QSqlQuery q(db().central());
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo")) && q.next());
     EXPECT_EQ(q.value(0).toInt(), 1);
+}
+
+TEST_P(RegisterGuards, ProtocolRowsComeOnlyFromRegistrationAndEveryChangeLeavesItsHistory)
+{
+    ASSERT_TRUE(nimbo::test::closeProtocolAdmissions(db().central()));
+    const bool pg = db().engine() == Dialect::Engine::PostgreSQL;
+    const QString today = pg ? QStringLiteral("CURRENT_DATE") : QStringLiteral("date('now', 'localtime')");
+    const QString time = pg ? QStringLiteral("to_char(LOCALTIMESTAMP, 'HH24:MI:SS')")
+                            : QStringLiteral("strftime('%H:%M:%S', 'now', 'localtime')");
+    const int year = QDate::currentDate().year();
+    auto number = [year](int n) { return QStringLiteral("%1%2").arg(year).arg(n, 7, 10, QLatin1Char('0')); };
+    // The counter's last numbers: 5 incoming, 3 outgoing.
+    ASSERT_TRUE(client(QStringLiteral("INSERT INTO TAB_STARTPROTOCOLLO (Tab_CodiceEnte, Tab_AnnoProtocollo, "
+                                      "Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES ('ASL1', %1, 5, 3)")
+                           .arg(year))
+                    .ok);
+    const QString insert = QString::fromLatin1(kInsert);
+    auto row = [&](const QString &n, const QString &date, const QString &at, const QString &op) {
+        return QStringLiteral("('ASL1','E','%1',%2,%3,%2,'%4','Lettera',' ','N')").arg(n, date, at, op);
+    };
+    const struct {
+        QString sql;
+        const char *says;
+    } refused[] = {
+        // Ahead of the counter: the next registration would meet it.
+        {insert + row(number(6), today, time, QStringLiteral("OP01")), "contatore dei protocolli"},
+        {insert + row(number(9), today, time, QStringLiteral("OP01")), "contatore dei protocolli"},
+        // Backdated, by another operator, with a number of its own year.
+        {insert + row(QStringLiteral("20150000001"), QStringLiteral("'2015-06-01'"), QStringLiteral("'10:00:00'"),
+                      QStringLiteral("OP09")),
+         "contatore dei protocolli"},
+        // The counter's number but another day, or another time of day.
+        {QStringLiteral("UPDATE TAB_STARTPROTOCOLLO SET Tab_ProtocolloEntrata = 6; ") + insert
+             + row(number(6), QStringLiteral("'%1-01-01'").arg(year - 1), time, QStringLiteral("OP01")),
+         "data e l'ora del database"},
+        {QStringLiteral("UPDATE TAB_STARTPROTOCOLLO SET Tab_ProtocolloEntrata = 6; ") + insert
+             + row(number(6), today, QTime::currentTime().addSecs(3 * 3600).toString(QStringLiteral("''hh:mm:ss''")),
+                   QStringLiteral("OP01")),
+         "data e l'ora del database"},
+    };
+    for (const auto &c : refused) {
+        const ClientResult r = client(QStringLiteral("BEGIN; ") + c.sql + QStringLiteral("; COMMIT;"));
+        EXPECT_FALSE(r.ok) << c.sql.toStdString();
+        EXPECT_TRUE(r.output.contains(QString::fromUtf8(c.says))) << c.sql.toStdString() << "\n" << r.output.toStdString();
+    }
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo")) && q.next());
+    EXPECT_EQ(q.value(0).toInt(), 0);
+    // What a registration does passes: the counter raised and its number
+    // taken, dated now, in one transaction.
+    const ClientResult registered =
+        client(QStringLiteral("BEGIN; UPDATE TAB_STARTPROTOCOLLO SET Tab_ProtocolloEntrata = 6; ") + insert
+               + row(number(6), today, time, QStringLiteral("OP01")) + QStringLiteral("; COMMIT;"));
+    ASSERT_TRUE(registered.ok) << registered.output.toStdString();
+    // A number admitted by the owner enters with the date it is given.
+    ASSERT_TRUE(client(QStringLiteral("INSERT INTO Tab_Protocollo_Ammissioni (Amm_Ente, Amm_NumeroProtocollo, "
+                                      "Amm_Motivo) VALUES ('ASL1', '20150000001', 'recupero')"))
+                    .ok);
+    const ClientResult admitted = client(insert + row(QStringLiteral("20150000001"), QStringLiteral("'2015-06-01'"),
+                                                      QStringLiteral("'11:00:00'"), QStringLiteral("OP01")));
+    EXPECT_TRUE(admitted.ok) << admitted.output.toStdString();
+    EXPECT_FALSE(client(insert + row(QStringLiteral("20150000002"), QStringLiteral("'2015-06-01'"),
+                                     QStringLiteral("'11:00:00'"), QStringLiteral("OP01")))
+                     .ok);
+
+    // Every change by plain SQL leaves the row as it was, dated by the
+    // database and signed by the new last writer; a change of the writer
+    // alone is no change.
+    const QString where = QStringLiteral(" WHERE Tab_NumeroProtocollo = '%1'").arg(number(6));
+    ASSERT_TRUE(client(QStringLiteral("UPDATE Tab_Protocollo SET Tab_Oggetto = 'Riscritta', Tab_CodOper = 'OP02'")
+                       + where)
+                    .ok);
+    ASSERT_TRUE(client(QStringLiteral("UPDATE Tab_Protocollo SET Tab_CodOper = 'OP03'") + where).ok);
+    ASSERT_TRUE(client(QStringLiteral("UPDATE Tab_Protocollo SET Tab_Annotazioni = 'Nota'") + where).ok);
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_Oggetto, Tab_Annotazioni, Tab_OperatoreModifica, Tab_DataModifica, "
+                                      "Tab_OraModifica FROM Tab_Protocollo_Storico WHERE Tab_NumeroProtocollo = '%1' "
+                                      "ORDER BY ID")
+                           .arg(number(6))));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString() + QLatin1Char('|') + q.value(1).toString() + QLatin1Char('|') + q.value(2).toString(),
+              QStringLiteral("Lettera||OP02"));
+    EXPECT_EQ(q.value(3).toDate(), QDate::currentDate());
+    EXPECT_LE(std::abs(QTime::fromString(q.value(4).toString(), QStringLiteral("hh:mm:ss"))
+                           .secsTo(QTime::currentTime())),
+              120);
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString() + QLatin1Char('|') + q.value(1).toString() + QLatin1Char('|') + q.value(2).toString(),
+              QStringLiteral("Riscritta||OP03"));
+    EXPECT_FALSE(q.next());
 }
 
 class RegisterGuardsUpgrade : public RegisterGuards {

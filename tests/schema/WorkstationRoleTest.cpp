@@ -134,6 +134,8 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
     EXPECT_TRUE(r.out.contains(QStringLiteral("Ruolo delle postazioni %1 creato, password impostata").arg(role)))
         << r.out.toStdString();
+    // The register admits no protocol row but a registration's.
+    ASSERT_TRUE(closeProtocolAdmissions(db->central()));
     // The server got a hash, never the clear text.
     EXPECT_TRUE(scalar(QStringLiteral("SELECT rolpassword FROM pg_authid WHERE rolname = '%1'").arg(role))
                     .toString()
@@ -304,6 +306,23 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
         {"DELETE FROM Tab_Dipartimenti_Storico", "permission denied for table tab_dipartimenti_storico"},
         {"SELECT tab_uffici_storico()", "permission denied for function tab_uffici_storico"},
         {"SET ROLE postgres", "permission denied to set role"},
+        {"INSERT INTO Tab_Protocollo_Storico (Tab_Ente, Tab_Oggetto) VALUES ('001', 'falso')",
+         "permission denied for table tab_protocollo_storico"},
+        {"INSERT INTO Tab_Protocollo_Ammissioni (Amm_Motivo) VALUES ('tutti')",
+         "permission denied for table tab_protocollo_ammissioni"},
+        {"SELECT tab_protocollo_storico()", "permission denied for function tab_protocollo_storico"},
+        // A protocol dated 2015 by another operator, and one numbered ahead
+        // of the counter, which would stop the next registration.
+        {"INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, "
+         "Tab_OraProtocollo, Tab_DataRegistrazione, Tab_CodiceOpeReg, Tab_Oggetto) VALUES ('001', 'E', '20150000001', "
+         "'2015-06-01', '10:00:00', '2015-06-01', 'ROSSI', 'Retrodatato')",
+         "contatore dei protocolli"},
+        {"INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, "
+         "Tab_OraProtocollo, Tab_DataRegistrazione, Tab_CodiceOpeReg, Tab_Oggetto) SELECT '001', 'U', "
+         "to_char(CURRENT_DATE, 'YYYY') || lpad((GREATEST(Tab_ProtocolloEntrata, tab_protocolloUscita) + 1)::text, 7, "
+         "'0'), CURRENT_DATE, to_char(LOCALTIMESTAMP, 'HH24:MI:SS'), CURRENT_DATE, 'DEMO9', 'Avanti' FROM "
+         "TAB_STARTPROTOCOLLO WHERE Tab_CodiceEnte = '001' AND Tab_AnnoProtocollo = extract(year FROM CURRENT_DATE)",
+         "contatore dei protocolli"},
     };
     for (const auto &c : refused) {
         const Psql p = psql(QString::fromUtf8(c.sql));
@@ -312,6 +331,21 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
     }
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo")).toInt(), 1);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo_Storico")).toInt(), 1);
+    // A rewrite by plain SQL commits, but not without its trace.
+    const Psql hidden = psql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_Oggetto = 'Oggetto nascosto'"));
+    ASSERT_EQ(hidden.status, 0) << hidden.err.toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto || '|' || Tab_OperatoreModifica || '|' || "
+                                    "(Tab_DataModifica = CURRENT_DATE) FROM Tab_Protocollo_Storico ORDER BY ID DESC "
+                                    "LIMIT 1"))
+                  .toString(),
+              QStringLiteral("Richiesta di accesso agli atti del concorso|DEMO9|true"));
+    // The next registration is not stopped by anything tried above.
+    request = nimbo::registrationRequest(
+        QStringLiteral("A"), nimbo::protocolCondition(QStringLiteral("001"), QStringLiteral("E"), QString()), cols,
+        QStringLiteral("DEMO9"));
+    reply = protocols.Elabora(nimbo::kOpRegistraProtocollo, request);
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(reply.value(2).toString().mid(4).toInt(), number.mid(4).toInt() + 1);
     EXPECT_GT(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_TipoDocumento")).toInt(), 0);
     EXPECT_TRUE(scalar(QStringLiteral("SELECT to_regclass('tab_rubrica') IS NOT NULL")).toBool());
 }
@@ -444,8 +478,11 @@ TEST_F(WorkstationRole, UpgradeThroughAnyCommandGrantsTheNewTablesToTheRole)
                           .arg(role, QLatin1String(table), QLatin1String(what)))
             .toBool();
     };
-    EXPECT_TRUE(may("tab_protocollo_storico", "INSERT"));
+    // The history is the database's to write; so are the admissions.
+    EXPECT_TRUE(may("tab_protocollo_storico", "SELECT"));
+    EXPECT_FALSE(may("tab_protocollo_storico", "INSERT"));
     EXPECT_FALSE(may("tab_protocollo_storico", "UPDATE"));
+    EXPECT_FALSE(may("tab_protocollo_ammissioni", "INSERT"));
     EXPECT_FALSE(may("tab_protocollo", "DELETE"));
     EXPECT_TRUE(may("tab_protocollo", "UPDATE"));
     EXPECT_TRUE(may("tab_tipodocumento", "DELETE"));

@@ -3,6 +3,7 @@
 // at once or killed in the middle.
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QSqlQuery>
 #include <QThread>
@@ -10,6 +11,7 @@
 
 #include "servers/ProtocolServer.h"
 #include "servers/Servers.h"
+#include "session/DicAmbiente.h"
 #include "support/ProtocolRequests.h"
 #include "support/RegisterTest.h"
 #include "support/TestDb.h"
@@ -190,16 +192,122 @@ TEST_P(ProtocolServerTest, RewriteKeepsNumberRegistrarEmergencyFieldsAndStateAnd
               QStringLiteral("Corretto|OP01|0000015|14/03/2024|2024C0001001|OP02C"));
     EXPECT_EQ(counter(2024) + counter(2025), QStringLiteral("1/0none"));
 
+    // The database wrote the history: a row for the plain UPDATE above, one
+    // for the rewrite, each the row as it was, dated by the database clock.
     ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_Oggetto, Tab_CodOper, Tab_DataModifica, "
-                                      "Tab_OraModifica, Tab_OperatoreModifica, Tab_DataRicezione FROM "
-                                      "Tab_Protocollo_Storico")));
+                                      "Tab_OraModifica, Tab_OperatoreModifica, Tab_DataRicezione, Tab_StatoProtocollo "
+                                      "FROM Tab_Protocollo_Storico ORDER BY ID")));
     ASSERT_TRUE(q.next());
-    EXPECT_EQ(q.value(0).toString() + q.value(1).toString() + q.value(2).toString(),
-              QStringLiteral("20240000001OriginaleOP01"));
-    EXPECT_EQ(q.value(3).toDate(), QDate(2025, 2, 3));
-    EXPECT_EQ(q.value(4).toString() + q.value(5).toString(), QStringLiteral("09:30:00OP02"));
+    EXPECT_EQ(q.value(1).toString() + q.value(5).toString() + q.value(7).toString(), QStringLiteral("OriginaleOP01A"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString() + q.value(1).toString() + q.value(2).toString() + q.value(7).toString(),
+              QStringLiteral("20240000001OriginaleOP01C"));
+    EXPECT_EQ(q.value(3).toDate(), QDate::currentDate());
+    EXPECT_EQ(q.value(4).toString().size(), 8);
+    EXPECT_EQ(q.value(5).toString(), QStringLiteral("OP02"));
     EXPECT_EQ(q.value(6).toDate(), QDate(2024, 3, 10));
     EXPECT_FALSE(q.next());
+}
+
+TEST_P(ProtocolServerTest, RegistrationPassesTheRegistersGuardAndEachChangeLeavesOneHistoryRow)
+{
+    ASSERT_TRUE(nimbo::test::closeProtocolAdmissions(db().central()));
+    server->setClock({});
+    const QVariantList first = registerNew(QStringLiteral("E"), QStringLiteral("Originale"));
+    ASSERT_EQ(first.value(0).toString(), QStringLiteral("0")) << first.value(1).toString().toStdString();
+    const QString number = first.value(2).toString();
+    // A row written beside the server, one number ahead of its counter,
+    // is refused and cannot stop the next registration.
+    const int year = QDate::currentDate().year();
+    const QString ahead = QStringLiteral("%1%2").arg(year).arg(number.mid(4).toInt() + 1, 7, 10, QLatin1Char('0'));
+    QSqlQuery q(db().central());
+    EXPECT_FALSE(q.exec(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                                       "Tab_DataProtocollo, Tab_OraProtocollo, Tab_DataRegistrazione, Tab_Oggetto) "
+                                       "VALUES ('ASL1', 'U', '%1', '%2', '10:00:00', '%2', 'Di nascosto')")
+                            .arg(ahead, QDate::currentDate().toString(Qt::ISODate))));
+    const QVariantList next = registerNew(QStringLiteral("U"), QStringLiteral("Seconda"), {}, QString());
+    ASSERT_EQ(next.value(0).toString(), QStringLiteral("0")) << next.value(1).toString().toStdString();
+    EXPECT_EQ(next.value(2).toString(), ahead);
+
+    const auto rewrite = [&](const QString &subject, const QString &op) {
+        return call(nimbo::registrationRequest(
+            QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), number),
+            newProtocolColumns(kEnte, QStringLiteral("E"), subject, op), op));
+    };
+    EXPECT_EQ(rewrite(QStringLiteral("Corretto"), QStringLiteral("OP02")).value(0).toString(), QStringLiteral("0"));
+    // The same values again, by another operator: no change, no history.
+    EXPECT_EQ(rewrite(QStringLiteral("Corretto"), QStringLiteral("OP01")).value(0).toString(), QStringLiteral("0"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) || '|' || MIN(Tab_Oggetto) || '|' || MIN(Tab_OperatoreModifica) "
+                                    "FROM Tab_Protocollo_Storico"))
+                  .toString(),
+              QStringLiteral("1|Originale|OP02"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_DataModifica FROM Tab_Protocollo_Storico")).toDate(),
+              QDate::currentDate());
+}
+
+TEST_P(ProtocolServerTest, TheSessionsOperatorRegistersAndSignsWhateverTheRequestNames)
+{
+    DicAmbiente::session().op.code = QStringLiteral("OP02");
+    const ColumnValues cols = withValues(newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Domanda")),
+                                         {{QStringLiteral("Tab_CodiceOpeReg"), QStringLiteral("OP01")},
+                                          {QStringLiteral("Tab_CodOper"), QStringLiteral("OP01")}});
+    const QVariantList reply = call(nimbo::registrationRequest(
+        QStringLiteral("A"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString()), cols, QStringLiteral("OP01")));
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    const QString who = QStringLiteral("SELECT Tab_CodiceOpeReg || '|' || Tab_CodOper FROM Tab_Protocollo");
+    EXPECT_EQ(scalar(who).toString(), QStringLiteral("OP02|OP02"));
+    const QVariantList rewritten = call(nimbo::registrationRequest(
+        QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), reply.value(2).toString()),
+        withValues(cols, {{QStringLiteral("Tab_Oggetto"), QStringLiteral("Domanda corretta")}}), QStringLiteral("OP01")));
+    ASSERT_EQ(rewritten.value(0).toString(), QStringLiteral("0")) << rewritten.value(1).toString().toStdString();
+    EXPECT_EQ(scalar(who).toString(), QStringLiteral("OP02|OP02"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_OperatoreModifica FROM Tab_Protocollo_Storico")).toString(),
+              QStringLiteral("OP02"));
+    DicAmbiente::session().op.code.clear();
+}
+
+TEST_P(ProtocolServerTest, ValuesTheRegisterCannotHoldAreRefusedNamingTheField)
+{
+    const ColumnValues good = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Oggetto"));
+    const QString cond = nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString());
+    // Letters that no compression shortens, as a pasted document would be.
+    QString megabyte;
+    for (int i = 0; i < 1 << 20; ++i)
+        megabyte += QChar(u'a' + QRandomGenerator::global()->bounded(26));
+    const struct {
+        const char *column;
+        QVariant value;
+    } cases[] = {
+        {"Tab_Intestatario", QVariant(qlonglong(1) << 31)},
+        {"Tab_Intestatario", QStringLiteral("99999999999999999999")},
+        {"Tab_ComponenteUfficio", QVariant(1e12)},
+        {"Tab_RegistroTemporaneo", megabyte},
+        {"Tab_SoggPrivacy", QStringLiteral("X")},
+        {"Tab_Stampato", QStringLiteral("Q")},
+    };
+    for (const auto &c : cases) {
+        const QVariantList reply = call(nimbo::registrationRequest(
+            QStringLiteral("A"), cond, withValues(good, {{QString::fromLatin1(c.column), c.value}}), QStringLiteral("OP01")));
+        EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused) << c.column << ": " << reply.value(1).toString().left(300).toStdString();
+        EXPECT_TRUE(reply.value(1).toString().contains(QString::fromLatin1(c.column)))
+            << reply.value(1).toString().left(300).toStdString();
+        EXPECT_LT(reply.value(1).toString().size(), 300);
+    }
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 0);
+
+    // A leading byte-order mark is dropped the same on both engines; a code
+    // typed in lower case or with blanks is stored as the code.
+    const QVariantList reply = call(nimbo::registrationRequest(
+        QStringLiteral("A"), cond,
+        withValues(good, {{QStringLiteral("Tab_Oggetto"), QString(QChar(0xFEFF)) + QStringLiteral("Con marca")},
+                          {QStringLiteral("Tab_SoggPrivacy"), QStringLiteral(" s")},
+                          {QStringLiteral("Tab_Stampato"), QString()}}),
+        QStringLiteral("OP01")));
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_Oggetto || '|' || Tab_SoggPrivacy || '|' || Tab_Stampato FROM "
+                                    "Tab_Protocollo")).toString(),
+              QStringLiteral("Con marca|S|N"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT length(Tab_Oggetto) FROM Tab_Protocollo")).toInt(), 9);
 }
 
 TEST_P(ProtocolServerTest, MalformedOrUnsafeRequestsAreRefusedAndWriteNothing)
@@ -441,6 +549,14 @@ TEST_P(ProtocolServerTest, CounterBehindTheRegisterIsRefusedWithAClearText)
 
 class ProtocolProcessTest : public ProtocolServerTest {
 protected:
+    // The writers meet the register's own guard: no admission beside them.
+    void SetUp() override
+    {
+        ProtocolServerTest::SetUp();
+        if (IsSkipped() || HasFatalFailure())
+            return;
+        ASSERT_TRUE(nimbo::test::closeProtocolAdmissions(db().central()));
+    }
     std::unique_ptr<QProcess> worker(int count)
     {
         auto p = std::make_unique<QProcess>();

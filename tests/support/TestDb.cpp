@@ -278,6 +278,13 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
         error_ = err;
         return;
     }
+    // The tests write protocol rows of their own by hand: the register
+    // admits every number, as for a register loaded from elsewhere. Tests
+    // of the registration's guard take the admission away.
+    if (seed != Seed::NoSchema && !reused && !admitProtocolRows(c, &err)) {
+        error_ = err;
+        return;
+    }
     if (!Dialect::open(localName_, Dialect::Target::sqlite(localPath_), &err)) {
         error_ = QStringLiteral("local database: ") + err;
         return;
@@ -300,6 +307,27 @@ TestDb::TestDb(Dialect::Engine engine, Seed seed) : engine_(engine)
     s.cfg.serverDb = engine == Dialect::Engine::PostgreSQL ? target_.location : QString();
     if (seed == Seed::Demo)
         s.cfg.aooStorico = Schema::demoBody();
+}
+
+bool admitProtocolRows(const QSqlDatabase &db, QString *error)
+{
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("INSERT INTO Tab_Protocollo_Ammissioni (Amm_Motivo, Amm_CodOper) VALUES "
+                              "('righe di prova scritte dai test', 'TEST')")))
+        return true;
+    if (error)
+        *error = q.lastError().text();
+    return false;
+}
+
+bool closeProtocolAdmissions(const QSqlDatabase &db, QString *error)
+{
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral("DELETE FROM Tab_Protocollo_Ammissioni")))
+        return true;
+    if (error)
+        *error = q.lastError().text();
+    return false;
 }
 
 TestDb::~TestDb()

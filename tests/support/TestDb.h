@@ -88,6 +88,14 @@ private:
 
 std::string engineName(const ::testing::TestParamInfo<Dialect::Engine> &info);
 
+// A register made by TestDb admits protocol rows written by hand (a row of
+// Tab_Protocollo_Ammissioni for every body and number), so that fixtures
+// can seed protocols without registering them; the tests of the
+// registration's guard close that door again. admitProtocolRows opens it on
+// a register made otherwise.
+bool admitProtocolRows(const QSqlDatabase &db, QString *error = nullptr);
+bool closeProtocolAdmissions(const QSqlDatabase &db, QString *error = nullptr);
+
 } // namespace nimbo::test
 
 #define NIMBO_INSTANTIATE_ENGINES(Fixture)                                                                    \
