@@ -207,7 +207,7 @@ ImageCopy copyImage(const EmergencyRecord &r, const QString &general, const QStr
         out.message = mark.lastError().text();
         return out;
     }
-    out.kind = ImageCopy::Copied;
+    out.kind = call.reply.value(3).toString() == image::kKept ? ImageCopy::Kept : ImageCopy::Copied;
     return out;
 }
 
