@@ -88,6 +88,16 @@ protected:
         child(w, "CmdAvviaRicerca")->click();
         return w;
     }
+    // Registers 20070000015 while the image server cannot be made.
+    void registerWithoutImageServer(MDIMenu *main, emergency::FrmRecuperaEmeT *w)
+    {
+        chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+        edit(w, "txtMDNuovo", QStringLiteral("1"));
+        const QString imageServer = DicAmbiente::session().cfg.oleImg;
+        DicAmbiente::session().cfg.oleImg = QStringLiteral("Nessun.Server");
+        press(main, "REGISTRA");
+        DicAmbiente::session().cfg.oleImg = imageServer;
+    }
     QStringList lastBoxes(int n) const
     {
         const QStringList all = boxes.texts();
@@ -186,12 +196,7 @@ TEST_P(EmergencyImages, RecoveryCopiesTheImageUnderItsLetterOnceEvenAfterAFailed
 
     // The image server cannot be made: the protocol stands, the copy is
     // reported and offered again.
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
-    edit(w, "txtMDNuovo", QStringLiteral("1"));
-    const QString imageServer = DicAmbiente::session().cfg.oleImg;
-    DicAmbiente::session().cfg.oleImg = QStringLiteral("Nessun.Server");
-    press(main, "REGISTRA");
-    DicAmbiente::session().cfg.oleImg = imageServer;
+    registerWithoutImageServer(main, w);
     EXPECT_EQ(lastBoxes(2), (QStringList{QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), kCopyFailed}));
     const QString number = general(QStringLiteral("20070000015"));
     ASSERT_EQ(number.size(), 11);
@@ -256,12 +261,7 @@ TEST_P(EmergencyImages, ARetryKeepsAScanStoredOnTheProtocolSinceAndSaysSo)
     ASSERT_NE(main, nullptr);
     auto *w = recoveryOfSession(main);
     ASSERT_NE(w, nullptr);
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
-    edit(w, "txtMDNuovo", QStringLiteral("1"));
-    const QString imageServer = DicAmbiente::session().cfg.oleImg;
-    DicAmbiente::session().cfg.oleImg = QStringLiteral("Nessun.Server");
-    press(main, "REGISTRA");
-    DicAmbiente::session().cfg.oleImg = imageServer;
+    registerWithoutImageServer(main, w);
     const QString number = general(QStringLiteral("20070000015"));
     ASSERT_EQ(number.size(), 11);
 
