@@ -13,6 +13,7 @@
 
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "session/LogMask.h"
 
 namespace C_GestDB {
 
@@ -148,10 +149,10 @@ Result openOp(const Request &req)
 {
     const bool pg = !req.connect.trimmed().isEmpty();
     const QString where = pg ? req.connect.trimmed() : req.path;
-    const QString context = QStringLiteral("Apertura Database ") + where;
+    const QString context = QStringLiteral("Apertura Database ") + GECentr::hidePasswords(where);
     const QString userText = QStringLiteral("Archivi Bloccati Da Altro Utente,\nImpossibile Accedere.");
     const QString key = pg ? where : pathKey(where);
-    const QString name = pg ? where : QFileInfo(where).fileName();
+    const QString name = pg ? GECentr::hidePasswords(where) : QFileInfo(where).fileName();
 
     auto it = openDatabases().find(key);
     if (it != openDatabases().end()) {
@@ -474,7 +475,7 @@ struct RecordsetOps {
 QString Database::name() const
 {
     if (path.contains(QLatin1Char('=')))
-        return path;
+        return GECentr::hidePasswords(path);
     return QFileInfo(path).fileName();
 }
 

@@ -1,9 +1,14 @@
 #include "data/ConnectionPool.h"
+#include "data/UnitRetry.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSqlDriver>
 #include <QThread>
 #include <atomic>
+#include <libpq-fe.h>
 #include <memory>
 #include <sys/stat.h>
 
@@ -84,6 +89,35 @@ bool openInto(Connection *c, QString *error)
     return true;
 }
 
+// False once the server is known to have dropped the connection: libpq
+// marks it bad when a statement meets the loss, and a bad connection never
+// works again, whatever the statement that met it was (a commit included).
+bool alive(const Connection *c)
+{
+    const QSqlDatabase sql = c->db.sql();
+    if (!sql.isOpen())
+        return false;
+    if (c->target.engine != Dialect::Engine::PostgreSQL || !sql.driver())
+        return true;
+    const QVariant handle = sql.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "PGconn*") != 0)
+        return true;
+    const PGconn *pg = *static_cast<PGconn *const *>(handle.constData());
+    return pg && PQstatus(pg) == CONNECTION_OK;
+}
+
+// The database as the log names it: never the whole connection string,
+// which may hold the password.
+QString shownName(const Dialect::Target &t)
+{
+    if (t.engine == Dialect::Engine::SQLite)
+        return QFileInfo(t.location).fileName();
+    for (const auto &[k, v] : Dialect::parseConnInfo(t.location))
+        if (k == QLatin1String("dbname"))
+            return v;
+    return QStringLiteral("PostgreSQL");
+}
+
 void drop(Connection *c)
 {
     if (!c->db.connection.isEmpty())
@@ -117,6 +151,13 @@ Connection *acquire(const QString &purpose, const Dialect::Target &target, QStri
     if (it != all.end()) {
         Connection *c = it->second.get();
         bool same = c->db.valid();
+        if (same && !alive(c)) {
+            if (!reopen(c, shownName(target), QStringLiteral("connessione chiusa dal server"), error)) {
+                all.erase(it);
+                return nullptr;
+            }
+            return c;
+        }
         if (same && target.engine == Dialect::Engine::SQLite) {
             quint64 device = 0, inode = 0;
             same = fileId(target.location, &device, &inode) && device == c->device && inode == c->inode;
@@ -158,6 +199,27 @@ bool reopen(Connection *c, const QString &what, const QString &why, QString *err
                           + QStringLiteral(" interrotta e riaperta: ") + why.simplified(),
                       QStringLiteral("Elabora"), c->purpose);
     return true;
+}
+
+void runUnit(Connection *c, const QString &what, const std::function<AttemptEnd()> &attempt,
+             const std::function<void()> &letGo)
+{
+    const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
+    bool reopened = false;
+    for (;;) {
+        const AttemptEnd end = attempt();
+        if (end.lost && !reopened) {
+            reopened = true;
+            if (letGo)
+                letGo();
+            if (!reopen(c, what, end.why, nullptr))
+                return;
+            continue;
+        }
+        if (!end.lock || QDateTime::currentDateTime() >= deadline)
+            return;
+        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
+    }
 }
 
 void closeAll() { pool().clear(); }

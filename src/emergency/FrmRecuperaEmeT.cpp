@@ -468,6 +468,8 @@ bool FrmRecuperaEmeT::writeRecord(const ui::Record &r, bool)
         return true;
     }
     showBox(kTitle, QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato"), Icon::Information);
+    if (out.image.kind == ImageCopy::Kept)
+        showBox(kTitle, out.image.message, Icon::Information);
     return true;
 }
 
@@ -493,7 +495,8 @@ void FrmRecuperaEmeT::reportImageFailure(const ImageCopy &copy)
 {
     switch (copy.kind) {
     case ImageCopy::None:
-    case ImageCopy::Copied: return;
+    case ImageCopy::Copied:
+    case ImageCopy::Kept: return;
     case ImageCopy::NoServer:
         GECentr::writeLog(copy.message, QStringLiteral("Scrivi_immagine_su_Server"), objectName());
         showBox(kTitle, QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), Icon::Critical);

@@ -228,7 +228,7 @@ ImageCopy copyImage(const EmergencyRecord &r, const QString &general, const QStr
         out.message = done.errText + QLatin1Char(' ') + done.detail;
         return out;
     }
-    out.kind = ImageCopy::Copied;
+    out.kind = call.reply.value(3).toString() == image::kKept ? ImageCopy::Kept : ImageCopy::Copied;
     return out;
 }
 

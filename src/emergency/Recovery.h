@@ -57,12 +57,15 @@ QString alreadyRecovered(const QString &ente, const EmergencyRecord &r, bool *fa
 // workstation under the emergency body) to the definitive protocol. The
 // local row is marked migrated once the server holds it: until then a
 // recovery run again copies it again, and the server replaces the copy it
-// had, so the protocol never has two.
+// had, so the protocol never has two. An image the protocol received
+// otherwise (scanned on it after a copy that failed) is kept by the server:
+// Kept, with the server's text for the operator, and the local row is
+// marked all the same.
 struct ImageCopy {
-    enum Kind { None, Copied, NoServer, CallError, Failed } kind = None;
+    enum Kind { None, Copied, Kept, NoServer, CallError, Failed } kind = None;
     QString code;    // the server's status (or "2" for the local mark)
     QString message; // the server's or the database's text
-    bool ok() const { return kind == None || kind == Copied; }
+    bool ok() const { return kind == None || kind == Copied || kind == Kept; }
 };
 // Whether the registration has an image not yet copied.
 bool imagePending(const EmergencyRecord &r);

@@ -3,6 +3,7 @@
 #include "servers/ProtocolServer.h"
 
 #include "data/Funzioni_Com_1.h"
+#include "data/UnitRetry.h"
 
 namespace nimbo {
 
@@ -40,11 +41,13 @@ QVariantList GenericServer::read(short operation, const QVariantList &params)
     if (!c)
         return fail;
     const int rowCount = operation == F::kOpSingleRow ? 1 : -1;
-    C_GestDB::Result r = C_GestDB::readRows(c->db, params[1].toString(), rowCount);
     // A read changes nothing: after the connection went away it is simply
     // made again on a new one.
-    if (!r.ok && r.lost && ConnectionPool::reopen(c, params[0].toString().trimmed().toUpper(), r.detail, nullptr))
+    C_GestDB::Result r;
+    ConnectionPool::runUnit(c, params[0].toString().trimmed().toUpper(), [&] {
         r = C_GestDB::readRows(c->db, params[1].toString(), rowCount);
+        return ConnectionPool::AttemptEnd{false, !r.ok && r.lost, r.detail};
+    });
     if (!r.ok)
         return failure(F::kStatusSqlFailed, r.detail.isEmpty() ? r.errText : r.detail);
     QVariantList columns;
@@ -71,13 +74,14 @@ QVariantList GenericServer::batch(const QVariantList &params)
     if (const QString refusal = operatorRightsRefusal(c->db, statements); !refusal.isEmpty())
         return {kStatusRefused, refusal};
     int failed = -1;
-    F::BuildResult b = F::runBatch(c->db, statements, &failed);
+    F::BuildResult b;
     // Gone before the commit was sent: the server dropped the transaction,
     // so nothing was written and the batch may run again. Gone during the
     // commit: whether it landed is unknown, and it is not repeated.
-    if (!b.ok() && b.lost && failed < int(statements.size())
-        && ConnectionPool::reopen(c, params[0].toString().trimmed().toUpper(), b.errText, nullptr))
+    ConnectionPool::runUnit(c, params[0].toString().trimmed().toUpper(), [&] {
         b = F::runBatch(c->db, statements, &failed);
+        return ConnectionPool::AttemptEnd{false, !b.ok() && b.lost && failed < int(statements.size()), b.errText};
+    });
     if (!b.ok())
         return failure(F::kStatusSqlFailed,
                        (failed >= 0 ? QStringLiteral("Istruzione %1: ").arg(failed + 1) : QString()) + b.errText);

@@ -7,7 +7,8 @@
 // Operation 17, storing. Request (5 entries):
 //   0  "A" store, "C" delete an attachment
 //   1  what: "IMMAGINE" or "ALLEGATO"
-//   2  operator code (an active operator of the body)
+//   2  operator code (an active operator of the body; the session's
+//      operator when there is one, whatever the request names)
 //   3  "A": the row as a two-row table {names, values} (columns of the
 //      table only; the identifier is the server's); "C": the Id_allegato
 //   4  body of the row (every row names it; a delete must match it)
@@ -24,8 +25,13 @@
 // The protocol must exist in the body and come from an emergency register
 // (Tab_RegistroTemporaneo). The row keeps the scan's insertion time and is
 // marked migrated (Migrato_su_Server "S", Data_Migrazione the server's
-// date); it replaces any image the protocol had, in the same transaction,
-// so a recovery tried again leaves one image. Reply as 17.
+// date). It replaces only an earlier copy of the same scan (with a
+// migration date, which operation 17 never writes, and the same insertion
+// time), so a recovery tried again leaves one
+// image; any other image of the protocol (scanned on it after a copy that
+// failed) is kept and nothing is written.
+// Reply: [0, "", id of the new row, "S"] when copied; [0, text saying what
+// was kept, id of the kept row, "N"] when the protocol's image was kept.
 //
 // Operation 30002, reading. The server runs no SQL text from the client:
 // the request names one of the fixed reads. Request (8 entries):
@@ -43,8 +49,12 @@
 //      copy kept on the workstation)
 // A protocol under privacy ("S") is shown only to an operator holding the
 // privacy right or to the operator who registered it. Every read of a
-// protocol's document, allowed or refused, leaves one Log_ACCESSI_PROTO row
-// written in the same transaction.
+// document, allowed or refused, leaves one Log_ACCESSI_PROTO row written in
+// the same transaction, at the database server's time, signed by the
+// session's operator when there is one (a provisional e-mail's names its
+// number in the function). Every text of a request of any operation must
+// hold no NUL, control character or broken Unicode: refused with "991"
+// naming the field, before anything is written or logged.
 // Reply: [0, "Operazione OK", bytes, Compresso, Criptato] when found;
 // [1, text] when there is nothing stored; ["992", text] when privacy
 // refuses (the text is shown as it is); ["991", text] malformed request;
@@ -73,6 +83,18 @@ inline const QString kPrivacyRefused =
     QStringLiteral("Utente non abilitato a visualizzare il documento. Protocollo soggetto a privacy.");
 inline const QString kPrivacyCheckFailed =
     QStringLiteral("Contattare esperto procedura. Errore nel controllo abilitazioni Utente.");
+
+// Element 3 of the reply of operation 301.
+inline const QString kCopied = QStringLiteral("S");
+inline const QString kKept = QStringLiteral("N");
+
+// What operation 301 says when the protocol keeps its own image.
+inline QString keptImageText(const QString &number, const QDateTime &storedAt)
+{
+    return QStringLiteral("Il protocollo %1 ha già un'immagine, registrata il %2: è stata mantenuta e l'immagine "
+                          "della registrazione di emergenza non è stata copiata.")
+        .arg(number, storedAt.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss")));
+}
 
 // Tipo_protocollo of an image row: "E" incoming, "D" outgoing.
 inline QString imageDirection(const QString &protocolDirection)

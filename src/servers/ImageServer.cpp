@@ -6,6 +6,7 @@
 
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
+#include "data/Dialect.h"
 #include "data/TextCheck.h"
 #include "servers/RequestParts.h"
 
@@ -14,8 +15,6 @@ namespace nimbo {
 namespace F = Funzioni_Com_1;
 
 namespace {
-
-QVariantList refused(const QString &why) { return {QStringLiteral("991"), why}; }
 
 // Columns a client may write; the body and the identifier are the server's.
 const QStringList kImageColumns = {QStringLiteral("Tipo_protocollo"), QStringLiteral("Prot_EU"),
@@ -29,13 +28,22 @@ const QStringList kAttachmentColumns = {
     QStringLiteral("Tipo_Doc_allegato"),      QStringLiteral("allegato"),
     QStringLiteral("Compresso"),              QStringLiteral("Criptato")};
 
+const QString kStampFormat = QStringLiteral("yyyy-MM-dd hh:mm:ss");
+
 bool isBlob(const QString &column)
 {
     return column.compare(QLatin1String("Immagine"), Qt::CaseInsensitive) == 0
            || column.compare(QLatin1String("allegato"), Qt::CaseInsensitive) == 0;
 }
 
-QString nowText() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
+// A timestamp as both engines give it back: PostgreSQL a date-time,
+// SQLite the ISO text it was stored as.
+QString stampText(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime().toString(kStampFormat);
+    return v.toString().left(19).replace(QLatin1Char('T'), QLatin1Char(' '));
+}
 
 // The column list of a store request checked against the table's columns:
 // names in their canonical spelling, values as they will be bound.
@@ -53,7 +61,9 @@ bool readColumns(const QVariant &table, const QStringList &allowed, QHash<QStrin
         return false;
     }
     for (int i = 0; i < names.size(); ++i) {
-        const QString name = names[i].toString().trimmed();
+        QString name;
+        if (!requestText(names[i], QStringLiteral("nome di colonna"), false, &name, why))
+            return false;
         if (name.isEmpty())
             continue;
         QString canonical;
@@ -64,13 +74,16 @@ bool readColumns(const QVariant &table, const QStringList &allowed, QHash<QStrin
             *why = QStringLiteral("Colonna non ammessa: ") + name;
             return false;
         }
+        if (out->contains(canonical)) {
+            *why = QStringLiteral("Colonna ripetuta nella richiesta: ") + canonical;
+            return false;
+        }
         if (isBlob(canonical)) {
             out->insert(canonical, values[i].toByteArray());
             continue;
         }
-        const QString text = values[i].toString();
-        *why = TextCheck::problem(canonical, text);
-        if (!why->isEmpty())
+        QString text;
+        if (!requestText(values[i], canonical, false, &text, why))
             return false;
         out->insert(canonical, text);
     }
@@ -82,7 +95,36 @@ QVariant nullable(const QString &text)
     return text.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(text);
 }
 
+// The database server's clock, read inside the unit: every time the image
+// server writes is the server's, whatever the workstation's clock says.
+std::optional<QDateTime> serverNow(RequestUnit &unit, const C_GestDB::Database &db)
+{
+    if (!unit.run(Dialect::serverTimeQuery(Dialect::engineOf(db.sql())), {}) || !unit.q->next())
+        return std::nullopt;
+    const QVariant v = unit.q->value(0);
+    unit.q->finish();
+    return v.typeId() == QMetaType::QDateTime ? v.toDateTime() : QDateTime::fromString(stampText(v), kStampFormat);
+}
+
 } // namespace
+
+// A store request read whole before the database is touched.
+struct ImageServer::Store {
+    bool imageOnly = false;
+    bool remove = false;
+    bool isImage = false;
+    QString op, ente;
+    QHash<QString, QVariant> row;
+    qlonglong id = 0;
+    QString number; // the protocol the document belongs to
+};
+
+// A read request read whole before the database is touched.
+struct ImageServer::Read {
+    QString what, ente, direction, key, op, workstation, adapters, function;
+    bool want = true;
+    qlonglong id = 0;
+};
 
 bool ImageServer::open(QVariantList *fail)
 {
@@ -104,7 +146,7 @@ bool ImageServer::open(QVariantList *fail)
 
 std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> ImageServer::statements(QSqlQuery &query)
 {
-    return [this, &query](QSqlQuery *&q, const QString &sql, const QVariantList &binds) {
+    return [&query](QSqlQuery *&q, const QString &sql, const QVariantList &binds) {
         q = &query;
         return exec(query, sql, binds);
     };
@@ -125,211 +167,254 @@ QVariantList ImageServer::Elabora(short operation, QVariantList &params)
     case kOpRegistraAllegato: return store(params, false);
     case kOpRegistraImmagineEmergenza: return store(params, true);
     case kOpLeggiDocumento: return read(params);
-    default: return refused(QStringLiteral("Operazione non prevista: ") + QString::number(operation));
+    default: return refusedRequest(QStringLiteral("Operazione non prevista: ") + QString::number(operation));
     }
 }
 
 QVariantList ImageServer::store(const QVariantList &p, bool imageOnly)
 {
     if (p.size() != 5)
-        return refused(QStringLiteral("Richiesta non valida: attesi 5 elementi."));
-    const QString mode = p[0].toString().trimmed().toUpper();
-    const QString what = p[1].toString().trimmed().toUpper();
-    const QString op = p[2].toString().trimmed();
-    const QString ente = p[4].toString().trimmed();
+        return refusedRequest(QStringLiteral("Richiesta non valida: attesi 5 elementi."));
+    Store s;
+    s.imageOnly = imageOnly;
+    QString mode, what, requested, why;
+    // Every text is checked before anything is written or logged, and a
+    // refusal never echoes a text that failed its check.
+    if (!requestText(p[0], QStringLiteral("operazione sul database"), true, &mode, &why)
+        || !requestText(p[1], QStringLiteral("tipo di documento"), true, &what, &why)
+        || !requestText(p[2], QStringLiteral("operatore"), true, &requested, &why)
+        || !requestText(p[4], QStringLiteral("ente"), true, &s.ente, &why))
+        return refusedRequest(why);
+    mode = mode.toUpper();
+    what = what.toUpper();
+    s.op = writerOf(requested);
     if (mode != QLatin1String("A") && mode != QLatin1String("C"))
-        return refused(QStringLiteral("Operazione sul database non valida: ") + p[0].toString());
+        return refusedRequest(QStringLiteral("Operazione sul database non valida: ") + mode);
     if (what != image::kImage && what != image::kAttachment)
-        return refused(QStringLiteral("Tipo di documento non valido: ") + p[1].toString());
+        return refusedRequest(QStringLiteral("Tipo di documento non valido: ") + what);
     if (imageOnly && (what != image::kImage || mode != QLatin1String("A")))
-        return refused(QStringLiteral("Operazione riservata alle immagini."));
-    if (op.isEmpty() || ente.isEmpty())
-        return refused(QStringLiteral("Operatore ed ente sono obbligatori."));
-    const bool isImage = what == image::kImage;
-    QHash<QString, QVariant> row;
-    qlonglong id = 0;
-    if (mode == QLatin1String("A")) {
-        QString why;
-        if (!readColumns(p[3], isImage ? kImageColumns : kAttachmentColumns, &row, &why))
-            return refused(why);
-        if (isImage) {
-            if (row.value(QStringLiteral("Prot_Numero")).toString().isEmpty()
-                || row.value(QStringLiteral("Immagine")).toByteArray().isEmpty())
-                return refused(QStringLiteral("Numero di protocollo e immagine sono obbligatori."));
-            const QString eu = row.value(QStringLiteral("Prot_EU")).toString();
+        return refusedRequest(QStringLiteral("Operazione riservata alle immagini."));
+    s.isImage = what == image::kImage;
+    s.remove = mode == QLatin1String("C");
+    if (s.remove) {
+        QString id;
+        bool ok = false;
+        if (!requestText(p[3], QStringLiteral("Id_allegato"), true, &id, &why))
+            return refusedRequest(why);
+        s.id = id.toLongLong(&ok);
+        if (!ok || s.id <= 0 || s.isImage)
+            return refusedRequest(QStringLiteral("Id_allegato non valido: ") + id);
+    } else {
+        if (!readColumns(p[3], s.isImage ? kImageColumns : kAttachmentColumns, &s.row, &why))
+            return refusedRequest(why);
+        if (s.isImage) {
+            if (s.row.value(QStringLiteral("Prot_Numero")).toString().isEmpty()
+                || s.row.value(QStringLiteral("Immagine")).toByteArray().isEmpty())
+                return refusedRequest(QStringLiteral("Numero di protocollo e immagine sono obbligatori."));
+            const QString eu = s.row.value(QStringLiteral("Prot_EU")).toString();
             if (eu != QLatin1String("E") && eu != QLatin1String("U"))
-                return refused(QStringLiteral("Prot_EU deve essere E o U."));
-            row.insert(QStringLiteral("Tipo_protocollo"), image::imageDirection(eu));
+                return refusedRequest(QStringLiteral("Prot_EU deve essere E o U."));
+            s.row.insert(QStringLiteral("Tipo_protocollo"), image::imageDirection(eu));
             if (imageOnly) {
                 // A recovered image keeps the time it was scanned at.
-                const QString at = row.value(QStringLiteral("Data_Ins_Var")).toString();
+                const QString at = s.row.value(QStringLiteral("Data_Ins_Var")).toString();
                 const QDateTime scanned = F::parseDateShape(at);
                 if (!scanned.isValid())
-                    return refused(QStringLiteral("Data di inserimento dell'immagine non valida (Data_Ins_Var): ") + at);
-                row.insert(QStringLiteral("Data_Ins_Var"), scanned.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")));
+                    return refusedRequest(QStringLiteral("Data di inserimento dell'immagine non valida (Data_Ins_Var): ")
+                                          + at);
+                s.row.insert(QStringLiteral("Data_Ins_Var"), scanned.toString(kStampFormat));
             }
-        } else if (row.value(QStringLiteral("Nome_allegato")).toString().isEmpty()
-                   || (row.value(QStringLiteral("num_ProtocolloGenerale")).toString().isEmpty()
-                       && row.value(QStringLiteral("num_ProtocolloProvvisorio")).toString().isEmpty())) {
-            return refused(QStringLiteral("Nome dell'allegato e numero di protocollo sono obbligatori."));
+        } else if (s.row.value(QStringLiteral("Nome_allegato")).toString().isEmpty()
+                   || (s.row.value(QStringLiteral("num_ProtocolloGenerale")).toString().isEmpty()
+                       && s.row.value(QStringLiteral("num_ProtocolloProvvisorio")).toString().isEmpty())) {
+            return refusedRequest(QStringLiteral("Nome dell'allegato e numero di protocollo sono obbligatori."));
         }
-    } else {
-        bool ok = false;
-        id = p[3].toLongLong(&ok);
-        if (!ok || id <= 0 || isImage)
-            return refused(QStringLiteral("Id_allegato non valido: ") + p[3].toString());
+        s.number = s.row.value(s.isImage ? QStringLiteral("Prot_Numero") : QStringLiteral("num_ProtocolloGenerale"))
+                       .toString();
     }
 
     QVariantList fail;
     if (!open(&fail))
         return fail;
-    QSqlQuery q(conn_->db.sql());
-    RequestUnit unit(conn_->db, statements(q), QStringLiteral("Registrazione documento: "));
-    if (auto stop = unit.open(unit.operatorCheck(op, ente, true, QStringLiteral("Operatore non abilitato per l'ente: "))))
-        return stop->reply;
-    auto failed = [&q](const QString &what) {
-        return QVariantList{F::kStatusSqlFailed, what + QStringLiteral(": ") + q.lastError().text()};
-    };
-    if (mode == QLatin1String("C")) {
-        if (!exec(q, QStringLiteral("DELETE FROM Tab_allegati WHERE Id_allegato = ? AND Cod_Ente = ?"), {id, ente}))
-            return failed(QStringLiteral("Cancellazione allegato"));
-        const int n = q.numRowsAffected();
-        if (n != 1)
-            return refused(QStringLiteral("Allegato inesistente: ") + QString::number(id));
-        return unit.commit({F::kStatusOk, QString(), n}).reply;
+    return runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&] { return storeAttempt(s); });
+}
+
+UnitOutcome ImageServer::storeAttempt(const Store &s)
+{
+    QSqlQuery query(conn_->db.sql());
+    RequestUnit unit(conn_->db, statements(query), QStringLiteral("Registrazione documento: "));
+    if (auto stop = unit.open(unit.operatorCheck(s.op, s.ente, true, QStringLiteral("Operatore non abilitato per l'ente: "))))
+        return *stop;
+    if (s.remove) {
+        if (!unit.run(QStringLiteral("DELETE FROM Tab_allegati WHERE Id_allegato = ? AND Cod_Ente = ?"), {s.id, s.ente}))
+            return unit.failed();
+        if (unit.q->numRowsAffected() != 1)
+            return {refusedRequest(QStringLiteral("Allegato inesistente: ") + QString::number(s.id))};
+        return unit.commit({F::kStatusOk, QString(), 1});
     }
 
-    // The protocol a document belongs to must exist in the body.
-    const QString number = row.value(isImage ? QStringLiteral("Prot_Numero")
-                                             : QStringLiteral("num_ProtocolloGenerale")).toString();
-    if (!number.isEmpty()) {
-        QString sql = QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_RegistroTemporaneo FROM Tab_Protocollo "
+    // The protocol a document belongs to must exist in the body. An image
+    // locks it until the commit, so that two stores of the same protocol's
+    // image follow each other and the second finds the first's row.
+    if (!s.number.isEmpty()) {
+        QString sql = QStringLiteral("SELECT Tab_RegistroTemporaneo FROM Tab_Protocollo "
                                      "WHERE Tab_Ente = ? AND Tab_NumeroProtocollo = ?");
-        QVariantList binds{ente, number};
-        if (isImage) {
+        QVariantList binds{s.ente, s.number};
+        if (s.isImage) {
             sql += QStringLiteral(" AND Tab_TipoProtocollo = ?");
-            binds.append(row.value(QStringLiteral("Prot_EU")));
+            binds.append(s.row.value(QStringLiteral("Prot_EU")));
+            if (Dialect::engineOf(conn_->db.sql()) == Dialect::Engine::PostgreSQL)
+                sql += QStringLiteral(" FOR NO KEY UPDATE");
         }
-        if (!exec(q, sql, binds))
-            return failed(QStringLiteral("Lettura protocollo"));
-        if (!q.next())
-            return refused(QStringLiteral("Protocollo inesistente: ") + number);
-        const bool fromEmergency = !q.value(1).toString().trimmed().isEmpty();
-        q.finish();
-        if (imageOnly && !fromEmergency)
-            return refused(QStringLiteral("Il protocollo ") + number
-                           + QStringLiteral(" non proviene da un registro di emergenza."));
+        if (!unit.run(sql, binds))
+            return unit.failed();
+        if (!unit.q->next())
+            return {refusedRequest(QStringLiteral("Protocollo inesistente: ") + s.number)};
+        const bool fromEmergency = !unit.q->value(0).toString().trimmed().isEmpty();
+        unit.q->finish();
+        if (s.imageOnly && !fromEmergency)
+            return {refusedRequest(QStringLiteral("Il protocollo ") + s.number
+                                   + QStringLiteral(" non proviene da un registro di emergenza."))};
     }
+    const std::optional<QDateTime> now = serverNow(unit, conn_->db);
+    if (!now)
+        return unit.failed();
 
-    QString table;
-    if (isImage) {
+    QHash<QString, QVariant> row = s.row;
+    QString table, idColumn;
+    if (s.isImage) {
         table = QStringLiteral("Tab_immagini");
-        row.insert(QStringLiteral("ID_ente"), ente);
-        if (imageOnly) {
+        idColumn = QStringLiteral("ID");
+        row.insert(QStringLiteral("ID_ente"), s.ente);
+        const QString key = QStringLiteral(" FROM Tab_immagini WHERE ID_ente = ? AND Tipo_protocollo = ? AND Prot_Numero = ?");
+        const QVariantList keyBinds{s.ente, row.value(QStringLiteral("Tipo_protocollo")), s.number};
+        if (s.imageOnly) {
+            // A recovery only ever replaces its own earlier copy: the row
+            // with a migration date (only this operation sets one) and the
+            // same scan time. An image the protocol received otherwise
+            // (scanned on it after a copy that failed) is kept.
+            if (!unit.run(QStringLiteral("SELECT ID, Data_Migrazione, Data_Ins_Var") + key
+                              + QStringLiteral(" ORDER BY ID DESC"),
+                          keyBinds))
+                return unit.failed();
+            const QString scanned = row.value(QStringLiteral("Data_Ins_Var")).toString();
+            while (unit.q->next()) {
+                const bool ownCopy = !unit.q->value(1).toString().trimmed().isEmpty()
+                                     && stampText(unit.q->value(2)) == scanned;
+                if (ownCopy)
+                    continue;
+                const qlonglong kept = unit.q->value(0).toLongLong();
+                const QDateTime at = QDateTime::fromString(stampText(unit.q->value(2)), kStampFormat);
+                unit.q->finish();
+                return unit.commit({F::kStatusOk, image::keptImageText(s.number, at), kept, image::kKept});
+            }
+            unit.q->finish();
             row.insert(QStringLiteral("Migrato_su_Server"), QStringLiteral("S"));
-            row.insert(QStringLiteral("Data_Migrazione"), nowText().left(10));
+            row.insert(QStringLiteral("Data_Migrazione"), now->date().toString(Qt::ISODate));
         } else {
-            // The server's clock, not the workstation's.
-            row.insert(QStringLiteral("Data_Ins_Var"), nowText());
+            row.insert(QStringLiteral("Data_Ins_Var"), now->toString(kStampFormat));
             row.remove(QStringLiteral("Data_Migrazione"));
         }
-        if (!exec(q, QStringLiteral("DELETE FROM Tab_immagini WHERE ID_ente = ? AND Tipo_protocollo = ? "
-                                    "AND Prot_Numero = ?"),
-                  {ente, row.value(QStringLiteral("Tipo_protocollo")), number}))
-            return failed(QStringLiteral("Cancellazione immagine precedente"));
+        if (!unit.run(QStringLiteral("DELETE") + key, keyBinds))
+            return unit.failed();
     } else {
         table = QStringLiteral("Tab_allegati");
-        row.insert(QStringLiteral("Cod_Ente"), ente);
+        idColumn = QStringLiteral("Id_allegato");
+        row.insert(QStringLiteral("Cod_Ente"), s.ente);
     }
     for (const QString &flag : {QStringLiteral("Compresso"), QStringLiteral("Criptato")})
         if (row.value(flag).toString() != QLatin1String("1"))
             row.insert(flag, QStringLiteral("0"));
-    QStringList names;
+    QStringList names, marks;
     QVariantList binds;
     for (auto it = row.cbegin(); it != row.cend(); ++it) {
         names << it.key();
+        marks << QStringLiteral("?");
         binds << (isBlob(it.key()) ? it.value() : nullable(it.value().toString()));
     }
-    QStringList marks;
-    for (int i = 0; i < names.size(); ++i)
-        marks << QStringLiteral("?");
-    if (!exec(q, QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + names.join(QStringLiteral(", "))
-                     + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QLatin1Char(')'),
-              binds))
-        return failed(isImage ? QStringLiteral("Registrazione immagine") : QStringLiteral("Registrazione allegato"));
-    const QString idColumn = isImage ? QStringLiteral("ID") : QStringLiteral("Id_allegato");
-    QString idSql = QStringLiteral("SELECT MAX(") + idColumn + QStringLiteral(") FROM ") + table;
-    idSql += isImage ? QStringLiteral(" WHERE ID_ente = ? AND Prot_Numero = ?")
-                     : QStringLiteral(" WHERE Cod_Ente = ? AND Nome_allegato = ?");
-    if (!exec(q, idSql,
-              {ente, isImage ? QVariant(number) : row.value(QStringLiteral("Nome_allegato"))})
-        || !q.next())
-        return failed(QStringLiteral("Lettura identificativo"));
-    const qlonglong newId = q.value(0).toLongLong();
-    q.finish();
-    return unit.commit({F::kStatusOk, QString(), newId}).reply;
+    // The new row's identifier comes back from the insert itself: another
+    // writer's row can never be taken for it.
+    if (!unit.run(QStringLiteral("INSERT INTO ") + table + QStringLiteral(" (") + names.join(QStringLiteral(", "))
+                      + QStringLiteral(") VALUES (") + marks.join(QStringLiteral(", ")) + QStringLiteral(") RETURNING ")
+                      + idColumn,
+                  binds)
+        || !unit.q->next())
+        return unit.failed();
+    const qlonglong newId = unit.q->value(0).toLongLong();
+    unit.q->finish();
+    QVariantList reply{F::kStatusOk, QString(), newId};
+    if (s.imageOnly)
+        reply.append(image::kCopied);
+    return unit.commit(reply);
 }
 
 QVariantList ImageServer::read(const QVariantList &p)
 {
     if (p.size() != 9)
-        return refused(QStringLiteral("Richiesta di lettura non valida: attesi 9 elementi."));
-    for (const QVariant &v : p)
-        if (v.typeId() == QMetaType::QVariantList || v.typeId() == QMetaType::QVariantMap)
-            return refused(QStringLiteral("Richiesta di lettura non valida."));
-    const QString what = p[0].toString().trimmed().toUpper();
-    const QString ente = p[1].toString().trimmed();
-    const QString direction = p[2].toString().trimmed().toUpper();
-    const QString key = p[3].toString().trimmed();
-    const QString op = p[4].toString().trimmed();
-    const bool want = p[8].toString() != QLatin1String("N");
-    if (ente.isEmpty() || op.isEmpty() || key.isEmpty())
-        return refused(QStringLiteral("Ente, operatore e documento sono obbligatori."));
-    for (int i = 5; i <= 7; ++i) {
-        const QString why = TextCheck::problem(QStringLiteral("Richiesta"), p[i].toString());
-        if (!why.isEmpty())
-            return refused(why);
-    }
-    qlonglong id = 0;
-    if (what == image::kImage) {
-        if (direction != QLatin1String("E") && direction != QLatin1String("U"))
-            return refused(QStringLiteral("Tipo di protocollo non valido: ") + p[2].toString());
-    } else if (what == image::kAttachment || what == image::kEmail) {
+        return refusedRequest(QStringLiteral("Richiesta di lettura non valida: attesi 9 elementi."));
+    Read r;
+    QString requested, want, why;
+    if (!requestText(p[0], QStringLiteral("tipo di lettura"), true, &r.what, &why)
+        || !requestText(p[1], QStringLiteral("ente"), true, &r.ente, &why)
+        || !requestText(p[2], QStringLiteral("tipo di protocollo"), false, &r.direction, &why)
+        || !requestText(p[3], QStringLiteral("documento"), true, &r.key, &why)
+        || !requestText(p[4], QStringLiteral("operatore"), true, &requested, &why)
+        || !requestText(p[5], QStringLiteral("nome del computer"), false, &r.workstation, &why)
+        || !requestText(p[6], QStringLiteral("schede di rete"), false, &r.adapters, &why)
+        || !requestText(p[7], QStringLiteral("funzione"), false, &r.function, &why)
+        || !requestText(p[8], QStringLiteral("invio del documento"), false, &want, &why))
+        return refusedRequest(why);
+    r.what = r.what.toUpper();
+    r.direction = r.direction.toUpper();
+    r.op = writerOf(requested);
+    r.want = want != QLatin1String("N");
+    // The function is logged as the window names it, blanks included.
+    r.function = p[7].toString();
+    if (const QString bad = TextCheck::problem(QStringLiteral("funzione"), r.function); !bad.isEmpty())
+        return refusedRequest(bad);
+    if (r.what == image::kImage) {
+        if (r.direction != QLatin1String("E") && r.direction != QLatin1String("U"))
+            return refusedRequest(QStringLiteral("Tipo di protocollo non valido: ") + r.direction);
+    } else if (r.what == image::kAttachment || r.what == image::kEmail) {
         bool ok = false;
-        id = key.toLongLong(&ok);
+        r.id = r.key.toLongLong(&ok);
         if (!ok)
-            return refused(QStringLiteral("Identificativo non numerico: ") + key);
+            return refusedRequest(QStringLiteral("Identificativo non numerico: ") + r.key);
     } else {
-        return refused(QStringLiteral("Lettura non prevista: ") + p[0].toString());
+        return refusedRequest(QStringLiteral("Lettura non prevista: ") + r.what);
     }
 
     QVariantList fail;
     if (!open(&fail))
         return fail;
-    QSqlQuery q(conn_->db.sql());
+    return runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&] { return readAttempt(r); });
+}
+
+UnitOutcome ImageServer::readAttempt(const Read &r)
+{
+    QSqlQuery query(conn_->db.sql());
     // Every read is logged, so it runs as a unit like a store.
-    RequestUnit unit(conn_->db, statements(q), QStringLiteral("Lettura documento: "));
+    RequestUnit unit(conn_->db, statements(query), QStringLiteral("Lettura documento: "));
     if (auto stop = unit.open())
-        return stop->reply;
-    auto failed = [&q](const QString &what) {
-        return QVariantList{F::kStatusSqlFailed, what + QStringLiteral(": ") + q.lastError().text()};
-    };
+        return *stop;
     C_GestDB::Transaction &tx = unit.transaction();
+    const std::optional<QDateTime> now = serverNow(unit, conn_->db);
+    if (!now)
+        return unit.failed();
 
     // Which protocol the document belongs to, for the privacy rule and the log.
-    QString number = what == image::kImage ? key : QString();
-    bool found = true;
-    if (what == image::kAttachment) {
-        if (!exec(q, QStringLiteral("SELECT num_ProtocolloGenerale FROM Tab_allegati WHERE Id_allegato = ? "
-                                    "AND Cod_Ente = ?"),
-                  {id, ente}))
-            return failed(QStringLiteral("Lettura allegato"));
-        found = q.next();
-        number = found ? q.value(0).toString().trimmed() : QString();
-        q.finish();
+    QString number = r.what == image::kImage ? r.key : QString();
+    if (r.what == image::kAttachment) {
+        if (!unit.run(QStringLiteral("SELECT num_ProtocolloGenerale FROM Tab_allegati WHERE Id_allegato = ? "
+                                     "AND Cod_Ente = ?"),
+                      {r.id, r.ente}))
+            return unit.failed();
+        const bool found = unit.q->next();
+        number = found ? unit.q->value(0).toString().trimmed() : QString();
+        unit.q->finish();
+        if (!found)
+            return {{F::kStatusNoRows, QStringLiteral("Allegato inesistente.")}};
     }
-    if (!found)
-        return {F::kStatusNoRows, QStringLiteral("Allegato inesistente.")};
 
     // Privacy: refused unless the check itself proves the reader may see it.
     bool allowed = true;
@@ -337,31 +422,35 @@ QVariantList ImageServer::read(const QVariantList &p)
     if (!number.isEmpty()) {
         QString sql = QStringLiteral("SELECT Tab_SoggPrivacy, Tab_CodiceOpeReg FROM Tab_Protocollo "
                                      "WHERE Tab_Ente = ? AND Tab_NumeroProtocollo = ?");
-        QVariantList binds{ente, number};
-        if (what == image::kImage) {
+        QVariantList binds{r.ente, number};
+        if (r.what == image::kImage) {
             sql += QStringLiteral(" AND Tab_TipoProtocollo = ?");
-            binds.append(direction);
+            binds.append(r.direction);
         }
         bool checked = false;
         QString privacy, registeredBy;
-        if (exec(q, sql, binds) && q.next()) {
-            privacy = q.value(0).toString().trimmed().toUpper();
-            registeredBy = q.value(1).toString().trimmed();
-            q.finish();
-            if (exec(q, QStringLiteral("SELECT Op_AbilPrivacy FROM Tab_Operatori WHERE Op_Codice_Operatore = ? "
-                                       "AND Op_Ente = ?"),
-                      {op, ente})
-                && q.next()) {
+        if (unit.run(sql, binds) && unit.q->next()) {
+            privacy = unit.q->value(0).toString().trimmed().toUpper();
+            registeredBy = unit.q->value(1).toString().trimmed();
+            unit.q->finish();
+            if (unit.run(QStringLiteral("SELECT Op_AbilPrivacy FROM Tab_Operatori WHERE Op_Codice_Operatore = ? "
+                                        "AND Op_Ente = ?"),
+                         {r.op, r.ente})
+                && unit.q->next()) {
                 checked = true;
-                const bool right = q.value(0).toString().trimmed().toUpper() == QLatin1String("S");
+                const bool right = unit.q->value(0).toString().trimmed().toUpper() == QLatin1String("S");
                 allowed = privacy != QLatin1String("S") || right
-                          || registeredBy.compare(op, Qt::CaseInsensitive) == 0;
+                          || registeredBy.compare(r.op, Qt::CaseInsensitive) == 0;
                 if (!allowed)
                     refusal = image::kPrivacyRefused;
             }
-            q.finish();
         }
         if (!checked) {
+            // A connection that went away is not a refusal: the unit runs
+            // again on a new one.
+            if (const UnitOutcome gone = unit.failed(); gone.lost)
+                return gone;
+            unit.q->finish();
             allowed = false;
             refusal = image::kPrivacyCheckFailed;
             // A failed statement leaves PostgreSQL's transaction unusable:
@@ -369,55 +458,52 @@ QVariantList ImageServer::read(const QVariantList &p)
             tx.rollBack();
             const C_GestDB::Result again = tx.begin();
             if (!again.ok)
-                return {kStatusPrivacy, refusal};
+                return {{kStatusPrivacy, refusal}};
         }
     }
 
-    if (what != image::kEmail || !number.isEmpty()) {
-        const QString function = allowed ? p[7].toString() : p[7].toString() + QStringLiteral(" - Accesso negato");
-        if (!exec(q, QStringLiteral("INSERT INTO Log_ACCESSI_PROTO (DataAccesso, Utente, NomeComputer, MacAddress, "
-                                    "Funzione, Ente, NumProtocollo, IDAllegato) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
-                  {nowText(), op, p[5].toString(), p[6].toString(), function, ente, nullable(number),
-                   what == image::kAttachment ? QVariant(id) : QVariant(QMetaType(QMetaType::LongLong))}))
-            return failed(QStringLiteral("Scrittura log accessi"));
-    }
-    if (!allowed) {
-        const C_GestDB::Result done = tx.commit();
-        if (!done.ok)
-            return {F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail};
-        return {kStatusPrivacy, refusal};
-    }
+    // Every read leaves its row, a provisional e-mail's as well (its number
+    // goes with the function: it is not a protocol's).
+    QString function = r.function;
+    if (r.what == image::kEmail)
+        function += QStringLiteral(" - E-mail provvisoria N. ") + QString::number(r.id);
+    if (!allowed)
+        function += QStringLiteral(" - Accesso negato");
+    if (!unit.run(QStringLiteral("INSERT INTO Log_ACCESSI_PROTO (DataAccesso, Utente, NomeComputer, MacAddress, "
+                                 "Funzione, Ente, NumProtocollo, IDAllegato) VALUES (?, ?, ?, ?, ?, ?, ?, ?)"),
+                  {now->toString(kStampFormat), r.op, r.workstation, r.adapters, function, r.ente, nullable(number),
+                   r.what == image::kAttachment ? QVariant(r.id) : QVariant(QMetaType(QMetaType::LongLong))}))
+        return unit.failed();
+    if (!allowed)
+        return unit.commit({kStatusPrivacy, refusal});
 
     QVariantList reply{F::kStatusNoRows, QStringLiteral("Documento non presente.")};
     QString sql;
     QVariantList binds;
-    if (what == image::kImage) {
+    if (r.what == image::kImage) {
         sql = QStringLiteral("SELECT %1, Compresso, Criptato FROM Tab_immagini WHERE ID_ente = ? AND "
                              "Tipo_protocollo = ? AND Prot_Numero = ? ORDER BY ID DESC");
-        binds = {ente, image::imageDirection(direction), number};
-    } else if (what == image::kAttachment) {
+        binds = {r.ente, image::imageDirection(r.direction), number};
+    } else if (r.what == image::kAttachment) {
         sql = QStringLiteral("SELECT %1, Compresso, Criptato FROM Tab_allegati WHERE Id_allegato = ?");
-        binds = {id};
+        binds = {r.id};
     } else {
         sql = QStringLiteral("SELECT %1, '0', '0' FROM Tab_ProtocEmailProvvis WHERE Tab_Ente = ? AND "
                              "Tab_NumeroProtocolloProvv = ?");
-        binds = {ente, id};
+        binds = {r.ente, r.id};
     }
-    const QString column = what == image::kImage      ? QStringLiteral("Immagine")
-                           : what == image::kAttachment ? QStringLiteral("allegato")
-                                                       : QStringLiteral("Tab_email");
+    const QString column = r.what == image::kImage        ? QStringLiteral("Immagine")
+                           : r.what == image::kAttachment ? QStringLiteral("allegato")
+                                                          : QStringLiteral("Tab_email");
     // Without the document the read still says whether one is stored.
-    if (!exec(q, sql.arg(want ? column : QStringLiteral("NULL")), binds))
-        return failed(QStringLiteral("Lettura documento"));
-    if (q.next()) {
-        reply = {F::kStatusOk, QStringLiteral("Operazione OK"), want ? q.value(0).toByteArray() : QByteArray(),
-                 q.value(1).toString().trimmed(), q.value(2).toString().trimmed()};
+    if (!unit.run(sql.arg(r.want ? column : QStringLiteral("NULL")), binds))
+        return unit.failed();
+    if (unit.q->next()) {
+        reply = {F::kStatusOk, QStringLiteral("Operazione OK"), r.want ? unit.q->value(0).toByteArray() : QByteArray(),
+                 unit.q->value(1).toString().trimmed(), unit.q->value(2).toString().trimmed()};
     }
-    q.finish();
-    const C_GestDB::Result done = tx.commit();
-    if (!done.ok)
-        return {F::kStatusSqlFailed, done.errText + QLatin1Char(' ') + done.detail};
-    return reply;
+    unit.q->finish();
+    return unit.commit(reply);
 }
 
 } // namespace nimbo

@@ -9,6 +9,7 @@
 #include "data/Dialect.h"
 #include "data/ServerRegistry.h"
 #include "servers/ImageRequests.h"
+#include "servers/PooledUnit.h"
 
 namespace nimbo {
 
@@ -20,12 +21,16 @@ public:
     QVariantList Elabora(short operation, QVariantList &params) override;
 
 private:
+    struct Store;
+    struct Read;
     bool open(QVariantList *failure);
     QVariantList store(const QVariantList &params, bool imageOnly);
+    UnitOutcome storeAttempt(const Store &s);
     QVariantList read(const QVariantList &params);
-    bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds);
+    UnitOutcome readAttempt(const Read &r);
+    static bool exec(QSqlQuery &q, const QString &sql, const QVariantList &binds);
     // exec on query, for a RequestUnit.
-    std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> statements(QSqlQuery &query);
+    static std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> statements(QSqlQuery &query);
 
     std::optional<Dialect::Target> target_;
     ConnectionPool::Connection *conn_ = nullptr;

@@ -13,6 +13,7 @@
 #include "data/TextCheck.h"
 #include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
+#include "servers/PooledUnit.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
 
@@ -640,31 +641,37 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
     return runUnit(sql, attempt);
 }
 
+QVariantList runPooledUnit(ConnectionPool::Connection *connection, const QString &what,
+                           const std::function<UnitOutcome()> &attempt, const std::function<void()> &letGo)
+{
+    QVariantList reply;
+    ConnectionPool::runUnit(
+        connection, what,
+        [&] {
+            const UnitOutcome o = attempt();
+            reply = o.reply;
+            return ConnectionPool::AttemptEnd{o.lock, o.lost, o.reply.value(1).toString()};
+        },
+        letGo);
+    return reply;
+}
+
 QVariantList ProtocolServer::runUnit(QSqlDatabase &sql, const std::function<UnitOutcome()> &attempt)
 {
-    // Another writer's lock (PostgreSQL's short lock timeout) makes the whole
-    // unit start again, up to the session's lock wait.
-    const QDateTime deadline = QDateTime::currentDateTime().addSecs(C_GestDB::lockWaitSeconds());
-    bool reopened = false;
-    for (;;) {
-        const UnitOutcome o = attempt();
-        // The database went away (a server restart) before the commit was
-        // sent: nothing was written, so the unit runs once more on a new
-        // connection.
-        if (o.lost && !reopened) {
-            reopened = true;
+    return runPooledUnit(
+        conn_, QStringLiteral("PROTOCOLLO"),
+        [&] {
+            // Opened again after a loss: the attempt takes the new handles.
+            if (db_.connection != conn_->db.connection) {
+                db_ = conn_->db;
+                sql = db_.sql();
+            }
+            return attempt();
+        },
+        [&] {
             sql = QSqlDatabase(); // no handle may be left on the old connection
             failed_.reset();
-            if (!ConnectionPool::reopen(conn_, QStringLiteral("PROTOCOLLO"), o.reply.value(1).toString(), nullptr))
-                return o.reply;
-            db_ = conn_->db;
-            sql = db_.sql();
-            continue;
-        }
-        if (!o.lock || QDateTime::currentDateTime() >= deadline)
-            return o.reply;
-        QThread::msleep(5 + QRandomGenerator::global()->bounded(20));
-    }
+        });
 }
 
 } // namespace nimbo

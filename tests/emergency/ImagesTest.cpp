@@ -15,6 +15,7 @@
 #include "emergency/FrmRecuperaEmeT.h"
 #include "emergency/FrmRicercaEmergenza.h"
 #include "emergency/Recovery.h"
+#include "servers/ImageServer.h"
 #include "support/SaneTestDevice.h"
 
 using namespace nimbo;
@@ -74,6 +75,28 @@ protected:
         return localScalar(QStringLiteral("SELECT COALESCE(Tab_ProtocolloGenerale, '') FROM Tab_ProtocolloEmergenza "
                                           "WHERE Tab_NumeroProtocollo = '")
                            + emergency + QLatin1Char('\''));
+    }
+    // The recovery window on session 1 of the register ABCD of 2007.
+    emergency::FrmRecuperaEmeT *recoveryOfSession(MDIMenu *main)
+    {
+        auto *w = qobject_cast<emergency::FrmRecuperaEmeT *>(menu(main, "mnuassdefprot"));
+        if (!w)
+            return nullptr;
+        edit(w, "TxtAnno", QStringLiteral("2007"));
+        edit(w, "TxtCodice", QStringLiteral("ABCD"));
+        edit(w, "NSessione", QStringLiteral("1"));
+        child(w, "CmdAvviaRicerca")->click();
+        return w;
+    }
+    // Registers 20070000015 while the image server cannot be made.
+    void registerWithoutImageServer(MDIMenu *main, emergency::FrmRecuperaEmeT *w)
+    {
+        chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+        edit(w, "txtMDNuovo", QStringLiteral("1"));
+        const QString imageServer = DicAmbiente::session().cfg.oleImg;
+        DicAmbiente::session().cfg.oleImg = QStringLiteral("Nessun.Server");
+        press(main, "REGISTRA");
+        DicAmbiente::session().cfg.oleImg = imageServer;
     }
     QStringList lastBoxes(int n) const
     {
@@ -167,22 +190,13 @@ TEST_P(EmergencyImages, RecoveryCopiesTheImageUnderItsLetterOnceEvenAfterAFailed
     seedLocalImage(QStringLiteral("U"), QStringLiteral("20070000016"), zipped, QStringLiteral("1"));
     MDIMenu *main = logInWithImages();
     ASSERT_NE(main, nullptr);
-    auto *w = qobject_cast<emergency::FrmRecuperaEmeT *>(menu(main, "mnuassdefprot"));
+    auto *w = recoveryOfSession(main);
     ASSERT_NE(w, nullptr);
-    edit(w, "TxtAnno", QStringLiteral("2007"));
-    edit(w, "TxtCodice", QStringLiteral("ABCD"));
-    edit(w, "NSessione", QStringLiteral("1"));
-    child(w, "CmdAvviaRicerca")->click();
     ASSERT_EQ(w->list()->count(), 2);
 
     // The image server cannot be made: the protocol stands, the copy is
     // reported and offered again.
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
-    edit(w, "txtMDNuovo", QStringLiteral("1"));
-    const QString imageServer = DicAmbiente::session().cfg.oleImg;
-    DicAmbiente::session().cfg.oleImg = QStringLiteral("Nessun.Server");
-    press(main, "REGISTRA");
-    DicAmbiente::session().cfg.oleImg = imageServer;
+    registerWithoutImageServer(main, w);
     EXPECT_EQ(lastBoxes(2), (QStringList{QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), kCopyFailed}));
     const QString number = general(QStringLiteral("20070000015"));
     ASSERT_EQ(number.size(), 11);
@@ -234,6 +248,42 @@ TEST_P(EmergencyImages, RecoveryCopiesTheImageUnderItsLetterOnceEvenAfterAFailed
         EXPECT_EQ(out.image.kind, emergency::ImageCopy::None);
     }
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_immagini")), QStringLiteral("2"));
+}
+
+TEST_P(EmergencyImages, ARetryKeepsAScanStoredOnTheProtocolSinceAndSaysSo)
+{
+    seedRegister(QStringLiteral("2007"));
+    seedSession(QStringLiteral("2007"), 1, QStringLiteral("2007-03-14"));
+    seedRegistration(QStringLiteral("E"), QStringLiteral("20070000015"), QStringLiteral("2007-03-14"), kKey,
+                     QStringLiteral("Guasto alla rete"));
+    seedLocalImage(QStringLiteral("E"), QStringLiteral("20070000015"), page(), QStringLiteral("0"));
+    MDIMenu *main = logInWithImages();
+    ASSERT_NE(main, nullptr);
+    auto *w = recoveryOfSession(main);
+    ASSERT_NE(w, nullptr);
+    registerWithoutImageServer(main, w);
+    const QString number = general(QStringLiteral("20070000015"));
+    ASSERT_EQ(number.size(), 11);
+
+    // Meanwhile the paper is scanned again on the definitive protocol.
+    const QByteArray newer("II*scansione successiva");
+    ImageServer server(db().centralTarget());
+    QVariantList scan = image::storeRequest(image::kImage, DicAmbiente::session().op.code, QStringLiteral("001"),
+                                            {QStringLiteral("Prot_EU"), QStringLiteral("Prot_Numero"),
+                                             QStringLiteral("Immagine")},
+                                            {QStringLiteral("E"), number, newer});
+    ASSERT_EQ(server.Elabora(kOpRegistraAllegato, scan).value(0).toString(), QStringLiteral("0"));
+
+    // The retry keeps it, and says so.
+    press(main, "REGISTRA");
+    const QStringList shown = lastBoxes(2);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_EQ(shown[0], QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato"));
+    EXPECT_TRUE(shown[1].startsWith(QStringLiteral("Il protocollo ") + number + QStringLiteral(" ha già un'immagine")))
+        << shown[1].toStdString();
+    EXPECT_TRUE(shown[1].contains(QStringLiteral("non è stata copiata"))) << shown[1].toStdString();
+    EXPECT_EQ(centralImages(number), QStringList{QStringLiteral("E|E|0||") + QString::number(qHash(newer))});
+    EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(EmergencyImages);

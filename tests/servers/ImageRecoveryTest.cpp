@@ -112,12 +112,40 @@ TEST_P(ImageRecoveryTest, StoresTheImageUnderTheDefinitiveProtocolOnceWithItsSca
     EXPECT_EQ(rows(outgoing), QStringList{QStringLiteral("D|U|1|S|2026-03-14 10:15:30|") + today + QLatin1Char('|')
                                           + QString::number(qHash(zipped))});
 
-    // A recovery tried again replaces the copy: still one image.
+    // A recovery tried again replaces its own copy: still one image.
     const QByteArray again = noise(300, 4);
-    reply = store(QStringLiteral("E"), incoming, again, QStringLiteral("0"), scanned.addSecs(60));
+    reply = store(QStringLiteral("E"), incoming, again, QStringLiteral("0"), scanned);
     ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0"));
-    EXPECT_EQ(rows(incoming), QStringList{QStringLiteral("E|E|0|S|2026-03-14 10:16:30|") + today + QLatin1Char('|')
+    EXPECT_EQ(reply.value(3).toString(), QStringLiteral("S"));
+    EXPECT_EQ(rows(incoming), QStringList{QStringLiteral("E|E|0|S|2026-03-14 10:15:30|") + today + QLatin1Char('|')
                                           + QString::number(qHash(again))});
+}
+
+TEST_P(ImageRecoveryTest, ARetryNeverReplacesAnImageThatDidNotComeFromTheEmergencyRegistration)
+{
+    const QString number = registerProtocol(QStringLiteral("E"), QStringLiteral("0000004|14/03/2026"));
+    ASSERT_EQ(number.size(), 11);
+    // The copy failed; then the paper was scanned on the definitive protocol.
+    const QByteArray newer = noise(500, 6);
+    QVariantList scan = image::storeRequest(image::kImage, QStringLiteral("OP01"), kEnte,
+                                            {QStringLiteral("Prot_EU"), QStringLiteral("Prot_Numero"),
+                                             QStringLiteral("Immagine"), QStringLiteral("Migrato_su_Server")},
+                                            {QStringLiteral("E"), number, newer, QStringLiteral("S")});
+    const QVariantList scanned = server->Elabora(kOpRegistraAllegato, scan);
+    ASSERT_EQ(scanned.value(0).toString(), QStringLiteral("0"));
+    const QStringList before = rows(number);
+
+    const QVariantList reply =
+        store(QStringLiteral("E"), number, noise(400, 7), QStringLiteral("0"), QDateTime(QDate(2026, 3, 14), QTime(9, 0)));
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(reply.value(3).toString(), QStringLiteral("N"));
+    EXPECT_EQ(reply.value(2).toString(), scanned.value(2).toString());
+    EXPECT_TRUE(reply.value(1).toString().startsWith(QStringLiteral("Il protocollo ") + number
+                                                     + QStringLiteral(" ha già un'immagine, registrata il ")))
+        << reply.value(1).toString().toStdString();
+    EXPECT_EQ(rows(number), before);
+    ASSERT_EQ(before.size(), 1);
+    EXPECT_TRUE(before[0].endsWith(QString::number(qHash(newer))));
 }
 
 TEST_P(ImageRecoveryTest, RefusesWhatIsNotARecoveredRegistrationAndWritesNothing)

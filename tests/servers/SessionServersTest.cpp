@@ -20,6 +20,7 @@
 #include "session/DicAmbiente.h"
 #include "support/ProtocolRequests.h"
 #include "support/ScriptedDialogs.h"
+#include "support/PgSessions.h"
 #include "support/TestDb.h"
 
 namespace F = Funzioni_Com_1;
@@ -235,27 +236,7 @@ TEST_P(SessionServers, ServersReopenTheirConnectionAfterTheDatabaseServerWentAwa
 
     // What a restart looks like to the workstation: every backend of the
     // database ends under it.
-    const QString dbname = [&] {
-        for (const auto &[k, v] : Dialect::parseConnInfo(db().centralTarget().location))
-            if (k == QLatin1String("dbname"))
-                return v;
-        return QString();
-    }();
-    const QString admin = QStringLiteral("restart_admin");
-    ASSERT_TRUE(Dialect::open(admin, Dialect::Target::postgres(nimbo::test::TestDb::postgresAdminConnInfo()), nullptr));
-    {
-        QSqlQuery a(QSqlDatabase::database(admin, false));
-        const QString others = QStringLiteral("FROM pg_stat_activity WHERE datname = '%1' AND pid <> pg_backend_pid()")
-                                   .arg(dbname);
-        ASSERT_TRUE(a.exec(QStringLiteral("SELECT pg_terminate_backend(pid) ") + others)) << a.lastError().text().toStdString();
-        for (int i = 0; i < 100; ++i) {
-            ASSERT_TRUE(a.exec(QStringLiteral("SELECT COUNT(*) ") + others) && a.next());
-            if (a.value(0).toInt() == 0)
-                break;
-            QThread::msleep(50);
-        }
-    }
-    Dialect::close(admin);
+    ASSERT_NO_FATAL_FAILURE(nimbo::test::endSessionsOf(db()));
 
     EXPECT_EQ(registration(server), QStringLiteral("0 "));
     const auto after = F::Caricadati(proto, QStringLiteral("SELECT pg_backend_pid()"));
