@@ -206,11 +206,16 @@ struct Reference {
     QString sql;
     QVariantList binds;
     QString missing;
-    bool activeFlag = false;
+    // The value of the first column that refuses the reference (an
+    // operator not active, a department or office closed), and why.
+    QString refusedWhen;
     QString inactive;
 };
 
-QVector<Reference> references(const QString &ente, const QString &op, const Row &w)
+// A new protocol is registered only under an open department and office;
+// a rewrite of an older one keeps the office it was registered under even
+// after that office closed.
+QVector<Reference> references(const QString &ente, const QString &op, const Row &w, bool isNew)
 {
     const QString refused = QStringLiteral(". Registrazione non effettuata.");
     QVector<Reference> out;
@@ -225,7 +230,7 @@ QVector<Reference> references(const QString &ente, const QString &op, const Row 
         QStringLiteral("Ente sconosciuto (Tab_Ente): ") + ente);
     add(QStringLiteral("SELECT Op_Attivo FROM Tab_Operatori WHERE Op_Codice_Operatore = ?"), {op},
         QStringLiteral("Operatore sconosciuto: ") + op);
-    out.last().activeFlag = true;
+    out.last().refusedWhen = QStringLiteral("N");
     out.last().inactive = QStringLiteral("Operatore non attivo: ") + op + refused;
     const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();
     if (w.has(QStringLiteral("Tab_Intestatario"))) {
@@ -243,15 +248,27 @@ QVector<Reference> references(const QString &ente, const QString &op, const Row 
             QStringLiteral("Tipo documento (Tab_Tipologia) sconosciuto: ") + type);
     }
     if (w.has(QStringLiteral("Tab_SedeRicezione")))
-        add(QStringLiteral("SELECT Dipa_CodDipartimento FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
+    {
+        add(QStringLiteral("SELECT COALESCE(Dipa_Chiuso, 'NO') FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = ? AND "
                            "Dipa_CodDipartimento = ?"),
             {ente, department}, QStringLiteral("Dipartimento (Tab_SedeRicezione) sconosciuto: ") + department);
+        if (isNew) {
+            out.last().refusedWhen = QStringLiteral("SI");
+            out.last().inactive = QStringLiteral("Dipartimento (Tab_SedeRicezione) %1 chiuso: non vi si registrano "
+                                                 "nuovi protocolli").arg(department) + refused;
+        }
+    }
     if (w.has(QStringLiteral("Tab_UfficioRegistrazione"))) {
         const QString office = w.get(QStringLiteral("Tab_UfficioRegistrazione")).toString().trimmed();
-        add(QStringLiteral("SELECT Tab_Ufficio FROM Tab_Uffici WHERE Tab_Ente = ? AND Tab_Dipartimento = ? "
-                           "AND Tab_Ufficio = ?"),
+        add(QStringLiteral("SELECT COALESCE(Tab_Chiuso, 'NO') FROM Tab_Uffici WHERE Tab_Ente = ? AND "
+                           "Tab_Dipartimento = ? AND Tab_Ufficio = ?"),
             {ente, department, office},
             QStringLiteral("Ufficio (Tab_UfficioRegistrazione) %1 sconosciuto nel dipartimento %2").arg(office, department));
+        if (isNew) {
+            out.last().refusedWhen = QStringLiteral("SI");
+            out.last().inactive = QStringLiteral("Ufficio (Tab_UfficioRegistrazione) %1 chiuso: non vi si registrano "
+                                                 "nuovi protocolli").arg(office) + refused;
+        }
     }
     return out;
 }
@@ -464,13 +481,13 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         // Every code the row refers to must exist, so that a mistaken or
         // forged request cannot open a counter for an unknown body or file
         // a protocol under nobody.
-        for (const Reference &ref : references(key.ente, op, w)) {
+        for (const Reference &ref : references(key.ente, op, w, isNew)) {
             if (!exec(q, ref.sql, ref.binds))
                 return dbFailure(sql, q->lastError());
             const bool found = q->next();
             const QString value = found ? q->value(0).toString().trimmed() : QString();
             q->finish();
-            if (!found || (ref.activeFlag && value == QLatin1String("N")))
+            if (!found || (!ref.refusedWhen.isEmpty() && value == ref.refusedWhen))
                 return {refused(found ? ref.inactive : ref.missing), false};
         }
 

@@ -490,6 +490,31 @@ TEST_P(ProtocolServerTest, EveryReferenceIsCheckedAndARefusalConsumesNothing)
     EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo_Storico")), 0);
 }
 
+// Nothing new is registered under a closed office or department; what was
+// registered there before can still be corrected.
+TEST_P(ProtocolServerTest, ClosedOfficesAndDepartmentsTakeNoNewProtocols)
+{
+    const QString number = registerNew(QStringLiteral("E"), QStringLiteral("Oggetto")).value(2).toString();
+    ASSERT_FALSE(number.isEmpty());
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Uffici SET Tab_Chiuso = 'SI' WHERE Tab_Ufficio = 'U01'")));
+    const ColumnValues good = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Oggetto"));
+    const QString cond = nimbo::protocolCondition(kEnte, QStringLiteral("E"), QString());
+    QVariantList reply = call(nimbo::registrationRequest(QStringLiteral("A"), cond, good, QStringLiteral("OP01")));
+    EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused);
+    EXPECT_TRUE(reply.value(1).toString().contains(QStringLiteral("U01 chiuso"))) << reply.value(1).toString().toStdString();
+    reply = call(nimbo::registrationRequest(QStringLiteral("R"), nimbo::protocolCondition(kEnte, QStringLiteral("E"), number),
+                                            withValues(good, {{QStringLiteral("Tab_Oggetto"), QStringLiteral("Corretto")}}),
+                                            QStringLiteral("OP01")));
+    EXPECT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Uffici SET Tab_Chiuso = 'NO' WHERE Tab_Ufficio = 'U01'")));
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Dipartimenti SET Dipa_Chiuso = 'SI' WHERE Dipa_CodDipartimento = 'D01'")));
+    reply = call(nimbo::registrationRequest(QStringLiteral("A"), cond, good, QStringLiteral("OP01")));
+    EXPECT_EQ(reply.value(0).toString(), nimbo::kStatusRefused);
+    EXPECT_TRUE(reply.value(1).toString().contains(QStringLiteral("D01 chiuso"))) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(rows(QStringLiteral("Tab_Protocollo")), 1);
+}
+
 TEST_P(ProtocolServerTest, ControlCharactersAndBrokenUnicodeAreRefusedOtherTextIsStoredExactly)
 {
     const auto subject = [](const QString &text) {
