@@ -11,6 +11,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "data/Scope.h"
+#include "protocol/ProtocolRules.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
 #include "support/TestDb.h"
