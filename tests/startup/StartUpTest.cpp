@@ -75,6 +75,16 @@ protected:
         f.close();
         return StartUp::start({QStringLiteral("test_startup"), QStringLiteral("DEMO9"), QStringLiteral("x")});
     }
+    // The demo workstation's configuration on the test's databases.
+    QStringList workstationIni()
+    {
+        QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                        QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                        QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
+        if (GetParam() == Dialect::Engine::PostgreSQL)
+            ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+        return ini;
+    }
     void exec(const QString &sql)
     {
         QSqlQuery q(db().central());
@@ -169,11 +179,7 @@ TEST_P(StartUpTest, ARegisterFileOnANetworkShareIsFlaggedAtStart)
         probed << path;
         return QStringLiteral("nfs");
     });
-    QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
-                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
-    if (GetParam() == Dialect::Engine::PostgreSQL)
-        ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+    const QStringList ini = workstationIni();
     ASSERT_EQ(start(ini), StartUp::kRunning);
     StartUp::setFileSystemProbe({});
     if (GetParam() == Dialect::Engine::PostgreSQL) {
@@ -203,11 +209,7 @@ TEST_P(StartUpTest, FilesOfTheProgramAreTheOwnersAndWiderOnesAreFlaggedAtStart)
 {
     // A system whose default mask lets everybody read what is made.
     const mode_t mask = ::umask(022);
-    QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
-                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
-    if (GetParam() == Dialect::Engine::PostgreSQL)
-        ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+    const QStringList ini = workstationIni();
     ASSERT_EQ(start(ini), StartUp::kRunning);
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join('|').toStdString();
     const QString root = db().folder() + QLatin1Char('/');
