@@ -27,6 +27,9 @@ fi
 ninja -C "$build" -j"$(nproc)" nimbo nimbo-admin
 
 admin="$build/src/admin/nimbo-admin"
+# The register, the local database, the key and the configuration are the
+# operator's alone.
+umask 077
 mkdir -p "$demo/db" "$demo/report"
 demo=$(cd "$demo" && pwd)
 

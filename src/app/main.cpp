@@ -5,6 +5,7 @@
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "organisation/Organisation.h"
+#include "platform/FileSystem.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
@@ -13,6 +14,9 @@
 
 int main(int argc, char **argv)
 {
+    // Register, local database, logs and opened documents: the operator's
+    // account only, whatever the system's default mask.
+    nimbo::fs::ownerOnlyFromNowOn();
     nimbo::Application app(argc, argv);
     // Qt's own buttons, dialogs and calendars speak the operators' language.
     nimbo::ui::installItalian();

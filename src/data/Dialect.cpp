@@ -1,5 +1,6 @@
 #include "data/Dialect.h"
 
+#include <QFileInfo>
 #include <QHash>
 #include <QSqlDriver>
 #include <QSqlError>
@@ -9,6 +10,7 @@
 #include <sqlite3.h>
 
 #include "data/WalCheckpoint.h"
+#include "platform/FileSystem.h"
 #include "session/DicAmbiente.h"
 
 namespace Dialect {
@@ -221,6 +223,12 @@ bool open(const QString &connectionName, const Target &target, QString *error)
             if (target.location.isEmpty()) {
                 *error = QStringLiteral("Percorso del database non indicato");
             } else {
+                // A new database is made for the owner only before SQLite
+                // opens it: SQLite gives its journal, WAL and shared-memory
+                // files the mode of the database file.
+                if (!target.readOnly && !target.location.startsWith(QLatin1Char(':'))
+                    && !QFileInfo::exists(target.location))
+                    nimbo::fs::makeOwnerFile(target.location);
                 db.setDatabaseName(target.location);
                 // The dispatcher does its own waiting on locks; a short busy
                 // timeout keeps single statements from failing on a brief lock.

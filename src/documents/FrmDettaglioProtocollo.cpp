@@ -11,7 +11,7 @@
 #include "iter/TrayRules.h"
 #include "platform/Dialogs.h"
 #include "protocol/ProtocolRules.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 #include "session/DicAmbiente.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"

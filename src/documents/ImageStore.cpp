@@ -14,6 +14,7 @@
 #include "data/modGetMACadr.h"
 #include "documents/Background.h"
 #include "platform/Busy.h"
+#include "platform/FileSystem.h"
 #include "servers/ImageRequests.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -253,8 +254,9 @@ Outcome storeLocal(const Protocol &p, const QByteArray &stored, const QString &f
 
 QString workFolder()
 {
+    // Opened documents, reserved ones too, pass through it.
     const QString folder = DicAmbiente::session().programFolder + QStringLiteral("/tempOle");
-    QDir().mkpath(folder);
+    nimbo::fs::makeOwnerPath(folder);
     return folder;
 }
 

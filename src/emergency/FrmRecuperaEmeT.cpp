@@ -16,7 +16,7 @@
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
 #include "protocol/ProtocolRules.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "servers/EmergencyRequests.h"

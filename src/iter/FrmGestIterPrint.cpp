@@ -11,7 +11,7 @@
 #include "iter/TrayRules.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "ui/ReportOutput.h"

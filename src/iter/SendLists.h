@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "data/Funzioni_Com_1.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 
 namespace nimbo::iter {
 

@@ -10,7 +10,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "platform/ReportEngine.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 
 namespace nimbo::iter {
 

@@ -10,7 +10,7 @@
 #include <optional>
 
 #include "data/Funzioni_Com_1.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 #include "servers/IterRequests.h"
 
 namespace nimbo::iter {

@@ -1,8 +1,12 @@
 #include "platform/FileSystem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/vfs.h>
+#include <unistd.h>
 
 namespace nimbo::fs {
 
@@ -39,6 +43,49 @@ QString networkFileSystem(const QString &path)
     if (probe.isEmpty() || statfs(QFile::encodeName(probe).constData(), &st) != 0)
         return {};
     return networkKind(static_cast<unsigned long>(st.f_type));
+}
+
+void ownerOnlyFromNowOn() { ::umask(077); }
+
+bool makeOwnerFolder(const QString &path, bool *created)
+{
+    if (created)
+        *created = false;
+    if (QFileInfo(path).isDir())
+        return true;
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0)
+        return QFileInfo(path).isDir();
+    if (created)
+        *created = true;
+    return true;
+}
+
+bool makeOwnerPath(const QString &path)
+{
+    const QString clean = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(clean).isDir())
+        return true;
+    const QString parent = QFileInfo(clean).path();
+    if (parent != clean && !makeOwnerPath(parent))
+        return false;
+    return makeOwnerFolder(clean);
+}
+
+bool makeOwnerFile(const QString &path)
+{
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return QFileInfo(path).isFile();
+    ::close(fd);
+    return true;
+}
+
+QString widerThanOwner(const QString &path)
+{
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 || (st.st_mode & 077) == 0)
+        return {};
+    return QStringLiteral("%1 (%2)").arg(QDir::toNativeSeparators(path)).arg(st.st_mode & 0777, 4, 8, QLatin1Char('0'));
 }
 
 } // namespace nimbo::fs

@@ -50,18 +50,6 @@ Failure fail(const char *message, const char *field)
 
 } // namespace
 
-void OperatorScope::takeFromSession()
-{
-    const auto &op = DicAmbiente::session().op;
-    ente = op.ente;
-    operatorCode = op.code;
-    department = op.department;
-    office = op.office;
-    level = op.level;
-    privacy = op.privacy;
-    directionRight = op.direction;
-}
-
 Context Context::fromSession()
 {
     Context c;

@@ -12,6 +12,7 @@
 #include <QVector>
 #include <optional>
 
+#include "data/Scope.h"
 #include "servers/ProtocolServer.h"
 
 namespace nimbo::protocol {
@@ -42,20 +43,6 @@ struct ProtocolForm {
     bool saveSubject = false;
     QString state;             // state letter shown ("A", "C", ...)
     QVector<Dossier> dossiers;
-};
-
-// The operator at work: body, code, department, office, level, privacy
-// right and direction right.
-struct OperatorScope {
-    QString ente;
-    QString operatorCode;
-    QString department;
-    QString office;
-    int level = 0;
-    bool privacy = false;
-    QString directionRight = QStringLiteral("0");
-    // Fills these fields from the session in force.
-    void takeFromSession();
 };
 
 // Who is registering and where.

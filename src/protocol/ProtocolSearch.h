@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "protocol/ProtocolRules.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 
 namespace nimbo::protocol {
 

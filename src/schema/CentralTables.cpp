@@ -220,6 +220,14 @@ std::vector<Table> organisationTables()
                  cols({"Tab_Ente", "Tab_DipartimentoGruppo", "Tab_raggruppamento", "Tab_Dipartimento",
                        "Tab_Ufficio", "Tab_Componente"}),
                  {}});
+    // A group's name, once in its department: its key keeps two writers of
+    // one name from merging their lists.
+    t.push_back({QStringLiteral("Tab_UfficiGruppiNomi"),
+                 {txt("Tab_Ente"), txt("Tab_DipartimentoGruppo"), txt("Tab_raggruppamento"), txt("Tab_CodOper"),
+                  withDefault(date("Tab_DatOper"), "CURRENT_DATE")},
+                 cols({"Tab_Ente", "Tab_DipartimentoGruppo", "Tab_raggruppamento"}),
+                 {},
+                 18});
     t.push_back({QStringLiteral("Tab_Uffici_Storico"),
                  {serial("ID"), date("Tab_DataOperazione"), txt("Tab_TipoOperazione"), txt("tab_Ente"),
                   txt("Tab_Dipartimento"), txt("Tab_Ufficio"), txt("Tab_Descrizione"), txt("Tab_Domicilio"),

@@ -36,6 +36,14 @@ void addressBook(std::vector<Table> &t)
                   withDefault(num("Tab_Condiviso"), "0")},
                  cols({"Tab_Ente", "Tab_Raggruppamento", "Tab_Identificativo"}),
                  {idx({"Tab_Ente", "Tab_Dipartimento"})}});
+    // A group's name, once in the entity, with the department that owns it:
+    // its key keeps two departments from writing one group at once.
+    t.push_back({QStringLiteral("Tab_RubricaGruppiNomi"),
+                 {txt("Tab_Ente"), txt("Tab_Raggruppamento"), txt("Tab_Dipartimento"), txt("Tab_CodOper"),
+                  withDefault(date("Tab_DatOper"), "CURRENT_DATE")},
+                 cols({"Tab_Ente", "Tab_Raggruppamento"}),
+                 {},
+                 18});
     t.push_back({QStringLiteral("Tab_Comuni"),
                  {txt("Com_Codcom"), txt("com_Comune"), txt("com_cap"), txt("com_codprov"), txt("com_codcat"),
                   txt("com_stato"), txt("com_preftel"), txt("com_Codoper"), date("com_Datoper")},

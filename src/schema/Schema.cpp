@@ -354,6 +354,43 @@ QStringList registrationTrail(Kind kind, Engine e)
     return History::protocolStatements(kind, e) + Guards::registrationStatements(kind, e);
 }
 
+// The names of the groups already written, one row each. An address-book
+// group name is the entity's: one held by two departments cannot get its
+// row, and the upgrade names those groups instead of failing on the key.
+bool groupNamesAreUnique(const QSqlDatabase &db, Kind kind, QString *why)
+{
+    if (kind != Kind::Central || !tableExists(db, QStringLiteral("Tab_RubricaGruppi")))
+        return true;
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT Tab_Ente, Tab_Raggruppamento, MIN(Tab_Dipartimento), MAX(Tab_Dipartimento) "
+                               "FROM Tab_RubricaGruppi GROUP BY Tab_Ente, Tab_Raggruppamento HAVING "
+                               "COUNT(DISTINCT Tab_Dipartimento) > 1 ORDER BY 1, 2 LIMIT 20"))) {
+        *why = q.lastError().text();
+        return false;
+    }
+    QStringList bad;
+    while (q.next())
+        bad << QStringLiteral("ente %1, gruppo \"%2\": dipartimenti %3 e %4")
+                   .arg(q.value(0).toString(), q.value(1).toString(), q.value(2).toString(), q.value(3).toString());
+    if (bad.isEmpty())
+        return true;
+    *why = QStringLiteral("la rubrica contiene gruppi con lo stesso nome in più dipartimenti; rinominarli e ripetere "
+                          "l'aggiornamento:\n")
+           + bad.join(QLatin1Char('\n'));
+    return false;
+}
+
+QStringList groupNames(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    return {QStringLiteral("INSERT INTO Tab_RubricaGruppiNomi (Tab_Ente, Tab_Raggruppamento, Tab_Dipartimento) "
+                           "SELECT DISTINCT Tab_Ente, Tab_Raggruppamento, Tab_Dipartimento FROM Tab_RubricaGruppi"),
+            QStringLiteral("INSERT INTO Tab_UfficiGruppiNomi (Tab_Ente, Tab_DipartimentoGruppo, Tab_raggruppamento) "
+                           "SELECT DISTINCT Tab_Ente, Tab_DipartimentoGruppo, Tab_raggruppamento FROM "
+                           "Tab_UfficiGruppi")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -378,6 +415,8 @@ const std::vector<Step> &steps()
          emergencyRegistrationsOnce},
         {17, "storico dei protocolli scritto dal database; protocolli inseriti solo dalla registrazione",
          registrationTrail},
+        {18, "nomi dei gruppi di uffici e di rubrica, unici per dipartimento e per ente", groupNames,
+         groupNamesAreUnique},
         {19, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
          MemberGuards::statements},
     };

@@ -5,6 +5,7 @@
 #include <QSqlError>
 
 #include "data/Funzioni_Com_1.h"
+#include "servers/GroupNames.h"
 #include "servers/RequestParts.h"
 
 namespace nimbo {
@@ -79,6 +80,17 @@ bool parseAddressGroup(const QVariantList &params, AddressGroup *g, QString *why
     return true;
 }
 
+// The row that holds a group's name in the entity.
+GroupName addressGroupName(const QString &ente, const QString &name, const QString &owner = {},
+                           const QString &op = {})
+{
+    return {QStringLiteral("Tab_RubricaGruppiNomi"),
+            {QStringLiteral("Tab_Ente"), QStringLiteral("Tab_Raggruppamento")},
+            {ente, name},
+            {QStringLiteral("Tab_Dipartimento"), QStringLiteral("Tab_CodOper")},
+            {owner, op}};
+}
+
 const QString kGroupNotDone = QStringLiteral(". Raggruppamento non aggiornato.");
 const QString kGroupFailed = QStringLiteral("Errore in aggiornamento raggruppamento rubrica: ");
 
@@ -136,6 +148,7 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
     QString why;
     if (!parseAddressGroup(params, &g, &why))
         return refusedRequest(why);
+    g.op = writerOf(g.op);
 
     QVariantList fail;
     if (!open(&fail))
@@ -173,6 +186,15 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
                             + kGroupNotDone)};
         // The name is the entity's: a group of another department, or
         // another group of this one under a new name, must not be merged.
+        // The name's row is held first, so that of two writers of one name
+        // the second looks only after the first committed; a row left by a
+        // group that no longer has members passes to this department.
+        const auto exec = [this](QSqlQuery *&query, const QString &text, const QVariantList &binds) {
+            return run(query, text, binds);
+        };
+        const GroupName held = addressGroupName(g.ente, g.name, g.owner, g.op);
+        if (!holdGroupName(exec, q, Dialect::engineOf(sql) == Dialect::Engine::PostgreSQL, held))
+            return statementFailure(sql, q->lastError(), kGroupFailed);
         const bool renamed = g.name != g.previous;
         if (!exists(q, renamed ? QStringLiteral("SELECT Tab_Raggruppamento FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND "
                                              "Tab_Raggruppamento = ? LIMIT 1")
@@ -184,6 +206,13 @@ QVariantList ProtocolServer::addressGroup(const QVariantList &params)
             return {refusedRequest(QStringLiteral("Il nome del raggruppamento (Tab_Raggruppamento) è già utilizzato "
                                            "nell'ente: ")
                             + g.name + kGroupNotDone)};
+        if (!run(q, QStringLiteral("UPDATE Tab_RubricaGruppiNomi SET Tab_Dipartimento = ?, Tab_CodOper = ?, "
+                                   "Tab_DatOper = CURRENT_DATE WHERE Tab_Ente = ? AND Tab_Raggruppamento = ?"),
+                 {g.owner, g.op, g.ente, g.name})
+            || (renamed && !g.previous.isEmpty()
+                && !dropGroupName(exec, q, addressGroupName(g.ente, g.previous),
+                                  QStringLiteral(" AND Tab_Dipartimento = ?"), {g.owner})))
+            return statementFailure(sql, q->lastError(), kGroupFailed);
 
         // The stored members: those inactive now were not in the window's
         // list and stay; the others are replaced by the list.
@@ -272,9 +301,13 @@ QVariantList ProtocolServer::deleteAddressGroup(const QVariantList &params)
         const C_GestDB::Result begun = tx.begin();
         if (!begun.ok)
             return transactionFailure(begun, begun.lost);
-        if (!run(q, QStringLiteral("DELETE FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND Tab_Dipartimento = ? AND "
-                                   "Tab_Raggruppamento = ?"),
-                 {ente, owner, name}))
+        const auto exec = [this](QSqlQuery *&query, const QString &text, const QVariantList &binds) {
+            return run(query, text, binds);
+        };
+        if (!dropGroupName(exec, q, addressGroupName(ente, name), QStringLiteral(" AND Tab_Dipartimento = ?"), {owner})
+            || !run(q, QStringLiteral("DELETE FROM Tab_RubricaGruppi WHERE Tab_Ente = ? AND Tab_Dipartimento = ? AND "
+                                      "Tab_Raggruppamento = ?"),
+                    {ente, owner, name}))
             return statementFailure(sql, q->lastError(), what);
         if (q->numRowsAffected() < 1)
             return {refusedRequest(QStringLiteral("Raggruppamento (Tab_Raggruppamento) non trovato nel dipartimento ") + owner

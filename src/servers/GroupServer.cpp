@@ -4,6 +4,7 @@
 #include <QSqlError>
 
 #include "data/Funzioni_Com_1.h"
+#include "servers/GroupNames.h"
 #include "servers/RequestParts.h"
 
 namespace nimbo {
@@ -96,6 +97,7 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
     QString why;
     if (!parseGroupRequest(params, &g, &why))
         return refusedRequest(why);
+    g.op = writerOf(g.op);
 
     QVariantList fail;
     if (!open(&fail))
@@ -132,7 +134,22 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
             return {refusedRequest(QStringLiteral("Dipartimento del raggruppamento (Tab_DipartimentoGruppo) sconosciuto: ")
                                  + g.owner + kNotDone)};
         // A new name must not fall on another group of the department: the
-        // two would become one.
+        // two would become one. The name's row is held first, so that of
+        // two writers of one name the second looks only after the first
+        // committed.
+        const auto exec = [this](QSqlQuery *&query, const QString &text, const QVariantList &binds) {
+            return run(query, text, binds);
+        };
+        const auto name = [&](const QString &n) {
+            return GroupName{QStringLiteral("Tab_UfficiGruppiNomi"),
+                             {QStringLiteral("Tab_Ente"), QStringLiteral("Tab_DipartimentoGruppo"),
+                              QStringLiteral("Tab_raggruppamento")},
+                             {g.ente, g.owner, n},
+                             {QStringLiteral("Tab_CodOper")},
+                             {g.op}};
+        };
+        if (!holdGroupName(exec, q, Dialect::engineOf(sql) == Dialect::Engine::PostgreSQL, name(g.name)))
+            return groupFailure(sql, q->lastError());
         if (g.name != g.previous) {
             if (!exists(q, QStringLiteral("SELECT Tab_raggruppamento FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND "
                                        "Tab_DipartimentoGruppo = ? AND Tab_raggruppamento = ? LIMIT 1"),
@@ -144,9 +161,10 @@ QVariantList ProtocolServer::groups(const QVariantList &params)
                                      + g.name + kNotDone)};
         }
         if (!g.previous.isEmpty()
-            && !run(q, QStringLiteral("DELETE FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND Tab_DipartimentoGruppo = ? "
-                                      "AND Tab_raggruppamento = ?"),
-                    {g.ente, g.owner, g.previous}))
+            && ((g.previous != g.name && !dropGroupName(exec, q, name(g.previous)))
+                || !run(q, QStringLiteral("DELETE FROM Tab_UfficiGruppi WHERE Tab_Ente = ? AND Tab_DipartimentoGruppo = ? "
+                                          "AND Tab_raggruppamento = ?"),
+                        {g.ente, g.owner, g.previous})))
             return groupFailure(sql, q->lastError());
 
         // Each member is checked where it is written: a refusal anywhere in

@@ -27,18 +27,26 @@
 //        0 body, 1 direction, 2 protocol number (11 digits), 3 operator's
 //        office, 4 operator code, 5 reception notes, 6 the delivery's
 //        Tab_progressivo, 7 empty
-// For each row: the delivery is removed (it must still exist and belong to
-// that protocol), a type-3 movement of the operator's office is written in
-// charge ("S") with the notes, and the earlier in-charge movements of that
-// office on the protocol become "N". When any delivery is gone (another
-// operator took it first) the whole request is refused.
+// The operator is the session's when one is logged in (the request's code
+// otherwise), and the department and office he asks as must be his own or
+// one of his extra pairs (Tab_Operatori_DIP).
+// For each row: the delivery must still exist, belong to that protocol and
+// be one the operator's in-tray lists (a member's delivery only for the
+// operator linked to the member; a whole office's for level 7 of that
+// office, levels 8 and 9 of its department), else the request is refused
+// naming the delivery. It is removed, a type-3 movement of the receiving
+// office is written in charge ("S") with the notes and the operator, and
+// the earlier in-charge movements of that office on the protocol become
+// "N". When any delivery is gone (another operator took it first) the
+// whole request is refused.
 // Reply: [0, "", list of the new movement keys, one per row].
 //
 // Operation 50, taking back. Request as 16, but each row's entry 5 is empty,
 // entry 6 is the key of the sending movement ("SerialeMov") and entry 7 the
 // Tab_progressivo of the one delivery taken back: that delivery (which must
-// still be pending and belong to that movement) is removed and a type-3
-// movement of the operator's office is written as in 16; the other
+// still be pending, belong to that movement and have been sent by an office
+// the operator's list of sent documents shows) is removed and a type-3
+// movement of the sending office is written as in 16; the other
 // recipients' deliveries stay.
 // Reply: [0, "", list of the new movement keys, one per row].
 //

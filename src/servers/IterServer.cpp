@@ -14,6 +14,7 @@
 #include <algorithm>
 
 #include "data/Funzioni_Com_1.h"
+#include "data/Scope.h"
 #include "data/TextCheck.h"
 #include "servers/IterRequests.h"
 #include "servers/ProtocolServer.h"
@@ -159,8 +160,8 @@ bool parseCharge(const QVariantList &params, bool back, ChargeRequest *r, QStrin
         }
         if (i == 0) {
             r->office = office;
-            r->op = op;
-        } else if (office != r->office || op != r->op) {
+            r->op = writerOf(op);
+        } else if (office != r->office || writerOf(op) != r->op) {
             *why = QStringLiteral("Ufficio e operatore devono essere gli stessi in ogni riga della richiesta") + where
                    + QLatin1Char('.');
             return false;
@@ -342,6 +343,92 @@ bool releaseCharge(Exec &exec, QSqlQuery *&q, const QVariantList &key, const QSt
     return true;
 }
 
+// The operator as the in-tray and the sent documents see him, read inside
+// the unit: level and privacy right from the register, the extra
+// department/office pairs he may work as, and the pair he asks as, which
+// must be his own or one of those.
+template <class Exec>
+std::optional<QString> requester(Exec &exec, QSqlQuery *&q, const ChargeRequest &r, protocol::Viewer *v)
+{
+    if (!exec(q,
+              QStringLiteral("SELECT Op_Livello, Op_AbilPrivacy, Op_Dipartimento, Op_CodiceUfficio FROM Tab_Operatori "
+                             "WHERE Op_Codice_Operatore = ? AND Op_Ente = ?"),
+              {r.op, r.ente}))
+        return std::nullopt;
+    if (!q->next()) {
+        q->finish();
+        return QStringLiteral("Operatore sconosciuto per l'ente: ") + r.op;
+    }
+    v->ente = r.ente;
+    v->operatorCode = r.op;
+    v->level = q->value(0).toString().trimmed().toInt();
+    v->privacy = q->value(1).toString().trimmed() == QLatin1String("S");
+    const protocol::Viewer::Pair own{q->value(2).toString().trimmed(), q->value(3).toString().trimmed()};
+    q->finish();
+    if (!exec(q, QStringLiteral("SELECT Op_DIP, Op_Uff FROM Tab_Operatori_DIP WHERE Op_Codice = ? AND Op_Ente = ?"),
+              {r.op, r.ente}))
+        return std::nullopt;
+    bool mine = own.department == r.department && own.office == r.office;
+    while (q->next()) {
+        const protocol::Viewer::Pair extra{q->value(0).toString().trimmed(), q->value(1).toString().trimmed()};
+        v->extra.append(extra);
+        mine = mine || (extra.department == r.department && extra.office == r.office);
+    }
+    q->finish();
+    if (!mine)
+        return QStringLiteral("L'operatore %1 non opera nell'ufficio %2 del dipartimento %3.")
+            .arg(r.op, r.office, r.department);
+    v->department = r.department;
+    v->office = r.office;
+    return QString();
+}
+
+// A pending delivery of the protocol as the operator may act on it: the
+// office that takes the document in charge (16: the receiving office; 50:
+// the office that sent it) and whether the delivery is his, by the rule
+// of the list it was chosen from. Nothing found: the delivery is gone.
+struct Delivery {
+    bool found = false;
+    bool concerns = false;
+    QString office;
+};
+
+template <class Exec>
+bool deliveryOf(Exec &exec, QSqlQuery *&q, const protocol::Viewer &v, const ChargeRow &row, bool back, Delivery *d)
+{
+    QString sql;
+    QVariantList binds = row.protocol.binds();
+    if (back) {
+        protocol::scope::MovementColumns cols;
+        cols.officeDepartment = QStringLiteral("us.Tab_Dipartimento");
+        sql = QStringLiteral("SELECT d.Tab_Ufficio, CASE WHEN ") + protocol::scope::sent(v, cols)
+              + QStringLiteral(" THEN 1 ELSE 0 END FROM Tab_Iter_Trasmissioni t JOIN Tab_Iter_Documento d ON "
+                               "d.Tab_Ente = t.Tab_Ente AND d.Tab_TipoProtocollo = t.Tab_TipoProtocollo AND "
+                               "d.Tab_NumeroProtocollo = t.Tab_NumeroProtocollo AND d.Tab_DataSerialeMov = "
+                               "t.Tab_DataSerialeMov LEFT JOIN Tab_Uffici us ON us.Tab_Ente = d.Tab_Ente AND "
+                               "us.Tab_Ufficio = d.Tab_Ufficio WHERE t.Tab_Ente = ? AND t.Tab_TipoProtocollo = ? AND "
+                               "t.Tab_NumeroProtocollo = ? AND t.Tab_DataSerialeMov = ? AND t.Tab_progressivo = ?");
+        binds << row.movement << row.delivery;
+    } else {
+        sql = QStringLiteral("SELECT t.Tab_UfficioDestinatario, CASE WHEN ") + protocol::scope::inTray(v)
+              + QStringLiteral(" THEN 1 ELSE 0 END FROM Tab_Iter_Trasmissioni t LEFT JOIN Tab_Uffici ur ON "
+                               "ur.Tab_Ente = t.Tab_Ente AND ur.Tab_Ufficio = t.Tab_UfficioDestinatario LEFT JOIN "
+                               "Tab_UfficiComponenti c ON c.Tab_Ente = t.Tab_Ente AND c.Tab_Ufficio = "
+                               "t.Tab_UfficioDestinatario AND c.Tab_Progressivo = t.Tab_Componente WHERE t.Tab_Ente = ? "
+                               "AND t.Tab_TipoProtocollo = ? AND t.Tab_NumeroProtocollo = ? AND t.Tab_progressivo = ?");
+        binds << row.delivery;
+    }
+    if (!exec(q, sql, binds))
+        return false;
+    d->found = q->next();
+    if (d->found) {
+        d->office = q->value(0).toString().trimmed();
+        d->concerns = q->value(1).toInt() == 1;
+    }
+    q->finish();
+    return true;
+}
+
 } // namespace
 
 bool ProtocolServer::databaseNow(QSqlQuery *&q, QDateTime *now)
@@ -456,8 +543,12 @@ QVariantList ProtocolServer::charge(const QVariantList &params, bool back)
     };
     auto attempt = [&]() -> UnitOutcome {
         RequestUnit unit(db_, exec, kIterFailure);
-        if (auto stop = unit.open([&](QSqlQuery *&query) {
-                return checkOperator(query, r.ente, r.op, r.department, r.office);
+        protocol::Viewer viewer;
+        if (auto stop = unit.open([&](QSqlQuery *&query) -> std::optional<QString> {
+                const std::optional<QString> refused = checkOperator(query, r.ente, r.op, r.department, r.office);
+                if (!refused || !refused->isEmpty())
+                    return refused;
+                return requester(exec, query, r, &viewer);
             }))
             return *stop;
         QSqlQuery *&q = unit.q;
@@ -482,35 +573,43 @@ QVariantList ProtocolServer::charge(const QVariantList &params, bool back)
             if (!found)
                 return refusedUnit(QStringLiteral("Il protocollo N. ") + shown(row.protocol)
                                    + QStringLiteral(" non esiste in archivio."));
-            // The delivery goes first: only a request that still finds it
+            // The delivery is looked at under the protocol's lock, which
+            // every writer of its deliveries takes first: what is read here
+            // is what is removed below. Only a request that still finds it
             // writes anything, and the second of two operators is told.
-            if (back) {
-                if (!run(q,
-                         QStringLiteral("DELETE FROM Tab_Iter_Trasmissioni") + kWhereProtocol
-                             + QStringLiteral(" AND Tab_DataSerialeMov = ? AND Tab_progressivo = ?"),
-                         key + QVariantList{row.movement, row.delivery}))
-                    return failure(sql, q->lastError());
-            } else if (!run(q, QStringLiteral("DELETE FROM Tab_Iter_Trasmissioni") + kWhereProtocol
-                                   + QStringLiteral(" AND Tab_progressivo = ?"),
-                            key + QVariantList{row.delivery})) {
+            Delivery d;
+            if (!deliveryOf(exec, q, viewer, row, back, &d))
                 return failure(sql, q->lastError());
-            }
-            if (q->numRowsAffected() != 1)
+            if (!d.found)
                 return refusedUnit(
                     QStringLiteral("Il documento di protocollo N. ") + shown(row.protocol)
                     + (back ? QStringLiteral(" è già stato preso in carico dal destinatario: impossibile riprenderlo.")
                             : QStringLiteral(" è già stato preso in carico.")));
+            if (!d.concerns)
+                return refusedUnit(
+                    QStringLiteral("La trasmissione %1 del documento di protocollo N. %2 ").arg(row.delivery).arg(shown(row.protocol))
+                    + (back ? QStringLiteral("è stata inviata dall'ufficio %1: l'operatore %2 non può riprenderla in carico.")
+                            : QStringLiteral("è destinata all'ufficio %1: l'operatore %2 non può prenderla in carico."))
+                          .arg(d.office, r.op));
+            if (!run(q, QStringLiteral("DELETE FROM Tab_Iter_Trasmissioni WHERE Tab_progressivo = ?"), {row.delivery}))
+                return failure(sql, q->lastError());
+            if (q->numRowsAffected() != 1)
+                return refusedUnit(QStringLiteral("Il documento di protocollo N. ") + shown(row.protocol)
+                                   + QStringLiteral(" è già stato preso in carico."));
+            // The charge goes to the office the delivery was for (taken
+            // back: the office that sent it), whoever of its department or
+            // of its members takes it.
             QString movement;
             if (!freeMovementKey(q, key, now, &movement))
                 return failure(sql, q->lastError());
-            if (!releaseCharge(exec, q, key, r.office, r.op, today))
+            if (!releaseCharge(exec, q, key, d.office, r.op, today))
                 return failure(sql, q->lastError());
             if (!run(q,
                      QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                                     "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, "
                                     "Tab_Annotazioni, Tab_InCarico, Tab_CodOper, Tab_DatOper) VALUES (?, ?, ?, ?, ?, ?, "
                                     "?, ?, 'S', ?, ?)"),
-                     key + QVariantList{movement, kMovPresaInCarico, r.office, r.op, row.notes, r.op, today}))
+                     key + QVariantList{movement, kMovPresaInCarico, d.office, r.op, row.notes, r.op, today}))
                 return failure(sql, q->lastError());
             keys[row.index] = movement;
         }
@@ -528,6 +627,7 @@ QVariantList ProtocolServer::movement(const QVariantList &params, bool assignmen
     QString why;
     if (!parseMove(params, assignment, &r, &why))
         return refusal(why);
+    r.op = writerOf(r.op);
 
     QVariantList fail;
     if (!open(&fail))

@@ -8,6 +8,8 @@
 #include <QSysInfo>
 #include <QStringDecoder>
 
+#include "platform/FileSystem.h"
+
 namespace DicAmbiente {
 namespace {
 
@@ -146,21 +148,11 @@ void applyLine(const QString &line, Config &cfg, const QString &programFolder)
     }
 }
 
-bool makeFolder(const QString &path, bool &created)
-{
-    created = false;
-    if (QFileInfo(path).isDir())
-        return true;
-    created = QDir().mkdir(path);
-    return created;
-}
+// The program's folders hold logs, scans and opened documents: for the
+// operator's account only.
+bool makeFolder(const QString &path, bool &created) { return nimbo::fs::makeOwnerFolder(path, &created); }
 
-void touch(const QString &path)
-{
-    QFile f(path);
-    if (!f.exists())
-        (void)f.open(QIODevice::WriteOnly);
-}
+void touch(const QString &path) { nimbo::fs::makeOwnerFile(path); }
 
 // Files written on Windows workstations are usually in the ANSI code page;
 // read them as UTF-8 when they are valid UTF-8 and as Latin-1 otherwise, so

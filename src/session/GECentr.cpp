@@ -43,7 +43,9 @@ void appendRaw(const QString &path, const QString &text)
     if (path.isEmpty())
         return;
     QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
+    // Logs name operators, protocols and failures: the operator's account only.
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text,
+                QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return;
     f.write(text.toUtf8());
     f.write("\n");

@@ -60,6 +60,48 @@ QString networkRegisterWarning()
                           "(chiave SERVERDB del file di configurazione).")
         .arg(central.location, kind);
 }
+QStringList filesOpenToOthers()
+{
+    const auto &s = DicAmbiente::session();
+    QStringList paths;
+    // A database and what SQLite keeps beside it while it writes.
+    const auto database = [&paths](const QString &file) {
+        if (file.trimmed().isEmpty())
+            return;
+        for (const char *suffix : {"", "-wal", "-shm", "-journal"})
+            paths << file + QLatin1String(suffix);
+    };
+    const Dialect::Target central = Dialect::centralTarget();
+    if (central.engine == Dialect::Engine::SQLite)
+        database(central.location);
+    database(s.cfg.tabLocal);
+    const QString root = s.programFolder + QLatin1Char('/');
+    for (const char *folder : {"tempOle", "temp", "documenti", "documenti/appoimg", "documenti/Appoggio",
+                               "documenti/transitoIMG", "StoricoEMail", "New"})
+        paths << root + QLatin1String(folder);
+    const QString work = DicAmbiente::workFolder();
+    paths << work << DicAmbiente::logFilePath() << DicAmbiente::traceFilePath()
+          << work + QStringLiteral("messaggi.dat") << work + QStringLiteral("errore.dat")
+          << root + QStringLiteral("GestError.log") << s.cfg.keyFile;
+    paths.removeDuplicates();
+    QStringList open;
+    for (const QString &p : std::as_const(paths))
+        if (const QString w = nimbo::fs::widerThanOwner(p); !w.isEmpty())
+            open << w;
+    return open;
+}
+
+QString openFilesWarning(const QStringList &open)
+{
+    if (open.isEmpty())
+        return {};
+    return QStringLiteral("Questi file e cartelle del programma possono essere letti da altri utenti del sistema:\n")
+           + open.join(QLatin1Char('\n'))
+           + QStringLiteral("\nContengono il registro con le password, il database locale, i log o documenti aperti, "
+                            "anche riservati: renderli accessibili al solo proprietario (file 0600, cartelle 0700, "
+                            "per esempio con chmod).");
+}
+
 void setMainWindowFactory(MainWindowFactory factory) { g_mainFactory = std::move(factory); }
 
 QWidget *mainWindow() { return g_main; }
@@ -169,6 +211,12 @@ int start(const QStringList &arguments)
     if (const QString warning = networkRegisterWarning(); !warning.isEmpty()) {
         GECentr::writeLog(warning, QStringLiteral("StartUp"), QStringLiteral("StartUp"));
         nimbo::showBox(s.programName, warning, nimbo::Icon::Warning);
+    }
+    if (const QStringList open = filesOpenToOthers(); !open.isEmpty()) {
+        for (const QString &path : open)
+            GECentr::writeLog(QStringLiteral("Accessibile ad altri utenti: ") + path, QStringLiteral("StartUp"),
+                              QStringLiteral("StartUp"));
+        nimbo::showBox(s.programName, openFilesWarning(open), nimbo::Icon::Warning);
     }
 
     // 10. Login, normal or from the command line.

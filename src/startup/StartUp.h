@@ -34,6 +34,13 @@ void setFileSystemProbe(FileSystemProbe probe);
 // database server).
 QString networkRegisterWarning();
 
+// The files and folders that hold the register, the local database, the
+// logs, the cipher key or opened documents and let other accounts than
+// their owner in, each with its mode; and the warning shown at start-up
+// for them (logged one a line).
+QStringList filesOpenToOthers();
+QString openFilesWarning(const QStringList &open);
+
 // Exit code when the configuration file cannot be read.
 constexpr int kExitNoConfig = 2;
 // Returned by start() when the program is up and the event loop should run.

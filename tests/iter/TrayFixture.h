@@ -10,7 +10,8 @@
 #include <gtest/gtest.h>
 
 #include "data/Funzioni_Com_1.h"
-#include "protocol/Scope.h"
+#include "data/Scope.h"
+#include "protocol/ProtocolRules.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
 #include "support/TestDb.h"

@@ -1,11 +1,13 @@
 // The installer's command run as an installer runs it: a separate process
 // whose exit status and messages are all that the caller sees.
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <poll.h>
@@ -314,6 +316,24 @@ TEST(AdminCommandPrompt, PasswordTypedAtATerminalIsAskedTwiceAndNeverShown)
         EXPECT_FALSE(q.next());
     }
     Dialect::close(QStringLiteral("prompt_check"));
+}
+
+TEST(AdminCommandFiles, DatabasesAreMadeForTheOwnerOnlyWhateverTheMask)
+{
+    QTemporaryDir dir;
+    const mode_t mask = ::umask(022);
+    const QString central = dir.filePath(QStringLiteral("Protocollo.db"));
+    const QString local = dir.filePath(QStringLiteral("Locale.db"));
+    const Result made = admin({QStringLiteral("create-central"), QStringLiteral("--sqlite"), central});
+    const Result madeLocal = admin({QStringLiteral("create-local"), local});
+    ::umask(mask);
+    ASSERT_EQ(made.status, 0) << made.err.toStdString();
+    ASSERT_EQ(madeLocal.status, 0) << madeLocal.err.toStdString();
+    for (const QString &file : QDir(dir.path()).entryList(QDir::Files)) {
+        struct stat st {};
+        ASSERT_EQ(::stat(QFile::encodeName(dir.filePath(file)).constData(), &st), 0);
+        EXPECT_EQ(st.st_mode & 0777, 0600u) << file.toStdString();
+    }
 }
 
 TEST(AdminCommandKey, KeyFileIsMadeOnceAndNeverReplaced)

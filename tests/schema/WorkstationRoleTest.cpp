@@ -240,7 +240,7 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
     take.ente = QStringLiteral("001");
     take.department = QStringLiteral("AMM");
     take.office = QStringLiteral("RAG");
-    take.operatorCode = QStringLiteral("DEMO9");
+    take.operatorCode = QStringLiteral("DEMO8");
     take.items = {{QStringLiteral("E"), number,
                    scalar(QStringLiteral("SELECT Tab_progressivo FROM Tab_Iter_Trasmissioni")).toLongLong()}};
     request = nimbo::iter::takeInChargeRequest(take);

@@ -11,6 +11,7 @@
 
 #include "servers/IterRequests.h"
 #include "servers/ProtocolServer.h"
+#include "session/DicAmbiente.h"
 #include "support/ProtocolRequests.h"
 #include "support/RegisterTest.h"
 #include "support/TestDb.h"
@@ -43,7 +44,18 @@ protected:
               "('ASL1', 'D02', 'U04', 'Igiene'), ('ASL1', 'D02', 'U05', 'Farmacia')",
               "INSERT INTO Tab_UfficiComponenti (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Progressivo, "
               "Tab_Componente, Tab_IdUser) VALUES ('ASL1', 'D01', 'U02', 1, 'Verdi', 'OP02'), "
-              "('ASL1', 'D01', 'U02', 2, 'Neri', 'OP01')"})
+              "('ASL1', 'D01', 'U02', 2, 'Neri', 'OP01')",
+              // OP01 of the protocol office and OP02 of U02 (and U03), both
+              // level 9; a level 8 of the other department, a level 7 of
+              // U03 and a level 6 of U02.
+              "UPDATE Tab_Operatori SET Op_Dipartimento = 'D01', Op_CodiceUfficio = 'U01' WHERE "
+              "Op_Codice_Operatore = 'OP01'",
+              "UPDATE Tab_Operatori SET Op_Dipartimento = 'D01', Op_CodiceUfficio = 'U02' WHERE "
+              "Op_Codice_Operatore = 'OP02'",
+              "INSERT INTO Tab_Operatori_DIP (Op_Codice, Op_Ente, Op_DIP, Op_Uff) VALUES ('OP02', 'ASL1', 'D01', 'U03')",
+              "INSERT INTO Tab_Operatori (Op_Codice_Operatore, Op_Cognome, Op_Ente, Op_Livello, Op_Attivo, "
+              "Op_Dipartimento, Op_CodiceUfficio) VALUES ('OP08', 'Gialli', 'ASL1', '8', 'S', 'D02', 'U04'), "
+              "('OP07', 'Viola', 'ASL1', '7', 'S', 'D01', 'U03'), ('OP06', 'Rosa', 'ASL1', '6', 'S', 'D01', 'U02')"})
             ASSERT_TRUE(q.exec(QString::fromLatin1(sql))) << q.lastError().text().toStdString();
         server = std::make_unique<ProtocolServer>(db().centralTarget());
         server->setClock([this] { return now; });
@@ -99,13 +111,26 @@ protected:
             r.items.append({kE, proto.isEmpty() ? number : proto, d});
         return call(kOpPresaInCarico, iter::takeInChargeRequest(r));
     }
-    QVariantList takeBack(const QString &office, const QString &movement, qlonglong delivery)
+    // Taking in charge by another operator, asking as the given office.
+    QVariantList takeAs(const char *op, const char *department, const char *office, qlonglong delivery)
+    {
+        iter::InChargeRequest r;
+        r.ente = kEnte;
+        r.department = QString::fromLatin1(department);
+        r.office = QString::fromLatin1(office);
+        r.operatorCode = QString::fromLatin1(op);
+        r.notes = QStringLiteral("ricevuto");
+        r.items.append({kE, number, delivery});
+        return call(kOpPresaInCarico, iter::takeInChargeRequest(r));
+    }
+    QVariantList takeBack(const QString &office, const QString &movement, qlonglong delivery,
+                          const QString &op = QStringLiteral("OP02"), const QString &department = QStringLiteral("D01"))
     {
         iter::TakeBackRequest r;
         r.ente = kEnte;
-        r.department = QStringLiteral("D01");
+        r.department = department;
         r.office = office;
-        r.operatorCode = QStringLiteral("OP02");
+        r.operatorCode = op;
         r.items.append({kE, number, movement, delivery});
         return call(kOpRipresaInCarico, iter::takeBackRequest(r));
     }
@@ -280,10 +305,10 @@ TEST_P(IterServerTest, TakingInChargeWritesTypeThreeAndReleasesTheEarlierOne)
     // One gone delivery in a request takes back the rows done before it
     // (protocols are taken in the order of their numbers).
     const QString other = registerProtocol();
-    iter::AssignmentRequest toOther = assignment({to("U04")});
+    iter::AssignmentRequest toOther = assignment({to("U03")});
     toOther.number = other;
     ASSERT_EQ(assign(toOther).value(0).toString(), QStringLiteral("0"));
-    const qlonglong gone = delivery(QStringLiteral("U04"));
+    const qlonglong gone = delivery(QStringLiteral("U03"));
     EXPECT_OK(take({gone}, QStringLiteral("U03"), other));
     ASSERT_EQ(assign(assignment({to("U03")})).value(0).toString(), QStringLiteral("0"));
     const qlonglong fresh = delivery(QStringLiteral("U03"));
@@ -363,16 +388,16 @@ TEST_P(IterServerTest, TakingBackOneRecipientLeavesTheOthersAndNotOnceTaken)
     take({delivery(QStringLiteral("U02"))});
     now = now.addSecs(5);
     const QString sent = transmit(QStringLiteral("U02"), {{QStringLiteral("U03"), 0, kPerCompetenza},
-                                                          {QStringLiteral("U04"), 0, kPerCompetenza}})
+                                                          {QStringLiteral("U01"), 0, kPerCompetenza}})
                              .value(2)
                              .toString();
     ASSERT_EQ(pending().size(), 2);
-    const qlonglong u03 = delivery(QStringLiteral("U03")), u04 = delivery(QStringLiteral("U04"));
+    const qlonglong u03 = delivery(QStringLiteral("U03")), u04 = delivery(QStringLiteral("U01"));
 
     now = now.addSecs(5);
     const QVariantList back = takeBack(QStringLiteral("U02"), sent, u03);
     EXPECT_OK(back);
-    EXPECT_EQ(pending(), QStringList{sent + QStringLiteral("|U04|0")});
+    EXPECT_EQ(pending(), QStringList{sent + QStringLiteral("|U01|0")});
     EXPECT_EQ(list(QStringLiteral("SELECT Tab_Ufficio, Tab_InCarico FROM Tab_Iter_Documento WHERE Tab_DataSerialeMov = '")
                    + iter::movementKeys(back).value(0) + QLatin1Char('\'')),
               QStringList{QStringLiteral("U02|S")});
@@ -387,6 +412,53 @@ TEST_P(IterServerTest, TakingBackOneRecipientLeavesTheOthersAndNotOnceTaken)
                    "Il documento di protocollo N. 2024/0000001 è già stato preso in carico dal destinatario: "
                    "impossibile riprenderlo.");
     EXPECT_EQ(movements().size(), before);
+}
+
+TEST_P(IterServerTest, ADeliveryIsTakenOnlyByWhomItReachesAndItsOfficeHoldsIt)
+{
+    const QString key =
+        assign(assignment({to("U01"), to("U02"), to("U02", 1), to("U03")})).value(2).toString();
+    const qlonglong u01 = delivery(QStringLiteral("U01")), u02 = delivery(QStringLiteral("U02")),
+                    member = delivery(QStringLiteral("U02"), 1), u03 = delivery(QStringLiteral("U03"));
+    const QStringList before = movements() + pending();
+
+    // Level 8 of another department, level 7 of another office, level 6 on
+    // a whole office, anyone but the member's own operator, and an office
+    // that is not the operator's: refused naming the delivery, nothing written.
+    EXPECT_REFUSED(takeAs("OP08", "D02", "U04", u02),
+                   "del documento di protocollo N. 2024/0000001 è destinata all'ufficio U02: l'operatore OP08 non può "
+                   "prenderla in carico.");
+    EXPECT_REFUSED(takeAs("OP07", "D01", "U03", u02), "è destinata all'ufficio U02");
+    EXPECT_REFUSED(takeAs("OP06", "D01", "U02", u02), "è destinata all'ufficio U02");
+    EXPECT_REFUSED(takeAs("OP07", "D01", "U03", member), "è destinata all'ufficio U02");
+    EXPECT_REFUSED(takeAs("OP08", "D01", "U02", u02), "L'operatore OP08 non opera nell'ufficio U02");
+    EXPECT_EQ(movements() + pending(), before);
+
+    // Level 7 takes its own office's; level 9 takes another office of its
+    // department, and that office holds the document, not his own.
+    now = now.addSecs(10);
+    EXPECT_OK(takeAs("OP07", "D01", "U03", u03));
+    now = now.addSecs(1);
+    EXPECT_OK(takeAs("OP02", "D01", "U02", u01));
+    // The logged-in operator is the one who takes, whatever the request says.
+    DicAmbiente::session().op.code = QStringLiteral("OP02");
+    now = now.addSecs(1);
+    const QVariantList signedBySession = takeAs("OP06", "D01", "U02", member);
+    DicAmbiente::session().op.code.clear();
+    EXPECT_OK(signedBySession);
+    EXPECT_EQ(movements().mid(1), (QStringList{QStringLiteral("20241231100010|3|U03|S|OP07|ricevuto"),
+                                              QStringLiteral("20241231100011|3|U01|S|OP02|ricevuto"),
+                                              QStringLiteral("20241231100012|3|U02|S|OP02|ricevuto")}));
+
+    // Only the office that sent a delivery takes it back, and holds it again.
+    EXPECT_REFUSED(takeBack(QStringLiteral("U04"), key, u02, QStringLiteral("OP08"), QStringLiteral("D02")),
+                   "è stata inviata dall'ufficio U01: l'operatore OP08 non può riprenderla in carico.");
+    now = now.addSecs(1);
+    const QVariantList back = takeBack(QStringLiteral("U01"), key, u02, QStringLiteral("OP01"));
+    EXPECT_OK(back);
+    EXPECT_EQ(movements().value(4), iter::movementKeys(back).value(0) + QStringLiteral("|3|U01|S|OP01|"));
+    EXPECT_EQ(movements().value(2), QStringLiteral("20241231100011|3|U01|N|OP02|ricevuto"));
+    EXPECT_TRUE(pending().isEmpty());
 }
 
 TEST_P(IterServerTest, MalformedRequestsAreRefusedAndWriteNothing)
@@ -455,14 +527,14 @@ TEST_P(IterServerTest, EightWorkersTakeTheSameHundredDeliveriesOnce)
     QStringList items;
     for (int p = 0; p < 25; ++p) {
         const QString n = p == 0 ? number : registerProtocol();
-        iter::AssignmentRequest a = assignment({to("U02"), to("U02", 1), to("U02", 2), to("U03")});
+        iter::AssignmentRequest a = assignment({to("U02"), to("U02", 1), to("U01"), to("U03")});
         a.number = n;
         const QVariantList reply = assign(a);
         ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
-        for (const QString &d : list(QStringLiteral("SELECT Tab_progressivo, Tab_UfficioDestinatario FROM "
-                                                    "Tab_Iter_Trasmissioni WHERE Tab_NumeroProtocollo = '%1'")
+        for (const QString &d : list(QStringLiteral("SELECT Tab_progressivo FROM Tab_Iter_Trasmissioni WHERE "
+                                                    "Tab_NumeroProtocollo = '%1'")
                                          .arg(n)))
-            items << QStringLiteral("E:") + n + QLatin1Char(':') + QString(d).replace(QLatin1Char('|'), QLatin1Char(':'));
+            items << QStringLiteral("E:") + n + QLatin1Char(':') + d;
     }
     ASSERT_EQ(items.size(), 100);
     server.reset(); // the workers are the only writers
@@ -496,10 +568,11 @@ TEST_P(IterServerTest, EightWorkersTakeTheSameHundredDeliveriesOnce)
     EXPECT_TRUE(pending().isEmpty());
     EXPECT_EQ(list(QStringLiteral("SELECT COUNT(*) FROM Tab_Iter_Documento WHERE Tab_TipoMovimento = 3")),
               QStringList{QStringLiteral("100")});
-    // Each protocol: four movements, one of them the office's charge.
+    // Each protocol: four movements, one charge for each of its three
+    // offices (U02 reached twice).
     EXPECT_EQ(list(QStringLiteral("SELECT COUNT(*) FROM Tab_Iter_Documento WHERE Tab_TipoMovimento = 3 AND "
                                   "Tab_InCarico = 'S'")),
-              QStringList{QStringLiteral("50")});
+              QStringList{QStringLiteral("75")});
 }
 
 } // namespace

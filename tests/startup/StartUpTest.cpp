@@ -7,6 +7,7 @@
 #include <QSqlQuery>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "data/C_GestDB.h"
 #include "data/Cipher.h"
@@ -73,6 +74,16 @@ protected:
             f.write(ini.join(QLatin1Char('\n')).toUtf8());
         f.close();
         return StartUp::start({QStringLiteral("test_startup"), QStringLiteral("DEMO9"), QStringLiteral("x")});
+    }
+    // The demo workstation's configuration on the test's databases.
+    QStringList workstationIni()
+    {
+        QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
+                        QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
+                        QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
+        if (GetParam() == Dialect::Engine::PostgreSQL)
+            ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+        return ini;
     }
     void exec(const QString &sql)
     {
@@ -168,11 +179,7 @@ TEST_P(StartUpTest, ARegisterFileOnANetworkShareIsFlaggedAtStart)
         probed << path;
         return QStringLiteral("nfs");
     });
-    QStringList ini{QStringLiteral("SET PATHDB=") + db().folder() + QStringLiteral("/db/"),
-                    QStringLiteral("SET PROTOCOLLO=central.sqlite"), QStringLiteral("SET TABLOCAL=locale.sqlite"),
-                    QStringLiteral("SET OLEGENERICA=") + nimbo::kGenericProgId};
-    if (GetParam() == Dialect::Engine::PostgreSQL)
-        ini << QStringLiteral("SET SERVERDB=") + db().centralTarget().location;
+    const QStringList ini = workstationIni();
     ASSERT_EQ(start(ini), StartUp::kRunning);
     StartUp::setFileSystemProbe({});
     if (GetParam() == Dialect::Engine::PostgreSQL) {
@@ -188,6 +195,57 @@ TEST_P(StartUpTest, ARegisterFileOnANetworkShareIsFlaggedAtStart)
     EXPECT_TRUE(text.contains(QStringLiteral("SERVERDB"))) << text.toStdString();
     EXPECT_TRUE(readAll(DicAmbiente::logFilePath()).contains(QStringLiteral("cartella di rete (nfs)")));
     // The operator is warned, not stopped: the program is up.
+    EXPECT_TRUE(StartUp::mainWindow()->isVisible());
+}
+
+// The mode of a file or folder, 0 when it is missing.
+int modeOf(const QString &path)
+{
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 0777) : 0;
+}
+
+TEST_P(StartUpTest, FilesOfTheProgramAreTheOwnersAndWiderOnesAreFlaggedAtStart)
+{
+    // A system whose default mask lets everybody read what is made.
+    const mode_t mask = ::umask(022);
+    const QStringList ini = workstationIni();
+    ASSERT_EQ(start(ini), StartUp::kRunning);
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join('|').toStdString();
+    const QString root = db().folder() + QLatin1Char('/');
+    for (const char *folder : {"tempOle", "temp", "documenti", "documenti/appoimg", "documenti/Appoggio",
+                               "documenti/transitoIMG", "StoricoEMail", "New"})
+        EXPECT_EQ(modeOf(root + QLatin1String(folder)), 0700) << folder;
+    QStringList files{DicAmbiente::logFilePath(), root + QStringLiteral("StoricoEMail/StoricoEMail.txt"),
+                      session().cfg.tabLocal};
+    // The register and what SQLite writes beside it.
+    if (GetParam() == Dialect::Engine::SQLite) {
+        QSqlQuery q(db().central());
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Enti SET Ente_Denominazione = Ente_Denominazione")));
+        files << db().centralTarget().location << db().centralTarget().location + QStringLiteral("-wal")
+              << db().centralTarget().location + QStringLiteral("-shm");
+    }
+    for (const QString &f : files)
+        EXPECT_EQ(modeOf(f), 0600) << f.toStdString();
+
+    // Folders and files made wider by hand are named at the next start, in
+    // the log and to the operator, who may go on.
+    StartUp::shutdown();
+    C_GestDB::closeLocalDatabase();
+    ASSERT_EQ(::chmod(QFile::encodeName(session().cfg.tabLocal).constData(), 0644), 0);
+    ASSERT_EQ(::chmod(QFile::encodeName(root + QStringLiteral("documenti")).constData(), 0755), 0);
+    const QString local = session().cfg.tabLocal;
+    ASSERT_EQ(start(ini), StartUp::kRunning);
+    ::umask(mask);
+    ASSERT_EQ(boxes.shown.size(), 1);
+    const QString text = boxes.texts().value(0);
+    EXPECT_EQ(boxes.shown.value(0).icon, nimbo::Icon::Warning);
+    EXPECT_TRUE(text.contains(local + QStringLiteral(" (0644)"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(root + QStringLiteral("documenti (0755)"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("tempOle"))) << text.toStdString();
+    const QString log = readAll(DicAmbiente::logFilePath());
+    EXPECT_TRUE(log.contains(QStringLiteral("Accessibile ad altri utenti: ") + local + QStringLiteral(" (0644)")))
+        << log.toStdString();
     EXPECT_TRUE(StartUp::mainWindow()->isVisible());
 }
 

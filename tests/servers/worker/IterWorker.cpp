@@ -1,9 +1,9 @@
 // Takes deliveries in charge through the protocol server, one process among
-// several, one request per delivery in an order of its own: prints "OK
-// <movement key>" or "991 <text>" for each; anything else goes to stderr
-// and makes the exit status 1.
+// several, one request per delivery in an order of its own, as operator OP02
+// of office U02 (department D01): prints "OK <movement key>" or "991 <text>"
+// for each; anything else goes to stderr and makes the exit status 1.
 //
-//   nimbo_iter_worker sqlite|pg <file or conninfo> <ente> <seed> <direction:number:delivery:office>...
+//   nimbo_iter_worker sqlite|pg <file or conninfo> <ente> <seed> <direction:number:delivery>...
 
 #include <QCoreApplication>
 #include <QRandomGenerator>
@@ -18,7 +18,7 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments();
     if (a.size() < 6) {
-        std::fprintf(stderr, "usage: %s sqlite|pg <file|conninfo> <ente> <seed> <dir:number:delivery:office>...\n",
+        std::fprintf(stderr, "usage: %s sqlite|pg <file|conninfo> <ente> <seed> <dir:number:delivery>...\n",
                      argv[0]);
         return 2;
     }
@@ -34,7 +34,7 @@ int main(int argc, char **argv)
         nimbo::iter::InChargeRequest r;
         r.ente = a[3];
         r.department = QStringLiteral("D01");
-        r.office = f.value(3);
+        r.office = QStringLiteral("U02");
         r.operatorCode = QStringLiteral("OP02");
         r.notes = QStringLiteral("worker ") + a[4];
         r.items.append({f.value(0), f.value(1), f.value(2).toLongLong()});

@@ -7,15 +7,30 @@
 // " AND ". Levels 6 to 9 are the only levels that see anything: any other
 // level gets a condition that matches no row, so a mistyped level never
 // opens the register. Every value is quoted.
+//
+// It sits below the servers, so that a server deciding whether a request
+// concerns its operator applies the very rule of the list he chose from.
 
 #include <QDate>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 
-#include "protocol/ProtocolRules.h"
-
 namespace nimbo::protocol {
+
+// The operator at work: body, code, department, office, level, privacy
+// right and direction right.
+struct OperatorScope {
+    QString ente;
+    QString operatorCode;
+    QString department;
+    QString office;
+    int level = 0;
+    bool privacy = false;
+    QString directionRight = QStringLiteral("0");
+    // Fills these fields from the session in force.
+    void takeFromSession();
+};
 
 // Who is looking, with the extra department/office pairs.
 struct Viewer : OperatorScope {

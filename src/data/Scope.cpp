@@ -1,4 +1,4 @@
-#include "protocol/Scope.h"
+#include "data/Scope.h"
 
 #include <QStringList>
 
@@ -8,6 +8,18 @@
 namespace F = Funzioni_Com_1;
 
 namespace nimbo::protocol {
+
+void OperatorScope::takeFromSession()
+{
+    const auto &op = DicAmbiente::session().op;
+    ente = op.ente;
+    operatorCode = op.code;
+    department = op.department;
+    office = op.office;
+    level = op.level;
+    privacy = op.privacy;
+    directionRight = op.direction;
+}
 
 Viewer Viewer::fromSession()
 {
