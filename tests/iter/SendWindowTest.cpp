@@ -359,7 +359,7 @@ TEST_P(SendWindows, TransmissionWithCopiesOnlyLeavesTheChargeWithTheSender)
     boxes.answers = {Answer::No};
     child(w, "CmdInvia")->click();
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("CONFERMI l'assegnazione del documento ai destinatari selezionati?")});
-    EXPECT_EQ(boxes.shown.first().icon, Icon::Critical);
+    EXPECT_EQ(boxes.shown.first().icon, Icon::Question);
     EXPECT_EQ(count(QStringLiteral("Tab_Iter_Documento"), number, QStringLiteral(" AND Tab_TipoMovimento=2")),
               QStringLiteral("0"));
     boxes.clear();

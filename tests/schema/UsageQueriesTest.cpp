@@ -40,10 +40,13 @@ const Ref kDepartmentRefs[] = {
      "Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_TipoDocumento, Tab_NumeroDocumento, Tab_DataDocumento, "
      "Tab_DipartProprietario",
      "'%1', 'E', '%3', 'LET', 'N%4', '2024-03-01', '%2'"},
+    {10, "Tab_RubricaGruppi", "Tab_Ente, Tab_Dipartimento, Tab_Raggruppamento, Tab_Identificativo",
+     "'%1', '%2', 'R%4', %4"},
+    {11, "Tab_OggettiRicorrenti", "Tab_Ente, Tab_Dipartimento, Tab_EU, Tab_OggettoR", "'%1', '%2', 'E', 'O%4'"},
 };
 // The department's own tables find it whatever entity the row belongs to;
 // these find it only with its entity.
-const QSet<int> kDepartmentWithEntity = {7, 8, 9};
+const QSet<int> kDepartmentWithEntity = {7, 8, 9, 10, 11};
 
 const char *kMovement = "Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataSerialeMov, ";
 const Ref kOfficeRefs[] = {
@@ -111,7 +114,7 @@ TEST_P(UsageQueries, EachQueryFindsItsOwnReferenceAndOnlyThat)
     // finds nothing.
     EXPECT_EQ(finding(Usage::departmentUsage(QStringLiteral("001"), QStringLiteral("PRO"))), QSet<int>{});
     EXPECT_EQ(finding(Usage::officeUsage(QStringLiteral("001"), QStringLiteral("UPR"))), QSet<int>{});
-    EXPECT_EQ(Usage::departmentUsage(QStringLiteral("001"), QStringLiteral("PRO")).size(), 10);
+    EXPECT_EQ(Usage::departmentUsage(QStringLiteral("001"), QStringLiteral("PRO")).size(), 12);
     EXPECT_EQ(Usage::officeUsage(QStringLiteral("001"), QStringLiteral("UPR")).size(), 13);
     EXPECT_EQ(Usage::departmentUsage(QStringLiteral("001"), QStringLiteral("PRO")).front(),
               QStringLiteral("SELECT 1 FROM Tab_Uffici WHERE Tab_Dipartimento = 'PRO' LIMIT 1"));
@@ -133,7 +136,7 @@ TEST_P(UsageQueries, EachQueryFindsItsOwnReferenceAndOnlyThat)
         EXPECT_EQ(finding(queries), QSet<int>{r.query});
         covered.insert(r.query);
     }
-    EXPECT_EQ(covered.size(), 10);
+    EXPECT_EQ(covered.size(), 12);
     covered.clear();
     for (const Ref &r : kOfficeRefs) {
         SCOPED_TRACE(r.table);
