@@ -96,9 +96,8 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
                                QStringLiteral("Dipartimento"), QStringLiteral("Ufficio"), QStringLiteral("Operatore"),
                                QStringLiteral("Note")});
     lswIter_->setRootIsDecorated(false);
-    // The columns share the width: the list never scrolls sideways.
-    lswIter_->header()->setSectionResizeMode(QHeaderView::Stretch);
-    lswIter_->header()->setMinimumSectionSize(40);
+    lswIter_->setTextElideMode(Qt::ElideRight);
+    lswIter_->header()->setTextElideMode(Qt::ElideRight);
     lswIter_->setMinimumSize(720, 220);
     iter->addWide(lswIter_);
 
@@ -195,7 +194,14 @@ void FrmDettaglioProtocollo::loadIter()
             items << line;
         }
     }
+    // Every text whole in its tip; each column as wide as its texts and its
+    // heading, except the notes, which take what is left.
+    for (QTreeWidgetItem *item : items)
+        for (int c = 0; c < item->columnCount(); ++c)
+            item->setToolTip(c, item->text(c));
     lswIter_->addTopLevelItems(items);
+    for (int c = 0; c < lswIter_->columnCount() - 1; ++c)
+        lswIter_->resizeColumnToContents(c);
 }
 
 void FrmDettaglioProtocollo::ELABORATBAR(const QString &key)

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "iter/DocumentDoors.h"
 #include "iter/SendSearch.h"
 #include "iter/TrayRules.h"
 #include "platform/Busy.h"
@@ -12,6 +13,7 @@
 #include "ui/FormKit.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
+#include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -32,6 +34,24 @@ FrmArchiviati::FrmArchiviati(QWidget *parent) : ChildWindow(parent)
     auto *v = new QVBoxLayout(this);
     v->setContentsMargins(6, 4, 6, 4);
     v->setSpacing(4);
+
+    // The window's own toolbar: the chosen protocol's attachments and images.
+    auto *bar = new QHBoxLayout;
+    const QVector<std::pair<const char *, QString>> doors{{"Allegati", QStringLiteral("frmProtAllegati")},
+                                                          {"Docum.", QStringLiteral("FrmVisDocu1")}};
+    for (const auto &[caption, window] : doors) {
+        auto *b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(window == QLatin1String("FrmVisDocu1") ? QStringLiteral("cmdDocum")
+                                                                : QStringLiteral("cmdAllegati"));
+        b->setEnabled(WindowRegistry::contains(window));
+        connect(b, &QPushButton::clicked, this, [this, window] { openDocumentsOfChosen(window); });
+        bar->addWidget(b);
+    }
+    auto *esci = new QPushButton(QStringLiteral("Esci"), this);
+    esci->setObjectName(QStringLiteral("CmdEsci"));
+    bar->addWidget(esci);
+    bar->addStretch(1);
+    v->addLayout(bar);
 
     fields_ = new SearchFields(QStringLiteral("Data Protocollazione: dal"), this);
     v->addWidget(fields_);
@@ -57,13 +77,6 @@ FrmArchiviati::FrmArchiviati(QWidget *parent) : ChildWindow(parent)
     detail->addWide(iter_);
     v->addWidget(detail, 2);
 
-    auto *buttons = new QHBoxLayout;
-    auto *esci = new QPushButton(QStringLiteral("Esci"), this);
-    esci->setObjectName(QStringLiteral("CmdEsci"));
-    buttons->addStretch(1);
-    buttons->addWidget(esci);
-    v->addLayout(buttons);
-
     connect(fields_, &SearchFields::search, this, [this] { search(); });
     connect(list_, &ui::RowList::chosen, this, &FrmArchiviati::showDetail);
     connect(esci, &QPushButton::clicked, this, [this] { closeWindow(); });
@@ -88,9 +101,27 @@ bool FrmArchiviati::search()
     busy::Guard guard;
     const protocol::Viewer v = protocol::Viewer::fromSession();
     const auto rows = F::loadRows(QStringLiteral("PROTOCOLLO"), archivedQuery(c, v));
-    list_->setRows(archivedRows(rows, v));
     showDetail(-1);
+    if (!rows.ok && !rows.noRows()) {
+        list_->clear();
+        showBox(kCaption, QStringLiteral("Impossibile leggere i documenti archiviati dall'archivio centrale. Riprovare più tardi."),
+                Icon::Critical);
+        return false;
+    }
+    list_->setRows(archivedRows(rows, v));
     return true;
+}
+
+void FrmArchiviati::openDocumentsOfChosen(const QString &window)
+{
+    const int row = list_->currentRow();
+    if (row < 0 || row >= list_->count()) {
+        showBox(kCaption, QStringLiteral("prima di richiedere la funzione selezionare un protocollo dall'elenco"),
+                Icon::Information);
+        return;
+    }
+    openDocuments(kCaption, window, list_->text(row, 0), list_->text(row, kNumberColumn),
+                  QStringLiteral("FRMARCHIVIATI"));
 }
 
 void FrmArchiviati::showDetail(int row)

@@ -29,6 +29,8 @@ public:
     void showDetail(int row);
     ui::RowList *list() const { return list_; }
     ui::RowList *movements() const { return iter_; }
+    // "Docum." and "Allegati": the images or attachments of the chosen row.
+    void openDocumentsOfChosen(const QString &window);
 
 private:
     SearchFields *fields_ = nullptr;

@@ -45,15 +45,6 @@ QString shownDay(const QString &text)
     return d.isValid() ? d.toString(QStringLiteral("dd/MM/yyyy")) : text.trimmed();
 }
 
-QLineEdit *readOnlyField(QWidget *parent, const char *name, int chars)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    ui::setReadOnly(e);
-    e->setMaximumWidth(ui::fieldWidth(e, chars));
-    return e;
-}
-
 QPushButton *button(QWidget *parent, const char *name, const char *text)
 {
     auto *b = new QPushButton(QString::fromUtf8(text), parent);
@@ -94,10 +85,10 @@ void FrmAssegna::build()
     v->addWidget(heading_);
 
     auto *head = new ui::FormGroup(QStringLiteral("Protocollo"), this);
-    txtEUI_ = readOnlyField(head, "TxtEUI", 3);
-    txtProtI_ = readOnlyField(head, "TxtProtI", 13);
-    txtDataI_ = readOnlyField(head, "TxtDataI", 11);
-    txtSerialeMov_ = readOnlyField(head, "TxtSerialeMov", 15);
+    txtEUI_ = ui::readOnlyField(head, "TxtEUI", 3);
+    txtProtI_ = ui::readOnlyField(head, "TxtProtI", 13);
+    txtDataI_ = ui::readOnlyField(head, "TxtDataI", 11);
+    txtSerialeMov_ = ui::readOnlyField(head, "TxtSerialeMov", 15);
     head->addRow(QStringLiteral("Tipo"), {txtEUI_, "N° Protocollo", txtProtI_, "Data Protocollo", txtDataI_,
                                           "Assegnazione del", {txtSerialeMov_, 1}});
     v->addWidget(head);

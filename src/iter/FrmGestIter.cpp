@@ -1,5 +1,7 @@
 #include "iter/FrmGestIter.h"
 
+#include "iter/DocumentDoors.h"
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -49,18 +51,8 @@ const ToolButton kToolButtons[] = {
     {"Doc. Collegati", "", true, false},   {"Immagine documento", "FrmVisDocu1", true, false},
     {"Trasmetti", "FrmTrasmetti", true, true}, {"Classificazione", "", false, false},
     {"Evadi   Pratica", "", false, true},  {"Invia E-Mail", "", false, false},
-    {"Acquisisci", "", false, false},      {"Imposta scadenza", "", false, true},
+    {"Acquisisci", "FrmSCAN", true, false},      {"Imposta scadenza", "", false, true},
 };
-
-QLineEdit *shownField(const char *name, QWidget *parent, int chars = 0)
-{
-    auto *f = new QLineEdit(parent);
-    f->setObjectName(QLatin1String(name));
-    ui::setReadOnly(f);
-    if (chars > 0)
-        f->setMaximumWidth(ui::fieldWidth(f, chars));
-    return f;
-}
 
 } // namespace
 
@@ -100,10 +92,7 @@ FrmGestIter::FrmGestIter(QWidget *parent) : ChildWindow(parent)
     connect(attachments, &QPushButton::clicked, this, [this] {
         if (!protocolChosen())
             return;
-        if (QWidget *w = WindowRegistry::open(QStringLiteral("frmProtAllegati"))) {
-            QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMITER")));
-            QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_));
-        }
+        openDocuments(kCaption, QStringLiteral("frmProtAllegati"), direction_, number_, QStringLiteral("FRMITER"));
     });
     connect(detail, &QPushButton::clicked, this, [this] {
         if (protocolChosen())
@@ -214,17 +203,17 @@ QWidget *FrmGestIter::buildIterTab()
 {
     auto *page = new QWidget(this);
     auto *head = new ui::FormGroup(QStringLiteral("Protocollo"), page);
-    hDirection_ = shownField("TxtTipo", head, 2);
-    hNumber_ = shownField("TxtNumeroProtocollo", head, 13);
-    hDate_ = shownField("TxtDataProtocollo", head, 10);
-    hState_ = shownField("TxtStato", head, 22);
-    hType_ = shownField("TxtTipoDocumento", head);
-    hName_ = shownField("TxtMittDest", head);
-    hAddress_ = shownField("TxtIndirizzo", head);
-    hCivic_ = shownField("TxtCivico", head, 6);
-    hTown_ = shownField("TxtComune", head);
-    hSubject_ = shownField("TxtOggetto", head);
-    hEmergency_ = shownField("TxtNumeroEmergenza", head, 16);
+    hDirection_ = ui::readOnlyField(head, "TxtTipo", 2);
+    hNumber_ = ui::readOnlyField(head, "TxtNumeroProtocollo", 13);
+    hDate_ = ui::readOnlyField(head, "TxtDataProtocollo", 10);
+    hState_ = ui::readOnlyField(head, "TxtStato", 22);
+    hType_ = ui::readOnlyField(head, "TxtTipoDocumento");
+    hName_ = ui::readOnlyField(head, "TxtMittDest");
+    hAddress_ = ui::readOnlyField(head, "TxtIndirizzo");
+    hCivic_ = ui::readOnlyField(head, "TxtCivico", 6);
+    hTown_ = ui::readOnlyField(head, "TxtComune");
+    hSubject_ = ui::readOnlyField(head, "TxtOggetto");
+    hEmergency_ = ui::readOnlyField(head, "TxtNumeroEmergenza", 22);
     correspondentCaption_ = ui::caption(QStringLiteral("Mittente"), head, hName_);
     correspondentCaption_->setObjectName(QStringLiteral("lblMittDest"));
     head->addRow(QStringLiteral("Tipo"), {hDirection_, "N° Protocollo", hNumber_, "Data", hDate_, "Stato", hState_});
@@ -241,10 +230,10 @@ QWidget *FrmGestIter::buildIterTab()
                             QStringLiteral("26;20;26;16"));
 
     auto *movement = new ui::FormGroup(QStringLiteral("Movimento selezionato"), page);
-    notes_ = shownField("TxtNote", movement);
+    notes_ = ui::readOnlyField(movement, "TxtNote");
     assignmentKind_ = new QLabel(movement);
     assignmentKind_->setObjectName(QStringLiteral("lblTipoAssegnazione"));
-    deadline_ = shownField("txtScadenza", movement, 10);
+    deadline_ = ui::readOnlyField(movement, "txtScadenza", 10);
     movement->addRow(QStringLiteral("Note"),
                      {Cell(notes_, 3), "Tipo Assegnazione", Cell(assignmentKind_, 2), "Data scadenza", deadline_});
 
@@ -416,6 +405,11 @@ void FrmGestIter::toolbarPressed(int index)
     const ToolButton &b = kToolButtons[index];
     if (b.needsProtocol && !protocolChosen())
         return;
+    // The images of a reserved protocol are not for everyone.
+    if (QLatin1String(b.window) == QLatin1String("FrmVisDocu1")) {
+        openDocuments(kCaption, QString::fromLatin1(b.window), direction_, number_);
+        return;
+    }
     QWidget *opened = openForProtocol(QString::fromLatin1(b.window));
     if (opened && b.reloads)
         reloadAfter(opened);

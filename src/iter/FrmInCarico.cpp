@@ -1,5 +1,7 @@
 #include "iter/FrmInCarico.h"
 
+#include "iter/DocumentDoors.h"
+
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -30,14 +32,6 @@ namespace {
 
 const QString kCaption = QStringLiteral("Documenti in entrata");
 const QString kDb = QStringLiteral("PROTOCOLLO");
-
-QLineEdit *readOnlyField(const char *name, QWidget *parent)
-{
-    auto *f = new QLineEdit(parent);
-    f->setObjectName(QLatin1String(name));
-    ui::setReadOnly(f);
-    return f;
-}
 
 } // namespace
 
@@ -108,21 +102,22 @@ FrmInCarico::FrmInCarico(QWidget *parent) : ChildWindow(parent)
     // Detail of one delivery.
     auto *detail = new ui::FormGroup(QStringLiteral("Dettaglio del documento Trasmesso"), this);
     detail->setObjectName(QStringLiteral("fraDettaglio"));
-    detailNotes_ = readOnlyField("txtNoteTrasmissione", detail);
-    deadline_ = readOnlyField("txtScadenza", detail);
-    sender_ = readOnlyField("txtUfficioInviante", detail);
-    kind_ = readOnlyField("txtTipoTrasmissione", detail);
-    sentAt_ = readOnlyField("txtDataTrasmissione", detail);
-    emergency_ = readOnlyField("txtNumeroEmergenza", detail);
+    detailNotes_ = ui::readOnlyField(detail, "txtNoteTrasmissione");
+    deadline_ = ui::readOnlyField(detail, "txtScadenza", 10);
+    sender_ = ui::readOnlyField(detail, "txtUfficioInviante");
+    kind_ = ui::readOnlyField(detail, "txtTipoTrasmissione");
+    sentAt_ = ui::readOnlyField(detail, "txtDataTrasmissione", 19);
+    emergency_ = ui::readOnlyField(detail, "txtNumeroEmergenza", 22);
     detail->addRow(QStringLiteral("Note trasmissione"), {Cell(detailNotes_, 1)});
-    detail->addRow(QStringLiteral("Scadenza evasione Pratica"), {deadline_, "Numero in emergenza", emergency_});
     detail->addRow(QStringLiteral("Inviato da"), {Cell(sender_, 1)});
-    detail->addRow(QStringLiteral("Tipo trasmissione"), {kind_, "Data e ora", sentAt_});
+    detail->addRow(QStringLiteral("Tipo trasmissione"), {Cell(kind_, 1)});
+    detail->addRow(QStringLiteral("Data e ora"), {sentAt_});
+    detail->addRow(QStringLiteral("Scadenza evasione Pratica"), {deadline_, "Numero in emergenza", emergency_});
     iter_ = new ui::RowList(QStringLiteral("lswIter"), this);
     iter_->setColumns(officeWords(QString::fromUtf8(kMovementTitles)), QString::fromLatin1(kMovementWidths));
     auto *bottom = new QHBoxLayout;
-    bottom->addWidget(detail, 2);
-    bottom->addWidget(iter_, 3);
+    bottom->addWidget(detail, 1);
+    bottom->addWidget(iter_, 1);
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(bar);
@@ -147,13 +142,13 @@ void FrmInCarico::openForRow(const QString &window)
     const int row = list_->currentRow();
     if (row < 0 || row >= list_->count())
         return;
-    QWidget *w = WindowRegistry::open(window);
-    if (!w)
+    const QString direction = list_->text(row, ShType), number = list_->text(row, ShKeyNumber);
+    if (window != QLatin1String("frmDettaglioProtocollo")) {
+        openDocuments(kCaption, window, direction, number);
         return;
-    if (window == QLatin1String("frmProtAllegati"))
-        QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMINCARICO")));
-    QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, list_->text(row, ShType)),
-                              Q_ARG(QString, list_->text(row, ShKeyNumber)));
+    }
+    if (QWidget *w = WindowRegistry::open(window))
+        QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction), Q_ARG(QString, number));
 }
 
 QPushButton *FrmInCarico::button(const char *name, const QString &text, bool enabled)

@@ -55,7 +55,7 @@ FrmSpediti::FrmSpediti(QWidget *parent) : ChildWindow(parent)
 
     list_ = new ui::RowList(QStringLiteral("lswUscita"), this);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto;Data Trasmissione;Destinatario;SerialeMov"),
-                      QStringLiteral("5;14;15;36;18;40;15"));
+                      QStringLiteral("5;14;15;36;18;40;0"));
     list_->model()->setCheckable(true);
     v->addWidget(list_, 1);
 

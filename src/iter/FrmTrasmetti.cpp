@@ -21,15 +21,6 @@ namespace {
 
 const QString kCaption = QString::fromUtf8(kTransmitCaption);
 
-QLineEdit *readOnlyField(QWidget *parent, const char *name, int chars)
-{
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QString::fromLatin1(name));
-    ui::setReadOnly(e);
-    e->setMaximumWidth(ui::fieldWidth(e, chars));
-    return e;
-}
-
 } // namespace
 
 FrmTrasmetti::FrmTrasmetti(QWidget *parent) : ChildWindow(parent)
@@ -52,9 +43,9 @@ void FrmTrasmetti::build()
     v->setSpacing(4);
 
     auto *head = new ui::FormGroup(QStringLiteral("Protocollo"), this);
-    txtEUI_ = readOnlyField(head, "TxtEUI", 3);
-    txtProtI_ = readOnlyField(head, "TxtProtI", 13);
-    txtDataI_ = readOnlyField(head, "TxtDataI", 11);
+    txtEUI_ = ui::readOnlyField(head, "TxtEUI", 3);
+    txtProtI_ = ui::readOnlyField(head, "TxtProtI", 13);
+    txtDataI_ = ui::readOnlyField(head, "TxtDataI", 11);
     head->addRow(QStringLiteral("Tipo"), {txtEUI_, "N° Protocollo", txtProtI_, "Data Protocollo", txtDataI_});
     head->grid()->setColumnStretch(head->grid()->columnCount(), 1);
     v->addWidget(head);

@@ -68,11 +68,11 @@ RecipientEditor::RecipientEditor(SendKind kind, QWidget *parent) : QWidget(paren
     if (kind == SendKind::Assignment)
         list_->setColumns(QStringLiteral("Sel.;coddip;Dipartimento;Coduff;Ufficio;CodComp;Componente;Modificabile;"
                                          "CodTipo;Tipo Assegnazione;Data Assegnazione"),
-                          QStringLiteral("5;8;22;8;22;9;16;12;9;18;17"));
+                          QStringLiteral("5;0;22;0;22;0;16;0;0;18;17"));
     else
         list_->setColumns(QStringLiteral("Sel.;coddip;Dipartimento;Coduff;Ufficio;CodComp;Componente;TipoTrasm;"
                                          "Tipo Trasmiss."),
-                          QStringLiteral("5;8;24;8;24;9;18;11;16"));
+                          QStringLiteral("5;0;24;0;24;0;18;0;16"));
     list_->model()->setCheckable(true);
     v->addWidget(g);
     v->addWidget(list_, 1);

@@ -64,6 +64,11 @@ public slots:
     // entry): its identifier and description fill the correspondent field.
     void setCorrespondent(const QString &code, const QString &description);
 
+private slots:
+    // Reads again the iter of the protocol on screen (an assignment made
+    // from this window has added a movement).
+    void reloadIter();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // The menu item's mode arrived: back to the entry state of that mode.

@@ -215,9 +215,14 @@ void FrmProtocollo::openAssignment()
         return;
     QWidget *w = WindowRegistry::open(QStringLiteral("FrmAssegna"));
     if (!w || !QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, f.direction), Q_ARG(QString, f.number),
-                                         Q_ARG(QString, f.dataProtocollo)))
+                                         Q_ARG(QString, f.dataProtocollo))) {
         GECentr::writeLog(QStringLiteral("Finestra di assegnazione non disponibile"), QStringLiteral("openAssignment"),
                           objectName());
+        return;
+    }
+    // The movement it writes shows at once in the iter tab. The window may
+    // be one already open for another protocol: one connection is enough.
+    connect(w, SIGNAL(assigned(QString)), this, SLOT(reloadIter()), Qt::UniqueConnection);
 }
 
 QWidget *FrmProtocollo::buildButtons(QWidget *panel)

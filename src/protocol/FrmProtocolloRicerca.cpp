@@ -340,10 +340,7 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
         new QTreeWidgetItem(classifica_, {coded(cell(d, 0, i), cell(d, 1, i)), coded(cell(d, 2, i), cell(d, 3, i)),
                                           coded(cell(d, 4, i), cell(d, 5, i)),
                                           coded(QString::number(d.value(6, i).toLongLong()), cell(d, 7, i))});
-    const F::LoadedRows it = F::loadRows(kDb, iterQuery(ente, direction, number));
-    for (int i = 0; it.ok && i < it.rowCount(); ++i)
-        new QTreeWidgetItem(iter_, {serialText(cell(it, 0, i)), cell(it, 1, i), cell(it, 2, i), cell(it, 3, i),
-                                    cell(it, 4, i)});
+    reloadIter();
     const auto archived = F::Caricadati(kDb, archivedQuery(ente, direction, number));
     iterState_ = archived && archived->value(0).toLongLong() > 0 ? QStringLiteral("ARCH") : QStringLiteral("ATTIVA");
 
@@ -385,6 +382,18 @@ void FrmProtocollo::step(int delta)
         return;
     }
     loadProtocol(list_->topLevelItem(next));
+}
+
+void FrmProtocollo::reloadIter()
+{
+    iter_->clear();
+    const ProtocolForm f = form();
+    if (f.number.isEmpty() || f.direction.isEmpty())
+        return;
+    const F::LoadedRows it = F::loadRows(kDb, iterQuery(DicAmbiente::session().op.ente, f.direction, f.number));
+    for (int i = 0; it.ok && i < it.rowCount(); ++i)
+        new QTreeWidgetItem(iter_, {serialText(cell(it, 0, i)), cell(it, 1, i), cell(it, 2, i), cell(it, 3, i),
+                                    cell(it, 4, i)});
 }
 
 } // namespace nimbo::protocol

@@ -28,6 +28,7 @@ public:
 };
 
 const char *const kReadOnlyLook = "nimboReadOnlyLook";
+const char *const kShowsStart = "nimboShowsStart";
 
 } // namespace
 
@@ -136,6 +137,29 @@ void setReadOnly(QLineEdit *field, bool readOnly)
     p.setColor(QPalette::Text, readOnly ? normal.color(QPalette::WindowText) : normal.color(QPalette::Text));
     field->setPalette(p);
     field->setFocusPolicy(readOnly ? Qt::ClickFocus : Qt::StrongFocus);
+    // Once per field: the text the program puts there is shown from its
+    // start, and whole in the tip.
+    if (readOnly && !field->property(kShowsStart).toBool()) {
+        field->setProperty(kShowsStart, true);
+        QObject::connect(field, &QLineEdit::textChanged, field, [field](const QString &text) {
+            if (!field->isReadOnly())
+                return;
+            field->setCursorPosition(0);
+            field->setToolTip(text);
+        });
+    }
+}
+
+QLineEdit *readOnlyField(QWidget *parent, const char *name, int chars)
+{
+    auto *field = new QLineEdit(parent);
+    field->setObjectName(QString::fromLatin1(name));
+    setReadOnly(field);
+    if (chars > 0) {
+        field->setMinimumWidth(fieldWidth(field, chars));
+        field->setMaximumWidth(fieldWidth(field, chars));
+    }
+    return field;
 }
 
 bool looksReadOnly(const QLineEdit *field)

@@ -61,6 +61,11 @@ QLabel *caption(const QString &text, QWidget *parent, QWidget *buddy = nullptr);
 // Read-only fields are drawn on the window colour and skipped by Tab, so
 // that nobody tries to type into them; editable ones get the normal look back.
 void setReadOnly(QLineEdit *field, bool readOnly = true);
+// A read-only field shows the start of its text and the whole of it in its
+// tip, so that a long text is never shown by its tail ("026" for a date).
+// A field for short data (a date, a number) is given room for `chars`
+// characters and never less; 0 lets it stretch.
+QLineEdit *readOnlyField(QWidget *parent, const char *name, int chars = 0);
 // True when the field is drawn as read-only.
 bool looksReadOnly(const QLineEdit *field);
 

@@ -27,6 +27,12 @@ int headingWidth(const QHeaderView *header, const QString &title)
            + 2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 4;
 }
 
+// Cells up to this many average characters are shown whole: dates, times,
+// numbers, codes, kinds. Longer texts get the width the window asked for.
+constexpr int kWholeChars = 32;
+// Enough rows to know a column's texts without reading a long list whole.
+constexpr int kMeasuredRows = 500;
+
 // Enter on a row chooses it, as a click does.
 class ListView : public QTableView {
 public:
@@ -83,6 +89,9 @@ RowList::RowList(const QString &viewName, QWidget *parent)
     view_->verticalHeader()->setDefaultSectionSize(view_->fontMetrics().height() + 6);
     view_->horizontalHeader()->setStretchLastSection(true);
     view_->horizontalHeader()->setSortIndicatorShown(true);
+    view_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    view_->horizontalHeader()->setTextElideMode(Qt::ElideRight);
+    view_->setTextElideMode(Qt::ElideRight);
     // Loaded order until the operator clicks a header.
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
 
@@ -109,18 +118,46 @@ void RowList::setColumns(const QString &titles, const QString &widths)
 {
     model_->setTitles(titles);
     widths_ = widths;
+    const QStringList sizes = widths.split(QLatin1Char(';'));
+    for (int c = 0; c < sizes.size(); ++c) {
+        bool ok = false;
+        const double n = sizes.at(c).trimmed().toDouble(&ok);
+        view_->setColumnHidden(c, ok && n <= 0);
+    }
     if (fit_) {
         fitColumns();
         return;
     }
-    const QStringList sizes = widths.split(QLatin1Char(';'));
     const int unit = view_->fontMetrics().averageCharWidth();
     for (int c = 0; c < sizes.size(); ++c) {
         bool ok = false;
         const double n = sizes.at(c).trimmed().toDouble(&ok);
         if (ok && n > 0)
-            view_->setColumnWidth(c, int(n * unit + 0.5));
+            view_->setColumnWidth(c, qMax(int(n * unit + 0.5), leastWidth(c)));
     }
+}
+
+void RowList::measureContent()
+{
+    const QFontMetrics fm = view_->fontMetrics();
+    const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 6;
+    const int rows = qMin(model_->rowCount(), kMeasuredRows);
+    contentWidths_.fill(0, model_->columnCount());
+    for (int c = 0; c < contentWidths_.size(); ++c) {
+        int widest = 0;
+        for (int r = 0; r < rows; ++r)
+            widest = qMax(widest, fm.horizontalAdvance(model_->text(r, c)));
+        if (c == 0 && model_->checkable())
+            widest += view_->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view_) + 6;
+        contentWidths_[c] = widest > 0 ? widest + margin : 0;
+    }
+}
+
+int RowList::leastWidth(int column) const
+{
+    const int heading = headingWidth(view_->horizontalHeader(), model_->titles().value(column));
+    const int content = contentWidths_.value(column);
+    return content <= view_->fontMetrics().averageCharWidth() * kWholeChars ? qMax(heading, content) : heading;
 }
 
 void RowList::setFitToWidth(bool fit)
@@ -134,7 +171,6 @@ void RowList::setFitToWidth(bool fit)
         view_->viewport()->installEventFilter(this);
     else
         view_->viewport()->removeEventFilter(this);
-    view_->setHorizontalScrollBarPolicy(fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     // A fitted list sizes every column itself: a stretched last column
     // would keep its width when the list narrows and run past the view.
     view_->horizontalHeader()->setStretchLastSection(!fit);
@@ -155,22 +191,21 @@ void RowList::fitColumns()
     const int room = view_->viewport()->width();
     if (total <= 0 || room <= 0)
         return;
-    // Every heading whole first, when the room holds them all; what is left
-    // goes to the columns by their widths. Otherwise by widths alone.
+    // Every heading and every short cell whole first; what is left goes to
+    // the columns by their widths. When the room does not hold that much,
+    // the list scrolls sideways rather than cut a date or a heading.
     QHeaderView *header = view_->horizontalHeader();
-    const QStringList titles = model_->titles();
     QVector<int> least(share.size(), 0);
     int leastTotal = 0;
     for (int c = 0; c < share.size(); ++c)
         if (share[c] > 0)
-            leastTotal += least[c] = headingWidth(header, titles.value(c));
-    const bool headingsFit = leastTotal <= room;
-    const int spread = headingsFit ? room - leastTotal : room;
+            leastTotal += least[c] = leastWidth(c);
+    const int spread = qMax(0, room - leastTotal);
     int widest = -1;
     int last = -1;
     for (int c = 0; c < share.size(); ++c)
         if (share[c] > 0) {
-            view_->setColumnWidth(c, (headingsFit ? least[c] : 0) + int(spread * share[c] / total));
+            view_->setColumnWidth(c, least[c] + int(spread * share[c] / total));
             if (widest < 0 || view_->columnWidth(c) > view_->columnWidth(widest))
                 widest = c;
             last = c;
@@ -182,7 +217,7 @@ void RowList::fitColumns()
     if (over < 0 && last >= 0)
         view_->setColumnWidth(last, view_->columnWidth(last) - over);
     else if (over > 0 && widest >= 0)
-        view_->setColumnWidth(widest, view_->columnWidth(widest) - over);
+        view_->setColumnWidth(widest, qMax(least[widest], view_->columnWidth(widest) - over));
 }
 
 bool RowList::load(const QString &sql, const QString &database)
@@ -199,6 +234,7 @@ void RowList::setRows(const F::Columns &columns)
     const int sortColumn = view_->horizontalHeader()->sortIndicatorSection();
     const Qt::SortOrder order = view_->horizontalHeader()->sortIndicatorOrder();
     model_->setRows(columns);
+    measureContent();
     setColumns(model_->titles().join(QLatin1Char(';')), widths_);
     if (sortColumn >= 0 && sortColumn < model_->columnCount())
         proxy_->sort(sortColumn, order);

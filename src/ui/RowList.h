@@ -26,6 +26,10 @@ class RowList : public QWidget {
 public:
     explicit RowList(const QString &viewName, QWidget *parent = nullptr);
 
+    // Widths are in average characters; a width of 0 hides the column (a key
+    // the window needs but the clerk does not). A shown column is never
+    // narrower than its heading, and short cells (dates, numbers, codes)
+    // are shown whole: only long texts are shortened, whole in their tip.
     void setColumns(const QString &titles, const QString &widths);
     // The columns share the list's width in proportion to their widths, so
     // that the list never scrolls sideways: for a window whose columns
@@ -62,12 +66,16 @@ protected:
 private:
     void choose(const QModelIndex &proxyIndex);
     void fitColumns();
+    void measureContent();
+    // The least width of a shown column: its heading and its short cells whole.
+    int leastWidth(int column) const;
 
     QLineEdit *filter_;
     QTableView *view_;
     RowModel *model_;
     RowFilter *proxy_;
     QString widths_;
+    QVector<int> contentWidths_; // widest cell of each column, of the first rows
     int lastChosen_ = -1;
     bool fit_ = false;
 };

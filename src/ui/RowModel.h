@@ -28,6 +28,7 @@ public:
     // A check box in the first column of every row (lists whose rows the
     // operator ticks).
     void setCheckable(bool checkable);
+    bool checkable() const { return checkable_; }
     bool isChecked(int row) const { return checked_.value(row); }
     void setChecked(int row, bool on);
     void setAllChecked(bool on);

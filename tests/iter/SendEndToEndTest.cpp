@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTreeWidget>
 #include <QToolBar>
 
 #include "../ui/UiFixture.h"
@@ -141,6 +142,11 @@ TEST_P(SendEndToEnd, RegisterAssignTakeInChargeAndTransmit)
     boxes.clear();
     child(assign, "cmdRegistraSped")->click();
     ASSERT_EQ(boxes.texts(), QStringList{QStringLiteral("Operazione effettuata con successo")});
+    // The registration window's iter tab shows the assignment at once.
+    auto *regIter = reg->findChild<QTreeWidget *>(QStringLiteral("lswIter"));
+    ASSERT_NE(regIter, nullptr);
+    ASSERT_EQ(regIter->topLevelItemCount(), 1);
+    EXPECT_EQ(regIter->topLevelItem(0)->text(1), QStringLiteral("Assegnazione"));
     reg->dirty()->setClean();
     StartUp::shutdown();
     C_GestDB::closeLocalDatabase();

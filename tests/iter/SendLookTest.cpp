@@ -11,6 +11,7 @@
 #include <QSettings>
 
 #include "../ui/UiFixture.h"
+#include "support/WholeCheck.h"
 #include "iter/FrmAssegna.h"
 #include "iter/FrmTrasmetti.h"
 #include "iter/Iter.h"
@@ -50,6 +51,7 @@ protected:
             << room.width() << "x" << room.height();
         EXPECT_GE(w->width(), w->minimumSizeHint().width()) << what;
         EXPECT_GE(w->height(), w->minimumSizeHint().height()) << what;
+        EXPECT_EQ(test::cutTexts(w).join(QLatin1Char('\n')).toStdString(), "") << what;
         for (QLabel *l : w->findChildren<QLabel *>()) {
             if (!l->isVisible() || l->text().isEmpty() || l->wordWrap() || qobject_cast<ui::DescriptionLabel *>(l))
                 continue;

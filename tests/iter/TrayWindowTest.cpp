@@ -14,11 +14,15 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include "iter/DocumentDoors.h"
+#include "iter/FrmArchiviati.h"
 #include "iter/FrmGestIter.h"
 #include "iter/FrmInCarico.h"
 #include "iter/Iter.h"
 #include "startup/MDIMenu.h"
 #include "support/Files.h"
+#include "support/WholeCheck.h"
+#include "ui/DateField.h"
 #include "ui/FormKit.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
@@ -51,6 +55,21 @@ public:
     QString given;
 };
 
+// Stands in for the document windows (images, attachments, scanning), which
+// live in a library built on this one: notes who opened it and for what.
+class DocumentStub : public ChildWindow {
+    Q_OBJECT
+public:
+    Q_INVOKABLE void setCaller(const QString &c) { caller = c; }
+    Q_INVOKABLE void setProtocol(const QString &direction, const QString &number)
+    {
+        given = direction + QLatin1Char('|') + number;
+    }
+    QString caller, given;
+};
+
+const char *const kDocumentWindows[] = {"FrmVisDocu1", "frmProtAllegati", "FrmSCAN"};
+
 class TrayWindows : public test::UiTest {
 protected:
     void SetUp() override
@@ -63,6 +82,10 @@ protected:
             WindowRegistry::add(s("FrmTrasmetti"), [] { return new TransmissionStub; });
             stubbed = true;
         }
+        // Removed with the test's other windows by the fixture.
+        for (const char *name : kDocumentWindows)
+            if (!WindowRegistry::contains(s(name)))
+                WindowRegistry::add(s(name), [] { return new DocumentStub; });
     }
     void TearDown() override
     {
@@ -108,15 +131,18 @@ protected:
     }
     // A protocol of today assigned by DEMO9 to UPR for competence, then
     // taken in charge by DEMO7 for UPR and passed on to ARC.
-    void iterOfToday(int n, bool pending = false)
+    // Reserved: subject to privacy and registered by DEMO9.
+    void iterOfToday(int n, bool pending = false, bool reserved = false)
     {
         const QString day = QDate::currentDate().toString(s("yyyyMMdd"));
         const QString number = QStringLiteral("2024%1").arg(n, 7, 10, QLatin1Char('0'));
         sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                            "Tab_DataProtocollo, Tab_Oggetto, Tab_StatoProtocollo, Tab_SoggPrivacy, Tab_Intestatario, "
-                           "Tab_Tipologia) VALUES ('001', 'E', '%1', '2024-01-02', 'RICHIESTA %2', 'A', 'N', 1, 'LET')")
+                           "Tab_Tipologia, Tab_CodiceOpeReg) VALUES ('001', 'E', '%1', '2024-01-02', 'RICHIESTA %2', 'A', "
+                           "'%3', 1, 'LET', 'DEMO9')")
                 .arg(number)
-                .arg(n));
+                .arg(n)
+                .arg(reserved ? s("S") : s("N")));
         const auto move = [&](const char *time, int type, const char *office, const char *op, const char *inCharge,
                               const char *note) {
             sql(QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
@@ -165,6 +191,7 @@ protected:
             << room.width() << "x" << room.height();
         EXPECT_GE(w->width(), w->minimumSizeHint().width()) << what;
         EXPECT_GE(w->height(), w->minimumSizeHint().height()) << what;
+        EXPECT_EQ(test::cutTexts(w).join(QLatin1Char('\n')).toStdString(), "") << what;
         for (QLabel *l : w->findChildren<QLabel *>()) {
             if (!l->isVisible() || l->text().isEmpty() || qobject_cast<ui::DescriptionLabel *>(l))
                 continue;
@@ -309,6 +336,7 @@ TEST_P(TrayWindows, DocumentsInArrivalTakenInChargeLeaveTheList)
     EXPECT_EQ(w->findChild<QLineEdit *>(s("txtScadenza"))->text(),
               QDate::currentDate().addDays(1).toString(s("dd/MM/yyyy")));
     EXPECT_EQ(rows(w, "lswIter")->count(), 1);
+    expectWholeInside(w, main->area(), "in-tray detail");
 
     // Ticked and taken in charge: it leaves the in-tray.
     list->model()->setChecked(1, true);
@@ -321,6 +349,74 @@ TEST_P(TrayWindows, DocumentsInArrivalTakenInChargeLeaveTheList)
                        "Tab_TipoMovimento = 3 AND Tab_InCarico = 'S' AND Tab_Ufficio = 'UPR' AND Tab_CodiceOpe = 'DEMO7' "
                        "AND Tab_Annotazioni = 'ricevuto'")),
               s("1"));
+}
+
+TEST_P(TrayWindows, ReservedDocumentsStayClosedAndTheArchivedListOpensTheDocumentsOfItsRows)
+{
+    // 1 is reserved and was registered by someone else; 2 is closed by UPR.
+    iterOfToday(1, false, true);
+    iterOfToday(2);
+    sql(QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, Tab_InCarico, "
+                       "Tab_Annotazioni, Tab_DataChiusuraProcedimento) VALUES ('001', 'E', '20240000002', '%1', 5, "
+                       "'UPR', 'DEMO7', 'N', 'PRATICA CHIUSA', '%2')")
+            .arg(QDate::currentDate().toString(s("yyyyMMdd")) + s("110000"), QDate::currentDate().toString(Qt::ISODate)));
+    MDIMenu *main = logIn(s("DEMO7"));
+    ASSERT_NE(main, nullptr);
+    FrmGestIter *w = openIter(main);
+    ASSERT_NE(w, nullptr);
+    auto *list = rows(w, "lswinCarico");
+    ASSERT_TRUE(list->select(1, s("2024-0000001")));
+    emit list->chosen(list->currentRow());
+
+    // DEMO7 has no privacy right: the images and attachments of 1 stay closed.
+    QAction *images = w->findChild<QAction *>(s("BtnTB_1"));
+    ASSERT_TRUE(images->isEnabled());
+    images->trigger();
+    EXPECT_EQ(boxes.texts().value(0), QString::fromUtf8(kReservedRefusal));
+    EXPECT_EQ(active(main), w);
+    boxes.clear();
+    test::UiTest::child(w, "cmdAllegati")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8(kReservedRefusal)});
+    EXPECT_EQ(active(main), w);
+
+    // "Acquisisci" opens the scanning window on the protocol shown.
+    QAction *scan = w->findChild<QAction *>(s("BtnTB_6"));
+    EXPECT_EQ(scan->text(), s("Acquisisci"));
+    ASSERT_TRUE(scan->isEnabled());
+    scan->trigger();
+    auto *scanning = qobject_cast<DocumentStub *>(active(main));
+    ASSERT_NE(scanning, nullptr);
+    EXPECT_EQ(scanning->property("openedAs").toString(), s("FrmSCAN"));
+    EXPECT_EQ(scanning->given, s("E|20240000001"));
+
+    // The archived list: its row opens the attachments and images of 2.
+    for (QMdiSubWindow *sub : main->area()->subWindowList())
+        if (sub->widget() == w)
+            main->area()->setActiveSubWindow(sub);
+    test::UiTest::child(w, "cmdArchiviati")->click();
+    auto *archived = qobject_cast<FrmArchiviati *>(active(main));
+    ASSERT_NE(archived, nullptr);
+    boxes.clear();
+    test::UiTest::child(archived, "cmdAllegati")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{s("prima di richiedere la funzione selezionare un protocollo dall'elenco")});
+    archived->findChild<ui::DateField *>(s("TxtI"))->setDate(QDate(2024, 1, 1));
+    ASSERT_TRUE(archived->search());
+    ASSERT_TRUE(archived->list()->select(1, s("2024-0000002")));
+    test::UiTest::child(archived, "cmdAllegati")->click();
+    auto *attachments = qobject_cast<DocumentStub *>(active(main));
+    ASSERT_NE(attachments, nullptr);
+    EXPECT_EQ(attachments->property("openedAs").toString(), s("frmProtAllegati"));
+    EXPECT_EQ(attachments->given, s("E|20240000002"));
+    EXPECT_EQ(attachments->caller, s("FRMARCHIVIATI"));
+    for (QMdiSubWindow *sub : main->area()->subWindowList())
+        if (sub->widget() == archived)
+            main->area()->setActiveSubWindow(sub);
+    test::UiTest::child(archived, "cmdDocum")->click();
+    auto *pictures = qobject_cast<DocumentStub *>(active(main));
+    ASSERT_NE(pictures, nullptr);
+    EXPECT_EQ(pictures->property("openedAs").toString(), s("FrmVisDocu1"));
+    EXPECT_EQ(pictures->given, s("E|20240000002"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(TrayWindows);
