@@ -98,6 +98,13 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
     lswIter_->setRootIsDecorated(false);
     lswIter_->setTextElideMode(Qt::ElideRight);
     lswIter_->header()->setTextElideMode(Qt::ElideRight);
+    // Times, kinds of movement and operators whole; the names and the notes
+    // share what is left, shortened with the whole text in their tips, so
+    // that the list never scrolls sideways.
+    for (int c : {0, 1, 4})
+        lswIter_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c : {2, 3, 5})
+        lswIter_->header()->setSectionResizeMode(c, QHeaderView::Stretch);
     lswIter_->setMinimumSize(720, 220);
     iter->addWide(lswIter_);
 
@@ -194,14 +201,11 @@ void FrmDettaglioProtocollo::loadIter()
             items << line;
         }
     }
-    // Every text whole in its tip; each column as wide as its texts and its
-    // heading, except the notes, which take what is left.
+    // Every text whole in its tip.
     for (QTreeWidgetItem *item : items)
         for (int c = 0; c < item->columnCount(); ++c)
             item->setToolTip(c, item->text(c));
     lswIter_->addTopLevelItems(items);
-    for (int c = 0; c < lswIter_->columnCount() - 1; ++c)
-        lswIter_->resizeColumnToContents(c);
 }
 
 void FrmDettaglioProtocollo::ELABORATBAR(const QString &key)

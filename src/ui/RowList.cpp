@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyle>
 #include <QTableView>
@@ -142,22 +143,35 @@ void RowList::measureContent()
     const QFontMetrics fm = view_->fontMetrics();
     const int margin = 2 * (view_->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view_) + 1) + 6;
     const int rows = qMin(model_->rowCount(), kMeasuredRows);
+    // A figure: a date, a time, a number or a code, never a phrase.
+    static const QRegularExpression phrase(QStringLiteral("[A-Za-z]{2,}\\s+[A-Za-z]"));
     contentWidths_.fill(0, model_->columnCount());
+    figureWidths_.fill(0, model_->columnCount());
+    const int box = model_->checkable() ? view_->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view_) + 6 : 0;
     for (int c = 0; c < contentWidths_.size(); ++c) {
         int widest = 0;
-        for (int r = 0; r < rows; ++r)
-            widest = qMax(widest, fm.horizontalAdvance(model_->text(r, c)));
-        if (c == 0 && model_->checkable())
-            widest += view_->style()->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, view_) + 6;
+        bool figures = true;
+        for (int r = 0; r < rows; ++r) {
+            const QString text = model_->text(r, c);
+            widest = qMax(widest, fm.horizontalAdvance(text));
+            figures = figures && !phrase.match(text).hasMatch();
+        }
+        if (c == 0)
+            widest += box;
         contentWidths_[c] = widest > 0 ? widest + margin : 0;
+        figureWidths_[c] = figures && contentWidths_[c] <= fm.averageCharWidth() * kWholeChars ? contentWidths_[c] : 0;
     }
+}
+
+int RowList::shortCells(int column) const
+{
+    const int content = contentWidths_.value(column);
+    return content <= view_->fontMetrics().averageCharWidth() * kWholeChars ? content : 0;
 }
 
 int RowList::leastWidth(int column) const
 {
-    const int heading = headingWidth(view_->horizontalHeader(), model_->titles().value(column));
-    const int content = contentWidths_.value(column);
-    return content <= view_->fontMetrics().averageCharWidth() * kWholeChars ? qMax(heading, content) : heading;
+    return qMax(headingWidth(view_->horizontalHeader(), model_->titles().value(column)), shortCells(column));
 }
 
 void RowList::setFitToWidth(bool fit)
@@ -171,6 +185,7 @@ void RowList::setFitToWidth(bool fit)
         view_->viewport()->installEventFilter(this);
     else
         view_->viewport()->removeEventFilter(this);
+    view_->setHorizontalScrollBarPolicy(fit ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
     // A fitted list sizes every column itself: a stretched last column
     // would keep its width when the list narrows and run past the view.
     view_->horizontalHeader()->setStretchLastSection(!fit);
@@ -191,21 +206,32 @@ void RowList::fitColumns()
     const int room = view_->viewport()->width();
     if (total <= 0 || room <= 0)
         return;
-    // Every heading and every short cell whole first; what is left goes to
-    // the columns by their widths. When the room does not hold that much,
-    // the list scrolls sideways rather than cut a date or a heading.
+    // What the floors leave is shared by the widths: the list never scrolls
+    // sideways.
+    // Floors from the most generous down: headings and short cells whole;
+    // headings and figures (dates, numbers, codes) whole; figures whole;
+    // nothing. The first that the room holds is taken.
     QHeaderView *header = view_->horizontalHeader();
-    QVector<int> least(share.size(), 0);
-    int leastTotal = 0;
+    QVector<QVector<int>> floors(4, QVector<int>(share.size(), 0));
+    QVector<int> totals(4, 0);
     for (int c = 0; c < share.size(); ++c)
-        if (share[c] > 0)
-            leastTotal += least[c] = leastWidth(c);
-    const int spread = qMax(0, room - leastTotal);
+        if (share[c] > 0) {
+            const int heading = headingWidth(header, model_->titles().value(c));
+            const int figures = figureWidths_.value(c);
+            totals[0] += floors[0][c] = leastWidth(c);
+            totals[1] += floors[1][c] = qMax(heading, figures);
+            totals[2] += floors[2][c] = figures;
+        }
+    int tier = 0;
+    while (tier < 3 && totals[tier] > room)
+        ++tier;
+    const QVector<int> &floor = floors[tier];
+    const int spread = room - totals[tier];
     int widest = -1;
     int last = -1;
     for (int c = 0; c < share.size(); ++c)
         if (share[c] > 0) {
-            view_->setColumnWidth(c, least[c] + int(spread * share[c] / total));
+            view_->setColumnWidth(c, floor[c] + int(spread * share[c] / total));
             if (widest < 0 || view_->columnWidth(c) > view_->columnWidth(widest))
                 widest = c;
             last = c;
@@ -217,7 +243,7 @@ void RowList::fitColumns()
     if (over < 0 && last >= 0)
         view_->setColumnWidth(last, view_->columnWidth(last) - over);
     else if (over > 0 && widest >= 0)
-        view_->setColumnWidth(widest, qMax(least[widest], view_->columnWidth(widest) - over));
+        view_->setColumnWidth(widest, view_->columnWidth(widest) - over);
 }
 
 bool RowList::load(const QString &sql, const QString &database)

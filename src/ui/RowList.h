@@ -69,6 +69,9 @@ private:
     void measureContent();
     // The least width of a shown column: its heading and its short cells whole.
     int leastWidth(int column) const;
+    // The width of a column's cells when they are short enough to be shown
+    // whole (dates, numbers, codes); 0 for long texts.
+    int shortCells(int column) const;
 
     QLineEdit *filter_;
     QTableView *view_;
@@ -76,6 +79,7 @@ private:
     RowFilter *proxy_;
     QString widths_;
     QVector<int> contentWidths_; // widest cell of each column, of the first rows
+    QVector<int> figureWidths_;  // the same, for columns of dates, numbers and codes only
     int lastChosen_ = -1;
     bool fit_ = false;
 };

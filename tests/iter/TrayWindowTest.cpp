@@ -110,6 +110,12 @@ protected:
         }
         return main;
     }
+    static void bringForward(MDIMenu *main, QWidget *w)
+    {
+        for (QMdiSubWindow *sub : main->area()->subWindowList())
+            if (sub->widget() == w)
+                main->area()->setActiveSubWindow(sub);
+    }
     static QWidget *active(MDIMenu *main)
     {
         QApplication::processEvents();
@@ -391,9 +397,7 @@ TEST_P(TrayWindows, ReservedDocumentsStayClosedAndTheArchivedListOpensTheDocumen
     EXPECT_EQ(scanning->given, s("E|20240000001"));
 
     // The archived list: its row opens the attachments and images of 2.
-    for (QMdiSubWindow *sub : main->area()->subWindowList())
-        if (sub->widget() == w)
-            main->area()->setActiveSubWindow(sub);
+    bringForward(main, w);
     test::UiTest::child(w, "cmdArchiviati")->click();
     auto *archived = qobject_cast<FrmArchiviati *>(active(main));
     ASSERT_NE(archived, nullptr);
@@ -409,9 +413,7 @@ TEST_P(TrayWindows, ReservedDocumentsStayClosedAndTheArchivedListOpensTheDocumen
     EXPECT_EQ(attachments->property("openedAs").toString(), s("frmProtAllegati"));
     EXPECT_EQ(attachments->given, s("E|20240000002"));
     EXPECT_EQ(attachments->caller, s("FRMARCHIVIATI"));
-    for (QMdiSubWindow *sub : main->area()->subWindowList())
-        if (sub->widget() == archived)
-            main->area()->setActiveSubWindow(sub);
+    bringForward(main, archived);
     test::UiTest::child(archived, "cmdDocum")->click();
     auto *pictures = qobject_cast<DocumentStub *>(active(main));
     ASSERT_NE(pictures, nullptr);

@@ -3,6 +3,7 @@
 // and a Qt message handler that fails the running test on any Qt warning,
 // so that a broken connection or a misused API does not pass unnoticed.
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include "session/Application.h"
@@ -26,6 +27,11 @@ void failOnWarning(QtMsgType type, const QMessageLogContext &ctx, const QString 
 int main(int argc, char **argv)
 {
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // The window placements and other user settings of a test program stay
+    // its own: not the desktop user's, nor another test program's.
+    QTemporaryDir config;
+    if (config.isValid())
+        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
     nimbo::Application app(argc, argv);
     qInstallMessageHandler(failOnWarning);

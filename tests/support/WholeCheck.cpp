@@ -23,13 +23,15 @@ bool mustBeWhole(const QString &text)
 }
 
 // A heading that is a column's name in the database rather than a word for
-// the clerk: lower-case first ("coddip", "progr") or a word joined in
+// the clerk: a key's name ("coddip", "progr", "seriale") or words joined in
 // camel case ("SerialeMov", "CodTipo").
 bool looksInternal(const QString &title)
 {
     static const QRegularExpression joined(QStringLiteral("[a-z][A-Z]"));
+    static const QRegularExpression key(QStringLiteral("^(cod(?!ice)\\w+|progr|seriale\\w*|tab_\\w+|id)$"),
+                                        QRegularExpression::CaseInsensitiveOption);
     const QString t = title.trimmed();
-    return !t.isEmpty() && (t.at(0).isLower() || joined.match(t).hasMatch());
+    return joined.match(t).hasMatch() || key.match(t).hasMatch();
 }
 
 QString name(const QWidget *w)

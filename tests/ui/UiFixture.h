@@ -38,6 +38,7 @@
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "support/ScriptedDialogs.h"
+#include "support/WholeCheck.h"
 #include "support/TestDb.h"
 
 namespace nimbo::test {
@@ -280,6 +281,7 @@ inline void expectFitsWithFieldsLabelled(MDIMenu *main, QWidget *w, const QStrin
             labelled = labelled || (l->buddy() == f && !l->text().isEmpty());
         EXPECT_TRUE(labelled) << f->objectName().toStdString();
     }
+    EXPECT_EQ(cutTexts(w).join(QLatin1Char('\n')).toStdString(), "");
     const QPixmap picture = main->grab();
     EXPECT_TRUE(picture.save(shot));
     if (const QString keep = qEnvironmentVariable("NIMBO_TEST_SHOTS"); !keep.isEmpty())
