@@ -20,7 +20,7 @@ std::vector<Table> localTables()
         txt("Tab_Ente", 3), txt("Tab_TipoProtocollo", 1), txt("Tab_NumeroProtocollo", 11), date("Tab_DataRegistrazione"),
         date("Tab_DataProtocollo"), date("Tab_DataRicezione"), txt("Tab_OraProtocollo", 8), txt("Tab_OraRicezione", 8),
         txt("Tab_SedeRicezione", 5), txt("Tab_CodiceOpeReg", 10), txt("Tab_UfficioRegistrazione", 5), txt("Tab_Tipologia", 7),
-        txt("Tab_Intestatario", 11), txt("Tab_Oggetto", 1000), txt("Tab_Annotazioni", 1000), txt("Tab_Titolo", 3),
+        txt("Tab_Intestatario", 255), txt("Tab_Oggetto", 1000), txt("Tab_Annotazioni", 1000), txt("Tab_Titolo", 3),
         txt("Tab_Categoria", 3), txt("Tab_Classe", 3), txt("Tab_Fascicolo", 20),
         withDefault(txt("Tab_StatoProtocollo"), "'A'"), withDefault(txt("Tab_SoggPrivacy"), "'N'"),
         txt("Tab_DestMultipli", 255), txt("Tab_ProtDocArrivo", 50), date("Tab_DataProtDocArrivo"),
