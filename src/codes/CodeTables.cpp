@@ -58,7 +58,6 @@ QVector<CodeTable> build()
         t.extraColumn = QStringLiteral("Tab_Interno");
         t.extraCaption = QStringLiteral("Interno");
         t.extraRule = ExtraRule::YesNo;
-        t.extraLength = 1;
         out << t;
     }
     {
@@ -73,8 +72,6 @@ QVector<CodeTable> build()
         t.operatorColumn = QStringLiteral("Prv_CodOper");
         t.dateColumn = QStringLiteral("Prv_DatOper");
         t.extraRule = ExtraRule::Required;
-        t.codeLength = 3;
-        t.extraLength = 2;
         t.inUse = QStringLiteral("Non è possibile cancellare la provincia poiché in uso");
         t.usage = [](const QString &, const QString &plate) { return Usage::provinceUsage(plate); };
         out << t;
@@ -90,8 +87,6 @@ QVector<CodeTable> build()
         t.operatorColumn = QStringLiteral("Reg_CodOper");
         t.dateColumn = QStringLiteral("Reg_DatOper");
         t.extraRule = ExtraRule::Required;
-        t.codeLength = 3;
-        t.extraLength = 3;
         t.inUse = QStringLiteral("Non è possibile cancellare la regione poiché in uso");
         t.usage = [](const QString &code, const QString &) { return Usage::regionUsage(code); };
         out << t;

@@ -31,8 +31,6 @@ struct CodeTable {
     QString operatorColumn;
     QString dateColumn;
     ExtraRule extraRule = ExtraRule::None;
-    int codeLength = 7;
-    int extraLength = 0;
     QString inUse; // shown when a code in use is to be deleted
     // The queries that find a row while the code is in use; the stored
     // extra value is given too (a province is used through its plate code).

@@ -116,7 +116,6 @@ FrmCodici::FrmCodici(QWidget *parent) : RecordEditor(parent)
     };
     text1_ = edit("Text1", CodeTextValidator::Rule::Strict);
     text2_ = edit("Text2", CodeTextValidator::Rule::Names);
-    text2_->setMaxLength(60);
     text3_ = edit("Text3", CodeTextValidator::Rule::Strict);
     detail->addRow(QStringLiteral("Codice"), {text1_});
     detail->addRow(QStringLiteral("Descrizione"), {ui::Cell(text2_, 1)});
@@ -245,12 +244,11 @@ void FrmCodici::showTable(const CodeTable *table, const QString &title)
     }
     setTable(table->table);
     bind(table->codeColumn, text1_, Kind::Text, true);
+    // The fields take their lengths from the table's columns.
     bind(table->descriptionColumn, text2_);
-    text1_->setMaxLength(table->codeLength);
     const bool extra = !table->extraColumn.isEmpty();
     if (extra) {
         bind(table->extraColumn, text3_);
-        text3_->setMaxLength(table->extraLength);
         caption3_->setText(table->extraCaption);
     }
     caption3_->setVisible(extra);

@@ -64,7 +64,6 @@ FrmOggettiR::FrmOggettiR(QWidget *parent) : RecordEditor(parent)
     auto *detail = new ui::FormGroup(QStringLiteral("Oggetto ricorrente"), this);
     subject_ = new QLineEdit(detail);
     subject_->setObjectName(QStringLiteral("TxtOggetto"));
-    subject_->setMaxLength(250);
     direction_ = new QComboBox(detail);
     direction_->setObjectName(QStringLiteral("CboEU"));
     fillDirections(direction_, QString());

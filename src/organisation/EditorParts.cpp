@@ -16,7 +16,8 @@ QLineEdit *textField(QWidget *parent, const char *name, int maxLength, bool uppe
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
-    e->setMaxLength(maxLength);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
     if (upperCase) {
         // The code fields' upper-case rule without their narrow width.
         ui::makeCodeField(e, maxLength, true);
@@ -30,7 +31,8 @@ QLineEdit *codeField(QWidget *parent, const char *name, int maxLength, bool uppe
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
-    e->setMaxLength(maxLength);
+    if (maxLength > 0)
+        e->setMaxLength(maxLength);
     ui::makeCodeField(e, maxLength, upperCase);
     return e;
 }

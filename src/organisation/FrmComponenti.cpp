@@ -25,11 +25,10 @@ const QString kProgressive = QStringLiteral("Tab_Progressivo");
 
 const QString kTitle = QStringLiteral("Anagrafiche Componenti");
 
-QLineEdit *textField(const char *name, int length, QWidget *parent)
+QLineEdit *textField(const char *name, QWidget *parent)
 {
     auto *e = new QLineEdit(parent);
     e->setObjectName(QLatin1String(name));
-    e->setMaxLength(length);
     return e;
 }
 
@@ -63,28 +62,30 @@ FrmComponenti::FrmComponenti(MemberVariant variant, QWidget *parent) : ui::Recor
     status_->setObjectName(QStringLiteral("LblStato"));
     column->addWidget(status_);
 
-    code_ = textField("TxtCodice", 10, group);
+    // The lengths of the bound fields are their columns' (bind()).
+    code_ = textField("TxtCodice", group);
+    code_->setMaxLength(10);
     ui::makeCodeField(code_, 6, false);
     ui::setReadOnly(code_);
-    auto *title = textField("TxtTitolo", 10, group);
-    ui::makeCodeField(title, 10, false);
-    name_ = textField("txtNome", 50, group);
-    auto *role = textField("txtQualifica", 50, group);
+    auto *title = textField("TxtTitolo", group);
+    ui::makeCodeField(title, lengthOf(QStringLiteral("Tab_Titolo")), false);
+    name_ = textField("txtNome", group);
+    auto *role = textField("txtQualifica", group);
     // Upper case as typed, at the width of an ordinary text.
-    ui::makeCodeField(role, 50, true);
+    ui::makeCodeField(role, 0, true);
     role->setMinimumWidth(0);
     role->setMaximumWidth(QWIDGETSIZE_MAX);
     start_ = new ui::DateField(group);
     start_->setObjectName(QStringLiteral("TxtDataI"));
     auto *end = new ui::DateField(group);
     end->setObjectName(QStringLiteral("txtDataF"));
-    auto *mail = textField("TxtPosta", 100, group);
-    auto *phone = textField("TxtTelefono", 15, group);
-    ui::makeCodeField(phone, 15, false);
-    auto *fax = textField("TxtFax", 15, group);
-    ui::makeCodeField(fax, 15, false);
-    auto *user = textField("TxtUser", 8, group);
-    ui::makeCodeField(user, 8, true);
+    auto *mail = textField("TxtPosta", group);
+    auto *phone = textField("TxtTelefono", group);
+    ui::makeCodeField(phone, lengthOf(QStringLiteral("Tab_Telefono")), false);
+    auto *fax = textField("TxtFax", group);
+    ui::makeCodeField(fax, lengthOf(QStringLiteral("Tab_Fax")), false);
+    auto *user = textField("TxtUser", group);
+    ui::makeCodeField(user, lengthOf(QStringLiteral("Tab_IdUser")), true);
 
     group->addRow(QStringLiteral("Codice"), {code_, QStringLiteral("Titolo"), title});
     group->addRow(QStringLiteral("Cognome e nome"), {name_});

@@ -39,10 +39,10 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : StructureEd
     QWidget *detail = makeDetail(&v);
 
     auto *id = new ui::FormGroup(QStringLiteral("Dipartimento"), detail);
-    QLineEdit *code = codeField(id, "TxtCodice", list ? 3 : 5, true);
-    QLineEdit *name = textField(id, "TxtDenominazione", 80, true);
-    QLineEdit *street = textField(id, "TxtDomicilio", 60, true);
-    QLineEdit *com = codeField(id, "TxtCCom", 6, true);
+    QLineEdit *code = codeField(id, "TxtCodice", lengthOf(kCode), true);
+    QLineEdit *name = textField(id, "TxtDenominazione", lengthOf(QStringLiteral("Dipa_Denominazione")), true);
+    QLineEdit *street = textField(id, "TxtDomicilio", lengthOf(QStringLiteral("Dipa_Domicilio")), true);
+    QLineEdit *com = codeField(id, "TxtCCom", lengthOf(QStringLiteral("Dipa_Comune")), true);
     auto *comName = new ui::DescriptionLabel(id);
     comName->setObjectName(QStringLiteral("LblComune"));
     id->addRow(QStringLiteral("Codice"), {code});
@@ -51,9 +51,9 @@ FrmDipartimenti::FrmDipartimenti(Variant variant, QWidget *parent) : StructureEd
     id->addCodeRow(QStringLiteral("Comune"), com, comName);
     v->addWidget(id);
 
-    const auto [phone, fax, mail] = addContacts(v, detail, 20, 100);
+    const auto [phone, fax, mail] = addContacts(v, detail, lengthOf(QStringLiteral("Dipa_Telefono")), lengthOf(QStringLiteral("Dipa_PostaElettronica")));
 
-    QLineEdit *closed = codeField(detail, "TxtChiuso", 2, true);
+    QLineEdit *closed = codeField(detail, "TxtChiuso", lengthOf(QStringLiteral("Dipa_Chiuso")), true);
     const auto [from, to] = addPeriod(v, detail, QStringLiteral("Data disattivazione"), closed,
                                       QStringLiteral("Chiuso (SI/NO)"),
                                       {QStringLiteral("Dipa_DataInizio"), QStringLiteral("Dipa_DataFine"),

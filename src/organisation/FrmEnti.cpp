@@ -41,17 +41,17 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     auto *id = new ui::FormGroup(list ? QStringLiteral("Anagrafica Strutture")
                                       : QStringLiteral("Anagrafica Aree Organizzative Omogenee"),
                                  detail);
-    QLineEdit *code = codeField(id, "TxtCodice", 3, true);
-    QLineEdit *name = textField(id, "TxtDenominazione", 120, true);
-    QLineEdit *street = textField(id, "TxtIndirizzo", 60, true);
-    QLineEdit *com = codeField(id, "TxtCCom", 6, true);
+    QLineEdit *code = codeField(id, "TxtCodice", lengthOf(QStringLiteral("Ente_Codice")), true);
+    QLineEdit *name = textField(id, "TxtDenominazione", lengthOf(QStringLiteral("Ente_Denominazione")), true);
+    QLineEdit *street = textField(id, "TxtIndirizzo", lengthOf(QStringLiteral("Ente_Indirizzo")), true);
+    QLineEdit *com = codeField(id, "TxtCCom", lengthOf(QStringLiteral("Ente_Comune")), true);
     auto *comName = new ui::DescriptionLabel(id);
     comName->setObjectName(QStringLiteral("LblComune"));
-    QLineEdit *reg = codeField(id, "TxtRegione", 3, true);
+    QLineEdit *reg = codeField(id, "TxtRegione", lengthOf(QStringLiteral("Ente_Codice_Regione")), true);
     auto *regName = new ui::DescriptionLabel(id);
     regName->setObjectName(QStringLiteral("LblRegione"));
-    QLineEdit *fiscal = codeField(id, "TxtCodFiscale", 16, true);
-    QLineEdit *vat = codeField(id, "TxtPartitaIva", 11, false);
+    QLineEdit *fiscal = codeField(id, "TxtCodFiscale", lengthOf(QStringLiteral("Ente_Codice_Fiscale")), true);
+    QLineEdit *vat = codeField(id, "TxtPartitaIva", lengthOf(QStringLiteral("Ente_Partita_Iva")), false);
     id->addRow(QStringLiteral("Codice"), {code});
     id->addRow(QStringLiteral("Denominazione"), {name});
     id->addRow(QStringLiteral("Indirizzo"), {street});
@@ -60,13 +60,13 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     id->addRow(QStringLiteral("Codice Fiscale"), {fiscal, "Partita IVA", vat});
     v->addWidget(id);
 
-    const auto [phone, fax, mail] = addContacts(v, detail, 15, 150);
+    const auto [phone, fax, mail] = addContacts(v, detail, lengthOf(QStringLiteral("Ente_Telefono")), lengthOf(QStringLiteral("Ente_PostaElettronica")));
 
     auto *post = new ui::FormGroup(QStringLiteral("Posta elettronica dell'Ente"), detail);
-    QLineEdit *pop = textField(post, "TxtPop", 100);
-    QLineEdit *smtp = textField(post, "TxtSmtp", 100);
-    QLineEdit *port = codeField(post, "TxtPorta", 5, false);
-    QLineEdit *pwd = codeField(post, "TxtPwdPosta", 20, false);
+    QLineEdit *pop = textField(post, "TxtPop", lengthOf(QStringLiteral("Ente_Posta_POP")));
+    QLineEdit *smtp = textField(post, "TxtSmtp", lengthOf(QStringLiteral("Ente_Posta_SMTP")));
+    QLineEdit *port = codeField(post, "TxtPorta", lengthOf(QStringLiteral("Ente_Posta_PortaServer")), false);
+    QLineEdit *pwd = codeField(post, "TxtPwdPosta", lengthOf(QStringLiteral("Ente_PWD_Posta")), false);
     pwd->setEchoMode(QLineEdit::Password);
     post->addRow(QStringLiteral("Server POP"), {pop});
     post->addRow(QStringLiteral("Server SMTP"), {smtp});

@@ -14,6 +14,7 @@
 #include "data/ServerRegistry.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "schema/Definition.h"
 #include "servers/ProtocolServer.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -55,8 +56,9 @@ FrmGruppiUffici::FrmGruppiUffici(QWidget *parent) : ChildWindow(parent)
     auto *head = new ui::FormGroup(QStringLiteral("Raggruppamento"), detail_);
     name_ = new QLineEdit(head);
     name_->setObjectName(QStringLiteral("TxtGruppo"));
-    name_->setMaxLength(50);
-    ui::makeCodeField(name_, 50, true);
+    name_->setMaxLength(
+        Schema::entryLength(Schema::Kind::Central, QStringLiteral("Tab_UfficiGruppiNomi"), QStringLiteral("Tab_raggruppamento")));
+    ui::makeCodeField(name_, name_->maxLength(), true);
     name_->setMinimumWidth(0);
     name_->setMaximumWidth(QWIDGETSIZE_MAX);
     previous_ = new QLineEdit(head);

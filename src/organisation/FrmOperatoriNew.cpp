@@ -76,7 +76,7 @@ FrmOperatoriNew::FrmOperatoriNew(QWidget *parent) : RecordEditor(parent)
     auto *who = new QWidget(tabs);
     auto *whoLayout = new QVBoxLayout(who);
     auto *person = new ui::FormGroup(QStringLiteral("Operatore"), who);
-    field(person, 0, 8, true);
+    field(person, 0, lengthOf(QStringLiteral("Op_Codice_Operatore")), true);
     activeLabel_ = new QLabel(person);
     activeLabel_->setObjectName(QStringLiteral("LblAttivo"));
     person->addRow(QStringLiteral("Codice"), {campo(0), ui::Cell(activeLabel_, 1)});
@@ -84,7 +84,7 @@ FrmOperatoriNew::FrmOperatoriNew(QWidget *parent) : RecordEditor(parent)
     person->addRow(QStringLiteral("Nome"), {ui::Cell(field(person, 2, 0, false), 1)});
     cf_ = new QLineEdit(person);
     cf_->setObjectName(QStringLiteral("CF"));
-    ui::makeCodeField(cf_, 16, true);
+    ui::makeCodeField(cf_, lengthOf(QStringLiteral("OP_CF")), true);
     person->addRow(QStringLiteral("Codice Fiscale"), {cf_});
     whoLayout->addWidget(person);
 
@@ -133,9 +133,9 @@ FrmOperatoriNew::FrmOperatoriNew(QWidget *parent) : RecordEditor(parent)
     auto *enteName = description(structure, "LblEnte");
     auto *deptName = description(structure, "LblDipartimento");
     auto *officeName = description(structure, "LblUfficio");
-    structure->addCodeRow(QStringLiteral("Ente"), field(structure, 8, 3, true), enteName);
-    structure->addCodeRow(QStringLiteral("Dipartimento"), field(structure, 9, 5, true), deptName);
-    structure->addCodeRow(QString::fromUtf8(unitsCalledOffices() ? "Ufficio" : "Unità Operativa"), field(structure, 10, 5, true),
+    structure->addCodeRow(QStringLiteral("Ente"), field(structure, 8, lengthOf(QStringLiteral("Op_Ente")), true), enteName);
+    structure->addCodeRow(QStringLiteral("Dipartimento"), field(structure, 9, lengthOf(QStringLiteral("Op_Dipartimento")), true), deptName);
+    structure->addCodeRow(QString::fromUtf8(unitsCalledOffices() ? "Ufficio" : "Unità Operativa"), field(structure, 10, lengthOf(QStringLiteral("Op_CodiceUfficio")), true),
                           officeName);
     assign_ = new QPushButton(QStringLiteral("Altri dipartimenti e uffici..."), structure);
     assign_->setObjectName(QStringLiteral("CmdAssocia"));
@@ -155,8 +155,6 @@ FrmOperatoriNew::FrmOperatoriNew(QWidget *parent) : RecordEditor(parent)
     field(mail, 13, 0, false)->setEchoMode(QLineEdit::Password);
     campo(13)->setPlaceholderText(QStringLiteral("(invariata)"));
     mail->addRow(QStringLiteral("Password"), {campo(13)});
-    campo(11)->setMaxLength(150);
-    campo(12)->setMaxLength(100);
     campo(13)->setMaxLength(50);
     whereLayout->addWidget(mail);
     whereLayout->addStretch(1);
@@ -172,8 +170,7 @@ FrmOperatoriNew::FrmOperatoriNew(QWidget *parent) : RecordEditor(parent)
     tabs->addTab(rights, QStringLiteral("Funzioni"));
     fillFunctions();
 
-    campo(1)->setMaxLength(50);
-    campo(2)->setMaxLength(50);
+    // The bound fields take their lengths from their columns.
     bind(QStringLiteral("Op_Codice_Operatore"), campo(0), Kind::Text, true);
     bind(QStringLiteral("Op_Cognome"), campo(1));
     bind(QStringLiteral("Op_Nome"), campo(2));

@@ -70,17 +70,14 @@ FrmPostazioni::FrmPostazioni(QWidget *parent) : RecordEditor(parent)
         connect(e, &QLineEdit::returnPressed, this, [this] { ELABORATBAR(QStringLiteral("AVVIA RICERCA")); });
 
     auto *detail = new ui::FormGroup(QStringLiteral("Postazione"), this);
-    id_ = edit(detail, "TxtIdPost", 4, true);
+    id_ = edit(detail, "TxtIdPost", lengthOf(kId), true);
     detail->addRow(QStringLiteral("Id. Postazione"), {id_});
     description_ = new QLineEdit(detail);
     description_->setObjectName(QStringLiteral("TxtDescrizione"));
-    // Long enough for what the office picker writes ("Postazione  " and
-    // the department and office names).
-    description_->setMaxLength(100);
     office_ = new QPushButton(QStringLiteral("Ufficio..."), detail);
     office_->setObjectName(QStringLiteral("CmdUfficio"));
     detail->addRow(QStringLiteral("Descrizione"), {ui::Cell(description_, 1), office_});
-    user_ = edit(detail, "TxtUtil", 10, true);
+    user_ = edit(detail, "TxtUtil", lengthOf(QStringLiteral("Utente")), true);
     auto *userName = new ui::DescriptionLabel(detail);
     userName->setObjectName(QStringLiteral("LblUtente"));
     detail->addCodeRow(QStringLiteral("Utente"), user_, userName);

@@ -46,14 +46,14 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : StructureEditor(variant
     auto *id = new ui::FormGroup(units ? QStringLiteral("Dettaglio Unità Operativa") : QStringLiteral("Dettaglio Ufficio"),
                                  detail);
     id->setObjectName(QStringLiteral("FraUfficio"));
-    QLineEdit *code = codeField(id, "TxtCodice", 5, true);
-    QLineEdit *name = textField(id, "TxtDescrizione", 160, true);
-    QLineEdit *street = textField(id, "TxtDomicilio", 60, true);
-    QLineEdit *number = codeField(id, "TxtNumeroCivico", 6, true);
-    QLineEdit *com = codeField(id, "TxtCCom", 6, true);
+    QLineEdit *code = codeField(id, "TxtCodice", lengthOf(kCode), true);
+    QLineEdit *name = textField(id, "TxtDescrizione", lengthOf(QStringLiteral("Tab_Descrizione")), true);
+    QLineEdit *street = textField(id, "TxtDomicilio", lengthOf(QStringLiteral("Tab_Domicilio")), true);
+    QLineEdit *number = codeField(id, "TxtNumeroCivico", lengthOf(QStringLiteral("Tab_Numero_Civico")), true);
+    QLineEdit *com = codeField(id, "TxtCCom", lengthOf(QStringLiteral("Tab_Comune")), true);
     auto *comName = new ui::DescriptionLabel(id);
     comName->setObjectName(QStringLiteral("LblComune"));
-    QLineEdit *head = textField(id, "TxtResponsabile", 50, true);
+    QLineEdit *head = textField(id, "TxtResponsabile", lengthOf(QStringLiteral("Tab_Responsabile")), true);
     id->addRow(QStringLiteral("Codice"), {code});
     id->addRow(QStringLiteral("Denominazione"), {name});
     id->addRow(QStringLiteral("Indirizzo"), {ui::Cell(street, 1), "N. civico", number});
@@ -61,7 +61,7 @@ FrmUffici::FrmUffici(Variant variant, QWidget *parent) : StructureEditor(variant
     id->addRow(QStringLiteral("Responsabile"), {head});
     v->addWidget(id);
 
-    const auto [phone, fax, mail] = addContacts(v, detail, 15, 100);
+    const auto [phone, fax, mail] = addContacts(v, detail, lengthOf(QStringLiteral("Tab_Telefono")), lengthOf(QStringLiteral("Tab_Email")));
 
     QComboBox *closed = choiceField(detail, "CboChiuso", {QStringLiteral("NO"), QStringLiteral("SI")});
     const auto [from, to] = addPeriod(v, detail, QStringLiteral("Data chiusura"), closed, QStringLiteral("Chiuso"),

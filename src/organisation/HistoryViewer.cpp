@@ -34,6 +34,24 @@ constexpr DetailField kDetail[] = {{"TxtCodice", "Codice"},       {"TxtChiuso", 
 
 QString text(const F::LoadedRows &r, int column, int row) { return F::displayValue(r.value(column, row)).trimmed(); }
 
+// What follows the name of a record that no longer exists, as SQL text.
+QString sqlDeleted() { return QStringLiteral("' (CANCELLATO)'"); }
+
+// The departments of an entity, code and name, and those deleted from it
+// with the name their history last recorded; not ordered.
+QString departmentsQuery(const QString &ente)
+{
+    return QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
+                          "Dipa_CodiceEnte = ")
+           + ui::sqlText(ente)
+           + QStringLiteral(" UNION ALL SELECT h.DipaS_CodDipartimento, h.DipaS_Denominazione || ") + sqlDeleted()
+           + QStringLiteral(" FROM Tab_Dipartimenti_Storico h WHERE h.DipaS_CodiceEnte = ") + ui::sqlText(ente)
+           + QStringLiteral(" AND h.ID = (SELECT MAX(l.ID) FROM Tab_Dipartimenti_Storico l WHERE l.DipaS_CodiceEnte = "
+                            "h.DipaS_CodiceEnte AND l.DipaS_CodDipartimento = h.DipaS_CodDipartimento) AND NOT EXISTS "
+                            "(SELECT 1 FROM Tab_Dipartimenti d WHERE d.Dipa_CodiceEnte = h.DipaS_CodiceEnte AND "
+                            "d.Dipa_CodDipartimento = h.DipaS_CodDipartimento)");
+}
+
 } // namespace
 
 HistoryViewer::HistoryViewer(Of of, QWidget *parent)
@@ -65,11 +83,9 @@ HistoryViewer::HistoryViewer(Of of, QWidget *parent)
         departments_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
         left->addWidget(ui::caption(QStringLiteral("Dipartimento"), this, departments_));
         left->addWidget(departments_);
-        // Closed departments keep their history: every department is listed.
-        const F::LoadedRows r = F::loadRows(
-            kDb, QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
-                                "Dipa_CodiceEnte = ")
-                     + ui::sqlText(ente_) + QStringLiteral(" ORDER BY Dipa_CodDipartimento"));
+        // Closed and deleted departments keep their history: every
+        // department is listed.
+        const F::LoadedRows r = F::loadRows(kDb, departmentsQuery(ente_) + QStringLiteral(" ORDER BY 1"));
         QVector<ui::Match> items;
         for (int i = 0; r.ok && i < r.rowCount(); ++i)
             items.append({text(r, 0, i), text(r, 1, i), QString()});
@@ -130,12 +146,18 @@ QString HistoryViewer::typeText(Of of, const QString &type)
 QString HistoryViewer::recordsQuery() const
 {
     if (of_ == Of::Department)
-        return QStringLiteral("SELECT Dipa_CodDipartimento, Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
-                              "Dipa_CodiceEnte = ")
-               + ui::sqlText(ente_) + QStringLiteral(" ORDER BY Dipa_Denominazione");
+        return departmentsQuery(ente_) + QStringLiteral(" ORDER BY 2");
+    const QString dept = ui::sqlText(departments_ ? pickedCode(departments_) : QString());
+    // A deleted office is listed under the department its last change left
+    // it in.
     return QStringLiteral("SELECT Tab_Ufficio, Tab_Descrizione FROM Tab_Uffici WHERE Tab_Ente = ") + ui::sqlText(ente_)
-           + QStringLiteral(" AND Tab_Dipartimento = ") + ui::sqlText(departments_ ? pickedCode(departments_) : QString())
-           + QStringLiteral(" ORDER BY Tab_Ufficio");
+           + QStringLiteral(" AND Tab_Dipartimento = ") + dept
+           + QStringLiteral(" UNION ALL SELECT h.Tab_Ufficio, h.Tab_Descrizione || ") + sqlDeleted()
+           + QStringLiteral(" FROM Tab_Uffici_Storico h WHERE h.tab_Ente = ") + ui::sqlText(ente_)
+           + QStringLiteral(" AND h.Tab_Dipartimento = ") + dept
+           + QStringLiteral(" AND h.ID = (SELECT MAX(l.ID) FROM Tab_Uffici_Storico l WHERE l.tab_Ente = h.tab_Ente "
+                            "AND l.Tab_Ufficio = h.Tab_Ufficio) AND NOT EXISTS (SELECT 1 FROM Tab_Uffici u WHERE "
+                            "u.Tab_Ente = h.tab_Ente AND u.Tab_Ufficio = h.Tab_Ufficio) ORDER BY 1");
 }
 
 QString HistoryViewer::changesQuery(const QString &code) const

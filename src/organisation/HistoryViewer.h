@@ -1,7 +1,8 @@
 #pragma once
 // The history of a department or of an office, read only: the records of
-// the operator's entity in a list, the changes of the chosen one, and the
-// record as one change left it. The rows are written by the database on
+// the operator's entity in a list (deleted ones too, marked so: their
+// history is all that is left of them), the changes of the chosen one, and
+// the record as one change left it. The rows are written by the database on
 // every change; no window writes them.
 
 #include <QHash>

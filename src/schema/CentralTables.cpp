@@ -33,7 +33,7 @@ std::vector<Column> registerColumns()
 
 Table codeTable(const char *name, std::vector<Column> extra = {})
 {
-    std::vector<Column> c = {txt("Tab_Codice"), txt("Tab_Descrizione")};
+    std::vector<Column> c = {txt("Tab_Codice", 7), txt("Tab_Descrizione", 60)};
     for (auto &e : extra)
         c.push_back(e);
     audit(c, "Tab_");
@@ -140,7 +140,7 @@ std::vector<Table> registerTables()
     t.push_back(codeTable("Tab_TipoDocumento"));
     t.push_back(codeTable("Tab_Motivo_Cancella"));
     t.push_back(codeTable("Tab_Motivo_Regtemp"));
-    t.push_back(codeTable("Tab_TipoUtenza", {txt("Tab_Interno")}));
+    t.push_back(codeTable("Tab_TipoUtenza", {txt("Tab_Interno", 1)}));
     {
         Table mov = codeTable("Tab_TipoMovimento");
         mov.columns[0].type = Type::Integer; // compared as 5 and as '5'
@@ -151,18 +151,18 @@ std::vector<Table> registerTables()
                  cols({"Tab_Codice"}),
                  {}});
     t.push_back({QStringLiteral("Tab_Provincie"),
-                 {txt("Prv_Codprov"), txt("Prv_Descrizione"), txt("Prv_Sigla_Auto"), txt("Prv_Codreg"),
+                 {txt("Prv_Codprov", 3), txt("Prv_Descrizione", 60), txt("Prv_Sigla_Auto", 2), txt("Prv_Codreg", 3),
                   txt("Prv_CodOper"), date("Prv_DatOper")},
                  cols({"Prv_Codprov"}),
                  {idx({"Prv_Sigla_Auto"})}});
     t.push_back({QStringLiteral("Tab_Regioni"),
-                 {txt("Reg_Codreg"), txt("Reg_Descrizione"), txt("Reg_Memo_Regione"), txt("Reg_CodOper"),
+                 {txt("Reg_Codreg", 3), txt("Reg_Descrizione", 60), txt("Reg_Memo_Regione", 3), txt("Reg_CodOper"),
                   date("Reg_DatOper")},
                  cols({"Reg_Codreg"}),
                  {}});
     t.push_back({QStringLiteral("Tab_OggettiRicorrenti"),
-                 {serial("Tab_progr"), txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_EU"),
-                  txt("Tab_OggettoR")},
+                 {serial("Tab_progr"), txt("Tab_Ente", 3), txt("Tab_Dipartimento", 5), txt("Tab_EU", 1),
+                  txt("Tab_OggettoR", 250)},
                  cols({"Tab_progr"}),
                  {idx({"Tab_Ente", "Tab_Dipartimento", "Tab_EU"})}});
 
@@ -179,51 +179,51 @@ std::vector<Table> organisationTables()
 {
     std::vector<Table> t;
     t.push_back({QStringLiteral("Tab_Enti"),
-                 withAudit({txt("Ente_Codice"), txt("Ente_Denominazione"), txt("Ente_Indirizzo"),
-                            txt("Ente_Comune"), txt("Ente_Codice_Regione"), txt("Ente_Codice_Fiscale"),
-                            txt("Ente_Partita_Iva"), txt("Ente_Telefono"), txt("Ente_FAX"),
-                            txt("Ente_PostaElettronica"), txt("Ente_PWD_Posta"),
-                            txt("Ente_ProtocolliDipartimento"), txt("Ente_ScanPost"), txt("Ente_Posta_POP"),
-                            txt("Ente_Posta_SMTP"), txt("Ente_Posta_PortaServer"),
+                 withAudit({txt("Ente_Codice", 3), txt("Ente_Denominazione", 120), txt("Ente_Indirizzo", 60),
+                            txt("Ente_Comune", 6), txt("Ente_Codice_Regione", 3), txt("Ente_Codice_Fiscale", 16),
+                            txt("Ente_Partita_Iva", 11), txt("Ente_Telefono", 15), txt("Ente_FAX", 15),
+                            txt("Ente_PostaElettronica", 150), txt("Ente_PWD_Posta", 20),
+                            txt("Ente_ProtocolliDipartimento"), txt("Ente_ScanPost"), txt("Ente_Posta_POP", 100),
+                            txt("Ente_Posta_SMTP", 100), txt("Ente_Posta_PortaServer", 5),
                             withDefault(num("Ente_ProgressivoRubrica"), "0")},
                            "Ente_"),
                  cols({"Ente_Codice"}),
                  {}});
     t.push_back({QStringLiteral("Tab_Dipartimenti"),
-                 withAudit({txt("Dipa_CodDipartimento"), txt("Dipa_CodiceEnte"), txt("Dipa_Denominazione"),
-                            txt("Dipa_Domicilio"), txt("Dipa_Comune"), txt("Dipa_Telefono"), txt("Dipa_FAX"),
-                            txt("Dipa_PostaElettronica"), date("Dipa_DataInizio"), date("Dipa_DataFine"),
-                            withDefault(txt("Dipa_Chiuso"), "'NO'")},
+                 withAudit({txt("Dipa_CodDipartimento", 5), txt("Dipa_CodiceEnte", 3), txt("Dipa_Denominazione", 80),
+                            txt("Dipa_Domicilio", 60), txt("Dipa_Comune", 6), txt("Dipa_Telefono", 20), txt("Dipa_FAX", 20),
+                            txt("Dipa_PostaElettronica", 100), date("Dipa_DataInizio"), date("Dipa_DataFine"),
+                            withDefault(txt("Dipa_Chiuso", 2), "'NO'")},
                            "Dipa_"),
                  cols({"Dipa_CodiceEnte", "Dipa_CodDipartimento"}),
                  {}});
     t.push_back({QStringLiteral("Tab_Uffici"),
-                 withAudit({txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Ufficio"), txt("Tab_Descrizione"),
-                            txt("Tab_Domicilio"), txt("Tab_Numero_Civico"), txt("Tab_Comune"),
-                            txt("Tab_Telefono"), txt("Tab_Fax"), txt("Tab_Responsabile"), txt("Tab_Email"),
-                            date("Tab_DataInizio"), date("Tab_DataFine"), withDefault(txt("Tab_Chiuso"), "'NO'")},
+                 withAudit({txt("Tab_Ente", 3), txt("Tab_Dipartimento", 5), txt("Tab_Ufficio", 5), txt("Tab_Descrizione", 160),
+                            txt("Tab_Domicilio", 60), txt("Tab_Numero_Civico", 6), txt("Tab_Comune", 6),
+                            txt("Tab_Telefono", 15), txt("Tab_Fax", 15), txt("Tab_Responsabile", 50), txt("Tab_Email", 100),
+                            date("Tab_DataInizio"), date("Tab_DataFine"), withDefault(txt("Tab_Chiuso", 2), "'NO'")},
                            "Tab_", {since(num("Tab_UltimoComponente"), 19)}),
                  cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio"}),
                  {uniq({"Tab_Ente", "Tab_Ufficio"})}});
     t.push_back({QStringLiteral("Tab_UfficiComponenti"),
-                 withAudit({num("Tab_Progressivo"), txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Ufficio"),
-                            date("Tab_DataInizio"), txt("Tab_Titolo"), txt("Tab_Componente"),
-                            txt("Tab_Qualifica"), date("Tab_DataFine"), txt("Tab_PostaElettronica"),
-                            txt("Tab_Telefono"), txt("Tab_Fax"), txt("Tab_IdUser"),
-                            withDefault(txt("Tab_FlagAssegnazione"), "'SI'")},
+                 withAudit({num("Tab_Progressivo"), txt("Tab_Ente", 3), txt("Tab_Dipartimento", 5), txt("Tab_Ufficio", 5),
+                            date("Tab_DataInizio"), txt("Tab_Titolo", 10), txt("Tab_Componente", 50),
+                            txt("Tab_Qualifica", 50), date("Tab_DataFine"), txt("Tab_PostaElettronica", 100),
+                            txt("Tab_Telefono", 15), txt("Tab_Fax", 15), txt("Tab_IdUser", 10),
+                            withDefault(txt("Tab_FlagAssegnazione", 2), "'SI'")},
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_Ufficio", "Tab_Progressivo"}),
                  {idx({"Tab_Ente", "Tab_IdUser"})}});
     t.push_back({QStringLiteral("Tab_UfficiGruppi"),
-                 {txt("Tab_Ente"), txt("Tab_DipartimentoGruppo"), txt("Tab_raggruppamento"),
-                  txt("Tab_Dipartimento"), txt("Tab_Ufficio"), withDefault(num("Tab_Componente"), "0")},
+                 {txt("Tab_Ente", 3), txt("Tab_DipartimentoGruppo", 5), txt("Tab_raggruppamento", 50),
+                  txt("Tab_Dipartimento", 5), txt("Tab_Ufficio", 5), withDefault(num("Tab_Componente"), "0")},
                  cols({"Tab_Ente", "Tab_DipartimentoGruppo", "Tab_raggruppamento", "Tab_Dipartimento",
                        "Tab_Ufficio", "Tab_Componente"}),
                  {}});
     // A group's name, once in its department: its key keeps two writers of
     // one name from merging their lists.
     t.push_back({QStringLiteral("Tab_UfficiGruppiNomi"),
-                 {txt("Tab_Ente"), txt("Tab_DipartimentoGruppo"), txt("Tab_raggruppamento"), txt("Tab_CodOper"),
+                 {txt("Tab_Ente", 3), txt("Tab_DipartimentoGruppo", 5), txt("Tab_raggruppamento", 50), txt("Tab_CodOper"),
                   withDefault(date("Tab_DatOper"), "CURRENT_DATE")},
                  cols({"Tab_Ente", "Tab_DipartimentoGruppo", "Tab_raggruppamento"}),
                  {},
@@ -252,17 +252,17 @@ std::vector<Table> organisationTables()
 
     // Operators and their rights.
     t.push_back({QStringLiteral("Tab_Operatori"),
-                 {txt("Op_Codice_Operatore"), txt("Op_Cognome"), txt("Op_Nome"), date("Op_Data"),
-                  txt("Op_Password"), txt("Op_Fl_Password"), txt("Op_CodiceUfficio"), txt("Op_Dipartimento"),
-                  txt("Op_Ente"), txt("Op_Livello"), withDefault(txt("Op_Abilitazioni"), "'0'"),
-                  txt("Op_Funzioni"), txt("Op_Email"), txt("Op_UserNameEmail"), txt("Op_PwdEmail"),
+                 {txt("Op_Codice_Operatore", 10), txt("Op_Cognome", 50), txt("Op_Nome", 50), date("Op_Data"),
+                  txt("Op_Password"), txt("Op_Fl_Password"), txt("Op_CodiceUfficio", 5), txt("Op_Dipartimento", 5),
+                  txt("Op_Ente", 3), txt("Op_Livello"), withDefault(txt("Op_Abilitazioni"), "'0'"),
+                  txt("Op_Funzioni"), txt("Op_Email", 150), txt("Op_UserNameEmail", 100), txt("Op_PwdEmail"),
                   txt("Op_Codoper"), date("Op_Datoper"), withDefault(txt("Op_AbilPrivacy"), "'N'"),
-                  withDefault(txt("Op_Attivo"), "'S'"), txt("OP_CF"), txt("Op_Cod_Mem"), txt("OP_Flag_Internet"),
+                  withDefault(txt("Op_Attivo"), "'S'"), txt("OP_CF", 16), txt("Op_Cod_Mem"), txt("OP_Flag_Internet"),
                   txt("Op_Sup")},
                  cols({"Op_Codice_Operatore"}),
                  {idx({"Op_Ente", "Op_Dipartimento", "Op_CodiceUfficio"}), idx({"OP_CF"})}});
     t.push_back({QStringLiteral("Tab_Operatori_DIP"),
-                 {txt("Op_Codice"), txt("Op_Ente"), txt("Op_DIP"), txt("Op_Uff")},
+                 {txt("Op_Codice", 10), txt("Op_Ente", 3), txt("Op_DIP", 5), txt("Op_Uff", 5)},
                  cols({"Op_Codice", "Op_Ente", "Op_DIP", "Op_Uff"}),
                  {}});
     t.push_back({QStringLiteral("Tab_Funzioni"),
@@ -270,7 +270,7 @@ std::vector<Table> organisationTables()
                  cols({"tf_nome"}),
                  {}});
     t.push_back({QStringLiteral("Tab_Postazioni"),
-                 {txt("Ente"), txt("ID_Postazione"), txt("Descrizione"), txt("Utente")},
+                 {txt("Ente", 3), txt("ID_Postazione", 4), txt("Descrizione", 100), txt("Utente", 10)},
                  cols({"Ente", "ID_Postazione"}),
                  {}});
     t.push_back({QStringLiteral("Log_ACCESSI_PROTO"),

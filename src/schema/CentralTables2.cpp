@@ -20,38 +20,38 @@ std::vector<Column> withAudit(std::vector<Column> c, const char *prefix)
 void addressBook(std::vector<Table> &t)
 {
     t.push_back({QStringLiteral("Tab_Rubrica"),
-                 withAudit({num("Tab_Identificativo"), txt("Tab_EnteRubrica"), txt("Tab_Denominazione"),
-                            txt("Tab_Domicilio"), txt("Tab_NumeroCivico"), txt("Tab_ComuneUbicazione"),
-                            txt("Tab_Telefono"), txt("Tab_Fax"), txt("Tab_PostaElettronica"),
-                            txt("Tab_Annotazioni"), date("Tab_Cessazione"), withDefault(txt("Tab_Nimbo"), "'S'"),
-                            withDefault(txt("Tab_TipoUtenza"), "'001'"), txt("Tab_CodInterno_DiPrev"),
+                 withAudit({num("Tab_Identificativo"), txt("Tab_EnteRubrica", 3), txt("Tab_Denominazione", 120),
+                            txt("Tab_Domicilio", 60), txt("Tab_NumeroCivico", 10), txt("Tab_ComuneUbicazione", 6),
+                            txt("Tab_Telefono", 15), txt("Tab_Fax", 15), txt("Tab_PostaElettronica", 150),
+                            txt("Tab_Annotazioni", 180), date("Tab_Cessazione"), withDefault(txt("Tab_Nimbo"), "'S'"),
+                            withDefault(txt("Tab_TipoUtenza", 7), "'001'"), txt("Tab_CodInterno_DiPrev", 16),
                             num("Tab_SCodInterno_DiPrev"), withDefault(num("Tab_Attivo"), "1"),
-                            txt("Tab_Dipartimento")},
+                            txt("Tab_Dipartimento", 5)},
                            "Tab_"),
                  cols({"Tab_EnteRubrica", "Tab_Identificativo"}),
                  {idx({"Tab_EnteRubrica", "Tab_Denominazione"}), idx({"Tab_ComuneUbicazione"}),
                   idx({"Tab_TipoUtenza"})}});
     t.push_back({QStringLiteral("Tab_RubricaGruppi"),
-                 {txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Raggruppamento"), num("Tab_Identificativo"),
+                 {txt("Tab_Ente", 3), txt("Tab_Dipartimento", 5), txt("Tab_Raggruppamento", 30), num("Tab_Identificativo"),
                   withDefault(num("Tab_Condiviso"), "0")},
                  cols({"Tab_Ente", "Tab_Raggruppamento", "Tab_Identificativo"}),
                  {idx({"Tab_Ente", "Tab_Dipartimento"})}});
     // A group's name, once in the entity, with the department that owns it:
     // its key keeps two departments from writing one group at once.
     t.push_back({QStringLiteral("Tab_RubricaGruppiNomi"),
-                 {txt("Tab_Ente"), txt("Tab_Raggruppamento"), txt("Tab_Dipartimento"), txt("Tab_CodOper"),
+                 {txt("Tab_Ente", 3), txt("Tab_Raggruppamento", 30), txt("Tab_Dipartimento", 5), txt("Tab_CodOper"),
                   withDefault(date("Tab_DatOper"), "CURRENT_DATE")},
                  cols({"Tab_Ente", "Tab_Raggruppamento"}),
                  {},
                  18});
     t.push_back({QStringLiteral("Tab_Comuni"),
-                 {txt("Com_Codcom"), txt("com_Comune"), txt("com_cap"), txt("com_codprov"), txt("com_codcat"),
-                  txt("com_stato"), txt("com_preftel"), txt("com_Codoper"), date("com_Datoper")},
+                 {txt("Com_Codcom", 6), txt("com_Comune", 60), txt("com_cap", 5), txt("com_codprov", 2), txt("com_codcat", 4),
+                  txt("com_stato", 5), txt("com_preftel", 5), txt("com_Codoper"), date("com_Datoper")},
                  cols({"Com_Codcom"}),
                  {idx({"com_codprov", "com_Comune"}), idx({"com_Comune"})}});
     // Every postal code of a municipality, the first one (com_cap) included:
     // a town with several keeps them all findable.
-    t.push_back({QStringLiteral("Tab_ComuniCap"), {txt("Cap_Codcom"), txt("Cap_Cap")}, cols({"Cap_Codcom", "Cap_Cap"}),
+    t.push_back({QStringLiteral("Tab_ComuniCap"), {txt("Cap_Codcom", 6), txt("Cap_Cap", 5)}, cols({"Cap_Codcom", "Cap_Cap"}),
                  {idx({"Cap_Cap"})}, 10});
 }
 
@@ -145,16 +145,16 @@ void deadlines(std::vector<Table> &t)
 void emergencyAndMail(std::vector<Table> &t)
 {
     t.push_back({QStringLiteral("Tab_AnaRegistriEme"),
-                 {txt("Tab_Ente"), txt("Tab_AnnoRegistro"), txt("Tab_TipoRegistro"), txt("Tab_IDRegistro"),
-                  num("Tab_NumeroRegistro"), txt("Tab_NoteRegistro"), date("Tab_DataIstituzione"),
-                  txt("Tab_OraIstituzione"), txt("Tab_Codoper"), date("Tab_Datoper")},
+                 {txt("Tab_Ente", 3), txt("Tab_AnnoRegistro", 4), txt("Tab_TipoRegistro", 1), txt("Tab_IDRegistro", 4),
+                  num("Tab_NumeroRegistro"), txt("Tab_NoteRegistro", 255), date("Tab_DataIstituzione"),
+                  txt("Tab_OraIstituzione", 8), txt("Tab_Codoper"), date("Tab_Datoper")},
                  cols({"Tab_Ente", "Tab_AnnoRegistro", "Tab_TipoRegistro", "Tab_IDRegistro", "Tab_NumeroRegistro"}),
                  {}});
     t.push_back({QStringLiteral("Tab_SessioniEmergenza"),
-                 {txt("ses_Ente"), txt("ses_AnnoRegistro"), txt("ses_TipoRegistro"), txt("ses_IDRegistro"),
-                  num("ses_NumeroRegistro"), num("ses_progr"), date("Tab_DataApertura"), txt("Tab_OraApertura"),
-                  txt("Tab_Motivo"), txt("Tab_Annotazioni"), date("Tab_DataChiusura"), txt("Tab_OraChiusura"),
-                  withDefault(txt("Tab_Allineamento"), "'NO'"), txt("Tab_iniziale"), txt("Tab_finale"),
+                 {txt("ses_Ente", 3), txt("ses_AnnoRegistro", 4), txt("ses_TipoRegistro", 1), txt("ses_IDRegistro", 4),
+                  num("ses_NumeroRegistro"), num("ses_progr"), date("Tab_DataApertura"), txt("Tab_OraApertura", 8),
+                  txt("Tab_Motivo", 7), txt("Tab_Annotazioni", 255), date("Tab_DataChiusura"), txt("Tab_OraChiusura", 8),
+                  withDefault(txt("Tab_Allineamento", 2), "'NO'"), txt("Tab_iniziale", 11), txt("Tab_finale", 11),
                   txt("Tab_Codoper"), date("Tab_Datoper")},
                  cols({"ses_Ente", "ses_AnnoRegistro", "ses_TipoRegistro", "ses_IDRegistro", "ses_NumeroRegistro",
                        "ses_progr"}),

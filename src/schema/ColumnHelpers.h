@@ -5,7 +5,12 @@
 
 namespace Schema::build {
 
-inline Column txt(const char *n) { return {QString::fromLatin1(n), Type::Text}; }
+inline Column txt(const char *n, int length = 0)
+{
+    Column c{QString::fromLatin1(n), Type::Text};
+    c.length = length;
+    return c;
+}
 inline Column num(const char *n) { return {QString::fromLatin1(n), Type::Integer}; }
 inline Column big(const char *n) { return {QString::fromLatin1(n), Type::BigInt}; }
 inline Column real(const char *n) { return {QString::fromLatin1(n), Type::Real}; }

@@ -84,6 +84,13 @@ const Table *findTable(Kind kind, const QString &name)
     return nullptr;
 }
 
+int entryLength(Kind kind, const QString &table, const QString &column)
+{
+    const Table *t = findTable(kind, table);
+    const Column *c = t ? t->column(column) : nullptr;
+    return c && c->type == Type::Text ? c->length : 0;
+}
+
 const std::vector<Column> &protocolColumns()
 {
     static const std::vector<Column> c = detail::protocolRegisterColumns();

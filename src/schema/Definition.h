@@ -7,8 +7,10 @@
 // Conventions the rest of the program relies on:
 // - Identifiers are unquoted; PostgreSQL folds them to lower case, which is
 //   harmless because every query uses unquoted names as well.
-// - Text columns are TEXT on both engines: lengths are the entry fields'
-//   business, not the database's.
+// - Text columns are TEXT on both engines. A text column that the windows
+//   type into declares its length here, and every entry field of the
+//   column takes it from here: two windows that disagree on a code's
+//   length cut one another's codes.
 // - Date columns are DATE on PostgreSQL and ISO text 'yyyy-mm-dd' on SQLite;
 //   timestamp columns are TIMESTAMP(0) on PostgreSQL and text
 //   'yyyy-mm-dd hh:mm:ss' on SQLite. Written in those shapes, text order is
@@ -45,6 +47,7 @@ struct Column {
     bool notNull = false;
     QString defaultValue; // SQL literal, empty for none
     int since = 1;        // schema version that introduced the column
+    int length = 0;       // most characters an entry field takes; 0: no entry field (not in the DDL)
 
     Column() = default;
     Column(QString n, Type t, bool nn = false) : name(std::move(n)), type(t), notNull(nn) {}
@@ -89,6 +92,9 @@ struct View {
 const std::vector<Table> &tables(Kind kind);
 const std::vector<View> &views(Kind kind);
 const Table *findTable(Kind kind, const QString &name); // case-insensitive
+// The declared length of a text column (Column::length); 0 when the table
+// or column is unknown, not text or declares none.
+int entryLength(Kind kind, const QString &table, const QString &column);
 
 // The register's protocol columns (Tab_Protocollo) in definition order; the
 // history table repeats them.

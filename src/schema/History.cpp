@@ -36,6 +36,19 @@ QString historyColumns(const Link &l, const QList<QPair<QString, QString>> &map)
 
 QString quoted(const QString &type) { return QLatin1Char('\'') + type + QLatin1Char('\''); }
 
+// The type an update records: a close ("D") when the closed flag turns to
+// "SI", an activation when a closed record is opened again (it is active
+// from then on, as a new one is), any other change otherwise. `differs` is
+// the engine's null-safe "not equal".
+QString updateTypeOf(const Link &l, const QString &differs)
+{
+    if (l.closedColumn.isEmpty())
+        return quoted(l.updateType);
+    return QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 %2 'SI' THEN 'D' "
+                          "WHEN OLD.%1 = 'SI' AND NEW.%1 %2 'SI' THEN %3 ELSE %4 END")
+        .arg(l.closedColumn, differs, quoted(l.insertType), quoted(l.updateType));
+}
+
 QStringList sqliteStatements(const Link &l, const QList<QPair<QString, QString>> &map)
 {
     const QString today = l.stamped ? QStringLiteral("datetime('now', 'localtime')") : QStringLiteral("date('now', 'localtime')");
@@ -46,10 +59,7 @@ QStringList sqliteStatements(const Link &l, const QList<QPair<QString, QString>>
         changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(m.second);
     for (const QString &c : l.alsoWatched)
         changed << QStringLiteral("OLD.%1 IS NOT NEW.%1").arg(c);
-    const QString closing =
-        l.closedColumn.isEmpty()
-            ? quoted(l.updateType)
-            : QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 IS NOT 'SI' THEN 'D' ELSE %2 END").arg(l.closedColumn, quoted(l.updateType));
+    const QString closing = updateTypeOf(l, QStringLiteral("IS NOT"));
     const QString b = base(l);
     QStringList out;
     for (const QString &n : triggerNames(l, Engine::SQLite))
@@ -84,11 +94,7 @@ QStringList postgresStatements(const Link &l, const QList<QPair<QString, QString
                        "END $hist$")
             .arg(b, insert.arg(quoted(l.insertType), refs(map, QStringLiteral("NEW"))),
                  watched(map, l, QStringLiteral("NEW")), watched(map, l, QStringLiteral("OLD")),
-                 insert.arg(l.closedColumn.isEmpty()
-                                ? quoted(l.updateType)
-                                : QStringLiteral("CASE WHEN NEW.%1 = 'SI' AND OLD.%1 IS DISTINCT FROM 'SI' THEN 'D' ELSE %2 END")
-                                      .arg(l.closedColumn, quoted(l.updateType)),
-                            refs(map, QStringLiteral("NEW"))),
+                 insert.arg(updateTypeOf(l, QStringLiteral("IS DISTINCT FROM")), refs(map, QStringLiteral("NEW"))),
                  insert.arg(QStringLiteral("'D'"), refs(map, QStringLiteral("OLD"))), l.history, cols)
             .arg(refs(map, QString()), l.table, now);
     QStringList out;

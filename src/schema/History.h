@@ -3,8 +3,9 @@
 // database itself:
 // triggers generated from the table definitions write one row into the
 // history table for every insert ("A"), close ("D": the closed flag turns
-// to "SI"), other change ("M") and delete ("D", the record as it was) of a
-// row, dated with the database's current date. No program, ours or an
+// to "SI"), reopening ("A": the flag leaves "SI"), other change ("M") and
+// delete ("D", the record as it was) of a row, dated with the database's
+// current date. No program, ours or an
 // administrator's SQL, can change the organisation without leaving its trace,
 // and no client code writes the history tables.
 //

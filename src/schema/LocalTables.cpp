@@ -17,14 +17,14 @@ std::vector<Table> localTables()
         t.push_back({QStringLiteral("Tab_Report"), c, cols({"ID"}), {}});
     }
     std::vector<Column> eme = {
-        txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"), date("Tab_DataRegistrazione"),
-        date("Tab_DataProtocollo"), date("Tab_DataRicezione"), txt("Tab_OraProtocollo"), txt("Tab_OraRicezione"),
-        txt("Tab_SedeRicezione"), txt("Tab_CodiceOpeReg"), txt("Tab_UfficioRegistrazione"), txt("Tab_Tipologia"),
-        txt("Tab_Intestatario"), txt("Tab_Oggetto"), txt("Tab_Annotazioni"), txt("Tab_Titolo"),
-        txt("Tab_Categoria"), txt("Tab_Classe"), txt("Tab_Fascicolo"),
+        txt("Tab_Ente", 3), txt("Tab_TipoProtocollo", 1), txt("Tab_NumeroProtocollo", 11), date("Tab_DataRegistrazione"),
+        date("Tab_DataProtocollo"), date("Tab_DataRicezione"), txt("Tab_OraProtocollo", 8), txt("Tab_OraRicezione", 8),
+        txt("Tab_SedeRicezione", 5), txt("Tab_CodiceOpeReg", 10), txt("Tab_UfficioRegistrazione", 5), txt("Tab_Tipologia", 7),
+        txt("Tab_Intestatario", 255), txt("Tab_Oggetto", 1000), txt("Tab_Annotazioni", 1000), txt("Tab_Titolo", 3),
+        txt("Tab_Categoria", 3), txt("Tab_Classe", 3), txt("Tab_Fascicolo", 20),
         withDefault(txt("Tab_StatoProtocollo"), "'A'"), withDefault(txt("Tab_SoggPrivacy"), "'N'"),
-        txt("Tab_DestMultipli"), txt("Tab_ProtDocArrivo"), date("Tab_DataProtDocArrivo"),
-        txt("Tab_ChiaveRegistrazione"), txt("Tab_ProtocolloGenerale")};
+        txt("Tab_DestMultipli", 255), txt("Tab_ProtDocArrivo", 50), date("Tab_DataProtDocArrivo"),
+        txt("Tab_ChiaveRegistrazione", 12), txt("Tab_ProtocolloGenerale", 11)};
     audit(eme, "Tab_");
     t.push_back({QStringLiteral("Tab_ProtocolloEmergenza"), eme,
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"}),

@@ -419,6 +419,7 @@ const std::vector<Step> &steps()
          groupNamesAreUnique},
         {19, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
          MemberGuards::statements},
+        {20, "storico di dipartimenti e uffici: la riapertura registrata come attivazione", History::statements},
     };
     return s;
 }

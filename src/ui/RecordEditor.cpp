@@ -12,6 +12,7 @@
 #include <QTableView>
 
 #include "platform/Dialogs.h"
+#include "schema/Definition.h"
 #include "session/GECentr.h"
 #include "ui/FormKit.h"
 #include "ui/RowList.h"
@@ -106,11 +107,58 @@ void RecordEditor::setTable(const QString &table, const QString &database)
 {
     table_ = table;
     database_ = database;
+    for (const Binding &b : std::as_const(bindings_))
+        applyLength(b);
 }
 
 void RecordEditor::bind(const QString &column, QWidget *field, Kind kind, bool key)
 {
     bindings_.append({column, field, kind, key});
+    applyLength(bindings_.last());
+}
+
+int RecordEditor::lengthOf(const QString &column) const
+{
+    // The register's tables are central; every other logical database is
+    // the workstation's local one.
+    return Schema::entryLength(isLocal() ? Schema::Kind::Local : Schema::Kind::Central, table_, column);
+}
+
+QVector<RecordEditor::BoundField> RecordEditor::boundFields() const
+{
+    QVector<BoundField> out;
+    for (const Binding &b : bindings_)
+        out.append({b.column, b.widget.data(), b.kind, b.key});
+    return out;
+}
+
+void RecordEditor::applyLength(const Binding &b) const
+{
+    auto *e = qobject_cast<QLineEdit *>(b.widget.data());
+    if (!e || b.kind == Kind::Transient)
+        return;
+    if (const int length = lengthOf(b.column); length > 0)
+        e->setMaxLength(length);
+}
+
+const RecordEditor::Binding *RecordEditor::overflowing(const Record &loaded) const
+{
+    for (const Binding &b : bindings_) {
+        const auto *e = qobject_cast<const QLineEdit *>(b.widget.data());
+        if (e && b.kind != Kind::Transient && loaded.contains(b.column)
+            && loaded.value(b.column).size() > e->maxLength())
+            return &b;
+    }
+    return nullptr;
+}
+
+QString RecordEditor::captionOf(const QWidget *field) const
+{
+    const QList<QLabel *> labels = findChildren<QLabel *>();
+    for (const QLabel *l : labels)
+        if (l->buddy() == field && !l->text().isEmpty())
+            return l->text().remove(QLatin1Char('&'));
+    return {};
 }
 
 void RecordEditor::unbindAll() { bindings_.clear(); }
@@ -275,6 +323,17 @@ QWidget *RecordEditor::field(const QString &column) const
     return b ? b->widget.data() : nullptr;
 }
 
+bool RecordEditor::isKeyColumn(const QString &column) const
+{
+    for (auto it = context_.cbegin(); it != context_.cend(); ++it)
+        if (it.key().compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    if (const Binding *b = bindingOf(column); b && b->key)
+        return true;
+    const Schema::Table *t = Schema::findTable(isLocal() ? Schema::Kind::Local : Schema::Kind::Central, table_);
+    return t && t->primaryKey.contains(column, Qt::CaseInsensitive);
+}
+
 void RecordEditor::setFieldText(const QString &column, const QString &text)
 {
     if (QWidget *w = field(column))
@@ -327,6 +386,10 @@ F::FieldList RecordEditor::columnsToWrite(const Record &record, bool isNew) cons
         }
     }
     addColumns(fields, record, isNew);
+    // A change rewrites the row the loaded key selects; its key stays as
+    // loaded, whatever a field or a change of context now holds.
+    if (!isNew)
+        fields.removeIf([this](const F::Field &f) { return isKeyColumn(f.name); });
     return fields;
 }
 
@@ -385,6 +448,22 @@ bool RecordEditor::openRecord(const Record &key)
     Record r = k;
     for (int i = 0; i < loadColumns_.size() && i < row->size(); ++i)
         r.insert(loadColumns_.at(i), F::displayValue(row->at(i)).trimmed());
+    if (const Binding *b = overflowing(r)) {
+        // A field would cut the value, and a write would store it cut: the
+        // record is not opened at all.
+        key_.clear();
+        clearFields();
+        enter(Mode::Browse);
+        const QString caption = captionOf(b->widget);
+        showBox(boxTitle(),
+                QStringLiteral("Il campo %1contiene %2 caratteri, più dei %3 che la finestra accetta: il record non "
+                               "può essere aperto senza troncarlo. Rivolgersi all'amministratore del sistema.")
+                    .arg(caption.isEmpty() ? QString() : QStringLiteral("\"%1\" ").arg(caption))
+                    .arg(r.value(b->column).size())
+                    .arg(qobject_cast<const QLineEdit *>(b->widget.data())->maxLength()),
+                Icon::Warning);
+        return false;
+    }
     clearFields();
     for (const Binding &b : bindings_)
         if (b.widget && r.contains(b.column))

@@ -11,8 +11,10 @@
 //   - the checks in their order: the first that fails shows its message
 //     and puts the focus on its field;
 //   - the write through Update_Tabella, "A" for a new record and "R" for a
-//     change, on the row that the key selects (a change that finds no row
-//     fails);
+//     change, on the row that the key selects as it was loaded (a change
+//     that finds no row fails); a change never writes a key column;
+//   - each text field's length from its column in the schema definition,
+//     and a record refused, not cut, when a loaded value is longer;
 //   - deletion: the usage checks in order (the first that finds a row
 //     shows its message), the confirmation, "C";
 //   - the list reloaded after every write, saved() for whoever shows the
@@ -114,6 +116,17 @@ public:
 
     void ELABORATBAR(const QString &key) override;
 
+    // What the window declared, for checks of every editor against the schema.
+    struct BoundField {
+        QString column;
+        QWidget *widget;
+        Kind kind;
+        bool key;
+    };
+    QVector<BoundField> boundFields() const;
+    QString table() const { return table_; }
+    bool isLocal() const { return database_ != QLatin1String("PROTOCOLLO"); }
+
 signals:
     // A record was written or deleted.
     void saved();
@@ -122,8 +135,12 @@ protected:
     // ---- what a window declares ----
     void setTable(const QString &table, const QString &database = QStringLiteral("PROTOCOLLO"));
     // A field and its column. Key columns select the row and are locked
-    // while a record is changed.
+    // while a record is changed. A line field takes the column's declared
+    // length (Schema::entryLength) as its maxLength.
     void bind(const QString &column, QWidget *field, Kind kind = Kind::Text, bool key = false);
+    // The declared length of a column of the editor's table (0 for none),
+    // for windows that size a field before binding it.
+    int lengthOf(const QString &column) const;
     // Forgets every field, for a window whose table changes (the code
     // tables): it binds the new table's fields afterwards.
     void unbindAll();
@@ -222,6 +239,12 @@ private:
     void chosenFromList(int row);
     Funzioni_Com_1::FieldList columnsToWrite(const Record &record, bool isNew) const;
     const Binding *bindingOf(const QString &column) const;
+    bool isKeyColumn(const QString &column) const;
+    void applyLength(const Binding &b) const;
+    // The first line field that the loaded record's value would not fit,
+    // with that value; null when all fit.
+    const Binding *overflowing(const Record &loaded) const;
+    QString captionOf(const QWidget *field) const;
 
     QString table_;
     QString database_ = QStringLiteral("PROTOCOLLO");

@@ -441,6 +441,111 @@ TEST_P(Editors, DetailWindowsReportTheirWritesAndAWriteThatFindsNoRowFails)
               QStringLiteral("076063"));
 }
 
+// A department the tree made with a code of five letters, saved from the
+// department list: its key stays, with its offices; a value longer than
+// its field is refused, never written back cut.
+TEST_P(Editors, SavingADepartmentFromTheListKeepsItsCodeAndNeverCutsAValue)
+{
+    sql(QStringLiteral("INSERT INTO Tab_Dipartimenti (Dipa_CodiceEnte, Dipa_CodDipartimento, Dipa_Denominazione, "
+                       "Dipa_Domicilio, Dipa_Comune, Dipa_DataInizio, Dipa_Chiuso) VALUES ('001', 'AQUIL', "
+                       "'DIPARTIMENTO DE L''AQUILA', 'VIA XX SETTEMBRE 1', '066049', '2020-01-01', 'NO')"));
+    sql(QStringLiteral("INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione, "
+                       "Tab_DataInizio, Tab_Chiuso) VALUES ('001', 'AQUIL', 'AQ1', 'SPORTELLO AQUILANO', "
+                       "'2020-01-01', 'NO')"));
+    logIn();
+    auto *item = main->findChild<QAction *>(QStringLiteral("mnuEnti"));
+    ASSERT_NE(item, nullptr);
+    ASSERT_EQ(item->text(), QStringLiteral("Anagrafe Enti"));
+    item->trigger();
+    RecordEditor *entities = current();
+    ASSERT_NE(entities, nullptr);
+    choose(entities, "LwEnti", QStringLiteral("001"));
+    child(entities, "CmdDip")->click();
+    RecordEditor *departments = current();
+    ASSERT_NE(departments, nullptr);
+    ASSERT_EQ(departments->objectName(), QStringLiteral("frmDipartimenti"));
+    choose(departments, "LwDipartimenti", QStringLiteral("AQUIL"));
+    ASSERT_EQ(departments->editMode(), RecordEditor::Mode::Edit);
+    EXPECT_EQ(child<QLineEdit>(departments, "TxtCodice")->text(), QStringLiteral("AQUIL"));
+    fill(departments, "TxtTelefono", QStringLiteral("0862000000"));
+    press("REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Dipa_CodDipartimento || ' ' || Dipa_Telefono FROM Tab_Dipartimenti "
+                                    "WHERE Dipa_Denominazione = 'DIPARTIMENTO DE L''AQUILA'")),
+              QStringLiteral("AQUIL 0862000000"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Uffici u JOIN Tab_Dipartimenti d ON "
+                                    "d.Dipa_CodiceEnte = u.Tab_Ente AND d.Dipa_CodDipartimento = u.Tab_Dipartimento "
+                                    "WHERE u.Tab_Ufficio = 'AQ1'")),
+              QStringLiteral("1"));
+
+    // A name written longer than the field takes (by another program, or
+    // before the lengths were one): the record is refused, and nothing is
+    // written.
+    const QString longName = QString(90, QLatin1Char('N'));
+    sql(QStringLiteral("UPDATE Tab_Dipartimenti SET Dipa_Denominazione = '%1' WHERE Dipa_CodDipartimento = 'AQUIL'")
+            .arg(longName));
+    departments->reloadList();
+    boxes.clear();
+    choose(departments, "LwDipartimenti", QStringLiteral("AQUIL"));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.texts().first().contains(QStringLiteral("\"Denominazione\" contiene 90 caratteri, più dei 80")))
+        << boxes.texts().first().toStdString();
+    EXPECT_EQ(departments->editMode(), RecordEditor::Mode::Browse);
+    EXPECT_EQ(departments->toolbarKeys(), QStringLiteral("ESCI;NUOVO"));
+    press("REGISTRA");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Dipa_Denominazione FROM Tab_Dipartimenti WHERE "
+                                    "Dipa_CodDipartimento = 'AQUIL'")),
+              longName);
+}
+
+// An office closed and opened again from its window: the history records
+// the reopening as an activation, and its viewer says so.
+TEST_P(Editors, ReopenedOfficeIsRecordedAsAnActivation)
+{
+    org::registerStructureWindows();
+    sql(QStringLiteral("INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione, "
+                       "Tab_Domicilio, Tab_Comune, Tab_DataInizio, Tab_DataFine, Tab_Chiuso) VALUES ('001', 'PRO', "
+                       "'AQ2', 'SPORTELLO CHIUSO', 'VIA ROMA 1', '076063', '2020-01-01', '2025-12-31', 'SI')"));
+    logIn();
+    main->findChild<QAction *>(QStringLiteral("mnuEnti"))->trigger();
+    RecordEditor *entities = current();
+    ASSERT_NE(entities, nullptr);
+    choose(entities, "LwEnti", QStringLiteral("001"));
+    child(entities, "CmdDip")->click();
+    RecordEditor *departments = current();
+    choose(departments, "LwDipartimenti", QStringLiteral("PRO"));
+    child(departments, "CmdUff")->click();
+    RecordEditor *offices = current();
+    ASSERT_EQ(offices->objectName(), QStringLiteral("FrmUffici"));
+    choose(offices, "LwUffici", QStringLiteral("AQ2"));
+    pick(offices, "CboChiuso", QStringLiteral("NO"));
+    child<QLineEdit>(offices, "TxtDataFine")->clear();
+    press("REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    const QString last = QStringLiteral(" FROM Tab_Uffici_Storico WHERE Tab_Ufficio = 'AQ2' AND ID = (SELECT MAX(ID) "
+                                        "FROM Tab_Uffici_Storico WHERE Tab_Ufficio = 'AQ2')");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_TipoOperazione || ' ' || Tab_Chiuso") + last), QStringLiteral("A NO"));
+    // A change of the open office is a change, and closing it again a close.
+    choose(offices, "LwUffici", QStringLiteral("AQ2"));
+    fill(offices, "TxtDescrizione", QStringLiteral("sportello riaperto"));
+    press("REGISTRA");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_TipoOperazione") + last), QStringLiteral("M"));
+
+    main->findChild<QAction *>(QStringLiteral("MnuStoUff"))->trigger();
+    QWidget *viewer = main->area()->currentSubWindow()->widget();
+    auto *picker = child<QComboBox>(viewer, "CboDipartimento");
+    ASSERT_NE(picker, nullptr);
+    picker->setCurrentIndex(picker->findData(QStringLiteral("PRO")));
+    auto *records = list(viewer, "LwElenco");
+    ASSERT_TRUE(records->select(0, QStringLiteral("AQ2")));
+    QTest::keyClick(records->view(), Qt::Key_Return);
+    auto *changes = list(viewer, "LwVariazioni");
+    ASSERT_EQ(changes->count(), 3);
+    EXPECT_EQ(changes->text(0, 1), QStringLiteral("ATTIVAZIONE UFFICIO"));
+    EXPECT_EQ(changes->text(1, 1), QStringLiteral("ATTIVAZIONE UFFICIO"));
+    EXPECT_EQ(changes->text(2, 1), QStringLiteral("MODIFICA UFFICIO"));
+}
+
 TEST_P(Editors, OperationalUnitsRenameTheOfficeWindows)
 {
     logIn();

@@ -147,6 +147,51 @@ TEST_P(History, OfficeChangesByDepartmentFromTheMenu)
     EXPECT_TRUE(field(w, "TxtDenominazione").isEmpty());
 }
 
+// A department and its office deleted: their history is all that is left
+// of them, and both viewers still list them, marked as deleted.
+TEST_P(History, DeletedRecordsKeepTheirHistoryInView)
+{
+    sql(QStringLiteral("INSERT INTO Tab_Dipartimenti (Dipa_CodiceEnte, Dipa_CodDipartimento, Dipa_Denominazione, "
+                       "Dipa_Chiuso) VALUES ('001', 'SOP', 'DIPARTIMENTO SOPPRESSO', 'NO')"));
+    sql(QStringLiteral("INSERT INTO Tab_Uffici (Tab_Ente, Tab_Dipartimento, Tab_Ufficio, Tab_Descrizione, Tab_Chiuso) "
+                       "VALUES ('001', 'SOP', 'ARS', 'ARCHIVIO STORICO', 'NO')"));
+    sql(QStringLiteral("DELETE FROM Tab_Uffici WHERE Tab_Ente = '001' AND Tab_Ufficio = 'ARS'"));
+    sql(QStringLiteral("DELETE FROM Tab_Dipartimenti WHERE Dipa_CodiceEnte = '001' AND Dipa_CodDipartimento = 'SOP'"));
+    const QString deleted = QStringLiteral(" (CANCELLATO)");
+    logIn();
+
+    auto *w = qobject_cast<org::HistoryViewer *>(press("MnuStoDipe"));
+    ASSERT_NE(w, nullptr);
+    auto *departments = qobject_cast<nimbo::ui::RowList *>(child<QTableView>(w, "LwElenco")->parentWidget());
+    ASSERT_EQ(departments->count(), 5);
+    choose(departments, 0, QStringLiteral("SOP"));
+    EXPECT_EQ(departments->text(departments->currentRow(), 1), QStringLiteral("DIPARTIMENTO SOPPRESSO") + deleted);
+    auto *changes = qobject_cast<nimbo::ui::RowList *>(child<QTableView>(w, "LwVariazioni")->parentWidget());
+    ASSERT_EQ(changes->count(), 2);
+    EXPECT_EQ(changes->text(0, 1), QStringLiteral("ATTIVAZIONE DIPARTIMENTO"));
+    EXPECT_EQ(changes->text(1, 1), QStringLiteral("DISATTIVAZIONE DIPARTIMENTO"));
+    choose(changes, 1, QStringLiteral("DISATTIVAZIONE DIPARTIMENTO"));
+    EXPECT_EQ(field(w, "TxtCodice"), QStringLiteral("SOP"));
+    EXPECT_EQ(field(w, "TxtDenominazione"), QStringLiteral("DIPARTIMENTO SOPPRESSO"));
+
+    auto *o = qobject_cast<org::HistoryViewer *>(press("MnuStoUff"));
+    ASSERT_NE(o, nullptr);
+    auto *picker = child<QComboBox>(o, "CboDipartimento");
+    ASSERT_EQ(picker->count(), 5);
+    ASSERT_GE(picker->findData(QStringLiteral("SOP")), 0);
+    EXPECT_EQ(picker->itemText(picker->findData(QStringLiteral("SOP"))),
+              QStringLiteral("SOP - DIPARTIMENTO SOPPRESSO") + deleted);
+    picker->setCurrentIndex(picker->findData(QStringLiteral("SOP")));
+    auto *offices = qobject_cast<nimbo::ui::RowList *>(child<QTableView>(o, "LwElenco")->parentWidget());
+    ASSERT_EQ(offices->count(), 1);
+    EXPECT_EQ(offices->text(0, 1), QStringLiteral("ARCHIVIO STORICO") + deleted);
+    choose(offices, 0, QStringLiteral("ARS"));
+    auto *officeChanges = qobject_cast<nimbo::ui::RowList *>(child<QTableView>(o, "LwVariazioni")->parentWidget());
+    ASSERT_EQ(officeChanges->count(), 2);
+    EXPECT_EQ(officeChanges->text(1, 1), QStringLiteral("DISATTIVAZIONE UFFICIO"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+}
+
 TEST(HistoryTypes, EveryTypeHasItsText)
 {
     using O = org::HistoryViewer::Of;

@@ -95,8 +95,8 @@ TEST_P(OrganisationHistory, EveryChangeOfADepartmentMadeWithPlainSqlLeavesOneRow
                                      "'OP2', Dipa_DatOper = '2024-02-02'")));
     client(update.arg(QStringLiteral("Dipa_Chiuso = 'SI', Dipa_DataFine = '2024-06-30'")));
     lastRowMirrors(Schema::History::links()[0], QStringLiteral("Dipa_CodDipartimento = 'TEC'"));
-    // Changed while closed, reopened, closed again in one statement with
-    // another change.
+    // Changed while closed, reopened (active again, as a new one is),
+    // closed again in one statement with another change.
     client(update.arg(QStringLiteral("Dipa_DataFine = '2024-07-31'")));
     client(update.arg(QStringLiteral("Dipa_Chiuso = 'NO', Dipa_DataFine = NULL")));
     client(update.arg(QStringLiteral("Dipa_Chiuso = 'SI', Dipa_DataFine = '2024-09-30', Dipa_Telefono = '0971222'")));
@@ -107,7 +107,7 @@ TEST_P(OrganisationHistory, EveryChangeOfADepartmentMadeWithPlainSqlLeavesOneRow
                            QStringLiteral("M|") + kToday + later + QStringLiteral("|NO"),
                            QStringLiteral("D|") + kToday + later + QStringLiteral("2024-06-30|SI"),
                            QStringLiteral("M|") + kToday + later + QStringLiteral("2024-07-31|SI"),
-                           QStringLiteral("M|") + kToday + later + QStringLiteral("|NO"),
+                           QStringLiteral("A|") + kToday + later + QStringLiteral("|NO"),
                            QStringLiteral("D|") + kToday + later + QStringLiteral("2024-09-30|SI"),
                            QStringLiteral("D|") + kToday + later + QStringLiteral("2024-09-30|SI")}));
     // The deletion records the department as it was, telephone included.

@@ -169,6 +169,25 @@ TEST_P(Kit, RecordEditorModesChecksWritesAndDeletion)
     EXPECT_EQ(w.writes.last(), true);
 }
 
+// A change rewrites the row its key selected when loaded: whatever the key
+// field holds by then (the program set it, or it was cut) is not written.
+TEST_P(Kit, AChangeNeverWritesTheKey)
+{
+    RegionEditor w;
+    w.show();
+    EXPECT_EQ(w.code->maxLength(), 3) << "the column's declared length";
+    const QString code = scalar(QStringLiteral("SELECT MIN(Reg_Codreg) FROM Tab_Regioni"));
+    choose(w, code);
+    ASSERT_EQ(w.editMode(), ui::RecordEditor::Mode::Edit);
+    w.code->setText(QStringLiteral("98"));
+    w.name->setText(QStringLiteral("REGIONE CAMBIATA"));
+    w.ELABORATBAR(QStringLiteral("REGISTRA"));
+    EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Reg_Descrizione FROM Tab_Regioni WHERE Reg_Codreg = '%1'").arg(code)),
+              QStringLiteral("REGIONE CAMBIATA"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Regioni WHERE Reg_Codreg = '98'")), QStringLiteral("0"));
+}
+
 TEST_P(Kit, TypedDataIsNotThrownAwayWithoutAsking)
 {
     RegionEditor w;
