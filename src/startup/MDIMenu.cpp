@@ -131,6 +131,9 @@ MDIMenu::MDIMenu(QWidget *parent) : QMainWindow(parent)
         nimbo::ui::placeFirstTime(this, kFirstSize);
         firstPlaced_ = size();
     }
+    // Closing a window brings back the one used before it (the one that
+    // opened it), not the next in the order they were opened.
+    area_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
 
     connect(area_, &QMdiArea::subWindowActivated, this, [this] { refreshToolbar(); });
     // Windows that open other windows get them as children of this one.
