@@ -31,6 +31,7 @@ inline const QString kMsgNoIdentifier =
     QStringLiteral("ATTENZIONE! Errore in Acquisizione Nuovo Progressivo Rubrica !");
 inline const QString kMsgInUse = QStringLiteral(
     "Cancellazione del Mittente/Destinatario non effettuabile. Esistono in archivio informazioni ad esso correlate.");
+inline const QString kMsgNothingFound = QStringLiteral("Nessun Mittente/Destinatario trovato");
 inline const QString kMsgDeleteFailed =
     QStringLiteral("ATTENZIONE ! Errore in cancellazione Codice Mittente/Destinatario Corrente");
 

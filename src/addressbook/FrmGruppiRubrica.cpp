@@ -17,6 +17,7 @@
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
 
@@ -102,8 +103,8 @@ FrmGruppiRubrica::FrmGruppiRubrica(QWidget *parent) : RecordEditor(parent)
     find->addWide(found_);
     v->addWidget(find, 1);
 
-    connect(go, &QPushButton::clicked, this, &FrmGruppiRubrica::search);
-    connect(search_, &QLineEdit::returnPressed, this, &FrmGruppiRubrica::search);
+    connect(go, &QPushButton::clicked, this, [this] { search(); });
+    connect(search_, &QLineEdit::returnPressed, this, [this] { search(); });
     connect(in, &QPushButton::clicked, this, &FrmGruppiRubrica::transfer);
     connect(out, &QPushButton::clicked, this, &FrmGruppiRubrica::removeMember);
 
@@ -172,7 +173,7 @@ void FrmGruppiRubrica::showMembers()
     list_->setRows(columns);
 }
 
-void FrmGruppiRubrica::search()
+void FrmGruppiRubrica::search(bool tell)
 {
     if (editMode() == Mode::Browse)
         return;
@@ -183,7 +184,8 @@ void FrmGruppiRubrica::search()
     s.kind = kinds_->currentData().toString();
     for (const Member &m : std::as_const(members_))
         s.leaveOut << m.id;
-    found_->load(groupSearchSql(s));
+    if (found_->load(groupSearchSql(s)) && found_->count() == 0 && tell)
+        ui::tellNothingFound(this, kMsgNothingFound);
 }
 
 void FrmGruppiRubrica::transfer()
@@ -203,7 +205,7 @@ void FrmGruppiRubrica::transfer()
                          QString()});
     showMembers();
     dirty()->setDirty();
-    search(); // what was moved is no longer offered
+    search(false); // what was moved is no longer offered
 }
 
 void FrmGruppiRubrica::removeMember()

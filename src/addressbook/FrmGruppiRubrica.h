@@ -29,8 +29,9 @@ public:
     };
     QVector<Member> members() const { return members_; }
 
-    // Searches the entries that may join, with the criteria shown.
-    void search();
+    // Searches the entries that may join, with the criteria shown; the
+    // clerk's own search says when it found nothing.
+    void search(bool tell = true);
     // Moves the ticked results (or the current one) into the members.
     void transfer();
     // Takes the current member out.

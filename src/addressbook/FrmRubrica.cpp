@@ -19,6 +19,7 @@
 #include "ui/CodeLookup.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/RowList.h"
 
 namespace F = Funzioni_Com_1;
@@ -182,7 +183,8 @@ QString FrmRubrica::listQuery() const
 void FrmRubrica::search()
 {
     preset_ = 0;
-    reloadList();
+    if (list_->load(listQuery()) && list_->count() == 0)
+        ui::tellNothingFound(this, kMsgNothingFound);
 }
 
 void FrmRubrica::setPresetIdentifier(qlonglong id)
@@ -335,12 +337,12 @@ void FrmRubrica::loaded(const ui::Record &record)
     nimbo_->setCurrentIndex(record.value(QStringLiteral("Tab_Nimbo")) == QLatin1String("N") ? 1 : 0);
     readName_ = record.value(kName);
     askedAbout_ = readName_;
-    // An entry that cannot be deleted (a protocol carries it, or it is
-    // another operator's kind 999) keeps its name.
-    const qlonglong id = record.value(kId).toLongLong();
+    // An entry that cannot be deleted (a protocol carries it, a group
+    // holds it, or it is another operator's kind 999) keeps its name, so
+    // that nothing sent or to be sent to it changes addressee.
     bool frozen = false;
-    for (const QString &sql : {usedByProtocolSql(ente_, id), othersKind999Sql(ente_, id, DicAmbiente::session().op.code)}) {
-        const F::LoadedRows used = F::loadRows(QStringLiteral("PROTOCOLLO"), sql);
+    for (const ui::UsageCheck &u : usageChecks(record)) {
+        const F::LoadedRows used = F::loadRows(QStringLiteral("PROTOCOLLO"), u.sql);
         frozen = frozen || used.ok || !used.noRows();
     }
     ui::setReadOnly(name_, frozen);

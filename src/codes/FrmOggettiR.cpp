@@ -8,6 +8,7 @@
 
 #include "session/DicAmbiente.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/RowList.h"
 
 namespace nimbo::codes {
@@ -57,8 +58,13 @@ FrmOggettiR::FrmOggettiR(QWidget *parent) : RecordEditor(parent)
     // Direction and number are kept with each row but only the subject shows.
     list_->setColumns(QStringLiteral("Oggetto"), QStringLiteral("120"));
     leftLayout->addWidget(list_, 1);
-    connect(search_, &QLineEdit::returnPressed, this, &FrmOggettiR::reloadList);
-    connect(go, &QPushButton::clicked, this, &FrmOggettiR::reloadList);
+    // The clerk's search says when it found nothing.
+    const auto search = [this] {
+        if (list_->load(searchQuery()) && list_->count() == 0)
+            ui::tellNothingFound(this, QStringLiteral("Nessun oggetto ricorrente trovato"));
+    };
+    connect(search_, &QLineEdit::returnPressed, this, search);
+    connect(go, &QPushButton::clicked, this, search);
     connect(searchDirection_, &QComboBox::currentIndexChanged, this, &FrmOggettiR::reloadList);
 
     auto *detail = new ui::FormGroup(QStringLiteral("Oggetto ricorrente"), this);

@@ -11,6 +11,7 @@
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
 #include "ui/WindowRegistry.h"
@@ -77,7 +78,10 @@ FrmArchiviati::FrmArchiviati(QWidget *parent) : ChildWindow(parent)
     detail->addWide(iter_);
     v->addWidget(detail, 2);
 
-    connect(fields_, &SearchFields::search, this, [this] { search(); });
+    connect(fields_, &SearchFields::search, this, [this] {
+        if (search() && list_->count() == 0)
+            ui::tellNothingFound(this, kNoDocumentFound);
+    });
     connect(list_, &ui::RowList::chosen, this, &FrmArchiviati::showDetail);
     connect(esci, &QPushButton::clicked, this, [this] { closeWindow(); });
     setToolbarKeys(QStringLiteral("ESCI"));

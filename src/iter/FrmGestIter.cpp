@@ -24,6 +24,7 @@
 #include "session/GECentr.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
 #include "ui/WindowRegistry.h"
@@ -193,7 +194,10 @@ QWidget *FrmGestIter::buildInChargeTab()
     layout->addWidget(heading);
     layout->addWidget(inCharge_, 1);
 
-    connect(show, &QPushButton::clicked, this, [this] { showInCharge(); });
+    connect(show, &QPushButton::clicked, this, [this] {
+        if (showInCharge() && inCharge_->count() == 0)
+            ui::tellNothingFound(this, kNoDocumentFound);
+    });
     connect(inCharge_, &ui::RowList::chosen, this,
             [this](int row) { showProtocol(inCharge_->text(row, 6), inCharge_->text(row, 7)); });
     return page;
@@ -284,7 +288,10 @@ QWidget *FrmGestIter::buildDeadlineTab()
     layout->addWidget(box);
     layout->addWidget(deadlines_, 1);
     layout->addWidget(deadlineCount_);
-    connect(run, &QPushButton::clicked, this, [this] { searchDeadlines(); });
+    connect(run, &QPushButton::clicked, this, [this] {
+        if (searchDeadlines() && deadlines_->count() == 0)
+            ui::tellNothingFound(this, QStringLiteral("Nessuna scadenza trovata"));
+    });
     connect(print, &QPushButton::clicked, this, [this] { printDeadlines(); });
     connect(deadlines_, &ui::RowList::chosen, this,
             [this](int row) { showProtocol(deadlines_->text(row, 11), deadlines_->text(row, 12)); });

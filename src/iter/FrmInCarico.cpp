@@ -18,6 +18,7 @@
 #include "session/GECentr.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
 #include "ui/WindowRegistry.h"
@@ -128,7 +129,10 @@ FrmInCarico::FrmInCarico(QWidget *parent) : ChildWindow(parent)
     layout->addLayout(takeRow);
     layout->addLayout(bottom, 2);
 
-    connect(run, &QPushButton::clicked, this, [this] { search(); });
+    connect(run, &QPushButton::clicked, this, [this] {
+        if (search() && list_->count() == 0)
+            ui::tellNothingFound(this, kNoDocumentFound);
+    });
     connect(take, &QPushButton::clicked, this, [this] { takeInCharge(); });
     connect(quit, &QPushButton::clicked, this, [this] { closeWindow(); });
     connect(iterButton, &QPushButton::clicked, this, [this] { showDetail(list_->currentRow()); });

@@ -9,10 +9,12 @@
 #include "iter/SendCall.h"
 #include "iter/SendRules.h"
 #include "iter/SendSearch.h"
+#include "iter/TrayRules.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
 #include "servers/IterRequests.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
 
@@ -74,7 +76,10 @@ FrmSpediti::FrmSpediti(QWidget *parent) : ChildWindow(parent)
         cmdRiprendi_->setEnabled(notTaken);
         list_->clear();
     });
-    connect(fields_, &SearchFields::search, this, [this] { search(); });
+    connect(fields_, &SearchFields::search, this, [this] {
+        if (search() && list_->count() == 0)
+            ui::tellNothingFound(this, kNoDocumentFound);
+    });
     connect(cmdRiprendi_, &QPushButton::clicked, this, &FrmSpediti::takeBack);
     connect(esci, &QPushButton::clicked, this, [this] { closeWindow(); });
     setToolbarKeys(QStringLiteral("ESCI"));

@@ -17,6 +17,9 @@ namespace nimbo::iter {
 
 constexpr int kTrayLimit = 2000;
 
+// What the trays' searches tell when they find nothing.
+inline const QString kNoDocumentFound = QStringLiteral("Nessun documento trovato");
+
 struct TrayCriteria {
     bool assigned = true;      // ChkProto "Assegnati": movements of type 4
     bool retransmitted = true; // ChkAltri "Ritrasmessi": movements of type 2

@@ -27,6 +27,7 @@ const QString kState = QStringLiteral("com_stato");
 const QString kPrefix = QStringLiteral("com_preftel");
 const QString kColumns = QStringLiteral("com_codcom,com_comune,com_cap,com_codprov,com_codcat,com_stato,com_preftel");
 const QString kFirstProvince = QStringLiteral("PZ");
+const QString kDeleteFailure = QStringLiteral("ATTENZIONE ! Cancellazione Comuni NON ANDATA A BUON FINE! ");
 
 bool found(const QString &sql) { return F::Caricadati(QStringLiteral("PROTOCOLLO"), sql).has_value(); }
 
@@ -41,6 +42,29 @@ QLineEdit *entry(QWidget *parent, const char *name, int chars, bool code)
     return e;
 }
 
+// The statements that keep the town's postal codes (the table the
+// municipality lookups read) in step with the one the window shows: the new
+// code is added; the code it replaces goes, unless the town has other codes
+// besides the two (a city with a code per district keeps them all).
+QVector<F::Statement> postalCodeStatements(const QString &town, const QString &was, const QString &now, bool deleting)
+{
+    const QString table = QStringLiteral("Tab_ComuniCap");
+    const QString ofTown = QStringLiteral("Cap_Codcom = ") + ui::sqlText(town);
+    if (deleting)
+        return {{QStringLiteral("C"), table, {}, ofTown}};
+    QVector<F::Statement> out;
+    if (!was.isEmpty() && was != now)
+        out.append({QStringLiteral("C"), table, {},
+                    ofTown + QStringLiteral(" AND Cap_Cap = ") + ui::sqlText(was)
+                        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM Tab_ComuniCap o WHERE o.Cap_Codcom = ")
+                        + ui::sqlText(town) + QStringLiteral(" AND o.Cap_Cap NOT IN (") + ui::sqlText(was)
+                        + QStringLiteral(", ") + ui::sqlText(now) + QStringLiteral("))")});
+    if (!now.isEmpty())
+        out.append({QStringLiteral("CR"), table, {{QStringLiteral("Cap_Codcom"), town}, {QStringLiteral("Cap_Cap"), now}},
+                    ofTown + QStringLiteral(" AND Cap_Cap = ") + ui::sqlText(now)});
+    return out;
+}
+
 } // namespace
 
 FrmComuni::FrmComuni(QWidget *parent) : RecordEditor(parent)
@@ -51,7 +75,7 @@ FrmComuni::FrmComuni(QWidget *parent) : RecordEditor(parent)
     setDeletable(true);
     setLoadFailure(QStringLiteral("ATTENZIONE ! Comune non presente in archivio !"));
     setDeleteQuestion(QStringLiteral("CONFERMI LA CANCELLAZIONE DEL COMUNE CORRENTE ?"));
-    setDeleteFailure(QStringLiteral("ATTENZIONE ! Cancellazione Comuni NON ANDATA A BUON FINE! "));
+    setDeleteFailure(kDeleteFailure);
     setWriteFailure(QStringLiteral("OPERAZIONE NON ANDATA A BUON FINE"));
 
     auto *top = new QWidget(this);
@@ -173,6 +197,31 @@ QVector<ui::UsageCheck> FrmComuni::usageChecks(const ui::Record &record) const
         out.append({sql[i], QStringLiteral("ATTENZIONE ! Cancellazione del Comune non effettuabile: è utilizzato ")
                                 + users.value(i, QStringLiteral("da altre informazioni in archivio")) + QLatin1Char('.')});
     return out;
+}
+
+void FrmComuni::loaded(const ui::Record &record) { readCap_ = record.value(kCap).trimmed(); }
+
+// The town and its postal codes are written together, in one transaction.
+bool FrmComuni::writeRecord(const ui::Record &record, bool isNew)
+{
+    F::FieldList fields;
+    for (const QString &column : {kCode, kName, kCap, kProvince, kCadastral, kState, kPrefix})
+        fields.append({column, record.value(column)});
+    addColumns(fields, record, isNew);
+    QVector<F::Statement> batch{{isNew ? QStringLiteral("A") : QStringLiteral("R"), QStringLiteral("Tab_Comuni"),
+                                 fields, isNew ? QString() : writeCondition(key())}};
+    batch += postalCodeStatements(record.value(kCode), isNew ? QString() : readCap_, record.value(kCap), false);
+    return F::Update_Tabella(batch, QStringLiteral("PROTOCOLLO"));
+}
+
+bool FrmComuni::deleteRecord()
+{
+    QVector<F::Statement> batch{{QStringLiteral("C"), QStringLiteral("Tab_Comuni"), {}, writeCondition(key())}};
+    batch += postalCodeStatements(key().value(kCode), QString(), QString(), true);
+    if (F::Update_Tabella(batch, QStringLiteral("PROTOCOLLO")))
+        return true;
+    showBox(boxTitle(), kDeleteFailure, Icon::Critical);
+    return false;
 }
 
 void FrmComuni::enteredMode(Mode mode)

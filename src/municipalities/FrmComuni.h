@@ -32,6 +32,9 @@ protected:
     void enteredMode(Mode mode) override;
     void written(bool deleted) override;
     QString toolbarFor(Mode mode) const override;
+    void loaded(const ui::Record &record) override;
+    bool writeRecord(const ui::Record &record, bool isNew) override;
+    bool deleteRecord() override;
 
 private:
     void fillProvinces();
@@ -41,6 +44,8 @@ private:
     // Until the operator first starts or opens a record the toolbar reads
     // "NUOVO;ESCI", afterwards "ESCI;NUOVO".
     bool begun_ = false;
+    // The postal code as read, which a change replaces among the town's.
+    QString readCap_;
 };
 
 } // namespace nimbo::municipalities

@@ -4,7 +4,6 @@
 
 #include <QComboBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,32 +27,41 @@ namespace nimbo::organisation {
 namespace {
 
 const QString kTitle = QStringLiteral("Gestione Raggruppamenti Uffici");
+const QString kGroup = QStringLiteral("Tab_raggruppamento");
+// Set by the name check when the names in use could not be read: the
+// failure has nothing to tell the clerk beyond the field it focuses.
+const QString kUnread = QStringLiteral("#unread");
 
 } // namespace
 
-FrmGruppiUffici::FrmGruppiUffici(QWidget *parent) : ChildWindow(parent)
+FrmGruppiUffici::FrmGruppiUffici(QWidget *parent) : RecordEditor(parent)
 {
     setObjectName(QStringLiteral("FrmGruppiUffici"));
     setWindowTitle(kTitle);
     const auto &s = DicAmbiente::session();
     ente_ = s.op.ente;
     owner_ = s.op.department;
+    setTable(QStringLiteral("Tab_UfficiGruppi"));
+    setContext(QStringLiteral("Tab_Ente"), ente_);
+    setContext(QStringLiteral("Tab_DipartimentoGruppo"), owner_);
+    setDeletable(true);
+    setDeleteQuestion(QStringLiteral("CONFERMI LA CANCELLAZIONE DEL GRUPPO CORRENTE ?"));
+    setDeleteFailure(QStringLiteral("ATTENZIONE ! Errore nella cancellazione del raggruppamento Corrente"));
 
-    groups_ = new ui::RowList(QStringLiteral("LwGruppi"), this);
+    auto *left = new QWidget(this);
+    auto *lv = new QVBoxLayout(left);
+    lv->setContentsMargins(0, 0, 0, 0);
+    groups_ = new ui::RowList(QStringLiteral("LwGruppi"), left);
     groups_->setColumns(QStringLiteral("Raggruppamento"), QStringLiteral("50"));
-    groups_->setMinimumWidth(220);
-    groups_->setMaximumWidth(300);
-    connect(groups_, &ui::RowList::chosen, this, [this](int row) {
-        const QString name = groups_->text(row, 0);
-        if (mode_ == Mode::Edit && name == previous_->text())
-            return;
-        openGroup(name);
-    });
+    lv->addWidget(groups_, 1);
+    auto *status = new QLabel(QStringLiteral("Raggruppamenti Uffici"), left);
+    status->setObjectName(QStringLiteral("LblStato"));
+    lv->addWidget(status);
 
-    detail_ = new QWidget(this);
-    auto *column = new QVBoxLayout(detail_);
+    auto *detail = new QWidget(this);
+    auto *column = new QVBoxLayout(detail);
     column->setContentsMargins(0, 0, 0, 0);
-    auto *head = new ui::FormGroup(QStringLiteral("Raggruppamento"), detail_);
+    auto *head = new ui::FormGroup(QStringLiteral("Raggruppamento"), detail);
     name_ = new QLineEdit(head);
     name_->setObjectName(QStringLiteral("TxtGruppo"));
     name_->setMaxLength(
@@ -72,45 +80,33 @@ FrmGruppiUffici::FrmGruppiUffici(QWidget *parent) : ChildWindow(parent)
 
     auto *lists = new QHBoxLayout;
     tree_ = new ui::TreeModel(this);
-    offices_ = new QTreeView(detail_);
+    offices_ = new QTreeView(detail);
     offices_->setObjectName(QStringLiteral("TvUffici"));
     offices_->setModel(tree_);
     offices_->setHeaderHidden(true);
     offices_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     lists->addWidget(offices_, 1);
     auto *buttons = new QVBoxLayout;
-    transfer_ = new QPushButton(QStringLiteral(">>"), detail_);
-    transfer_->setObjectName(QStringLiteral("CmdTrasferisci"));
-    transfer_->setToolTip(QStringLiteral("Aggiunge al raggruppamento l'ufficio o il componente scelto"));
-    remove_ = new QPushButton(QStringLiteral("<<"), detail_);
-    remove_->setObjectName(QStringLiteral("CmdRimuovi"));
-    remove_->setToolTip(QStringLiteral("Toglie dal raggruppamento la riga scelta"));
-    transfer_->setMaximumWidth(48);
-    remove_->setMaximumWidth(48);
+    auto *in = new QPushButton(QStringLiteral(">>"), detail);
+    in->setObjectName(QStringLiteral("CmdTrasferisci"));
+    in->setToolTip(QStringLiteral("Aggiunge al raggruppamento l'ufficio o il componente scelto"));
+    auto *out = new QPushButton(QStringLiteral("<<"), detail);
+    out->setObjectName(QStringLiteral("CmdRimuovi"));
+    out->setToolTip(QStringLiteral("Toglie dal raggruppamento la riga scelta"));
+    in->setMaximumWidth(48);
+    out->setMaximumWidth(48);
     buttons->addStretch(1);
-    buttons->addWidget(transfer_);
-    buttons->addWidget(remove_);
+    buttons->addWidget(in);
+    buttons->addWidget(out);
     buttons->addStretch(1);
     lists->addLayout(buttons);
-    list_ = new ui::RowList(QStringLiteral("LWMittenti"), detail_);
-    list_->setColumns(QStringLiteral("DIPARTIMENTO;UFFICIO;COMPONENTE"), QStringLiteral("12;22;22"));
-    lists->addWidget(list_, 1);
+    memberList_ = new ui::RowList(QStringLiteral("LWMittenti"), detail);
+    memberList_->setColumns(QStringLiteral("DIPARTIMENTO;UFFICIO;COMPONENTE"), QStringLiteral("12;22;22"));
+    lists->addWidget(memberList_, 1);
     column->addLayout(lists, 1);
 
-    status_ = new QLabel(QStringLiteral("Raggruppamenti Uffici"), this);
-    status_->setObjectName(QStringLiteral("LblStato"));
-
-    auto *outer = new QVBoxLayout(this);
-    outer->setContentsMargins(8, 8, 8, 8);
-    auto *body = new QHBoxLayout;
-    body->setSpacing(10);
-    body->addWidget(groups_);
-    body->addWidget(detail_, 1);
-    outer->addLayout(body, 1);
-    outer->addWidget(status_);
-
-    connect(transfer_, &QPushButton::clicked, this, &FrmGruppiUffici::transfer);
-    connect(remove_, &QPushButton::clicked, this, &FrmGruppiUffici::removeMember);
+    connect(in, &QPushButton::clicked, this, &FrmGruppiUffici::transfer);
+    connect(out, &QPushButton::clicked, this, &FrmGruppiUffici::removeMember);
     connect(offices_, &QTreeView::doubleClicked, this, &FrmGruppiUffici::transfer);
     connect(departments_, &QComboBox::currentIndexChanged, this,
             [this](int) { showDepartment(departments_->currentData().toString()); });
@@ -125,12 +121,33 @@ FrmGruppiUffici::FrmGruppiUffici(QWidget *parent) : ChildWindow(parent)
         departments_->setCurrentIndex(std::max(0, departments_->findData(owner_)));
     }
     showDepartment(departments_->currentData().toString());
-    dirty()->watch(detail_);
-    reloadGroups();
-    enter(Mode::Browse);
+
+    bind(kGroup, name_);
+    setLoad(
+        [this](const ui::Record &key) {
+            return QStringLiteral("SELECT DISTINCT Tab_raggruppamento FROM Tab_UfficiGruppi WHERE ")
+                   + groupCondition(key.value(kGroup), ente_, owner_);
+        },
+        {kGroup});
+    setList(groups_, [this] { return groupsSql(ente_, owner_); }, {{kGroup, 0}});
+    arrange(nullptr, left, detail);
+    reloadList();
 }
 
-void FrmGruppiUffici::reloadGroups() { groups_->load(groupsSql(ente_, owner_)); }
+QString FrmGruppiUffici::toolbarFor(Mode mode) const
+{
+    return mode == Mode::Browse ? QStringLiteral("ESCI;NUOVO;CERCA") : RecordEditor::toolbarFor(mode);
+}
+
+void FrmGruppiUffici::ELABORATBAR(const QString &key)
+{
+    if (key == QLatin1String("CERCA"))
+        reloadList();
+    else
+        RecordEditor::ELABORATBAR(key);
+}
+
+bool FrmGruppiUffici::openGroup(const QString &name) { return openRecord({{kGroup, name}}); }
 
 void FrmGruppiUffici::showDepartment(const QString &code)
 {
@@ -154,49 +171,40 @@ void FrmGruppiUffici::showDepartment(const QString &code)
     offices_->expandAll();
 }
 
-void FrmGruppiUffici::enter(Mode mode)
+void FrmGruppiUffici::enteredMode(Mode mode)
 {
-    mode_ = mode;
-    detail_->setEnabled(mode != Mode::Browse);
-    switch (mode) {
-    case Mode::Browse: setToolbarKeys(QStringLiteral("ESCI;NUOVO;CERCA")); break;
-    case Mode::New: setToolbarKeys(QStringLiteral("ESCI;REGISTRA;ANNULLA")); break;
-    case Mode::Edit: setToolbarKeys(QStringLiteral("ESCI;REGISTRA;ANNULLA;CANCELLA")); break;
+    if (mode != Mode::Edit) {
+        members_.clear();
+        showMembers();
+        previous_->clear();
     }
-    dirty()->setClean();
+    if (mode == Mode::New)
+        name_->setFocus();
 }
 
-bool FrmGruppiUffici::confirmDiscard() { return dirty()->confirmDiscard(kTitle); }
+void FrmGruppiUffici::loaded(const ui::Record &record)
+{
+    previous_->setText(record.value(kGroup));
+    const F::LoadedRows rows =
+        F::loadRows(QStringLiteral("PROTOCOLLO"), groupMembersSql(ente_, owner_, record.value(kGroup)));
+    members_ = rows.ok ? groupMembersFrom(rows.columns) : QVector<GroupMember>{};
+    showMembers();
+}
 
 void FrmGruppiUffici::showMembers()
 {
     F::Columns columns(3);
-    for (const GroupMember &m : members_) {
+    for (const GroupMember &m : std::as_const(members_)) {
         const QStringList cells = m.cells();
         for (int c = 0; c < 3; ++c)
             columns[c].append(cells[c]);
     }
-    list_->setRows(columns);
-}
-
-bool FrmGruppiUffici::openGroup(const QString &name)
-{
-    if (!confirmDiscard())
-        return false;
-    const F::LoadedRows rows = F::loadRows(QStringLiteral("PROTOCOLLO"), groupMembersSql(ente_, owner_, name));
-    if (!rows.ok)
-        return false;
-    members_ = groupMembersFrom(rows.columns);
-    name_->setText(name);
-    previous_->setText(name);
-    showMembers();
-    enter(Mode::Edit);
-    return true;
+    memberList_->setRows(columns);
 }
 
 void FrmGruppiUffici::transfer()
 {
-    if (mode_ == Mode::Browse)
+    if (editMode() == Mode::Browse)
         return;
     const QModelIndex at = offices_->currentIndex();
     if (!at.isValid())
@@ -221,35 +229,47 @@ void FrmGruppiUffici::transfer()
 
 void FrmGruppiUffici::removeMember()
 {
-    const int row = list_->currentRow();
-    if (mode_ == Mode::Browse || row < 0 || row >= members_.size())
+    const int row = memberList_->currentRow();
+    if (editMode() == Mode::Browse || row < 0 || row >= members_.size())
         return;
     members_.remove(row);
     showMembers();
     dirty()->setDirty();
 }
 
-bool FrmGruppiUffici::save()
+ui::CheckList FrmGruppiUffici::checks(bool isNew) const
 {
-    const bool isNew = mode_ == Mode::New;
-    const QString name = name_->text().trimmed();
-    const QString previous = previous_->text();
-    if (name.isEmpty()) {
-        showBox(kTitle, QStringLiteral("Inserire la Denominazione del raggruppamento che si vuol creare"), Icon::Warning);
-        name_->setFocus();
-        return false;
-    }
-    if (isNew || name != previous) {
-        const F::LoadedRows used = F::loadRows(QStringLiteral("PROTOCOLLO"), duplicateGroupSql(name, ente_, owner_));
-        if (used.ok || !used.noRows()) {
-            if (used.ok)
-                showBox(kTitle, QStringLiteral("Il nome del raggruppamento è già stato utilizzato. Sostituirlo e "
-                                               "riprovare."),
-                        Icon::Warning);
-            name_->setFocus();
-            return false;
-        }
-    }
+    const QString previous = key().value(kGroup);
+    const QString ente = ente_, owner = owner_;
+    return {
+        {kGroup, [](ui::Record &r) { return !r.value(kGroup).isEmpty(); },
+         QStringLiteral("Inserire la Denominazione del raggruppamento che si vuol creare")},
+        {kGroup,
+         [isNew, previous, ente, owner](ui::Record &r) {
+             const QString name = r.value(kGroup);
+             if (!isNew && name == previous)
+                 return true;
+             const F::LoadedRows used = F::loadRows(QStringLiteral("PROTOCOLLO"), duplicateGroupSql(name, ente, owner));
+             if (!used.ok && !used.noRows())
+                 r.insert(kUnread, QStringLiteral("1"));
+             return !used.ok && used.noRows();
+         },
+         {},
+         [](const ui::Record &r) {
+             return r.contains(kUnread) ? QString()
+                                        : QStringLiteral("Il nome del raggruppamento è già stato utilizzato. "
+                                                         "Sostituirlo e riprovare.");
+         }},
+    };
+}
+
+QString FrmGruppiUffici::writeCondition(const ui::Record &key) const
+{
+    return groupCondition(key.value(kGroup), ente_, owner_);
+}
+
+bool FrmGruppiUffici::writeRecord(const ui::Record &record, bool isNew)
+{
     if (members_.isEmpty()) {
         if (isNew) {
             showBox(kTitle, QStringLiteral("Inserire almeno un Ufficio nel raggruppamento"), Icon::Warning);
@@ -261,11 +281,12 @@ bool FrmGruppiUffici::save()
                     Icon::Question, Buttons::YesNo)
             != Answer::Yes)
             return false;
-        return removeGroup(false);
+        return deleteRecord();
     }
-
-    QVariantList request =
-        groupRequest(ente_, name, DicAmbiente::session().op.code, owner_, members_, isNew ? QString() : previous);
+    // The whole group in one request: the server replaces its rows in one
+    // transaction, renaming included.
+    QVariantList request = groupRequest(ente_, record.value(kGroup), DicAmbiente::session().op.code, owner_,
+                                        members_, isNew ? QString() : key().value(kGroup));
     QVariantList reply;
     {
         busy::Guard guard;
@@ -283,83 +304,18 @@ bool FrmGruppiUffici::save()
             return false;
         }
     }
-    const QString status = reply.value(0).toString().trimmed();
     if (reply.isEmpty()) {
         showBox(kTitle, QStringLiteral("Server Ole, Errore in Aggiornamento Gruppi ") + QString::number(F::kStatusBadRequest)
                             + QStringLiteral(" risposta vuota"),
                 Icon::Critical);
         return false;
     }
-    if (status != QLatin1String("0")) {
+    if (reply.value(0).toString().trimmed() != QLatin1String("0")) {
         showBox(kTitle, QStringLiteral("Server Ole, Errore in Aggiornamento gruppi ") + reply.value(1).toString(),
                 Icon::Critical);
         return false;
     }
-    members_.clear();
-    showMembers();
-    name_->clear();
-    previous_->clear();
-    reloadGroups();
-    enter(Mode::Browse);
-    emit saved();
     return true;
-}
-
-bool FrmGruppiUffici::removeGroup(bool ask)
-{
-    const QString name = previous_->text();
-    if (ask
-        && showBox(kTitle, QStringLiteral("CONFERMI LA CANCELLAZIONE DEL GRUPPO CORRENTE ?"), Icon::Question,
-                   Buttons::YesNo)
-               != Answer::Yes)
-        return false;
-    const F::Statement st{QStringLiteral("C"), QStringLiteral("Tab_UfficiGruppi"), {},
-                          groupCondition(name, ente_, owner_)};
-    if (!F::Update_Tabella({st}, QStringLiteral("PROTOCOLLO"))) {
-        showBox(kTitle, QStringLiteral("ATTENZIONE ! Errore nella cancellazione del raggruppamento Corrente"),
-                Icon::Critical);
-        return false;
-    }
-    members_.clear();
-    showMembers();
-    name_->clear();
-    previous_->clear();
-    reloadGroups();
-    enter(Mode::Browse);
-    emit saved();
-    return true;
-}
-
-void FrmGruppiUffici::ELABORATBAR(const QString &key)
-{
-    if (key == QLatin1String("ESCI")) {
-        closeWindow();
-    } else if (key == QLatin1String("NUOVO")) {
-        if (!confirmDiscard())
-            return;
-        members_.clear();
-        showMembers();
-        name_->clear();
-        previous_->clear();
-        enter(Mode::New);
-        name_->setFocus();
-    } else if (key == QLatin1String("CERCA")) {
-        reloadGroups();
-    } else if (key == QLatin1String("ANNULLA")) {
-        if (!confirmDiscard())
-            return;
-        members_.clear();
-        showMembers();
-        name_->clear();
-        previous_->clear();
-        enter(Mode::Browse);
-    } else if (key == QLatin1String("REGISTRA")) {
-        if (mode_ != Mode::Browse)
-            save();
-    } else if (key == QLatin1String("CANCELLA")) {
-        if (mode_ == Mode::Edit)
-            removeGroup(true);
-    }
 }
 
 } // namespace nimbo::organisation

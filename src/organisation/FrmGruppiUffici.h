@@ -7,12 +7,10 @@
 // server and deleted as a whole.
 
 #include "organisation/GroupRules.h"
-#include "ui/ChildWindow.h"
+#include "ui/RecordEditor.h"
 
 class QComboBox;
-class QLabel;
 class QLineEdit;
-class QPushButton;
 class QTreeView;
 
 namespace nimbo::ui {
@@ -22,13 +20,11 @@ class TreeModel;
 
 namespace nimbo::organisation {
 
-class FrmGruppiUffici : public ChildWindow {
+class FrmGruppiUffici : public ui::RecordEditor {
     Q_OBJECT
 public:
     explicit FrmGruppiUffici(QWidget *parent = nullptr);
 
-    enum class Mode { Browse, New, Edit };
-    Mode editMode() const { return mode_; }
     QVector<GroupMember> members() const { return members_; }
 
     void ELABORATBAR(const QString &key) override;
@@ -38,36 +34,30 @@ public:
     // Opens a group of the list by name.
     bool openGroup(const QString &name);
 
-signals:
-    // A group was written or deleted.
-    void saved();
+protected:
+    ui::CheckList checks(bool isNew) const override;
+    void enteredMode(Mode mode) override;
+    void loaded(const ui::Record &record) override;
+    QString toolbarFor(Mode mode) const override;
+    QString writeCondition(const ui::Record &key) const override;
+    bool writeRecord(const ui::Record &record, bool isNew) override;
 
 private:
-    void enter(Mode mode);
-    void reloadGroups();
     void transfer();
     void removeMember();
     void showMembers();
-    bool save();
-    bool removeGroup(bool ask);
-    bool confirmDiscard();
 
     QString ente_;
     QString owner_;
-    Mode mode_ = Mode::Browse;
     QVector<GroupMember> members_;
 
     ui::RowList *groups_;
-    QWidget *detail_;
     QLineEdit *name_;
     QLineEdit *previous_;
     QComboBox *departments_;
     QTreeView *offices_;
     ui::TreeModel *tree_;
-    QPushButton *transfer_;
-    QPushButton *remove_;
-    ui::RowList *list_;
-    QLabel *status_;
+    ui::RowList *memberList_;
 };
 
 } // namespace nimbo::organisation

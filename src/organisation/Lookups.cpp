@@ -97,6 +97,7 @@ ui::CodeLookup *municipalityLookup(QLineEdit *code, QLabel *name, ui::PickList *
     auto *l = new ui::CodeLookup(code, name, list, &findMunicipalities);
     l->setMinimumLength(3, kTooShort);
     l->setPicksAmongCodes(true);
+    l->setNothingFound(QStringLiteral("Nessun Comune trovato"));
     if (postal) {
         QObject::connect(l, &ui::CodeLookup::taken, postal,
                          [postal](const QString &taken) { postal->setText(postalCodeAndProvince(taken)); });
@@ -108,7 +109,9 @@ ui::CodeLookup *municipalityLookup(QLineEdit *code, QLabel *name, ui::PickList *
 
 ui::CodeLookup *regionLookup(QLineEdit *code, QLabel *name, ui::PickList *list)
 {
-    return new ui::CodeLookup(code, name, list, &findRegions);
+    auto *l = new ui::CodeLookup(code, name, list, &findRegions);
+    l->setNothingFound(QStringLiteral("Nessuna Regione trovata"));
+    return l;
 }
 
 ui::PickList *fixedPitchPickList(QWidget *window)

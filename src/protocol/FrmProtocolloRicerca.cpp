@@ -24,6 +24,7 @@
 #include "ui/CodeLookup.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
+#include "ui/NothingFound.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -239,7 +240,7 @@ void FrmProtocollo::runSearch()
     listLoaded_ = !items.isEmpty();
     found_->setText(listLoaded_ ? countText(int(items.size())) : QString());
     if (!listLoaded_)
-        showBox(kCaption, countText(0), Icon::Information);
+        ui::tellNothingFound(this, countText(0));
     else
         list_->setCurrentItem(items.first());
 }

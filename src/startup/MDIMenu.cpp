@@ -9,6 +9,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QMetaMethod>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
@@ -32,6 +33,8 @@ namespace {
 const QString kDb = QStringLiteral("PROTOCOLLO");
 // Property of a child: the registered name it was opened with.
 constexpr const char *kOpenedAs = "openedAs";
+// The first run opens at this size where the screen has room for it.
+constexpr QSize kFirstSize(1024, 768);
 
 // Menu item -> window it opens, and the mode given to it.
 struct Target {
@@ -124,8 +127,13 @@ MDIMenu::MDIMenu(QWidget *parent) : QMainWindow(parent)
     // size constraint follows every change of a status text.
     layout()->setSizeConstraint(QLayout::SetNoConstraint);
     setMinimumSize(640, 480);
-    if (!nimbo::ui::restorePlacement(this, objectName()))
-        resize(1024, 768);
+    if (!nimbo::ui::restorePlacement(this, objectName())) {
+        nimbo::ui::placeFirstTime(this, kFirstSize);
+        firstPlaced_ = size();
+    }
+    // Closing a window brings back the one used before it (the one that
+    // opened it), not the next in the order they were opened.
+    area_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
 
     connect(area_, &QMdiArea::subWindowActivated, this, [this] { refreshToolbar(); });
     // Windows that open other windows get them as children of this one.
@@ -455,6 +463,16 @@ void MDIMenu::arrangeIcons()
 void MDIMenu::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    // Once shown, the window manager's frame is known: a first placement
+    // made with a guessed frame is made again if the frame leaves the screen,
+    // unless the window has been sized since.
+    if (firstPlaced_.isValid()) {
+        QTimer::singleShot(0, this, [this, placed = firstPlaced_] {
+            if (size() == placed && screen() && !screen()->availableGeometry().contains(frameGeometry()))
+                nimbo::ui::placeFirstTime(this, kFirstSize);
+        });
+        firstPlaced_ = QSize();
+    }
     // The installation parameters are read right after the main window is
     // shown; the notices that depend on them wait for the event loop.
     if (!noticesQueued_) {

@@ -85,5 +85,7 @@ private:
     int busyListener_ = 0;
     bool noticesDone_ = false;
     bool noticesQueued_ = false;
+    // The size of a first placement made with a guessed frame, until shown.
+    QSize firstPlaced_;
     bool closing_ = false;
 };

@@ -6,6 +6,7 @@
 #include <QScrollBar>
 
 #include "platform/Dialogs.h"
+#include "ui/NothingFound.h"
 
 namespace nimbo::ui {
 
@@ -134,6 +135,7 @@ void CodeLookup::enter()
     if (rows.isEmpty()) {
         description_->clear();
         resolved_.clear();
+        tellNothingFound(code_, nothingFound_);
         return;
     }
     take(rows.first());

@@ -71,6 +71,8 @@ public:
     // postal code shared by several municipalities); by default the first
     // is taken, as codes are unique.
     void setPicksAmongCodes(bool picks) { picksAmongCodes_ = picks; }
+    // Told when Enter finds nothing ("Nessun Comune trovato").
+    void setNothingFound(const QString &text) { nothingFound_ = text; }
 
     // Code and description set by the window (a protocol loaded, a recall).
     void set(const QString &code, const QString &description);
@@ -90,6 +92,7 @@ private:
     int minimum_ = 0;
     bool picksAmongCodes_ = false;
     QString tooShort_;
+    QString nothingFound_ = QStringLiteral("Nessun elemento trovato");
 };
 
 } // namespace nimbo::ui

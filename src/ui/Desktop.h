@@ -3,6 +3,10 @@
 // Italian (button captions, file dialogs, calendars), and the size and
 // place of a window remembered between runs.
 
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -21,5 +25,18 @@ QString qtTranslationsPath();
 // window keeps the size it has).
 bool restorePlacement(QWidget *window, const QString &key);
 void savePlacement(const QWidget *window, const QString &key);
+
+// The first size and place of a window with nothing kept: the preferred
+// size, made smaller where the screen's free area (without panels and
+// docks) cannot hold it with the frame the window manager adds, and
+// centred there. frameTopLeft is what move() takes, size what resize() does.
+struct Placement {
+    QPoint frameTopLeft;
+    QSize size;
+};
+Placement firstPlacement(const QRect &available, const QMargins &frame, const QSize &preferred);
+// Puts a window there on its screen; the frame is the window's own once it
+// has one, otherwise the room an ordinary title bar and borders take.
+void placeFirstTime(QWidget *window, const QSize &preferred);
 
 } // namespace nimbo::ui

@@ -6,6 +6,7 @@
 
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QToolBar>
@@ -125,6 +126,61 @@ TEST_P(AddressBookEndToEnd, QuickEntryOutlivingTheRegistrationWindowStillWritesI
     EXPECT_TRUE(quick.isNull());
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Rubrica WHERE Tab_Denominazione = 'OTTICA RINALDI'")),
               QStringLiteral("1"));
+}
+
+TEST_P(AddressBookEndToEnd, SearchesThatFindNothingSaySoAndAnEntryInAGroupKeepsItsName)
+{
+    MDIMenu *main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    QWidget *book = menu(main, "mnugestioneMD");
+    ASSERT_NE(book, nullptr);
+    boxes.clear();
+    type(book, "TxtRic", QStringLiteral("nessuno si chiama cosi"));
+    EXPECT_EQ(boxes.texts(), QStringList{addressbook::kMsgNothingFound});
+    EXPECT_EQ(boxes.shown.value(0).icon, Icon::Information);
+    EXPECT_EQ(boxes.shown.value(0).title, book->windowTitle());
+    const auto open = [&] {
+        boxes.clear();
+        type(book, "TxtRic", QStringLiteral("cartoleria"));
+        EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+        auto *list = test::rowList(book, "LwNomi");
+        ASSERT_TRUE(list && list->select(0, QStringLiteral("17")));
+        QTest::keyClick(list->view(), Qt::Key_Return);
+        ASSERT_EQ(text(book, "txtNome"), QStringLiteral("CARTOLERIA MODERNA"));
+    };
+    open();
+    EXPECT_FALSE(ui::looksReadOnly(child<QLineEdit>(book, "txtNome"))) << "nothing uses it yet";
+    // So does the municipality's lookup.
+    boxes.clear();
+    type(book, "TxtCCom", QStringLiteral("zzzzzz"));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Nessun Comune trovato")});
+    boxes.answers = {Answer::Yes};
+    press(main, "ANNULLA");
+
+    // The clerk puts it into a group; the group's search says so too when
+    // it finds nobody.
+    QWidget *groups = menu(main, "MnuGruppi");
+    ASSERT_NE(groups, nullptr);
+    press(main, "NUOVO");
+    edit(groups, "TxtGruppo", QStringLiteral("fornitori"));
+    boxes.clear();
+    type(groups, "TxtRic", QStringLiteral("nessuno si chiama cosi"));
+    EXPECT_EQ(boxes.texts(), QStringList{addressbook::kMsgNothingFound});
+    boxes.clear();
+    type(groups, "TxtRic", QStringLiteral("cartoleria"));
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_TRUE(test::rowList(groups, "LwRicerca")->select(0, QStringLiteral("17")));
+    child<QPushButton>(groups, "CmdTrasferisci")->click();
+    EXPECT_TRUE(boxes.shown.isEmpty()) << "moving the last one found is no search";
+    press(main, "REGISTRA");
+    EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_RubricaGruppi WHERE Tab_Identificativo = 17")),
+              QStringLiteral("1"));
+
+    // Back in the address book its name can no longer change.
+    activate(main, book);
+    open();
+    EXPECT_TRUE(ui::looksReadOnly(child<QLineEdit>(book, "txtNome")));
 }
 
 } // namespace

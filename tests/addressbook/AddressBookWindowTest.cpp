@@ -183,7 +183,7 @@ TEST_P(RubricaTest, EntryUsedByAProtocolOrAGroupIsNeverDeletedAndAProtocolFreeze
     FrmRubrica w;
     for (int id : {40, 41, 42, 43}) {
         ASSERT_TRUE(w.openRecord({{QStringLiteral("Tab_Identificativo"), QString::number(id)}}));
-        EXPECT_EQ(ui::looksReadOnly(w.findChild<QLineEdit *>(QStringLiteral("txtNome"))), id != 43) << id;
+        EXPECT_TRUE(ui::looksReadOnly(w.findChild<QLineEdit *>(QStringLiteral("txtNome")))) << id;
         boxes.clear();
         w.ELABORATBAR(QStringLiteral("CANCELLA"));
         EXPECT_EQ(boxes.texts(), QStringList{ab::kMsgInUse}) << id;

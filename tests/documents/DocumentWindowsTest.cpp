@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QListWidget>
+#include <QMdiArea>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -232,6 +233,18 @@ TEST_P(DocumentWindows, TheInTrayOpensTheDetailAndTheAttachmentsToLookAt)
     ASSERT_NE(detail, nullptr);
     EXPECT_EQ(text(detail, "txtNumeroProto"), QStringLiteral("2025-0000123"));
     EXPECT_EQ(child<QTreeWidget>(detail, "lswIter")->topLevelItemCount(), 4);
+    // Closed, it gives the clerk back the tray it was opened from, not the
+    // window opened first.
+    press(main, "ESCI");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(active(main), tray);
+    EXPECT_EQ(main->area()->subWindowList().size(), 2);
+    child(tray, "cmdDettaglio")->click();
+    ASSERT_NE(qobject_cast<documents::FrmDettaglioProtocollo *>(active(main)), nullptr);
+    test::bringForward(main, gest);
+    main->findChild<documents::FrmDettaglioProtocollo *>()->closeWindow();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(active(main), gest) << "closing a window behind leaves the one in front";
     test::bringForward(main, tray);
     boxes.clear();
     child(tray, "cmdAllegati")->click();

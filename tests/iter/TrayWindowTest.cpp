@@ -355,6 +355,14 @@ TEST_P(TrayWindows, DocumentsInArrivalTakenInChargeLeaveTheList)
                        "Tab_TipoMovimento = 3 AND Tab_InCarico = 'S' AND Tab_Ufficio = 'UPR' AND Tab_CodiceOpe = 'DEMO7' "
                        "AND Tab_Annotazioni = 'ricevuto'")),
               s("1"));
+
+    // The last one taken too: the clerk's search then says it found nothing.
+    list->model()->setChecked(0, true);
+    test::UiTest::child(w, "cmdInCarico")->click();
+    ASSERT_EQ(list->count(), 0);
+    boxes.clear();
+    test::UiTest::child(w, "cmdRicerca")->click();
+    EXPECT_EQ(boxes.texts(), QStringList{s("Nessun documento trovato")});
 }
 
 TEST_P(TrayWindows, ReservedDocumentsStayClosedAndTheArchivedListOpensTheDocumentsOfItsRows)

@@ -10,6 +10,7 @@
 #include "../ui/UiFixture.h"
 #include "municipalities/FrmComuni.h"
 #include "municipalities/MunicipalityWindows.h"
+#include "organisation/Lookups.h"
 #include "platform/Busy.h"
 #include "startup/MDIMenu.h"
 #include "ui/RowList.h"
@@ -207,6 +208,57 @@ TEST_P(Comuni, AddsChangesAndDeletesThroughTheToolbarWithEveryMessage)
         << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(boxes.texts().contains(kDone));
     EXPECT_EQ(w->editMode(), RecordEditor::Mode::Edit);
+}
+
+TEST_P(Comuni, ThePostalCodesTheClerkWritesAreTheOnesTheLookupsFind)
+{
+    const auto found = [](const QString &cap) {
+        QStringList codes;
+        for (const ui::Match &m : organisation::findMunicipalities(cap, true))
+            codes << m.code;
+        return codes;
+    };
+    const auto caps = [this](const QString &town) {
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_ComuniCap WHERE Cap_Codcom = '") + town
+                      + QLatin1Char('\''));
+    };
+    FrmComuni *w = open();
+    ASSERT_NE(w, nullptr);
+    ASSERT_EQ(found(QStringLiteral("85100")), QStringList{QStringLiteral("076063")});
+
+    // A town's one code corrected: the old one no longer finds it.
+    choose(w, QStringLiteral("076063"));
+    fill(w, "TxtCap", QStringLiteral("85199"));
+    EXPECT_EQ(registra(), kDone);
+    EXPECT_EQ(found(QStringLiteral("85199")), QStringList{QStringLiteral("076063")});
+    EXPECT_EQ(found(QStringLiteral("85100")), QStringList{});
+    EXPECT_EQ(caps(QStringLiteral("076063")), QStringLiteral("1"));
+
+    // A city with a code per district keeps them all beside the new one.
+    w->provinces()->setCurrentIndex(w->provinces()->findData(QStringLiteral("RM")));
+    const QString rome = caps(QStringLiteral("058091"));
+    ASSERT_GT(rome.toInt(), 1);
+    choose(w, QStringLiteral("058091"));
+    fill(w, "TxtCap", QStringLiteral("00100"));
+    EXPECT_EQ(registra(), kDone);
+    EXPECT_EQ(found(QStringLiteral("00100")), QStringList{QStringLiteral("058091")});
+    EXPECT_EQ(found(QStringLiteral("00118")), QStringList{QStringLiteral("058091")});
+    EXPECT_EQ(caps(QStringLiteral("058091")).toInt(), rome.toInt() + 1);
+
+    // A new town comes with its code, and takes it away when deleted.
+    w->provinces()->setCurrentIndex(w->provinces()->findData(QStringLiteral("PZ")));
+    press("NUOVO");
+    fill(w, "TxtCodice", QStringLiteral("076901"));
+    fill(w, "TxtComune", QStringLiteral("Borgo Nuovo"));
+    fill(w, "TxtCap", QStringLiteral("85098"));
+    EXPECT_EQ(registra(), kDone);
+    EXPECT_EQ(caps(QStringLiteral("076901")), QStringLiteral("1"));
+    EXPECT_EQ(found(QStringLiteral("85098")), QStringList{QStringLiteral("076901")});
+    choose(w, QStringLiteral("076901"));
+    boxes.answers = {Answer::Yes};
+    press("CANCELLA");
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Comuni WHERE Com_Codcom = '076901'")), QStringLiteral("0"));
+    EXPECT_EQ(caps(QStringLiteral("076901")), QStringLiteral("0"));
 }
 
 TEST_P(Comuni, AMunicipalityInUseIsNotDeleted)

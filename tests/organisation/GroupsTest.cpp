@@ -12,6 +12,7 @@
 #include "organisation/FrmGruppiUffici.h"
 #include "organisation/Organisation.h"
 #include "startup/MDIMenu.h"
+#include "ui/RecordEditor.h"
 #include "ui/RowList.h"
 #include "ui/TreeModel.h"
 
@@ -104,6 +105,8 @@ protected:
 TEST_P(Groups, NewGroupWithAnApostropheIsWrittenWholeAndFoundAgain)
 {
     EXPECT_EQ(w->windowTitle(), kTitle);
+    EXPECT_NE(w->windowTitle(), QStringLiteral("Gestione Gruppi Mittenti/Destinatari")) << "the address book's groups";
+    EXPECT_NE(qobject_cast<ui::RecordEditor *>(static_cast<QWidget *>(w)), nullptr) << "built on the record editor";
     EXPECT_EQ(child<QLabel>(w, "LblStato")->text(), QStringLiteral("Raggruppamenti Uffici"));
     EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;NUOVO;CERCA"));
     EXPECT_EQ(groups()->count(), 0);
