@@ -55,6 +55,11 @@ void showRowsAs(ui::RowList *list, std::function<void(Funzioni_Com_1::Columns &)
     });
 }
 
+int emergencyNumberWidth(const QWidget *w)
+{
+    return w->fontMetrics().horizontalAdvance(QStringLiteral("Emergenza 0000/T/WWWW/000 N. 0000000")) + 16;
+}
+
 void showEmergencyNumbers(ui::RowList *list, int shownColumn, int keyColumn, int numberColumn, int generalColumn)
 {
     showRowsAs(list, [=](Funzioni_Com_1::Columns &rows) {
@@ -71,7 +76,7 @@ void showEmergencyNumbers(ui::RowList *list, int shownColumn, int keyColumn, int
 void keepSearchPanelReadable(QWidget *panel)
 {
     // The width asked includes what a fitted list needs to show its headings.
-    const int wanted = qBound(260, qMax(panel->minimumSizeHint().width(), panel->sizeHint().width()), 460);
+    const int wanted = qBound(260, qMax(panel->minimumSizeHint().width(), panel->sizeHint().width()), 520);
     panel->setMinimumWidth(wanted);
     panel->setMaximumWidth(qMax(panel->maximumWidth(), wanted));
 }

@@ -27,8 +27,11 @@ void showEmergencyNumbers(ui::RowList *list, int shownColumn, int keyColumn, int
                           int generalColumn = -1);
 
 // The search panel beside a record's detail keeps the width its own labels,
-// buttons and list headings need (260 to 460 px), so nothing in it is cut off.
+// buttons and list headings need (260 to 520 px), so nothing in it is cut off.
 void keepSearchPanelReadable(QWidget *panel);
+
+// The width a column needs to show an emergency number whole.
+int emergencyNumberWidth(const QWidget *w);
 
 // Registers "frmAnaRegistriEme", "frmSessioniEme", "frmProtocolloEme",
 // "FrmRecuperaEmeT" and "frmRicercaEmergenza".

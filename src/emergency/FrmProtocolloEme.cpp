@@ -134,9 +134,12 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     search->addRow(QString(), {go});
     leftLayout->addWidget(search);
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), left);
-    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Data Ricezione;Oggetto"),
-                      QStringLiteral("8;14;12;12;30"));
+    list_->setColumns(QStringLiteral("Tipo;N° Protocollo Emergenza;Data Protocollo;Data Ricezione;Oggetto"),
+                      QStringLiteral("3;40;10;10;10"));
     list_->setFitToWidth(true);
+    // The emergency number and both dates whole.
+    list_->setMinimumWidth(emergencyNumberWidth(list_)
+                           + list_->fontMetrics().horizontalAdvance(QStringLiteral("Tipo 00/00/0000 00/00/0000")) + 90);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { reloadList(); });
 

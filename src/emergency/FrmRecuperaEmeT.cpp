@@ -127,8 +127,11 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     leftLayout->addWidget(which);
     leftLayout->addWidget(new QLabel(QStringLiteral("Protocolli effettuati nella sessione"), left));
     list_ = new ui::RowList(QStringLiteral("LwProtEmerg"), left);
-    list_->setColumns(QStringLiteral("N°Emergenza;N°Generale;Tipo"), QStringLiteral("13;13;5"));
+    list_->setColumns(QStringLiteral("N°Emergenza;N°Generale;Tipo"), QStringLiteral("40;10;2"));
     list_->setFitToWidth(true);
+    // Emergency and general numbers whole, side by side.
+    list_->setMinimumWidth(emergencyNumberWidth(list_) + list_->fontMetrics().horizontalAdvance(QStringLiteral("0000-0000000 Tipo"))
+                           + 80);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { findSession(); });
 

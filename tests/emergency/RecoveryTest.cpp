@@ -278,9 +278,8 @@ TEST_P(Recovery, FollowUpButtonsOfferTheWindowsOfOtherPartsOnceThoseAreInstalled
 }
 
 // The correspondent of a recovered letter is chosen by the clerk from the
-// address book, never taken silently; and a central register out of reach
-// is told from a session that is not there.
-TEST_P(Recovery, ChoosesTheCorrespondentAndTellsAnUnreachableRegisterFromAMissingSession)
+// address book, never taken silently.
+TEST_P(Recovery, ChoosesTheCorrespondentFromTheAddressBook)
 {
     seed();
     sql(QStringLiteral("UPDATE Tab_SessioniEmergenza SET Tab_DataChiusura = '2007-03-14', Tab_OraChiusura = '18:00'"));
@@ -309,8 +308,15 @@ TEST_P(Recovery, ChoosesTheCorrespondentAndTellsAnUnreachableRegisterFromAMissin
     child(w, "CmdMitt")->click();
     ASSERT_NE(active(main), nullptr);
     EXPECT_EQ(active(main)->objectName(), QStringLiteral("FrmRubrica"));
-    activate(main, w);
+}
 
+TEST_P(Recovery, TellsACentralRegisterOutOfReachFromASessionThatIsNotThere)
+{
+    seed();
+    MDIMenu *main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    auto *w = openSession(main);
+    ASSERT_NE(w, nullptr);
     // A session that is not there is said so.
     edit(w, "NSessione", QStringLiteral("9"));
     child(w, "CmdAvviaRicerca")->click();
