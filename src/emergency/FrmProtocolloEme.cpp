@@ -48,8 +48,8 @@ const QString kState = QStringLiteral("Tab_StatoProtocollo");
 const QString kSession = QStringLiteral("Tab_ChiaveRegistrazione");
 const QString kTitle = QStringLiteral("Protocollo in Emergenza");
 // The list's columns past its titles: the emergency number and session key.
-constexpr int kListNumber = 5;
-constexpr int kListKey = 6;
+constexpr int kListNumber = 4;
+constexpr int kListKey = 5;
 
 const auto &session() { return DicAmbiente::session(); }
 
@@ -134,12 +134,12 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     search->addRow(QString(), {go});
     leftLayout->addWidget(search);
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), left);
-    list_->setColumns(QStringLiteral("Tipo;N° Protocollo Emergenza;Data Protocollo;Data Ricezione;Oggetto"),
-                      QStringLiteral("3;40;10;10;10"));
+    // The date of receipt is in the detail: the list keeps the room for
+    // the emergency number and the protocol date, whole.
+    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto"), QStringLiteral("3;40;10;10"));
     list_->setFitToWidth(true);
-    // The emergency number and both dates whole.
     list_->setMinimumWidth(emergencyNumberWidth(list_)
-                           + list_->fontMetrics().horizontalAdvance(QStringLiteral("Tipo 00/00/0000 00/00/0000")) + 90);
+                           + list_->fontMetrics().horizontalAdvance(QStringLiteral("Tipo 00/00/0000")) + 90);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { reloadList(); });
 
@@ -276,7 +276,7 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
 
 QString FrmProtocolloEme::searchQuery() const
 {
-    QString sql = QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, Tab_DataRicezione, "
+    QString sql = QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, "
                                  "CASE WHEN Tab_StatoProtocollo = 'C' THEN '(ANNULLATO) ' || Tab_Oggetto ELSE Tab_Oggetto "
                                  "END, Tab_NumeroProtocollo, Tab_ChiaveRegistrazione FROM Tab_ProtocolloEmergenza "
                                  "WHERE Tab_Ente = ")

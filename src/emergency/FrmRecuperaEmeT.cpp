@@ -127,11 +127,11 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     leftLayout->addWidget(which);
     leftLayout->addWidget(new QLabel(QStringLiteral("Protocolli effettuati nella sessione"), left));
     list_ = new ui::RowList(QStringLiteral("LwProtEmerg"), left);
-    list_->setColumns(QStringLiteral("N°Emergenza;N°Generale;Tipo"), QStringLiteral("40;10;2"));
+    list_->setColumns(QStringLiteral("N°Emergenza;N°Generale;Tipo"), QStringLiteral("40;11;1"));
     list_->setFitToWidth(true);
     // Emergency and general numbers whole, side by side.
     list_->setMinimumWidth(emergencyNumberWidth(list_) + list_->fontMetrics().horizontalAdvance(QStringLiteral("0000-0000000 Tipo"))
-                           + 80);
+                           + 56);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { findSession(); });
 
@@ -149,10 +149,9 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     numberShown_ = shown(doc, "txtNumeroEmergenza", 36);
     directionLabel_ = new QLabel(doc);
     directionLabel_->setObjectName(QStringLiteral("LblTipo"));
-    doc->addRow(QStringLiteral("Protocollo Emergenza"), {numberShown_, directionLabel_});
+    doc->addRow(QStringLiteral("Protocollo Emergenza"), {numberShown_});
     generalShown_ = shown(doc, "ProtoGenerale", 12);
-    sessionShown_ = shown(doc, "TxtSessione", 15);
-    doc->addRow(QStringLiteral("Protocollo Generale"), {generalShown_, QStringLiteral("Sessione"), sessionShown_});
+    doc->addRow(QStringLiteral("Protocollo Generale"), {generalShown_, directionLabel_});
     date_ = shown(doc, "DataProtocollo", 10);
     time_ = shown(doc, "OraProtocollo", 8);
     doc->addRow(QStringLiteral("Data Protocollo"), {date_, QStringLiteral("Ora"), time_});
@@ -443,7 +442,6 @@ void FrmRecuperaEmeT::showNumbers()
     const QString key = sessionKeyField_->text().trimmed();
     numberShown_->setText(emergencyNumberText(key, number_->text()));
     generalShown_->setText(shownNumber(general_->text()));
-    sessionShown_->setText(sessionText(key));
 }
 
 void FrmRecuperaEmeT::loaded(const ui::Record &r)

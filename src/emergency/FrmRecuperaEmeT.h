@@ -62,7 +62,7 @@ private:
     ui::RowList *list_;
     ui::RowList *links_;
     QLineEdit *year_, *station_, *sessionNo_;
-    QLineEdit *direction_, *number_, *general_, *sessionKeyField_, *numberShown_, *generalShown_, *sessionShown_, *time_, *receivedAt_, *who_, *correspondent_;
+    QLineEdit *direction_, *number_, *general_, *sessionKeyField_, *numberShown_, *generalShown_, *time_, *receivedAt_, *who_, *correspondent_;
     QLineEdit *type_, *subject_, *notes_, *refNumber_, *refDate_, *recipients_, *date_, *received_;
     QLabel *directionLabel_, *whoCaption_;
     QGroupBox *linkPanel_;

@@ -72,7 +72,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     find->addRow(QStringLiteral("Mittente/Destinatario"), {ui::Cell(who_, 1)});
     find->addRow(QString(), {go});
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), this);
-    list_->setColumns(QStringLiteral("Tipo;N° Protocollo Emergenza;Data Protocollo;Mittente/Destinatario;Oggetto"),
+    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Mittente/Destinatario;Oggetto"),
                       QStringLiteral("4;36;10;25;30"));
     list_->setFitToWidth(true);
     connect(go, &QPushButton::clicked, this, [this] { search(); });

@@ -158,14 +158,14 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
     // in the emergency numbers' own form.
     first_ = new QLineEdit(ses);
     last_ = new QLineEdit(ses);
-    firstShown_ = edit(ses, "ProtoI", 36, false);
-    lastShown_ = edit(ses, "ProtoF", 36, false);
+    firstShown_ = edit(ses, "ProtoI", 0, false);
+    lastShown_ = edit(ses, "ProtoF", 0, false);
     for (QLineEdit *e : {first_, last_})
         e->hide();
     for (QLineEdit *e : {firstShown_, lastShown_})
         ui::setReadOnly(e);
-    ses->addRow(QStringLiteral("Protocolli:  DA"), {firstShown_});
-    ses->addRow(QStringLiteral("A"), {lastShown_});
+    ses->addRow(QStringLiteral("Protocolli:  DA"), {ui::Cell(firstShown_, 1)});
+    ses->addRow(QStringLiteral("A"), {ui::Cell(lastShown_, 1)});
     detailLayout->addWidget(ses);
 
     pick_ = new ui::PickList(this);

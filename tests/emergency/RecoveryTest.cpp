@@ -84,7 +84,6 @@ TEST_P(Recovery, GivesEachRegistrationItsDefinitiveNumberOnceEvenAfterAFailedLoc
     EXPECT_EQ(w->list()->text(0, 0), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
     chooseRow(w->list(), 3, QStringLiteral("20070000015"));
     EXPECT_EQ(text(w, "txtNumeroEmergenza"), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
-    EXPECT_EQ(text(w, "TxtSessione"), QStringLiteral("2007/T/ABCD/001"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA;REGISTRA"));
     EXPECT_EQ(text(w, "Oggetto"), QStringLiteral("Guasto alla rete"));
     EXPECT_EQ(text(w, "CodiceMitDest"), QStringLiteral("Comune di Potenza"));

@@ -128,7 +128,7 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
     press(main, "CERCA");
     EXPECT_EQ(w->list()->count(), 3);
     EXPECT_EQ(w->list()->text(1, 1), mark + QStringLiteral("0000002"));
-    chooseRow(w->list(), 5, year + QStringLiteral("0000002"));
+    chooseRow(w->list(), 4, year + QStringLiteral("0000002"));
     EXPECT_EQ(text(w, "Oggetto"), QStringLiteral("Risposta"));
     EXPECT_TRUE(child<QRadioButton>(w, "OptUscita")->isChecked());
     EXPECT_EQ(text(w, "StatoProto"), QStringLiteral("A T T I V O"));
