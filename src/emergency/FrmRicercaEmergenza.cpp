@@ -73,7 +73,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     find->addRow(QString(), {go});
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), this);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Mittente/Destinatario;Oggetto"),
-                      QStringLiteral("4;36;10;25;30"));
+                      QStringLiteral("1;60;1;8;8"));
     list_->setFitToWidth(true);
     connect(go, &QPushButton::clicked, this, [this] { search(); });
 
