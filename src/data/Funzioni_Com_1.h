@@ -105,6 +105,14 @@ struct LoadedRows {
     int columnCount() const { return int(columns.size()); }
     QVariant value(int column, int row) const { return columns.value(column).value(row); }
     bool noRows() const { return code.toString() == QStringLiteral("§§§"); }
+    // The read itself failed (already reported to the operator): not the
+    // same as a read that found nothing.
+    bool failed() const { return !ok && !noRows(); }
+    // The failure was the central register out of reach.
+    bool unreachable() const
+    {
+        return failed() && code.typeId() != QMetaType::Bool && code.toInt() == kStatusBadDatabase;
+    }
 };
 
 // Single-row loader: the first row's values in SELECT order, or nothing when
@@ -112,6 +120,10 @@ struct LoadedRows {
 std::optional<QVariantList> Caricadati(const QString &database, const QString &sql, int mode,
                                        const QString &progId, nimbo::ServerHolder &holder);
 std::optional<QVariantList> Caricadati(const QString &database, const QString &sql, int mode = kModeServer);
+// The single-row loader for a caller that must tell a failed read from no
+// row: *failed says the read failed (nothing then means "not known", not
+// "not there").
+std::optional<QVariantList> loadRow(const QString &database, const QString &sql, bool *failed);
 
 // Multi-row loader.
 LoadedRows loadRows(const QString &database, const QString &sql, int mode, const QString &progId,

@@ -187,6 +187,18 @@ std::optional<QVariantList> Caricadati(const QString &database, const QString &s
     return Caricadati(database, sql, mode, genericProgId(), holder);
 }
 
+std::optional<QVariantList> loadRow(const QString &database, const QString &sql, bool *failed)
+{
+    const LoadedRows r = loadRows(database, sql);
+    *failed = r.failed();
+    if (!r.ok || r.rowCount() == 0)
+        return std::nullopt;
+    QVariantList row;
+    for (const QVariantList &col : r.columns)
+        row.append(col.value(0));
+    return row;
+}
+
 LoadedRows loadRows(const QString &database, const QString &sql, int mode, const QString &progId,
                     nimbo::ServerHolder &holder)
 {

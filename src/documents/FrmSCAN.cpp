@@ -1,5 +1,7 @@
 #include "documents/FrmSCAN.h"
 
+#include <utility>
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -124,7 +126,9 @@ void FrmSCAN::setProtocol(const QString &direction, const QString &number)
     txtAnno_->setText(number.left(4));
     txtNumero_->setText(number.mid(4));
     txtEU_->setText(direction);
-    setWindowTitle(kTitle + QStringLiteral(" - Protocollo N. ") + shownNumber(number));
+    const QString caption = std::exchange(caption_, QString());
+    setWindowTitle(kTitle + QStringLiteral(" - ")
+                   + (caption.isEmpty() ? QStringLiteral("Protocollo N. ") + shownNumber(number) : caption));
     removeWorkFiles(files_);
     files_.clear();
     work_ = workFolder() + QStringLiteral("/Scan_%1_%2.tif").arg(number).arg(QCoreApplication::applicationPid());

@@ -25,6 +25,9 @@ public:
     ~FrmSCAN() override;
 
     Q_INVOKABLE void setProtocol(const QString &direction, const QString &number);
+    // The next protocol is named so in the title instead of by its number
+    // (an emergency registration, numbered in its own register).
+    Q_INVOKABLE void setCaption(const QString &caption) { caption_ = caption; }
 
     void ELABORATBAR(const QString &key) override;
     QSize sizeHint() const override;
@@ -44,7 +47,7 @@ private:
     QLabel *lblPagine_, *lblStato_;
     QPushButton *cmd_[4];
     PageView *view_;
-    QString direction_, number_, work_;
+    QString direction_, number_, work_, caption_;
     QStringList files_;
 };
 

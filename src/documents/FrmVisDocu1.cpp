@@ -124,7 +124,9 @@ int FrmVisDocu1::currentPage() const { return view_->currentPage(); }
 bool FrmVisDocu1::setProtocol(const QString &direction, const QString &number)
 {
     number_ = number;
-    lblTitolo_->setText(QStringLiteral("Immagine documento Protocollo N. ") + shownNumber(number));
+    const QString caption = std::exchange(caption_, QString());
+    lblTitolo_->setText(QStringLiteral("Immagine documento ")
+                        + (caption.isEmpty() ? QStringLiteral("Protocollo N. ") + shownNumber(number) : caption));
     removeWorkFiles(files_);
     files_.clear();
     view_->clear();

@@ -28,6 +28,10 @@ public:
     // The next protocol shown is read from the workstation's store only,
     // under this body (the emergency register's registrations).
     Q_INVOKABLE void setLocalStore(const QString &ente) { localStore_ = ente; }
+    // The next protocol shown is named so instead of by its number: a
+    // registration with a number of its own register (an emergency one)
+    // must not read as a protocol of the general register.
+    Q_INVOKABLE void setCaption(const QString &caption) { caption_ = caption; }
 
     void ELABORATBAR(const QString &key) override;
     QSize sizeHint() const override;
@@ -46,7 +50,7 @@ private:
     QPushButton *cmdSucc_, *cmdPrec_, *cmdEspandi_, *cmdStampa_, *cmdSalva_, *cmdEsci_;
     QWidget *controls_;
     PageView *view_;
-    QString number_, work_, localStore_;
+    QString number_, work_, localStore_, caption_;
     QStringList files_;
 };
 

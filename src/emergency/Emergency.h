@@ -4,14 +4,34 @@
 // registrations into the general register and their search.
 
 #include <QString>
+#include <functional>
+
+#include "data/Funzioni_Com_1.h"
 
 class QWidget;
 
+namespace nimbo::ui {
+class RowList;
+}
+
 namespace nimbo::emergency {
 
+// Lists whose rows are shown otherwise than the query gives them (emergency
+// numbers in their one form): after every load the rows pass through
+// shown(), which rewrites the shown columns from the columns past the
+// titles, kept as the row's key.
+void showRowsAs(ui::RowList *list, std::function<void(Funzioni_Com_1::Columns &)> shown);
+// The emergency number of every row in the shown column, in its one form,
+// from the session key and the number of two key columns.
+void showEmergencyNumbers(ui::RowList *list, int shownColumn, int keyColumn, int numberColumn,
+                          int generalColumn = -1);
+
 // The search panel beside a record's detail keeps the width its own labels,
-// buttons and list headings need (260 to 460 px), so nothing in it is cut off.
+// buttons and list headings need (260 to 520 px), so nothing in it is cut off.
 void keepSearchPanelReadable(QWidget *panel);
+
+// The width a column needs to show an emergency number whole.
+int emergencyNumberWidth(const QWidget *w);
 
 // Registers "frmAnaRegistriEme", "frmSessioniEme", "frmProtocolloEme",
 // "FrmRecuperaEmeT" and "frmRicercaEmergenza".
@@ -26,6 +46,9 @@ QWidget *openOnProtocol(const QString &window, const QString &direction, const Q
 // The scanning window ("FrmSCAN") or the viewer ("FrmVisDocu1") on an
 // emergency registration: its image lives in the workstation's store only,
 // under the emergency body, whichever session is running.
-QWidget *openEmergencyImage(const QString &window, const QString &direction, const QString &number);
+// The window names the registration as shownAs (its emergency number in
+// its one form), never by a number that reads as a general one.
+QWidget *openEmergencyImage(const QString &window, const QString &direction, const QString &number,
+                            const QString &shownAs);
 
 } // namespace nimbo::emergency

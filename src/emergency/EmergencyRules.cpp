@@ -3,6 +3,8 @@
 #include <QRegularExpression>
 #include <QTime>
 
+#include "ui/ProtocolNumber.h"
+
 namespace nimbo::emergency {
 
 QDate typedDate(const QString &text)
@@ -116,17 +118,38 @@ QString stampText(const QString &sessionKey, const QString &emergencyNumber, con
            + QStringLiteral(" DEL ") + protocolDate.toString(QStringLiteral("dd/MM/yyyy"));
 }
 
-QString shownNumber(const QString &number)
+QString sessionText(const QString &sessionKey)
 {
-    const QString n = number.trimmed();
-    return n.size() == 11 ? n.left(4) + QLatin1Char('-') + n.mid(4) : n;
+    const QString key = sessionKey.trimmed();
+    // year, register type, register code (of any length), session on three digits
+    if (key.size() <= 8)
+        return key;
+    return key.left(4) + QLatin1Char('/') + key.mid(4, 1) + QLatin1Char('/') + key.mid(5, key.size() - 8)
+           + QLatin1Char('/') + key.right(3);
 }
 
-QString recoveredRewriteRefusal(const QString &emergencyNumber, const QString &general)
+QString emergencyNumberText(const QString &sessionKey, const QString &number)
 {
-    return QStringLiteral("La registrazione di emergenza N. %1 è già stata recuperata nel protocollo generale N. %2: "
+    const QString n = number.trimmed();
+    if (n.isEmpty())
+        return {};
+    const QString key = sessionKey.trimmed();
+    const QString session = sessionText(key);
+    QString progressive = n;
+    if (n.size() == 11) {
+        progressive = n.mid(4);
+        if (n.left(4) != key.left(4))
+            progressive += QLatin1Char('/') + n.left(4);
+    }
+    return QStringLiteral("Emergenza ") + (session.isEmpty() ? QString() : session + QLatin1Char(' '))
+           + QStringLiteral("N. ") + progressive;
+}
+
+QString recoveredRewriteRefusal(const QString &sessionKey, const QString &emergencyNumber, const QString &general)
+{
+    return QStringLiteral("La registrazione %1 è già stata recuperata nel protocollo generale N. %2: "
                           "non può più essere modificata in emergenza.")
-        .arg(shownNumber(emergencyNumber), shownNumber(general));
+        .arg(emergencyNumberText(sessionKey, emergencyNumber), nimbo::shownNumber(general));
 }
 
 } // namespace nimbo::emergency

@@ -64,11 +64,19 @@ QString temporaryNumber(const QString &emergencyNumber, const QDate &protocolDat
 QString stampText(const QString &sessionKey, const QString &emergencyNumber, const QDate &protocolDate);
 inline const QString kStampSettings = QStringLiteral("9600,n,8,1");
 
+// The plain session key as the emergency login names the session:
+// "2007TABCD001" gives "2007/T/ABCD/001".
+QString sessionText(const QString &sessionKey);
+// The one form in which every window shows an emergency number, so that it
+// cannot be taken for a number of the general register ("2007-0000015"):
+// the mark, the register and session as the emergency login names them, and
+// the progressive, "Emergenza 2007/T/ABCD/001 N. 0000015". The session key
+// is the plain one ("2007TABCD001"); a number of another year than the
+// register's keeps its year ("N. 0000015/2006").
+QString emergencyNumberText(const QString &sessionKey, const QString &number);
+
 // Why a registration already carried into the general register cannot be
 // changed in emergency any more.
-QString recoveredRewriteRefusal(const QString &emergencyNumber, const QString &general);
-
-// "2007-0000015" as every window shows a protocol number.
-QString shownNumber(const QString &number);
+QString recoveredRewriteRefusal(const QString &sessionKey, const QString &emergencyNumber, const QString &general);
 
 } // namespace nimbo::emergency

@@ -19,6 +19,7 @@
 #include "session/GECentr.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
+#include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
 #include "ui/WindowRegistry.h"
 
@@ -44,7 +45,11 @@ const QString kRefDate = QStringLiteral("Tab_DataProtDocArrivo");
 const QString kRecipients = QStringLiteral("Tab_DestMultipli");
 const QString kGeneral = QStringLiteral("Tab_ProtocolloGenerale");
 const QString kState = QStringLiteral("Tab_StatoProtocollo");
+const QString kSession = QStringLiteral("Tab_ChiaveRegistrazione");
 const QString kTitle = QStringLiteral("Protocollo in Emergenza");
+// The list's columns past its titles: the emergency number and session key.
+constexpr int kListNumber = 4;
+constexpr int kListKey = 5;
 
 const auto &session() { return DicAmbiente::session(); }
 
@@ -129,9 +134,12 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     search->addRow(QString(), {go});
     leftLayout->addWidget(search);
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), left);
-    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Data Ricezione;Oggetto"),
-                      QStringLiteral("8;14;12;12;30"));
+    // The date of receipt is in the detail: the list keeps the room for
+    // the emergency number and the protocol date, whole.
+    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto"), QStringLiteral("3;40;10;10"));
     list_->setFitToWidth(true);
+    list_->setMinimumWidth(emergencyNumberWidth(list_)
+                           + list_->fontMetrics().horizontalAdvance(QStringLiteral("Tipo 00/00/0000")) + 90);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { reloadList(); });
 
@@ -142,7 +150,7 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     auto *head = new ui::FormGroup(QStringLiteral("Protocollo"), detail);
     session_ = edit(head, "txtReg", 12);
     ui::setReadOnly(session_);
-    session_->setText(sessionKey_);
+    session_->setText(sessionText(sessionKey_));
     head->addRow(QStringLiteral("Sessione di Emergenza: "), {session_});
     auto *kind = new QWidget(head);
     kind->setObjectName(QStringLiteral("OptTipoProtocollo"));
@@ -160,9 +168,16 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     // The direction the record holds: set by the options, read by the kit.
     direction_ = new QLineEdit(head);
     direction_->hide();
-    number_ = edit(head, "txtNumeroProtocollo", 12);
-    ui::setReadOnly(number_);
-    head->addRow(QStringLiteral("Tipo"), {kind, QStringLiteral("Numero"), number_});
+    // The record's own number and session; the fields show them as the
+    // clerk reads them.
+    number_ = new QLineEdit(head);
+    number_->hide();
+    recordSession_ = new QLineEdit(head);
+    recordSession_->hide();
+    numberShown_ = edit(head, "txtNumeroProtocollo", 36);
+    ui::setReadOnly(numberShown_);
+    head->addRow(QStringLiteral("Tipo"), {kind});
+    head->addRow(QStringLiteral("Numero"), {numberShown_});
     date_ = dateField(head, "DataProtocollo");
     time_ = edit(head, "OraProtocollo", 8);
     head->addRow(QStringLiteral("Data"), {date_, QStringLiteral("Ora"), time_});
@@ -195,9 +210,11 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     auto *tail = new ui::FormGroup(QStringLiteral("Stato"), detail);
     state_ = new QLabel(tail);
     state_->setObjectName(QStringLiteral("StatoProto"));
-    general_ = edit(tail, "ProtoGenerale", 12);
-    ui::setReadOnly(general_);
-    tail->addRow(QStringLiteral("Protocollo Generale Assegnato"), {general_, state_});
+    general_ = new QLineEdit(tail);
+    general_->hide();
+    generalShown_ = edit(tail, "ProtoGenerale", 12);
+    ui::setReadOnly(generalShown_);
+    tail->addRow(QStringLiteral("Protocollo Generale Assegnato"), {generalShown_, state_});
     v->addWidget(tail);
 
     stampButton_ = new QPushButton(QStringLiteral("Segnatura"), this);
@@ -211,10 +228,11 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     connect(stampButton_, &QPushButton::clicked, this, &FrmProtocolloEme::printStamp);
     // The document's image stays on the workstation with the registration.
     connect(scanButton_, &QPushButton::clicked, this, [this] {
-        openEmergencyImage(QStringLiteral("FrmSCAN"), key().value(kDirection), key().value(kNumber));
+        openEmergencyImage(QStringLiteral("FrmSCAN"), key().value(kDirection), key().value(kNumber), numberShown_->text());
     });
     connect(docsButton_, &QPushButton::clicked, this, [this] {
-        openEmergencyImage(QStringLiteral("FrmVisDocu1"), key().value(kDirection), key().value(kNumber));
+        openEmergencyImage(QStringLiteral("FrmVisDocu1"), key().value(kDirection), key().value(kNumber),
+                           numberShown_->text());
     });
     connect(incoming_, &QRadioButton::toggled, this, [this] { directionChosen(); });
 
@@ -232,17 +250,20 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     bind(kRefDate, refDate_, Kind::Date);
     bind(kRecipients, recipients_);
     bind(kGeneral, general_);
-    setList(list_, [this] { return searchQuery(); }, {{kDirection, 0}, {kNumber, 1}});
+    bind(kSession, recordSession_);
+    setList(list_, [this] { return searchQuery(); }, {{kDirection, 0}, {kNumber, kListNumber}});
+    showEmergencyNumbers(list_, 1, kListKey, kListNumber);
     setLoad([](const ui::Record &k) {
         return QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, Tab_OraProtocollo, "
                               "Tab_DataRicezione, Tab_OraRicezione, Tab_Intestatario, Tab_Tipologia, Tab_Oggetto, "
                               "Tab_Annotazioni, Tab_ProtDocArrivo, Tab_DataProtDocArrivo, Tab_DestMultipli, "
-                              "Tab_ProtocolloGenerale, Tab_StatoProtocollo FROM Tab_ProtocolloEmergenza WHERE Tab_Ente=")
+                              "Tab_ProtocolloGenerale, Tab_StatoProtocollo, Tab_ChiaveRegistrazione FROM "
+                              "Tab_ProtocolloEmergenza WHERE Tab_Ente=")
                + ui::sqlText(k.value(kEnte)) + QStringLiteral(" and Tab_TipoProtocollo=") + ui::sqlText(k.value(kDirection))
                + QStringLiteral(" and Tab_NumeroProtocollo=") + ui::sqlText(k.value(kNumber));
     },
             {kDirection, kNumber, kDate, kTime, kReceived, kReceivedAt, kWho, kType, kSubject, kNotes, kRefNumber,
-             kRefDate, kRecipients, kGeneral, kState});
+             kRefDate, kRecipients, kGeneral, kState, kSession});
     auto *heading = new QLabel(QStringLiteral("--  SESSIONE DI EMERGENZA:  ") + session().emergencySession
                                    + QStringLiteral("  --"),
                                this);
@@ -255,9 +276,10 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
 
 QString FrmProtocolloEme::searchQuery() const
 {
-    QString sql = QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, Tab_DataRicezione, "
+    QString sql = QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, "
                                  "CASE WHEN Tab_StatoProtocollo = 'C' THEN '(ANNULLATO) ' || Tab_Oggetto ELSE Tab_Oggetto "
-                                 "END FROM Tab_ProtocolloEmergenza WHERE Tab_Ente = ")
+                                 "END, Tab_NumeroProtocollo, Tab_ChiaveRegistrazione FROM Tab_ProtocolloEmergenza "
+                                 "WHERE Tab_Ente = ")
                   + ui::sqlText(session().op.ente) + QStringLiteral(" AND Tab_CodiceOpeReg = ") + ui::sqlText(session().op.code);
     if (const QString d = findDirection_->currentData().toString(); !d.isEmpty())
         sql += QStringLiteral(" AND Tab_TipoProtocollo = ") + ui::sqlText(d);
@@ -295,14 +317,21 @@ void FrmProtocolloEme::enteredMode(Mode mode)
         incoming_->setChecked(true);
         directionChosen();
         state_->setText(QStringLiteral("A T T I V O"));
-        session_->setText(sessionKey_);
+        session_->setText(sessionText(sessionKey_));
+        numberShown_->setText(QStringLiteral("(assegnato alla registrazione)"));
+        generalShown_->clear();
     } else if (mode == Mode::Browse) {
         state_->clear();
+        numberShown_->clear();
+        generalShown_->clear();
     }
 }
 
 void FrmProtocolloEme::loaded(const ui::Record &r)
 {
+    session_->setText(sessionText(r.value(kSession)));
+    numberShown_->setText(emergencyNumberText(r.value(kSession), r.value(kNumber)));
+    generalShown_->setText(shownNumber(r.value(kGeneral)));
     (r.value(kDirection) == QLatin1String("U") ? outgoing_ : incoming_)->setChecked(true);
     directionChosen();
     state_->setText(r.value(kState) == QLatin1String("C") ? QStringLiteral("C A N C E L L A T O")
@@ -347,8 +376,8 @@ bool FrmProtocolloEme::writeRecord(const ui::Record &r, bool isNew)
         // protocol's record: a change here would drift from it. Read inside
         // the transaction, so a recovery finishing meanwhile is seen.
         step = C_GestDB::readRows(db,
-                                  QStringLiteral("SELECT COALESCE(Tab_ProtocolloGenerale, '') FROM Tab_ProtocolloEmergenza "
-                                                 "WHERE Tab_Ente=")
+                                  QStringLiteral("SELECT COALESCE(Tab_ProtocolloGenerale, ''), Tab_ChiaveRegistrazione "
+                                                 "FROM Tab_ProtocolloEmergenza WHERE Tab_Ente=")
                                       + ui::sqlText(s.op.ente) + QStringLiteral(" and Tab_TipoProtocollo=")
                                       + ui::sqlText(direction) + QStringLiteral(" and Tab_NumeroProtocollo=")
                                       + ui::sqlText(number),
@@ -356,7 +385,8 @@ bool FrmProtocolloEme::writeRecord(const ui::Record &r, bool isNew)
         const QString general = step.ok ? step.rows.value(0).value(0).toString().trimmed() : QString();
         if (!general.isEmpty()) {
             tx.rollBack();
-            showBox(kTitle, recoveredRewriteRefusal(number, general), Icon::Warning);
+            showBox(kTitle, recoveredRewriteRefusal(step.rows.value(1).value(0).toString(), number, general),
+                    Icon::Warning);
             return false;
         }
     }

@@ -49,6 +49,7 @@ private:
     QLineEdit *findWho_;
     QLineEdit *session_, *direction_, *number_, *time_, *receivedAt_, *who_, *type_, *subject_, *notes_;
     QLineEdit *refNumber_, *recipients_, *general_;
+    QLineEdit *recordSession_, *numberShown_, *generalShown_;
     ui::DateField *date_, *received_, *refDate_;
     QRadioButton *incoming_, *outgoing_;
     QLabel *whoCaption_, *state_;

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <memory>
 
 #include "emergency/EmergencyRules.h"
 #include "emergency/Recovery.h"
@@ -22,6 +23,7 @@
 #include "servers/EmergencyRequests.h"
 #include "ui/CodeLookup.h"
 #include "ui/FormKit.h"
+#include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
 #include "ui/WindowRegistry.h"
 
@@ -38,6 +40,9 @@ const QString kGeneral = QStringLiteral("Tab_ProtocolloGenerale");
 const QString kType = QStringLiteral("Tab_Tipologia");
 const QString kCorrespondent = QStringLiteral("Corrispondente");
 const QString kViewer = QStringLiteral("FrmVisDocu1");
+// The list's columns past its titles: the emergency number and session key.
+constexpr int kListNumber = 3;
+constexpr int kListKey = 4;
 
 const auto &session() { return DicAmbiente::session(); }
 
@@ -56,6 +61,27 @@ bool numeric(const QString &t)
     bool ok = false;
     t.trimmed().toLongLong(&ok);
     return ok;
+}
+
+// What the window could not read, and why: the register out of reach is
+// not the same as a record that is not there.
+QString unreadText(const F::LoadedRows &read, const QString &what)
+{
+    return read.unreachable()
+               ? QStringLiteral("Impossibile verificare %1: il registro centrale dei protocolli non è raggiungibile. "
+                                "Riprovare quando sarà di nuovo disponibile.")
+                     .arg(what)
+               : QStringLiteral("Impossibile verificare %1: la lettura dal registro centrale non è riuscita "
+                                "(il dettaglio è nel log).")
+                     .arg(what);
+}
+
+QString localFailureText(const QString &general)
+{
+    return QStringLiteral("ATTENZIONE! Errore in Aggiornamento Protocollo Emergenza ...\n"
+                          "Il protocollo generale N. %1 è stato assegnato, ma la registrazione di emergenza non lo "
+                          "riporta ancora: premere di nuovo REGISTRA per completarla (il numero resta lo stesso).")
+        .arg(shownNumber(general));
 }
 
 ui::CodeLookup::Finder finderOf(protocol::CodeField field)
@@ -101,8 +127,11 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     leftLayout->addWidget(which);
     leftLayout->addWidget(new QLabel(QStringLiteral("Protocolli effettuati nella sessione"), left));
     list_ = new ui::RowList(QStringLiteral("LwProtEmerg"), left);
-    list_->setColumns(QStringLiteral("N°Emergenza;N°Generale;Tipo"), QStringLiteral("13;13;5"));
+    list_->setColumns(QStringLiteral("N°Emergenza;N°Generale;Tipo"), QStringLiteral("40;11;1"));
     list_->setFitToWidth(true);
+    // Emergency and general numbers whole, side by side.
+    list_->setMinimumWidth(emergencyNumberWidth(list_) + list_->fontMetrics().horizontalAdvance(QStringLiteral("0000-0000000 Tipo"))
+                           + 56);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { findSession(); });
 
@@ -110,16 +139,19 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     auto *v = new QVBoxLayout(detail);
     v->setContentsMargins(0, 0, 0, 0);
     auto *doc = new ui::FormGroup(QStringLiteral(" Dettaglio del Documento Protocollato "), detail);
+    // The record's own values; the fields show them as the clerk reads them.
     direction_ = new QLineEdit(doc);
-    direction_->hide();
-    number_ = shown(doc, "txtNumeroEmergenza", 12);
+    number_ = new QLineEdit(doc);
+    general_ = new QLineEdit(doc);
+    sessionKeyField_ = new QLineEdit(doc);
+    for (QLineEdit *e : {direction_, number_, general_, sessionKeyField_})
+        e->hide();
+    numberShown_ = shown(doc, "txtNumeroEmergenza", 36);
     directionLabel_ = new QLabel(doc);
     directionLabel_->setObjectName(QStringLiteral("LblTipo"));
-    general_ = shown(doc, "ProtoGenerale", 12);
-    doc->addRow(QStringLiteral("Protocollo Emergenza"),
-                {number_, directionLabel_, QStringLiteral("Protocollo Generale"), general_});
-    sessionShown_ = shown(doc, "TxtSessione", 12);
-    doc->addRow(QStringLiteral("Sessione"), {sessionShown_});
+    doc->addRow(QStringLiteral("Protocollo Emergenza"), {numberShown_});
+    generalShown_ = shown(doc, "ProtoGenerale", 12);
+    doc->addRow(QStringLiteral("Protocollo Generale"), {generalShown_, directionLabel_});
     date_ = shown(doc, "DataProtocollo", 10);
     time_ = shown(doc, "OraProtocollo", 8);
     doc->addRow(QStringLiteral("Data Protocollo"), {date_, QStringLiteral("Ora"), time_});
@@ -160,7 +192,7 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     pick_->setObjectName(QStringLiteral("ListDecod"));
     whoLookup_ = new ui::CodeLookup(correspondent_, whoName, pick_, finderOf(protocol::CodeField::Correspondent), this);
     typeLookup_ = new ui::CodeLookup(type_, typeName, pick_, finderOf(protocol::CodeField::DocType), this);
-    connect(findWho, &QPushButton::clicked, whoLookup_, &ui::CodeLookup::enter);
+    connect(findWho, &QPushButton::clicked, this, &FrmRecuperaEmeT::chooseCorrespondent);
 
     // Follow-up of a recovered protocol.
     const auto button = [this](const char *name, const QString &text, const QString &tip = {}) {
@@ -225,7 +257,7 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     bind(kDirection, direction_, Kind::Text, true);
     bind(kNumber, number_, Kind::Text, true);
     bind(kGeneral, general_);
-    bind(QStringLiteral("Tab_ChiaveRegistrazione"), sessionShown_);
+    bind(QStringLiteral("Tab_ChiaveRegistrazione"), sessionKeyField_);
     bind(QStringLiteral("Tab_DataProtocollo"), date_);
     bind(QStringLiteral("Tab_OraProtocollo"), time_);
     bind(QStringLiteral("Tab_DataRicezione"), received_);
@@ -238,7 +270,8 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     bind(QStringLiteral("Tab_ProtDocArrivo"), refNumber_);
     bind(QStringLiteral("Tab_DataProtDocArrivo"), refDate_);
     bind(QStringLiteral("Tab_DestMultipli"), recipients_);
-    setList(list_, [this] { return listQuery(); }, {{kNumber, 0}, {kDirection, 2}});
+    setList(list_, [this] { return listQuery(); }, {{kNumber, kListNumber}, {kDirection, 2}});
+    showEmergencyNumbers(list_, 0, kListKey, kListNumber, 1);
     setLoad([](const ui::Record &k) {
         return QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_ProtocolloGenerale, "
                               "Tab_ChiaveRegistrazione, Tab_DataProtocollo, Tab_OraProtocollo, Tab_DataRicezione, "
@@ -267,8 +300,10 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
 
 QString FrmRecuperaEmeT::listQuery() const
 {
-    return QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_ProtocolloGenerale, Tab_tipoProtocollo FROM "
-                          "Tab_ProtocolloEmergenza WHERE Tab_Ente='999' AND Tab_ChiaveRegistrazione = ")
+    // The emergency and general numbers are shown in their forms; the
+    // number and session key past the titles are the row's key.
+    return QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_ProtocolloGenerale, Tab_tipoProtocollo, Tab_NumeroProtocollo, "
+                          "Tab_ChiaveRegistrazione FROM Tab_ProtocolloEmergenza WHERE Tab_Ente='999' AND Tab_ChiaveRegistrazione = ")
            + ui::sqlText(sessionKey_.isEmpty() ? QStringLiteral("-") : sessionKey_)
            + QStringLiteral(" ORDER BY Tab_NumeroProtocollo");
 }
@@ -298,13 +333,17 @@ bool FrmRecuperaEmeT::findSession()
                               + QStringLiteral(" AND ses_TipoRegistro = 'T' AND ses_IDRegistro = ") + ui::sqlText(station)
                               + QStringLiteral(" AND ses_NumeroRegistro = 1 AND ses_progr = ")
                               + QString::number(n.toLongLong());
-    const auto row = F::Caricadati(kCentral, QStringLiteral("SELECT Tab_DataChiusura FROM Tab_SessioniEmergenza WHERE ")
-                                                 + condition);
-    if (!row) {
+    const F::LoadedRows found =
+        F::loadRows(kCentral, QStringLiteral("SELECT Tab_DataChiusura FROM Tab_SessioniEmergenza WHERE ") + condition);
+    if (found.failed()) {
+        showBox(kTitle, unreadText(found, QStringLiteral("la sessione di emergenza")), Icon::Critical);
+        return false;
+    }
+    if (!found.ok) {
         showBox(kTitle, QStringLiteral("La Sessione di Emergenza indicata non esiste in archivio"), Icon::Warning);
         return false;
     }
-    if (row->value(0).isNull() || row->value(0).toString().trimmed().isEmpty()) {
+    if (const QVariant closedOn = found.value(0, 0); closedOn.isNull() || closedOn.toString().trimmed().isEmpty()) {
         if (showBox(kTitle, QStringLiteral("La sessione di emergenza non è stata ancora chiusa. Premi 'SI' per chiuderla ora."),
                     Icon::Question, Buttons::YesNo)
             != Answer::Yes)
@@ -332,26 +371,38 @@ ui::CheckList FrmRecuperaEmeT::checks(bool) const
 {
     const auto v = [](const ui::Record &r, const QString &c) { return r.value(c).trimmed(); };
     const QString ente = session().op.ente;
+    // A code that cannot be looked up is not said to be missing.
+    const auto lookUp = std::make_shared<F::LoadedRows>();
+    const auto found = [lookUp](const QString &sql) {
+        *lookUp = F::loadRows(kCentral, sql);
+        return lookUp->ok;
+    };
+    const auto missing = [lookUp](const QString &what, const QString &text) {
+        return [lookUp, what, text](const ui::Record &) { return lookUp->failed() ? unreadText(*lookUp, what) : text; };
+    };
     return {
         {kCorrespondent, [v](ui::Record &r) { return !v(r, kCorrespondent).isEmpty(); },
          QStringLiteral("IL Mittente/Destinatario deve essere valido e significativo")},
-        {kCorrespondent, [v, ente](ui::Record &r) {
+        {kCorrespondent,
+         [v, ente, found, lookUp](ui::Record &r) {
+             *lookUp = {};
+             lookUp->code = QStringLiteral("§§§"); // nothing read: not a failure
              return numeric(v(r, kCorrespondent))
-                    && F::Caricadati(kCentral, QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
-                                                              "Tab_EnteRubrica = ")
-                                                   + ui::sqlText(ente) + QStringLiteral(" AND Tab_Identificativo = ")
-                                                   + QString::number(v(r, kCorrespondent).toLongLong()))
-                           .has_value();
+                    && found(QStringLiteral("SELECT Tab_Identificativo FROM Tab_Rubrica WHERE Tab_EnteRubrica = ")
+                             + ui::sqlText(ente) + QStringLiteral(" AND Tab_Identificativo = ")
+                             + QString::number(v(r, kCorrespondent).toLongLong()));
          },
-         QStringLiteral("IL Mittente/Destinatario non è presente in archivio")},
+         QString(), missing(QStringLiteral("il Mittente/Destinatario"),
+                            QStringLiteral("IL Mittente/Destinatario non è presente in archivio"))},
         {kType, [v](ui::Record &r) { return !v(r, kType).isEmpty(); },
          QStringLiteral("IL Tipo Documento deve essere valido e significativo")},
-        {kType, [v](ui::Record &r) {
-             return F::Caricadati(kCentral, QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento WHERE Tab_Codice = ")
-                                                + ui::sqlText(v(r, kType)))
-                 .has_value();
+        {kType,
+         [v, found](ui::Record &r) {
+             return found(QStringLiteral("SELECT Tab_Codice FROM Tab_TipoDocumento WHERE Tab_Codice = ")
+                          + ui::sqlText(v(r, kType)));
          },
-         QStringLiteral("IL Tipo documento specificato non esiste in archivio")}};
+         QString(), missing(QStringLiteral("il Tipo Documento"),
+                            QStringLiteral("IL Tipo documento specificato non esiste in archivio"))}};
 }
 
 bool FrmRecuperaEmeT::transferred() const { return !general_->text().trimmed().isEmpty(); }
@@ -379,14 +430,23 @@ void FrmRecuperaEmeT::enteredMode(Mode mode)
     viewLink_->setEnabled(done && WindowRegistry::contains(kViewer));
     if (!done)
         linkPanel_->hide();
+    showNumbers();
     if (mode != Mode::Edit) {
         whoLookup_->clear();
         typeLookup_->clear();
     }
 }
 
+void FrmRecuperaEmeT::showNumbers()
+{
+    const QString key = sessionKeyField_->text().trimmed();
+    numberShown_->setText(emergencyNumberText(key, number_->text()));
+    generalShown_->setText(shownNumber(general_->text()));
+}
+
 void FrmRecuperaEmeT::loaded(const ui::Record &r)
 {
+    showNumbers();
     const bool out = r.value(kDirection) == QLatin1String("U");
     directionLabel_->setText(out ? QStringLiteral("Uscita") : QStringLiteral("Entrata"));
     whoCaption_->setText(out ? QStringLiteral("Destinatario") : QStringLiteral("Mittente"));
@@ -457,8 +517,12 @@ bool FrmRecuperaEmeT::writeRecord(const ui::Record &r, bool)
         GECentr::showMessage(QStringLiteral("Server Ole, Errore in Registrazione Protocollo ") + out.message);
         return false;
     case RecoveryOutcome::LocalFailed:
+        // The general register holds the protocol: its number is the one on
+        // the paper from now on, whatever the workstation's record says. A
+        // retry is given the same number back by the server.
         GECentr::writeLog(out.message, QStringLiteral("AggiornaProtocolloTemporaneo"), objectName());
-        showBox(kTitle, QStringLiteral("ATTENZIONE! Errore in Aggiornamento Protocollo Emergenza ..."), Icon::Critical);
+        generalShown_->setText(shownNumber(out.number));
+        showBox(kTitle, localFailureText(out.number), Icon::Critical);
         return false;
     }
     lastWritten_ = {{kDirection, rec.direction}, {kNumber, rec.number}};
@@ -480,7 +544,42 @@ void FrmRecuperaEmeT::written(bool deleted)
     const ui::Record k = lastWritten_;
     lastWritten_.clear();
     openRecord(k);
-    list_->select(0, k.value(kNumber));
+    list_->select(kListNumber, k.value(kNumber));
+}
+
+void FrmRecuperaEmeT::chooseCorrespondent()
+{
+    if (!correspondent_->isEnabled())
+        return;
+    const QString typed = correspondent_->text().trimmed();
+    // Every entry that matches what was typed, as the registration window
+    // lists them; the clerk chooses, even when there is only one.
+    QVector<ui::Match> rows;
+    if (!typed.isEmpty()) {
+        protocol::LookupScope scope;
+        scope.ente = session().op.ente;
+        const bool byName = ui::searchesByDescription(typed);
+        for (const protocol::LookupRow &row : protocol::lookupRows(
+                 protocol::CodeField::Correspondent,
+                 protocol::lookupQuery(protocol::CodeField::Correspondent, typed, scope, byName), true))
+            rows.append({QString::number(row.code.toLongLong()), row.description, row.listText()});
+    }
+    if (!rows.isEmpty()) {
+        pick_->open(correspondent_, rows, [this](const ui::Match &m) {
+            whoLookup_->set(m.code, m.description);
+            dirty()->setDirty();
+        });
+        return;
+    }
+    // Nothing typed or nothing found: the address book, searching what was
+    // typed, where the entry can be looked for (or added).
+    QWidget *book = WindowRegistry::open(QStringLiteral("FrmRubrica"));
+    if (!book || typed.isEmpty() || !ui::searchesByDescription(typed))
+        return;
+    if (auto *search = book->findChild<QLineEdit *>(QStringLiteral("TxtRic"))) {
+        search->setText(typed.toUpper());
+        emit search->returnPressed();
+    }
 }
 
 QHash<QPushButton *, QString> FrmRecuperaEmeT::followUps() const

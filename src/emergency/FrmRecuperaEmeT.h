@@ -48,7 +48,12 @@ private:
     QString listQuery() const;
     void loadLinks();
     void openAssignment();
+    // "...": the address-book entries matching what was typed, to choose
+    // from; the address book itself when there are none.
+    void chooseCorrespondent();
     bool transferred() const;
+    // The numbers and session of the record as the clerk reads them.
+    void showNumbers();
     // The follow-up buttons that open a window of another part by name.
     QHash<QPushButton *, QString> followUps() const;
     void reportImageFailure(const ImageCopy &copy);
@@ -57,7 +62,7 @@ private:
     ui::RowList *list_;
     ui::RowList *links_;
     QLineEdit *year_, *station_, *sessionNo_;
-    QLineEdit *direction_, *number_, *general_, *sessionShown_, *time_, *receivedAt_, *who_, *correspondent_;
+    QLineEdit *direction_, *number_, *general_, *sessionKeyField_, *numberShown_, *generalShown_, *time_, *receivedAt_, *who_, *correspondent_;
     QLineEdit *type_, *subject_, *notes_, *refNumber_, *refDate_, *recipients_, *date_, *received_;
     QLabel *directionLabel_, *whoCaption_;
     QGroupBox *linkPanel_;

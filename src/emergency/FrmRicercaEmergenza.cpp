@@ -10,6 +10,7 @@
 #include "platform/Dialogs.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
+#include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
 #include "ui/WindowRegistry.h"
 
@@ -17,6 +18,10 @@ namespace nimbo::emergency {
 namespace {
 
 const QString kTitle = QStringLiteral("Ricerca Protocolli in Emergenza");
+const QString kSession = QStringLiteral("Tab_ChiaveRegistrazione");
+// The list's columns past its titles: the emergency number and session key.
+constexpr int kListNumber = 5;
+constexpr int kListKey = 6;
 
 QLineEdit *shown(QWidget *parent, const char *name, int chars = 0)
 {
@@ -68,16 +73,23 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     find->addRow(QString(), {go});
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), this);
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Mittente/Destinatario;Oggetto"),
-                      QStringLiteral("5;14;12;25;40"));
+                      QStringLiteral("1;60;1;8;8"));
     list_->setFitToWidth(true);
     connect(go, &QPushButton::clicked, this, [this] { search(); });
 
     auto *detail = new ui::FormGroup(QStringLiteral("Dettaglio"), this);
     auto *direction = new QLineEdit(detail);
     direction->hide();
-    auto *number = shown(detail, "TxtNumeroEmergenza", 12);
-    auto *general = shown(detail, "TxtNumeroGenerale", 12);
-    detail->addRow(QStringLiteral("N.ro Protocollo Emergenza"), {number, QStringLiteral("N.ro Protocollo Generale"), general});
+    // The record's own values; the fields show them as the clerk reads them.
+    auto *number = new QLineEdit(detail);
+    auto *general = new QLineEdit(detail);
+    auto *recordSession = new QLineEdit(detail);
+    for (QLineEdit *e : {number, general, recordSession})
+        e->hide();
+    numberShown_ = shown(detail, "TxtNumeroEmergenza", 36);
+    generalShown_ = shown(detail, "TxtNumeroGenerale", 12);
+    detail->addRow(QStringLiteral("N.ro Protocollo Emergenza"), {numberShown_});
+    detail->addRow(QStringLiteral("N.ro Protocollo Generale"), {generalShown_});
     auto *registered = shown(detail, "DataRegistrazione", 10);
     auto *received = shown(detail, "DataRicezione", 10);
     auto *dated = shown(detail, "DataProtocollo", 10);
@@ -99,7 +111,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     view_->setObjectName(QStringLiteral("CmdVisualizza"));
     connect(view_, &QPushButton::clicked, this, [this] {
         openEmergencyImage(QStringLiteral("FrmVisDocu1"), key().value(QStringLiteral("Tab_TipoProtocollo")),
-                           key().value(QStringLiteral("Tab_NumeroProtocollo")));
+                           key().value(QStringLiteral("Tab_NumeroProtocollo")), numberShown_->text());
     });
 
     bind(QStringLiteral("Tab_TipoProtocollo"), direction, Kind::Text, true);
@@ -115,12 +127,15 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
     bind(QStringLiteral("Tab_Fascicolo"), dossier);
     bind(QStringLiteral("Tab_Annotazioni"), notes);
     bind(QStringLiteral("Tab_DestMultipli"), others);
-    setList(list_, [this] { return searchQuery(); }, {{QStringLiteral("Tab_TipoProtocollo"), 0}, {QStringLiteral("Tab_NumeroProtocollo"), 1}});
+    bind(kSession, recordSession);
+    setList(list_, [this] { return searchQuery(); },
+            {{QStringLiteral("Tab_TipoProtocollo"), 0}, {QStringLiteral("Tab_NumeroProtocollo"), kListNumber}});
+    showEmergencyNumbers(list_, 1, kListKey, kListNumber);
     setLoad([](const ui::Record &k) {
         return QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_ProtocolloGenerale, "
                               "Tab_DataRegistrazione, Tab_DataRicezione, Tab_DataProtocollo, Tab_Intestatario, Tab_Oggetto, "
-                              "Tab_Categoria, Tab_Classe, Tab_Fascicolo, Tab_Annotazioni, Tab_DestMultipli FROM "
-                              "Tab_ProtocolloEmergenza WHERE Tab_Ente='999' and Tab_TipoProtocollo=")
+                              "Tab_Categoria, Tab_Classe, Tab_Fascicolo, Tab_Annotazioni, Tab_DestMultipli, "
+                              "Tab_ChiaveRegistrazione FROM Tab_ProtocolloEmergenza WHERE Tab_Ente='999' and Tab_TipoProtocollo=")
                + ui::sqlText(k.value(QStringLiteral("Tab_TipoProtocollo"))) + QStringLiteral(" and Tab_NumeroProtocollo=")
                + ui::sqlText(k.value(QStringLiteral("Tab_NumeroProtocollo")));
     },
@@ -128,7 +143,7 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
              QStringLiteral("Tab_DataRegistrazione"), QStringLiteral("Tab_DataRicezione"), QStringLiteral("Tab_DataProtocollo"),
              QStringLiteral("Tab_Intestatario"), QStringLiteral("Tab_Oggetto"), QStringLiteral("Tab_Categoria"),
              QStringLiteral("Tab_Classe"), QStringLiteral("Tab_Fascicolo"), QStringLiteral("Tab_Annotazioni"),
-             QStringLiteral("Tab_DestMultipli")});
+             QStringLiteral("Tab_DestMultipli"), kSession});
     arrangeSearch(new QLabel(QStringLiteral("RICERCA PROTOCOLLI IN EMERGENZA"), this), find, list_, detail, {view_});
     enteredMode(Mode::Browse);
 }
@@ -136,7 +151,8 @@ FrmRicercaEmergenza::FrmRicercaEmergenza(QWidget *parent) : RecordEditor(parent)
 QString FrmRicercaEmergenza::searchQuery() const
 {
     QString sql = QStringLiteral("SELECT Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, Tab_Intestatario, "
-                                 "Tab_Oggetto FROM Tab_ProtocolloEmergenza WHERE Tab_Ente = '999'");
+                                 "Tab_Oggetto, Tab_NumeroProtocollo, Tab_ChiaveRegistrazione FROM Tab_ProtocolloEmergenza "
+                                 "WHERE Tab_Ente = '999'");
     if (!searched_)
         return sql + QStringLiteral(" AND 1 = 0");
     sql += QStringLiteral(" AND Tab_TipoProtocollo = ") + ui::sqlText(direction_->currentData().toString());
@@ -168,8 +184,18 @@ ui::CheckList FrmRicercaEmergenza::checks(bool) const { return {}; }
 
 QString FrmRicercaEmergenza::toolbarFor(Mode) const { return QStringLiteral("ESCI"); }
 
+void FrmRicercaEmergenza::loaded(const ui::Record &r)
+{
+    numberShown_->setText(emergencyNumberText(r.value(kSession), r.value(QStringLiteral("Tab_NumeroProtocollo"))));
+    generalShown_->setText(shownNumber(r.value(QStringLiteral("Tab_ProtocolloGenerale"))));
+}
+
 void FrmRicercaEmergenza::enteredMode(Mode mode)
 {
+    if (mode == Mode::Browse) {
+        numberShown_->clear();
+        generalShown_->clear();
+    }
     view_->setEnabled(mode == Mode::Edit && WindowRegistry::contains(QStringLiteral("FrmVisDocu1")));
 }
 

@@ -25,6 +25,7 @@ protected:
     ui::CheckList checks(bool isNew) const override;
     QString toolbarFor(Mode mode) const override;
     void enteredMode(Mode mode) override;
+    void loaded(const ui::Record &record) override;
 
 private:
     QString searchQuery() const;
@@ -32,7 +33,7 @@ private:
     ui::RowList *list_;
     QComboBox *direction_;
     ui::DateField *from_, *to_;
-    QLineEdit *subject_, *who_;
+    QLineEdit *subject_, *who_, *numberShown_, *generalShown_;
     QPushButton *view_;
     bool searched_ = false;
 };

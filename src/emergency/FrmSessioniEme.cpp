@@ -154,9 +154,18 @@ FrmSessioniEme::FrmSessioniEme(QWidget *parent) : RecordEditor(parent)
     ses->addRow(QStringLiteral("Data Chiusura"), {closed_, QStringLiteral("Ora Chiusura"), closedAt_});
     aligned_ = edit(ses, "Allineato", 2, true);
     ses->addRow(QStringLiteral("Allineato"), {aligned_});
-    first_ = edit(ses, "ProtoI", 11, false);
-    last_ = edit(ses, "ProtoF", 11, false);
-    ses->addRow(QStringLiteral("Protocolli:  DA"), {first_, QStringLiteral("A"), last_});
+    // The first and last emergency numbers are kept as they are and shown
+    // in the emergency numbers' own form.
+    first_ = new QLineEdit(ses);
+    last_ = new QLineEdit(ses);
+    firstShown_ = edit(ses, "ProtoI", 0, false);
+    lastShown_ = edit(ses, "ProtoF", 0, false);
+    for (QLineEdit *e : {first_, last_})
+        e->hide();
+    for (QLineEdit *e : {firstShown_, lastShown_})
+        ui::setReadOnly(e);
+    ses->addRow(QStringLiteral("Protocolli:  DA"), {ui::Cell(firstShown_, 1)});
+    ses->addRow(QStringLiteral("A"), {ui::Cell(lastShown_, 1)});
     detailLayout->addWidget(ses);
 
     pick_ = new ui::PickList(this);
@@ -273,13 +282,29 @@ QVector<ui::UsageCheck> FrmSessioniEme::usageChecks(const ui::Record &r) const
                  + ui::sqlText(key) + QStringLiteral(" AND COALESCE(Tab_ProtocolloGenerale, '') = ''"),
              QStringLiteral("Cancellazione non possibile. La sessione ha protocolli di emergenza non ancora recuperati "
                             "nel registro generale."),
-             kLocal}};
+             kLocal},
+            // The registrations live on the register's own workstation: from
+            // any other, only the central register can answer for them. It
+            // can when the session is marked aligned (all its registrations
+            // carried into the general register, which holds none of it)
+            // and names no emergency numbers; otherwise it cannot tell.
+            {QStringLiteral("SELECT ses_progr FROM Tab_SessioniEmergenza WHERE ") + condition(RecordEditor::key())
+                 + QStringLiteral(" AND (COALESCE(Tab_Allineamento, 'NO') <> 'SI' OR COALESCE(Tab_iniziale, '') <> '' "
+                                  "OR COALESCE(Tab_finale, '') <> '')"),
+             QStringLiteral("Cancellazione non possibile. Il registro centrale non può escludere che la postazione del "
+                            "registro %1 conservi protocolli di emergenza di questa sessione non ancora recuperati. "
+                            "Si può cancellare solo una sessione senza protocolli, indicata come ALLINEATO 'SI'.")
+                 .arg(r.value(kId, context(kId)))}};
 }
 
 void FrmSessioniEme::enteredMode(Mode mode)
 {
     // The server numbers a new session.
     ui::setReadOnly(number_);
+    if (mode != Mode::Edit) {
+        firstShown_->clear();
+        lastShown_->clear();
+    }
     if (mode == Mode::New) {
         reasonLookup_->clear();
         // A new session opens now.
@@ -291,6 +316,9 @@ void FrmSessioniEme::enteredMode(Mode mode)
 
 void FrmSessioniEme::loaded(const ui::Record &r)
 {
+    const QString key = sessionKeyOf(r);
+    firstShown_->setText(emergencyNumberText(key, r.value(kFirst)));
+    lastShown_->setText(emergencyNumberText(key, r.value(kLast)));
     reasonLookup_->set(r.value(kReason), reasonDescription(r.value(kReason)));
 }
 

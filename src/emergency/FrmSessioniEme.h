@@ -45,6 +45,7 @@ private:
     QLineEdit *findYear_, *findCode_;
     QLineEdit *regYear_, *regType_, *regId_, *regNumber_;
     QLineEdit *number_, *openedAt_, *reason_, *notes_, *closedAt_, *aligned_, *first_, *last_;
+    QLineEdit *firstShown_, *lastShown_;
     ui::DateField *opened_, *closed_;
     ui::PickList *pick_;
     ui::CodeLookup *reasonLookup_;

@@ -69,13 +69,13 @@ bool load(QWidget *window, const QString &functions, const std::function<bool(QA
     return true;
 }
 
-const QStringList &emergencyDisabled()
+const QStringList &emergencyLocal()
 {
     static const QStringList names{
-        QStringLiteral("mnurubrica"),    QStringLiteral("mnuProtDoc"),     QStringLiteral("mnuProtEml"),
-        QStringLiteral("mnuiter"),       QStringLiteral("mnucollegprovv"), QStringLiteral("MnuRecupera"),
-        QStringLiteral("mnuassdefprot"), QStringLiteral("mnuricercaprot"), QStringLiteral("mnustampe"),
-        QStringLiteral("fff"),           QStringLiteral("mnuricprotope"),  QStringLiteral("MnuServizi")};
+        QStringLiteral("mnuprotocollo"), QStringLiteral("mnuProtDocEmerg"), QStringLiteral("MnuRiepiloghi"),
+        QStringLiteral("mnuriepemerg"),  QStringLiteral("mnuforms"),        QStringLiteral("mnusovrapponi"),
+        QStringLiteral("mnuaffianca"),   QStringLiteral("mnuaffvert"),      QStringLiteral("mnudispicone"),
+        QStringLiteral("MnuUscita"),     QStringLiteral("MnuInformazioni")};
     return names;
 }
 
@@ -83,8 +83,8 @@ void applySessionMenus(QWidget *window, bool emergency, const std::function<bool
 {
     const auto find = [window](const QString &name) { return window->findChild<QAction *>(name); };
     if (emergency) {
-        for (const QString &name : emergencyDisabled())
-            if (QAction *a = find(name))
+        for (QAction *a : menuItems(window))
+            if (!emergencyLocal().contains(a->objectName()))
                 a->setEnabled(false);
     }
     if (QAction *a = find(QStringLiteral("mnuProtDocEmerg")))

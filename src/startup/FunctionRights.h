@@ -34,9 +34,13 @@ inline const QString kQuery = QStringLiteral("Select tf_nome,tf_codice FROM Tab_
 // its message and ends the program by the forced shutdown; false then.
 bool load(QWidget *window, const QString &functions, const std::function<bool(QAction *)> &available = {});
 
-// The items the emergency session takes away.
-const QStringList &emergencyDisabled();
-// Emergency session: those items disabled, the emergency registration
+// The items an emergency session keeps: those that work on the
+// workstation alone (the emergency registration and search, the window
+// arrangements, exit and information) and the menus that hold them. Every
+// other item needs the central register, which an emergency session does
+// not reach.
+const QStringList &emergencyLocal();
+// Emergency session: every other item disabled, the emergency registration
 // enabled (when available). Ordinary session: the emergency registration
 // disabled.
 void applySessionMenus(QWidget *window, bool emergency, const std::function<bool(QAction *)> &available = {});

@@ -107,9 +107,9 @@ protected:
     // True when nothing was made where the central SQLite file was.
     bool nothingAtCentralPlace() const { return movedAway_.isEmpty() || !QFile::exists(movedAway_); }
 
-    // Starts the program and enters through the emergency entry of the login.
-    MDIMenu *enterInEmergency(const QString &year, const QString &station, const QString &session,
-                              const QStringList &lines = {})
+    // Starts the program, with the central database out of reach, through
+    // the given login; the start's result.
+    int startWithCentralDown(const StartUp::Login &login, const QStringList &lines = {})
     {
         const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
         const QStringList extra = centralOutOfReach() + lines;
@@ -124,18 +124,28 @@ protected:
         ini.write(config.join(QLatin1Char('\n')).toUtf8());
         ini.close();
         qputenv("NIMBO_HOME", db().folder().toUtf8());
-        StartUp::setLogin([=](const QStringList &) {
-            PSWMask w;
-            w.findChild<QPushButton *>(QStringLiteral("cmdEmergenza"))->click();
-            type(&w, "AnnoR", year);
-            type(&w, "IdR", station);
-            type(&w, "IDS", session);
-            w.findChild<QPushButton *>(QStringLiteral("cmdConfermaEme"))->click();
-            return w.result() == QDialog::Accepted;
-        });
+        StartUp::setLogin(login);
         const int started = StartUp::start({program});
         StartUp::setLogin({});
         qunsetenv("NIMBO_HOME");
+        return started;
+    }
+
+    // Starts the program and enters through the emergency entry of the login.
+    MDIMenu *enterInEmergency(const QString &year, const QString &station, const QString &session,
+                              const QStringList &lines = {})
+    {
+        const int started = startWithCentralDown(
+            [=](const QStringList &) {
+                PSWMask w;
+                w.findChild<QPushButton *>(QStringLiteral("cmdEmergenza"))->click();
+                type(&w, "AnnoR", year);
+                type(&w, "IdR", station);
+                type(&w, "IDS", session);
+                w.findChild<QPushButton *>(QStringLiteral("cmdConfermaEme"))->click();
+                return w.result() == QDialog::Accepted;
+            },
+            lines);
         EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
         return started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
     }

@@ -49,7 +49,8 @@ TEST_P(EmergencyEndToEnd, RegisterWhileTheCentralDatabaseIsDownThenRecoverAndFin
         edit(w, "Oggetto", QString::fromLatin1(subjects[i]));
         edit(w, "DestMultipli", QStringLiteral("Ufficio protocollo"));
         press(main, "REGISTRA");
-        EXPECT_EQ(text(w, "txtNumeroProtocollo"), year + QStringLiteral("000000") + QString::number(i + 1));
+        EXPECT_EQ(text(w, "txtNumeroProtocollo"), QStringLiteral("Emergenza ") + year + QStringLiteral("/T/") + station
+                                                      + QStringLiteral("/001 N. 000000") + QString::number(i + 1));
         // The paper document, scanned and kept on the workstation.
         child(w, "CmdScanner")->click();
         auto *scan = qobject_cast<documents::FrmSCAN *>(active(main));
@@ -77,7 +78,7 @@ TEST_P(EmergencyEndToEnd, RegisterWhileTheCentralDatabaseIsDownThenRecoverAndFin
     child(r, "CmdAvviaRicerca")->click(); // "Yes": the session is closed now
     ASSERT_EQ(r->list()->count(), 3);
     for (int i = 1; i <= 3; ++i) {
-        chooseRow(r->list(), 0, year + QStringLiteral("000000") + QString::number(i));
+        chooseRow(r->list(), 3, year + QStringLiteral("000000") + QString::number(i));
         edit(r, "txtMDNuovo", QStringLiteral("1"));
         press(main, "REGISTRA");
         EXPECT_EQ(lastBox(), QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato")) << boxes.texts().join(QLatin1Char('|')).toStdString();

@@ -91,7 +91,7 @@ protected:
     // Registers 20070000015 while the image server cannot be made.
     void registerWithoutImageServer(MDIMenu *main, emergency::FrmRecuperaEmeT *w)
     {
-        chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+        chooseRow(w->list(), 3, QStringLiteral("20070000015"));
         edit(w, "txtMDNuovo", QStringLiteral("1"));
         const QString imageServer = DicAmbiente::session().cfg.oleImg;
         DicAmbiente::session().cfg.oleImg = QStringLiteral("Nessun.Server");
@@ -126,8 +126,8 @@ TEST_P(EmergencyImages, ScannedAndViewedOnTheWorkstationInAnEmergencySession)
     edit(w, "Oggetto", QStringLiteral("Richiesta dati"));
     edit(w, "DestMultipli", QStringLiteral("Regione"));
     press(main, "REGISTRA");
-    const QString number = text(w, "txtNumeroProtocollo");
-    ASSERT_EQ(number, year + QStringLiteral("0000001"));
+    const QString number = year + QStringLiteral("0000001");
+    ASSERT_EQ(text(w, "txtNumeroProtocollo"), QStringLiteral("Emergenza ") + year + QStringLiteral("/T/PST1/002 N. 0000001"));
     ASSERT_TRUE(child(w, "CmdScanner")->isEnabled());
 
     child(w, "CmdScanner")->click();
@@ -144,6 +144,8 @@ TEST_P(EmergencyImages, ScannedAndViewedOnTheWorkstationInAnEmergencySession)
     auto *view = qobject_cast<documents::FrmVisDocu1 *>(active(main));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->pageCount(), 1);
+    EXPECT_EQ(text(view, "lblTitolo"),
+              QStringLiteral("Immagine documento Emergenza ") + year + QStringLiteral("/T/PST1/002 N. 0000001"));
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(nothingAtCentralPlace());
 }
@@ -164,13 +166,17 @@ TEST_P(EmergencyImages, TheEmergencySearchShowsTheWorkstationsImage)
     setField(w, "DataDal", QStringLiteral("01/03/2007"));
     setField(w, "DataAl", QStringLiteral("31/03/2007"));
     child(w, "CmdAvviaRicerca")->click();
-    chooseRow(w->list(), 1, QStringLiteral("20070000015"));
+    EXPECT_EQ(w->list()->text(0, 1), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
+    chooseRow(w->list(), 5, QStringLiteral("20070000015"));
+    EXPECT_EQ(text(w, "TxtNumeroEmergenza"), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
     ASSERT_TRUE(child(w, "CmdVisualizza")->isEnabled());
     boxes.clear();
     child(w, "CmdVisualizza")->click();
     auto *view = qobject_cast<documents::FrmVisDocu1 *>(active(main));
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(view->pageCount(), 1);
+    // The emergency letter is never titled with a general number.
+    EXPECT_EQ(text(view, "lblTitolo"), QStringLiteral("Immagine documento Emergenza 2007/T/ABCD/001 N. 0000015"));
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
 }
 
@@ -200,7 +206,7 @@ TEST_P(EmergencyImages, RecoveryCopiesTheImageUnderItsLetterOnceEvenAfterAFailed
     EXPECT_EQ(lastBoxes(2), (QStringList{QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), kCopyFailed}));
     const QString number = general(QStringLiteral("20070000015"));
     ASSERT_EQ(number.size(), 11);
-    EXPECT_EQ(text(w, "ProtoGenerale"), number);
+    EXPECT_EQ(text(w, "ProtoGenerale"), number.left(4) + QLatin1Char('-') + number.mid(4));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA;REGISTRA"));
     EXPECT_TRUE(centralImages(number).isEmpty());
 
@@ -231,7 +237,7 @@ TEST_P(EmergencyImages, RecoveryCopiesTheImageUnderItsLetterOnceEvenAfterAFailed
     activate(main, w);
 
     // The outgoing one goes under "D", still zipped.
-    chooseRow(w->list(), 0, QStringLiteral("20070000016"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000016"));
     edit(w, "txtMDNuovo", QStringLiteral("2"));
     press(main, "REGISTRA");
     EXPECT_EQ(lastBox(), QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato"));

@@ -5,7 +5,11 @@
 // one protocol only, a refusal shown as the server wrote it, links removed
 // both ways, and a whole session recovered twice.
 
+#include <QListWidget>
+
 #include "EmergencyFixture.h"
+#include "addressbook/AddressBook.h"
+#include "data/ConnectionPool.h"
 #include "emergency/FrmRecuperaEmeT.h"
 #include "emergency/FrmRicercaEmergenza.h"
 #include "emergency/Recovery.h"
@@ -76,7 +80,10 @@ TEST_P(Recovery, GivesEachRegistrationItsDefinitiveNumberOnceEvenAfterAFailedLoc
               QStringLiteral("0"));
     ASSERT_EQ(w->list()->count(), 2);
 
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+    // Emergency numbers read as such, never as general ones.
+    EXPECT_EQ(w->list()->text(0, 0), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000015"));
+    EXPECT_EQ(text(w, "txtNumeroEmergenza"), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA;REGISTRA"));
     EXPECT_EQ(text(w, "Oggetto"), QStringLiteral("Guasto alla rete"));
     EXPECT_EQ(text(w, "CodiceMitDest"), QStringLiteral("Comune di Potenza"));
@@ -91,27 +98,33 @@ TEST_P(Recovery, GivesEachRegistrationItsDefinitiveNumberOnceEvenAfterAFailedLoc
     local(QStringLiteral("CREATE TRIGGER guasto BEFORE UPDATE ON Tab_ProtocolloEmergenza BEGIN "
                          "SELECT RAISE(ABORT, 'disco pieno'); END"));
     press(main, "REGISTRA");
-    EXPECT_EQ(lastBox(), QStringLiteral("ATTENZIONE! Errore in Aggiornamento Protocollo Emergenza ..."));
     EXPECT_EQ(recoveredCount(), QStringLiteral("1"));
     EXPECT_EQ(general(QStringLiteral("20070000015")), QString());
+    // The clerk still reads the definitive number the register gave.
+    const QString given = scalar(QStringLiteral("SELECT Tab_NumeroProtocollo FROM Tab_Protocollo WHERE "
+                                                "Tab_RegistroTemporaneo = '") + kKey + QLatin1Char('\''));
+    const QString givenShown = given.left(4) + QLatin1Char('-') + given.mid(4);
+    EXPECT_EQ(text(w, "ProtoGenerale"), givenShown);
+    EXPECT_TRUE(lastBox().startsWith(QStringLiteral("ATTENZIONE! Errore in Aggiornamento Protocollo Emergenza ...")));
+    EXPECT_TRUE(lastBox().contains(QStringLiteral("N. ") + givenShown)) << lastBox().toStdString();
     // The retry completes the local record with the same protocol.
     local(QStringLiteral("DROP TRIGGER guasto"));
     press(main, "REGISTRA");
     EXPECT_EQ(lastBox(), QStringLiteral("Aggiornamento Protocollo Temporaneo Terminato"));
     EXPECT_EQ(recoveredCount(), QStringLiteral("1"));
     const QString number = general(QStringLiteral("20070000015"));
-    ASSERT_EQ(number.size(), 11);
-    EXPECT_EQ(text(w, "ProtoGenerale"), number);
+    ASSERT_EQ(number, given);
+    EXPECT_EQ(text(w, "ProtoGenerale"), givenShown);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Tab_ProtocolloTemporaneo || '#' || Tab_RegistroTemporaneo || '#' || "
                                     "Tab_Intestatario || '#' || Tab_Oggetto FROM Tab_Protocollo WHERE Tab_NumeroProtocollo = '")
                      + number + QLatin1Char('\'')),
               QStringLiteral("0000015|14/03/2007#") + kKey + QStringLiteral("#1#Guasto alla rete"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA"));
-    EXPECT_EQ(w->list()->text(0, 1), number);
+    EXPECT_EQ(w->list()->text(0, 1), givenShown);
 
     // A refusal of the server is shown as it is.
     sql(QStringLiteral("UPDATE Tab_Operatori SET Op_Attivo = 'N' WHERE Op_Codice_Operatore = 'DEMO9'"));
-    chooseRow(w->list(), 0, QStringLiteral("20070000016"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000016"));
     EXPECT_EQ(text(w, "LblTipo"), QStringLiteral("Uscita"));
     edit(w, "txtMDNuovo", QStringLiteral("2"));
     press(main, "REGISTRA");
@@ -130,7 +143,7 @@ TEST_P(Recovery, GivesEachRegistrationItsDefinitiveNumberOnceEvenAfterAFailedLoc
                        "Tab_TipoProtocolloC, Tab_NumeroProtocolloC) VALUES ('001', 'E', '%1', 'U', '%2'), "
                        "('001', 'U', '%2', 'E', '%1')")
             .arg(number, second));
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000015"));
     child(w, "CmdCollegati")->click();
     ASSERT_EQ(w->links()->count(), 1);
     EXPECT_EQ(w->links()->text(0, 1), second);
@@ -179,9 +192,9 @@ TEST_P(Recovery, RecoveringAWholeSessionTwiceChangesNothingTheSecondTime)
     auto *w = openSession(main);
     ASSERT_NE(w, nullptr);
     child(w, "CmdAvviaRicerca")->click();
-    chooseRow(w->list(), 0, QStringLiteral("20070000017"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000017"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA"));
-    EXPECT_EQ(text(w, "ProtoGenerale"), first.last());
+    EXPECT_EQ(text(w, "ProtoGenerale"), first.last().left(4) + QLatin1Char('-') + first.last().mid(4));
 }
 
 TEST_P(Recovery, SearchesTheEmergencyRegistrationsOfTheWorkstation)
@@ -204,8 +217,9 @@ TEST_P(Recovery, SearchesTheEmergencyRegistrationsOfTheWorkstation)
     edit(w, "TxtOggetto", QStringLiteral("rete"));
     child(w, "CmdAvviaRicerca")->click();
     ASSERT_EQ(w->list()->count(), 1);
-    chooseRow(w->list(), 1, QStringLiteral("20070000015"));
-    EXPECT_EQ(text(w, "TxtNumeroGenerale"), QStringLiteral("20260000004"));
+    chooseRow(w->list(), 5, QStringLiteral("20070000015"));
+    EXPECT_EQ(text(w, "TxtNumeroEmergenza"), QStringLiteral("Emergenza 2007/T/ABCD/001 N. 0000015"));
+    EXPECT_EQ(text(w, "TxtNumeroGenerale"), QStringLiteral("2026-0000004"));
     EXPECT_EQ(text(w, "DataProtocollo"), QStringLiteral("14/03/2007"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI"));
 }
@@ -218,7 +232,7 @@ TEST_P(Recovery, FollowUpButtonsOfferTheWindowsOfOtherPartsOnceThoseAreInstalled
     auto *w = openSession(main);
     ASSERT_NE(w, nullptr);
     child(w, "CmdAvviaRicerca")->click();
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000015"));
     edit(w, "txtMDNuovo", QStringLiteral("1"));
     press(main, "REGISTRA");
     ASSERT_EQ(keysOf(w), QStringLiteral("ESCI;ANNULLA"));
@@ -248,7 +262,7 @@ TEST_P(Recovery, FollowUpButtonsOfferTheWindowsOfOtherPartsOnceThoseAreInstalled
             return stub;
         });
     }
-    chooseRow(w->list(), 0, QStringLiteral("20070000015"));
+    chooseRow(w->list(), 3, QStringLiteral("20070000015"));
     child(w, "CmdCollegati")->click();
     for (const auto &[button, window] : followUps) {
         ASSERT_TRUE(child(w, button)->isEnabled()) << button;
@@ -260,6 +274,67 @@ TEST_P(Recovery, FollowUpButtonsOfferTheWindowsOfOtherPartsOnceThoseAreInstalled
         }
         activate(main, w);
     }
+}
+
+// The correspondent of a recovered letter is chosen by the clerk from the
+// address book, never taken silently.
+TEST_P(Recovery, ChoosesTheCorrespondentFromTheAddressBook)
+{
+    seed();
+    sql(QStringLiteral("UPDATE Tab_SessioniEmergenza SET Tab_DataChiusura = '2007-03-14', Tab_OraChiusura = '18:00'"));
+    addressbook::registerAddressBookWindows();
+    MDIMenu *main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    auto *w = openSession(main);
+    ASSERT_NE(w, nullptr);
+    child(w, "CmdAvviaRicerca")->click();
+    chooseRow(w->list(), 3, QStringLiteral("20070000015"));
+
+    // One entry holds "rossi": it is offered, and taken only when chosen.
+    edit(w, "txtMDNuovo", QStringLiteral("rossi"));
+    child(w, "CmdMitt")->click();
+    auto *pick = child<QListWidget>(w, "ListDecod");
+    ASSERT_TRUE(pick->isVisible());
+    ASSERT_EQ(pick->count(), 1);
+    EXPECT_TRUE(pick->item(0)->text().contains(QStringLiteral("ROSSI GIUSEPPE")));
+    EXPECT_EQ(text(w, "txtMDNuovo"), QStringLiteral("ROSSI"));
+    pick->setCurrentRow(0);
+    QTest::keyClick(pick, Qt::Key_Return);
+    EXPECT_EQ(text(w, "txtMDNuovo"), QStringLiteral("19"));
+    EXPECT_TRUE(text(w, "LblMDNuovo").startsWith(QStringLiteral("ROSSI GIUSEPPE"))) << text(w, "LblMDNuovo").toStdString();
+    // Nothing typed: the address book opens for the search.
+    setField(w, "txtMDNuovo", QString());
+    child(w, "CmdMitt")->click();
+    ASSERT_NE(active(main), nullptr);
+    EXPECT_EQ(active(main)->objectName(), QStringLiteral("FrmRubrica"));
+}
+
+TEST_P(Recovery, TellsACentralRegisterOutOfReachFromASessionThatIsNotThere)
+{
+    seed();
+    MDIMenu *main = logInAsDemo();
+    ASSERT_NE(main, nullptr);
+    auto *w = openSession(main);
+    ASSERT_NE(w, nullptr);
+    // A session that is not there is said so.
+    edit(w, "NSessione", QStringLiteral("9"));
+    child(w, "CmdAvviaRicerca")->click();
+    EXPECT_EQ(lastBox(), QStringLiteral("La Sessione di Emergenza indicata non esiste in archivio"));
+    // The register out of reach is not a missing session.
+    auto &cfg = DicAmbiente::session().cfg;
+    if (db().engine() == Dialect::Engine::PostgreSQL)
+        cfg.serverDb = QStringLiteral("host=127.0.0.1 port=9 dbname=nimbo user=nimbo connect_timeout=2");
+    else
+        centralOutOfReach();
+    ConnectionPool::closeAll();
+    edit(w, "NSessione", QStringLiteral("1"));
+    boxes.clear();
+    child(w, "CmdAvviaRicerca")->click();
+    EXPECT_EQ(boxes.texts(), (QStringList{Funzioni_Com_1::kCentralUnreachable,
+                                          QStringLiteral("Impossibile verificare la sessione di emergenza: il registro "
+                                                         "centrale dei protocolli non è raggiungibile. Riprovare quando "
+                                                         "sarà di nuovo disponibile.")}));
+    EXPECT_TRUE(nothingAtCentralPlace());
 }
 
 NIMBO_INSTANTIATE_ENGINES(Recovery);

@@ -138,6 +138,22 @@ TEST_P(RegistersWindow, OpensNumbersAndClosesSessionsAndRefusesDeletingOnesInUse
     EXPECT_FALSE(scalar(QStringLiteral("SELECT Tab_OraChiusura FROM Tab_SessioniEmergenza WHERE ses_progr = 2")).isEmpty());
     EXPECT_EQ(w->sessions()->count(), 2);
 
+    // The first and last numbers of the session read as emergency numbers.
+    sql(QStringLiteral("UPDATE Tab_SessioniEmergenza SET Tab_iniziale = '20260000001', Tab_finale = '20260000003' "
+                       "WHERE ses_progr = 2"));
+    chooseRow(w->sessions(), 0, QStringLiteral("2"));
+    EXPECT_EQ(text(w, "ProtoI"), QStringLiteral("Emergenza 2026/T/ABCD/002 N. 0000001"));
+    EXPECT_EQ(text(w, "ProtoF"), QStringLiteral("Emergenza 2026/T/ABCD/002 N. 0000003"));
+    // Its registrations are on the register's workstation, not on this one:
+    // the central register cannot say they were all recovered.
+    const QString cannotTell = QStringLiteral(
+        "Cancellazione non possibile. Il registro centrale non può escludere che la postazione del registro ABCD "
+        "conservi protocolli di emergenza di questa sessione non ancora recuperati. Si può cancellare solo una "
+        "sessione senza protocolli, indicata come ALLINEATO 'SI'.");
+    press(main, "CANCELLA");
+    EXPECT_EQ(lastBox(), cannotTell);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_SessioniEmergenza")), QStringLiteral("2"));
+
     // A registration of session 2 still only on this workstation.
     seedRegistration(QStringLiteral("E"), QStringLiteral("20260000001"), QStringLiteral("2026-03-14"),
                      QStringLiteral("2026TABCD002"), QStringLiteral("Guasto"));
@@ -162,8 +178,13 @@ TEST_P(RegistersWindow, OpensNumbersAndClosesSessionsAndRefusesDeletingOnesInUse
     ASSERT_EQ(server.Elabora(kOpRegistraProtocollo, request).value(0).toInt(), 0);
     press(main, "CANCELLA");
     EXPECT_EQ(lastBox(), QStringLiteral("Cancellazione non possibile. Esistono informazioni correlate alLA sessione in esame."));
-    // Session 1 has nothing anywhere: it goes.
+    // Session 1 has nothing here; the central register knows it has
+    // nothing once it is marked aligned: then it goes.
     chooseRow(w->sessions(), 0, QStringLiteral("1"));
+    press(main, "CANCELLA");
+    EXPECT_EQ(lastBox(), cannotTell);
+    edit(w, "Allineato", QStringLiteral("SI"));
+    press(main, "REGISTRA");
     press(main, "CANCELLA");
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_SessioniEmergenza")), QStringLiteral("1"));
 }

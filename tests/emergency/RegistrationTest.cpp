@@ -36,10 +36,20 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
     MDIMenu *main = enterInEmergency(year, QStringLiteral("ABCD"), QStringLiteral("1"));
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(DicAmbiente::session().op.ente, QStringLiteral("999"));
+    // Only what works on the workstation alone is offered.
+    for (const char *item : {"mnurubrica", "mnuProtDoc", "mnucancprot", "NmuModifica", "MnuRecuperaProto",
+                             "mnuricercaprot", "mnuSTAB", "mnustAL", "mnuRG", "MnuConsulta", "MnuRiepiloghiIter",
+                             "MnuStorico", "mnustampe", "MnuServizi"}) {
+        auto *a = main->findChild<QAction *>(QLatin1String(item));
+        ASSERT_NE(a, nullptr) << item;
+        EXPECT_FALSE(a->isEnabled()) << item;
+    }
+    for (const char *item : {"mnuProtDocEmerg", "mnuriepemerg", "mnusovrapponi", "MnuUscita"})
+        EXPECT_TRUE(main->findChild<QAction *>(QLatin1String(item))->isEnabled()) << item;
     auto *w = qobject_cast<emergency::FrmProtocolloEme *>(menu(main, "mnuProtDocEmerg"));
     ASSERT_NE(w, nullptr);
     const QString key = year + QStringLiteral("TABCD001");
-    EXPECT_EQ(text(w, "txtReg"), key);
+    EXPECT_EQ(text(w, "txtReg"), year + QStringLiteral("/T/ABCD/001"));
     EXPECT_EQ(text(w, "LblSessione"), QStringLiteral("--  SESSIONE DI EMERGENZA:  ") + year + QStringLiteral("/T/ABCD/001  --"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;NUOVO;CERCA"));
     test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/frmProtocolloEme.png"));
@@ -67,7 +77,9 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
     typeRegistration(main, w, false, QStringLiteral("Comune di Potenza"), QStringLiteral("Richiesta di accesso"));
     press(main, "REGISTRA");
     EXPECT_EQ(lastBox(), QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE!"));
-    EXPECT_EQ(text(w, "txtNumeroProtocollo"), year + QStringLiteral("0000001"));
+    // The number reads as an emergency one, never as a general "2026-0000001".
+    const QString mark = QStringLiteral("Emergenza ") + year + QStringLiteral("/T/ABCD/001 N. ");
+    EXPECT_EQ(text(w, "txtNumeroProtocollo"), mark + QStringLiteral("0000001"));
     EXPECT_EQ(keysOf(w), QStringLiteral("ESCI;REGISTRA;ANNULLA;NUOVO"));
     // The stamp names the session and the number.
     EXPECT_EQ(w->stamp(), QStringLiteral("PROT. Emergenza N. ") + key + QLatin1Char('/') + year
@@ -77,15 +89,15 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
     typeRegistration(main, w, true, QStringLiteral("Regione Basilicata"), QStringLiteral("Risposta"));
     EXPECT_EQ(text(w, "LblMittente"), QStringLiteral("Destinatario"));
     press(main, "REGISTRA");
-    EXPECT_EQ(text(w, "txtNumeroProtocollo"), year + QStringLiteral("0000002"));
+    EXPECT_EQ(text(w, "txtNumeroProtocollo"), mark + QStringLiteral("0000002"));
     typeRegistration(main, w, false, QStringLiteral("ASL di Matera"), QStringLiteral("Fattura"));
     press(main, "REGISTRA");
-    EXPECT_EQ(text(w, "txtNumeroProtocollo"), year + QStringLiteral("0000003"));
+    EXPECT_EQ(text(w, "txtNumeroProtocollo"), mark + QStringLiteral("0000003"));
 
     // A rewrite keeps the number.
     edit(w, "Oggetto", QStringLiteral("Fattura n. 12"));
     press(main, "REGISTRA");
-    EXPECT_EQ(text(w, "txtNumeroProtocollo"), year + QStringLiteral("0000003"));
+    EXPECT_EQ(text(w, "txtNumeroProtocollo"), mark + QStringLiteral("0000003"));
     EXPECT_EQ(localScalar(QStringLiteral("SELECT COUNT(*) FROM Tab_ProtocolloEmergenza")), QStringLiteral("3"));
     EXPECT_EQ(localScalar(QStringLiteral("SELECT Tab_Oggetto || '|' || Tab_TipoProtocollo || '|' || Tab_ChiaveRegistrazione "
                                          "|| '|' || Tab_CodiceOpeReg || '|' || Tab_SedeRicezione || '|' || "
@@ -104,8 +116,8 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
           + year + QStringLiteral("0000003'"));
     edit(w, "Oggetto", QStringLiteral("Fattura n. 13"));
     press(main, "REGISTRA");
-    EXPECT_EQ(lastBox(), QStringLiteral("La registrazione di emergenza N. ") + year
-                             + QStringLiteral("-0000003 è già stata recuperata nel protocollo generale N. 2026-0000004: "
+    EXPECT_EQ(lastBox(), QStringLiteral("La registrazione ") + mark
+                             + QStringLiteral("0000003 è già stata recuperata nel protocollo generale N. 2026-0000004: "
                                               "non può più essere modificata in emergenza."));
     EXPECT_EQ(localScalar(QStringLiteral("SELECT Tab_Oggetto FROM Tab_ProtocolloEmergenza WHERE Tab_NumeroProtocollo = '")
                           + year + QStringLiteral("0000003'")),
@@ -115,7 +127,8 @@ TEST_P(EmergencyRegistration, RegistersLocallyWithTheCentralDatabaseOutOfReach)
     press(main, "ANNULLA");
     press(main, "CERCA");
     EXPECT_EQ(w->list()->count(), 3);
-    chooseRow(w->list(), 1, year + QStringLiteral("0000002"));
+    EXPECT_EQ(w->list()->text(1, 1), mark + QStringLiteral("0000002"));
+    chooseRow(w->list(), 4, year + QStringLiteral("0000002"));
     EXPECT_EQ(text(w, "Oggetto"), QStringLiteral("Risposta"));
     EXPECT_TRUE(child<QRadioButton>(w, "OptUscita")->isChecked());
     EXPECT_EQ(text(w, "StatoProto"), QStringLiteral("A T T I V O"));
@@ -146,8 +159,27 @@ TEST_P(EmergencyRegistration, NumbersWithinTheRegistersYearWhenTheDateIsOfAnothe
         edit(w, "Oggetto", QStringLiteral("Nuovo anno"));
         edit(w, "DestMultipli", QStringLiteral("Protocollo"));
         press(main, "REGISTRA");
-        EXPECT_EQ(text(w, "txtNumeroProtocollo"), last + QLatin1String(expected));
+        EXPECT_EQ(text(w, "txtNumeroProtocollo"), QStringLiteral("Emergenza ") + last + QStringLiteral("/T/ABCD/002 N. ")
+                                                      + QLatin1String(expected));
     }
+    EXPECT_TRUE(nothingAtCentralPlace());
+}
+
+// The worst day of a registry desk: the login says what happened and how
+// to go on, not a server's error number and a file path.
+TEST_P(EmergencyRegistration, TheLoginSaysTheCentralRegisterIsOutOfReachAndHowToRegisterLocally)
+{
+    bool passwordOffered = true;
+    const int started = startWithCentralDown([&](const QStringList &) {
+        PSWMask w;
+        type(&w, "txtOperatore", QStringLiteral("DEMO9"));
+        passwordOffered = w.findChild<QLineEdit *>(QStringLiteral("txtPassword"))->isEnabled();
+        return false;
+    });
+    EXPECT_EQ(started, 0);
+    EXPECT_FALSE(passwordOffered);
+    ASSERT_EQ(boxes.texts(), QStringList{Funzioni_Com_1::kCentralUnreachable});
+    EXPECT_TRUE(boxes.texts().first().contains(QStringLiteral("\"Emergenza\"")));
     EXPECT_TRUE(nothingAtCentralPlace());
 }
 
