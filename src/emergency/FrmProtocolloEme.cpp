@@ -139,7 +139,7 @@ FrmProtocolloEme::FrmProtocolloEme(QWidget *parent) : RecordEditor(parent)
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto"), QStringLiteral("3;40;10;10"));
     list_->setFitToWidth(true);
     list_->setMinimumWidth(emergencyNumberWidth(list_)
-                           + list_->fontMetrics().horizontalAdvance(QStringLiteral("Tipo 00/00/0000")) + 90);
+                           + list_->fontMetrics().horizontalAdvance(QStringLiteral("Tipo 00/00/0000")) + 50);
     leftLayout->addWidget(list_, 1);
     connect(go, &QPushButton::clicked, this, [this] { reloadList(); });
 

@@ -439,10 +439,15 @@ bool RecordEditor::openRecord(const Record &key)
             k.insert(it.key(), it.value());
         else
             context_[it.key()] = k.value(it.key());
-    const auto row = F::Caricadati(database_, loadSql_(k));
+    bool failed = false;
+    const auto row = F::loadRow(database_, loadSql_(k), &failed);
     if (!row) {
-        showBox(boxTitle(), loadFailure_.isEmpty() ? QStringLiteral("Record non trovato in archivio.") : loadFailure_,
-                Icon::Warning);
+        // A read that failed is not a record that is not there: the loader
+        // has said what went wrong, and nothing more is claimed here.
+        if (!failed)
+            showBox(boxTitle(),
+                    loadFailure_.isEmpty() ? QStringLiteral("Record non trovato in archivio.") : loadFailure_,
+                    Icon::Warning);
         return false;
     }
     Record r = k;

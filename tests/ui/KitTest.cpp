@@ -188,6 +188,22 @@ TEST_P(Kit, AChangeNeverWritesTheKey)
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Regioni WHERE Reg_Codreg = '98'")), QStringLiteral("0"));
 }
 
+TEST_P(Kit, AFailedReadIsNotARecordThatIsNotThere)
+{
+    RegionEditor w;
+    w.show();
+    EXPECT_FALSE(w.openRecord({{QStringLiteral("Reg_Codreg"), QStringLiteral("ZZ")}}));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Record non trovato in archivio.")});
+    boxes.clear();
+    // The table gone from under the window: the read itself fails.
+    sql(QStringLiteral("ALTER TABLE Tab_Regioni RENAME TO Tab_RegioniAltrove"));
+    EXPECT_FALSE(w.openRecord({{QStringLiteral("Reg_Codreg"), QStringLiteral("01")}}));
+    // One message, the loader's; never "not found".
+    EXPECT_EQ(boxes.texts().size(), 1) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_FALSE(boxes.texts().contains(QStringLiteral("Record non trovato in archivio.")));
+    EXPECT_EQ(w.editMode(), ui::RecordEditor::Mode::Browse);
+}
+
 TEST_P(Kit, TypedDataIsNotThrownAwayWithoutAsking)
 {
     RegionEditor w;
