@@ -119,6 +119,9 @@ TEST_P(DocumentWindows, DetailShowsTheIterAndRefusesUnknownNumbers)
     EXPECT_EQ(iter->topLevelItem(2)->text(4), QStringLiteral("BIANCHI ANNA"));
     EXPECT_FALSE(iter->topLevelItem(1)->text(3).isEmpty());
     EXPECT_TRUE(iter->topLevelItem(1)->text(4).isEmpty());
+    // Times, kinds and operators whole; names and notes with their tips.
+    QApplication::processEvents();
+    EXPECT_EQ(test::cutTexts(detail).join(QLatin1Char('\n')).toStdString(), "");
 }
 
 TEST_P(DocumentWindows, HostileNamesAndAPartlyFailedDelete)
