@@ -1,3 +1,4 @@
+#include "classification/Classification.h"
 #include "codes/Codes.h"
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
@@ -29,5 +30,6 @@ int main(int argc, char **argv)
     nimbo::iter::registerIterWindows();
     nimbo::documents::registerDocumentWindows();
     nimbo::emergency::registerEmergencyWindows();
+    nimbo::classification::registerClassificationWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -1,0 +1,7 @@
+#include "classification/Classification.h"
+
+namespace nimbo::classification {
+
+void registerChooserWindows() {}
+
+} // namespace nimbo::classification

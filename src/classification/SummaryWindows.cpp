@@ -1,0 +1,7 @@
+#include "classification/Classification.h"
+
+namespace nimbo::classification {
+
+void registerSummaryWindows() {}
+
+} // namespace nimbo::classification
