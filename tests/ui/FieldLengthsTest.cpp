@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 
 #include "addressbook/AddressBook.h"
+#include "classification/Classification.h"
 #include "codes/Codes.h"
 #include "documents/Documents.h"
 #include "emergency/Emergency.h"
@@ -50,6 +51,7 @@ TEST_P(FieldLengths, EveryRecordEditorTakesItsLengthsFromTheSchema)
     nimbo::iter::registerIterWindows();
     nimbo::documents::registerDocumentWindows();
     nimbo::emergency::registerEmergencyWindows();
+    nimbo::classification::registerClassificationWindows();
 
     QStringList editors;
     QStringList wrong;
