@@ -455,17 +455,22 @@ TEST_P(ClassificationServerTest, ACaseIsClosedOnceByANoteThatRulesAllow)
     EXPECT_EQ(typeFive(), 1);
 }
 
-TEST_P(ClassificationServerTest, EightProcessesClosingOneCaseLeaveOneMovement)
+TEST_P(ClassificationServerTest, EightProcessesClosingTheSameCasesCloseEachOnce)
 {
-    const QString protocol = registerOn(QDate(2024, 12, 10));
+    // Every worker closes the same twenty cases, in the same order: they
+    // meet on each of them.
+    constexpr int kCases = 20;
+    QStringList cases;
+    for (int i = 0; i < kCases; ++i)
+        cases << registerOn(QDate(2024, 12, 10));
     const QString note = registerOn(QDate(2024, 12, 20));
     server.reset();
     std::vector<std::unique_ptr<QProcess>> workers;
     for (int w = 0; w < 8; ++w) {
         auto p = std::make_unique<QProcess>();
         p->start(QStringLiteral(NIMBO_CLASSIFICATION_WORKER),
-                 engineArgs() << QStringLiteral("close") << kEnte << QStringLiteral("E") << protocol << note
-                              << QStringLiteral("U01") << QStringLiteral("OP01") << QStringLiteral("12/28/2024"));
+                 engineArgs() << QStringLiteral("close") << kEnte << QStringLiteral("E") << note << QStringLiteral("U01")
+                              << QStringLiteral("OP01") << QStringLiteral("12/28/2024") << cases);
         workers.push_back(std::move(p));
     }
     int closed = 0, refused = 0;
@@ -477,9 +482,13 @@ TEST_P(ClassificationServerTest, EightProcessesClosingOneCaseLeaveOneMovement)
         else
             ADD_FAILURE() << line.toStdString();
     }
-    EXPECT_EQ(closed, 1);
-    EXPECT_EQ(refused, 7);
-    EXPECT_EQ(typeFive(), 1);
+    EXPECT_EQ(closed, kCases);
+    EXPECT_EQ(refused, 7 * kCases);
+    EXPECT_EQ(typeFive(), kCases);
+    EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(DISTINCT Tab_NumeroProtocollo) FROM Tab_Iter_Documento WHERE "
+                                    "Tab_TipoMovimento = 5"))
+                  .toInt(),
+              kCases);
 }
 
 } // namespace

@@ -3,7 +3,7 @@
 // "<status> <text>".
 //
 //   nimbo_classification_worker sqlite|pg <file|conninfo> dossier <count> <ente> <title> <category> <class> <op>
-//   nimbo_classification_worker sqlite|pg <file|conninfo> close <ente> <direction> <number> <note> <office> <op> <date>
+//   nimbo_classification_worker sqlite|pg <file|conninfo> close <ente> <direction> <note> <office> <op> <date> <number>...
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -15,11 +15,11 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     const QStringList a = app.arguments();
     const bool dossier = a.size() == 10 && a[3] == QLatin1String("dossier");
-    const bool close = a.size() == 11 && a[3] == QLatin1String("close");
+    const bool close = a.size() >= 11 && a[3] == QLatin1String("close");
     if (!dossier && !close) {
         std::fprintf(stderr, "usage: %s sqlite|pg <file|conninfo> dossier <count> <ente> <title> <category> <class> <op>\n"
-                             "       %s sqlite|pg <file|conninfo> close <ente> <direction> <number> <note> <office> <op> "
-                             "<date>\n",
+                             "       %s sqlite|pg <file|conninfo> close <ente> <direction> <note> <office> <op> <date> "
+                             "<number>...\n",
                      argv[0], argv[0]);
         return 2;
     }
@@ -44,13 +44,15 @@ int main(int argc, char **argv)
         }
         return 0;
     }
-    QVariantList request = nimbo::classification::closeCaseRequest({{QStringLiteral("Tab_Ente"), a[4]},
-                                                                    {QStringLiteral("Tab_TipoProtocollo"), a[5]},
-                                                                    {QStringLiteral("Tab_NumeroProtocollo"), a[6]},
-                                                                    {QStringLiteral("Tab_ProtoEvasione"), a[7]},
-                                                                    {QStringLiteral("Tab_Ufficio"), a[8]},
-                                                                    {QStringLiteral("Tab_CodiceOpe"), a[9]},
-                                                                    {QStringLiteral("Tab_DataChiusuraProcedimento"), a[10]}});
-    report(server.Elabora(nimbo::kOpEvadiPratica, request));
+    for (const QString &number : a.mid(10)) {
+        QVariantList request = nimbo::classification::closeCaseRequest({{QStringLiteral("Tab_Ente"), a[4]},
+                                                                        {QStringLiteral("Tab_TipoProtocollo"), a[5]},
+                                                                        {QStringLiteral("Tab_NumeroProtocollo"), number},
+                                                                        {QStringLiteral("Tab_ProtoEvasione"), a[6]},
+                                                                        {QStringLiteral("Tab_Ufficio"), a[7]},
+                                                                        {QStringLiteral("Tab_CodiceOpe"), a[8]},
+                                                                        {QStringLiteral("Tab_DataChiusuraProcedimento"), a[9]}});
+        report(server.Elabora(nimbo::kOpEvadiPratica, request));
+    }
     return 0;
 }
