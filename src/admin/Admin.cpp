@@ -18,12 +18,14 @@
 #include "data/Cipher.h"
 #include "data/Dialect.h"
 #include "data/Password.h"
+#include "schema/ClassificationScheme.h"
 #include "schema/DemoData.h"
 #include "schema/FunctionTable.h"
 #include "schema/MaintainedTables.h"
 #include "schema/Municipalities.h"
 #include "schema/Schema.h"
 #include "schema/StructureNotices.h"
+#include "schema/Transaction.h"
 
 namespace Admin {
 namespace {
@@ -465,6 +467,66 @@ int loadMunicipalities(const Options &o, QTextStream &out, QString *error)
     return 0;
 }
 
+// A body's classification scheme from a CSV file: the file is checked
+// whole, then every line is written in one transaction; one wrong line and
+// nothing is loaded.
+int loadClassification(const Options &o, QTextStream &out, QString *error)
+{
+    namespace S = Schema::ClassificationScheme;
+    const QString ente = o.values.value(QStringLiteral("ente")).trimmed();
+    if (o.positional.size() != 1 || ente.isEmpty()) {
+        *error = QStringLiteral("Uso: nimbo-admin load-classification --sqlite FILE | --pg \"CONNINFO\" --ente ENTE FILE_CSV");
+        return 2;
+    }
+    Dialect::Target t;
+    if (!targetOf(o, &t, error))
+        return 2;
+    const QString path = o.positional[0];
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
+        *error = QStringLiteral("Impossibile leggere il file %1: %2").arg(path, file.errorString());
+        return 1;
+    }
+    const auto refuse = [&](QStringList problems) {
+        problems << QStringLiteral("Nessun elemento caricato: correggere il file %1 e ripetere il comando.").arg(path);
+        *error = problems.join(QLatin1Char('\n'));
+        return 1;
+    };
+    QList<S::Element> elements;
+    QStringList problems;
+    if (!S::read(file.readAll(), &elements, &problems))
+        return refuse(problems);
+    if (!openTarget(t, true, error) || !requireSchema(out, error))
+        return 1;
+    QSqlDatabase db = QSqlDatabase::database(kConn, false);
+    Schema::detail::Transaction tx(db);
+    if (!tx.begin(error))
+        return 1;
+    QSqlQuery q(db);
+    q.prepare(QStringLiteral("SELECT 1 FROM Tab_Enti WHERE Ente_Codice = ?"));
+    q.addBindValue(ente);
+    if (!q.exec()) {
+        *error = q.lastError().text();
+        return 1;
+    }
+    if (!q.next()) {
+        *error = QStringLiteral("Ente sconosciuto (--ente): %1. Nessun elemento caricato.").arg(ente);
+        return 1;
+    }
+    q.finish();
+    S::Summary summary;
+    if (!S::apply(db, ente, elements, false, QStringLiteral("ADMIN"), &summary, &problems, error)) {
+        if (!problems.isEmpty())
+            return refuse(problems);
+        *error = QStringLiteral("Caricamento della classificazione non riuscito, nessun elemento caricato: ") + *error;
+        return 1;
+    }
+    if (!tx.commit(error))
+        return 1;
+    out << QStringLiteral("Ente %1. ").arg(ente) << summary.text() << Qt::endl;
+    return 0;
+}
+
 struct Command {
     const char *name;
     QStringList withValue;
@@ -492,6 +554,8 @@ const QList<Command> &commands()
         {"import-structure-changes", {QStringLiteral("sqlite"), QStringLiteral("pg")}, {}, importStructureChanges, 1},
         {"load-municipalities", {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("cap")}, {},
          loadMunicipalities, 1},
+        {"load-classification", {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("ente")}, {},
+         loadClassification, 1},
     };
     return list;
 }
@@ -531,6 +595,12 @@ QString usage()
         "      codice_istat;denominazione;sigla;codice_catastale;cap); aggiunge quel che manca, aggiorna nomi e\n"
         "      codici, non cancella alcun comune; se un file è errato non modifica nulla; senza ELENCO_CSV carica\n"
         "      l'elenco fornito con il programma (1 gennaio 2020) con i suoi CAP\n"
+        "  load-classification --sqlite FILE | --pg \"CONNINFO\" --ente ENTE FILE_CSV\n"
+        "      carica il titolario dell'ente (titoli, categorie, classi) da un file CSV in UTF-8 con la riga di\n"
+        "      intestazione title;category;class;description;active: una riga di titolo lascia vuote categoria e\n"
+        "      classe, una di categoria lascia vuota la classe; codici di al massimo 3 caratteri, active 1, 0 o\n"
+        "      vuoto (1); aggiunge gli elementi nuovi e aggiorna descrizione e stato di quelli presenti; se una\n"
+        "      riga è errata non carica nulla e indica la riga\n"
         "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
         "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }

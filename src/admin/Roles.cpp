@@ -24,6 +24,8 @@ const QStringList kAppendOnly{QStringLiteral("log_accessi_proto")};
 // Filled at installation and only read by the program; the protocol's
 // history, which the database's trigger writes; the numbers let into the
 // register without a registration, which only the owner admits.
+// Counters that only go up: a row deleted would hand its codes out again.
+const QStringList kNeverDeleted{QStringLiteral("tab_contatorefascicoli")};
 const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo"), QStringLiteral("tab_protocollo_storico"),
                             QStringLiteral("tab_protocollo_ammissioni")};
 
@@ -256,6 +258,8 @@ QString privilegesOn(const QString &table)
         return QStringLiteral("SELECT, INSERT, UPDATE");
     if (kAppendOnly.contains(t))
         return QStringLiteral("SELECT, INSERT");
+    if (kNeverDeleted.contains(t))
+        return QStringLiteral("SELECT, INSERT, UPDATE");
     if (kReadOnly.contains(t) || t == Schema::versionTableName().toLower())
         return QStringLiteral("SELECT");
     // Written by the database's own triggers, never by a workstation.

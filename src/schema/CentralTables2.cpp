@@ -57,29 +57,41 @@ void addressBook(std::vector<Table> &t)
 
 void classification(std::vector<Table> &t)
 {
-    const auto scheme = [](std::vector<Column> keys) {
-        keys.push_back(txt("Tab_Descrizione"));
+    // Codes of the three levels take 3 characters wherever they are typed
+    // or named; a title's description 200, the others' 100.
+    const auto scheme = [](std::vector<Column> keys, int description) {
+        keys.push_back(txt("Tab_Descrizione", description));
         keys.push_back(withDefault(num("Tab_Attivo"), "1"));
         return withAudit(keys, "Tab_");
     };
-    t.push_back({QStringLiteral("Tab_Titolo"), scheme({txt("Tab_Ente"), txt("Tab_Codice")}),
+    t.push_back({QStringLiteral("Tab_Titolo"), scheme({txt("Tab_Ente"), txt("Tab_Codice", 3)}, 200),
                  cols({"Tab_Ente", "Tab_Codice"}), {}});
     t.push_back({QStringLiteral("Tab_Categoria"),
-                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo"), txt("Tab_Codice")}),
+                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo", 3), txt("Tab_Codice", 3)}, 100),
                  cols({"Tab_Ente", "Tab_CodiceTitolo", "Tab_Codice"}), {}});
     t.push_back({QStringLiteral("Tab_Classe"),
-                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo"), txt("Tab_CodiceCategoria"), txt("Tab_Codice")}),
+                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo", 3), txt("Tab_CodiceCategoria", 3), txt("Tab_Codice", 3)},
+                        100),
                  cols({"Tab_Ente", "Tab_CodiceTitolo", "Tab_CodiceCategoria", "Tab_Codice"}), {}});
     t.push_back({QStringLiteral("Tab_Fascicoli"),
-                 withAudit({txt("Tab_Ente"), txt("Tab_Titolo"), txt("Tab_Categoria"), txt("Tab_Classe"),
-                            num("Tab_CodiceFascicolo"), txt("Tab_Descrizione"), date("Tab_Apertura"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_Titolo", 3), txt("Tab_Categoria", 3), txt("Tab_Classe", 3),
+                            num("Tab_CodiceFascicolo"), txt("Tab_Descrizione", 100), date("Tab_Apertura"),
                             date("Tab_Chiusura")},
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo"}),
                  {}});
+    // The last dossier code handed out in each class. Kept apart from the
+    // class, so that a code is not handed out again even when its class is
+    // deleted and created anew; the database never lets it go down.
+    t.push_back({QStringLiteral("Tab_ContatoreFascicoli"),
+                 {txt("Tab_Ente"), txt("Tab_Titolo", 3), txt("Tab_Categoria", 3), txt("Tab_Classe", 3),
+                  withDefault(num("Tab_UltimoFascicolo"), "0")},
+                 cols({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe"}),
+                 {},
+                 21});
     t.push_back({QStringLiteral("Tab_ProFascicoli"),
-                 withAudit({txt("Tab_Ente"), txt("Tab_NumeroProtocollo"), txt("Tab_Titolo"), txt("Tab_Categoria"),
-                            txt("Tab_Classe"), num("Tab_CodiceFascicolo"), txt("Tab_TipoProtocollo"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_NumeroProtocollo"), txt("Tab_Titolo", 3), txt("Tab_Categoria", 3),
+                            txt("Tab_Classe", 3), num("Tab_CodiceFascicolo"), txt("Tab_TipoProtocollo"),
                             txt("Tab_Provenienza")},
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_NumeroProtocollo", "Tab_Titolo", "Tab_Categoria", "Tab_Classe",

@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "data/Password.h"
+#include "schema/ClassificationScheme.h"
 #include "schema/DemoLoader.h"
 #include "schema/MaintainedTables.h"
 #include "schema/Municipalities.h"
@@ -62,6 +63,25 @@ void codeTables(Loader &l)
                  {QString::fromUtf8(k[0]), QString::fromUtf8(k[1]), QStringLiteral("DEMO"), today(), QString::fromUtf8(k[2])});
 }
 
+// The demo body's classification scheme, from the file shipped with the
+// program (the format a body's own scheme is loaded in). Elements already
+// there are left as they are.
+bool scheme(QSqlDatabase &db, int *added, QString *error)
+{
+    namespace S = ClassificationScheme;
+    QList<S::Element> elements;
+    QStringList problems;
+    S::Summary summary;
+    if (!S::read(S::demoFile(), &elements, &problems)
+        || !S::apply(db, demoBody(), elements, true, QStringLiteral("DEMO"), &summary, &problems, error)) {
+        if (error->isEmpty())
+            *error = QStringLiteral("classificazione dimostrativa non valida: ") + problems.join(QStringLiteral("; "));
+        return false;
+    }
+    *added = summary.total();
+    return true;
+}
+
 } // namespace
 
 QString demoBody() { return QStringLiteral("001"); }
@@ -91,6 +111,11 @@ bool loadDemo(QSqlDatabase &db, QString *error, int *added)
         *error = failed + *error;
         return false;
     }
+    int schemeRows = 0;
+    if (!scheme(db, &schemeRows, error)) {
+        *error = failed + *error;
+        return false;
+    }
     Loader l(db);
     codeTables(l);
     detail::demoOrganisation(l);
@@ -107,7 +132,7 @@ bool loadDemo(QSqlDatabase &db, QString *error, int *added)
         return false;
     }
     if (added)
-        *added = l.added() + tables + towns;
+        *added = l.added() + tables + towns + schemeRows;
     return true;
 }
 

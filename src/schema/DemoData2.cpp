@@ -184,35 +184,43 @@ void addressBook(Loader &l)
            {id, kBody, id});
 }
 
+// Dossiers of the demo scheme (the scheme itself comes from the file that
+// ClassificationScheme::demoFile() ships), some open and some closed.
 void classification(Loader &l)
 {
-    const QStringList t = names({"Tab_Ente", "Tab_Codice", "Tab_Descrizione", "Tab_Attivo", "Tab_CodOper", "Tab_DatOper"});
-    const QStringList c = names({"Tab_Ente", "Tab_CodiceTitolo", "Tab_Codice", "Tab_Descrizione", "Tab_Attivo",
-                                 "Tab_CodOper", "Tab_DatOper"});
-    const QStringList k = names({"Tab_Ente", "Tab_CodiceTitolo", "Tab_CodiceCategoria", "Tab_Codice", "Tab_Descrizione",
-                                 "Tab_Attivo", "Tab_CodOper", "Tab_DatOper"});
-    const char *titles[][2] = {{"01", "AMMINISTRAZIONE GENERALE"}, {"02", "RISORSE UMANE"}, {"03", "SANITA' PUBBLICA"}};
-    const char *cats[][2] = {{"01", "NORMATIVA E ATTI GENERALI"}, {"02", "CORRISPONDENZA"}};
-    const char *classes[][2] = {{"01", "PRATICHE ORDINARIE"}, {"02", "PRATICHE RISERVATE"}};
-    for (const auto &ti : titles) {
-        l.ensure(QStringLiteral("Tab_Titolo"), {t[0], t[1]}, t, {kBody, s(ti[0]), s(ti[1]), 1, s("DEMO"), today()});
-        for (const auto &ca : cats) {
-            l.ensure(QStringLiteral("Tab_Categoria"), {c[0], c[1], c[2]}, c,
-                     {kBody, s(ti[0]), s(ca[0]), s(ca[1]), 1, s("DEMO"), today()});
-            for (const auto &cl : classes)
-                l.ensure(QStringLiteral("Tab_Classe"), {k[0], k[1], k[2], k[3]}, k,
-                         {kBody, s(ti[0]), s(ca[0]), s(cl[0]), s(cl[1]), 1, s("DEMO"), today()});
-        }
-    }
     const QStringList f = names({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo",
                                  "Tab_Descrizione", "Tab_Apertura", "Tab_Chiusura", "Tab_CodOper", "Tab_DatOper"});
     const QStringList fk = f.mid(0, 5);
-    l.ensure(QStringLiteral("Tab_Fascicoli"), fk, f,
-             {kBody, s("01"), s("02"), s("01"), 1, s("CORRISPONDENZA CON LA REGIONE"), QDate(2024, 1, 2), noDate(),
-              s("DEMO"), today()});
-    l.ensure(QStringLiteral("Tab_Fascicoli"), fk, f,
-             {kBody, s("02"), s("01"), s("01"), 1, s("CONCORSI E SELEZIONI"), QDate(2024, 1, 2), noDate(), s("DEMO"),
-              today()});
+    struct D {
+        const char *title, *category, *cls;
+        int code;
+        const char *description;
+        QDate opened, closed;
+    };
+    const D dossiers[] = {
+        {"01", "02", "01", 1, "CORRISPONDENZA CON LA REGIONE", QDate(2024, 1, 2), {}},
+        {"02", "01", "01", 1, "CONCORSI E SELEZIONI", QDate(2024, 1, 2), {}},
+        {"01", "04", "02", 1, "RICHIESTE DI ACCESSO AGLI ATTI 2024", QDate(2024, 1, 2), {}},
+        {"01", "04", "01", 1, "RECLAMI DEI CITTADINI 2023", QDate(2023, 1, 2), QDate(2023, 12, 31)},
+        {"01", "04", "01", 2, "RECLAMI DEI CITTADINI 2024", QDate(2024, 1, 2), {}},
+        {"02", "03", "01", 1, "CONCORSO DIRIGENTE MEDICO CARDIOLOGIA", QDate(2024, 3, 15), {}},
+        {"02", "03", "01", 2, "CONCORSO COLLABORATORE AMMINISTRATIVO", QDate(2023, 5, 10), QDate(2024, 2, 28)},
+        {"02", "04", "03", 1, "PROCEDIMENTI DISCIPLINARI 2024", QDate(2024, 1, 2), {}},
+        {"03", "03", "01", 1, "CAMPAGNA VACCINALE ANTINFLUENZALE 2024", QDate(2024, 9, 1), {}},
+        {"03", "03", "02", 1, "FOCOLAIO DI SALMONELLOSI", QDate(2023, 7, 4), QDate(2023, 10, 20)},
+        {"04", "01", "01", 1, "DELIBERAZIONI 2024", QDate(2024, 1, 2), {}},
+        {"05", "02", "01", 1, "FATTURE FORNITORI 2024", QDate(2024, 1, 2), {}},
+        {"05", "02", "01", 2, "FATTURE FORNITORI 2023", QDate(2023, 1, 2), QDate(2023, 12, 31)},
+        {"06", "02", "01", 1, "SINISTRO PRESIDIO OSPEDALIERO DI VILLA D'AGRI", QDate(2024, 4, 18), {}},
+        {"07", "02", "01", 1, "APERTURA NUOVE SEDI FARMACEUTICHE", QDate(2024, 2, 1), {}},
+        {"08", "02", "02", 1, "PIANO DI GOVERNO DELLE LISTE D'ATTESA", QDate(2024, 1, 15), {}},
+        {"09", "01", "01", 1, "GARA SERVIZIO DI RISTORAZIONE", QDate(2024, 6, 3), {}},
+        {"09", "01", "02", 1, "FORNITURA DI CANCELLERIA", QDate(2023, 3, 1), QDate(2023, 6, 30)},
+    };
+    for (const D &d : dossiers)
+        l.ensure(QStringLiteral("Tab_Fascicoli"), fk, f,
+                 {kBody, s(d.title), s(d.category), s(d.cls), d.code, s(d.description), d.opened,
+                  d.closed.isValid() ? QVariant(d.closed) : noDate(), s("DEMO"), today()});
 }
 
 // Notices of structure changes decided elsewhere: two waiting to be

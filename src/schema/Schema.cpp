@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "data/Dialect.h"
+#include "schema/ClassificationGuards.h"
 #include "schema/Ddl.h"
 #include "schema/Guards.h"
 #include "schema/History.h"
@@ -391,6 +392,27 @@ QStringList groupNames(Kind kind, Engine)
                            "Tab_UfficiGruppi")};
 }
 
+// The scheme's order cannot be put on a database whose classifications,
+// dossiers or scheme elements already name something missing: the upgrade
+// lists them instead of failing on the first key the engine refuses.
+bool schemeKeepsItsOrder(const QSqlDatabase &db, Kind kind, QString *why)
+{
+    if (kind != Kind::Central || !tableExists(db, QStringLiteral("Tab_ProFascicoli")))
+        return true;
+    QString error;
+    const QStringList bad = ClassificationGuards::violations(db, 20, &error);
+    if (!error.isEmpty()) {
+        *why = error;
+        return false;
+    }
+    if (bad.isEmpty())
+        return true;
+    *why = QStringLiteral("la classificazione contiene righe che indicano titoli, categorie, classi o fascicoli non "
+                          "presenti in archivio; correggerle e ripetere l'aggiornamento:\n")
+           + bad.join(QLatin1Char('\n'));
+    return false;
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -420,6 +442,8 @@ const std::vector<Step> &steps()
         {19, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
          MemberGuards::statements},
         {20, "storico di dipartimenti e uffici: la riapertura registrata come attivazione", History::statements},
+        {21, "fascicoli: contatore dei codici per classe; titoli, categorie, classi e fascicoli in uso non cancellabili",
+         ClassificationGuards::statements, schemeKeepsItsOrder},
     };
     return s;
 }

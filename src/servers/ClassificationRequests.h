@@ -22,8 +22,12 @@
 // code and a code once handed out is never handed out again (not even after
 // the dossier is deleted). A change rewrites the description and the dates
 // of the dossier the condition names; it never moves it nor changes its
-// code. The description is required; the closing date, when given, is not
-// before the opening date. The writer is the session's operator.
+// code. The description is required (at most 100 characters); the closing
+// date, when given, is not before the opening date. A new dossier's empty
+// opening date is today; a change's empty opening date keeps the stored
+// one, and a change that names Tab_Chiusura empty reopens the dossier
+// (not named: the closing date stays). The writer is the session's
+// operator (Tab_CodOper without a session), an active operator of the body.
 // Reply: [0, "", dossier code].
 //
 // Operation 304, closing a handled case (a type-5 movement of the iter).
@@ -34,9 +38,13 @@
 //      Tab_TipoRif_Interno, Tab_DataEvasione, Tab_ProtoEvasione,
 //      Tab_DataChiusuraProcedimento, Tab_CodOper, Tab_DatOper); the
 //      movement key, type (5) and Tab_InCarico ("N") are the server's
-// The protocol and the closing note (Tab_ProtoEvasione, another protocol of
-// the body, not cancelled) must exist; the closing date is not in the
-// future, not before the note's date nor the protocol's. The protocol's row
+// The protocol (not cancelled) and the closing note (Tab_ProtoEvasione, the
+// number of another protocol of the body, either direction, not cancelled)
+// must exist; the office (Tab_Ufficio) is one of the body; the closing date
+// is not in the future, not before the note's date nor the protocol's, and
+// the protocol is not dated after the note. Tab_DataSerialeMov may not be
+// given; Tab_TipoMovimento and Tab_InCarico, if given, must be 5 and "N".
+// The operator is the session's (Tab_CodiceOpe without one). The protocol's row
 // is locked before its movements are looked at, so a case closed twice, or
 // by two clerks at once, has exactly one type-5 movement: the second
 // request is refused.

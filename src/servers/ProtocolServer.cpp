@@ -11,6 +11,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
+#include "servers/ClassificationRequests.h"
 #include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
 #include "servers/PooledUnit.h"
@@ -102,63 +103,11 @@ struct Key {
 bool parseCondition(const QString &text, Key *key, QString *why)
 {
     QHash<QString, QString> found;
-    int i = 0;
-    const int n = text.size();
-    auto skipSpace = [&] {
-        while (i < n && text[i].isSpace())
-            ++i;
-    };
-    for (;;) {
-        skipSpace();
-        const int start = i;
-        while (i < n && (text[i].isLetterOrNumber() || text[i] == QLatin1Char('_')))
-            ++i;
-        const QString name = text.mid(start, i - start);
-        QString canonical;
-        for (const QString &k : {kEnte, kTipo, kNumero})
-            if (name.compare(k, Qt::CaseInsensitive) == 0)
-                canonical = k;
-        if (canonical.isEmpty() || found.contains(canonical))
-            break;
-        skipSpace();
-        if (i >= n || text[i] != QLatin1Char('='))
-            break;
-        ++i;
-        skipSpace();
-        if (i >= n || text[i] != QLatin1Char('\''))
-            break;
-        ++i;
-        QString value;
-        bool closed = false;
-        while (i < n) {
-            if (text[i] == QLatin1Char('\'')) {
-                if (i + 1 < n && text[i + 1] == QLatin1Char('\'')) {
-                    value += QLatin1Char('\'');
-                    i += 2;
-                    continue;
-                }
-                closed = true;
-                ++i;
-                break;
-            }
-            value += text[i++];
-        }
-        if (!closed)
-            break;
-        found.insert(canonical, value);
-        skipSpace();
-        if (i >= n) {
-            if (found.size() != 3)
-                break;
-            key->ente = found.value(kEnte);
-            key->direction = found.value(kTipo);
-            key->number = found.value(kNumero);
-            return true;
-        }
-        if (text.mid(i, 3).compare(QLatin1String("and"), Qt::CaseInsensitive) != 0 || i + 3 >= n
-            || !text[i + 3].isSpace())
-            break;
-        i += 3;
+    if (parseEqualities(text, {kEnte, kTipo, kNumero}, {}, &found)) {
+        key->ente = found.value(kEnte);
+        key->direction = found.value(kTipo);
+        key->number = found.value(kNumero);
+        return true;
     }
     *why = QStringLiteral("Condizione di selezione non valida: sono ammessi solo Tab_Ente, Tab_TipoProtocollo e "
                           "Tab_NumeroProtocollo confrontati con un valore tra apici e uniti da \"and\".");
@@ -348,6 +297,8 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpTrasmissione: reply = movement(params, false); break;
     case kOpRegistroEmergenza: reply = emergencyRegister(params); break;
     case kOpSessioneEmergenza: reply = emergencySession(params); break;
+    case kOpScriviFascicolo: reply = dossier(params); break;
+    case kOpEvadiPratica: reply = closeCase(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }

@@ -183,6 +183,9 @@ private:
     // Emergency registers and sessions (EmergencyServer.cpp): 500 and 501.
     QVariantList emergencyRegister(const QVariantList &params);
     QVariantList emergencySession(const QVariantList &params);
+    // Dossiers and handled cases (ClassificationServer.cpp): 303 and 304.
+    QVariantList dossier(const QVariantList &params);
+    QVariantList closeCase(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);

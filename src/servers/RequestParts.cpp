@@ -1,5 +1,6 @@
 #include "servers/RequestParts.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <cmath>
 #include <limits>
@@ -62,6 +63,76 @@ UnitOutcome statementFailure(const QSqlDatabase &db, const QSqlError &e, const Q
     return {{Funzioni_Com_1::kStatusSqlFailed, what + e.text().trimmed()},
             Dialect::isLockError(db, e.nativeErrorCode(), e.text()),
             Dialect::isConnectionLost(db, e)};
+}
+
+// ---- the row condition of a request -----------------------------------------------
+
+bool parseEqualities(const QString &text, const QStringList &texts, const QStringList &numbers,
+                     QHash<QString, QString> *out)
+{
+    int i = 0;
+    const int n = text.size();
+    const auto skipSpace = [&] {
+        while (i < n && text[i].isSpace())
+            ++i;
+    };
+    const auto canonical = [&](const QString &name) {
+        for (const QString &k : texts + numbers)
+            if (name.compare(k, Qt::CaseInsensitive) == 0)
+                return k;
+        return QString();
+    };
+    for (;;) {
+        skipSpace();
+        const int start = i;
+        while (i < n && (text[i].isLetterOrNumber() || text[i] == QLatin1Char('_')))
+            ++i;
+        const QString name = canonical(text.mid(start, i - start));
+        if (name.isEmpty() || out->contains(name))
+            return false;
+        skipSpace();
+        if (i >= n || text[i] != QLatin1Char('='))
+            return false;
+        ++i;
+        skipSpace();
+        QString value;
+        if (numbers.contains(name)) {
+            const int from = i;
+            while (i < n && text[i].isDigit() && text[i].unicode() < 128)
+                ++i;
+            if (i == from)
+                return false;
+            value = text.mid(from, i - from);
+        } else {
+            if (i >= n || text[i] != QLatin1Char('\''))
+                return false;
+            ++i;
+            bool closed = false;
+            while (i < n) {
+                if (text[i] == QLatin1Char('\'')) {
+                    if (i + 1 < n && text[i + 1] == QLatin1Char('\'')) {
+                        value += QLatin1Char('\'');
+                        i += 2;
+                        continue;
+                    }
+                    closed = true;
+                    ++i;
+                    break;
+                }
+                value += text[i++];
+            }
+            if (!closed)
+                return false;
+        }
+        out->insert(name, value);
+        skipSpace();
+        if (i >= n)
+            return out->size() == texts.size() + numbers.size();
+        if (text.mid(i, 3).compare(QLatin1String("and"), Qt::CaseInsensitive) != 0 || i + 3 >= n
+            || !text[i + 3].isSpace())
+            return false;
+        i += 3;
+    }
 }
 
 // ---- a row of a request ---------------------------------------------------------

@@ -2,6 +2,7 @@
 // Pieces the servers' operations share to read a request, to open the unit
 // of work that serves it and to answer when that unit fails.
 
+#include <QHash>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -34,6 +35,16 @@ bool requestText(const QVariant &v, const QString &field, bool required, QString
 // A statement of a unit that failed: the reply names what was being done,
 // and whether another writer's lock or a lost connection stopped it.
 UnitOutcome statementFailure(const QSqlDatabase &db, const QSqlError &e, const QString &what);
+
+// ---- the row condition of a request -----------------------------------------------
+
+// Reads "name= value AND name= value ..." naming every one of `texts` and
+// `numbers` exactly once, in any order and any case (*out is keyed by the
+// spelling given here): texts between quotes (a quote doubled inside),
+// numbers as bare digits. Nothing else is accepted, so that the values can
+// be bound instead of pasted into SQL.
+bool parseEqualities(const QString &text, const QStringList &texts, const QStringList &numbers,
+                     QHash<QString, QString> *out);
 
 // ---- a row of a request ---------------------------------------------------------
 

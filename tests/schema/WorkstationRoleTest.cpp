@@ -15,6 +15,7 @@
 #include "AdminRun.h"
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
+#include "servers/ClassificationRequests.h"
 #include "servers/GenericServer.h"
 #include "servers/IterRequests.h"
 #include "servers/ProtocolServer.h"
@@ -248,6 +249,18 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
     ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_Iter_Trasmissioni")).toInt(), 0);
 
+    // A new dossier: its code from the class's counter, which the role
+    // raises but may not delete.
+    request = nimbo::classification::dossierRequest(
+        QStringLiteral("A"),
+        nimbo::classification::dossierCondition(QStringLiteral("001"), QStringLiteral("01"), QStringLiteral("04"),
+                                                QStringLiteral("01"), 0),
+        {{QStringLiteral("Tab_Descrizione"), QStringLiteral("RECLAMI DEI CITTADINI 2025")},
+         {QStringLiteral("Tab_CodOper"), QStringLiteral("DEMO9")}});
+    reply = protocols.Elabora(nimbo::kOpScriviFascicolo, request);
+    ASSERT_EQ(reply.value(0).toString(), QStringLiteral("0")) << reply.value(1).toString().toStdString();
+    EXPECT_EQ(reply.value(2).toInt(), 3);
+
     // A read through the generic server.
     const auto read = F::Caricadati(QStringLiteral("PROTOCOLLO"),
                                     QStringLiteral("SELECT Tab_Oggetto FROM Tab_Protocollo WHERE Tab_Ente='001' "
@@ -306,6 +319,7 @@ TEST_F(WorkstationRole, MayNotDeleteProtocolsTruncateOrChangeTheSchemaButRunsThe
         {"DELETE FROM Tab_Dipartimenti_Storico", "permission denied for table tab_dipartimenti_storico"},
         {"SELECT tab_uffici_storico()", "permission denied for function tab_uffici_storico"},
         {"SET ROLE postgres", "permission denied to set role"},
+        {"DELETE FROM Tab_ContatoreFascicoli", "permission denied for table tab_contatorefascicoli"},
         {"INSERT INTO Tab_Protocollo_Storico (Tab_Ente, Tab_Oggetto) VALUES ('001', 'falso')",
          "permission denied for table tab_protocollo_storico"},
         {"INSERT INTO Tab_Protocollo_Ammissioni (Amm_Motivo) VALUES ('tutti')",

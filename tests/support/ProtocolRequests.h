@@ -65,7 +65,10 @@ inline ColumnValues dossierColumns(const QString &ente, int dossier, const QStri
 
 // What newProtocolColumns() refers to, so that the protocol server accepts
 // it: the body, the operators OP01 and OP02, document type LET, department
-// D01 with office U01, and correspondent 12 in the body's address book.
+// D01 with office U01, and correspondent 12 in the body's address book; and
+// what dossierColumns() names: title 01, category 02, class 03 and its
+// dossiers 1 to 10 (the database refuses a classification of a missing
+// dossier).
 // Safe to call again for the same body. False with *error on failure.
 inline bool seedRegistrationReferences(const QSqlDatabase &db, const QString &ente, QString *error = nullptr)
 {
@@ -84,8 +87,21 @@ inline bool seedRegistrationReferences(const QSqlDatabase &db, const QString &en
                        "VALUES ('%1', 'D01', 'U01', 'Protocollo') ON CONFLICT DO NOTHING").arg(e),
         QStringLiteral("INSERT INTO Tab_Rubrica (Tab_EnteRubrica, Tab_Identificativo, Tab_Denominazione) "
                        "VALUES ('%1', 12, 'Rossi Mario') ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_Titolo (Tab_Ente, Tab_Codice, Tab_Descrizione) VALUES ('%1', '01', "
+                       "'AMMINISTRAZIONE') ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_Categoria (Tab_Ente, Tab_CodiceTitolo, Tab_Codice, Tab_Descrizione) VALUES "
+                       "('%1', '01', '02', 'PERSONALE') ON CONFLICT DO NOTHING").arg(e),
+        QStringLiteral("INSERT INTO Tab_Classe (Tab_Ente, Tab_CodiceTitolo, Tab_CodiceCategoria, Tab_Codice, "
+                       "Tab_Descrizione) VALUES ('%1', '01', '02', '03', 'CONCORSI') ON CONFLICT DO NOTHING").arg(e),
     };
-    for (const QString &sql : statements) {
+    QStringList all = statements;
+    for (int dossier = 1; dossier <= 10; ++dossier)
+        all << QStringLiteral("INSERT INTO Tab_Fascicoli (Tab_Ente, Tab_Titolo, Tab_Categoria, Tab_Classe, "
+                              "Tab_CodiceFascicolo, Tab_Descrizione) VALUES ('%1', '01', '02', '03', %2, "
+                              "'FASCICOLO %2') ON CONFLICT DO NOTHING")
+                   .arg(e)
+                   .arg(dossier);
+    for (const QString &sql : all) {
         QSqlQuery q(db);
         if (!q.exec(sql)) {
             if (error)
