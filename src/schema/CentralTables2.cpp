@@ -57,22 +57,25 @@ void addressBook(std::vector<Table> &t)
 
 void classification(std::vector<Table> &t)
 {
-    const auto scheme = [](std::vector<Column> keys) {
-        keys.push_back(txt("Tab_Descrizione"));
+    // Codes of every level are at most 3 characters; a title's description
+    // 200, a category's and a class's 100.
+    const auto scheme = [](std::vector<Column> keys, int descriptionLength) {
+        keys.push_back(txt("Tab_Descrizione", descriptionLength));
         keys.push_back(withDefault(num("Tab_Attivo"), "1"));
         return withAudit(keys, "Tab_");
     };
-    t.push_back({QStringLiteral("Tab_Titolo"), scheme({txt("Tab_Ente"), txt("Tab_Codice")}),
+    t.push_back({QStringLiteral("Tab_Titolo"), scheme({txt("Tab_Ente"), txt("Tab_Codice", 3)}, 200),
                  cols({"Tab_Ente", "Tab_Codice"}), {}});
     t.push_back({QStringLiteral("Tab_Categoria"),
-                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo"), txt("Tab_Codice")}),
+                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo", 3), txt("Tab_Codice", 3)}, 100),
                  cols({"Tab_Ente", "Tab_CodiceTitolo", "Tab_Codice"}), {}});
     t.push_back({QStringLiteral("Tab_Classe"),
-                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo"), txt("Tab_CodiceCategoria"), txt("Tab_Codice")}),
+                 scheme({txt("Tab_Ente"), txt("Tab_CodiceTitolo", 3), txt("Tab_CodiceCategoria", 3), txt("Tab_Codice", 3)},
+                        100),
                  cols({"Tab_Ente", "Tab_CodiceTitolo", "Tab_CodiceCategoria", "Tab_Codice"}), {}});
     t.push_back({QStringLiteral("Tab_Fascicoli"),
-                 withAudit({txt("Tab_Ente"), txt("Tab_Titolo"), txt("Tab_Categoria"), txt("Tab_Classe"),
-                            num("Tab_CodiceFascicolo"), txt("Tab_Descrizione"), date("Tab_Apertura"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_Titolo", 3), txt("Tab_Categoria", 3), txt("Tab_Classe", 3),
+                            num("Tab_CodiceFascicolo"), txt("Tab_Descrizione", 100), date("Tab_Apertura"),
                             date("Tab_Chiusura")},
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo"}),
