@@ -131,7 +131,6 @@ void SchemeEditor::enteredMode(Mode mode)
     // A new element is active.
     if (mode == Mode::New)
         active_->setChecked(true);
-    child_->setEnabled(true);
 }
 
 void SchemeEditor::loaded(const ui::Record &record) { active_->setChecked(record.value(kActive) == QLatin1String("1")); }

@@ -173,7 +173,7 @@ TEST_P(CloseCases, TheIterManagementOpensTheOfficesOpenCasesAndAClosedOneIsNoLon
     edit(w, "TxtNote", QStringLiteral("risposta inviata"));
     boxes.clear();
     press(main, "REGISTRA");
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE!")});
+    EXPECT_EQ(boxes.texts().join(QLatin1Char('|')).toStdString(), "OPERAZIONE CONCLUSA CORRETTAMENTE!");
     EXPECT_EQ(column(QStringLiteral("SELECT Tab_ProtoEvasione || '|' || Tab_InCarico || '|' || Tab_Annotazioni FROM "
                                     "Tab_Iter_Documento WHERE Tab_TipoMovimento = 5 AND Tab_NumeroProtocollo = '")
                      + number(1) + QLatin1Char('\'')),

@@ -98,7 +98,7 @@ TEST_P(Dossiers, ADossierIsCheckedInOrderAndWrittenByTheServer)
     child<ui::DateField>(w, "TxtChiusura")->clear();
     boxes.clear();
     press(main, "REGISTRA");
-    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE!")});
+    EXPECT_EQ(boxes.texts().join(QLatin1Char('|')).toStdString(), "OPERAZIONE CONCLUSA CORRETTAMENTE!");
     const QString code = column(QStringLiteral("SELECT Tab_CodiceFascicolo FROM Tab_Fascicoli WHERE Tab_Descrizione = "
                                                "'GARA MENSA'"));
     ASSERT_FALSE(code.isEmpty());
