@@ -57,10 +57,10 @@ void addressBook(std::vector<Table> &t)
 
 void classification(std::vector<Table> &t)
 {
-    // Codes of every level are at most 3 characters; a title's description
-    // 200, a category's and a class's 100.
-    const auto scheme = [](std::vector<Column> keys, int descriptionLength) {
-        keys.push_back(txt("Tab_Descrizione", descriptionLength));
+    // Codes of the three levels take 3 characters wherever they are typed
+    // or named; a title's description 200, the others' 100.
+    const auto scheme = [](std::vector<Column> keys, int description) {
+        keys.push_back(txt("Tab_Descrizione", description));
         keys.push_back(withDefault(num("Tab_Attivo"), "1"));
         return withAudit(keys, "Tab_");
     };
