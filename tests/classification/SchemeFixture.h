@@ -26,6 +26,43 @@ protected:
         protocol::registerProtocolWindows();
         iter::registerIterWindows();
         classification::registerSchemeWindows();
+        seedScheme();
+    }
+
+    // The scheme every test starts from, whatever the demo brings: titles
+    // 01-03, each with categories 01-02, each with classes 01-02, all
+    // active; dossier 1 (open) in 01.02.01 and in 02.01.01.
+    void seedScheme()
+    {
+        for (const char *table : {"Tab_ProFascicoli", "Tab_Fascicoli", "Tab_Classe", "Tab_Categoria", "Tab_Titolo"})
+            sql(QStringLiteral("DELETE FROM ") + QLatin1String(table));
+        const char *titles[][2] = {{"01", "AMMINISTRAZIONE GENERALE"}, {"02", "RISORSE UMANE"}, {"03", "SANITA' PUBBLICA"}};
+        const char *categories[][2] = {{"01", "NORMATIVA E ATTI GENERALI"}, {"02", "CORRISPONDENZA"}};
+        const char *classes[][2] = {{"01", "PRATICHE ORDINARIE"}, {"02", "PRATICHE RISERVATE"}};
+        const auto l = [](const char *t) { return QString::fromUtf8(t); };
+        for (const auto &t : titles) {
+            exec(QStringLiteral("INSERT INTO Tab_Titolo (Tab_Ente, Tab_Codice, Tab_Descrizione, Tab_Attivo, Tab_CodOper) "
+                                "VALUES ('001', ?, ?, 1, 'DEMO')"),
+                 {l(t[0]), l(t[1])});
+            for (const auto &c : categories) {
+                exec(QStringLiteral("INSERT INTO Tab_Categoria (Tab_Ente, Tab_CodiceTitolo, Tab_Codice, Tab_Descrizione, "
+                                    "Tab_Attivo, Tab_CodOper) VALUES ('001', ?, ?, ?, 1, 'DEMO')"),
+                     {l(t[0]), l(c[0]), l(c[1])});
+                for (const auto &k : classes)
+                    exec(QStringLiteral("INSERT INTO Tab_Classe (Tab_Ente, Tab_CodiceTitolo, Tab_CodiceCategoria, "
+                                        "Tab_Codice, Tab_Descrizione, Tab_Attivo, Tab_CodOper) "
+                                        "VALUES ('001', ?, ?, ?, ?, 1, 'DEMO')"),
+                         {l(t[0]), l(c[0]), l(k[0]), l(k[1])});
+            }
+        }
+        for (const auto &[path, name] : {std::pair{"01.02.01", "CORRISPONDENZA CON LA REGIONE"},
+                                         std::pair{"02.01.01", "CONCORSI E SELEZIONI"}}) {
+            const QStringList codes = l(path).split(QLatin1Char('.'));
+            exec(QStringLiteral("INSERT INTO Tab_Fascicoli (Tab_Ente, Tab_Titolo, Tab_Categoria, Tab_Classe, "
+                                "Tab_CodiceFascicolo, Tab_Descrizione, Tab_Apertura, Tab_CodOper) "
+                                "VALUES ('001', ?, ?, ?, 1, ?, ?, 'DEMO')"),
+                 {codes[0], codes[1], codes[2], l(name), QDate(2024, 1, 2)});
+        }
     }
 
     void exec(const QString &statement, const QVariantList &values = {})

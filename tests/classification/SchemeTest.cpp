@@ -199,8 +199,7 @@ TEST_P(Scheme, AnElementIsDeletedOnlyWhileNothingRefersToIt)
               QStringLiteral("0"));
     EXPECT_EQ(shown(classes, "LwClassi"), QStringLiteral("01|PRATICHE ORDINARIE|SI"));
 
-    // A class with a dossier is refused, and so is a category named by a
-    // classification once its classes are gone.
+    // A class with a dossier is refused.
     activate(main, titles);
     choose(titles, "LwTitoli", QStringLiteral("03"));
     child(titles, "CmdCategorie")->click();
@@ -211,13 +210,28 @@ TEST_P(Scheme, AnElementIsDeletedOnlyWhileNothingRefersToIt)
     press(main, "CANCELLA");
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Cancellazione della Classe non effettuabile. La Classe  è "
                                                         "già stata usata in fase di registrazione di un protocollo")});
-    sql(QStringLiteral("DELETE FROM Tab_Classe WHERE Tab_CodiceTitolo = '03' AND Tab_CodiceCategoria = '01'"));
-    activate(main, categories);
-    qobject_cast<ui::RecordEditor *>(categories)->reloadList();
-    choose(categories, "LwCategorie", QStringLiteral("01"));
-    boxes.clear();
-    press(main, "CANCELLA");
-    EXPECT_EQ(boxes.texts(), QStringList{categoryUsed});
+}
+
+TEST_P(Scheme, AClassificationIsFoundByEveryLevelOfItsPathAndNoOther)
+{
+    protocolRow(QStringLiteral("E"), QStringLiteral("20240000001"), QDate(2024, 1, 2));
+    classified(QStringLiteral("20240000001"), "02", "01", "01", 1);
+    const auto found = [this](SchemeLevel level, const classification::SchemePath &p) {
+        // The last check of each level is the classifications'.
+        return column(classification::usageChecks(level, p).last().sql);
+    };
+    const QString e = QStringLiteral("001");
+    EXPECT_EQ(found(SchemeLevel::Title, {e, QStringLiteral("02"), {}, {}}), QStringLiteral("20240000001"));
+    EXPECT_EQ(found(SchemeLevel::Title, {e, QStringLiteral("01"), {}, {}}), QString());
+    EXPECT_EQ(found(SchemeLevel::Category, {e, QStringLiteral("02"), QStringLiteral("01"), {}}),
+              QStringLiteral("20240000001"));
+    EXPECT_EQ(found(SchemeLevel::Category, {e, QStringLiteral("01"), QStringLiteral("01"), {}}), QString());
+    EXPECT_EQ(found(SchemeLevel::Class, {e, QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("01")}),
+              QStringLiteral("20240000001"));
+    EXPECT_EQ(found(SchemeLevel::Class, {e, QStringLiteral("02"), QStringLiteral("01"), QStringLiteral("02")}), QString());
+    EXPECT_EQ(found(SchemeLevel::Class, {QStringLiteral("002"), QStringLiteral("02"), QStringLiteral("01"),
+                                         QStringLiteral("01")}),
+              QString());
 }
 
 TEST_P(Scheme, DeactivatingAnElementTakesItsBranchAndClosesOnlyItsOpenDossiers)
