@@ -51,7 +51,7 @@ struct ToolButton {
 const ToolButton kToolButtons[] = {
     {"Doc. Collegati", "", true, false},   {"Immagine documento", "FrmVisDocu1", true, false},
     {"Trasmetti", "FrmTrasmetti", true, true}, {"Classificazione", "", false, false},
-    {"Evadi   Pratica", "", false, true},  {"Invia E-Mail", "", false, false},
+    {"Evadi   Pratica", "frmArchPratica", false, true},  {"Invia E-Mail", "", false, false},
     {"Acquisisci", "FrmSCAN", true, false},      {"Imposta scadenza", "", false, true},
 };
 

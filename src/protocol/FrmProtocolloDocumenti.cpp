@@ -16,6 +16,7 @@ QString FrmProtocollo::documentWindow(int button)
     case 4: return QStringLiteral("FrmSCAN");
     case 5: return QStringLiteral("FrmVisDocu1");
     case 7: return QStringLiteral("frmProtAllegati");
+    case 8: return QStringLiteral("frmArchivia");
     case 9: return QStringLiteral("FrmAssegna");
     default: return {};
     }
