@@ -98,7 +98,7 @@ FrmInsClass::FrmInsClass(QWidget *parent) : ChildWindow(parent)
     connect(quit_, &QPushButton::clicked, this, [this] { closeWindow(); });
 }
 
-QSize FrmInsClass::sizeHint() const { return QSize(640, 460).expandedTo(minimumSizeHint()); }
+QSize FrmInsClass::sizeHint() const { return QSize(640, 440).expandedTo(minimumSizeHint()); }
 
 SchemePath FrmInsClass::path() const
 {

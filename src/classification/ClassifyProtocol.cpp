@@ -42,7 +42,7 @@ FrmClassifica::FrmClassifica(QWidget *parent) : ChildWindow(parent)
     protocol_->setFont(bold);
 
     list_ = new ui::RowList(QStringLiteral("LWClassifica"), this);
-    list_->setColumns(QStringLiteral("Titolo;Categoria;Classe;Fascicolo;Stato"), QStringLiteral("22;22;22;30;16"));
+    list_->setColumns(QStringLiteral("Titolo;Categoria;Classe;Fascicolo;Stato"), QStringLiteral("20;20;20;42;16"));
     list_->setFitToWidth(true);
 
     add_ = new QPushButton(QStringLiteral("Aggiungi fascicoli..."), this);
@@ -70,7 +70,7 @@ FrmClassifica::FrmClassifica(QWidget *parent) : ChildWindow(parent)
     applyMode();
 }
 
-QSize FrmClassifica::sizeHint() const { return QSize(900, 380).expandedTo(minimumSizeHint()); }
+QSize FrmClassifica::sizeHint() const { return QSize(1000, 400).expandedTo(minimumSizeHint()); }
 
 void FrmClassifica::ELABORATBAR(const QString &key)
 {

@@ -101,8 +101,13 @@ void FrmProtocollo::addDossiers(const ChosenDossiers &chosen)
         if (keys.contains(d.key()))
             continue;
         keys << d.key();
-        new QTreeWidgetItem(classifica_, {coded(d.title, d.titleDescription), coded(d.category, d.categoryDescription),
-                                          coded(d.cls, d.classDescription), coded(d.code(), d.dossierDescription)});
+        auto *item = new QTreeWidgetItem(classifica_, {coded(d.title, d.titleDescription),
+                                                       coded(d.category, d.categoryDescription),
+                                                       coded(d.cls, d.classDescription),
+                                                       coded(d.code(), d.dossierDescription)});
+        // Long descriptions are shortened in their columns: whole in the tip.
+        for (int c = 0; c < 4; ++c)
+            item->setToolTip(c, item->text(c));
         added = true;
     }
     lists_->setCurrentWidget(classifica_);
