@@ -2,6 +2,7 @@
 
 #include "data/Dialect.h"
 #include "protocol/ProtocolRules.h"
+#include "protocol/ProtocolSearch.h"
 #include "ui/RecordEditor.h"
 
 namespace F = Funzioni_Com_1;
@@ -160,21 +161,7 @@ ColumnValues newDossierColumns(const SchemePath &p, const QString &description, 
 
 QString classificationQuery(const QString &ente, const QString &direction, const QString &number)
 {
-    return QStringLiteral(
-               "SELECT f.Tab_Titolo, t.Tab_Descrizione, f.Tab_Categoria, c.Tab_Descrizione, f.Tab_Classe, "
-               "k.Tab_Descrizione, f.Tab_CodiceFascicolo, x.Tab_Descrizione, x.Tab_Chiusura, t.Tab_Attivo, "
-               "c.Tab_Attivo, k.Tab_Attivo FROM Tab_ProFascicoli f "
-               "LEFT JOIN Tab_Titolo t ON t.Tab_Ente = f.Tab_Ente AND t.Tab_Codice = f.Tab_Titolo "
-               "LEFT JOIN Tab_Categoria c ON c.Tab_Ente = f.Tab_Ente AND c.Tab_CodiceTitolo = f.Tab_Titolo "
-               "AND c.Tab_Codice = f.Tab_Categoria "
-               "LEFT JOIN Tab_Classe k ON k.Tab_Ente = f.Tab_Ente AND k.Tab_CodiceTitolo = f.Tab_Titolo "
-               "AND k.Tab_CodiceCategoria = f.Tab_Categoria AND k.Tab_Codice = f.Tab_Classe "
-               "LEFT JOIN Tab_Fascicoli x ON x.Tab_Ente = f.Tab_Ente AND x.Tab_Titolo = f.Tab_Titolo "
-               "AND x.Tab_Categoria = f.Tab_Categoria AND x.Tab_Classe = f.Tab_Classe "
-               "AND x.Tab_CodiceFascicolo = f.Tab_CodiceFascicolo WHERE f.Tab_Ente = ")
-           + q(ente) + QStringLiteral(" AND f.Tab_TipoProtocollo = ") + q(direction)
-           + QStringLiteral(" AND f.Tab_NumeroProtocollo = ") + q(number)
-           + QStringLiteral(" ORDER BY f.Tab_Titolo, f.Tab_Categoria, f.Tab_Classe, f.Tab_CodiceFascicolo");
+    return protocol::dossiersQuery(ente, direction, number);
 }
 
 QString Classified::state() const

@@ -35,6 +35,20 @@ protected:
         chooseAndConfirm(c, chosen);
         settle();
     }
+    // Finds the protocol of 2025 by its number and loads it, as the clerk
+    // does from the search panel.
+    void searchAndLoad(MDIMenu *main, QWidget *reg, const QString &number)
+    {
+        press(main, "CERCA");
+        child<QLineEdit>(reg, "TxtAProto")->setText(QStringLiteral("2025"));
+        child<QLineEdit>(reg, "TxtNumero")->setText(number);
+        child<QLineEdit>(reg, "DataDal")->clear();
+        child<QLineEdit>(reg, "DataAl")->clear();
+        child(reg, "CmdAvviaRicerca")->click();
+        auto *found = child<QTreeWidget>(reg, "LwProtocolli");
+        ASSERT_EQ(found->topLevelItemCount(), 1);
+        emit found->itemActivated(found->topLevelItem(0), 0);
+    }
     inline static const QString kCitizens = QStringLiteral("00007 - RICHIESTE DEI CITTADINI");
     inline static const QString kBids = QStringLiteral("00003 - BANDI");
 };
@@ -129,15 +143,7 @@ TEST_P(Classify, ExistingLinksToClosedOrInactiveDossiersKeepShowing)
     // The registration window shows them too, with 5-digit codes.
     auto *reg = qobject_cast<protocol::FrmProtocollo *>(menu(main, "mnuProtDoc"));
     ASSERT_NE(reg, nullptr);
-    press(main, "CERCA");
-    child<QLineEdit>(reg, "TxtAProto")->setText(QStringLiteral("2025"));
-    child<QLineEdit>(reg, "TxtNumero")->setText(QStringLiteral("42"));
-    child<QLineEdit>(reg, "DataDal")->clear();
-    child<QLineEdit>(reg, "DataAl")->clear();
-    child(reg, "CmdAvviaRicerca")->click();
-    auto *found = child<QTreeWidget>(reg, "LwProtocolli");
-    ASSERT_EQ(found->topLevelItemCount(), 1);
-    emit found->itemActivated(found->topLevelItem(0), 0);
+    searchAndLoad(main, reg, QStringLiteral("42"));
     EXPECT_EQ(treeRows(reg, "LWClassifica"),
               (QStringList{kScheme + QStringLiteral("00002 - ARCHIVIO CHIUSO"),
                            QStringLiteral("01 - AMMINISTRAZIONE GENERALE|02 - CORRISPONDENZA|02 - PRATICHE RISERVATE|"
@@ -219,15 +225,7 @@ TEST_P(Classify, RemovingNeedsTheModifiableModeAndAnActiveProtocol)
     // The registration window opens a cancelled protocol's read-only.
     auto *reg = qobject_cast<protocol::FrmProtocollo *>(menu(main, "mnuProtDoc"));
     ASSERT_NE(reg, nullptr);
-    press(main, "CERCA");
-    child<QLineEdit>(reg, "TxtAProto")->setText(QStringLiteral("2025"));
-    child<QLineEdit>(reg, "TxtNumero")->setText(QStringLiteral("43"));
-    child<QLineEdit>(reg, "DataDal")->clear();
-    child<QLineEdit>(reg, "DataAl")->clear();
-    child(reg, "CmdAvviaRicerca")->click();
-    auto *found = child<QTreeWidget>(reg, "LwProtocolli");
-    ASSERT_EQ(found->topLevelItemCount(), 1);
-    emit found->itemActivated(found->topLevelItem(0), 0);
+    searchAndLoad(main, reg, QStringLiteral("43"));
     child(reg, "CmdClassifica")->click();
     ASSERT_EQ(front(main), cls);
     EXPECT_EQ(cls->mode(), FrmClassifica::kReadOnly);
