@@ -233,6 +233,21 @@ F::Statement linkInsert(const QString &ente, const QString &direction, const QSt
             QString()};
 }
 
+bool writeQuietly(const QVector<F::Statement> &statements, QString *failure)
+{
+    ServerHolder holder;
+    if (!createServer(holder, F::genericProgId(), failure))
+        return false;
+    QVariantList params{kDb, QVariant(F::packStatements(statements))};
+    const QVariantList reply = holder.object->Elabora(F::kOpBatchWrite, params);
+    holder.release();
+    bool numeric = false;
+    if (reply.value(0).toInt(&numeric) == F::kStatusOk && numeric)
+        return true;
+    *failure = reply.value(1).toString();
+    return false;
+}
+
 QString offeredQuery(const QString &ente, const ChosenDossier &d)
 {
     return QStringLiteral("SELECT x.Tab_CodiceFascicolo FROM Tab_Fascicoli x "

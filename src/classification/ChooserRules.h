@@ -91,6 +91,11 @@ QString linkCondition(const QString &ente, const QString &direction, const QStri
 // The insertion of one link, written by the classification window ("P").
 Funzioni_Com_1::Statement linkInsert(const QString &ente, const QString &direction, const QString &number,
                                      const ChosenDossier &d, const QString &operatorCode, const QDate &today);
+// Runs the statements as one unit through the generic server's batch write,
+// as Update_Tabella does, but shows nothing: a refusal the window can
+// explain (a key another workstation took a moment ago) is its to tell.
+// False with the server's text in *failure.
+bool writeQuietly(const QVector<Funzioni_Com_1::Statement> &statements, QString *failure);
 // One row when the dossier is open and its title, category and class active.
 QString offeredQuery(const QString &ente, const ChosenDossier &d);
 

@@ -178,8 +178,10 @@ bool FrmClassifica::insert(const ChosenDossier &d, QStringList *problems)
     }
     const F::Statement st =
         linkInsert(ente, direction_, number_, d, DicAmbiente::session().op.code, QDate::currentDate());
-    if (F::Update_Tabella({st}, kDb))
+    QString failure;
+    if (writeQuietly({st}, &failure))
         return true;
+    GECentr::writeLog(failure, QStringLiteral("addDossiers"), objectName());
     // Another workstation may have filed it a moment ago: the key keeps it
     // once, and the clerk is told so rather than of a failure.
     const F::LoadedRows now =
