@@ -117,6 +117,24 @@ TEST_P(Classify, NewProtocolRegistersTheDossiersChosenWithClassifica)
                                          + QStringLiteral(" ?")});
     EXPECT_EQ(links(number), 1);
     EXPECT_EQ(treeRows(reg, "LWClassifica"), QStringList{kScheme + kRegion});
+
+    // The recall brings back the dossiers the last protocol was registered
+    // with; choosing one of them again adds nothing.
+    test::bringForward(main, reg);
+    press(main, "NUOVO");
+    child(reg, "CmdRichiama")->click();
+    EXPECT_EQ(treeRows(reg, "LWClassifica"), (QStringList{kScheme + kRegion, kScheme + kCitizens}));
+    choose(main, reg, "CmdClassifica", {kRegion});
+    EXPECT_EQ(treeRows(reg, "LWClassifica").size(), 2);
+    child<QRadioButton>(reg, "OptTipoProtocollo_0")->click();
+    type(reg, "CodiceMitDest", QStringLiteral("2"));
+    boxes.clear();
+    boxes.answers = {Answer::Yes};
+    press(main, "REGISTRA");
+    const QString next = storedNumber(child<QLineEdit>(reg, "txtNumeroProtocollo")->text());
+    ASSERT_EQ(next.size(), 11) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    ASSERT_NE(next, number);
+    EXPECT_EQ(links(next), 2);
 }
 
 TEST_P(Classify, ExistingLinksToClosedOrInactiveDossiersKeepShowing)
