@@ -112,11 +112,15 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
     cmdDocum_->setObjectName(QStringLiteral("cmdDocum"));
     cmdAllegati_ = new QPushButton(QStringLiteral("Allegati"), this);
     cmdAllegati_->setObjectName(QStringLiteral("cmdAllegati"));
+    cmdClassifica_ = new QPushButton(QStringLiteral("Classificazione"), this);
+    cmdClassifica_->setObjectName(QStringLiteral("cmdClassifica"));
+    cmdClassifica_->setToolTip(QStringLiteral("Fascicoli in cui è classificato il protocollo"));
     cmdEsci_ = new QPushButton(QStringLiteral("Esci"), this);
     cmdEsci_->setObjectName(QStringLiteral("cmdEsci"));
     auto *bottom = new QHBoxLayout;
     bottom->addWidget(cmdDocum_);
     bottom->addWidget(cmdAllegati_);
+    bottom->addWidget(cmdClassifica_);
     bottom->addStretch();
     bottom->addWidget(cmdEsci_);
     auto *layout = new QVBoxLayout(this);
@@ -128,6 +132,13 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
     connect(cmdDocum_, &QPushButton::clicked, this, [this] {
         if (QWidget *w = WindowRegistry::open(QStringLiteral("FrmVisDocu1")))
             QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_));
+    });
+    connect(cmdClassifica_, &QPushButton::clicked, this, [this] {
+        // Seen from here, never changed.
+        if (QWidget *w = WindowRegistry::open(QStringLiteral("FrmClassifica"))) {
+            QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_));
+            QMetaObject::invokeMethod(w, "setMode", Q_ARG(QString, QStringLiteral("CONSULTAZIONE")));
+        }
     });
     connect(cmdAllegati_, &QPushButton::clicked, this, [this] {
         if (QWidget *w = WindowRegistry::open(QStringLiteral("frmProtAllegati"))) {
@@ -169,6 +180,7 @@ bool FrmDettaglioProtocollo::setProtocol(const QString &direction, const QString
     cmdDocum_->setToolTip(QStringLiteral("Visualizza i Documenti Scannerizzati collegati al Protocollo ") + number);
     cmdDocum_->setEnabled(WindowRegistry::contains(QStringLiteral("FrmVisDocu1")));
     cmdAllegati_->setEnabled(WindowRegistry::contains(QStringLiteral("frmProtAllegati")));
+    cmdClassifica_->setEnabled(WindowRegistry::contains(QStringLiteral("FrmClassifica")));
     loadIter();
     return true;
 }

@@ -40,7 +40,7 @@ private:
 
     QLineEdit *txtNumeroProto_, *txtTipoProto_, *txtDataProtocollo_, *txtMittenteDestinatario_, *txtOggetto_;
     QTreeWidget *lswIter_;
-    QPushButton *cmdDocum_, *cmdAllegati_, *cmdEsci_;
+    QPushButton *cmdDocum_, *cmdAllegati_, *cmdClassifica_, *cmdEsci_;
     QString direction_, number_;
 };
 

@@ -50,7 +50,7 @@ struct ToolButton {
 };
 const ToolButton kToolButtons[] = {
     {"Doc. Collegati", "", true, false},   {"Immagine documento", "FrmVisDocu1", true, false},
-    {"Trasmetti", "FrmTrasmetti", true, true}, {"Classificazione", "", false, false},
+    {"Trasmetti", "FrmTrasmetti", true, true}, {"Classificazione", "FrmClassifica", true, false},
     {"Evadi   Pratica", "frmArchPratica", false, true},  {"Invia E-Mail", "", false, false},
     {"Acquisisci", "FrmSCAN", true, false},      {"Imposta scadenza", "", false, true},
 };

@@ -272,6 +272,7 @@ void FrmProtocollo::enableButtons(const QVector<int> &enabled)
     for (int i = 0; i < kButtons; ++i)
         buttons_[i]->setEnabled(enabled.contains(i) && kImplemented.contains(i)
                                 && (documentWindow(i).isEmpty() || WindowRegistry::contains(documentWindow(i))));
+    updateClassifyButtons();
 }
 
 void FrmProtocollo::focusField(const QString &name)

@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QString>
 
+#include "protocol/ClassifyChoice.h"
 #include "protocol/ProtocolRules.h"
 #include "protocol/ProtocolSearch.h"
 #include "ui/ChildWindow.h"
@@ -63,11 +64,17 @@ public slots:
     // A correspondent just added to the address book for this window (quick
     // entry): its identifier and description fill the correspondent field.
     void setCorrespondent(const QString &code, const QString &description);
+    // Dossiers chosen for a new protocol (the dossier chooser): appended to
+    // LWClassifica, each once (ClassifyRegistration.cpp).
+    void addDossiers(const nimbo::protocol::ChosenDossiers &chosen);
 
 private slots:
     // Reads again the iter of the protocol on screen (an assignment made
     // from this window has added a movement).
     void reloadIter();
+    // Reads again the dossiers of the protocol on screen (changed in the
+    // classification window).
+    void reloadDossiers();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -113,6 +120,13 @@ private:
     void printReceipt();
     // "Assegna" / "Trasmetti": the assignment window for the protocol shown.
     void openAssignment();
+    // "Classifica": the dossier chooser for a new protocol, the
+    // classification window for a registered one; "Rimuovi" drops a dossier
+    // from a new protocol's list (ClassifyRegistration.cpp).
+    QWidget *buildClassifyButtons(QWidget *parent);
+    void openClassification();
+    void removeDossier();
+    void updateClassifyButtons();
     // The scanning, image and attachment windows (FrmProtocolloDocumenti.cpp).
     static QString documentWindow(int button);
     void openDocumentWindow(int button);
@@ -142,6 +156,7 @@ private:
     ui::CodeLookup *lookups_[5] = {};
     QTabWidget *lists_ = nullptr;
     QTreeWidget *classifica_ = nullptr, *iter_ = nullptr;
+    QPushButton *cmdClassifica_ = nullptr, *cmdRimuoviClass_ = nullptr;
     QPushButton *buttons_[kButtons] = {};
     QHash<QString, QLineEdit *> edits_;
     QHash<QString, QLabel *> labels_;

@@ -154,6 +154,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     iter_->setRootIsDecorated(false);
     lists_->addTab(classifica_, QStringLiteral("Classificazione"));
     lists_->addTab(iter_, QStringLiteral("Iter del documento"));
+    lists_->setCornerWidget(buildClassifyButtons(lists_), Qt::TopRightCorner);
     lists_->setMinimumHeight(96);
     bottom->addWidget(lists_, 1);
     auto *eme = new ui::FormGroup(QStringLiteral("Emergenza"), panel);

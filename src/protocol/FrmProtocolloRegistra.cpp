@@ -289,6 +289,7 @@ void FrmProtocollo::registerProtocol()
         rememberForRecall();
         isNew_ = false;
         modifiable_ = true;
+        updateClassifyButtons();
     } else {
         modifiable_ = staysModifiable(DicAmbiente::session().parm.enteTipoUtente, f.number, lastNumber_);
         applyState(f.state);

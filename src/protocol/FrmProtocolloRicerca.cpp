@@ -336,11 +336,7 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     ui::setReadOnly(field("CodSedeRic"), locked);
     ui::setReadOnly(field("CodUfficio"), locked);
 
-    const F::LoadedRows d = F::loadRows(kDb, dossiersQuery(ente, direction, number));
-    for (int i = 0; d.ok && i < d.rowCount(); ++i)
-        new QTreeWidgetItem(classifica_, {coded(cell(d, 0, i), cell(d, 1, i)), coded(cell(d, 2, i), cell(d, 3, i)),
-                                          coded(cell(d, 4, i), cell(d, 5, i)),
-                                          coded(QString::number(d.value(6, i).toLongLong()), cell(d, 7, i))});
+    reloadDossiers();
     reloadIter();
     const auto archived = F::Caricadati(kDb, archivedQuery(ente, direction, number));
     iterState_ = archived && archived->value(0).toLongLong() > 0 ? QStringLiteral("ARCH") : QStringLiteral("ATTIVA");
@@ -383,6 +379,23 @@ void FrmProtocollo::step(int delta)
         return;
     }
     loadProtocol(list_->topLevelItem(next));
+}
+
+void FrmProtocollo::reloadDossiers()
+{
+    classifica_->clear();
+    const ProtocolForm f = form();
+    if (f.number.isEmpty() || f.direction.isEmpty())
+        return;
+    const F::LoadedRows d = F::loadRows(kDb, dossiersQuery(DicAmbiente::session().op.ente, f.direction, f.number));
+    for (int i = 0; d.ok && i < d.rowCount(); ++i) {
+        auto *item = new QTreeWidgetItem(
+            classifica_, {coded(cell(d, 0, i), cell(d, 1, i)), coded(cell(d, 2, i), cell(d, 3, i)),
+                          coded(cell(d, 4, i), cell(d, 5, i)),
+                          coded(ChosenDossier::shownCode(d.value(6, i).toLongLong()), cell(d, 7, i))});
+        for (int c = 0; c < 4; ++c)
+            item->setToolTip(c, item->text(c));
+    }
 }
 
 void FrmProtocollo::reloadIter()

@@ -194,7 +194,8 @@ QString protocolQuery(const QString &ente, const QString &direction, const QStri
 QString dossiersQuery(const QString &ente, const QString &direction, const QString &number)
 {
     return QStringLiteral("SELECT f.Tab_Titolo, t.Tab_Descrizione, f.Tab_Categoria, c.Tab_Descrizione, f.Tab_Classe, "
-                          "k.Tab_Descrizione, f.Tab_CodiceFascicolo, x.Tab_Descrizione FROM Tab_ProFascicoli f "
+                          "k.Tab_Descrizione, f.Tab_CodiceFascicolo, x.Tab_Descrizione, x.Tab_Chiusura, t.Tab_Attivo, "
+                          "c.Tab_Attivo, k.Tab_Attivo FROM Tab_ProFascicoli f "
                           "LEFT JOIN Tab_Titolo t ON t.Tab_Ente = f.Tab_Ente AND t.Tab_Codice = f.Tab_Titolo "
                           "LEFT JOIN Tab_Categoria c ON c.Tab_Ente = f.Tab_Ente AND c.Tab_CodiceTitolo = f.Tab_Titolo "
                           "AND c.Tab_Codice = f.Tab_Categoria "

@@ -43,6 +43,8 @@ extern const char *const kNoRowsText;
 // The protocol loaded from a row of the list: every column the registration
 // panel shows.
 QString protocolQuery(const QString &ente, const QString &direction, const QString &number);
+// Each dossier's codes and descriptions by level, then its closing date and
+// the active flags of its title, category and class (null when gone).
 QString dossiersQuery(const QString &ente, const QString &direction, const QString &number);
 QString iterQuery(const QString &ente, const QString &direction, const QString &number);
 // "ARCH" when the iter holds a movement of type 5, otherwise "ATTIVA".

@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QHash>
 #include <QLabel>
 #include <QLayout>
@@ -300,16 +301,19 @@ QWidget *MDIMenu::openWindow(const QString &windowName, const QString &mode)
         });
     });
     sub->show();
-    // A child opens whole inside the main window, never wider or taller.
+    area_->setActiveSubWindow(sub);
+    refreshToolbar();
+    // A child opens whole inside the main window, never wider or taller;
+    // measured once the toolbar holds the new child's keys, which may take
+    // room from the area.
     if (area_->isVisible()) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         const QSize room = area_->viewport()->size();
         const QSize want = sub->sizeHint().expandedTo(sub->minimumSizeHint()).boundedTo(room);
         sub->resize(want);
         if (!area_->viewport()->rect().contains(sub->geometry()))
             sub->move(0, 0);
     }
-    area_->setActiveSubWindow(sub);
-    refreshToolbar();
     setWaiting(false);
     return w;
 }
