@@ -151,7 +151,9 @@ F::Columns protocolRows(const F::LoadedRows &rows, const protocol::Viewer &v)
         const QString stored = trimmed(rows, 1, r);
         out[ColDirection].append(trimmed(rows, 0, r));
         out[ColNumber].append(shownNumber(stored));
-        out[ColDate].append(QDate::fromString(protocol::dateText(rows.value(2, r)), QStringLiteral("dd/MM/yyyy")));
+        // ISO text: sorts as dates and is shown day first by every list.
+        out[ColDate].append(QDate::fromString(protocol::dateText(rows.value(2, r)), QStringLiteral("dd/MM/yyyy"))
+                                .toString(Qt::ISODate));
         out[ColSubject].append(masked ? mask : trimmed(rows, 3, r));
         out[ColHolder].append(masked ? mask : trimmed(rows, 4, r));
         out[ColAddress].append(masked ? mask

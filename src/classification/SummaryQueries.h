@@ -71,7 +71,7 @@ QString protocolsQuery(const QString &ente, const Selection &s, const Period &p,
 enum Column {
     ColDirection,
     ColNumber,    // "2026-0000001"
-    ColDate,      // QDate
+    ColDate,      // "yyyy-mm-dd"
     ColSubject,
     ColHolder,
     ColAddress,

@@ -282,7 +282,7 @@ void FrmRiepFascicoli::exportList()
         ExportRow e;
         e.direction = list_->text(r, ColDirection);
         e.number = list_->text(r, ColNumber);
-        e.date = list_->value(r, ColDate).toDate();
+        e.date = QDate::fromString(list_->value(r, ColDate).toString(), Qt::ISODate);
         e.subject = list_->text(r, ColSubject);
         e.holder = list_->text(r, ColHolder);
         e.address = list_->text(r, ColAddress);
