@@ -100,8 +100,10 @@ FrmRiepFascicoli::FrmRiepFascicoli(QWidget *parent) : ChildWindow(parent)
     listGroup->addWide(count_);
     split->addWidget(treeGroup);
     split->addWidget(listGroup);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
+    split->setStretchFactor(0, 1);
+    split->setStretchFactor(1, 1);
+    // The descriptions of the scheme are long: the tree gets nearly half.
+    split->setSizes({440, 560});
     split->setChildrenCollapsible(false);
     v->addWidget(split, 1);
 
