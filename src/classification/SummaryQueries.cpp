@@ -7,7 +7,7 @@ namespace F = Funzioni_Com_1;
 
 namespace nimbo::classification::summary {
 
-const char *const kListTitles = "Tipo;N. Protocollo;Data Protocollo;Oggetto;Mittente/Destinatario;Indirizzo";
+const char *const kListTitles = "Tipo;N. Protocollo;Data Protocollo;Oggetto;Corrispondente;Indirizzo";
 const char *const kListWidths = "5;14;15;40;30;34";
 
 namespace {

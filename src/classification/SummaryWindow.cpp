@@ -103,7 +103,7 @@ FrmRiepFascicoli::FrmRiepFascicoli(QWidget *parent) : ChildWindow(parent)
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
     // The descriptions of the scheme are long: the tree gets nearly half.
-    split->setSizes({440, 560});
+    split->setSizes({400, 600});
     split->setChildrenCollapsible(false);
     v->addWidget(split, 1);
 

@@ -420,6 +420,7 @@ const std::vector<Step> &steps()
         {19, "componenti degli uffici: progressivi mai riassegnati, non cancellabili se indicati nei protocolli",
          MemberGuards::statements},
         {20, "storico di dipartimenti e uffici: la riapertura registrata come attivazione", History::statements},
+        {22, "indice dei protocolli classificati per classe e fascicolo", noExtra},
     };
     return s;
 }

@@ -9,12 +9,10 @@
 #include <QTemporaryDir>
 
 #include "SummaryFixture.h"
+#include "iter/TrayFixture.h"
 #include "classification/SummaryExport.h"
 #include "classification/SummaryQueries.h"
 #include "data/Funzioni_Com_1.h"
-#include "servers/Servers.h"
-#include "session/DicAmbiente.h"
-#include "support/TestDb.h"
 
 using namespace nimbo;
 using namespace nimbo::classification::summary;
@@ -23,29 +21,17 @@ namespace F = Funzioni_Com_1;
 
 namespace {
 
-class SummaryQueries : public test::EngineTest {
+// The demo register of the iter's tests, its scope viewers, and the
+// classified register of SummaryFixture.h.
+class SummaryQueries : public test::IterData {
 protected:
-    test::Seed seed() const override { return test::Seed::Demo; }
     void SetUp() override
     {
-        EngineTest::SetUp();
+        IterData::SetUp();
         if (IsSkipped())
             return;
         ASSERT_TRUE(db().ok()) << db().error().toStdString();
-        registerServers();
-        DicAmbiente::session().cfg.oleGenerica = kGenericProgId;
         seedRegister(db().central());
-    }
-    static protocol::Viewer viewer(const char *code, int level, const char *dept, const char *office, bool privacy = false)
-    {
-        protocol::Viewer v;
-        v.ente = QStringLiteral("001");
-        v.operatorCode = QString::fromLatin1(code);
-        v.level = level;
-        v.department = QString::fromLatin1(dept);
-        v.office = QString::fromLatin1(office);
-        v.privacy = privacy;
-        return v;
     }
     static Selection klass(const char *k = "K9", std::optional<qint64> dossier = {})
     {

@@ -6,6 +6,7 @@
 // operator sees only his own registrations; a long export shows its
 // progress and, cancelled, leaves no file.
 
+#include <QAbstractItemModelTester>
 #include <QDir>
 #include <QProgressDialog>
 #include <QTemporaryDir>
@@ -186,6 +187,9 @@ TEST_P(SummaryWindow, ClerkWalksTheTreeListsOpensAndExportsWithAnEmptyPrivacyRig
     ASSERT_NE(detail, nullptr);
     EXPECT_EQ(detail->objectName(), s("frmDettaglioProtocollo"));
     EXPECT_EQ(text(detail, "txtNumeroProto"), s("2024-0000003"));
+
+    // Last, since it opens every node of the tree.
+    QAbstractItemModelTester tester(w->tree(), QAbstractItemModelTester::FailureReportingMode::Warning);
 }
 
 TEST_P(SummaryWindow, PrivacyRightNMasksListAndFileAndTheWindowFits)
@@ -262,6 +266,18 @@ TEST_P(SummaryWindow, LongExportShowsProgressAndCancelledLeavesNoFile)
     const QJsonArray rows = exportTo(w, path);
     EXPECT_EQ(rows.size(), 4 + 2103);
     EXPECT_EQ(cell(rows, 4 + 2102, 1), s("2024-0002199"));
+}
+
+TEST_P(SummaryWindow, TreeThatCannotBeReadSaysSo)
+{
+    QSqlQuery rename(db().central());
+    ASSERT_TRUE(rename.exec(s("ALTER TABLE Tab_Titolo RENAME TO Tab_Titolo_Altrove")));
+    FrmRiepFascicoli *w = open("DEMO9", "S");
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(boxes.texts().contains(s("Contattare esperto procedura. Si sono verificati errori nella generazione "
+                                         "dell'albero della Classificazione.")))
+        << boxes.texts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(w->tree()->rowCount(), 0);
 }
 
 NIMBO_INSTANTIATE_ENGINES(SummaryWindow);
