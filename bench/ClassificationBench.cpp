@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRegister.h"
 #include "classification/SummaryQueries.h"
 #include "data/C_GestDB.h"
 #include "data/Funzioni_Com_1.h"
@@ -53,20 +54,8 @@ const QString kBody = QStringLiteral("001");
 constexpr int kDossiers = 100000; // 20 x 10 x 10 x 50
 constexpr int kFirstYear = 2022, kYears = 5;
 
-long envNumber(const char *name, long fallback)
-{
-    bool ok = false;
-    const long n = qgetenv(name).toLong(&ok);
-    return ok && n > 0 ? n : fallback;
-}
-
-bool run(QSqlQuery &q, const QString &sql)
-{
-    if (q.exec(sql))
-        return true;
-    std::fprintf(stderr, "%s\n  %s\n", qPrintable(q.lastError().text()), qPrintable(sql.left(400)));
-    return false;
-}
+using bench::envNumber;
+using bench::run;
 
 // SQL pieces that differ between the engines.
 struct Sql {
@@ -278,7 +267,7 @@ void BM_Summary(benchmark::State &state)
         return;
     }
     const Case c = Case(state.range(1));
-    const long ops = envNumber("NIMBO_BENCH_OPS", 100);
+    const long ops = std::max(1L, envNumber("NIMBO_BENCH_OPS", 100));
     QRandomGenerator pick(42);
     if (!qgetenv("NIMBO_BENCH_SQL").isEmpty()) {
         const QString sql = statement(c, 7);
