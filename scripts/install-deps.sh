@@ -12,7 +12,7 @@ packages=(
   libpcsclite-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql libpq-dev
-  poppler-utils socat xvfb xauth sqlite3
+  poppler-utils python3-openpyxl socat xvfb xauth sqlite3
 )
 
 missing=()

@@ -216,6 +216,35 @@ QString sent(const Viewer &v, const MovementColumns &c)
     return wrap(pairs(v, c.officeDepartment, c.office));
 }
 
+QString generalSearch(const Viewer &v, const QString &p)
+{
+    const QString dept = p + QStringLiteral(".Tab_SedeRicezione");
+    const QString office = p + QStringLiteral(".Tab_UfficioRegistrazione");
+    const QString sameProtocol = QStringLiteral("r.Tab_Ente = %1.Tab_Ente AND r.Tab_TipoProtocollo = %1.Tab_TipoProtocollo "
+                                                "AND r.Tab_NumeroProtocollo = %1.Tab_NumeroProtocollo")
+                                     .arg(p);
+    switch (v.level) {
+    case 6:
+        return wrap(eq(p + QStringLiteral(".Tab_CodiceOpeReg"), v.operatorCode));
+    case 7:
+        // Office codes are unique in the body: the recipient's office alone
+        // names it.
+        return wrap(pairs(v, dept, office) + QStringLiteral(" OR EXISTS (SELECT 1 FROM Tab_Iter_Destinatari r WHERE ")
+                    + sameProtocol + QStringLiteral(" AND ")
+                    + oneOf(QStringLiteral("r.Tab_UfficioDestinatario"), v.office, v.extra, false) + QStringLiteral(")"));
+    case 8:
+        return wrap(oneOf(dept, v.department, v.extra, true)
+                    + QStringLiteral(" OR EXISTS (SELECT 1 FROM Tab_Iter_Destinatari r JOIN Tab_Uffici u ON "
+                                     "u.Tab_Ente = r.Tab_Ente AND u.Tab_Ufficio = r.Tab_UfficioDestinatario WHERE ")
+                    + sameProtocol + QStringLiteral(" AND ")
+                    + oneOf(QStringLiteral("u.Tab_Dipartimento"), v.department, v.extra, true) + QStringLiteral(")"));
+    case 9:
+        return QString::fromLatin1(kEverything);
+    default:
+        return QString::fromLatin1(kNothing);
+    }
+}
+
 QString shownSubject(const Viewer &v, const QString &subject, const QString &privacyFlag, const QString &mask)
 {
     if (!v.privacy && privacyFlag.trimmed() == QLatin1String("S"))

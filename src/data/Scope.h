@@ -113,6 +113,15 @@ QString deadlines(const Viewer &v, const DeadlineColumns &c = {});
 // he made himself.
 QString sent(const Viewer &v, const MovementColumns &c = {});
 
+// The general search: what the operator registered (level 6), or what was
+// registered by or routed to his offices (level 7) or departments (level 8),
+// his extra pairs included; level 9 the whole body. "Routed" is an iter
+// recipient of the protocol, read through EXISTS so the list stays one row
+// per protocol without DISTINCT. Privacy is not a condition here: reserved
+// protocols stay listed and their texts are masked by the list. Alias of the
+// register row.
+QString generalSearch(const Viewer &v, const QString &p = QStringLiteral("p"));
+
 // The subject a list shows: reserved protocols are masked for a viewer
 // without the privacy right.
 QString shownSubject(const Viewer &v, const QString &subject, const QString &privacyFlag, const QString &mask);

@@ -96,7 +96,11 @@ void classification(std::vector<Table> &t)
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_NumeroProtocollo", "Tab_Titolo", "Tab_Categoria", "Tab_Classe",
                        "Tab_CodiceFascicolo"}),
-                 {idx({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo"})}});
+                 {idx({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo"}),
+                  // the protocols of a class or a dossier, read from the index
+                  // alone (version 22)
+                  idx({"Tab_Ente", "Tab_Titolo", "Tab_Categoria", "Tab_Classe", "Tab_CodiceFascicolo",
+                       "Tab_TipoProtocollo", "Tab_NumeroProtocollo"})}});
 }
 
 void iter(std::vector<Table> &t)

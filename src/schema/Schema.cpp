@@ -444,6 +444,7 @@ const std::vector<Step> &steps()
         {20, "storico di dipartimenti e uffici: la riapertura registrata come attivazione", History::statements},
         {21, "fascicoli: contatore dei codici per classe; titoli, categorie, classi e fascicoli in uso non cancellabili",
          ClassificationGuards::statements, schemeKeepsItsOrder},
+        {22, "indice dei protocolli classificati per classe e fascicolo", noExtra},
     };
     return s;
 }
