@@ -4,6 +4,7 @@
 // (FrmClassifica), kept apart from the windows: the queries, the ordered
 // checks with their messages, the texts of the lists and what is written.
 
+#include "classification/SchemePath.h"
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -22,10 +23,6 @@ using protocol::ChosenDossiers;
 
 enum class Level { Title, Category, Class };
 
-// Where the chooser stands: the body and the three codes typed.
-struct SchemePath {
-    QString ente, title, category, cls;
-};
 
 // ---- the chooser ----------------------------------------------------------------------
 

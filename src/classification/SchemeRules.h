@@ -5,6 +5,7 @@
 // texts, and the rules that do not need a window: the usage checks before a
 // deletion and the statements of the deactivation cascade.
 
+#include "classification/SchemePath.h"
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -16,13 +17,6 @@ namespace nimbo::classification {
 
 enum class SchemeLevel { Title, Category, Class };
 
-// Where an element sits: the body and the codes down to its own.
-struct SchemePath {
-    QString ente;
-    QString title;
-    QString category; // categories and classes
-    QString cls;      // classes
-};
 
 // What differs between the levels.
 struct SchemeLevelText {
