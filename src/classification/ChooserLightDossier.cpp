@@ -1,4 +1,5 @@
 #include "classification/ChooserLightDossier.h"
+#include "classification/DossierCall.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -6,7 +7,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/Busy.h"
 #include "platform/Dialogs.h"
 #include "servers/ClassificationRequests.h"
 #include "session/DicAmbiente.h"
@@ -107,39 +107,13 @@ qint64 FrmFascicoliLight::save()
     QVariantList request =
         dossierRequest(QStringLiteral("A"), dossierCondition(p.ente, p.title, p.category, p.cls, 0),
                        newDossierColumns(p, description, op.code, QDate::currentDate()));
-    QVariantList reply;
-    {
-        busy::Guard guard;
-        busy::setWaitText(QStringLiteral("Attendere.Scrittura su remoto in corso"));
-        busy::setRequestTitle(QStringLiteral("OLE - Protocollo Documenti"));
-        ServerHolder holder;
-        QString why;
-        const bool created = createServer(holder, DicAmbiente::session().cfg.oleGp, &why);
-        if (created)
-            reply = holder.object->Elabora(kOpScriviFascicolo, request);
-        holder.release();
-        busy::setWaitText(QString());
-        busy::setRequestTitle(QString());
-        if (!created) {
-            GECentr::writeLog(why, QStringLiteral("save"), objectName());
-            showBox(kTitle, QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), Icon::Critical);
-            status_->setText(kNotDone);
-            return 0;
-        }
-    }
-    const QString status = reply.value(0).toString().trimmed();
-    if (status == kStatusRefused) {
-        showBox(kTitle, reply.value(1).toString(), Icon::Warning);
+    const emergency::CallOutcome out = writeDossier(request);
+    if (!out.ok()) {
+        reportDossierFailure(out, kTitle, QStringLiteral("save"));
         status_->setText(kNotDone);
         return 0;
     }
-    if (status != QLatin1String("0")) {
-        const QString text = QStringLiteral("Server Ole, Errore in Registrazione Protocollo ") + reply.value(1).toString();
-        GECentr::writeLog(text, QStringLiteral("save"), objectName());
-        showBox(kTitle, text, Icon::Critical);
-        status_->setText(kNotDone);
-        return 0;
-    }
+    const QVariantList &reply = out.reply;
     const qint64 code = reply.value(2).toLongLong();
     if (code <= 0) {
         showBox(kTitle, QStringLiteral("Registrazione non effettuata. Contattare esperto procedura."), Icon::Critical);

@@ -1,4 +1,5 @@
 #include "classification/DossierEditor.h"
+#include "classification/DossierCall.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -141,31 +142,14 @@ bool DossierEditor::writeRecord(const ui::Record &record, bool isNew)
     const QVariantList request = dossierWriteRequest(dossierClass(), codeOf(key()), isNew, d,
                                                      DicAmbiente::session().op.code, QDate::currentDate());
     const emergency::CallOutcome out =
-        emergency::callProtocolServer(kOpScriviFascicolo, request, QStringLiteral("OLE - Protocollo Documenti"));
+        writeDossier(request);
     if (out.ok()) {
         if (isNew)
             newCode_ = out.reply.value(2).toLongLong();
         showBox(kCaption, kDone, Icon::Information);
         return true;
     }
-    switch (out.kind) {
-    case emergency::CallOutcome::NoServer:
-        GECentr::writeLog(out.message, QStringLiteral("REGISTRA"), objectName());
-        showBox(kCaption, QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), Icon::Critical);
-        break;
-    case emergency::CallOutcome::Refused: showBox(kCaption, out.message, Icon::Warning); break;
-    default: {
-        // A call that did not get a reply of the server's own is an error
-        // of the call; anything else is the server's answer.
-        const bool callError = out.status == QLatin1String("-1");
-        const QString text = callError ? QStringLiteral("Server Ole, Errore in Registrazione Fascicolo ") + out.status
-                                             + QLatin1Char(' ') + out.message
-                                       : QStringLiteral("Server Ole, Errore in Registrazione Protocollo ") + out.message;
-        GECentr::writeLog(text, QStringLiteral("REGISTRA"), objectName());
-        showBox(kCaption, text, Icon::Critical);
-        break;
-    }
-    }
+    reportDossierFailure(out, kCaption, QStringLiteral("REGISTRA"));
     showBox(kCaption, kNotDone, Icon::Critical);
     return false;
 }
