@@ -15,6 +15,7 @@
 #include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
 #include "servers/PooledUnit.h"
+#include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
 
@@ -374,6 +375,10 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             dossiers.append(r);
         }
     }
+    // Told only after the references, as every code the request names.
+    QVector<FiledDossier> filed;
+    QString dossierWhy;
+    readFiledDossiers(dossiers, key.ente, &filed, &dossierWhy);
 
     // An emergency registration is stored as the recovery names it, without
     // blanks around, so that the register's unique key tells twins apart.
@@ -440,6 +445,18 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             q->finish();
             if (!found || (!ref.refusedWhen.isEmpty() && value == ref.refusedWhen))
                 return {refused(found ? ref.inactive : ref.missing), false};
+        }
+        // Each dossier must still take new protocols, checked before the
+        // number is taken so that a refusal consumes none.
+        if (!dossierWhy.isEmpty())
+            return {refused(dossierWhy), false};
+        const bool postgres = Dialect::engineOf(sql) == Dialect::Engine::PostgreSQL;
+        for (const FiledDossier &d : filed) {
+            const std::optional<QString> no = filedDossierRefusal(exec, q, postgres, key.ente, d);
+            if (!no)
+                return dbFailure(sql, q->lastError());
+            if (!no->isEmpty())
+                return {refused(*no), false};
         }
 
         if (!isNew) {
@@ -590,7 +607,11 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                   {key.ente, department, year, in ? progressive : 0, in ? 0 : progressive}))
             return dbFailure(sql, q->lastError());
 
-        for (Row d : dossiers) {
+        for (int i = 0; i < dossiers.size(); ++i) {
+            Row d = dossiers[i];
+            d.set(QStringLiteral("Tab_Titolo"), filed[i].title);
+            d.set(QStringLiteral("Tab_Categoria"), filed[i].category);
+            d.set(QStringLiteral("Tab_Classe"), filed[i].cls);
             d.set(kEnte, key.ente);
             d.set(kTipo, key.direction);
             d.set(kNumero, number);

@@ -31,7 +31,11 @@
 // Body, operator (active), correspondent (in the body's address book),
 // document type, department and office must exist; texts must hold no
 // control characters or broken Unicode; a new protocol carries no
-// cancellation data.
+// cancellation data. Each dossier of element 5 must exist, be open and
+// stand under an active title, category and class, and be named once
+// (servers/RegistrationDossiers.h): otherwise the whole registration is
+// refused, after the other references are checked and before a number is
+// taken.
 //
 // A new protocol that carries an emergency register and number
 // (Tab_RegistroTemporaneo, Tab_ProtocolloTemporaneo) already in the register

@@ -132,10 +132,20 @@ TEST_P(ProtocolServerTest, NumbersAreSharedByDirectionAndRestartEachYear)
 TEST_P(ProtocolServerTest, FailedWriteLeavesNoRowAndConsumesNoNumber)
 {
     ASSERT_EQ(registerNew(QStringLiteral("E"), QStringLiteral("Uno")).value(2).toString(), QStringLiteral("20240000001"));
-    // The same dossier twice breaks the dossier table's key after the row
-    // and the counter were written: all of it must go.
+    // The database refuses the dossier row written after the protocol's row
+    // and the counter: all of it must go.
+    QSqlQuery t(db().central());
+    if (db().engine() == Dialect::Engine::SQLite) {
+        ASSERT_TRUE(t.exec(QStringLiteral("CREATE TRIGGER refuse_four BEFORE INSERT ON Tab_ProFascicoli WHEN "
+                                          "new.Tab_CodiceFascicolo = 4 BEGIN SELECT RAISE(ABORT, 'riga rifiutata'); END")));
+    } else {
+        ASSERT_TRUE(t.exec(QStringLiteral("CREATE FUNCTION refuse_row() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                          "RAISE EXCEPTION 'riga rifiutata'; END $$")));
+        ASSERT_TRUE(t.exec(QStringLiteral("CREATE TRIGGER refuse_four BEFORE INSERT ON Tab_ProFascicoli FOR EACH ROW "
+                                          "WHEN (new.Tab_CodiceFascicolo = 4) EXECUTE FUNCTION refuse_row()")));
+    }
     const QVariantList failed =
-        registerNew(QStringLiteral("U"), QStringLiteral("Due"), {dossierColumns(kEnte, 4), dossierColumns(kEnte, 4)});
+        registerNew(QStringLiteral("U"), QStringLiteral("Due"), {dossierColumns(kEnte, 3), dossierColumns(kEnte, 4)});
     EXPECT_NE(failed.value(0).toString(), QStringLiteral("0"));
     EXPECT_NE(failed.value(0).toString(), nimbo::kStatusRefused);
     EXPECT_FALSE(failed.value(1).toString().isEmpty());
@@ -144,12 +154,13 @@ TEST_P(ProtocolServerTest, FailedWriteLeavesNoRowAndConsumesNoNumber)
     EXPECT_EQ(counter(2024), QStringLiteral("1/0"));
     // The first of a year failing leaves no counter row either.
     now = now.addDays(1);
-    EXPECT_NE(registerNew(QStringLiteral("E"), QStringLiteral("Tre"), {dossierColumns(kEnte, 4), dossierColumns(kEnte, 4)})
-                  .value(0)
-                  .toString(),
+    EXPECT_NE(registerNew(QStringLiteral("E"), QStringLiteral("Tre"), {dossierColumns(kEnte, 4)}).value(0).toString(),
               QStringLiteral("0"));
     EXPECT_EQ(counter(2025), QStringLiteral("none"));
     now = now.addDays(-1);
+    ASSERT_TRUE(t.exec(QStringLiteral("DROP TRIGGER refuse_four") + (db().engine() == Dialect::Engine::SQLite
+                                                                         ? QString()
+                                                                         : QStringLiteral(" ON Tab_ProFascicoli"))));
 
     EXPECT_EQ(registerNew(QStringLiteral("U"), QStringLiteral("Due"), {dossierColumns(kEnte, 4)}).value(2).toString(),
               QStringLiteral("20240000002"));
