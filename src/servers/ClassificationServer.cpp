@@ -326,13 +326,20 @@ QVariantList ProtocolServer::dossier(const QVariantList &params)
         if (isNew) {
             // The class is held until the commit: a deactivation that
             // closes its dossiers waits and then closes this one too.
-            if (!unit.run(QStringLiteral("SELECT Tab_Attivo FROM Tab_Classe WHERE Tab_Ente = ? AND Tab_CodiceTitolo = ? AND "
-                                         "Tab_CodiceCategoria = ? AND Tab_Codice = ?")
-                              + (pg ? QStringLiteral(" FOR SHARE") : QString()),
+            // A class switched on again under a title or category still off
+            // opens nothing either.
+            if (!unit.run(QStringLiteral("SELECT k.Tab_Attivo, c.Tab_Attivo, t.Tab_Attivo FROM Tab_Classe k "
+                                         "LEFT JOIN Tab_Categoria c ON c.Tab_Ente = k.Tab_Ente AND c.Tab_CodiceTitolo = "
+                                         "k.Tab_CodiceTitolo AND c.Tab_Codice = k.Tab_CodiceCategoria "
+                                         "LEFT JOIN Tab_Titolo t ON t.Tab_Ente = k.Tab_Ente AND t.Tab_Codice = "
+                                         "k.Tab_CodiceTitolo WHERE k.Tab_Ente = ? AND k.Tab_CodiceTitolo = ? AND "
+                                         "k.Tab_CodiceCategoria = ? AND k.Tab_Codice = ?")
+                              + (pg ? QStringLiteral(" FOR SHARE OF k") : QString()),
                           key.classBinds()))
                 return unit.failed();
             const bool found = q->next();
-            const bool active = found && q->value(0).toLongLong() == 1;
+            const bool active = found && q->value(0).toLongLong() == 1 && q->value(1).toLongLong() == 1
+                                && q->value(2).toLongLong() == 1;
             q->finish();
             if (!found)
                 return refusedUnit(QStringLiteral("La classe (Tab_Classe) %1 non è presente in archivio.").arg(key.shownClass()));

@@ -271,6 +271,13 @@ TEST_P(ClassificationServerTest, DossierRequestsThatBreakARuleAreRefusedNamingTh
     EXPECT_EQ(scalar(fingerprint).toInt(), before);
     // Nothing refused used up a code.
     EXPECT_EQ(newDossier(QStringLiteral("DOPO I RIFIUTI")).value(2).toLongLong(), 11);
+
+    // An active class under a title switched off opens nothing.
+    ASSERT_EQ(plain(QStringLiteral("UPDATE Tab_Titolo SET Tab_Attivo = 0 WHERE Tab_Ente = 'ASL1' AND Tab_Codice = '01'")),
+              QString());
+    const QVariantList underOff = newDossier(QStringLiteral("SOTTO UN TITOLO SPENTO"));
+    EXPECT_EQ(underOff.value(0).toString(), kRefused);
+    EXPECT_TRUE(underOff.value(1).toString().contains(QStringLiteral("non è attiva"))) << underOff.value(1).toString().toStdString();
 }
 
 TEST_P(ClassificationServerTest, DatabaseRefusesDeletingWhatAClassificationNames)
