@@ -8,6 +8,7 @@
 #include <QTreeView>
 
 #include "ClassifyFixture.h"
+#include "ListRows.h"
 #include "SummaryFixture.h"
 #include "classification/SummaryTree.h"
 #include "classification/SummaryWindow.h"
@@ -26,18 +27,6 @@ protected:
             return;
         registerSchemeWindows();
         registerSummaryWindows();
-    }
-    // Chooses the row of a kit list whose first column holds the text, as
-    // Enter on it does.
-    static void pickRow(QWidget *w, const char *list, const QString &text)
-    {
-        ui::RowList *rows = nullptr;
-        for (auto *l : w->findChildren<ui::RowList *>())
-            if (l->view()->objectName() == QLatin1String(list))
-                rows = l;
-        ASSERT_NE(rows, nullptr) << list;
-        ASSERT_TRUE(rows->select(0, text)) << list << " " << text.toStdString();
-        QTest::keyClick(rows->view(), Qt::Key_Return);
     }
     // A new element of the scheme window in front: NUOVO, code, description,
     // REGISTRA, nothing said.
@@ -61,13 +50,13 @@ TEST_P(EndToEnd, SchemeDossierRegistrationSummaryAndWorkbook)
     QWidget *titles = menu(main, "mnucatcla");
     ASSERT_NE(titles, nullptr);
     newElement(main, titles, QStringLiteral("T77"), QStringLiteral("TUTELA DELLA SALUTE"));
-    pickRow(titles, "LwTitoli", QStringLiteral("T77"));
+    test::chooseRow(titles, "LwTitoli", QStringLiteral("T77"));
     child(titles, "CmdCategorie")->click();
     QWidget *categories = front(main);
     ASSERT_NE(categories, nullptr);
     ASSERT_EQ(categories->objectName(), QStringLiteral("FrmCategorie"));
     newElement(main, categories, QStringLiteral("C1"), QStringLiteral("VACCINAZIONI"));
-    pickRow(categories, "LwCategorie", QStringLiteral("C1"));
+    test::chooseRow(categories, "LwCategorie", QStringLiteral("C1"));
     child(categories, "CmdClassi")->click();
     QWidget *classes = front(main);
     ASSERT_NE(classes, nullptr);

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 
 #include "../ui/UiFixture.h"
+#include "ListRows.h"
 #include "classification/Classification.h"
 #include "iter/Iter.h"
 #include "ui/RowList.h"
@@ -115,25 +116,8 @@ protected:
              {number, QString::fromLatin1(t), QString::fromLatin1(c), QString::fromLatin1(k), dossier});
     }
 
-    // Chooses the row of a list whose first column holds the text, as Enter
-    // on it does.
-    static void choose(QWidget *w, const char *list, const QString &text)
-    {
-        ui::RowList *rows = nullptr;
-        for (auto *l : w->findChildren<ui::RowList *>())
-            if (l->view()->objectName() == QLatin1String(list))
-                rows = l;
-        ASSERT_NE(rows, nullptr) << list;
-        ASSERT_TRUE(rows->select(0, text)) << list << " " << text.toStdString();
-        QTest::keyClick(rows->view(), Qt::Key_Return);
-    }
-    static ui::RowList *rowsOf(QWidget *w, const char *list)
-    {
-        for (auto *l : w->findChildren<ui::RowList *>())
-            if (l->view()->objectName() == QLatin1String(list))
-                return l;
-        return nullptr;
-    }
+    static void choose(QWidget *w, const char *list, const QString &text) { chooseRow(w, list, text); }
+    static ui::RowList *rowsOf(QWidget *w, const char *list) { return listNamed(w, list); }
     // The rows of a list, their shown columns joined by "|", rows by ";".
     static QString shown(QWidget *w, const char *list)
     {
