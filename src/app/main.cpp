@@ -5,7 +5,9 @@
 #include "documents/Documents.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
+#include "links/Links.h"
 #include "organisation/Organisation.h"
+#include "search/Search.h"
 #include "platform/FileSystem.h"
 #include "protocol/FrmProtocollo.h"
 #include "session/Application.h"
@@ -31,5 +33,7 @@ int main(int argc, char **argv)
     nimbo::documents::registerDocumentWindows();
     nimbo::emergency::registerEmergencyWindows();
     nimbo::classification::registerClassificationWindows();
+    nimbo::links::registerLinksWindows();
+    nimbo::search::registerSearchWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -11,8 +11,10 @@
 #include "documents/Documents.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
+#include "links/Links.h"
 #include "municipalities/MunicipalityWindows.h"
 #include "organisation/Organisation.h"
+#include "search/Search.h"
 #include "schema/Definition.h"
 #include "startup/CreaTabMenu.h"
 #include "ui/RecordEditor.h"
@@ -52,6 +54,8 @@ TEST_P(FieldLengths, EveryRecordEditorTakesItsLengthsFromTheSchema)
     nimbo::documents::registerDocumentWindows();
     nimbo::emergency::registerEmergencyWindows();
     nimbo::classification::registerClassificationWindows();
+    nimbo::links::registerLinksWindows();
+    nimbo::search::registerSearchWindows();
 
     QStringList editors;
     QStringList wrong;

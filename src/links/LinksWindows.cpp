@@ -1,0 +1,11 @@
+#include "links/Links.h"
+
+namespace nimbo::links {
+
+void registerLinksWindows()
+{
+    registerLinkWindows();
+    registerRecipientWindows();
+}
+
+} // namespace nimbo::links

@@ -1,0 +1,9 @@
+#include "search/Search.h"
+
+#include "ui/WindowRegistry.h"
+
+namespace nimbo::search {
+
+void registerActsWindows() {}
+
+} // namespace nimbo::search

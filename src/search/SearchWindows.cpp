@@ -1,0 +1,11 @@
+#include "search/Search.h"
+
+namespace nimbo::search {
+
+void registerSearchWindows()
+{
+    registerGeneralSearchWindows();
+    registerActsWindows();
+}
+
+} // namespace nimbo::search
