@@ -257,6 +257,7 @@ void ProtocolDetail::clear()
     state_->setText(QString());
     correspondentCaption_->setText(QStringLiteral("Mittente"));
     iter_->clear();
+    tabs_->setCurrentWidget(iter_);
     dossiers_->clear();
     recipients_->clear();
     others_->setToolTip(QString());
@@ -289,6 +290,8 @@ void ProtocolDetail::openDocuments(const QString &window)
         QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, callerTag_));
     QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, direction_), Q_ARG(QString, number_));
 }
+
+QSize ProtocolDetail::sizeHint() const { return QSize(960, 560).expandedTo(minimumSizeHint()); }
 
 QString ProtocolDetail::boxTitle() const
 {

@@ -45,6 +45,7 @@ public:
     QString number() const;
     // The protocol shown is reserved and the viewer lacks the right.
     bool masked() const { return masked_; }
+    QSize sizeHint() const override;
 
 private:
     void clear();
