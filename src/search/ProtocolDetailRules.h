@@ -31,7 +31,7 @@ QString recipientLine(const QString &name, const QString &street, const QString 
 // An emergency register or number as shown: "/" when the protocol has none
 // (a direct registration stores a blank).
 QString emergencyText(const QVariant &value);
-// "A T T I V O" unless the state is "C".
+// The state is "C" (shown "C A N C E L L A T O"); any other is active.
 bool cancelled(const QVariant &state);
 
 // The cancellation as the clerk reads it: date, operator, reason, notes.
