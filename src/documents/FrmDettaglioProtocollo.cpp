@@ -41,7 +41,7 @@ QString protocolQuery(const QString &ente, const QString &number)
 QString recipientsQuery(const QString &ente, const QString &direction, const QString &number)
 {
     return QStringLiteral("SELECT r.Tab_DataSerialeMov, r.Tab_DataEffettivaAssegnazione, dip.Dipa_Denominazione, "
-                          "u.Tab_Descrizione, c.Tab_Componente FROM Tab_Iter_Destinatari r "
+                          "u.Tab_Descrizione, c.Tab_Componente, r.Tab_Annotazioni FROM Tab_Iter_Destinatari r "
                           "LEFT JOIN Tab_Uffici u ON u.Tab_Ente = r.Tab_Ente AND u.Tab_Ufficio = r.Tab_UfficioDestinatario "
                           "LEFT JOIN Tab_Dipartimenti dip ON dip.Dipa_CodiceEnte = u.Tab_Ente AND "
                           "dip.Dipa_CodDipartimento = u.Tab_Dipartimento "
@@ -61,6 +61,62 @@ QString recipientLine(const QVariant &assignedOn)
     if (t.isValid())
         when = t.toString(QStringLiteral("dd/MM/yyyy hh:mm:ss"));
     return QString(19, QLatin1Char(' ')) + QStringLiteral("a: ") + when;
+}
+
+QTreeWidget *iterList(QWidget *parent)
+{
+    auto *list = new QTreeWidget(parent);
+    list->setObjectName(QStringLiteral("lswIter"));
+    list->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("Tipo movimento"), QStringLiteral("Dipartimento"),
+                           QStringLiteral("Ufficio"), QStringLiteral("Operatore"), QStringLiteral("Note")});
+    list->setRootIsDecorated(false);
+    list->setTextElideMode(Qt::ElideRight);
+    list->header()->setTextElideMode(Qt::ElideRight);
+    // Times, kinds of movement and operators whole; the names and the notes
+    // share what is left, shortened with the whole text in their tips, so
+    // that the list never scrolls sideways.
+    for (int c : {0, 1, 4})
+        list->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    for (int c : {2, 3, 5})
+        list->header()->setSectionResizeMode(c, QHeaderView::Stretch);
+    return list;
+}
+
+bool fillIter(QTreeWidget *list, const QString &ente, const QString &direction, const QString &number,
+              bool recipientNotes)
+{
+    list->clear();
+    const F::LoadedRows moves = F::loadRows(kDb, iter::movementsQuery(ente, direction, number));
+    const F::LoadedRows to = F::loadRows(kDb, recipientsQuery(ente, direction, number));
+    QList<QTreeWidgetItem *> items;
+    int r = 0;
+    for (int m = 0; m < moves.rowCount(); ++m) {
+        const QString serial = moves.value(0, m).toString().trimmed();
+        auto *item = new QTreeWidgetItem;
+        item->setText(0, iter::serialTextFull(serial));
+        for (int c = 1; c <= 5; ++c)
+            item->setText(c, moves.value(c, m).toString().trimmed());
+        items << item;
+        // The recipients come in movement order: those of this movement
+        // follow it.
+        while (r < to.rowCount() && to.value(0, r).toString().trimmed() < serial)
+            ++r;
+        for (; r < to.rowCount() && to.value(0, r).toString().trimmed() == serial; ++r) {
+            auto *line = new QTreeWidgetItem;
+            line->setText(0, recipientLine(to.value(1, r)));
+            for (int c = 2; c <= 4; ++c)
+                line->setText(c, to.value(c, r).toString().trimmed());
+            if (recipientNotes)
+                line->setText(5, to.value(5, r).toString().trimmed());
+            items << line;
+        }
+    }
+    // Every text whole in its tip.
+    for (QTreeWidgetItem *item : items)
+        for (int c = 0; c < item->columnCount(); ++c)
+            item->setToolTip(c, item->text(c));
+    list->addTopLevelItems(items);
+    return !moves.failed() && !to.failed();
 }
 
 } // namespace detail
@@ -90,21 +146,7 @@ FrmDettaglioProtocollo::FrmDettaglioProtocollo(QWidget *parent) : ChildWindow(pa
     head->addRow(QStringLiteral("Oggetto"), {{txtOggetto_, 1}});
 
     auto *iter = new ui::FormGroup(QStringLiteral("Iter del Protocollo selezionato"), this);
-    lswIter_ = new QTreeWidget(iter);
-    lswIter_->setObjectName(QStringLiteral("lswIter"));
-    lswIter_->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("Tipo movimento"),
-                               QStringLiteral("Dipartimento"), QStringLiteral("Ufficio"), QStringLiteral("Operatore"),
-                               QStringLiteral("Note")});
-    lswIter_->setRootIsDecorated(false);
-    lswIter_->setTextElideMode(Qt::ElideRight);
-    lswIter_->header()->setTextElideMode(Qt::ElideRight);
-    // Times, kinds of movement and operators whole; the names and the notes
-    // share what is left, shortened with the whole text in their tips, so
-    // that the list never scrolls sideways.
-    for (int c : {0, 1, 4})
-        lswIter_->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
-    for (int c : {2, 3, 5})
-        lswIter_->header()->setSectionResizeMode(c, QHeaderView::Stretch);
+    lswIter_ = detail::iterList(iter);
     lswIter_->setMinimumSize(720, 220);
     iter->addWide(lswIter_);
 
@@ -187,37 +229,7 @@ bool FrmDettaglioProtocollo::setProtocol(const QString &direction, const QString
 
 void FrmDettaglioProtocollo::loadIter()
 {
-    lswIter_->clear();
-    const QString ente = DicAmbiente::session().op.ente;
-    const F::LoadedRows moves = F::loadRows(kDb, iter::movementsQuery(ente, direction_, number_));
-    const F::LoadedRows to = F::loadRows(kDb, detail::recipientsQuery(ente, direction_, number_));
-    QList<QTreeWidgetItem *> items;
-    int r = 0;
-    for (int m = 0; m < moves.rowCount(); ++m) {
-        const QString serial = moves.value(0, m).toString().trimmed();
-        auto *item = new QTreeWidgetItem;
-        item->setText(0, iter::serialTextFull(serial));
-        for (int c = 1; c <= 5; ++c)
-            item->setText(c, moves.value(c, m).toString().trimmed());
-        items << item;
-        // The recipients come in movement order: those of this movement
-        // follow it.
-        while (r < to.rowCount() && to.value(0, r).toString().trimmed() < serial)
-            ++r;
-        for (; r < to.rowCount() && to.value(0, r).toString().trimmed() == serial; ++r) {
-            auto *line = new QTreeWidgetItem;
-            line->setText(0, detail::recipientLine(to.value(1, r)));
-            line->setText(2, to.value(2, r).toString().trimmed());
-            line->setText(3, to.value(3, r).toString().trimmed());
-            line->setText(4, to.value(4, r).toString().trimmed());
-            items << line;
-        }
-    }
-    // Every text whole in its tip.
-    for (QTreeWidgetItem *item : items)
-        for (int c = 0; c < item->columnCount(); ++c)
-            item->setToolTip(c, item->text(c));
-    lswIter_->addTopLevelItems(items);
+    detail::fillIter(lswIter_, DicAmbiente::session().op.ente, direction_, number_, false);
 }
 
 void FrmDettaglioProtocollo::ELABORATBAR(const QString &key)

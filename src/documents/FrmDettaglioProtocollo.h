@@ -23,6 +23,16 @@ QString protocolQuery(const QString &ente, const QString &number);
 QString recipientsQuery(const QString &ente, const QString &direction, const QString &number);
 // "                   a: " then the date, department, office and member.
 QString recipientLine(const QVariant &assignedOn);
+// The iter list of the detail views ("Data e ora", "Tipo movimento",
+// "Dipartimento", "Ufficio", "Operatore", "Note"), its columns sized so that
+// it never scrolls sideways.
+QTreeWidget *iterList(QWidget *parent);
+// Fills it: each movement, oldest first, followed by the "a:" lines of its
+// recipients; with recipientNotes each recipient's notes stand in the last
+// column. False when a read failed (the list then holds what was read, so
+// that the caller can say the iter is incomplete rather than empty).
+bool fillIter(QTreeWidget *list, const QString &ente, const QString &direction, const QString &number,
+              bool recipientNotes);
 } // namespace detail
 
 class FrmDettaglioProtocollo : public ChildWindow {

@@ -31,7 +31,8 @@ bool isConsultation(const QString &caller)
 {
     static const QStringList kConsult{QStringLiteral("FRMITER"),      QStringLiteral("FRMFILTRORPROT"),
                                       QStringLiteral("FRMINCARICO"),  QStringLiteral("FRMARCHIVIATI"),
-                                      QStringLiteral("FRMPROTPRECED"), QStringLiteral("FRMSTORICORPROT")};
+                                      QStringLiteral("FRMPROTPRECED"), QStringLiteral("FRMSTORICORPROT"),
+                                      QStringLiteral("FRMRICERCAPROT")};
     return kConsult.contains(caller.trimmed().toUpper());
 }
 

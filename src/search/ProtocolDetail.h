@@ -13,6 +13,17 @@
 
 #include "data/Scope.h"
 
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QTreeWidget;
+
+namespace nimbo::ui {
+class DescriptionLabel;
+class RowList;
+} // namespace nimbo::ui
+
 namespace nimbo::search {
 
 class ProtocolDetail : public QWidget {
@@ -25,10 +36,36 @@ public:
     ProtocolDetail(const QString &documentsRefused, const QString &callerTag, QWidget *parent = nullptr);
 
     // Reads and shows the protocol of the viewer's body; false (and nothing
-    // shown) when it cannot be read.
+    // shown) when it cannot be read. The operator is told why: a protocol
+    // that is not there, or a read that failed. A list of the protocol that
+    // could not be read (iter, dossiers, further recipients) is said too,
+    // and the rest is still shown.
     bool load(const QString &direction, const QString &number, const protocol::Viewer &viewer);
     QString direction() const;
     QString number() const;
+    // The protocol shown is reserved and the viewer lacks the right.
+    bool masked() const { return masked_; }
+    QSize sizeHint() const override;
+
+private:
+    void clear();
+    void loadLists();
+    void showCancellation();
+    void openDocuments(const QString &window);
+    QString boxTitle() const;
+
+    QString documentsRefused_, callerTag_;
+    QString direction_, number_, ente_, cancellation_;
+    bool masked_ = false;
+
+    QPushButton *state_, *others_, *documents_, *attachments_;
+    QLabel *correspondentCaption_, *officeCaption_;
+    QLineEdit *numberField_, *date_, *privacy_, *received_, *receivedTime_, *emergencyRegister_, *emergencyNumber_;
+    QLineEdit *correspondent_, *docType_, *department_, *office_, *subject_, *notes_;
+    ui::DescriptionLabel *docTypeName_, *departmentName_, *officeName_, *memberName_;
+    QTabWidget *tabs_;
+    QTreeWidget *iter_;
+    ui::RowList *dossiers_, *recipients_;
 };
 
 } // namespace nimbo::search
