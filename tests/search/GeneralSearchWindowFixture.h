@@ -4,6 +4,7 @@
 // routed by the iter to other offices), a demo operator's profile loaded as
 // the login leaves it, and the window made as the menu makes it.
 
+#include <QCheckBox>
 #include <QProcess>
 #include <QTableView>
 
