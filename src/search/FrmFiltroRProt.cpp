@@ -127,7 +127,7 @@ void FrmFiltroRProt::buildCriteria(QWidget *page)
     year_ = field(g, "txtAnno", 4, 5);
     number_ = field(g, "TxtNumero", 7, 8);
     emergency_ = field(g, "TxtNumEme", 7, 8);
-    g->addRow(QStringLiteral("Anno"), {year_, "Numero", number_, "N. Emergenza", emergency_, {new QWidget(g), 1}});
+    g->addRow(QStringLiteral("Anno"), {year_, "Numero", number_, "N. Emergenza", emergency_});
 
     operator_ = new QComboBox(g);
     operator_->setObjectName(QStringLiteral("cmbOperatori"));
@@ -140,8 +140,9 @@ void FrmFiltroRProt::buildCriteria(QWidget *page)
     outgoing_->setObjectName(QStringLiteral("OptTipoProtocollo_1"));
     incoming_->setChecked(true);
     outgoing_->setChecked(true);
-    g->addRow(QStringLiteral("Data Protocollo"),
-              {operator_, date_, "Tipo Protocollo", incoming_, outgoing_, {new QWidget(g), 1}});
+    // The comparison reads as part of the caption: "Data Protocollo >= ...".
+    g->addRow(ui::caption(QStringLiteral("Data Protocollo"), g, date_),
+              {operator_, date_, "Tipo Protocollo", incoming_, outgoing_});
 
     correspondent_ = field(g, "CodiceMitDest", 30, 0);
     docType_ = combo(g, "CodTipoDoc");

@@ -45,6 +45,7 @@ TEST_P(SearchEndToEnd, ADepartmentManagerFindsWhatWasRoutedToHimOpensItMovesOnAn
     EXPECT_EQ(shownColumn(w, filter::ColNumber), QStringList({QStringLiteral("2025-0000063"), QStringLiteral("2025-0000061")}));
     EXPECT_EQ(text(w, "LblConteggio"), QStringLiteral("Sono stati trovati N. 2 Protocolli"));
     EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;CERCA;STAMPA"));
+    expectFitsWithFieldsLabelled(main, w, out.filePath(QStringLiteral("ricerca.png")));
 
     QTableView *view = w->list()->view();
     view->setCurrentIndex(view->model()->index(0, filter::ColNumber));
