@@ -295,12 +295,9 @@ bool FrmFiltroRProt::openRow(int row)
     if (row < 0 || row >= list_->count())
         return false;
     const QString number = list_->text(row, filter::ColKey);
-    if (!detail_->load(list_->text(row, filter::ColDirectionCode), number, protocol::Viewer::fromSession())) {
-        showBox(kCaption, QStringLiteral("Il protocollo N. ") + list_->text(row, filter::ColNumber)
-                              + QStringLiteral(" non è leggibile in archivio."),
-                Icon::Warning);
+    // The detail tells the operator why a protocol cannot be shown.
+    if (!detail_->load(list_->text(row, filter::ColDirectionCode), number, protocol::Viewer::fromSession()))
         return false;
-    }
     // The list follows, so that leaving the detail shows where it was.
     const QModelIndex at = list_->proxy()->mapFromSource(list_->model()->index(row, filter::ColNumber));
     list_->view()->setCurrentIndex(at);
