@@ -87,7 +87,10 @@ FrmFiltroRProt::FrmFiltroRProt(QWidget *parent) : ChildWindow(parent)
     pages_ = new QStackedWidget(this);
     v->addWidget(pages_);
 
+    // The detail names some of its fields as the criteria are named: the
+    // criteria are looked up on their own page.
     listPage_ = new QWidget(pages_);
+    listPage_->setObjectName(QStringLiteral("FraRicerca"));
     auto *lv = new QVBoxLayout(listPage_);
     lv->setContentsMargins(0, 0, 0, 0);
     lv->setSpacing(4);
@@ -257,7 +260,7 @@ bool FrmFiltroRProt::applyCriteria(const GeneralCriteria &c)
 
 void FrmFiltroRProt::focusControl(const QString &name)
 {
-    if (auto *w = findChild<QWidget *>(name))
+    if (auto *w = listPage_->findChild<QWidget *>(name))
         w->setFocus();
 }
 

@@ -77,9 +77,11 @@ protected:
             out << m->index(r, column).data().toString();
         return out;
     }
+    // The criteria page: the detail beside it names a field as a criterion is named.
+    static QWidget *criteria(QWidget *w) { return w->findChild<QWidget *>(QStringLiteral("FraRicerca")); }
     static void choose(QWidget *w, const char *name, const QString &code)
     {
-        auto *c = w->findChild<QComboBox *>(QLatin1String(name));
+        auto *c = criteria(w)->findChild<QComboBox *>(QLatin1String(name));
         ASSERT_NE(c, nullptr) << name;
         const int at = c->findData(code);
         ASSERT_GE(at, 0) << name << " " << code.toStdString();
@@ -88,7 +90,7 @@ protected:
     // The codes a combo offers after its empty first item.
     static QStringList offered(QWidget *w, const char *name)
     {
-        auto *c = w->findChild<QComboBox *>(QLatin1String(name));
+        auto *c = criteria(w)->findChild<QComboBox *>(QLatin1String(name));
         QStringList out;
         for (int i = 1; c && i < c->count(); ++i)
             out << c->itemData(i).toString();
@@ -96,7 +98,7 @@ protected:
     }
     static void fill(QWidget *w, const char *name, const QString &text)
     {
-        auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
+        auto *e = criteria(w)->findChild<QLineEdit *>(QLatin1String(name));
         ASSERT_NE(e, nullptr) << name;
         e->setText(text);
     }

@@ -233,7 +233,7 @@ TEST_P(GeneralSearchWindow, CombosOfferTheDepartmentsAndOfficesOfEachLevel)
     // Bodies whose authority code is 104 call their offices operative units.
     const auto captions = [](QWidget *w) {
         QStringList out;
-        for (auto *l : w->findChildren<QLabel *>())
+        for (auto *l : criteria(w)->findChildren<QLabel *>())
             out << l->text();
         return out;
     };

@@ -48,8 +48,8 @@ TEST_P(SavedSearch, SavedPerOperatorRunAgainReplacedOnlyWhenConfirmed)
         auto w = open();
         fill(w.get(), "Oggetto", QStringLiteral("verbale"));
         fill(w.get(), "DataProtocollo", QStringLiteral("31/12/2025"));
-        w->findChild<QComboBox *>(QStringLiteral("cmbOperatori"))->setCurrentText(QStringLiteral("<="));
-        w->findChild<QCheckBox *>(QStringLiteral("OptTipoProtocollo_0"))->setChecked(false);
+        criteria(w.get())->findChild<QComboBox *>(QStringLiteral("cmbOperatori"))->setCurrentText(QStringLiteral("<="));
+        criteria(w.get())->findChild<QCheckBox *>(QStringLiteral("OptTipoProtocollo_0"))->setChecked(false);
         choose(w.get(), "Dip", QStringLiteral("PRO"));
         choose(w.get(), "Uff", QStringLiteral("ARC"));
         choose(w.get(), "Combo1", QStringLiteral("100"));
@@ -77,7 +77,7 @@ TEST_P(SavedSearch, SavedPerOperatorRunAgainReplacedOnlyWhenConfirmed)
 
     // Saving under a name in use asks first; No keeps the saved criteria.
     fill(w.get(), "Oggetto", QStringLiteral("gara"));
-    EXPECT_EQ(shownText(w.get(), "TxtNomeRicerca"), name);
+    EXPECT_EQ(shownText(criteria(w.get()), "TxtNomeRicerca"), name);
     boxes.clear();
     boxes.answers = {Answer::No};
     EXPECT_FALSE(w->saveSearch());

@@ -38,7 +38,7 @@ TEST_P(SearchEndToEnd, ADepartmentManagerFindsWhatWasRoutedToHimOpensItMovesOnAn
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(w->windowTitle(), QStringLiteral("Ricerca Protocolli"));
     EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;CERCA"));
-    edit(w, "Oggetto", QStringLiteral("parere"));
+    edit(criteria(w), "Oggetto", QStringLiteral("parere"));
     press(main, "CERCA");
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     // Registered elsewhere and never routed to him: not his.
