@@ -53,6 +53,7 @@ TEST_P(SearchEndToEnd, ADepartmentManagerFindsWhatWasRoutedToHimOpensItMovesOnAn
     ASSERT_TRUE(w->detailShown());
     EXPECT_EQ(w->detail()->number(), QStringLiteral("20250000063"));
     EXPECT_EQ(shownToolbar(main), QStringLiteral("ESCI;ANNULLA;PRECEDENTE;SUCCESSIVO"));
+    expectFitsWithFieldsLabelled(main, w, out.filePath(QStringLiteral("ricerca-dettaglio.png")));
     press(main, "SUCCESSIVO");
     EXPECT_EQ(w->detail()->number(), QStringLiteral("20250000061"));
     EXPECT_TRUE(boxes.texts().isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
