@@ -211,6 +211,17 @@ void filing(std::vector<Table> &t)
                  {idx({"Tab_Ente", "Tab_UfficioIntegrazione"})}});
 }
 
+// The criteria of the general search that an operator keeps under a name,
+// as text the window writes and reads back; one name once per operator.
+void savedSearches(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_RicercheSalvate"),
+                 withAudit({txt("Tab_Ente"), txt("Tab_Operatore", 10), txt("Tab_Nome", 50), txt("Tab_Criteri")}, "Tab_"),
+                 cols({"Tab_Ente", "Tab_Operatore", "Tab_Nome"}),
+                 {},
+                 24});
+}
+
 } // namespace
 
 std::vector<Table> centralTablesPart2()
@@ -222,6 +233,7 @@ std::vector<Table> centralTablesPart2()
     deadlines(t);
     emergencyAndMail(t);
     filing(t);
+    savedSearches(t);
     return t;
 }
 

@@ -445,6 +445,7 @@ const std::vector<Step> &steps()
         {21, "fascicoli: contatore dei codici per classe; titoli, categorie, classi e fascicoli in uso non cancellabili",
          ClassificationGuards::statements, schemeKeepsItsOrder},
         {22, "indice dei protocolli classificati per classe e fascicolo", noExtra},
+        {24, "ricerche di protocolli salvate da ciascun operatore", noExtra},
     };
     return s;
 }
