@@ -223,10 +223,10 @@ QWidget *FrmRicercaProt::buildActs()
     subject->setObjectName(QStringLiteral("TxtOggettoAtto"));
     act->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject, 1)});
     actDepartment_ = codeBox(act, "TxtDipartimento", 5);
-    auto *departmentName = describing(act, "LblDipartimento");
+    auto *departmentName = describing(act, "LblDipartimentoProprietario");
     act->addCodeRow(QStringLiteral("Dipartimento Proprietario"), actDepartment_, departmentName);
     actOffice_ = codeBox(act, "TxtUfficio", 5);
-    auto *officeName = describing(act, "LblUfficio");
+    auto *officeName = describing(act, "LblUfficioProprietario");
     act->addCodeRow(QStringLiteral("Ufficio Proprietario"), actOffice_, officeName);
     auto *notes = new QLineEdit(act);
     notes->setObjectName(QStringLiteral("TxtNoteAtto"));

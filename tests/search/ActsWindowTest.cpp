@@ -11,6 +11,7 @@
 #include "search/FrmRicercaProt.h"
 #include "search/ProtocolDetail.h"
 #include "search/Search.h"
+#include "ui/FormKit.h"
 #include "ui/RowList.h"
 
 using namespace nimbo;
@@ -167,6 +168,8 @@ TEST_P(ActsWindow, AChangeReallyChangesTheActOrSaysItDidNot)
     // A corrected number is stored, not only reported.
     choose(w->acts(), 1, QStringLiteral("15/2026"));
     EXPECT_EQ(text(w, "TxtUfficio"), QStringLiteral("VET"));
+    EXPECT_EQ(text(w, "LblUfficioProprietario"), QStringLiteral("SERVIZIO VETERINARIO"));
+    EXPECT_EQ(text(w, "LblDipartimentoProprietario"), QStringLiteral("DIPARTIMENTO DI PREVENZIONE"));
     EXPECT_EQ(text(w, "TxtDataAtto"), QStringLiteral("12/02/2026"));
     set(w, "TxtNumeroAtto", QStringLiteral("16/2026"));
     click(w, "CmdRegistra");
@@ -246,6 +249,29 @@ TEST_P(ActsWindow, DeletesAfterConfirmationAndTheOwnerCountsAsAUse)
     EXPECT_EQ(acts("Tab_NumeroDocumento = '99'"), QStringLiteral("0"));
     EXPECT_EQ(acts("1 = 1"), QStringLiteral("2"));
     EXPECT_EQ(w->acts()->count(), 2);
+}
+
+TEST_P(ActsWindow, ADepartmentHeadSearchesHisDepartmentOnly)
+{
+    MDIMenu *main = logIn(QStringLiteral("DEMO8"), QStringLiteral("demo8pwd"));
+    ASSERT_NE(main, nullptr);
+    search::FrmRicercaProt *w = open(main);
+    ASSERT_NE(w, nullptr);
+    // His department is shown and fixed; office and operator are his to choose.
+    EXPECT_EQ(text(w, "CodSedeRic"), QStringLiteral("AMM"));
+    EXPECT_EQ(text(w, "LblSedeRic"), QStringLiteral("DIPARTIMENTO AMMINISTRATIVO"));
+    EXPECT_TRUE(ui::looksReadOnly(child<QLineEdit>(w, "CodSedeRic")));
+    EXPECT_FALSE(ui::looksReadOnly(child<QLineEdit>(w, "CodUfficio")));
+    press(main, "CERCA");
+    ASSERT_EQ(w->protocols()->count(), 2);
+    EXPECT_EQ(w->protocols()->text(0, 1), QStringLiteral("2026-0000005"));
+    EXPECT_EQ(w->protocols()->text(1, 1), QStringLiteral("2026-0000004"));
+    // An operator found by his surname.
+    type(w, "CodOperatore", QStringLiteral("rossi"));
+    EXPECT_EQ(text(w, "CodOperatore"), QStringLiteral("DEMO6"));
+    press(main, "CERCA");
+    ASSERT_EQ(w->protocols()->count(), 1);
+    EXPECT_EQ(w->protocols()->text(0, 1), QStringLiteral("2026-0000005"));
 }
 
 } // namespace
