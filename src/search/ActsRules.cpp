@@ -258,7 +258,8 @@ F::Statement actStatement(const QString &ente, const QString &protocolNumber, co
                            {QStringLiteral("Tab_Oggetto"), column(r, "Tab_Oggetto")},
                            {QStringLiteral("Tab_DipartProprietario"), column(r, "Tab_DipartProprietario")},
                            {QStringLiteral("Tab_UfficioProprietario"), column(r, "Tab_UfficioProprietario")},
-                           {QStringLiteral("Tab_Note"), notes.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(notes)},
+                           {QStringLiteral("Tab_Note"),
+                            notes.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(notes)},
                            {QStringLiteral("Tab_CodOper"), operatorCode},
                            {QStringLiteral("Tab_DatOper"), today}};
     if (!old)

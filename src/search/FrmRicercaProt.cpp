@@ -37,19 +37,17 @@ constexpr int kActNumber = 1;
 constexpr int kActDate = 2;
 constexpr int kActType = 4;
 
-QLineEdit *codeBox(QWidget *parent, const char *name, int chars)
+// A code field of `chars` characters and its description, on a row of the group.
+QLineEdit *codeRow(ui::FormGroup *group, const QString &caption, const char *code, const char *description,
+                   int chars, ui::DescriptionLabel **shown)
 {
-    auto *e = new QLineEdit(parent);
-    e->setObjectName(QLatin1String(name));
-    ui::makeCodeField(e, chars, true);
-    return e;
-}
-
-ui::DescriptionLabel *describing(QWidget *parent, const char *name)
-{
-    auto *l = new ui::DescriptionLabel(parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
+    auto *field = new QLineEdit(group);
+    field->setObjectName(QLatin1String(code));
+    ui::makeCodeField(field, chars, true);
+    *shown = new ui::DescriptionLabel(group);
+    (*shown)->setObjectName(QLatin1String(description));
+    group->addCodeRow(caption, field, *shown);
+    return field;
 }
 
 QComboBox *comparison(QWidget *parent, const char *name)
@@ -151,29 +149,26 @@ QWidget *FrmRicercaProt::buildCriteria()
     what->addRow(ui::caption(QStringLiteral("Data Protocollo"), what, protocolDate_),
                  {protocolOp_, protocolDate_, ui::caption(QStringLiteral("Data Ricezione"), what, receiptDate_),
                   receiptOp_, receiptDate_});
-    correspondent_ = codeBox(what, "CodiceMitDest", 9);
-    auto *correspondentName = describing(what, "LblMittDest");
-    what->addCodeRow(QStringLiteral("Mittente/Destinatario"), correspondent_, correspondentName);
-    docType_ = codeBox(what, "CodTipoDoc", 7);
-    auto *docTypeName = describing(what, "LblTipoDoc");
-    what->addCodeRow(QStringLiteral("Tipo Documento"), docType_, docTypeName);
+    ui::DescriptionLabel *correspondentName = nullptr;
+    correspondent_ =
+        codeRow(what, QStringLiteral("Mittente/Destinatario"), "CodiceMitDest", "LblMittDest", 9, &correspondentName);
+    ui::DescriptionLabel *docTypeName = nullptr;
+    docType_ = codeRow(what, QStringLiteral("Tipo Documento"), "CodTipoDoc", "LblTipoDoc", 7, &docTypeName);
     subject_ = new QLineEdit(what);
     subject_->setObjectName(QStringLiteral("Oggetto"));
     subject_->setMaxLength(255);
     what->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject_, 1)});
 
     auto *where = new ui::FormGroup(QStringLiteral("Registrazione"), box);
-    department_ = codeBox(where, "CodSedeRic", 5);
-    auto *departmentName = describing(where, "LblSedeRic");
-    where->addCodeRow(QStringLiteral("Dipartimento"), department_, departmentName);
-    office_ = codeBox(where, "CodUfficio", 5);
-    auto *officeName = describing(where, "LblUfficio");
-    where->addCodeRow(QStringLiteral("Ufficio"), office_, officeName);
-    operator_ = codeBox(where, "CodOperatore", 10);
-    auto *operatorName = describing(where, "LblOperatore");
-    where->addCodeRow(QStringLiteral("Operatore"), operator_, operatorName);
+    ui::DescriptionLabel *departmentName = nullptr;
+    department_ = codeRow(where, QStringLiteral("Dipartimento"), "CodSedeRic", "LblSedeRic", 5, &departmentName);
+    ui::DescriptionLabel *officeName = nullptr;
+    office_ = codeRow(where, QStringLiteral("Ufficio"), "CodUfficio", "LblUfficio", 5, &officeName);
+    ui::DescriptionLabel *operatorName = nullptr;
+    operator_ = codeRow(where, QStringLiteral("Operatore"), "CodOperatore", "LblOperatore", 10, &operatorName);
 
-    new ui::CodeLookup(correspondent_, correspondentName, pick_, protocolFinder(protocol::CodeField::Correspondent), this);
+    new ui::CodeLookup(correspondent_, correspondentName, pick_, protocolFinder(protocol::CodeField::Correspondent),
+                       this);
     new ui::CodeLookup(docType_, docTypeName, pick_, protocolFinder(protocol::CodeField::DocType), this);
     new ui::CodeLookup(department_, departmentName, pick_, protocolFinder(protocol::CodeField::Department), this);
     new ui::CodeLookup(office_, officeName, pick_,
@@ -210,9 +205,8 @@ QWidget *FrmRicercaProt::buildActs()
     a->addWidget(acts_, 1);
 
     auto *act = new ui::FormGroup(QStringLiteral("Provvedimento"), actsPage);
-    actType_ = codeBox(act, "TxtTipoAtto", 7);
-    auto *typeName = describing(act, "LblTipoAtto");
-    act->addCodeRow(QStringLiteral("Tipo Provvedimento"), actType_, typeName);
+    ui::DescriptionLabel *typeName = nullptr;
+    actType_ = codeRow(act, QStringLiteral("Tipo Provvedimento"), "TxtTipoAtto", "LblTipoAtto", 7, &typeName);
     auto *number = new QLineEdit(act);
     number->setObjectName(QStringLiteral("TxtNumeroAtto"));
     number->setMinimumWidth(ui::fieldWidth(number, 20));
@@ -222,37 +216,35 @@ QWidget *FrmRicercaProt::buildActs()
     auto *subject = new QLineEdit(act);
     subject->setObjectName(QStringLiteral("TxtOggettoAtto"));
     act->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject, 1)});
-    actDepartment_ = codeBox(act, "TxtDipartimento", 5);
-    auto *departmentName = describing(act, "LblDipartimentoProprietario");
-    act->addCodeRow(QStringLiteral("Dipartimento Proprietario"), actDepartment_, departmentName);
-    actOffice_ = codeBox(act, "TxtUfficio", 5);
-    auto *officeName = describing(act, "LblUfficioProprietario");
-    act->addCodeRow(QStringLiteral("Ufficio Proprietario"), actOffice_, officeName);
+    ui::DescriptionLabel *departmentName = nullptr;
+    actDepartment_ = codeRow(act, QStringLiteral("Dipartimento Proprietario"), "TxtDipartimento",
+                             "LblDipartimentoProprietario", 5, &departmentName);
+    ui::DescriptionLabel *officeName = nullptr;
+    actOffice_ = codeRow(act, QStringLiteral("Ufficio Proprietario"), "TxtUfficio", "LblUfficioProprietario", 5,
+                         &officeName);
     auto *notes = new QLineEdit(act);
     notes->setObjectName(QStringLiteral("TxtNoteAtto"));
     act->addRow(QStringLiteral("Note"), {ui::Cell(notes, 1)});
     a->addWidget(act);
 
-    const auto button = [actsPage](const char *name, const QString &text) {
-        auto *b = new QPushButton(text, actsPage);
-        b->setObjectName(QLatin1String(name));
-        return b;
-    };
-    new_ = button("CmdNuovo", QStringLiteral("Nuovo"));
-    save_ = button("CmdRegistra", QStringLiteral("Registra"));
-    cancel_ = button("CmdAnnulla", QStringLiteral("Annulla"));
-    delete_ = button("CmdCancella", QStringLiteral("Cancella"));
-    auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {new_, save_, cancel_, delete_})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    a->addLayout(buttons);
     // The acts are kept by the record editor this window is; its keys are
     // pressed here, the toolbar being the search's.
-    connect(new_, &QPushButton::clicked, this, [this] { RecordEditor::ELABORATBAR(QStringLiteral("NUOVO")); });
-    connect(save_, &QPushButton::clicked, this, [this] { RecordEditor::ELABORATBAR(QStringLiteral("REGISTRA")); });
-    connect(cancel_, &QPushButton::clicked, this, [this] { RecordEditor::ELABORATBAR(QStringLiteral("ANNULLA")); });
-    connect(delete_, &QPushButton::clicked, this, [this] { RecordEditor::ELABORATBAR(QStringLiteral("CANCELLA")); });
+    struct Key {
+        QPushButton **button;
+        const char *name, *text, *key;
+    };
+    auto *buttons = new QHBoxLayout;
+    for (const Key &k : {Key{&new_, "CmdNuovo", "Nuovo", "NUOVO"}, Key{&save_, "CmdRegistra", "Registra", "REGISTRA"},
+                         Key{&cancel_, "CmdAnnulla", "Annulla", "ANNULLA"},
+                         Key{&delete_, "CmdCancella", "Cancella", "CANCELLA"}}) {
+        *k.button = new QPushButton(QString::fromLatin1(k.text), actsPage);
+        (*k.button)->setObjectName(QLatin1String(k.name));
+        buttons->addWidget(*k.button);
+        const QString key = QString::fromLatin1(k.key);
+        connect(*k.button, &QPushButton::clicked, this, [this, key] { RecordEditor::ELABORATBAR(key); });
+    }
+    buttons->addStretch(1);
+    a->addLayout(buttons);
     tabs_->addTab(actsPage, QStringLiteral("Provvedimenti collegati"));
 
     detail_ = new ProtocolDetail(kDocumentsRefused, QStringLiteral("FRMRICERCAPROT"), tabs_);

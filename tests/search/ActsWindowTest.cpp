@@ -36,6 +36,16 @@ protected:
         EXPECT_NE(w, nullptr);
         return w;
     }
+    // The window, searched and opened on protocol 2026-0000003.
+    search::FrmRicercaProt *actsOfThree(MDIMenu *main)
+    {
+        search::FrmRicercaProt *w = open(main);
+        if (!w)
+            return nullptr;
+        press(main, "CERCA");
+        choose(w->protocols(), 1, QStringLiteral("2026-0000003"));
+        return w->openNumber() == QLatin1String("20260000003") ? w : nullptr;
+    }
     static void choose(ui::RowList *list, int column, const QString &text)
     {
         ASSERT_TRUE(list->select(column, text)) << text.toStdString();
@@ -53,6 +63,14 @@ protected:
         ASSERT_NE(b, nullptr) << name;
         ASSERT_TRUE(b->isEnabled()) << name;
         b->click();
+    }
+    // Type, number, date, owning department and office, subject.
+    static void fill(QWidget *w, const QStringList &values)
+    {
+        const char *fields[] = {"TxtTipoAtto", "TxtNumeroAtto", "TxtDataAtto", "TxtDipartimento", "TxtUfficio",
+                                "TxtOggettoAtto"};
+        for (int i = 0; i < values.size(); ++i)
+            set(w, fields[i], values.at(i));
     }
     QString lastBox() const { return boxes.shown.isEmpty() ? QString() : boxes.shown.last().text; }
     QString acts(const char *where)
@@ -131,11 +149,7 @@ TEST_P(ActsWindow, RecordsAnActCheckingItsFieldsInOrder)
 
     // The same act again.
     click(w, "CmdNuovo");
-    for (const auto &[field, value] : {std::pair{"TxtTipoAtto", QStringLiteral("DEL")},
-                                       {"TxtNumeroAtto", QStringLiteral("15/2026")}, {"TxtDataAtto", now},
-                                       {"TxtDipartimento", QStringLiteral("SAN")}, {"TxtUfficio", QStringLiteral("VET")},
-                                       {"TxtOggettoAtto", QStringLiteral("Doppio")}})
-        set(w, field, value);
+    fill(w, {"DEL", "15/2026", now, "SAN", "VET", "Doppio"});
     click(w, "CmdRegistra");
     EXPECT_EQ(lastBox(), QString::fromUtf8(search::kActAlreadyLinked));
     EXPECT_EQ(acts("1 = 1"), QStringLiteral("3"));
@@ -160,10 +174,8 @@ TEST_P(ActsWindow, AChangeReallyChangesTheActOrSaysItDidNot)
     linkAct("20260000003", "DEL", "15/2026", "2026-02-12", "SAN", "VET");
     MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
-    search::FrmRicercaProt *w = open(main);
+    search::FrmRicercaProt *w = actsOfThree(main);
     ASSERT_NE(w, nullptr);
-    press(main, "CERCA");
-    choose(w->protocols(), 1, QStringLiteral("2026-0000003"));
 
     // A corrected number is stored, not only reported.
     choose(w->acts(), 1, QStringLiteral("15/2026"));
@@ -222,16 +234,10 @@ TEST_P(ActsWindow, DeletesAfterConfirmationAndTheOwnerCountsAsAUse)
                      .contains(QStringLiteral("Tab_DocumentiCollegati")));
     MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
-    search::FrmRicercaProt *w = open(main);
+    search::FrmRicercaProt *w = actsOfThree(main);
     ASSERT_NE(w, nullptr);
-    press(main, "CERCA");
-    choose(w->protocols(), 1, QStringLiteral("2026-0000003"));
     click(w, "CmdNuovo");
-    for (const auto &[field, value] :
-         {std::pair{"TxtTipoAtto", QStringLiteral("DET")}, {"TxtNumeroAtto", QStringLiteral("99")},
-          {"TxtDataAtto", QStringLiteral("02/02/2026")}, {"TxtDipartimento", QStringLiteral("SAN")},
-          {"TxtUfficio", QStringLiteral("VET")}, {"TxtOggettoAtto", QStringLiteral("Determina veterinaria")}})
-        set(w, field, value);
+    fill(w, {"DET", "99", "02/02/2026", "SAN", "VET", "Determina veterinaria"});
     click(w, "CmdRegistra");
     ASSERT_EQ(lastBox(), QString::fromUtf8(search::kActSaved));
     EXPECT_EQ(usesOf(organisation::officeUsageChecks(QStringLiteral("001"), QStringLiteral("VET"))),
