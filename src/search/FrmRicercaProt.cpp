@@ -146,9 +146,8 @@ QWidget *FrmRicercaProt::buildCriteria()
     receiptDate_ = new ui::DateField(what);
     receiptDate_->setObjectName(QStringLiteral("DataRicezione"));
     // The caption names the date; the comparison before it reads with it.
-    what->addRow(ui::caption(QStringLiteral("Data Protocollo"), what, protocolDate_),
-                 {protocolOp_, protocolDate_, ui::caption(QStringLiteral("Data Ricezione"), what, receiptDate_),
-                  receiptOp_, receiptDate_});
+    what->addRow(ui::caption(QStringLiteral("Data Protocollo"), what, protocolDate_), {protocolOp_, protocolDate_});
+    what->addRow(ui::caption(QStringLiteral("Data Ricezione"), what, receiptDate_), {receiptOp_, receiptDate_});
     ui::DescriptionLabel *correspondentName = nullptr;
     correspondent_ =
         codeRow(what, QStringLiteral("Mittente/Destinatario"), "CodiceMitDest", "LblMittDest", 9, &correspondentName);
@@ -176,8 +175,8 @@ QWidget *FrmRicercaProt::buildCriteria()
                        this);
     new ui::CodeLookup(operator_, operatorName, pick_, &findOperators, this);
 
-    row->addWidget(what, 3);
-    row->addWidget(where, 2, Qt::AlignTop);
+    row->addWidget(what, 1);
+    row->addWidget(where, 1, Qt::AlignTop);
     return box;
 }
 

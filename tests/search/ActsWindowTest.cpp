@@ -182,6 +182,7 @@ TEST_P(ActsWindow, AChangeReallyChangesTheActOrSaysItDidNot)
     EXPECT_EQ(text(w, "TxtUfficio"), QStringLiteral("VET"));
     EXPECT_EQ(text(w, "LblUfficioProprietario"), QStringLiteral("SERVIZIO VETERINARIO"));
     EXPECT_EQ(text(w, "LblDipartimentoProprietario"), QStringLiteral("DIPARTIMENTO DI PREVENZIONE"));
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmRicercaProtAtto.png"));
     EXPECT_EQ(text(w, "TxtDataAtto"), QStringLiteral("12/02/2026"));
     set(w, "TxtNumeroAtto", QStringLiteral("16/2026"));
     click(w, "CmdRegistra");
@@ -270,6 +271,7 @@ TEST_P(ActsWindow, ADepartmentHeadSearchesHisDepartmentOnly)
     EXPECT_FALSE(ui::looksReadOnly(child<QLineEdit>(w, "CodUfficio")));
     press(main, "CERCA");
     ASSERT_EQ(w->protocols()->count(), 2);
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmRicercaProtLivello8.png"));
     EXPECT_EQ(w->protocols()->text(0, 1), QStringLiteral("2026-0000005"));
     EXPECT_EQ(w->protocols()->text(1, 1), QStringLiteral("2026-0000004"));
     // An operator found by his surname.
