@@ -333,10 +333,9 @@ bool FrmRicercaProt::openProtocol(int row)
     const QString number = protocols_->text(row, kFoundNumber).trimmed();
     if (!changeContext({{QStringLiteral("Tab_NumeroProtocollo"), number}}))
         return false;
-    if (!detail_->load(direction, number, viewer_)) {
-        showBox(kTitle, QStringLiteral("Protocollo non trovato in archivio."), Icon::Warning);
+    // The detail tells the operator why a protocol cannot be read.
+    if (!detail_->load(direction, number, viewer_))
         return false;
-    }
     number_ = number;
     direction_ = direction;
     heading_->setText(kHeading + shownNumber(number));
