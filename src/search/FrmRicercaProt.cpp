@@ -150,9 +150,10 @@ QWidget *FrmRicercaProt::buildCriteria()
     what->addRow(ui::caption(QStringLiteral("Data Ricezione"), what, receiptDate_), {receiptOp_, receiptDate_});
     ui::DescriptionLabel *correspondentName = nullptr;
     correspondent_ =
-        codeRow(what, QStringLiteral("Mittente/Destinatario"), "CodiceMitDest", "LblMittDest", 9, &correspondentName);
+        codeRow(what, QStringLiteral("Mittente/Destinatario"), "CodiceMitDest", "LblCodiceMitDest", 9,
+                &correspondentName);
     ui::DescriptionLabel *docTypeName = nullptr;
-    docType_ = codeRow(what, QStringLiteral("Tipo Documento"), "CodTipoDoc", "LblTipoDoc", 7, &docTypeName);
+    docType_ = codeRow(what, QStringLiteral("Tipo Documento"), "CodTipoDoc", "LblCodTipoDoc", 7, &docTypeName);
     subject_ = new QLineEdit(what);
     subject_->setObjectName(QStringLiteral("Oggetto"));
     subject_->setMaxLength(255);
@@ -160,11 +161,11 @@ QWidget *FrmRicercaProt::buildCriteria()
 
     auto *where = new ui::FormGroup(QStringLiteral("Registrazione"), box);
     ui::DescriptionLabel *departmentName = nullptr;
-    department_ = codeRow(where, QStringLiteral("Dipartimento"), "CodSedeRic", "LblSedeRic", 5, &departmentName);
+    department_ = codeRow(where, QStringLiteral("Dipartimento"), "CodSedeRic", "LblCodSedeRic", 5, &departmentName);
     ui::DescriptionLabel *officeName = nullptr;
-    office_ = codeRow(where, QStringLiteral("Ufficio"), "CodUfficio", "LblUfficio", 5, &officeName);
+    office_ = codeRow(where, QStringLiteral("Ufficio"), "CodUfficio", "LblCodUfficio", 5, &officeName);
     ui::DescriptionLabel *operatorName = nullptr;
-    operator_ = codeRow(where, QStringLiteral("Operatore"), "CodOperatore", "LblOperatore", 10, &operatorName);
+    operator_ = codeRow(where, QStringLiteral("Operatore"), "CodOperatore", "LblCodOperatore", 10, &operatorName);
 
     new ui::CodeLookup(correspondent_, correspondentName, pick_, protocolFinder(protocol::CodeField::Correspondent),
                        this);
@@ -216,11 +217,11 @@ QWidget *FrmRicercaProt::buildActs()
     subject->setObjectName(QStringLiteral("TxtOggettoAtto"));
     act->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject, 1)});
     ui::DescriptionLabel *departmentName = nullptr;
-    actDepartment_ = codeRow(act, QStringLiteral("Dipartimento Proprietario"), "TxtDipartimento",
+    actDepartment_ = codeRow(act, QStringLiteral("Dipartimento Proprietario"), "TxtDipartimentoProprietario",
                              "LblDipartimentoProprietario", 5, &departmentName);
     ui::DescriptionLabel *officeName = nullptr;
-    actOffice_ = codeRow(act, QStringLiteral("Ufficio Proprietario"), "TxtUfficio", "LblUfficioProprietario", 5,
-                         &officeName);
+    actOffice_ = codeRow(act, QStringLiteral("Ufficio Proprietario"), "TxtUfficioProprietario",
+                         "LblUfficioProprietario", 5, &officeName);
     auto *notes = new QLineEdit(act);
     notes->setObjectName(QStringLiteral("TxtNoteAtto"));
     act->addRow(QStringLiteral("Note"), {ui::Cell(notes, 1)});

@@ -67,8 +67,9 @@ protected:
     // Type, number, date, owning department and office, subject.
     static void fill(QWidget *w, const QStringList &values)
     {
-        const char *fields[] = {"TxtTipoAtto", "TxtNumeroAtto", "TxtDataAtto", "TxtDipartimento", "TxtUfficio",
-                                "TxtOggettoAtto"};
+        const char *fields[] = {"TxtTipoAtto",          "TxtNumeroAtto",
+                                "TxtDataAtto",          "TxtDipartimentoProprietario",
+                                "TxtUfficioProprietario", "TxtOggettoAtto"};
         for (int i = 0; i < values.size(); ++i)
             set(w, fields[i], values.at(i));
     }
@@ -117,10 +118,10 @@ TEST_P(ActsWindow, RecordsAnActCheckingItsFieldsInOrder)
         {"TxtNumeroAtto", "15/2026", search::kActDateInvalid},
         {"TxtDataAtto", nullptr, search::kActDateFuture}, // tomorrow
         {"TxtDataAtto", "", search::kActDepartmentInvalid},  // today
-        {"TxtDipartimento", "XYZ", search::kActDepartmentUnknown},
-        {"TxtDipartimento", "SAN", search::kActOfficeInvalid},
-        {"TxtUfficio", "UPR", search::kActOfficeUnknown}, // an office of another department
-        {"TxtUfficio", "VET", search::kActSubjectInvalid},
+        {"TxtDipartimentoProprietario", "XYZ", search::kActDepartmentUnknown},
+        {"TxtDipartimentoProprietario", "SAN", search::kActOfficeInvalid},
+        {"TxtUfficioProprietario", "UPR", search::kActOfficeUnknown}, // an office of another department
+        {"TxtUfficioProprietario", "VET", search::kActSubjectInvalid},
     };
     click(w, "CmdRegistra");
     EXPECT_EQ(lastBox(), QString::fromUtf8(search::kActTypeInvalid));
@@ -176,7 +177,7 @@ TEST_P(ActsWindow, AChangeReallyChangesTheActOrSaysItDidNot)
 
     // A corrected number is stored, not only reported.
     choose(w->acts(), 1, QStringLiteral("15/2026"));
-    EXPECT_EQ(text(w, "TxtUfficio"), QStringLiteral("VET"));
+    EXPECT_EQ(text(w, "TxtUfficioProprietario"), QStringLiteral("VET"));
     EXPECT_EQ(text(w, "LblUfficioProprietario"), QStringLiteral("SERVIZIO VETERINARIO"));
     EXPECT_EQ(text(w, "LblDipartimentoProprietario"), QStringLiteral("DIPARTIMENTO DI PREVENZIONE"));
     test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmRicercaProtAtto.png"));
@@ -263,7 +264,7 @@ TEST_P(ActsWindow, ADepartmentHeadSearchesHisDepartmentOnly)
     ASSERT_NE(w, nullptr);
     // His department is shown and fixed; office and operator are his to choose.
     EXPECT_EQ(text(w, "CodSedeRic"), QStringLiteral("AMM"));
-    EXPECT_EQ(text(w, "LblSedeRic"), QStringLiteral("DIPARTIMENTO AMMINISTRATIVO"));
+    EXPECT_EQ(text(w, "LblCodSedeRic"), QStringLiteral("DIPARTIMENTO AMMINISTRATIVO"));
     EXPECT_TRUE(ui::looksReadOnly(child<QLineEdit>(w, "CodSedeRic")));
     EXPECT_FALSE(ui::looksReadOnly(child<QLineEdit>(w, "CodUfficio")));
     press(main, "CERCA");
