@@ -4,6 +4,7 @@
 // the act, the deletion and what the organisation's deletions then see.
 
 #include <QRadioButton>
+#include <QTabWidget>
 
 #include "ActsFixture.h"
 #include "organisation/OrganisationRules.h"
@@ -104,6 +105,12 @@ TEST_P(ActsWindow, RecordsAnActCheckingItsFieldsInOrder)
     EXPECT_EQ(w->acts()->text(0, 0), QStringLiteral("DELIBERA"));
     EXPECT_EQ(w->acts()->text(1, 0), QStringLiteral("DETERMINA"));
     test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmRicercaProtAtti.png"));
+    // The protocol's read-only detail beside its acts.
+    auto *tabs = child<QTabWidget>(w, "TabProtocollo");
+    ASSERT_NE(tabs, nullptr);
+    tabs->setCurrentWidget(w->detail());
+    test::expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmRicercaProtDettaglio.png"));
+    tabs->setCurrentIndex(0);
 
     click(w, "CmdNuovo");
     const QDate today = Funzioni_Com_1::serverTime().date();
