@@ -102,9 +102,9 @@ std::vector<Table> registerTables()
                  {}});
     t.push_back({QStringLiteral("Tab_DocumentiCollegati"),
                  withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),
-                            txt("Tab_TipoDocumento"), txt("Tab_NumeroDocumento"), date("Tab_DataDocumento"),
-                            txt("Tab_Oggetto"), txt("Tab_UfficioProprietario"), txt("Tab_DipartProprietario"),
-                            txt("Tab_Note")},
+                            txt("Tab_TipoDocumento", 7), txt("Tab_NumeroDocumento", 20), date("Tab_DataDocumento"),
+                            txt("Tab_Oggetto", 255), txt("Tab_UfficioProprietario", 5), txt("Tab_DipartProprietario", 5),
+                            txt("Tab_Note", 255)},
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo", "Tab_TipoDocumento",
                        "Tab_NumeroDocumento", "Tab_DataDocumento"}),
