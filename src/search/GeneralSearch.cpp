@@ -5,6 +5,7 @@
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
+#include "protocol/ContainsIndex.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -13,6 +14,10 @@ namespace nimbo::search {
 const char *const kMask = "*****************************************";
 
 namespace {
+
+using Dialect::Engine;
+
+bool postgres() { return Dialect::centralTarget().engine == Engine::PostgreSQL; }
 
 QString q(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
 
@@ -28,55 +33,170 @@ QString contains(const QString &column, const QString &typed)
                                q(QLatin1Char('%') + typed.trimmed() + QLatin1Char('%')));
 }
 
-// Every condition on p but the order and the limit.
-QString conditions(const GeneralCriteria &c, const protocol::Viewer &v)
+QString quotedList(QStringList values)
+{
+    for (QString &v : values)
+        v = q(v);
+    values.removeDuplicates();
+    return values.join(QStringLiteral(", "));
+}
+
+// The protocol of p routed (an iter recipient) to one of the offices a
+// subquery or list gives. The recipients are probed through the index that
+// ends with the receiving office, so the probe reads no table row; office
+// codes are unique in a body, so the office alone names it.
+QString routedTo(const QString &offices)
+{
+    return QStringLiteral("EXISTS (SELECT 1 FROM Tab_Iter_Destinatari r WHERE r.Tab_Ente = p.Tab_Ente AND "
+                          "r.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND r.Tab_NumeroProtocollo = "
+                          "p.Tab_NumeroProtocollo AND r.Tab_UfficioDestinatario IN (")
+           + offices + QStringLiteral("))");
+}
+
+// The offices of the departments listed, as a subquery: read once, not per row.
+QString officesOf(const QString &ente, const QString &departments)
+{
+    return QStringLiteral("SELECT u.Tab_Ufficio FROM Tab_Uffici u WHERE u.Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND u.Tab_Dipartimento IN (") + departments + QLatin1Char(')');
+}
+
+// What the viewer may see: level 6 what he registered; 7 what was
+// registered by, or routed to, his office and the offices of his further
+// pairs; 8 the same for his departments; 9 the whole body.
+QString scopeCondition(const protocol::Viewer &v)
+{
+    switch (v.level) {
+    case 6:
+        return QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
+    case 7: {
+        QStringList registered{QStringLiteral("(p.Tab_SedeRicezione = %1 AND p.Tab_UfficioRegistrazione = %2)")
+                                   .arg(q(v.department), q(v.office))};
+        QStringList offices{v.office};
+        for (const auto &pair : v.extra) {
+            registered << QStringLiteral("(p.Tab_SedeRicezione = %1 AND p.Tab_UfficioRegistrazione = %2)")
+                              .arg(q(pair.department), q(pair.office));
+            offices << pair.office;
+        }
+        registered.removeDuplicates();
+        return QLatin1Char('(') + registered.join(QStringLiteral(" OR ")) + QStringLiteral(" OR ")
+               + routedTo(quotedList(offices)) + QLatin1Char(')');
+    }
+    case 8: {
+        QStringList departments{v.department};
+        for (const auto &pair : v.extra)
+            departments << pair.department;
+        const QString listed = quotedList(departments);
+        return QStringLiteral("(p.Tab_SedeRicezione IN (") + listed + QStringLiteral(") OR ")
+               + routedTo(officesOf(v.ente, listed)) + QLatin1Char(')');
+    }
+    case 9:
+        return QString::fromLatin1(protocol::scope::kEverything);
+    default:
+        return QString::fromLatin1(protocol::scope::kNothing);
+    }
+}
+
+// The main correspondent or a further recipient whose name contains the
+// text; holder is the column of the main correspondent as the caller wants
+// it written.
+QString correspondentCondition(const QString &holder, const QString &ente, const QString &typed)
+{
+    QString names = QStringLiteral("SELECT n.Tab_Identificativo FROM Tab_Rubrica n WHERE n.Tab_EnteRubrica = ") + q(ente)
+                    + QStringLiteral(" AND ") + contains(QStringLiteral("n.Tab_Denominazione"), typed);
+    // SQLite reads the names through its trigram table (nothing on PostgreSQL).
+    if (const QString narrowed = protocol::contains::nameRowsCondition(QStringLiteral("n.rowid"), typed); !narrowed.isEmpty())
+        names += QStringLiteral(" AND ") + narrowed;
+    return QLatin1Char('(') + holder + QStringLiteral(" IN (") + names
+           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d WHERE d.Tab_Ente = p.Tab_Ente AND "
+                            "d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND d.Tab_NumeroProtocollo = "
+                            "p.Tab_NumeroProtocollo AND d.Tab_MittDest IN (")
+           + names + QStringLiteral(")))");
+}
+
+QString dateLiteral(const QDate &d) { return QLatin1Char('\'') + d.toString(Qt::ISODate) + QLatin1Char('\''); }
+
+// The criteria, written twice: as they are (filters) and with the text
+// conditions hidden from the text indexes (walk), for a plan that walks the
+// register by number instead.
+struct Conditions {
+    QString filters, walk;
+    QString periodFrom, periodTo;
+};
+
+Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     QString sql = QStringLiteral("p.Tab_Ente = ") + q(v.ente);
+    Conditions out;
+    QString subject, subjectWalk, corr, corrWalk;
     if (!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) {
         // The number names one protocol: nothing else narrows it but the scope.
         sql += QStringLiteral(" AND p.Tab_NumeroProtocollo = ") + q(searchedNumber(c.year, c.number));
     } else if (!c.emergencyNumber.trimmed().isEmpty()) {
-        sql += QStringLiteral(" AND p.Tab_ProtocolloTemporaneo LIKE ")
+        // Only recovered protocols hold an emergency number: the first term
+        // names the partial index that lists them.
+        sql += QStringLiteral(" AND p.Tab_ProtocolloTemporaneo IS NOT NULL AND p.Tab_ProtocolloTemporaneo LIKE ")
                + q(QLatin1Char('%') + c.emergencyNumber.trimmed().rightJustified(7, QLatin1Char('0')) + QLatin1Char('%'));
     } else {
-        if (c.date.isValid())
-            sql += QStringLiteral(" AND p.Tab_DataProtocollo ")
-                   + (c.dateOperator == QLatin1String("<=") ? QStringLiteral("<= ") : QStringLiteral(">= "))
-                   + QLatin1Char('\'') + c.date.toString(Qt::ISODate) + QLatin1Char('\'');
-        if (!c.correspondent.trimmed().isEmpty())
-            sql += QStringLiteral(" AND (p.Tab_Intestatario IN (SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
-                                  "Tab_EnteRubrica = ")
-                   + q(v.ente) + QStringLiteral(" AND ") + contains(QStringLiteral("Tab_Denominazione"), c.correspondent)
-                   + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
-                                    "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
-                                    "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
-                                    "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
-                   + contains(QStringLiteral("r2.Tab_Denominazione"), c.correspondent) + QStringLiteral("))");
+        if (c.date.isValid()) {
+            const bool upTo = c.dateOperator == QLatin1String("<=");
+            sql += QStringLiteral(" AND p.Tab_DataProtocollo ") + (upTo ? QStringLiteral("<= ") : QStringLiteral(">= "))
+                   + dateLiteral(c.date);
+            (upTo ? out.periodTo : out.periodFrom) = dateLiteral(c.date);
+        }
         if (!c.docType.trimmed().isEmpty())
             sql += QStringLiteral(" AND p.Tab_Tipologia = ") + q(c.docType.trimmed());
-        if (!c.subject.trimmed().isEmpty())
-            sql += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
         if (c.incoming != c.outgoing)
             sql += QStringLiteral(" AND p.Tab_TipoProtocollo = ") + q(c.incoming ? QStringLiteral("E") : QStringLiteral("U"));
+        if (!c.subject.trimmed().isEmpty()) {
+            subject = QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
+            subjectWalk = QStringLiteral(" AND ") + contains(QStringLiteral("(p.Tab_Oggetto || '')"), c.subject);
+        }
+        if (!c.correspondent.trimmed().isEmpty()) {
+            corr = QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("p.Tab_Intestatario"), v.ente, c.correspondent);
+            corrWalk = QStringLiteral(" AND ")
+                       + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
+        }
     }
     // The chosen department and office narrow the operator's scope; they
     // never widen it.
-    const QString routed = QStringLiteral("EXISTS (SELECT 1 FROM Tab_Iter_Destinatari i%1 WHERE i.Tab_Ente = p.Tab_Ente "
-                                          "AND i.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND i.Tab_NumeroProtocollo = "
-                                          "p.Tab_NumeroProtocollo AND %2)");
-    if (!c.department.trimmed().isEmpty())
-        sql += QStringLiteral(" AND (p.Tab_SedeRicezione = ") + q(c.department.trimmed()) + QStringLiteral(" OR ")
-               + routed.arg(QStringLiteral(" JOIN Tab_Uffici u ON u.Tab_Ente = i.Tab_Ente AND u.Tab_Ufficio = "
-                                           "i.Tab_UfficioDestinatario"),
-                            QStringLiteral("u.Tab_Dipartimento = ") + q(c.department.trimmed()))
-               + QLatin1Char(')');
-    if (!c.department.trimmed().isEmpty() && !c.office.trimmed().isEmpty())
-        sql += QStringLiteral(" AND (p.Tab_UfficioRegistrazione = ") + q(c.office.trimmed()) + QStringLiteral(" OR ")
-               + routed.arg(QString(), QStringLiteral("i.Tab_UfficioDestinatario = ") + q(c.office.trimmed()))
-               + QLatin1Char(')');
-    sql += QStringLiteral(" AND ") + protocol::scope::generalSearch(v);
-    return sql;
+    const QString department = c.department.trimmed(), office = c.office.trimmed();
+    if (!department.isEmpty())
+        sql += QStringLiteral(" AND (p.Tab_SedeRicezione = ") + q(department) + QStringLiteral(" OR ")
+               + routedTo(officesOf(v.ente, q(department))) + QLatin1Char(')');
+    if (!department.isEmpty() && !office.isEmpty())
+        sql += QStringLiteral(" AND (p.Tab_UfficioRegistrazione = ") + q(office) + QStringLiteral(" OR ")
+               + routedTo(q(office)) + QLatin1Char(')');
+    sql += QStringLiteral(" AND ") + scopeCondition(v);
+    out.filters = sql + subject + corr;
+    out.walk = sql + subjectWalk + corrWalk;
+    return out;
 }
+
+// The kind of text that lets an index find the candidates; none when the
+// criteria name a number or an emergency number, or no text is long enough.
+enum class Text { None, Subject, Correspondent };
+
+Text drivingText(const GeneralCriteria &c)
+{
+    if ((!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) || !c.emergencyNumber.trimmed().isEmpty())
+        return Text::None;
+    if (protocol::contains::indexable(c.subject))
+        return Text::Subject;
+    if (protocol::contains::indexable(c.correspondent))
+        return Text::Correspondent;
+    return Text::None;
+}
+
+QString candidates(Text t, const GeneralCriteria &c, const protocol::Viewer &v)
+{
+    return t == Text::Subject ? protocol::contains::subjectCandidates(v.ente, c.subject)
+                              : protocol::contains::correspondentCandidates(v.ente, c.correspondent);
+}
+
+const char *const kColumns = "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
+                             "r.Tab_Denominazione, p.Tab_StatoProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg";
+const char *const kHolder = "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = "
+                            "p.Tab_Intestatario";
 
 } // namespace
 
@@ -105,17 +225,53 @@ QString searchedNumber(const QString &year, const QString &number)
 
 QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 {
-    return QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
-                          "r.Tab_Denominazione, p.Tab_StatoProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg "
-                          "FROM Tab_Protocollo p LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND "
-                          "r.Tab_Identificativo = p.Tab_Intestatario WHERE ")
-           + conditions(c, v) + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC")
-           + Dialect::limit(qMax(1, c.limit));
+    const Conditions w = conditions(c, v);
+    const int limit = qMax(1, c.limit);
+    const Text text = drivingText(c);
+    if (text == Text::None)
+        return QStringLiteral("SELECT ") + QLatin1String(kColumns) + QStringLiteral(" FROM Tab_Protocollo p ")
+               + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + w.filters
+               + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(limit);
+    // A text: its index gives the candidates, unless the word is so common
+    // that walking the register newest first meets the list sooner.
+    protocol::contains::Bounded b;
+    b.candidates = candidates(text, c, v);
+    if (text == Text::Subject) {
+        b.filtersUseIndex = true;
+        b.orderedMatch = protocol::contains::orderedSubjectMatch(c.subject);
+        b.yearlySubject = c.subject;
+        b.thisYear = QDate::currentDate().year();
+    } else {
+        b.candidateCount = protocol::contains::correspondentCount(v.ente, c.correspondent);
+    }
+    b.columns = QLatin1String(kColumns);
+    b.joins = QLatin1String(kHolder);
+    b.filters = w.filters;
+    b.walkFilters = w.walk;
+    b.order = QStringLiteral("p.Tab_NumeroProtocollo DESC");
+    b.ente = v.ente;
+    // The bounded plan reads a period as "from" (and "to"): a period open
+    // at its start reads as the whole register up to the day.
+    b.periodFrom = w.periodFrom.isEmpty() && !w.periodTo.isEmpty() ? QStringLiteral("'0001-01-01'") : w.periodFrom;
+    b.periodTo = w.periodTo;
+    b.limit = limit;
+    return protocol::contains::boundedQuery(b);
 }
 
 QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 {
-    return QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + conditions(c, v);
+    const Conditions w = conditions(c, v);
+    QString sql = QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo p WHERE ");
+    const Text text = drivingText(c);
+    // Every candidate of the text is read once; the plain conditions beside
+    // the key decide. PostgreSQL's planner finds the subject's candidates
+    // through its trigram index by itself.
+    if (text == Text::Subject && postgres())
+        return sql + w.filters;
+    if (text != Text::None)
+        sql += (postgres() ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM (") : QStringLiteral("p.rowid IN (SELECT k FROM ("))
+               + candidates(text, c, v) + (postgres() ? QStringLiteral(") c0)) AND ") : QStringLiteral(") c0) AND "));
+    return sql + w.filters;
 }
 
 bool masked(const protocol::Viewer &v, const QString &privacyFlag)
