@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#include <vector>
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
@@ -60,14 +61,40 @@ QString officesOf(const QString &ente, const QString &departments)
            + QStringLiteral(" AND u.Tab_Dipartimento IN (") + departments + QLatin1Char(')');
 }
 
+// A protocol "reaches" a set of offices when it was registered there or
+// routed to one of them. Each condition of the kind is kept apart, so that
+// a count can read the registered and the routed protocols each through
+// its own index (see countQuery).
+struct Reach {
+    QString registered; // condition on p
+    QString offices;    // list or subquery of office codes
+    QString condition() const
+    {
+        return QLatin1Char('(') + registered + QStringLiteral(" OR ") + routedTo(offices) + QLatin1Char(')');
+    }
+};
+
 // What the viewer may see: level 6 what he registered; 7 what was
 // registered by, or routed to, his office and the offices of his further
-// pairs; 8 the same for his departments; 9 the whole body.
-QString scopeCondition(const protocol::Viewer &v)
+// pairs; 8 the same for his departments; 9 the whole body. The chosen
+// department and office narrow it and never widen it. Levels 7 and 8 and
+// the chosen department and office give reaches; the rest a plain condition.
+struct Scope {
+    QString plain; // empty: none
+    std::vector<Reach> reaches;
+};
+
+Scope scopeOf(const GeneralCriteria &c, const protocol::Viewer &v)
 {
+    Scope out;
+    const QString department = c.department.trimmed(), office = c.office.trimmed();
+    QStringList departments{v.department};
+    for (const auto &pair : v.extra)
+        departments << pair.department;
     switch (v.level) {
     case 6:
-        return QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
+        out.plain = QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
+        break;
     case 7: {
         QStringList registered{QStringLiteral("(p.Tab_SedeRicezione = %1 AND p.Tab_UfficioRegistrazione = %2)")
                                    .arg(q(v.department), q(v.office))};
@@ -78,22 +105,39 @@ QString scopeCondition(const protocol::Viewer &v)
             offices << pair.office;
         }
         registered.removeDuplicates();
-        return QLatin1Char('(') + registered.join(QStringLiteral(" OR ")) + QStringLiteral(" OR ")
-               + routedTo(quotedList(offices)) + QLatin1Char(')');
+        out.reaches.push_back({QLatin1Char('(') + registered.join(QStringLiteral(" OR ")) + QLatin1Char(')'),
+                               quotedList(offices)});
+        break;
     }
-    case 8: {
-        QStringList departments{v.department};
-        for (const auto &pair : v.extra)
-            departments << pair.department;
-        const QString listed = quotedList(departments);
-        return QStringLiteral("(p.Tab_SedeRicezione IN (") + listed + QStringLiteral(") OR ")
-               + routedTo(officesOf(v.ente, listed)) + QLatin1Char(')');
-    }
+    case 8:
+        // A department of his own, once chosen, holds all he may see of it.
+        if (department.isEmpty() || !departments.contains(department)) {
+            const QString listed = quotedList(departments);
+            out.reaches.push_back({QStringLiteral("p.Tab_SedeRicezione IN (") + listed + QLatin1Char(')'),
+                                   officesOf(v.ente, listed)});
+        }
+        break;
     case 9:
-        return QString::fromLatin1(protocol::scope::kEverything);
+        break;
     default:
-        return QString::fromLatin1(protocol::scope::kNothing);
+        out.plain = QString::fromLatin1(protocol::scope::kNothing);
+        break;
     }
+    if (!department.isEmpty())
+        out.reaches.push_back({QStringLiteral("p.Tab_SedeRicezione = ") + q(department), officesOf(v.ente, q(department))});
+    if (!department.isEmpty() && !office.isEmpty())
+        out.reaches.push_back({QStringLiteral("p.Tab_UfficioRegistrazione = ") + q(office), q(office)});
+    return out;
+}
+
+QString scopeCondition(const Scope &s)
+{
+    QStringList all;
+    if (!s.plain.isEmpty())
+        all << s.plain;
+    for (const Reach &r : s.reaches)
+        all << r.condition();
+    return all.isEmpty() ? QString::fromLatin1(protocol::scope::kEverything) : all.join(QStringLiteral(" AND "));
 }
 
 // The main correspondent or a further recipient whose name contains the
@@ -117,10 +161,11 @@ QString dateLiteral(const QDate &d) { return QLatin1Char('\'') + d.toString(Qt::
 
 // The criteria, written twice: as they are (filters) and with the text
 // conditions hidden from the text indexes (walk), for a plan that walks the
-// register by number instead.
+// register by number instead; criteria are the same without the scope.
 struct Conditions {
-    QString filters, walk;
+    QString filters, walk, criteria;
     QString periodFrom, periodTo;
+    Scope scope;
 };
 
 Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
@@ -157,18 +202,11 @@ Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
                        + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
         }
     }
-    // The chosen department and office narrow the operator's scope; they
-    // never widen it.
-    const QString department = c.department.trimmed(), office = c.office.trimmed();
-    if (!department.isEmpty())
-        sql += QStringLiteral(" AND (p.Tab_SedeRicezione = ") + q(department) + QStringLiteral(" OR ")
-               + routedTo(officesOf(v.ente, q(department))) + QLatin1Char(')');
-    if (!department.isEmpty() && !office.isEmpty())
-        sql += QStringLiteral(" AND (p.Tab_UfficioRegistrazione = ") + q(office) + QStringLiteral(" OR ")
-               + routedTo(q(office)) + QLatin1Char(')');
-    sql += QStringLiteral(" AND ") + scopeCondition(v);
-    out.filters = sql + subject + corr;
-    out.walk = sql + subjectWalk + corrWalk;
+    out.scope = scopeOf(c, v);
+    out.criteria = sql + subject + corr;
+    const QString scope = QStringLiteral(" AND ") + scopeCondition(out.scope);
+    out.filters = sql + scope + subject + corr;
+    out.walk = sql + scope + subjectWalk + corrWalk;
     return out;
 }
 
@@ -261,17 +299,40 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     const Conditions w = conditions(c, v);
-    QString sql = QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo p WHERE ");
     const Text text = drivingText(c);
     // Every candidate of the text is read once; the plain conditions beside
     // the key decide. PostgreSQL's planner finds the subject's candidates
     // through its trigram index by itself.
-    if (text == Text::Subject && postgres())
-        return sql + w.filters;
-    if (text != Text::None)
-        sql += (postgres() ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM (") : QStringLiteral("p.rowid IN (SELECT k FROM ("))
-               + candidates(text, c, v) + (postgres() ? QStringLiteral(") c0)) AND ") : QStringLiteral(") c0) AND "));
-    return sql + w.filters;
+    QString keyed;
+    if (text == Text::Correspondent || (text == Text::Subject && !postgres()))
+        keyed = (postgres() ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM (") : QStringLiteral("p.rowid IN (SELECT k FROM ("))
+                + candidates(text, c, v) + (postgres() ? QStringLiteral(") c0)) AND ") : QStringLiteral(") c0) AND "));
+    QString criteria = keyed + w.criteria;
+    if (!w.scope.plain.isEmpty())
+        criteria += QStringLiteral(" AND ") + w.scope.plain;
+    // A reach asked as "registered OR routed" would probe the iter of every
+    // protocol the criteria leave. Counted as disjoint parts instead (for
+    // each reach: registered there; or not registered there and routed
+    // there), each part reads the routed protocols as one set, through the
+    // recipients' office index, and the sum is the same count.
+    const std::vector<Reach> &reaches = w.scope.reaches;
+    QStringList parts;
+    for (unsigned mask = 0; mask < (1u << reaches.size()); ++mask) {
+        QString part = criteria;
+        for (size_t i = 0; i < reaches.size(); ++i) {
+            const Reach &r = reaches[i];
+            if (mask & (1u << i))
+                part += QStringLiteral(" AND ") + r.registered;
+            else
+                part += QStringLiteral(" AND NOT COALESCE(") + r.registered
+                        + QStringLiteral(", 1 = 0) AND (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT "
+                                         "r.Tab_TipoProtocollo, r.Tab_NumeroProtocollo FROM Tab_Iter_Destinatari r WHERE "
+                                         "r.Tab_Ente = ")
+                        + q(v.ente) + QStringLiteral(" AND r.Tab_UfficioDestinatario IN (") + r.offices + QStringLiteral("))");
+        }
+        parts << QStringLiteral("(SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + part + QLatin1Char(')');
+    }
+    return QStringLiteral("SELECT ") + parts.join(QStringLiteral(" + "));
 }
 
 bool masked(const protocol::Viewer &v, const QString &privacyFlag)
