@@ -415,7 +415,9 @@ bool schemeKeepsItsOrder(const QSqlDatabase &db, Kind kind, QString *why)
 
 // The general search. An iter recipient is probed per protocol to know
 // whether it was routed to one of the viewer's offices: with the office at
-// the end of the key the probe reads the index alone. Only recovered
+// the end of the key the probe reads the index alone. A count reads the
+// protocols routed to a set of offices from the index that starts with the
+// office, again without the rows. Only recovered
 // protocols hold an emergency number, and a search for one reads the
 // partial index that lists them instead of the register; the search names
 // the same condition, or the planner cannot use it.
@@ -426,6 +428,9 @@ QStringList generalSearchIndexes(Kind kind, Engine)
     return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_destinatari_ufficio_protocollo ON "
                            "Tab_Iter_Destinatari (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                            "Tab_UfficioDestinatario)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_destinatari_protocollo_ufficio ON "
+                           "Tab_Iter_Destinatari (Tab_Ente, Tab_UfficioDestinatario, Tab_TipoProtocollo, "
+                           "Tab_NumeroProtocollo)"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_numero_emergenza ON Tab_Protocollo (Tab_Ente, "
                            "Tab_ProtocolloTemporaneo) WHERE Tab_ProtocolloTemporaneo IS NOT NULL")};
 }

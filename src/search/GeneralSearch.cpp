@@ -214,9 +214,13 @@ Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
 // criteria name a number or an emergency number, or no text is long enough.
 enum class Text { None, Subject, Correspondent };
 
-Text drivingText(const GeneralCriteria &c)
+Text drivingText(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     if ((!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) || !c.emergencyNumber.trimmed().isEmpty())
+        return Text::None;
+    // An operator's own registrations, read through the registrar's index,
+    // are fewer than the protocols a common word or name finds.
+    if (v.level == 6)
         return Text::None;
     if (protocol::contains::indexable(c.subject))
         return Text::Subject;
@@ -230,6 +234,10 @@ QString candidates(Text t, const GeneralCriteria &c, const protocol::Viewer &v)
     return t == Text::Subject ? protocol::contains::subjectCandidates(v.ente, c.subject)
                               : protocol::contains::correspondentCandidates(v.ente, c.correspondent);
 }
+
+// Up to this many protocols left by the criteria, a count probes the iter
+// of each instead of reading the routed protocols as a set (SQLite).
+int fewRows_ = 30000;
 
 const char *const kColumns = "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
                              "r.Tab_Denominazione, p.Tab_StatoProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg";
@@ -265,7 +273,7 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     const Conditions w = conditions(c, v);
     const int limit = qMax(1, c.limit);
-    const Text text = drivingText(c);
+    const Text text = drivingText(c, v);
     if (text == Text::None)
         return QStringLiteral("SELECT ") + QLatin1String(kColumns) + QStringLiteral(" FROM Tab_Protocollo p ")
                + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + w.filters
@@ -299,7 +307,7 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     const Conditions w = conditions(c, v);
-    const Text text = drivingText(c);
+    const Text text = drivingText(c, v);
     // Every candidate of the text is read once; the plain conditions beside
     // the key decide. PostgreSQL's planner finds the subject's candidates
     // through its trigram index by itself.
@@ -328,11 +336,41 @@ QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v)
                         + QStringLiteral(", 1 = 0) AND (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT "
                                          "r.Tab_TipoProtocollo, r.Tab_NumeroProtocollo FROM Tab_Iter_Destinatari r WHERE "
                                          "r.Tab_Ente = ")
-                        + q(v.ente) + QStringLiteral(" AND r.Tab_UfficioDestinatario IN (") + r.offices + QStringLiteral("))");
+                        + q(v.ente) + QStringLiteral(" AND r.Tab_UfficioDestinatario IN (") + r.offices
+                        + QStringLiteral("))");
         }
-        parts << QStringLiteral("(SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + part + QLatin1Char(')');
+        parts << part;
     }
-    return QStringLiteral("SELECT ") + parts.join(QStringLiteral(" + "));
+    if (parts.size() == 1 || postgres()) {
+        // PostgreSQL's planner joins each part's routed set or probes it
+        // protocol by protocol, whichever its estimates find cheaper.
+        for (QString &part : parts)
+            part = QStringLiteral("(SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + part + QLatin1Char(')');
+        return QStringLiteral("SELECT ") + parts.join(QStringLiteral(" + "));
+    }
+    // SQLite reads every routed set whole, however few protocols the
+    // criteria leave: up to kFewRows of them, a probe per protocol costs
+    // less. The protocols are counted up to the bound first, and each way
+    // reads its rows only when its LIMIT (evaluated once) lets it.
+    const QString bound = QString::number(fewRows_);
+    const QString few = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) <= ") + bound
+                        + QStringLiteral(" AS y FROM (SELECT 1 FROM Tab_Protocollo p WHERE ") + criteria
+                        + QStringLiteral(" LIMIT ") + QString::number(fewRows_ + 1) + QStringLiteral(") f) ");
+    const auto counted = [](const QString &where, const QString &when) {
+        return QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM Tab_Protocollo p WHERE ") + where
+               + QStringLiteral(" LIMIT CASE WHEN ") + when + QStringLiteral(" THEN -1 ELSE 0 END) c)");
+    };
+    QStringList sum{counted(keyed + w.filters, QStringLiteral("(SELECT y FROM few)"))};
+    for (const QString &part : parts)
+        sum << counted(part, QStringLiteral("NOT (SELECT y FROM few)"));
+    return few + QStringLiteral("SELECT ") + sum.join(QStringLiteral(" + "));
+}
+
+int setCountProbeBound(int rows)
+{
+    const int old = fewRows_;
+    fewRows_ = rows;
+    return old;
 }
 
 bool masked(const protocol::Viewer &v, const QString &privacyFlag)
