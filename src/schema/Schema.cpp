@@ -417,7 +417,8 @@ bool schemeKeepsItsOrder(const QSqlDatabase &db, Kind kind, QString *why)
 // whether it was routed to one of the viewer's offices: with the office at
 // the end of the key the probe reads the index alone. A count reads the
 // protocols routed to a set of offices from the index that starts with the
-// office, again without the rows. Only recovered
+// office, again without the rows. The document type is counted within the
+// body from an index that names both. Only recovered
 // protocols hold an emergency number, and a search for one reads the
 // partial index that lists them instead of the register; the search names
 // the same condition, or the planner cannot use it.
@@ -431,6 +432,8 @@ QStringList generalSearchIndexes(Kind kind, Engine)
             QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_destinatari_protocollo_ufficio ON "
                            "Tab_Iter_Destinatari (Tab_Ente, Tab_UfficioDestinatario, Tab_TipoProtocollo, "
                            "Tab_NumeroProtocollo)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_ente_tipologia ON Tab_Protocollo (Tab_Ente, "
+                           "Tab_Tipologia)"),
             QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_numero_emergenza ON Tab_Protocollo (Tab_Ente, "
                            "Tab_ProtocolloTemporaneo) WHERE Tab_ProtocolloTemporaneo IS NOT NULL")};
 }

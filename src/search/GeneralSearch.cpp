@@ -237,7 +237,7 @@ QString candidates(Text t, const GeneralCriteria &c, const protocol::Viewer &v)
 
 // Up to this many protocols left by the criteria, a count probes the iter
 // of each instead of reading the routed protocols as a set (SQLite).
-int fewRows_ = 30000;
+int fewRows_ = 100000;
 
 const char *const kColumns = "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
                              "r.Tab_Denominazione, p.Tab_StatoProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg";
