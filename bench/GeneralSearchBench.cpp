@@ -39,6 +39,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchRegister.h"
 #include "data/C_GestDB.h"
 #include "search/GeneralSearch.h"
 #include "support/TestDb.h"
@@ -50,20 +51,8 @@ namespace {
 
 const QString kBody = QStringLiteral("BEN");
 
-long envNumber(const char *name, long fallback)
-{
-    bool ok = false;
-    const long n = qgetenv(name).toLong(&ok);
-    return ok && n > 0 ? n : fallback;
-}
-
-bool run(QSqlQuery &q, const QString &sql)
-{
-    if (q.exec(sql))
-        return true;
-    std::fprintf(stderr, "%s\n  %s\n", qPrintable(q.lastError().text()), qPrintable(sql.left(400)));
-    return false;
-}
+using bench::envNumber;
+using bench::run;
 
 const char *const kWords[] = {
     "Richiesta", "rimborso", "spese", "sanitarie", "trasmissione", "documentazione", "relativa", "pratica",

@@ -274,10 +274,16 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
     const Conditions w = conditions(c, v);
     const int limit = qMax(1, c.limit);
     const Text text = drivingText(c, v);
-    if (text == Text::None)
+    if (text == Text::None) {
+        // An operator's own registrations are read through the registrar's
+        // index and sorted: walking the register by number to find them
+        // would pass every other operator's protocols.
+        const QString order = v.level == 6 ? QStringLiteral("p.Tab_NumeroProtocollo || '' DESC")
+                                           : QStringLiteral("p.Tab_NumeroProtocollo DESC");
         return QStringLiteral("SELECT ") + QLatin1String(kColumns) + QStringLiteral(" FROM Tab_Protocollo p ")
-               + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + w.filters
-               + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(limit);
+               + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + w.filters + QStringLiteral(" ORDER BY ") + order
+               + Dialect::limit(limit);
+    }
     // A text: its index gives the candidates, unless the word is so common
     // that walking the register newest first meets the list sooner.
     protocol::contains::Bounded b;
@@ -315,6 +321,11 @@ QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v)
     if (text == Text::Correspondent || (text == Text::Subject && !postgres()))
         keyed = (postgres() ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM (") : QStringLiteral("p.rowid IN (SELECT k FROM ("))
                 + candidates(text, c, v) + (postgres() ? QStringLiteral(") c0)) AND ") : QStringLiteral(") c0) AND "));
+    // A number, an emergency number or a text leaves few protocols, or
+    // gives its candidates: each is probed, as the list does.
+    const bool named = (!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) || !c.emergencyNumber.trimmed().isEmpty();
+    if (named || text != Text::None)
+        return QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + keyed + w.filters;
     QString criteria = keyed + w.criteria;
     if (!w.scope.plain.isEmpty())
         criteria += QStringLiteral(" AND ") + w.scope.plain;
