@@ -413,6 +413,31 @@ bool schemeKeepsItsOrder(const QSqlDatabase &db, Kind kind, QString *why)
     return false;
 }
 
+// The general search. An iter recipient is probed per protocol to know
+// whether it was routed to one of the viewer's offices: with the office at
+// the end of the key the probe reads the index alone. A count reads the
+// protocols routed to a set of offices from the index that starts with the
+// office, again without the rows. The document type is counted within the
+// body from an index that names both. Only recovered
+// protocols hold an emergency number, and a search for one reads the
+// partial index that lists them instead of the register; the search names
+// the same condition, or the planner cannot use it.
+QStringList generalSearchIndexes(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_destinatari_ufficio_protocollo ON "
+                           "Tab_Iter_Destinatari (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                           "Tab_UfficioDestinatario)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_destinatari_protocollo_ufficio ON "
+                           "Tab_Iter_Destinatari (Tab_Ente, Tab_UfficioDestinatario, Tab_TipoProtocollo, "
+                           "Tab_NumeroProtocollo)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_ente_tipologia ON Tab_Protocollo (Tab_Ente, "
+                           "Tab_Tipologia)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_numero_emergenza ON Tab_Protocollo (Tab_Ente, "
+                           "Tab_ProtocolloTemporaneo) WHERE Tab_ProtocolloTemporaneo IS NOT NULL")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -446,6 +471,9 @@ const std::vector<Step> &steps()
          ClassificationGuards::statements, schemeKeepsItsOrder},
         {22, "indice dei protocolli classificati per classe e fascicolo", noExtra},
         {24, "ricerche di protocolli salvate da ciascun operatore", noExtra},
+        {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
+         generalSearchIndexes},
+>>>>>>> c29-gsq
     };
     return s;
 }

@@ -47,6 +47,11 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v);
 // How many protocols the criteria find (ignoring the limit): one row, one
 // column.
 QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v);
+// Up to how many protocols left by the criteria the count probes each one's
+// iter rather than reading the routed protocols as a set (SQLite; on
+// PostgreSQL the planner chooses). Tests set 0 to reach the sets with a
+// small register; returns the old value.
+int setCountProbeBound(int rows);
 
 // Reserved protocols are shown masked unless the viewer holds the privacy
 // right ("S"; an empty right masks too).
