@@ -473,7 +473,6 @@ const std::vector<Step> &steps()
         {24, "ricerche di protocolli salvate da ciascun operatore", noExtra},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
->>>>>>> c29-gsq
     };
     return s;
 }
