@@ -161,6 +161,8 @@ QComboBox *FrmCollega::comparison(QWidget *parent, const char *name)
 
 QLineEdit *FrmCollega::field(const char *name) const { return findChild<QLineEdit *>(QString::fromLatin1(name)); }
 
+QSize FrmCollega::sizeHint() const { return QSize(980, 620).expandedTo(minimumSizeHint()); }
+
 QString FrmCollega::statusText() const { return status_->text(); }
 
 void FrmCollega::setProtocol(const QString &direction, const QString &number)

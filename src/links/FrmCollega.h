@@ -32,6 +32,8 @@ public:
     protocol::links::Criteria criteria() const;
     ui::RowList *list() const { return list_; }
     QString statusText() const;
+    // Wide enough for the list's texts; the main window bounds it.
+    QSize sizeHint() const override;
 
     static const QString kCaption;
 

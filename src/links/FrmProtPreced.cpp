@@ -1,11 +1,9 @@
 #include "links/FrmProtPreced.h"
 
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include "data/Scope.h"
@@ -81,14 +79,11 @@ FrmProtPreced::FrmProtPreced(QWidget *parent) : ChildWindow(parent)
     data->addRow(QStringLiteral("Dipartimento"), {ui::Cell(field(L::LDepartment, "TxtDipartimento"), 1)});
     data->addRow(QStringLiteral("Ufficio"), {ui::Cell(field(L::LOffice, "TxtUfficio"), 1)});
     lower->addWidget(data, 1);
-    dossiers_ = new QTreeWidget(this);
-    dossiers_->setObjectName(QStringLiteral("LWClassifica"));
-    dossiers_->setHeaderLabels({QStringLiteral("Titolo"), QStringLiteral("Categoria"), QStringLiteral("Classe"),
-                                QStringLiteral("Fascicolo")});
-    dossiers_->setRootIsDecorated(false);
-    dossiers_->header()->setSectionResizeMode(QHeaderView::Stretch);
+    dossiers_ = new ui::RowList(QStringLiteral("LWClassifica"), this);
+    dossiers_->setColumns(QStringLiteral("Titolo;Categoria;Classe;Fascicolo"), QStringLiteral("12;12;12;12"));
+    dossiers_->setFitToWidth(true);
     auto *classification = new QVBoxLayout;
-    classification->addWidget(ui::caption(QStringLiteral("Classificazione"), this, dossiers_));
+    classification->addWidget(ui::caption(QStringLiteral("Classificazione"), this));
     classification->addWidget(dossiers_, 1);
     lower->addLayout(classification, 1);
     v->addLayout(lower);
@@ -120,6 +115,8 @@ FrmProtPreced::FrmProtPreced(QWidget *parent) : ChildWindow(parent)
     to_->setDate(today);
     refresh();
 }
+
+QSize FrmProtPreced::sizeHint() const { return QSize(980, 620).expandedTo(minimumSizeHint()); }
 
 void FrmProtPreced::setProtocol(const QString &direction, const QString &number)
 {
@@ -189,12 +186,15 @@ void FrmProtPreced::showChosen(int row)
         it.value()->setCursorPosition(0);
     }
     const F::LoadedRows d = F::loadRows(kDb, protocol::dossiersQuery(ente, key.direction, key.number));
-    const auto level = [&d](int code, int i) {
-        const QString c = d.value(code, i).toString().trimmed(), name = d.value(code + 1, i).toString().trimmed();
-        return name.isEmpty() ? c : c + QStringLiteral(" - ") + name;
-    };
+    F::Columns levels(4);
     for (int i = 0; d.ok && i < d.rowCount(); ++i)
-        new QTreeWidgetItem(dossiers_, {level(0, i), level(2, i), level(4, i), level(6, i)});
+        for (int level = 0; level < 4; ++level) {
+            // Code and name of each level: title, category, class, dossier.
+            const QString code = d.value(2 * level, i).toString().trimmed();
+            const QString name = d.value(2 * level + 1, i).toString().trimmed();
+            levels[level].append(name.isEmpty() ? code : code + QStringLiteral(" - ") + name);
+        }
+    dossiers_->setRows(levels);
 }
 
 void FrmProtPreced::handBack()

@@ -4,12 +4,13 @@
 // the protocol he is working on. The choice goes back through
 // precedentChosen().
 
+#include <QHash>
+
 #include "protocol/ProtocolLinks.h"
 #include "ui/ChildWindow.h"
 
 class QLabel;
 class QLineEdit;
-class QTreeWidget;
 
 namespace nimbo::ui {
 class DateField;
@@ -28,7 +29,9 @@ public:
     void ELABORATBAR(const QString &key) override;
 
     ui::RowList *list() const { return list_; }
-    QTreeWidget *classification() const { return dossiers_; }
+    ui::RowList *classification() const { return dossiers_; }
+    // Wide enough for the list's texts; the main window bounds it.
+    QSize sizeHint() const override;
     static const QString kCaption;
 
 public slots:
@@ -48,7 +51,7 @@ private:
     ui::DateField *from_ = nullptr, *to_ = nullptr;
     ui::RowList *list_ = nullptr;
     QHash<int, QLineEdit *> detail_;
-    QTreeWidget *dossiers_ = nullptr;
+    ui::RowList *dossiers_ = nullptr;
 };
 
 } // namespace nimbo::links

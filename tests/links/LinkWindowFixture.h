@@ -68,6 +68,8 @@ protected:
         press(main, "CERCA");
         edit(reg, "TxtAProto", number.left(4));
         edit(reg, "TxtNumero", QString::number(number.mid(4).toInt()));
+        for (const char *period : {"DataDal", "DataAl"})
+            reg->findChild<QLineEdit *>(QLatin1String(period))->clear();
         child(reg, "CmdAvviaRicerca")->click();
         auto *list = reg->findChild<QTreeWidget *>(QStringLiteral("LwProtocolli"));
         if (!list || list->topLevelItemCount() != 1)

@@ -69,7 +69,7 @@ TEST_P(Preced, TheChosenPrecedentFillsTheFieldsAndBecomesALink)
     EXPECT_EQ(text(preced, "TxtOggetto"), QStringLiteral("RISPOSTA ALLA DOMANDA"));
     EXPECT_EQ(text(preced, "TxtData"), QStringLiteral("10/03/2025"));
     if (filed) {
-        EXPECT_EQ(child<QTreeWidget>(preced, "LWClassifica")->topLevelItemCount(), 1);
+        EXPECT_EQ(rows(preced, "LWClassifica")->count(), 1);
     }
     child(preced, "CmdPrecedente")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
