@@ -1,4 +1,5 @@
 #include "links/FrmCollega.h"
+#include "links/LinkLists.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -27,13 +28,6 @@ namespace L = nimbo::protocol::links;
 namespace nimbo::links {
 
 const QString FrmCollega::kCaption = QStringLiteral("Collega ulteriore protocollo");
-
-namespace {
-
-// Hidden columns of the list: the register key and the privacy flag.
-constexpr int kKeyColumn = 5, kPrivacyColumn = 6;
-
-} // namespace
 
 FrmCollega::FrmCollega(QWidget *parent) : ChildWindow(parent)
 {
@@ -116,9 +110,7 @@ FrmCollega::FrmCollega(QWidget *parent) : ChildWindow(parent)
     v->addLayout(run);
 
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), this);
-    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto;Mittente/Destinatario;;"),
-                      QStringLiteral("5;13;10;45;30;0;0"));
-    list_->setFitToWidth(true);
+    setProtocolColumns(list_);
     v->addWidget(list_, 1);
 
     auto *buttons = new QHBoxLayout;
@@ -216,20 +208,7 @@ void FrmCollega::search()
     }
     const protocol::Viewer viewer = protocol::Viewer::fromSession();
     const F::LoadedRows rows = F::loadRows(QStringLiteral("PROTOCOLLO"), L::candidatesQuery(c, protocol_, viewer));
-    F::Columns shown(kPrivacyColumn + 1);
-    for (int i = 0; rows.ok && i < rows.rowCount(); ++i) {
-        const QString flag = rows.value(5, i).toString().trimmed();
-        const QString number = rows.value(1, i).toString().trimmed();
-        const QString mask = QString::fromLatin1(protocol::scope::kTrayMask);
-        shown[0].append(rows.value(0, i).toString().trimmed());
-        shown[1].append(shownNumber(number));
-        shown[2].append(protocol::dateText(rows.value(2, i)));
-        shown[3].append(protocol::scope::shownSubject(viewer, rows.value(3, i).toString(), flag, mask));
-        shown[4].append(protocol::scope::shownSubject(viewer, rows.value(4, i).toString(), flag, mask));
-        shown[kKeyColumn].append(number);
-        shown[kPrivacyColumn].append(flag);
-    }
-    list_->setRows(shown);
+    list_->setRows(shownProtocols(rows, viewer));
     found_->setText(QStringLiteral("Sono stati trovati N. ") + QString::number(list_->count())
                     + QStringLiteral(" Protocolli"));
 }
@@ -263,21 +242,11 @@ void FrmCollega::linkChosen()
 
 void FrmCollega::viewDocuments()
 {
-    const int row = list_->currentRow();
-    if (row < 0) {
-        showBox(kCaption, QStringLiteral("prima di richiedere la funzione selezionare un protocollo dall'elenco"),
-                Icon::Warning);
-        return;
-    }
-    if (list_->text(row, kPrivacyColumn).trimmed() == QLatin1String("S") && !protocol::Viewer::fromSession().privacy) {
-        showBox(kCaption,
-                QString::fromUtf8("Documento Riservato. L'utente non ha le abilitazioni necessarie per prenderne visione."),
-                Icon::Warning);
-        return;
-    }
-    if (QWidget *w = WindowRegistry::open(QStringLiteral("FrmVisDocu1")))
-        QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, list_->text(row, 0).trimmed()),
-                                  Q_ARG(QString, list_->text(row, kKeyColumn).trimmed()));
+    const int row = documentsRow(
+        list_, kCaption,
+        QString::fromUtf8("Documento Riservato. L'utente non ha le abilitazioni necessarie per prenderne visione."));
+    if (row >= 0)
+        openDocuments(list_, row, QStringLiteral("FrmVisDocu1"));
 }
 
 } // namespace nimbo::links

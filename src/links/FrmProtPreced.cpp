@@ -1,4 +1,5 @@
 #include "links/FrmProtPreced.h"
+#include "links/LinkLists.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -27,8 +28,6 @@ const QString FrmProtPreced::kCaption = QStringLiteral("Elenco Protocolli");
 namespace {
 
 const QString kDb = QStringLiteral("PROTOCOLLO");
-// Hidden columns of the list: the register key and the privacy flag.
-constexpr int kKeyColumn = 5, kPrivacyColumn = 6;
 const QString kNoChoice = QStringLiteral("prima di richiedere la funzione selezionare un protocollo dall'elenco");
 // Days shown when the window opens: the last month.
 constexpr int kRecentDays = 30;
@@ -58,9 +57,7 @@ FrmProtPreced::FrmProtPreced(QWidget *parent) : ChildWindow(parent)
     v->addLayout(period);
 
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), this);
-    list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data Protocollo;Oggetto;Mittente/Destinatario;;"),
-                      QStringLiteral("5;13;10;45;30;0;0"));
-    list_->setFitToWidth(true);
+    setProtocolColumns(list_);
     v->addWidget(list_, 1);
 
     auto *lower = new QHBoxLayout;
@@ -139,22 +136,7 @@ bool FrmProtPreced::refresh()
     }
     const protocol::Viewer viewer = protocol::Viewer::fromSession();
     const F::LoadedRows rows = F::loadRows(kDb, L::periodQuery(from_->date(), to_->date(), viewer));
-    F::Columns shown(kPrivacyColumn + 1);
-    const QString mask = QString::fromLatin1(protocol::scope::kTrayMask);
-    for (int i = 0; rows.ok && i < rows.rowCount(); ++i) {
-        const QString number = rows.value(1, i).toString().trimmed();
-        if (number == protocol_.number)
-            continue;
-        const QString flag = rows.value(5, i).toString().trimmed();
-        shown[0].append(rows.value(0, i).toString().trimmed());
-        shown[1].append(shownNumber(number));
-        shown[2].append(protocol::dateText(rows.value(2, i)));
-        shown[3].append(protocol::scope::shownSubject(viewer, rows.value(3, i).toString(), flag, mask));
-        shown[4].append(protocol::scope::shownSubject(viewer, rows.value(4, i).toString(), flag, mask));
-        shown[kKeyColumn].append(number);
-        shown[kPrivacyColumn].append(flag);
-    }
-    list_->setRows(shown);
+    list_->setRows(shownProtocols(rows, viewer, protocol_.number));
     showChosen(-1);
     return true;
 }
@@ -171,18 +153,9 @@ void FrmProtPreced::showChosen(int row)
     const F::LoadedRows p = F::loadRows(kDb, L::detailQuery(ente, key));
     if (!p.ok || p.rowCount() == 0)
         return;
-    const bool masked = p.value(L::LPrivacy, 0).toString().trimmed() == QLatin1String("S")
-                        && !protocol::Viewer::fromSession().privacy;
+    const protocol::Viewer viewer = protocol::Viewer::fromSession();
     for (auto it = detail_.cbegin(); it != detail_.cend(); ++it) {
-        const int c = it.key();
-        QString text = p.value(c, 0).toString().trimmed();
-        if (c == L::LNumber)
-            text = shownNumber(key.number);
-        else if (c == L::LDate)
-            text = protocol::dateText(p.value(c, 0));
-        else if (masked && (c == L::LCorrespondent || c == L::LSubject))
-            text = QString::fromLatin1(protocol::scope::kTrayMask);
-        it.value()->setText(text);
+        it.value()->setText(L::detailText(p, it.key(), viewer));
         it.value()->setCursorPosition(0);
     }
     const F::LoadedRows d = F::loadRows(kDb, protocol::dossiersQuery(ente, key.direction, key.number));
@@ -211,24 +184,12 @@ void FrmProtPreced::handBack()
 
 void FrmProtPreced::openDocuments(const QString &window)
 {
-    const int row = list_->currentRow();
-    if (row < 0) {
-        showBox(kCaption, kNoChoice, Icon::Warning);
-        return;
-    }
-    if (list_->text(row, kPrivacyColumn).trimmed() == QLatin1String("S") && !protocol::Viewer::fromSession().privacy) {
-        showBox(kCaption,
-                QString::fromUtf8("Documento riservato. L'utente non ha le autorizzazioni necessarie per consultarlo."),
-                Icon::Warning);
-        return;
-    }
-    QWidget *w = WindowRegistry::open(window);
-    if (!w)
-        return;
-    if (window == QLatin1String("frmProtAllegati"))
-        QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTPRECED")));
-    QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, list_->text(row, 0).trimmed()),
-                              Q_ARG(QString, list_->text(row, kKeyColumn).trimmed()));
+    const int row = documentsRow(
+        list_, kCaption,
+        QString::fromUtf8("Documento riservato. L'utente non ha le autorizzazioni necessarie per consultarlo."));
+    if (row >= 0)
+        links::openDocuments(list_, row, window,
+                             window == QLatin1String("frmProtAllegati") ? QStringLiteral("FRMPROTPRECED") : QString());
 }
 
 } // namespace nimbo::links

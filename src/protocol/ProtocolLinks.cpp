@@ -193,6 +193,21 @@ QString detailQuery(const QString &ente, const Key &p)
            + QStringLiteral(" AND p.Tab_NumeroProtocollo = ") + q(p.number);
 }
 
+QString detailText(const F::LoadedRows &rows, int column, const Viewer &viewer)
+{
+    const QVariant value = rows.value(column, 0);
+    switch (column) {
+    case LNumber: return shownNumber(value.toString().trimmed());
+    case LDate: return dateText(value);
+    case LCorrespondent:
+    case LSubject:
+    case LNotes:
+        return scope::shownSubject(viewer, value.toString().trimmed(), rows.value(LPrivacy, 0).toString().trimmed(),
+                                   QString::fromLatin1(scope::kTrayMask));
+    default: return value.toString().trimmed();
+    }
+}
+
 QString checkCriteria(const Criteria &c)
 {
     const bool yearGiven = !c.year.trimmed().isEmpty(), numberGiven = !c.number.trimmed().isEmpty();

@@ -55,6 +55,11 @@ QString linkedQuery(const QString &ente, const Key &p);
 enum LinkedColumn { LDirection, LNumber, LDate, LSubject, LPrivacy, LType, LCorrespondent, LDepartment, LOffice, LNotes };
 // One protocol with the same columns.
 QString detailQuery(const QString &ente, const Key &p);
+// A column of the first row of either query as a detail field shows it:
+// number and date as the clerk reads them; correspondent, subject and notes
+// masked for a viewer without the privacy right when the protocol is
+// reserved.
+QString detailText(const Funzioni_Com_1::LoadedRows &rows, int column, const Viewer &viewer);
 
 // The criteria of the search for a protocol to link.
 struct Criteria {

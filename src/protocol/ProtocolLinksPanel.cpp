@@ -130,24 +130,14 @@ void LinkedPanel::showDetail(int row)
     clearDetail();
     if (row < 0)
         return;
-    const QString number = list_->text(row, kKeyColumn).trimmed();
     const F::LoadedRows rows = F::loadRows(
-        QStringLiteral("PROTOCOLLO"),
-        links::detailQuery(DicAmbiente::session().op.ente, {list_->text(row, 0).trimmed(), number}));
+        QStringLiteral("PROTOCOLLO"), links::detailQuery(DicAmbiente::session().op.ente,
+                                                         {list_->text(row, 0).trimmed(), list_->text(row, kKeyColumn).trimmed()}));
     if (!rows.ok || rows.rowCount() == 0)
         return;
-    const bool masked = rows.value(links::LPrivacy, 0).toString().trimmed() == QLatin1String("S")
-                        && !Viewer::fromSession().privacy;
+    const Viewer viewer = Viewer::fromSession();
     for (auto it = detail_.cbegin(); it != detail_.cend(); ++it) {
-        const int c = it.key();
-        QString text = rows.value(c, 0).toString().trimmed();
-        if (c == links::LNumber)
-            text = shownNumber(number);
-        else if (c == links::LDate)
-            text = dateText(rows.value(c, 0));
-        else if (masked && (c == links::LCorrespondent || c == links::LSubject || c == links::LNotes))
-            text = QString::fromLatin1(scope::kTrayMask);
-        it.value()->setText(text);
+        it.value()->setText(links::detailText(rows, it.key(), viewer));
         it.value()->setCursorPosition(0);
     }
 }

@@ -71,6 +71,17 @@ TEST_P(LinkPanel, LinksAreMadeSeenAndRemovedFromTheRegistrationWindow)
     EXPECT_EQ(linked->text(0, 1), QStringLiteral("2025-0000050"));
     EXPECT_EQ(linked->text(0, 2), QStringLiteral("10/03/2025"));
 
+    // The consultation window of the search windows shows the link from the
+    // other side, and cannot change it.
+    QWidget *det = WindowRegistry::open(QStringLiteral("FrmDetCollegati"));
+    ASSERT_NE(det, nullptr);
+    ASSERT_TRUE(QMetaObject::invokeMethod(det, "setProtocol", Q_ARG(QString, QStringLiteral("U")), Q_ARG(QString, kQ)));
+    EXPECT_EQ(column(rows(det, "LWCollegati"), 1), QStringList{QStringLiteral("2025-0000042")});
+    EXPECT_TRUE(child(det, "CmdCollega")->isHidden());
+    EXPECT_TRUE(child(det, "CmdCancellaCollegato")->isHidden());
+    child(det, "CmdTornaProtocollo")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+
     // The chosen link's detail.
     activate(main, reg);
     chooseRow(linked, 1, QStringLiteral("2025-0000050"));
