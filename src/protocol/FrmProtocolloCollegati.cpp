@@ -34,7 +34,8 @@ void FrmProtocollo::addPrecedentRow(ui::FormGroup *group)
                                               "collegato a questo"));
     QLineEdit *number = edit(group, "TxtPrecedente", true);
     number->setFixedWidth(ui::fieldWidth(number, 17));
-    group->addRow(cmdPrecedente_, {number, ui::Cell(edit(group, "TxtOggettoPrecedente", true), 1)});
+    group->addRow(QStringLiteral("Precedente"), {number, QStringLiteral("Oggetto"),
+                                                 ui::Cell(edit(group, "TxtOggettoPrecedente", true), 1), cmdPrecedente_});
     connect(cmdPrecedente_, &QPushButton::clicked, this, &FrmProtocollo::choosePrecedent);
 }
 

@@ -10,13 +10,11 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QThread>
 #include <cstdio>
 
+#include "../../support/WorkerSession.h"
 #include "protocol/ProtocolLinks.h"
-#include "servers/Servers.h"
-#include "session/DicAmbiente.h"
 
 int main(int argc, char **argv)
 {
@@ -27,20 +25,7 @@ int main(int argc, char **argv)
                      argv[0]);
         return 2;
     }
-    const bool pg = a[1] == QLatin1String("pg");
-    auto &s = DicAmbiente::session();
-    s.programFolder = a[4];
-    s.programName = QStringLiteral("Nimbo");
-    s.cfg = DicAmbiente::defaultConfig(a[4]);
-    s.cfg.pathDb = QFileInfo(a[3]).absolutePath() + QLatin1Char('/');
-    s.cfg.protocollo = pg ? QString() : a[2];
-    s.cfg.tabLocal = a[3];
-    s.cfg.databases = {{QStringLiteral("PROTOCOLLO"), s.cfg.protocollo}, {QStringLiteral("TABLOCAL"), a[3]}};
-    s.cfg.serverDb = pg ? a[2] : QString();
-    s.cfg.oleGenerica = nimbo::kGenericProgId;
-    s.op.code = QStringLiteral("DEMO9");
-    s.op.ente = a[5];
-    nimbo::registerServers();
+    nimbo::test::startWorkerSession(a[1] == QLatin1String("pg"), a[2], a[3], a[4], a[5]);
 
     QElapsedTimer waited;
     waited.start();
