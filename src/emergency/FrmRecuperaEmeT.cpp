@@ -16,6 +16,7 @@
 #include "emergency/Recovery.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "protocol/ProtocolLinks.h"
 #include "protocol/ProtocolRules.h"
 #include "data/Scope.h"
 #include "session/DicAmbiente.h"
@@ -245,8 +246,10 @@ FrmRecuperaEmeT::FrmRecuperaEmeT(QWidget *parent) : RecordEditor(parent)
     connect(dropLink_, &QPushButton::clicked, this, &FrmRecuperaEmeT::removeLink);
     connect(closeLinks_, &QPushButton::clicked, linkPanel_, &QWidget::hide);
     connect(addLink_, &QPushButton::clicked, this, [this] {
-        openOnProtocol(followUps().value(addLink_), key().value(kDirection), general_->text().trimmed(),
-                       QStringLiteral("FRMASSEDEFPROT"));
+        QWidget *w = openOnProtocol(followUps().value(addLink_), key().value(kDirection), general_->text().trimmed(),
+                                    QStringLiteral("FRMASSEDEFPROT"));
+        if (w && w->metaObject()->indexOfSignal("linked()") >= 0)
+            connect(w, SIGNAL(linked()), this, SLOT(loadLinks()), Qt::UniqueConnection);
     });
     connect(viewLink_, &QPushButton::clicked, this, [this] {
         const int row = links_->currentRow();
@@ -640,21 +643,15 @@ void FrmRecuperaEmeT::openAssignment()
 void FrmRecuperaEmeT::loadLinks()
 {
     const F::LoadedRows rows = F::loadRows(
-        kCentral,
-        QStringLiteral("SELECT c.Tab_TipoProtocolloC, c.Tab_NumeroProtocolloC, p.Tab_DataProtocollo, p.Tab_Oggetto, "
-                       "p.Tab_SoggPrivacy FROM Tab_ProtocolliCollegati c JOIN Tab_Protocollo p ON p.Tab_Ente = c.Tab_Ente "
-                       "AND p.Tab_TipoProtocollo = c.Tab_TipoProtocolloC AND p.Tab_NumeroProtocollo = "
-                       "c.Tab_NumeroProtocolloC WHERE c.Tab_Ente = ")
-            + ui::sqlText(session().op.ente) + QStringLiteral(" AND c.Tab_TipoProtocollo = ")
-            + ui::sqlText(key().value(kDirection)) + QStringLiteral(" AND c.Tab_NumeroProtocollo = ")
-            + ui::sqlText(general_->text().trimmed())
-            + QStringLiteral(" AND COALESCE(p.Tab_StatoProtocollo, 'A') <> 'C' ORDER BY 1, 2"));
+        kCentral, protocol::links::linkedQuery(session().op.ente, {key().value(kDirection), general_->text().trimmed()}));
     F::Columns columns(4);
     for (int i = 0; rows.ok && i < rows.rowCount(); ++i) {
         for (int c = 0; c < 3; ++c)
             columns[c].append(rows.value(c, i));
-        const bool masked = rows.value(4, i).toString().trimmed() == QLatin1String("S") && !session().op.privacy;
-        columns[3].append(masked ? QVariant(QString::fromLatin1(protocol::scope::kTrayMask)) : rows.value(3, i));
+        const bool masked = rows.value(protocol::links::LPrivacy, i).toString().trimmed() == QLatin1String("S")
+                            && !session().op.privacy;
+        columns[3].append(masked ? QVariant(QString::fromLatin1(protocol::scope::kTrayMask))
+                                 : rows.value(protocol::links::LSubject, i));
     }
     links_->setRows(columns);
     linkPanel_->setTitle(QStringLiteral("Documenti protocollati collegati al protocollo N.   ")
@@ -666,18 +663,13 @@ void FrmRecuperaEmeT::removeLink()
     const int row = links_->currentRow();
     if (row < 0 || !transferred())
         return;
-    const QString ente = session().op.ente, dir = key().value(kDirection), number = general_->text().trimmed();
-    const QString otherDir = links_->text(row, 0).trimmed(), other = links_->text(row, 1).trimmed();
-    const auto link = [&](const QString &d, const QString &n, const QString &dc, const QString &nc) {
-        return F::Statement{QStringLiteral("C"), QStringLiteral("Tab_ProtocolliCollegati"), {},
-                            QStringLiteral("Tab_Ente = ") + ui::sqlText(ente) + QStringLiteral(" AND Tab_TipoProtocollo = ")
-                                + ui::sqlText(d) + QStringLiteral(" AND Tab_NumeroProtocollo = ") + ui::sqlText(n)
-                                + QStringLiteral(" AND Tab_TipoProtocolloC = ") + ui::sqlText(dc)
-                                + QStringLiteral(" AND Tab_NumeroProtocolloC = ") + ui::sqlText(nc)};
-    };
     // A link is written both ways: both rows go, together.
-    if (F::Update_Tabella({link(dir, number, otherDir, other), link(otherDir, other, dir, number)}, kCentral))
-        loadLinks();
+    const protocol::links::Result r =
+        protocol::links::unlink(session().op.ente, {key().value(kDirection), general_->text().trimmed()},
+                                {links_->text(row, 0).trimmed(), links_->text(row, 1).trimmed()});
+    if (!r.ok())
+        showBox(kTitle, QString::fromUtf8(protocol::links::kUnlinkFailed), Icon::Critical);
+    loadLinks();
 }
 
 void FrmRecuperaEmeT::ELABORATBAR(const QString &key)

@@ -44,9 +44,12 @@ protected:
     QString toolbarFor(Mode mode) const override;
     bool writeRecord(const ui::Record &record, bool isNew) override;
 
+private slots:
+    // Also when the link window has linked a protocol.
+    void loadLinks();
+
 private:
     QString listQuery() const;
-    void loadLinks();
     void openAssignment();
     // "...": the address-book entries matching what was typed, to choose
     // from; the address book itself when there are none.

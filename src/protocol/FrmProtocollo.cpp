@@ -21,6 +21,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "protocol/ProtocolLinksPanel.h"
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -62,14 +63,9 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     search_ = new QWidget(panels_);
     search_->setObjectName(QStringLiteral("FraRicerca"));
     buildSearch(search_);
-    linked_ = new QGroupBox(QStringLiteral("Protocolli Collegati"), panels_);
-    linked_->setObjectName(QStringLiteral("FraCollegati"));
-    {
-        auto *l = new QVBoxLayout(linked_);
-        l->addWidget(new QLabel(QStringLiteral("Nessun protocollo collegato."), linked_));
-        l->addStretch(1);
-        l->addWidget(backButton(linked_), 0, Qt::AlignLeft);
-    }
+    linkPanel_ = new LinkedPanel(true, panels_);
+    linked_ = linkPanel_;
+    connect(linkPanel_->exitButton(), &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(registration_); });
     cancelled_ = new QGroupBox(QStringLiteral("Estremi Cancellazione del Protocollo"), panels_);
     cancelled_->setObjectName(QStringLiteral("FraCancellazione"));
     {
@@ -223,6 +219,8 @@ void FrmProtocollo::clearFields()
     listDecod_->dismiss();
     emergencyNumber_.clear();
     iterState_.clear();
+    precedentDirection_.clear();
+    precedentNumber_.clear();
     for (const char *d : {"DataDal", "DataAl", "TxtDataRif"})
         field(d)->clear();
 }
@@ -273,6 +271,7 @@ void FrmProtocollo::enableButtons(const QVector<int> &enabled)
         buttons_[i]->setEnabled(enabled.contains(i) && kImplemented.contains(i)
                                 && (documentWindow(i).isEmpty() || WindowRegistry::contains(documentWindow(i))));
     updateClassifyButtons();
+    updatePrecedentButton();
 }
 
 void FrmProtocollo::focusField(const QString &name)

@@ -27,7 +27,13 @@ class QTreeWidgetItem;
 class QComboBox;
 class QTabWidget;
 
+namespace nimbo::ui {
+class FormGroup;
+}
+
 namespace nimbo::protocol {
+
+class LinkedPanel;
 
 class FrmProtocollo : public ChildWindow {
     Q_OBJECT
@@ -67,6 +73,10 @@ public slots:
     // Dossiers chosen for a new protocol (the dossier chooser): appended to
     // LWClassifica, each once (ClassifyRegistration.cpp).
     void addDossiers(const nimbo::protocol::ChosenDossiers &chosen);
+    // The precedent chosen in the protocol list for precedents: shown in the
+    // precedent fields; a registered protocol is linked to it at once, a new
+    // one right after its registration (FrmProtocolloCollegati.cpp).
+    void setPrecedent(const QString &direction, const QString &number, const QString &subject);
 
 private slots:
     // Reads again the iter of the protocol on screen (an assignment made
@@ -133,6 +143,15 @@ private:
     Context context() const;
     void focusField(const QString &name);
 
+    // linked protocols and precedent (FrmProtocolloCollegati.cpp)
+    void addPrecedentRow(ui::FormGroup *group);
+    void showLinks();
+    void choosePrecedent();
+    void updatePrecedentButton();
+    // Links the protocol just registered to the precedent chosen for it;
+    // false (the clerk told) when that write failed.
+    bool linkPrecedent(const QString &direction, const QString &number);
+
     // search panel (FrmProtocolloRicerca.cpp)
     void showSearch();
     void runSearch();
@@ -156,6 +175,9 @@ private:
     ui::CodeLookup *lookups_[5] = {};
     QTabWidget *lists_ = nullptr;
     QTreeWidget *classifica_ = nullptr, *iter_ = nullptr;
+    LinkedPanel *linkPanel_ = nullptr;
+    QPushButton *cmdPrecedente_ = nullptr;
+    QString precedentDirection_, precedentNumber_;
     QPushButton *cmdClassifica_ = nullptr, *cmdRimuoviClass_ = nullptr;
     QPushButton *buttons_[kButtons] = {};
     QHash<QString, QLineEdit *> edits_;

@@ -100,6 +100,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     saveSubject_ = new QCheckBox(QStringLiteral("Salva oggetto"), doc);
     saveSubject_->setObjectName(QStringLiteral("Check2"));
     doc->addRow(QStringLiteral("Annotazioni"), {ui::Cell(edit(doc, "Annotazioni"), 1), privacy_, saveSubject_});
+    addPrecedentRow(doc);
     v->addWidget(doc);
 
     // Reception and the sender's reference beside the registering office.
@@ -189,7 +190,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     connect(cmdMitDest_, &QPushButton::clicked, this, &FrmProtocollo::showCorrespondentInBook);
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);
-    connect(buttons_[0], &QPushButton::clicked, this, [this] { panels_->setCurrentWidget(linked_); });
+    connect(buttons_[0], &QPushButton::clicked, this, &FrmProtocollo::showLinks);
     connect(buttons_[1], &QPushButton::clicked, this, &FrmProtocollo::otherProtocols);
     connect(buttons_[2], &QPushButton::clicked, this, [this] {
         lists_->setCurrentWidget(lists_->currentWidget() == iter_ ? static_cast<QWidget *>(classifica_) : iter_);

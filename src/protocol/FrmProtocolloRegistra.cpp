@@ -286,6 +286,8 @@ void FrmProtocollo::registerProtocol()
         applyState(QStringLiteral("A"));
         if (f.saveSubject)
             allDone = saveRecurringSubject();
+        if (!precedentNumber_.isEmpty())
+            allDone = linkPrecedent(f.direction, r.number) && allDone;
         rememberForRecall();
         isNew_ = false;
         modifiable_ = true;

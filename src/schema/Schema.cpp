@@ -10,6 +10,7 @@
 #include "schema/Ddl.h"
 #include "schema/Guards.h"
 #include "schema/History.h"
+#include "schema/LinkGuards.h"
 #include "schema/MemberGuards.h"
 #include "schema/Transaction.h"
 
@@ -470,6 +471,7 @@ const std::vector<Step> &steps()
         {21, "fascicoli: contatore dei codici per classe; titoli, categorie, classi e fascicoli in uso non cancellabili",
          ClassificationGuards::statements, schemeKeepsItsOrder},
         {22, "indice dei protocolli classificati per classe e fascicolo", noExtra},
+        {23, "protocolli collegati: mai un protocollo a se stesso", LinkGuards::statements},
         {24, "ricerche di protocolli salvate da ciascun operatore", noExtra},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
