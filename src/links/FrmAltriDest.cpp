@@ -38,6 +38,19 @@ const QString kRequestTitle = QStringLiteral("OLE - registrazione altri destinat
 
 QString cell(const F::LoadedRows &r, int column, int row = 0) { return F::displayValue(r.value(column, row)).trimmed(); }
 
+// What a command on the chosen rows acts on: the ticked rows, or else the
+// current one; in load order.
+QVector<int> chosenRows(const ui::RowList *list)
+{
+    QVector<int> rows;
+    for (int i = 0; i < list->count(); ++i)
+        if (list->model()->isChecked(i))
+            rows << i;
+    if (rows.isEmpty() && list->currentRow() >= 0)
+        rows << list->currentRow();
+    return rows;
+}
+
 } // namespace
 
 FrmAltriDest::FrmAltriDest(QWidget *parent) : ChildWindow(parent)
@@ -275,12 +288,7 @@ void FrmAltriDest::addChosen()
 {
     if (!mayChange())
         return;
-    QVector<int> rows;
-    for (int i = 0; i < found_->count(); ++i)
-        if (found_->model()->isChecked(i))
-            rows << i;
-    if (rows.isEmpty() && found_->currentRow() >= 0)
-        rows << found_->currentRow();
+    const QVector<int> rows = chosenRows(found_);
     if (rows.isEmpty())
         return;
     QVector<Recipient> chosen;
@@ -306,12 +314,7 @@ void FrmAltriDest::removeChosen()
 {
     if (!mayChange())
         return;
-    QVector<int> rows;
-    for (int i = 0; i < others_->count(); ++i)
-        if (others_->model()->isChecked(i))
-            rows << i;
-    if (rows.isEmpty() && others_->currentRow() >= 0)
-        rows << others_->currentRow();
+    QVector<int> rows = chosenRows(others_);
     if (rows.isEmpty())
         return;
     // From the last, so that the rows still to go keep their places.
