@@ -18,8 +18,8 @@ namespace {
 
 QString q(const QString &text) { return ui::sqlText(text); }
 
-// The name condition: begins with or contains the text, apostrophes
-// doubled, the trigram index narrowing the rows where it can.
+} // namespace
+
 QString nameCondition(const QString &column, const QString &rowid, const QString &text, bool contains)
 {
     const QString t = text.trimmed();
@@ -29,8 +29,6 @@ QString nameCondition(const QString &column, const QString &rowid, const QString
         out = narrowed + QStringLiteral(" AND ") + out;
     return out;
 }
-
-} // namespace
 
 QString searchSql(const Search &s)
 {

@@ -43,6 +43,11 @@ struct Search {
     int limit = 50;
     qlonglong only = 0; // a preset identifier: that entry alone
 };
+// The condition on an address-book name: begins with or contains the text
+// (case ignored, apostrophes doubled), the names' index narrowing the rows
+// where it can; rowid is the row's rowid column ("r.rowid").
+QString nameCondition(const QString &column, const QString &rowid, const QString &text, bool contains);
+
 // Identifier, name, "street, number - municipality", telephone; ordered by name.
 QString searchSql(const Search &s);
 

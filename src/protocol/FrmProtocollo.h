@@ -121,6 +121,8 @@ private:
     // (FrmProtocolloRubrica.cpp).
     void newCorrespondent();
     void showCorrespondentInBook();
+    // "Altri Destinatari": the further recipients of the outgoing protocol shown.
+    void openFurtherRecipients();
     void searchRecurringSubjects();
     void recallLast();
     void rememberForRecall();

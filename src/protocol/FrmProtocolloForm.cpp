@@ -188,6 +188,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     }
     connect(cmdNuovoMitDest_, &QPushButton::clicked, this, &FrmProtocollo::newCorrespondent);
     connect(cmdMitDest_, &QPushButton::clicked, this, &FrmProtocollo::showCorrespondentInBook);
+    connect(cmdAltriDest_, &QPushButton::clicked, this, &FrmProtocollo::openFurtherRecipients);
     connect(cmdOggetto_, &QPushButton::clicked, this, &FrmProtocollo::searchRecurringSubjects);
     connect(cmdRichiama_, &QPushButton::clicked, this, &FrmProtocollo::recallLast);
     connect(buttons_[0], &QPushButton::clicked, this, &FrmProtocollo::showLinks);

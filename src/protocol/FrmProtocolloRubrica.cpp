@@ -6,6 +6,9 @@
 #include <QLineEdit>
 
 #include "protocol/FrmProtocollo.h"
+#include "protocol/FrmProtocolloTexts.h"
+#include "platform/Dialogs.h"
+#include "session/GECentr.h"
 #include "ui/CodeLookup.h"
 #include "ui/RecordEditor.h"
 #include "ui/WindowRegistry.h"
@@ -39,6 +42,25 @@ void FrmProtocollo::showCorrespondentInBook()
     QWidget *book = WindowRegistry::open(QStringLiteral("FrmRubrica"));
     if (book && id > 0)
         book->setProperty("presetIdentifier", id);
+}
+
+void FrmProtocollo::openFurtherRecipients()
+{
+    const ProtocolForm f = form();
+    if (f.direction != QLatin1String("U"))
+        return;
+    if (f.number.isEmpty()) {
+        showBox(kCaption, QStringLiteral("Gli altri destinatari si indicano dopo la registrazione del protocollo."),
+                Icon::Information);
+        return;
+    }
+    // A protocol this operator may no longer change shows its list only.
+    QWidget *w = WindowRegistry::open(QStringLiteral("FrmAltriDest"), modifiable_ && !forCancellation()
+                                                                          ? QStringLiteral("MODIFICABILE")
+                                                                          : QStringLiteral("CONSULTAZIONE"));
+    if (!w || !QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, f.direction), Q_ARG(QString, f.number)))
+        GECentr::writeLog(QStringLiteral("Finestra non disponibile: FrmAltriDest"), QStringLiteral("openFurtherRecipients"),
+                          objectName());
 }
 
 void FrmProtocollo::setCorrespondent(const QString &code, const QString &description)

@@ -15,6 +15,7 @@
 #include "servers/EmergencyRequests.h"
 #include "servers/IterRequests.h"
 #include "servers/PooledUnit.h"
+#include "servers/RecipientRequests.h"
 #include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
@@ -300,6 +301,7 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpSessioneEmergenza: reply = emergencySession(params); break;
     case kOpScriviFascicolo: reply = dossier(params); break;
     case kOpEvadiPratica: reply = closeCase(params); break;
+    case kOpAltriDestinatari: reply = furtherRecipients(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }

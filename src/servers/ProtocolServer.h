@@ -190,6 +190,8 @@ private:
     // Dossiers and handled cases (ClassificationServer.cpp): 303 and 304.
     QVariantList dossier(const QVariantList &params);
     QVariantList closeCase(const QVariantList &params);
+    // The further recipients of an outgoing protocol (RecipientServer.cpp): 14.
+    QVariantList furtherRecipients(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);

@@ -12,7 +12,14 @@
 //      new list (a one-dimensional list; may be empty)
 //   5  "SI" when the operator's department is the protocol office's, else "NO"
 // The server replaces the protocol's further recipients with the list in
-// one transaction: refused or failed, it writes nothing.
+// one transaction: refused or failed, it writes nothing. It writes as the
+// session's operator (writerOf), takes the protocol's row before it looks,
+// keeps the rows that are not further recipients (Tab_principale other than
+// 'N'), and writes a recipient named twice once. Refused: a protocol that
+// is not an outgoing one of the body or is cancelled, the main recipient
+// (Tab_Intestatario) in the list, an identifier that is not an entry of the
+// body's address book, or a new one whose entry is not active (one already
+// listed stays while its entry is switched off).
 // Reply: [0, ""] on success; ["991", text naming the field] when the request
 // is refused; [status, text] with another status when the database fails.
 
