@@ -66,6 +66,14 @@ void fillCombo(QComboBox *c, const QString &sql)
     }
 }
 
+// Beside the count when the row limit left protocols out of the list.
+QString cutText(int limit)
+{
+    return QStringLiteral("Sono visualizzati i primi ") + QString::number(limit)
+           + QStringLiteral(" protocolli: per vederne altri restringere i criteri o aumentare il numero di protocolli da "
+                            "visualizzare.");
+}
+
 QString chosenCode(const QComboBox *c) { return c->currentData().toString(); }
 
 // Chooses the item carrying the code; false (nothing chosen) when none does.
@@ -99,6 +107,11 @@ FrmFiltroRProt::FrmFiltroRProt(QWidget *parent) : ChildWindow(parent)
     count_ = new QLabel(listPage_);
     count_->setObjectName(QStringLiteral("LblConteggio"));
     lv->addWidget(count_);
+    cut_ = new QLabel(listPage_);
+    cut_->setObjectName(QStringLiteral("LblLimite"));
+    cut_->setWordWrap(true);
+    cut_->setVisible(false);
+    lv->addWidget(cut_);
     list_ = new ui::RowList(QStringLiteral("LwProtocolli"), listPage_);
     list_->setColumns(QString::fromLatin1(filter::kListTitles), QString::fromLatin1(filter::kListWidths));
     list_->setFitToWidth(true);
@@ -277,13 +290,17 @@ bool FrmFiltroRProt::search()
     const F::LoadedRows rows = F::loadRows(kDb, listQuery(c, v));
     if (rows.failed())
         return false;
-    bool failed = false;
-    const auto counted = F::loadRow(kDb, countQuery(c, v), &failed);
-    if (failed)
-        return false;
-    const qlonglong found = counted ? counted->value(0).toLongLong() : 0;
-    list_->setRows(filter::resultRows(rows, v));
-    count_->setText(filter::countText(found));
+    // The statement reads one row past the limit only to tell whether the
+    // criteria find more than the list may show.
+    const int limit = qMax(1, c.limit);
+    const bool cut = rows.rowCount() > limit;
+    F::Columns shown = filter::resultRows(rows, v);
+    for (QVariantList &column : shown)
+        column = column.mid(0, limit);
+    list_->setRows(shown);
+    count_->setText(filter::countText(list_->count()));
+    cut_->setText(cut ? cutText(limit) : QString());
+    cut_->setVisible(cut);
     searched_ = true;
     setToolbarKeys(list_->count() > 0 ? QStringLiteral("ESCI;CERCA;STAMPA") : QStringLiteral("ESCI;CERCA"));
     if (list_->count() == 0)

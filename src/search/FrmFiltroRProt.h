@@ -1,7 +1,8 @@
 #pragma once
 // "Ricerca Protocolli": the general search over the register. The operator
 // fills any of the criteria, CERCA lists what he may see (newest first, at
-// most the chosen number of rows, with the count of all that were found),
+// most the chosen number of rows, with their count and a line telling when
+// the limit left protocols out),
 // a row opens read-only in the same window and PRECEDENTE/SUCCESSIVO move
 // through the list; STAMPA prints the list. The criteria can be kept under
 // a name and run again later.
@@ -79,7 +80,7 @@ private:
     QComboBox *operator_ = nullptr, *docType_ = nullptr, *department_ = nullptr, *office_ = nullptr,
               *limit_ = nullptr, *saved_ = nullptr;
     QCheckBox *incoming_ = nullptr, *outgoing_ = nullptr;
-    QLabel *count_ = nullptr;
+    QLabel *count_ = nullptr, *cut_ = nullptr;
     ui::RowList *list_ = nullptr;
     ProtocolDetail *detail_ = nullptr;
     bool searched_ = false;

@@ -2,7 +2,6 @@
 
 #include <QRegularExpression>
 #include <QStringList>
-#include <vector>
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
@@ -15,10 +14,6 @@ namespace nimbo::search {
 const char *const kMask = "*****************************************";
 
 namespace {
-
-using Dialect::Engine;
-
-bool postgres() { return Dialect::centralTarget().engine == Engine::PostgreSQL; }
 
 QString q(const QString &text) { return QLatin1Char('\'') + F::quote(text) + QLatin1Char('\''); }
 
@@ -46,12 +41,18 @@ QString quotedList(QStringList values)
 // subquery or list gives. The recipients are probed through the index that
 // ends with the receiving office, so the probe reads no table row; office
 // codes are unique in a body, so the office alone names it.
+//
+// PostgreSQL would rather read every protocol routed to the offices into a
+// hash (all the iter of a department: over a second on a large register),
+// because it prices the probes for all the rows the criteria leave and not
+// for the few that the list's limit lets it read. OFFSET 0 keeps the probe.
 QString routedTo(const QString &offices)
 {
+    const bool postgres = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
     return QStringLiteral("EXISTS (SELECT 1 FROM Tab_Iter_Destinatari r WHERE r.Tab_Ente = p.Tab_Ente AND "
                           "r.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND r.Tab_NumeroProtocollo = "
                           "p.Tab_NumeroProtocollo AND r.Tab_UfficioDestinatario IN (")
-           + offices + QStringLiteral("))");
+           + offices + (postgres ? QStringLiteral(") OFFSET 0)") : QStringLiteral("))"));
 }
 
 // The offices of the departments listed, as a subquery: read once, not per row.
@@ -61,39 +62,27 @@ QString officesOf(const QString &ente, const QString &departments)
            + QStringLiteral(" AND u.Tab_Dipartimento IN (") + departments + QLatin1Char(')');
 }
 
-// A protocol "reaches" a set of offices when it was registered there or
-// routed to one of them. Each condition of the kind is kept apart, so that
-// a count can read the registered and the routed protocols each through
-// its own index (see countQuery).
-struct Reach {
-    QString registered; // condition on p
-    QString offices;    // list or subquery of office codes
-    QString condition() const
-    {
-        return QLatin1Char('(') + registered + QStringLiteral(" OR ") + routedTo(offices) + QLatin1Char(')');
-    }
-};
+// A protocol "reaches" a set of offices when it was registered there
+// (a condition on p) or routed to one of them (a list or subquery of codes).
+QString reach(const QString &registered, const QString &offices)
+{
+    return QLatin1Char('(') + registered + QStringLiteral(" OR ") + routedTo(offices) + QLatin1Char(')');
+}
 
 // What the viewer may see: level 6 what he registered; 7 what was
 // registered by, or routed to, his office and the offices of his further
 // pairs; 8 the same for his departments; 9 the whole body. The chosen
-// department and office narrow it and never widen it. Levels 7 and 8 and
-// the chosen department and office give reaches; the rest a plain condition.
-struct Scope {
-    QString plain; // empty: none
-    std::vector<Reach> reaches;
-};
-
-Scope scopeOf(const GeneralCriteria &c, const protocol::Viewer &v)
+// department and office narrow it and never widen it.
+QString scopeCondition(const GeneralCriteria &c, const protocol::Viewer &v)
 {
-    Scope out;
+    QStringList all;
     const QString department = c.department.trimmed(), office = c.office.trimmed();
     QStringList departments{v.department};
     for (const auto &pair : v.extra)
         departments << pair.department;
     switch (v.level) {
     case 6:
-        out.plain = QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
+        all << QStringLiteral("p.Tab_CodiceOpeReg = ") + q(v.operatorCode);
         break;
     case 7: {
         QStringList registered{QStringLiteral("(p.Tab_SedeRicezione = %1 AND p.Tab_UfficioRegistrazione = %2)")
@@ -105,38 +94,26 @@ Scope scopeOf(const GeneralCriteria &c, const protocol::Viewer &v)
             offices << pair.office;
         }
         registered.removeDuplicates();
-        out.reaches.push_back({QLatin1Char('(') + registered.join(QStringLiteral(" OR ")) + QLatin1Char(')'),
-                               quotedList(offices)});
+        all << reach(QLatin1Char('(') + registered.join(QStringLiteral(" OR ")) + QLatin1Char(')'), quotedList(offices));
         break;
     }
     case 8:
         // A department of his own, once chosen, holds all he may see of it.
         if (department.isEmpty() || !departments.contains(department)) {
             const QString listed = quotedList(departments);
-            out.reaches.push_back({QStringLiteral("p.Tab_SedeRicezione IN (") + listed + QLatin1Char(')'),
-                                   officesOf(v.ente, listed)});
+            all << reach(QStringLiteral("p.Tab_SedeRicezione IN (") + listed + QLatin1Char(')'), officesOf(v.ente, listed));
         }
         break;
     case 9:
         break;
     default:
-        out.plain = QString::fromLatin1(protocol::scope::kNothing);
+        all << QString::fromLatin1(protocol::scope::kNothing);
         break;
     }
     if (!department.isEmpty())
-        out.reaches.push_back({QStringLiteral("p.Tab_SedeRicezione = ") + q(department), officesOf(v.ente, q(department))});
+        all << reach(QStringLiteral("p.Tab_SedeRicezione = ") + q(department), officesOf(v.ente, q(department)));
     if (!department.isEmpty() && !office.isEmpty())
-        out.reaches.push_back({QStringLiteral("p.Tab_UfficioRegistrazione = ") + q(office), q(office)});
-    return out;
-}
-
-QString scopeCondition(const Scope &s)
-{
-    QStringList all;
-    if (!s.plain.isEmpty())
-        all << s.plain;
-    for (const Reach &r : s.reaches)
-        all << r.condition();
+        all << reach(QStringLiteral("p.Tab_UfficioRegistrazione = ") + q(office), q(office));
     return all.isEmpty() ? QString::fromLatin1(protocol::scope::kEverything) : all.join(QStringLiteral(" AND "));
 }
 
@@ -161,11 +138,10 @@ QString dateLiteral(const QDate &d) { return QLatin1Char('\'') + d.toString(Qt::
 
 // The criteria, written twice: as they are (filters) and with the text
 // conditions hidden from the text indexes (walk), for a plan that walks the
-// register by number instead; criteria are the same without the scope.
+// register by number instead.
 struct Conditions {
-    QString filters, walk, criteria;
+    QString filters, walk;
     QString periodFrom, periodTo;
-    Scope scope;
 };
 
 Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
@@ -202,9 +178,7 @@ Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
                        + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
         }
     }
-    out.scope = scopeOf(c, v);
-    out.criteria = sql + subject + corr;
-    const QString scope = QStringLiteral(" AND ") + scopeCondition(out.scope);
+    const QString scope = QStringLiteral(" AND ") + scopeCondition(c, v);
     out.filters = sql + scope + subject + corr;
     out.walk = sql + scope + subjectWalk + corrWalk;
     return out;
@@ -234,10 +208,6 @@ QString candidates(Text t, const GeneralCriteria &c, const protocol::Viewer &v)
     return t == Text::Subject ? protocol::contains::subjectCandidates(v.ente, c.subject)
                               : protocol::contains::correspondentCandidates(v.ente, c.correspondent);
 }
-
-// Up to this many protocols left by the criteria, a count probes the iter
-// of each instead of reading the routed protocols as a set (SQLite).
-int fewRows_ = 100000;
 
 const char *const kColumns = "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
                              "r.Tab_Denominazione, p.Tab_StatoProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg";
@@ -272,7 +242,9 @@ QString searchedNumber(const QString &year, const QString &number)
 QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     const Conditions w = conditions(c, v);
-    const int limit = qMax(1, c.limit);
+    // One row past the limit: it is never shown, it only says that the
+    // criteria find more than the list holds.
+    const int limit = qMax(1, c.limit) + 1;
     const Text text = drivingText(c, v);
     if (text == Text::None) {
         // An operator's own registrations are read through the registrar's
@@ -308,80 +280,6 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
     b.periodTo = w.periodTo;
     b.limit = limit;
     return protocol::contains::boundedQuery(b);
-}
-
-QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v)
-{
-    const Conditions w = conditions(c, v);
-    const Text text = drivingText(c, v);
-    // Every candidate of the text is read once; the plain conditions beside
-    // the key decide. PostgreSQL's planner finds the subject's candidates
-    // through its trigram index by itself.
-    QString keyed;
-    if (text == Text::Correspondent || (text == Text::Subject && !postgres()))
-        keyed = (postgres() ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT k FROM (") : QStringLiteral("p.rowid IN (SELECT k FROM ("))
-                + candidates(text, c, v) + (postgres() ? QStringLiteral(") c0)) AND ") : QStringLiteral(") c0) AND "));
-    // A number, an emergency number or a text leaves few protocols, or
-    // gives its candidates: each is probed, as the list does.
-    const bool named = (!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) || !c.emergencyNumber.trimmed().isEmpty();
-    if (named || text != Text::None)
-        return QStringLiteral("SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + keyed + w.filters;
-    QString criteria = keyed + w.criteria;
-    if (!w.scope.plain.isEmpty())
-        criteria += QStringLiteral(" AND ") + w.scope.plain;
-    // A reach asked as "registered OR routed" would probe the iter of every
-    // protocol the criteria leave. Counted as disjoint parts instead (for
-    // each reach: registered there; or not registered there and routed
-    // there), each part reads the routed protocols as one set, through the
-    // recipients' office index, and the sum is the same count.
-    const std::vector<Reach> &reaches = w.scope.reaches;
-    QStringList parts;
-    for (unsigned mask = 0; mask < (1u << reaches.size()); ++mask) {
-        QString part = criteria;
-        for (size_t i = 0; i < reaches.size(); ++i) {
-            const Reach &r = reaches[i];
-            if (mask & (1u << i))
-                part += QStringLiteral(" AND ") + r.registered;
-            else
-                part += QStringLiteral(" AND NOT COALESCE(") + r.registered
-                        + QStringLiteral(", 1 = 0) AND (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT "
-                                         "r.Tab_TipoProtocollo, r.Tab_NumeroProtocollo FROM Tab_Iter_Destinatari r WHERE "
-                                         "r.Tab_Ente = ")
-                        + q(v.ente) + QStringLiteral(" AND r.Tab_UfficioDestinatario IN (") + r.offices
-                        + QStringLiteral("))");
-        }
-        parts << part;
-    }
-    if (parts.size() == 1 || postgres()) {
-        // PostgreSQL's planner joins each part's routed set or probes it
-        // protocol by protocol, whichever its estimates find cheaper.
-        for (QString &part : parts)
-            part = QStringLiteral("(SELECT COUNT(*) FROM Tab_Protocollo p WHERE ") + part + QLatin1Char(')');
-        return QStringLiteral("SELECT ") + parts.join(QStringLiteral(" + "));
-    }
-    // SQLite reads every routed set whole, however few protocols the
-    // criteria leave: up to kFewRows of them, a probe per protocol costs
-    // less. The protocols are counted up to the bound first, and each way
-    // reads its rows only when its LIMIT (evaluated once) lets it.
-    const QString bound = QString::number(fewRows_);
-    const QString few = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) <= ") + bound
-                        + QStringLiteral(" AS y FROM (SELECT 1 FROM Tab_Protocollo p WHERE ") + criteria
-                        + QStringLiteral(" LIMIT ") + QString::number(fewRows_ + 1) + QStringLiteral(") f) ");
-    const auto counted = [](const QString &where, const QString &when) {
-        return QStringLiteral("(SELECT COUNT(*) FROM (SELECT 1 FROM Tab_Protocollo p WHERE ") + where
-               + QStringLiteral(" LIMIT CASE WHEN ") + when + QStringLiteral(" THEN -1 ELSE 0 END) c)");
-    };
-    QStringList sum{counted(keyed + w.filters, QStringLiteral("(SELECT y FROM few)"))};
-    for (const QString &part : parts)
-        sum << counted(part, QStringLiteral("NOT (SELECT y FROM few)"));
-    return few + QStringLiteral("SELECT ") + sum.join(QStringLiteral(" + "));
-}
-
-int setCountProbeBound(int rows)
-{
-    const int old = fewRows_;
-    fewRows_ = rows;
-    return old;
 }
 
 bool masked(const protocol::Viewer &v, const QString &privacyFlag)

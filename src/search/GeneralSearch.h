@@ -1,6 +1,6 @@
 #pragma once
 // The general search over the register: its criteria, their checks and the
-// statements that list and count what the operator may see. The window
+// statement that lists what the operator may see. The window
 // (FrmFiltroRProt) and the benchmark build their statements only here.
 //
 // The rows come newest number first, one per protocol, within the viewer's
@@ -41,17 +41,11 @@ std::optional<CriteriaProblem> checkCriteria(const GeneralCriteria &c);
 QString searchedNumber(const QString &year, const QString &number);
 
 // The list: direction, number, protocol date, subject, holder's name, state,
-// privacy flag, registering operator; at most c.limit rows, newest number
-// first. The caller masks reserved rows (see maskedText).
+// privacy flag, registering operator; newest number first, at most
+// c.limit + 1 rows. The row past the limit is not to be shown: it only
+// says that the criteria find more protocols than the list may hold. The
+// caller masks reserved rows (see masked).
 QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v);
-// How many protocols the criteria find (ignoring the limit): one row, one
-// column.
-QString countQuery(const GeneralCriteria &c, const protocol::Viewer &v);
-// Up to how many protocols left by the criteria the count probes each one's
-// iter rather than reading the routed protocols as a set (SQLite; on
-// PostgreSQL the planner chooses). Tests set 0 to reach the sets with a
-// small register; returns the old value.
-int setCountProbeBound(int rows);
 
 // Reserved protocols are shown masked unless the viewer holds the privacy
 // right ("S"; an empty right masks too).

@@ -1,5 +1,6 @@
 // The general search window as a clerk uses it, both engines: criteria
-// refused with their message, the count beside a limited list, reserved
+// refused with their message, the count of a limited list and the line
+// telling that the limit left protocols out, reserved
 // protocols masked in the list and in print for every right but "S",
 // moving through the list in the order it shows, and the department and
 // office combos of each level.
@@ -78,18 +79,40 @@ TEST_P(GeneralSearchWindow, TheCountTellsAllThatTheLimitedListCannotShow)
     logInAs(QStringLiteral("DEMO9"));
     for (int n = 1; n <= 60; ++n)
         protocol({.number = QStringLiteral("2025%1").arg(n, 7, 10, QLatin1Char('0')),
-                  .subject = QStringLiteral("CIRCOLARE %1").arg(n)});
+                  .subject = QStringLiteral("CIRCOLARE %1").arg(n),
+                  .direction = n > 50 ? QStringLiteral("U") : QStringLiteral("E")});
     auto w = open();
+    w->show();
+    auto *cut = w->findChild<QLabel *>(QStringLiteral("LblLimite"));
+    ASSERT_NE(cut, nullptr);
+    const QString cutLine = QStringLiteral("Sono visualizzati i primi 50 protocolli: per vederne altri restringere i "
+                                           "criteri o aumentare il numero di protocolli da visualizzare.");
+
+    // 60 found, 50 at most: the newest 50, counted as listed, and the clerk
+    // is told that the limit left some out.
     fill(w.get(), "Oggetto", QStringLiteral("circolare"));
     ASSERT_TRUE(w->search());
     EXPECT_EQ(list(w.get())->count(), 50);
-    EXPECT_EQ(label(w.get(), "LblConteggio"), QStringLiteral("Sono stati trovati N. 60 Protocolli"));
+    EXPECT_EQ(label(w.get(), "LblConteggio"), QStringLiteral("Sono stati trovati N. 50 Protocolli"));
     EXPECT_EQ(list(w.get())->text(0, ColNumber), QStringLiteral("2025-0000060"));
     EXPECT_EQ(list(w.get())->text(49, ColNumber), QStringLiteral("2025-0000011"));
+    EXPECT_TRUE(cut->isVisible());
+    EXPECT_EQ(cut->text(), cutLine);
 
+    // A higher limit shows them all and the line goes.
     choose(w.get(), "Combo1", QStringLiteral("100"));
     ASSERT_TRUE(w->search());
     EXPECT_EQ(list(w.get())->count(), 60);
+    EXPECT_EQ(label(w.get(), "LblConteggio"), QStringLiteral("Sono stati trovati N. 60 Protocolli"));
+    EXPECT_FALSE(cut->isVisible());
+
+    // Exactly as many as the limit (the incoming ones): nothing was left out.
+    choose(w.get(), "Combo1", QStringLiteral("50"));
+    criteria(w.get())->findChild<QCheckBox *>(QStringLiteral("OptTipoProtocollo_1"))->setChecked(false);
+    ASSERT_TRUE(w->search());
+    EXPECT_EQ(list(w.get())->count(), 50);
+    EXPECT_EQ(label(w.get(), "LblConteggio"), QStringLiteral("Sono stati trovati N. 50 Protocolli"));
+    EXPECT_FALSE(cut->isVisible());
 
     // Nothing found: an empty list, the count 0 and a message.
     fill(w.get(), "Oggetto", QStringLiteral("inesistente"));
@@ -97,6 +120,7 @@ TEST_P(GeneralSearchWindow, TheCountTellsAllThatTheLimitedListCannotShow)
     ASSERT_TRUE(w->search());
     EXPECT_EQ(list(w.get())->count(), 0);
     EXPECT_EQ(label(w.get(), "LblConteggio"), QStringLiteral("Sono stati trovati N. 0 Protocolli"));
+    EXPECT_FALSE(cut->isVisible());
     EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8(protocol::kNoRowsText)});
     EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;CERCA"));
 }
