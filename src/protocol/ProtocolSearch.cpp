@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "data/Dialect.h"
+#include "data/LetterGrams.h"
 #include "protocol/ContainsIndex.h"
 #include "data/Funzioni_Com_1.h"
 
@@ -36,20 +37,61 @@ QString key(const QString &ente, const QString &direction, const QString &number
            + q(direction) + QStringLiteral(" AND ") + a + QStringLiteral("Tab_NumeroProtocollo = ") + q(number);
 }
 
-// The main correspondent or one of the further recipients. Both are asked as
-// sets of keys picked from the address book first, so the register is not
-// joined row by row against it.
-QString correspondentCondition(const QString &mainColumn, const QString &ente, const QString &typed)
+// The main correspondent or one of the further recipients, asked of each
+// row by its keys: a walk along the register meets the matches of a
+// common name after a few rows, without reading every name that matches.
+QString correspondentCondition(const QString &ente, const QString &typed)
 {
-    return QStringLiteral("(") + mainColumn + QStringLiteral(" IN (SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
-                                                             "Tab_EnteRubrica = ")
-           + q(ente) + QStringLiteral(" AND ") + containsText(QStringLiteral("Tab_Denominazione"), typed)
-           + QStringLiteral(") OR (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT d.Tab_TipoProtocollo, "
-                            "d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
+    return QStringLiteral("(EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
+           + QStringLiteral(" AND r1.Tab_Identificativo = p.Tab_Intestatario AND ")
+           + containsText(QStringLiteral("r1.Tab_Denominazione"), typed)
+           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
                             "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
-                            "d.Tab_Ente = ")
-           + q(ente) + QStringLiteral(" AND ") + containsText(QStringLiteral("r2.Tab_Denominazione"), typed)
-           + QStringLiteral("))");
+                            "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
+                            "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
+           + containsText(QStringLiteral("r2.Tab_Denominazione"), typed) + QStringLiteral("))");
+}
+
+// The keys of the newest protocols (up to the list) whose correspondent or
+// further recipient has a name containing the text: the numbers come from
+// the indexes of the names' protocols and further-recipient rows, are
+// sorted, and only then are the rows read, newest first, until the list is
+// full.
+QString correspondentCandidates(const QString &ente, const QString &typed, const QString &filters, int limit)
+{
+    const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
+    QString names = QStringLiteral("SELECT r.Tab_Identificativo FROM Tab_Rubrica r WHERE r.Tab_EnteRubrica = ") + q(ente)
+                    + QStringLiteral(" AND ") + containsText(QStringLiteral("r.Tab_Denominazione"), typed);
+    QString narrowed;
+    if (contains::shortText(typed))
+        narrowed = contains::nameLetters(typed, QStringLiteral("r.rowid"), QStringLiteral("r.Tab_Denominazione"));
+    else
+        narrowed = contains::nameRowsCondition(QStringLiteral("r.rowid"), typed);
+    if (!narrowed.isEmpty())
+        names += QStringLiteral(" AND ") + narrowed;
+    const QString numbers = QStringLiteral("SELECT n FROM (SELECT x.Tab_NumeroProtocollo AS n FROM Tab_Protocollo x WHERE "
+                                           "x.Tab_Ente = ")
+                            + q(ente) + QStringLiteral(" AND x.Tab_Intestatario IN (") + names
+                            + QStringLiteral(") UNION SELECT d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d "
+                                             "WHERE d.Tab_Ente = ")
+                            + q(ente) + QStringLiteral(" AND d.Tab_MittDest IN (") + names
+                            + QStringLiteral(")) u ORDER BY n DESC");
+    const QString lim = QString::number(limit);
+    if (pg)
+        return QStringLiteral("SELECT f.k FROM (") + numbers
+               + QStringLiteral(") c CROSS JOIN LATERAL (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE p.Tab_Ente = ") + q(ente)
+               + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(") f LIMIT ") + lim;
+    return QStringLiteral("SELECT p.rowid AS k FROM (") + numbers
+           + QStringLiteral(") c CROSS JOIN Tab_Protocollo p WHERE p.Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(" LIMIT ") + lim;
+}
+
+// A text index's rows, every filter applied, newest first.
+QString indexedCandidates(const QString &filters, int limit)
+{
+    return QStringLiteral("SELECT p.") + (Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL ? QStringLiteral("ctid") : QStringLiteral("rowid"))
+           + QStringLiteral(" AS k FROM Tab_Protocollo p WHERE ") + filters
+           + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo || '' DESC LIMIT ") + QString::number(limit);
 }
 
 } // namespace
@@ -135,27 +177,60 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
 
     sql += QStringLiteral(" AND ") + scope::registrationSearch(v);
 
+    const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
     QString filters = sql, walk = sql;
     if (!c.subject.trimmed().isEmpty()) {
         filters += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_Oggetto"), c.subject);
         walk += QStringLiteral(" AND ") + containsText(QStringLiteral("(p.Tab_Oggetto || '')"), c.subject);
     }
     if (!c.correspondent.trimmed().isEmpty()) {
-        filters += QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("p.Tab_Intestatario"), v.ente, c.correspondent);
-        walk += QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
+        const QString named = correspondentCondition(v.ente, c.correspondent);
+        filters += QStringLiteral(" AND ") + named;
+        walk += QStringLiteral(" AND ") + named;
     }
 
     const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
+    const bool subjectIndexed = contains::indexable(c.subject), subjectShort = contains::shortText(c.subject);
+    const bool period = !from.isEmpty() || !to.isEmpty();
+    // PostgreSQL's text indexes give no order: a list from them is a probe of
+    // the newest rows first, then a walk or the index, whichever is cheaper.
+    const bool probed = (pg && (subjectShort || (subjectIndexed && period)))
+                        || (!subjectIndexed && !subjectShort && !c.correspondent.trimmed().isEmpty()
+                            && !contains::literalRuns(c.correspondent).isEmpty());
+    if (probed) {
+        contains::Probed pr;
+        pr.columns = columns;
+        pr.joins = joins;
+        pr.walkFilters = walk;
+        pr.ente = v.ente;
+        pr.periodFrom = from;
+        pr.periodTo = to;
+        pr.fromYear = shownDate(c.from).isValid() ? shownDate(c.from).year() : 0;
+        pr.toYear = shownDate(c.to).isValid() ? shownDate(c.to).year() : 0;
+        pr.limit = kSearchLimit;
+        if (subjectShort)
+            pr.candidates = indexedCandidates(filters + QStringLiteral(" AND ")
+                                                  + contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto")),
+                                              kSearchLimit);
+        else if (subjectIndexed)
+            pr.candidates = indexedCandidates(filters, kSearchLimit);
+        else
+            pr.candidates = correspondentCandidates(v.ente, c.correspondent, filters, kSearchLimit);
+        return contains::probedQuery(pr);
+    }
+
     contains::Bounded b;
-    if (contains::indexable(c.subject)) {
+    if (subjectIndexed) {
         b.candidates = contains::subjectCandidates(v.ente, c.subject);
         b.filtersUseIndex = true;
         b.orderedMatch = contains::orderedSubjectMatch(c.subject);
         b.yearlySubject = c.subject;
         b.thisYear = QDate::currentDate().year();
-    } else if (contains::indexable(c.correspondent)) {
-        b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
-        b.candidateCount = contains::correspondentCount(v.ente, c.correspondent);
+    } else if (subjectShort) {
+        // SQLite: the subject's letters, kept in protocol-number order.
+        b.orderedMatch = contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto"));
+        b.orderedTable = LetterGrams::kSubjectTable;
+        b.candidates = b.orderedMatch;
     }
     if (b.candidates.isEmpty())
         return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p ") + joins
