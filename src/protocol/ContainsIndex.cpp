@@ -22,7 +22,7 @@ int bound_ = 50000;
 // walkReach rows. Reading a row costs about what reading a candidate does,
 // so a text rarer than the list in walkReach rows has fewer candidates than
 // that walk would read.
-ProbeBounds probe_{20000, 10000, 30000};
+ProbeBounds probe_{20000, 5000, 15000};
 // The most trigrams asked of the full-text index for one search.
 constexpr int kMaxTrigrams = 8;
 // Up to this many candidates (never more than the bound) are read whatever
@@ -513,6 +513,16 @@ QString boundedQuery(const Bounded &b)
            + QStringLiteral(" ORDER BY ") + b.order + QStringLiteral(" LIMIT ") + lim;
 }
 
+QString numberYears(const QString &column, int fromYear, int toYear)
+{
+    QString years;
+    if (fromYear > 0)
+        years += QStringLiteral(" AND %1 >= '%2'").arg(column).arg(qlonglong(fromYear) * 10000000, 11, 10, QLatin1Char('0'));
+    if (toYear > 0)
+        years += QStringLiteral(" AND %1 < '%2'").arg(column).arg(qlonglong(toYear + 1) * 10000000, 11, 10, QLatin1Char('0'));
+    return years;
+}
+
 ProbeBounds probeBounds() { return probe_; }
 
 ProbeBounds setProbeBounds(const ProbeBounds &b)
@@ -529,11 +539,7 @@ QString probedQuery(const Probed &p)
     const QString lim = QString::number(p.limit);
     const bool period = !p.periodFrom.isEmpty() || !p.periodTo.isEmpty();
     // The numbers of the period's years; a year missing on one side is open.
-    QString years;
-    if (p.fromYear > 0)
-        years += QStringLiteral(" AND p.Tab_NumeroProtocollo >= '%1'").arg(qlonglong(p.fromYear) * 10000000, 11, 10, QLatin1Char('0'));
-    if (p.toYear > 0)
-        years += QStringLiteral(" AND p.Tab_NumeroProtocollo < '%1'").arg(qlonglong(p.toYear + 1) * 10000000, 11, 10, QLatin1Char('0'));
+    const QString years = numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), p.fromYear, p.toYear);
     QString dates;
     if (!p.periodFrom.isEmpty())
         dates += QStringLiteral(" AND p.Tab_DataProtocollo >= ") + p.periodFrom;
@@ -544,12 +550,22 @@ QString probedQuery(const Probed &p)
     // The register by number from the newest, read lazily (walkRows < 0:
     // as far as needed); the planner may not turn it into another order.
     const auto walk = [&](int walkRows) {
-        const QString byNumber = pg ? QStringLiteral("Tab_Protocollo p") : QStringLiteral("Tab_Protocollo p INDEXED BY ux_tab_protocollo_numero");
-        return QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM (SELECT ") + (pg ? QStringLiteral("p.ctid, p.*") : QStringLiteral("p.rowid, p.*"))
-               + QStringLiteral(" FROM ") + byNumber + QStringLiteral(" WHERE ") + body + years
-               + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC")
-               + (walkRows >= 0 ? QStringLiteral(" LIMIT ") + QString::number(walkRows) : (pg ? QStringLiteral(" OFFSET 0") : QString()))
-               + QStringLiteral(") p WHERE ") + p.walkFilters + QStringLiteral(" LIMIT ") + lim;
+        if (pg)
+            return QStringLiteral("SELECT p.ctid AS k FROM (SELECT p.ctid, p.* FROM Tab_Protocollo p WHERE ") + body + years
+                   + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC")
+                   + (walkRows >= 0 ? QStringLiteral(" LIMIT ") + QString::number(walkRows) : QStringLiteral(" OFFSET 0"))
+                   + QStringLiteral(") p WHERE ") + p.walkFilters + QStringLiteral(" LIMIT ") + lim;
+        // SQLite: the number index walked in order; a probe stops at the
+        // number that many rows back, found in the index alone.
+        QString upTo;
+        if (walkRows >= 0)
+            upTo = QStringLiteral(" AND p.Tab_NumeroProtocollo >= COALESCE((SELECT s.Tab_NumeroProtocollo FROM Tab_Protocollo s "
+                                  "INDEXED BY ux_tab_protocollo_numero WHERE s.Tab_Ente = ")
+                   + q(p.ente) + QString(years).replace(QStringLiteral("p.Tab_"), QStringLiteral("s.Tab_"))
+                   + QStringLiteral(" ORDER BY s.Tab_NumeroProtocollo DESC LIMIT 1 OFFSET ") + QString::number(std::max(0, walkRows - 1))
+                   + QStringLiteral("), '')");
+        return QStringLiteral("SELECT p.rowid AS k FROM Tab_Protocollo p INDEXED BY ux_tab_protocollo_numero WHERE ") + body
+               + years + upTo + QStringLiteral(" AND ") + p.walkFilters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
     };
     // Rows of the period numbered in another year, missed by the walk.
     const QString offYear = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM Tab_Protocollo p")
@@ -596,8 +612,9 @@ QString probedQuery(const Probed &p)
     }
     branches << guarded(QStringLiteral("SELECT k FROM probe"), probeDone);
     branches << guarded(walk(-1), walkOn);
+    // The walk and the candidates keep to the period's years.
     if (period && (p.fromYear > 0 || p.toYear > 0))
-        branches << guarded(offYear, QStringLiteral("NOT (") + readPeriod + QStringLiteral(") AND NOT (") + useCandidates + QLatin1Char(')'));
+        branches << guarded(offYear, QStringLiteral("NOT (") + readPeriod + QLatin1Char(')'));
     branches << guarded(p.candidates, useCandidates);
     const QString keys = branches.join(QStringLiteral(" UNION ALL "));
     return QStringLiteral("WITH ") + with.join(QStringLiteral(", ")) + QStringLiteral(" SELECT ") + p.columns

@@ -116,13 +116,17 @@ struct Probed {
     QString columns, joins;
     // The full condition, written so that no text index drives it.
     QString walkFilters;
-    // Keys (column k: rowid / ctid) of at least the list's rows.
+    // Keys (column k: rowid / ctid) of at least the list's rows among the
+    // numbers of the period's years (numberYears), read through an index.
     QString candidates;
     QString ente, periodFrom, periodTo;
     int fromYear = 0, toYear = 0;
     int limit = 1000;
 };
 QString probedQuery(const Probed &p);
+// " AND <column> >= ... AND <column> < ...": the numbers of the years from
+// fromYear to toYear (0: open on that side).
+QString numberYears(const QString &column, int fromYear, int toYear);
 struct ProbeBounds {
     int periodRows, probeRows, walkReach;
 };

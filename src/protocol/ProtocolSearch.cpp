@@ -57,7 +57,8 @@ QString correspondentCondition(const QString &ente, const QString &typed)
 // the indexes of the names' protocols and further-recipient rows, are
 // sorted, and only then are the rows read, newest first, until the list is
 // full.
-QString correspondentCandidates(const QString &ente, const QString &typed, const QString &filters, int limit)
+QString correspondentCandidates(const QString &ente, const QString &typed, const QString &filters, int limit,
+                                int fromYear, int toYear)
 {
     const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
     QString names = QStringLiteral("SELECT r.Tab_Identificativo FROM Tab_Rubrica r WHERE r.Tab_EnteRubrica = ") + q(ente)
@@ -71,11 +72,15 @@ QString correspondentCandidates(const QString &ente, const QString &typed, const
         names += QStringLiteral(" AND ") + narrowed;
     const QString numbers = QStringLiteral("SELECT n FROM (SELECT x.Tab_NumeroProtocollo AS n FROM Tab_Protocollo x WHERE "
                                            "x.Tab_Ente = ")
-                            + q(ente) + QStringLiteral(" AND x.Tab_Intestatario IN (") + names
+                            + q(ente) + contains::numberYears(QStringLiteral("x.Tab_NumeroProtocollo"), fromYear, toYear)
+                            + QStringLiteral(" AND x.Tab_Intestatario IN (") + names
                             + QStringLiteral(") UNION SELECT d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d "
                                              "WHERE d.Tab_Ente = ")
-                            + q(ente) + QStringLiteral(" AND d.Tab_MittDest IN (") + names
-                            + QStringLiteral(")) u ORDER BY n DESC");
+                            + q(ente) + contains::numberYears(QStringLiteral("d.Tab_NumeroProtocollo"), fromYear, toYear)
+                            + QStringLiteral(" AND d.Tab_MittDest IN (") + names
+                            // A limit keeps SQLite from merging the sorted
+                            // numbers into the join, which would lose their order.
+                            + QStringLiteral(")) u ORDER BY n DESC") + (pg ? QString() : QStringLiteral(" LIMIT -1"));
     const QString lim = QString::number(limit);
     if (pg)
         return QStringLiteral("SELECT f.k FROM (") + numbers
@@ -208,14 +213,15 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
         pr.fromYear = shownDate(c.from).isValid() ? shownDate(c.from).year() : 0;
         pr.toYear = shownDate(c.to).isValid() ? shownDate(c.to).year() : 0;
         pr.limit = kSearchLimit;
+        const QString years = contains::numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), pr.fromYear, pr.toYear);
         if (subjectShort)
-            pr.candidates = indexedCandidates(filters + QStringLiteral(" AND ")
+            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND ")
                                                   + contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto")),
                                               kSearchLimit);
         else if (subjectIndexed)
-            pr.candidates = indexedCandidates(filters, kSearchLimit);
+            pr.candidates = indexedCandidates(filters + years, kSearchLimit);
         else
-            pr.candidates = correspondentCandidates(v.ente, c.correspondent, filters, kSearchLimit);
+            pr.candidates = correspondentCandidates(v.ente, c.correspondent, filters, kSearchLimit, pr.fromYear, pr.toYear);
         return contains::probedQuery(pr);
     }
 
