@@ -192,7 +192,7 @@ bool fill(QSqlDatabase &db, long rows)
                        "Tab_StatoProtocollo, Tab_Stampato, Tab_SoggPrivacy) "
                        "WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < %1) "
                        "SELECT '%2', CASE WHEN g % 2 = 1 THEN 'E' ELSE 'U' END, "
-                       "CAST(%3 - (g % 4) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (g * 7919) % %8, "
+                       "CAST(%3 - (g % 4) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (CAST(g AS BIGINT) * 7919) % %8, "
                        "'PRO', 'UPR', 'DEMO9', CASE WHEN g % 97 = 0 THEN 'C' ELSE 'A' END, 'N', "
                        "CASE WHEN g % 50 = 0 THEN 'S' ELSE 'N' END FROM s")
             .arg(rows)
