@@ -584,7 +584,10 @@ QString probedQuery(const Probed &p)
     }
     with << QStringLiteral("probe AS MATERIALIZED (") + walk(probe_.probeRows) + QLatin1Char(')');
     const QString found = QStringLiteral("(SELECT COUNT(*) FROM probe)");
-    const qlonglong enough = std::max<qlonglong>(1, qlonglong(p.limit) * probe_.probeRows / std::max(1, probe_.walkReach));
+    // A walk's reach grows with the bound's, so that tests reach every way.
+    const qlonglong reach = p.walkReach > 0 ? std::max<qlonglong>(probe_.walkReach, qlonglong(probe_.walkReach) * p.walkReach / 15000)
+                                           : probe_.walkReach;
+    const qlonglong enough = std::max<qlonglong>(1, qlonglong(p.limit) * probe_.probeRows / std::max<qlonglong>(1, reach));
     // Each guard is decided once; CASE keeps the probe unread when the
     // period is read whole.
     const auto guard = [&](const QString &when) {

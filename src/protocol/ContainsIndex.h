@@ -122,6 +122,9 @@ struct Probed {
     QString ente, periodFrom, periodTo;
     int fromYear = 0, toYear = 0;
     int limit = 1000;
+    // How far a walk may read before the candidates are cheaper (0: the
+    // bound's); a walk whose rows cost little may read further.
+    int walkReach = 0;
 };
 QString probedQuery(const Probed &p);
 // " AND <column> >= ... AND <column> < ...": the numbers of the years from

@@ -91,6 +91,16 @@ QString correspondentCandidates(const QString &ente, const QString &typed, const
            + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(" LIMIT ") + lim;
 }
 
+// SQLite: the register's row keys of a full-text table kept in protocol-number
+// order, for a MATCH on it.
+QString orderedKeys(const QString &table, const QString &match)
+{
+    return QStringLiteral("SELECT c.rowid AS k FROM %1 CROSS JOIN Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo c "
+                          "WHERE %2 AND o.k = %1.rowid AND c.Tab_Ente = o.Tab_Ente AND c.Tab_TipoProtocollo = "
+                          "o.Tab_TipoProtocollo AND c.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo")
+        .arg(table, match);
+}
+
 // A text index's rows, every filter applied, newest first.
 QString indexedCandidates(const QString &filters, int limit)
 {
@@ -199,7 +209,9 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     const bool period = !from.isEmpty() || !to.isEmpty();
     // PostgreSQL's text indexes give no order: a list from them is a probe of
     // the newest rows first, then a walk or the index, whichever is cheaper.
-    const bool probed = (pg && (subjectShort || (subjectIndexed && period)))
+    // SQLite's subject index walks newest first, but a period far from the
+    // newest protocols is met sooner along the period's years.
+    const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period) : period))
                         || (!subjectIndexed && !subjectShort && !c.correspondent.trimmed().isEmpty()
                             && !contains::literalRuns(c.correspondent).isEmpty());
     if (probed) {
@@ -214,9 +226,22 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
         pr.toYear = shownDate(c.to).isValid() ? shownDate(c.to).year() : 0;
         pr.limit = kSearchLimit;
         const QString years = contains::numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), pr.fromYear, pr.toYear);
-        if (subjectShort)
+        // A subject's walk reads no names: it may go further.
+        if (c.correspondent.trimmed().isEmpty())
+            pr.walkReach = 45000;
+        if (subjectShort && pg)
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND ")
                                                   + contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto")),
+                                              kSearchLimit);
+        else if (subjectShort)
+            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
+                                                  + orderedKeys(LetterGrams::kSubjectTable,
+                                                                contains::subjectLetters(c.subject, QString()))
+                                                  + QLatin1Char(')'),
+                                              kSearchLimit);
+        else if (subjectIndexed && !pg)
+            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
+                                                  + contains::subjectCandidates(v.ente, c.subject) + QLatin1Char(')'),
                                               kSearchLimit);
         else if (subjectIndexed)
             pr.candidates = indexedCandidates(filters + years, kSearchLimit);
