@@ -588,18 +588,28 @@ QString probedQuery(const Probed &p)
     const qlonglong reach = p.walkReach > 0 ? std::max<qlonglong>(probe_.walkReach, qlonglong(probe_.walkReach) * p.walkReach / 15000)
                                            : probe_.walkReach;
     const qlonglong enough = std::max<qlonglong>(1, qlonglong(p.limit) * probe_.probeRows / std::max<qlonglong>(1, reach));
+    // A few candidates (a rare text) are read at once, before anything else.
+    QString fewOk = QStringLiteral("FALSE");
+    if (!p.few.isEmpty()) {
+        with << QStringLiteral("few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + p.few + QStringLiteral(" LIMIT ")
+                    + QString::number(few_ + 1) + QStringLiteral(") f0)");
+        fewOk = QStringLiteral("(SELECT n FROM few) <= ") + QString::number(few_);
+    }
     // Each guard is decided once; CASE keeps the probe unread when the
-    // period is read whole.
-    const auto guard = [&](const QString &when) {
-        return QStringLiteral("CASE WHEN ") + fewInPeriod + QStringLiteral(" THEN FALSE ") + when + QStringLiteral(" END");
+    // candidates are few or the period is read whole.
+    const auto guard = [&](bool ifFew, bool ifPeriod, const QString &when) {
+        const auto b = [](bool v) { return v ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); };
+        return QStringLiteral("CASE WHEN ") + fewOk + QStringLiteral(" THEN ") + b(ifFew) + QStringLiteral(" WHEN ")
+               + fewInPeriod + QStringLiteral(" THEN ") + b(ifPeriod) + QLatin1Char(' ') + when + QStringLiteral(" END");
     };
-    const QString readPeriod = fewInPeriod;
-    const QString probeDone = guard(QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim + QStringLiteral(" THEN TRUE ELSE FALSE"));
-    const QString walkOn = guard(QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim
-                                 + QStringLiteral(" THEN FALSE WHEN ") + found + QStringLiteral(" >= ")
-                                 + QString::number(enough) + QStringLiteral(" THEN TRUE ELSE FALSE"));
-    const QString useCandidates = guard(QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + QString::number(enough)
-                                        + QStringLiteral(" THEN FALSE ELSE TRUE"));
+    const QString readPeriod = guard(false, true, QStringLiteral("ELSE FALSE"));
+    const QString probeDone = guard(false, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim
+                                                      + QStringLiteral(" THEN TRUE ELSE FALSE"));
+    const QString walkOn = guard(false, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim
+                                                   + QStringLiteral(" THEN FALSE WHEN ") + found + QStringLiteral(" >= ")
+                                                   + QString::number(enough) + QStringLiteral(" THEN TRUE ELSE FALSE"));
+    const QString useCandidates = guard(true, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ")
+                                                         + QString::number(enough) + QStringLiteral(" THEN FALSE ELSE TRUE"));
     const auto guarded = [&](const QString &keys, const QString &when) {
         if (pg)
             return QStringLiteral("SELECT k FROM (") + keys + QStringLiteral(") g WHERE ") + when;

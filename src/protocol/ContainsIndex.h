@@ -125,6 +125,9 @@ struct Probed {
     // How far a walk may read before the candidates are cheaper (0: the
     // bound's); a walk whose rows cost little may read further.
     int walkReach = 0;
+    // Rows, one per candidate, cheap to count (may be empty): when there
+    // are no more than a few, the candidates answer at once.
+    QString few;
 };
 QString probedQuery(const Probed &p);
 // " AND <column> >= ... AND <column> < ...": the numbers of the years from

@@ -229,24 +229,26 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
         // A subject's walk reads no names: it may go further.
         if (c.correspondent.trimmed().isEmpty())
             pr.walkReach = 45000;
-        if (subjectShort && pg)
+        if (subjectShort && pg) {
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND ")
                                                   + contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto")),
                                               kSearchLimit);
-        else if (subjectShort)
+        } else if (subjectShort) {
+            const QString match = contains::subjectLetters(c.subject, QString());
+            pr.few = QStringLiteral("SELECT 1 FROM ") + LetterGrams::kSubjectTable + QStringLiteral(" WHERE ") + match;
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
-                                                  + orderedKeys(LetterGrams::kSubjectTable,
-                                                                contains::subjectLetters(c.subject, QString()))
-                                                  + QLatin1Char(')'),
+                                                  + orderedKeys(LetterGrams::kSubjectTable, match) + QLatin1Char(')'),
                                               kSearchLimit);
-        else if (subjectIndexed && !pg)
+        } else if (subjectIndexed && !pg) {
+            pr.few = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + contains::orderedSubjectMatch(c.subject);
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
                                                   + contains::subjectCandidates(v.ente, c.subject) + QLatin1Char(')'),
                                               kSearchLimit);
-        else if (subjectIndexed)
+        } else if (subjectIndexed) {
             pr.candidates = indexedCandidates(filters + years, kSearchLimit);
-        else
+        } else {
             pr.candidates = correspondentCandidates(v.ente, c.correspondent, filters, kSearchLimit, pr.fromYear, pr.toYear);
+        }
         return contains::probedQuery(pr);
     }
 

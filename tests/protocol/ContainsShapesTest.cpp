@@ -45,6 +45,7 @@ protected:
     void TearDown() override
     {
         contains::setCandidateBound(oldBound_);
+        contains::setFewCandidates(oldFew_);
         contains::setProbeBounds(oldProbe_);
         EngineTest::TearDown();
     }
@@ -108,6 +109,7 @@ protected:
     const QDate today_ = QDate::currentDate();
     const int year_ = today_.year();
     const int oldBound_ = contains::candidateBound();
+    const int oldFew_ = contains::fewCandidates();
     const contains::ProbeBounds oldProbe_ = contains::probeBounds();
 };
 
@@ -191,7 +193,9 @@ TEST_P(ContainsShapes, NewestThousandOfThePlainSearchForEveryShape)
     for (const auto &b : bounds) {
         contains::setProbeBounds(b);
         for (const int bound : {oldBound_, 1}) {
+            // A bound of one also takes away the few candidates read at once.
             contains::setCandidateBound(bound);
+            contains::setFewCandidates(bound == 1 ? 0 : oldFew_);
             for (const Period *period : {&none, &week, &pastYear, &open}) {
                 const auto shape = [&] {
                     return QStringLiteral(" bounds %1/%2/%3 candidates %4 period %5")
