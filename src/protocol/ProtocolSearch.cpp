@@ -79,16 +79,18 @@ QString correspondentCandidates(const QString &ente, const QString &typed, const
                             + q(ente) + contains::numberYears(QStringLiteral("d.Tab_NumeroProtocollo"), fromYear, toYear)
                             + QStringLiteral(" AND d.Tab_MittDest IN (") + names
                             // A limit keeps SQLite from merging the sorted
-                            // numbers into the join, which would lose their order.
+                            // numbers into the join; the join keeps their order,
+                            // which the outer ORDER BY then costs nothing.
                             + QStringLiteral(")) u ORDER BY n DESC") + (pg ? QString() : QStringLiteral(" LIMIT -1"));
     const QString lim = QString::number(limit);
     if (pg)
         return QStringLiteral("SELECT f.k FROM (") + numbers
                + QStringLiteral(") c CROSS JOIN LATERAL (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE p.Tab_Ente = ") + q(ente)
-               + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(") f LIMIT ") + lim;
+               + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters
+               + QStringLiteral(") f ORDER BY c.n DESC LIMIT ") + lim;
     return QStringLiteral("SELECT p.rowid AS k FROM (") + numbers
            + QStringLiteral(") c CROSS JOIN Tab_Protocollo p WHERE p.Tab_Ente = ") + q(ente)
-           + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(" LIMIT ") + lim;
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(" ORDER BY c.n DESC LIMIT ") + lim;
 }
 
 // SQLite: the register's row keys of a full-text table kept in protocol-number
