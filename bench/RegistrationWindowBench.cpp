@@ -1,8 +1,10 @@
 // The registration window on a large register, on SQLite and PostgreSQL:
 // the time from "REGISTRA" to the number shown on a real window, and the
-// window's search (subject or correspondent containing a word, common and
-// rare words, without and with the proposed 7-day period) through the
-// loader the window uses.
+// window's search through the loader the window uses, for every shape a
+// clerk types: subject or correspondent, common and rare words, two words,
+// one or two letters present often, seldom or nowhere, names matching one
+// entry or tens of thousands, without a period, over the last 7 days and
+// over a whole past year.
 //
 //   NIMBO_BENCH_ROWS  protocols put in the demo register first (default 1000000)
 //   NIMBO_BENCH_OPS   registrations / searches per case (default 100 / 20)
@@ -32,6 +34,7 @@
 #include <cstdio>
 #include <map>
 #include <memory>
+#include <iterator>
 #include <numeric>
 #include <string>
 #include <utility>
@@ -91,8 +94,9 @@ const char *const kWords[] = {
     "gara", "appalto", "aggiudicazione", "provvisoria", "offerta", "economica"};
 constexpr int kWordCount = int(sizeof(kWords) / sizeof(kWords[0]));
 
-// Address book: a few thousand correspondents; "COMUNE" begins one entry in
-// eight, "Dell'Acqua" names one entry.
+// Address book: "COMUNE" begins one entry in eight (tens of thousands of
+// names on a full register), "Dell'Acqua" names one entry. Kinds, surnames
+// and first names repeat, as in a real address book of that size.
 const char *const kKinds[] = {"COMUNE DI", "Studio Legale", "AZIENDA", "Sig.", "Sig.ra", "Ditta", "Cooperativa",
                               "Dott."};
 const char *const kSurnames[] = {"ROSSI", "Russo", "FERRARI", "Esposito", "BIANCHI", "Romano", "COLOMBO",
@@ -103,7 +107,10 @@ const char *const kSurnames[] = {"ROSSI", "Russo", "FERRARI", "Esposito", "BIANC
                                  "COPPOLA", "De Santis", "D'ANGELO", "Marchetti"};
 const char *const kNames[] = {"Mario", "GIUSEPPE", "Anna", "LUCIA", "Francesco", "ANTONIO", "Maria", "PAOLA",
                               "Vincenzo", "TERESA", "Pasquale", "CARMELA", "Rocco", "ANGELA", "Donato"};
-constexpr int kRubricaFirst = 1000, kRubricaCount = 3000, kRareEntry = 2500;
+constexpr int kRubricaFirst = 1000, kRareEntry = 2500;
+
+// One name for every five protocols, at least a few thousand.
+int rubricaCount(long rows) { return int(std::max(3000L, rows / 5)); }
 
 QString denomination(int i)
 {
@@ -114,12 +121,16 @@ QString denomination(int i)
              QString::fromUtf8(kNames[(i * 11) % 15]));
 }
 
-// Fills the demo register: the address book, then rows protocols over the
-// last three years (alternately incoming and outgoing, dated over about a
-// thousand days), then the current year's counters past them.
+// Fills the demo register: the address book, then rows protocols over this
+// year and the three before (a quarter each, alternately incoming and
+// outgoing), dated in number order over each year (this one up to today),
+// one in ten with a further recipient, then the current year's counters
+// past them. The words of a subject are drawn by a hash of the row, apart
+// from its year: every word falls in every year and in the last days.
 bool fill(QSqlDatabase &db, long rows)
 {
     const bool pg = Dialect::engineOf(db) == Engine::PostgreSQL;
+    const int names = rubricaCount(rows);
     QSqlQuery q(db);
     if (!run(q, QStringLiteral("BEGIN")))
         return false;
@@ -127,7 +138,7 @@ bool fill(QSqlDatabase &db, long rows)
         QSqlQuery ins(db);
         ins.prepare(QStringLiteral("INSERT INTO Tab_Rubrica (Tab_Identificativo, Tab_EnteRubrica, Tab_Denominazione, "
                                    "Tab_Domicilio, Tab_Attivo) VALUES (?, ?, ?, 'VIA ROMA', 1)"));
-        for (int i = kRubricaFirst; i < kRubricaFirst + kRubricaCount; ++i) {
+        for (int i = kRubricaFirst; i < kRubricaFirst + names; ++i) {
             ins.addBindValue(i);
             ins.addBindValue(kBody);
             ins.addBindValue(denomination(i));
@@ -149,19 +160,31 @@ bool fill(QSqlDatabase &db, long rows)
                 return false;
         }
     }
-    const int year = QDate::currentDate().year();
+    const QDate today = QDate::currentDate();
+    const int year = today.year();
+    const long perYear = rows / 4 + 1;
     const auto pad = [pg](const QString &e) {
         return pg ? QStringLiteral("lpad((%1)::text, 7, '0')").arg(e) : QStringLiteral("substr('0000000' || (%1), -7)").arg(e);
     };
-    const QString day = pg ? QStringLiteral("CAST(CURRENT_DATE - ((g % 3) * 365 + (g / 3) % 330) AS DATE)")
-                           : QStringLiteral("date('now', 'localtime', '-' || ((g % 3) * 365 + (g / 3) % 330) || ' days')");
+    // Days into the row's year: this year's rows reach today, the others the
+    // whole year.
+    const QString offset = QStringLiteral("((g / 4) * CASE WHEN g % 4 = 0 THEN %1 ELSE 364 END / %2)")
+                               .arg(today.dayOfYear() - 1)
+                               .arg(perYear);
+    const QString day = pg ? QStringLiteral("CAST(make_date(%1 - g % 4, 1, 1) + %2 AS DATE)").arg(year).arg(offset)
+                           : QStringLiteral("date((%1 - g % 4) || '-01-01', '+' || %2 || ' days')").arg(year).arg(offset);
+    // A multiplicative hash of the row, so that the words do not follow g % 4.
     const auto word = [](int mul, int add) {
-        return QStringLiteral("(SELECT w FROM bench_words WHERE i = (g * %1 + %2) % %3)").arg(mul).arg(add).arg(kWordCount);
+        return QStringLiteral("(SELECT w FROM bench_words WHERE i = ((g * %1 + %2) * 2654435761 % 4294967296) / 4096 % %3)")
+            .arg(mul)
+            .arg(add)
+            .arg(kWordCount);
     };
     const QString subject = word(1, 0) + QStringLiteral(" || ' ' || ") + word(7, 3) + QStringLiteral(" || ' ' || ")
                             + word(31, 11) + QStringLiteral(" || ' ' || ") + word(97, 29)
                             + QStringLiteral(" || ' ' || ") + word(389, 53)
-                            + QStringLiteral(" || CASE WHEN g % 9973 = 0 THEN ' sopralluogo' ELSE '' END");
+                            + QStringLiteral(" || CASE WHEN g % 9973 = 0 THEN ' sopralluogo' ELSE '' END")
+                            + QStringLiteral(" || CASE WHEN g % 7919 = 0 THEN ' Qatar' ELSE '' END");
     const QString sql =
         QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                        "Tab_DataProtocollo, Tab_OraProtocollo, Tab_DataRegistrazione, Tab_Oggetto, Tab_Tipologia, "
@@ -169,17 +192,25 @@ bool fill(QSqlDatabase &db, long rows)
                        "Tab_StatoProtocollo, Tab_Stampato, Tab_SoggPrivacy) "
                        "WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < %1) "
                        "SELECT '%2', CASE WHEN g % 2 = 1 THEN 'E' ELSE 'U' END, "
-                       "CAST(%3 - (g % 3) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (g * 7) % %8, "
+                       "CAST(%3 - (g % 4) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (CAST(g AS BIGINT) * 7919) % %8, "
                        "'PRO', 'UPR', 'DEMO9', CASE WHEN g % 97 = 0 THEN 'C' ELSE 'A' END, 'N', "
                        "CASE WHEN g % 50 = 0 THEN 'S' ELSE 'N' END FROM s")
             .arg(rows)
             .arg(kBody)
             .arg(year)
-            .arg(pad(QStringLiteral("g / 3 + 1000")), day, subject)
+            .arg(pad(QStringLiteral("g / 4 + 1000")), day, subject)
             .arg(kRubricaFirst)
-            .arg(kRubricaCount);
-    const long last = rows / 3 + 1000;
-    return run(q, sql) && run(q, QStringLiteral("DROP TABLE bench_words"))
+            .arg(names);
+    const QString further =
+        QStringLiteral("INSERT INTO Tab_ProtocolloDestinatari (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "Tab_MittDest, Tab_principale) SELECT Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
+                       "%1 + (CAST(substr(Tab_NumeroProtocollo, 5) AS BIGINT) * 104729) % %2, 'N' FROM Tab_Protocollo "
+                       "WHERE Tab_Ente = '%3' AND CAST(substr(Tab_NumeroProtocollo, 5) AS INTEGER) % 10 = 0")
+            .arg(kRubricaFirst)
+            .arg(names)
+            .arg(kBody);
+    const long last = rows / 4 + 1000;
+    return run(q, sql) && run(q, further) && run(q, QStringLiteral("DROP TABLE bench_words"))
            && run(q, QStringLiteral("DELETE FROM TAB_STARTPROTOCOLLO WHERE Tab_CodiceEnte = '%1' AND Tab_AnnoProtocollo = %2")
                          .arg(kBody)
                          .arg(year))
@@ -374,20 +405,56 @@ void BM_Registra(benchmark::State &state)
 }
 
 // The window's proposed criteria: current year, both directions, every
-// protocol, and (period = 1) the last seven days.
-protocol::SearchCriteria proposed(bool period)
+// protocol, and the period asked.
+enum class Period { None, LastWeek, PastYear };
+protocol::SearchCriteria proposed(Period period)
 {
     protocol::SearchCriteria c;
-    c.year = QString::number(QDate::currentDate().year());
-    if (period) {
-        c.from = QDate::currentDate().addDays(-7).toString(QStringLiteral("dd/MM/yyyy"));
-        c.to = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+    const QDate today = QDate::currentDate();
+    c.year = QString::number(today.year());
+    const auto shown = [](const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); };
+    if (period == Period::LastWeek) {
+        c.from = shown(today.addDays(-7));
+        c.to = shown(today);
+    } else if (period == Period::PastYear) {
+        c.from = shown(QDate(today.year() - 1, 1, 1));
+        c.to = shown(QDate(today.year() - 1, 12, 31));
     }
     return c;
 }
 
-// range(1): 0 subject, 1 correspondent; range(2): 0 common word, 1 rare;
-// range(3): period.
+// Each shape: subject and correspondent typed, and the period.
+struct Shape {
+    const char *name, *subject, *correspondent;
+    Period period;
+};
+const Shape kShapes[] = {
+    {"subject, common word", "rimborso", "", Period::None},
+    {"subject, common word, last 7 days", "rimborso", "", Period::LastWeek},
+    {"subject, common word, past year", "rimborso", "", Period::PastYear},
+    {"subject, rare word", "SOPRALLUOGO", "", Period::None},
+    {"subject, rare word, last 7 days", "SOPRALLUOGO", "", Period::LastWeek},
+    {"subject, rare word, past year", "sopralluogo", "", Period::PastYear},
+    {"subject, two common words", "rimborso spese", "", Period::None},
+    {"subject, two words, last 7 days", "richiesta rimborso", "", Period::LastWeek},
+    {"subject, two letters, absent", "qz", "", Period::None},
+    {"subject, two letters, common", "ri", "", Period::None},
+    {"subject, two letters, rare", "qa", "", Period::None},
+    {"subject, two letters, absent, past year", "xw", "", Period::PastYear},
+    {"subject, one letter, common", "z", "", Period::LastWeek},
+    {"correspondent, common word", "", "comune", Period::None},
+    {"correspondent, common word, last 7 days", "", "comune", Period::LastWeek},
+    {"correspondent, rare name", "", "dell'acqua", Period::None},
+    {"correspondent, rare name, last 7 days", "", "dell'acqua", Period::LastWeek},
+    {"correspondent, thousands of names", "", "rossi", Period::None},
+    {"correspondent, 10^4 names, past year", "", "sig.ra", Period::PastYear},
+    {"correspondent, two letters, common", "", "ri", Period::None},
+    {"correspondent, two letters, absent", "", "qz", Period::None},
+    {"correspondent, two letters, last 7 days", "", "co", Period::LastWeek},
+    {"subject and correspondent", "rimborso", "comune", Period::None},
+};
+
+// range(1): the shape.
 void BM_Search(benchmark::State &state)
 {
     Register &r = registerOf(engineArg(state));
@@ -395,15 +462,13 @@ void BM_Search(benchmark::State &state)
         state.SkipWithError("register not available");
         return;
     }
-    protocol::SearchCriteria c = proposed(state.range(3) != 0);
-    const bool rare = state.range(2) != 0;
-    if (state.range(1) == 0)
-        c.subject = rare ? QStringLiteral("SOPRALLUOGO") : QStringLiteral("rimborso");
-    else
-        c.correspondent = rare ? QStringLiteral("dell'acqua") : QStringLiteral("comune");
+    const Shape &s = kShapes[state.range(1)];
+    protocol::SearchCriteria c = proposed(s.period);
+    c.subject = QString::fromUtf8(s.subject);
+    c.correspondent = QString::fromUtf8(s.correspondent);
     const QString sql = protocol::searchQuery(c, protocol::Viewer::fromSession());
     if (qEnvironmentVariableIsSet("NIMBO_BENCH_SQL"))
-        std::fprintf(stderr, "%s\n", qPrintable(sql));
+        std::fprintf(stderr, "%s\n%s\n", s.name, qPrintable(sql));
     const long ops = envNumber("NIMBO_BENCH_OPS", 20);
     std::vector<double> ms;
     int rows = 0;
@@ -429,27 +494,31 @@ void BM_Search(benchmark::State &state)
         own.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
     }
     std::sort(own.begin(), own.end());
-    const std::string shape = std::string(state.range(1) == 0 ? "subject" : "correspondent")
-                              + (rare ? ", rare word" : ", common word")
-                              + (state.range(3) != 0 ? ", last 7 days" : ", no period");
-    report(state, shape, engineArg(state), ms, rows, "rows");
+    report(state, s.name, engineArg(state), ms, rows, "rows");
     if (!own.empty())
-        lines()[shape][engineArg(state)].open = {own[size_t(0.5 * double(own.size() - 1))],
+        lines()[s.name][engineArg(state)].open = {own[size_t(0.5 * double(own.size() - 1))],
                                                   own[size_t(0.99 * double(own.size() - 1))]};
+}
+
+std::vector<int64_t> shapeIndexes()
+{
+    std::vector<int64_t> out(std::size(kShapes));
+    std::iota(out.begin(), out.end(), 0);
+    return out;
 }
 
 // One engine after the other: each register is filled once.
 BENCHMARK(BM_Registra)->ArgNames({"pg"})->Arg(0)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Search)
-    ->ArgNames({"pg", "corr", "rare", "period"})
-    ->ArgsProduct({{0}, {0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"pg", "shape"})
+    ->ArgsProduct({{0}, shapeIndexes()})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Registra)->ArgNames({"pg"})->Arg(1)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Search)
-    ->ArgNames({"pg", "corr", "rare", "period"})
-    ->ArgsProduct({{1}, {0, 1}, {0, 1}, {0, 1}})
+    ->ArgNames({"pg", "shape"})
+    ->ArgsProduct({{1}, shapeIndexes()})
     ->Iterations(1)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

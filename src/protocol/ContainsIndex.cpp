@@ -3,8 +3,10 @@
 #include <QSet>
 #include <QStringList>
 #include <algorithm>
+#include <functional>
 
 #include "data/Dialect.h"
+#include "data/LetterGrams.h"
 #include "data/Funzioni_Com_1.h"
 
 namespace F = Funzioni_Com_1;
@@ -15,6 +17,12 @@ namespace {
 using Dialect::Engine;
 
 int bound_ = 50000;
+// A period of up to periodRows protocols is read whole; probeRows newest
+// protocols are read first; a walk is expected to meet the list within
+// walkReach rows. Reading a row costs about what reading a candidate does,
+// so a text rarer than the list in walkReach rows has fewer candidates than
+// that walk would read.
+ProbeBounds probe_{20000, 5000, 15000};
 // The most trigrams asked of the full-text index for one search.
 constexpr int kMaxTrigrams = 8;
 // Up to this many candidates (never more than the bound) are read whatever
@@ -118,6 +126,60 @@ bool indexable(const QString &typed)
     return false;
 }
 
+bool shortText(const QString &typed) { return !literalRuns(typed).isEmpty() && !indexable(typed); }
+
+namespace {
+
+// Each letter (a run of one) or pair of letters of the typed runs, as SQL
+// expressions folded by the engine itself, so that they are cut from the
+// text the way the indexes cut the stored ones.
+QStringList letterPieces(const QString &typed, const std::function<QString(const QString &, int, int)> &piece)
+{
+    QStringList out;
+    for (const QString &run : literalRuns(typed)) {
+        const qsizetype n = run.toUcs4().size();
+        if (n == 1)
+            out << piece(q(run), 1, 1);
+        for (qsizetype i = 1; i < n; ++i)
+            out << piece(q(run), int(i), 2);
+    }
+    return out;
+}
+
+QString sqliteLetterMatch(const QString &table, const QString &typed)
+{
+    const QStringList words = letterPieces(typed, [](const QString &text, int at, int length) {
+        return LetterGrams::sqliteWord(text, QString::number(at), length);
+    });
+    return table + QStringLiteral(" MATCH (") + words.join(QStringLiteral(" || ' AND ' || ")) + QLatin1Char(')');
+}
+
+QString pgLetterMatch(const QString &column, const QString &typed)
+{
+    const QStringList pieces = letterPieces(typed, [](const QString &text, int at, int length) {
+        return QStringLiteral("substr(lower(%1), %2, %3)").arg(text).arg(at).arg(length);
+    });
+    return LetterGrams::pgGrams(column) + QStringLiteral(" @> ARRAY[") + pieces.join(QStringLiteral(", "))
+           + QLatin1Char(']');
+}
+
+} // namespace
+
+QString subjectLetters(const QString &typed, const QString &column)
+{
+    if (engine() == Engine::PostgreSQL)
+        return pgLetterMatch(column, typed);
+    return sqliteLetterMatch(LetterGrams::kSubjectTable, typed);
+}
+
+QString nameLetters(const QString &typed, const QString &rowid, const QString &column)
+{
+    if (engine() == Engine::PostgreSQL)
+        return pgLetterMatch(column, typed);
+    return rowid + QStringLiteral(" IN (SELECT rowid FROM ") + LetterGrams::kNameTable + QStringLiteral(" WHERE ")
+           + sqliteLetterMatch(LetterGrams::kNameTable, typed) + QLatin1Char(')');
+}
+
 QString subjectCandidates(const QString &ente, const QString &typed, const QString &directionFilter)
 {
     if (engine() == Engine::PostgreSQL) {
@@ -201,14 +263,15 @@ namespace {
 QString orderedQuery(const Bounded &b)
 {
     const bool period = !b.periodFrom.isEmpty();
+    const QString table = b.orderedTable.isEmpty() ? QStringLiteral("Tab_Protocollo_Ordine_fts") : b.orderedTable;
     const QString lim = b.limit < 0 ? QStringLiteral("-1") : QString::number(b.limit);
-    const QString walk = QStringLiteral("SELECT p.rowid AS rk FROM Tab_Protocollo_Ordine_fts CROSS JOIN "
-                                        "Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo p WHERE ")
-                         + b.orderedMatch
-                         + QStringLiteral(" AND o.k = Tab_Protocollo_Ordine_fts.rowid AND p.Tab_Ente = o.Tab_Ente "
+    const QString walk = QStringLiteral("SELECT p.rowid AS rk FROM ") + table
+                         + QStringLiteral(" CROSS JOIN Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo p WHERE ")
+                         + b.orderedMatch + QStringLiteral(" AND o.k = ") + table
+                         + QStringLiteral(".rowid AND p.Tab_Ente = o.Tab_Ente "
                                           "AND p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND "
                                           "p.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo AND (")
-                         + b.filters + QStringLiteral(") ORDER BY Tab_Protocollo_Ordine_fts.rowid DESC");
+                         + b.filters + QStringLiteral(") ORDER BY ") + table + QStringLiteral(".rowid DESC");
     QString with, found;
     if (!period) {
         found = QStringLiteral("SELECT rk FROM (") + walk + QStringLiteral(" LIMIT ") + lim + QLatin1Char(')');
@@ -220,7 +283,7 @@ QString orderedQuery(const Bounded &b)
         // A few candidates (a subject typed in full) are walked without
         // counting the period at all.
         const int fewest = std::min(few_, bound_);
-        const QString candidates = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + b.orderedMatch;
+        const QString candidates = QStringLiteral("SELECT 1 FROM ") + table + QStringLiteral(" WHERE ") + b.orderedMatch;
         with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + candidates
                + QStringLiteral(" LIMIT ") + QString::number(fewest + 1)
                + QStringLiteral(") f0), span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + span
@@ -448,6 +511,130 @@ QString boundedQuery(const Bounded &b)
            + (pg ? QStringLiteral("p.ctid = ANY (ARRAY(SELECT rk FROM (") + found + QStringLiteral(") u))")
                  : QStringLiteral("p.rowid IN (SELECT rk FROM (") + found + QStringLiteral("))"))
            + QStringLiteral(" ORDER BY ") + b.order + QStringLiteral(" LIMIT ") + lim;
+}
+
+QString numberYears(const QString &column, int fromYear, int toYear)
+{
+    QString years;
+    if (fromYear > 0)
+        years += QStringLiteral(" AND %1 >= '%2'").arg(column).arg(qlonglong(fromYear) * 10000000, 11, 10, QLatin1Char('0'));
+    if (toYear > 0)
+        years += QStringLiteral(" AND %1 < '%2'").arg(column).arg(qlonglong(toYear + 1) * 10000000, 11, 10, QLatin1Char('0'));
+    return years;
+}
+
+ProbeBounds probeBounds() { return probe_; }
+
+ProbeBounds setProbeBounds(const ProbeBounds &b)
+{
+    const ProbeBounds old = probe_;
+    probe_ = b;
+    return old;
+}
+
+QString probedQuery(const Probed &p)
+{
+    const bool pg = engine() == Engine::PostgreSQL;
+    const QString key = pg ? QStringLiteral("ctid") : QStringLiteral("rowid");
+    const QString lim = QString::number(p.limit);
+    const bool period = !p.periodFrom.isEmpty() || !p.periodTo.isEmpty();
+    // The numbers of the period's years; a year missing on one side is open.
+    const QString years = numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), p.fromYear, p.toYear);
+    QString dates;
+    if (!p.periodFrom.isEmpty())
+        dates += QStringLiteral(" AND p.Tab_DataProtocollo >= ") + p.periodFrom;
+    if (!p.periodTo.isEmpty())
+        dates += QStringLiteral(" AND p.Tab_DataProtocollo <= ") + p.periodTo;
+    const QString body = QStringLiteral("p.Tab_Ente = ") + q(p.ente);
+
+    // The register by number from the newest, read lazily (walkRows < 0:
+    // as far as needed); the planner may not turn it into another order.
+    const auto walk = [&](int walkRows) {
+        if (pg)
+            return QStringLiteral("SELECT p.ctid AS k FROM (SELECT p.ctid, p.* FROM Tab_Protocollo p WHERE ") + body + years
+                   + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC")
+                   + (walkRows >= 0 ? QStringLiteral(" LIMIT ") + QString::number(walkRows) : QStringLiteral(" OFFSET 0"))
+                   + QStringLiteral(") p WHERE ") + p.walkFilters + QStringLiteral(" LIMIT ") + lim;
+        // SQLite: the number index walked in order; a probe stops at the
+        // number that many rows back, found in the index alone.
+        QString upTo;
+        if (walkRows >= 0)
+            upTo = QStringLiteral(" AND p.Tab_NumeroProtocollo >= COALESCE((SELECT s.Tab_NumeroProtocollo FROM Tab_Protocollo s "
+                                  "INDEXED BY ux_tab_protocollo_numero WHERE s.Tab_Ente = ")
+                   + q(p.ente) + QString(years).replace(QStringLiteral("p.Tab_"), QStringLiteral("s.Tab_"))
+                   + QStringLiteral(" ORDER BY s.Tab_NumeroProtocollo DESC LIMIT 1 OFFSET ") + QString::number(std::max(0, walkRows - 1))
+                   + QStringLiteral("), '')");
+        return QStringLiteral("SELECT p.rowid AS k FROM Tab_Protocollo p INDEXED BY ux_tab_protocollo_numero WHERE ") + body
+               + years + upTo + QStringLiteral(" AND ") + p.walkFilters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
+    };
+    // Rows of the period numbered in another year, missed by the walk.
+    const QString offYear = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM Tab_Protocollo p")
+                            + (pg ? QString() : QStringLiteral(" INDEXED BY ix_tab_protocollo_fuori_anno"))
+                            + QStringLiteral(" WHERE ") + body + QStringLiteral(" AND ")
+                            + LetterGrams::offYear(engine(), QStringLiteral("p")) + dates + QStringLiteral(" AND ")
+                            + p.walkFilters;
+
+    QStringList with;
+    QString fewInPeriod = QStringLiteral("FALSE");
+    if (period) {
+        with << QStringLiteral("span AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM Tab_Protocollo p WHERE ")
+                    + body + dates + QStringLiteral(" LIMIT ") + QString::number(probe_.periodRows + 1)
+                    + QStringLiteral(") s0)");
+        fewInPeriod = QStringLiteral("(SELECT n FROM span) <= ") + QString::number(probe_.periodRows);
+    }
+    with << QStringLiteral("probe AS MATERIALIZED (") + walk(probe_.probeRows) + QLatin1Char(')');
+    const QString found = QStringLiteral("(SELECT COUNT(*) FROM probe)");
+    // A walk's reach grows with the bound's, so that tests reach every way.
+    const qlonglong reach = p.walkReach > 0 ? std::max<qlonglong>(probe_.walkReach, qlonglong(probe_.walkReach) * p.walkReach / 15000)
+                                           : probe_.walkReach;
+    const qlonglong enough = std::max<qlonglong>(1, qlonglong(p.limit) * probe_.probeRows / std::max<qlonglong>(1, reach));
+    // A few candidates (a rare text) are read at once, before anything else.
+    QString fewOk = QStringLiteral("FALSE");
+    if (!p.few.isEmpty()) {
+        with << QStringLiteral("few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + p.few + QStringLiteral(" LIMIT ")
+                    + QString::number(few_ + 1) + QStringLiteral(") f0)");
+        fewOk = QStringLiteral("(SELECT n FROM few) <= ") + QString::number(few_);
+    }
+    // Each guard is decided once; CASE keeps the probe unread when the
+    // candidates are few or the period is read whole.
+    const auto guard = [&](bool ifFew, bool ifPeriod, const QString &when) {
+        const auto b = [](bool v) { return v ? QStringLiteral("TRUE") : QStringLiteral("FALSE"); };
+        return QStringLiteral("CASE WHEN ") + fewOk + QStringLiteral(" THEN ") + b(ifFew) + QStringLiteral(" WHEN ")
+               + fewInPeriod + QStringLiteral(" THEN ") + b(ifPeriod) + QLatin1Char(' ') + when + QStringLiteral(" END");
+    };
+    const QString readPeriod = guard(false, true, QStringLiteral("ELSE FALSE"));
+    const QString probeDone = guard(false, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim
+                                                      + QStringLiteral(" THEN TRUE ELSE FALSE"));
+    const QString walkOn = guard(false, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim
+                                                   + QStringLiteral(" THEN FALSE WHEN ") + found + QStringLiteral(" >= ")
+                                                   + QString::number(enough) + QStringLiteral(" THEN TRUE ELSE FALSE"));
+    const QString useCandidates = guard(true, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ")
+                                                         + QString::number(enough) + QStringLiteral(" THEN FALSE ELSE TRUE"));
+    const auto guarded = [&](const QString &keys, const QString &when) {
+        if (pg)
+            return QStringLiteral("SELECT k FROM (") + keys + QStringLiteral(") g WHERE ") + when;
+        return QStringLiteral("SELECT k FROM (SELECT k FROM (") + keys + QStringLiteral(") LIMIT CASE WHEN ") + when
+               + QStringLiteral(" THEN -1 ELSE 0 END)");
+    };
+    QStringList branches;
+    if (period) {
+        // Sorted by an expression, so that the period's date index reads the rows.
+        branches << guarded(QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM Tab_Protocollo p WHERE ")
+                                + p.walkFilters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo || '' DESC LIMIT ") + lim,
+                            readPeriod);
+    }
+    branches << guarded(QStringLiteral("SELECT k FROM probe"), probeDone);
+    branches << guarded(walk(-1), walkOn);
+    // The walk and the candidates keep to the period's years.
+    if (period && (p.fromYear > 0 || p.toYear > 0))
+        branches << guarded(offYear, QStringLiteral("NOT (") + readPeriod + QLatin1Char(')'));
+    branches << guarded(p.candidates, useCandidates);
+    const QString keys = branches.join(QStringLiteral(" UNION ALL "));
+    return QStringLiteral("WITH ") + with.join(QStringLiteral(", ")) + QStringLiteral(" SELECT ") + p.columns
+           + QStringLiteral(" FROM Tab_Protocollo p ") + p.joins + QStringLiteral(" WHERE ")
+           + (pg ? QStringLiteral("p.ctid = ANY (ARRAY(") + keys + QStringLiteral("))")
+                 : QStringLiteral("p.rowid IN (") + keys + QLatin1Char(')'))
+           + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
 }
 
 } // namespace nimbo::protocol::contains

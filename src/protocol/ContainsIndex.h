@@ -38,6 +38,17 @@ QStringList literalRuns(const QString &typed);
 // literal run of at least three characters.
 bool indexable(const QString &typed);
 
+// True when the typed text has literal characters but no run long enough
+// for trigrams: one or two letters, perhaps around wildcards.
+bool shortText(const QString &typed);
+// A condition that the letter indexes serve, true of every row whose text
+// contains the short text typed: on SQLite a MATCH on the letters table of
+// the subjects (keyed like the ordered subject index) or of the names
+// (keyed by the address book's rowid), on PostgreSQL on the column's
+// letters. Only for a shortText.
+QString subjectLetters(const QString &typed, const QString &column);
+QString nameLetters(const QString &typed, const QString &rowid, const QString &column);
+
 // Subqueries giving the row keys of candidate protocols of the body (the
 // rowid on SQLite, the ctid on PostgreSQL): subject containing the text, or
 // main correspondent / further recipient whose name contains it. Only call
@@ -84,7 +95,49 @@ struct Bounded {
     // from the newest (see boundedQuery); thisYear is the newest asked alone.
     QString yearlySubject;
     int thisYear = 0;
+    // SQLite: the full-text table orderedMatch names (default: the
+    // trigrams of the subjects).
+    QString orderedTable;
 };
 QString boundedQuery(const Bounded &b);
+
+// A list in descending number order that the register's newest rows
+// usually fill, read in the cheapest of four ways, each exact:
+//  - a period holding few protocols: its rows, through the date index;
+//  - otherwise the newest probeRows protocols of the period's years are
+//    read: when they hold the whole list, they are the answer;
+//  - when they held enough matches that the list is met within walkReach
+//    rows, the register is walked by number;
+//  - when matches are rarer than that, "candidates" (the keys of the
+//    list's rows, read through a text index) answer.
+// A walk over a period's years adds the protocols whose number belongs to
+// another year than their date (a partial index holds them).
+struct Probed {
+    QString columns, joins;
+    // The full condition, written so that no text index drives it.
+    QString walkFilters;
+    // Keys (column k: rowid / ctid) of at least the list's rows among the
+    // numbers of the period's years (numberYears), read through an index.
+    QString candidates;
+    QString ente, periodFrom, periodTo;
+    int fromYear = 0, toYear = 0;
+    int limit = 1000;
+    // How far a walk may read before the candidates are cheaper (0: the
+    // bound's); a walk whose rows cost little may read further.
+    int walkReach = 0;
+    // Rows, one per candidate, cheap to count (may be empty): when there
+    // are no more than a few, the candidates answer at once.
+    QString few;
+};
+QString probedQuery(const Probed &p);
+// " AND <column> >= ... AND <column> < ...": the numbers of the years from
+// fromYear to toYear (0: open on that side).
+QString numberYears(const QString &column, int fromYear, int toYear);
+struct ProbeBounds {
+    int periodRows, probeRows, walkReach;
+};
+ProbeBounds probeBounds();
+// Tests set them to reach each way on a small register; returns the old ones.
+ProbeBounds setProbeBounds(const ProbeBounds &b);
 
 } // namespace nimbo::protocol::contains

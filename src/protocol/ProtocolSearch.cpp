@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 
 #include "data/Dialect.h"
+#include "data/LetterGrams.h"
 #include "protocol/ContainsIndex.h"
 #include "data/Funzioni_Com_1.h"
 
@@ -36,20 +37,78 @@ QString key(const QString &ente, const QString &direction, const QString &number
            + q(direction) + QStringLiteral(" AND ") + a + QStringLiteral("Tab_NumeroProtocollo = ") + q(number);
 }
 
-// The main correspondent or one of the further recipients. Both are asked as
-// sets of keys picked from the address book first, so the register is not
-// joined row by row against it.
-QString correspondentCondition(const QString &mainColumn, const QString &ente, const QString &typed)
+// The main correspondent or one of the further recipients, asked of each
+// row by its keys: a walk along the register meets the matches of a
+// common name after a few rows, without reading every name that matches.
+QString correspondentCondition(const QString &ente, const QString &typed)
 {
-    return QStringLiteral("(") + mainColumn + QStringLiteral(" IN (SELECT Tab_Identificativo FROM Tab_Rubrica WHERE "
-                                                             "Tab_EnteRubrica = ")
-           + q(ente) + QStringLiteral(" AND ") + containsText(QStringLiteral("Tab_Denominazione"), typed)
-           + QStringLiteral(") OR (p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo) IN (SELECT d.Tab_TipoProtocollo, "
-                            "d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
+    return QStringLiteral("(EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
+           + QStringLiteral(" AND r1.Tab_Identificativo = p.Tab_Intestatario AND ")
+           + containsText(QStringLiteral("r1.Tab_Denominazione"), typed)
+           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
                             "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
-                            "d.Tab_Ente = ")
-           + q(ente) + QStringLiteral(" AND ") + containsText(QStringLiteral("r2.Tab_Denominazione"), typed)
-           + QStringLiteral("))");
+                            "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
+                            "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
+           + containsText(QStringLiteral("r2.Tab_Denominazione"), typed) + QStringLiteral("))");
+}
+
+// The keys of the newest protocols (up to the list) whose correspondent or
+// further recipient has a name containing the text: the numbers come from
+// the indexes of the names' protocols and further-recipient rows, are
+// sorted, and only then are the rows read, newest first, until the list is
+// full.
+QString correspondentCandidates(const QString &ente, const QString &typed, const QString &filters, int limit,
+                                int fromYear, int toYear)
+{
+    const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
+    QString names = QStringLiteral("SELECT r.Tab_Identificativo FROM Tab_Rubrica r WHERE r.Tab_EnteRubrica = ") + q(ente)
+                    + QStringLiteral(" AND ") + containsText(QStringLiteral("r.Tab_Denominazione"), typed);
+    QString narrowed;
+    if (contains::shortText(typed))
+        narrowed = contains::nameLetters(typed, QStringLiteral("r.rowid"), QStringLiteral("r.Tab_Denominazione"));
+    else
+        narrowed = contains::nameRowsCondition(QStringLiteral("r.rowid"), typed);
+    if (!narrowed.isEmpty())
+        names += QStringLiteral(" AND ") + narrowed;
+    const QString numbers = QStringLiteral("SELECT n FROM (SELECT x.Tab_NumeroProtocollo AS n FROM Tab_Protocollo x WHERE "
+                                           "x.Tab_Ente = ")
+                            + q(ente) + contains::numberYears(QStringLiteral("x.Tab_NumeroProtocollo"), fromYear, toYear)
+                            + QStringLiteral(" AND x.Tab_Intestatario IN (") + names
+                            + QStringLiteral(") UNION SELECT d.Tab_NumeroProtocollo FROM Tab_ProtocolloDestinatari d "
+                                             "WHERE d.Tab_Ente = ")
+                            + q(ente) + contains::numberYears(QStringLiteral("d.Tab_NumeroProtocollo"), fromYear, toYear)
+                            + QStringLiteral(" AND d.Tab_MittDest IN (") + names
+                            // A limit keeps SQLite from merging the sorted
+                            // numbers into the join; the join keeps their order,
+                            // which the outer ORDER BY then costs nothing.
+                            + QStringLiteral(")) u ORDER BY n DESC") + (pg ? QString() : QStringLiteral(" LIMIT -1"));
+    const QString lim = QString::number(limit);
+    if (pg)
+        return QStringLiteral("SELECT f.k FROM (") + numbers
+               + QStringLiteral(") c CROSS JOIN LATERAL (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE p.Tab_Ente = ") + q(ente)
+               + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters
+               + QStringLiteral(") f ORDER BY c.n DESC LIMIT ") + lim;
+    return QStringLiteral("SELECT p.rowid AS k FROM (") + numbers
+           + QStringLiteral(") c CROSS JOIN Tab_Protocollo p WHERE p.Tab_Ente = ") + q(ente)
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo = c.n AND ") + filters + QStringLiteral(" ORDER BY c.n DESC LIMIT ") + lim;
+}
+
+// SQLite: the register's row keys of a full-text table kept in protocol-number
+// order, for a MATCH on it.
+QString orderedKeys(const QString &table, const QString &match)
+{
+    return QStringLiteral("SELECT c.rowid AS k FROM %1 CROSS JOIN Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo c "
+                          "WHERE %2 AND o.k = %1.rowid AND c.Tab_Ente = o.Tab_Ente AND c.Tab_TipoProtocollo = "
+                          "o.Tab_TipoProtocollo AND c.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo")
+        .arg(table, match);
+}
+
+// A text index's rows, every filter applied, newest first.
+QString indexedCandidates(const QString &filters, int limit)
+{
+    return QStringLiteral("SELECT p.") + (Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL ? QStringLiteral("ctid") : QStringLiteral("rowid"))
+           + QStringLiteral(" AS k FROM Tab_Protocollo p WHERE ") + filters
+           + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo || '' DESC LIMIT ") + QString::number(limit);
 }
 
 } // namespace
@@ -135,27 +194,78 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
 
     sql += QStringLiteral(" AND ") + scope::registrationSearch(v);
 
+    const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
     QString filters = sql, walk = sql;
     if (!c.subject.trimmed().isEmpty()) {
         filters += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_Oggetto"), c.subject);
         walk += QStringLiteral(" AND ") + containsText(QStringLiteral("(p.Tab_Oggetto || '')"), c.subject);
     }
     if (!c.correspondent.trimmed().isEmpty()) {
-        filters += QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("p.Tab_Intestatario"), v.ente, c.correspondent);
-        walk += QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
+        const QString named = correspondentCondition(v.ente, c.correspondent);
+        filters += QStringLiteral(" AND ") + named;
+        walk += QStringLiteral(" AND ") + named;
     }
 
     const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
+    const bool subjectIndexed = contains::indexable(c.subject), subjectShort = contains::shortText(c.subject);
+    const bool period = !from.isEmpty() || !to.isEmpty();
+    // PostgreSQL's text indexes give no order: a list from them is a probe of
+    // the newest rows first, then a walk or the index, whichever is cheaper.
+    // SQLite's subject index walks newest first, but a period far from the
+    // newest protocols is met sooner along the period's years.
+    const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period) : period))
+                        || (!subjectIndexed && !subjectShort && !c.correspondent.trimmed().isEmpty()
+                            && !contains::literalRuns(c.correspondent).isEmpty());
+    if (probed) {
+        contains::Probed pr;
+        pr.columns = columns;
+        pr.joins = joins;
+        pr.walkFilters = walk;
+        pr.ente = v.ente;
+        pr.periodFrom = from;
+        pr.periodTo = to;
+        pr.fromYear = shownDate(c.from).isValid() ? shownDate(c.from).year() : 0;
+        pr.toYear = shownDate(c.to).isValid() ? shownDate(c.to).year() : 0;
+        pr.limit = kSearchLimit;
+        const QString years = contains::numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), pr.fromYear, pr.toYear);
+        // A subject's walk reads no names: it may go further.
+        if (c.correspondent.trimmed().isEmpty())
+            pr.walkReach = 45000;
+        if (subjectShort && pg) {
+            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND ")
+                                                  + contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto")),
+                                              kSearchLimit);
+        } else if (subjectShort) {
+            const QString match = contains::subjectLetters(c.subject, QString());
+            pr.few = QStringLiteral("SELECT 1 FROM ") + LetterGrams::kSubjectTable + QStringLiteral(" WHERE ") + match;
+            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
+                                                  + orderedKeys(LetterGrams::kSubjectTable, match) + QLatin1Char(')'),
+                                              kSearchLimit);
+        } else if (subjectIndexed && !pg) {
+            pr.few = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + contains::orderedSubjectMatch(c.subject);
+            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
+                                                  + contains::subjectCandidates(v.ente, c.subject) + QLatin1Char(')'),
+                                              kSearchLimit);
+        } else if (subjectIndexed) {
+            pr.candidates = indexedCandidates(filters + years, kSearchLimit);
+        } else {
+            pr.candidates = correspondentCandidates(v.ente, c.correspondent, filters, kSearchLimit, pr.fromYear, pr.toYear);
+        }
+        return contains::probedQuery(pr);
+    }
+
     contains::Bounded b;
-    if (contains::indexable(c.subject)) {
+    if (subjectIndexed) {
         b.candidates = contains::subjectCandidates(v.ente, c.subject);
         b.filtersUseIndex = true;
         b.orderedMatch = contains::orderedSubjectMatch(c.subject);
         b.yearlySubject = c.subject;
         b.thisYear = QDate::currentDate().year();
-    } else if (contains::indexable(c.correspondent)) {
-        b.candidates = contains::correspondentCandidates(v.ente, c.correspondent);
-        b.candidateCount = contains::correspondentCount(v.ente, c.correspondent);
+    } else if (subjectShort) {
+        // SQLite: the subject's letters, kept in protocol-number order.
+        b.orderedMatch = contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto"));
+        b.orderedTable = LetterGrams::kSubjectTable;
+        b.candidates = b.orderedMatch;
     }
     if (b.candidates.isEmpty())
         return QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM Tab_Protocollo p ") + joins

@@ -12,6 +12,7 @@
 #include "schema/History.h"
 #include "schema/LinkGuards.h"
 #include "schema/MemberGuards.h"
+#include "schema/SearchGrams.h"
 #include "schema/Transaction.h"
 
 namespace Schema {
@@ -153,26 +154,7 @@ QStringList orderedSubjects(Kind kind, Engine e)
         return {QStringLiteral("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm') THEN "
                                "CREATE INDEX IF NOT EXISTS tab_protocollo_anno_oggetto_trgm ON Tab_Protocollo USING gin "
                                "((left(Tab_NumeroProtocollo, 4) || '#' || Tab_Oggetto) gin_trgm_ops); END IF; END $$")};
-    const QString slot = QStringLiteral(
-        "(SELECT COALESCE(MAX(k) + 1, CAST(new.Tab_NumeroProtocollo AS INTEGER) * 67108864) FROM "
-        "Tab_Protocollo_Ordine WHERE k >= CAST(new.Tab_NumeroProtocollo AS INTEGER) * 67108864 AND "
-        "k < (CAST(new.Tab_NumeroProtocollo AS INTEGER) + 1) * 67108864)");
-    const QString keyOf = QStringLiteral("(SELECT k FROM Tab_Protocollo_Ordine WHERE Tab_Ente = %1.Tab_Ente AND "
-                                         "Tab_TipoProtocollo = %1.Tab_TipoProtocollo AND Tab_NumeroProtocollo = "
-                                         "%1.Tab_NumeroProtocollo)");
-    const QString add = QStringLiteral("INSERT INTO Tab_Protocollo_Ordine (k, Tab_Ente, Tab_TipoProtocollo, "
-                                       "Tab_NumeroProtocollo) VALUES (")
-                        + slot
-                        + QStringLiteral(", new.Tab_Ente, new.Tab_TipoProtocollo, new.Tab_NumeroProtocollo); "
-                                         "INSERT INTO Tab_Protocollo_Ordine_fts (rowid, Tab_Oggetto) VALUES (")
-                        + keyOf.arg(QStringLiteral("new")) + QStringLiteral(", new.Tab_Oggetto); ");
-    const QString drop = QStringLiteral("INSERT INTO Tab_Protocollo_Ordine_fts (Tab_Protocollo_Ordine_fts, rowid, "
-                                        "Tab_Oggetto) VALUES ('delete', ")
-                         + keyOf.arg(QStringLiteral("old"))
-                         + QStringLiteral(", old.Tab_Oggetto); DELETE FROM Tab_Protocollo_Ordine WHERE Tab_Ente = "
-                                          "old.Tab_Ente AND Tab_TipoProtocollo = old.Tab_TipoProtocollo AND "
-                                          "Tab_NumeroProtocollo = old.Tab_NumeroProtocollo; ");
-    return {
+    return QStringList{
         QStringLiteral("DROP TRIGGER IF EXISTS Tab_Protocollo_Oggetto_fts_ai"),
         QStringLiteral("DROP TRIGGER IF EXISTS Tab_Protocollo_Oggetto_fts_ad"),
         QStringLiteral("DROP TRIGGER IF EXISTS Tab_Protocollo_Oggetto_fts_au"),
@@ -196,14 +178,7 @@ QStringList orderedSubjects(Kind kind, Engine e)
                        "Tab_Protocollo_Ordine o JOIN Tab_Protocollo p ON p.Tab_Ente = o.Tab_Ente AND "
                        "p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND p.Tab_NumeroProtocollo = "
                        "o.Tab_NumeroProtocollo ORDER BY o.k"),
-        QStringLiteral("CREATE TRIGGER IF NOT EXISTS Tab_Protocollo_Ordine_ai AFTER INSERT ON Tab_Protocollo BEGIN ")
-            + add + QStringLiteral("END"),
-        QStringLiteral("CREATE TRIGGER IF NOT EXISTS Tab_Protocollo_Ordine_ad AFTER DELETE ON Tab_Protocollo BEGIN ")
-            + drop + QStringLiteral("END"),
-        QStringLiteral("CREATE TRIGGER IF NOT EXISTS Tab_Protocollo_Ordine_au AFTER UPDATE OF Tab_Oggetto, Tab_Ente, "
-                       "Tab_TipoProtocollo, Tab_NumeroProtocollo ON Tab_Protocollo BEGIN ")
-            + drop + add + QStringLiteral("END"),
-    };
+    } + SearchGrams::orderTriggers();
 }
 
 // The movement types the iter's logic rests on, in every register: the
@@ -473,6 +448,9 @@ const std::vector<Step> &steps()
         {22, "indice dei protocolli classificati per classe e fascicolo", noExtra},
         {23, "protocolli collegati: mai un protocollo a se stesso", LinkGuards::statements},
         {24, "ricerche di protocolli salvate da ciascun operatore", noExtra},
+        {25, "indici di lettere e coppie di lettere di oggetto e rubrica; indici dei numeri per corrispondente e "
+             "dei protocolli con numero di un altro anno",
+         SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
     };
