@@ -51,11 +51,18 @@ QString sqliteGramWords(const QString &text)
 {
     // Positions a * 1000 + b over two copies of a table of 0..999: a
     // trigger may not hold a recursive query, and a subject has no limit.
-    const QString length = QStringLiteral("length(UPPER(%1))").arg(text);
+    // The upper-cased text and its length are worked out once (x: a
+    // subquery with a LIMIT is never merged into the join), not once per
+    // position: on a long text that would cost the square of its length.
+    // The words are those of LetterGrams::sqliteWord on the same text.
     const QString at = QStringLiteral("a.i * 1000 + b.i");
-    return QStringLiteral("(SELECT group_concat(") + LetterGrams::sqliteWord(text, at, 1) + QStringLiteral(" || ' ' || ")
-           + LetterGrams::sqliteWord(text, at, 2) + QStringLiteral(", ' ') FROM Tab_Posizioni a, Tab_Posizioni b WHERE a.i <= ")
-           + length + QStringLiteral(" / 1000 AND b.i >= 1 - a.i AND b.i <= ") + length + QStringLiteral(" - a.i * 1000)");
+    const auto word = [&](int length) {
+        return QStringLiteral("'h' || hex(substr(x.u, %1, %2))").arg(at).arg(length);
+    };
+    return QStringLiteral("(SELECT group_concat(") + word(1) + QStringLiteral(" || ' ' || ") + word(2)
+           + QStringLiteral(", ' ') FROM (SELECT UPPER(%1) AS u, length(UPPER(%1)) AS n LIMIT 1) x, Tab_Posizioni a, "
+                            "Tab_Posizioni b WHERE a.i <= x.n / 1000 AND b.i >= 1 - a.i AND b.i <= x.n - a.i * 1000)")
+                 .arg(text);
 }
 
 namespace {
