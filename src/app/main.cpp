@@ -1,5 +1,6 @@
 #include "classification/Classification.h"
 #include "codes/Codes.h"
+#include "corrections/Corrections.h"
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
 #include "documents/Documents.h"
@@ -35,5 +36,6 @@ int main(int argc, char **argv)
     nimbo::classification::registerClassificationWindows();
     nimbo::links::registerLinksWindows();
     nimbo::search::registerSearchWindows();
+    nimbo::corrections::registerCorrectionWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -16,6 +16,9 @@
 #include "servers/IterRequests.h"
 #include "servers/PooledUnit.h"
 #include "servers/RecipientRequests.h"
+#include "servers/CancellationRequests.h"
+#include "servers/DirectionRequests.h"
+#include "servers/LateRequests.h"
 #include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
@@ -302,6 +305,9 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpScriviFascicolo: reply = dossier(params); break;
     case kOpEvadiPratica: reply = closeCase(params); break;
     case kOpAltriDestinatari: reply = furtherRecipients(params); break;
+    case kOpCancellaProtocollo: reply = cancellation(params); break;
+    case kOpInvertiTipo: reply = directionChange(params); break;
+    case kOpRecuperaProtocollo: reply = lateRegistration(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }

@@ -192,6 +192,12 @@ private:
     QVariantList closeCase(const QVariantList &params);
     // The further recipients of an outgoing protocol (RecipientServer.cpp): 14.
     QVariantList furtherRecipients(const QVariantList &params);
+    // Corrections after registration: cancellation (CancellationServer.cpp,
+    // 15), direction change (DirectionServer.cpp, 18) and registration
+    // under a number left free in the past (LateServer.cpp, 110).
+    QVariantList cancellation(const QVariantList &params);
+    QVariantList directionChange(const QVariantList &params);
+    QVariantList lateRegistration(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);

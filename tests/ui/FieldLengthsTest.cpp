@@ -8,6 +8,7 @@
 #include "addressbook/AddressBook.h"
 #include "classification/Classification.h"
 #include "codes/Codes.h"
+#include "corrections/Corrections.h"
 #include "documents/Documents.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
@@ -56,6 +57,7 @@ TEST_P(FieldLengths, EveryRecordEditorTakesItsLengthsFromTheSchema)
     nimbo::classification::registerClassificationWindows();
     nimbo::links::registerLinksWindows();
     nimbo::search::registerSearchWindows();
+    nimbo::corrections::registerCorrectionWindows();
 
     QStringList editors;
     QStringList wrong;

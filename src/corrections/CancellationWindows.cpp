@@ -1,0 +1,7 @@
+#include "corrections/Corrections.h"
+
+namespace nimbo::corrections {
+
+void registerCancellationWindows() {}
+
+} // namespace nimbo::corrections

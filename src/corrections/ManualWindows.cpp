@@ -1,0 +1,7 @@
+#include "corrections/Corrections.h"
+
+namespace nimbo::corrections {
+
+void registerManualWindows() {}
+
+} // namespace nimbo::corrections
