@@ -37,19 +37,35 @@ QString key(const QString &ente, const QString &direction, const QString &number
            + q(direction) + QStringLiteral(" AND ") + a + QStringLiteral("Tab_NumeroProtocollo = ") + q(number);
 }
 
-// The main correspondent or one of the further recipients, asked of each
-// row by its keys: a walk along the register meets the matches of a
-// common name after a few rows, without reading every name that matches.
+// The address-book entries of the body whose name contains the text.
+QString namesContaining(const QString &ente, const QString &typed)
+{
+    QString names = QStringLiteral("SELECT n.Tab_Identificativo FROM Tab_Rubrica n WHERE n.Tab_EnteRubrica = ") + q(ente)
+                    + QStringLiteral(" AND ") + containsText(QStringLiteral("n.Tab_Denominazione"), typed);
+    QString narrowed;
+    if (contains::shortText(typed))
+        narrowed = contains::nameLetters(typed, QStringLiteral("n.rowid"), QStringLiteral("n.Tab_Denominazione"));
+    else
+        narrowed = contains::nameRowsCondition(QStringLiteral("n.rowid"), typed);
+    if (!narrowed.isEmpty())
+        names += QStringLiteral(" AND ") + narrowed;
+    return names;
+}
+
+// The main correspondent or one of the further recipients. The names are
+// read once into a set and each row is tested against it: probing the
+// address book row by row cost tens of microseconds a row on a walk along
+// the register. The further recipients are read by the protocol's keys
+// (SQLite, told not to probe the recipients once per name: "+").
 QString correspondentCondition(const QString &ente, const QString &typed)
 {
-    return QStringLiteral("(EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
-           + QStringLiteral(" AND r1.Tab_Identificativo = p.Tab_Intestatario AND ")
-           + containsText(QStringLiteral("r1.Tab_Denominazione"), typed)
-           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
-                            "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
-                            "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
-                            "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
-           + containsText(QStringLiteral("r2.Tab_Denominazione"), typed) + QStringLiteral("))");
+    const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
+    const QString names = namesContaining(ente, typed);
+    return QStringLiteral("(p.Tab_Intestatario IN (") + names
+           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d WHERE d.Tab_Ente = p.Tab_Ente AND "
+                            "d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND d.Tab_NumeroProtocollo = "
+                            "p.Tab_NumeroProtocollo AND ")
+           + (pg ? QString() : QStringLiteral("+")) + QStringLiteral("d.Tab_MittDest IN (") + names + QStringLiteral(")))");
 }
 
 // The keys of the newest protocols (up to the list) whose correspondent or
@@ -61,15 +77,7 @@ QString correspondentCandidates(const QString &ente, const QString &typed, const
                                 int fromYear, int toYear)
 {
     const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
-    QString names = QStringLiteral("SELECT r.Tab_Identificativo FROM Tab_Rubrica r WHERE r.Tab_EnteRubrica = ") + q(ente)
-                    + QStringLiteral(" AND ") + containsText(QStringLiteral("r.Tab_Denominazione"), typed);
-    QString narrowed;
-    if (contains::shortText(typed))
-        narrowed = contains::nameLetters(typed, QStringLiteral("r.rowid"), QStringLiteral("r.Tab_Denominazione"));
-    else
-        narrowed = contains::nameRowsCondition(QStringLiteral("r.rowid"), typed);
-    if (!narrowed.isEmpty())
-        names += QStringLiteral(" AND ") + narrowed;
+    const QString names = namesContaining(ente, typed);
     const QString numbers = QStringLiteral("SELECT n FROM (SELECT x.Tab_NumeroProtocollo AS n FROM Tab_Protocollo x WHERE "
                                            "x.Tab_Ente = ")
                             + q(ente) + contains::numberYears(QStringLiteral("x.Tab_NumeroProtocollo"), fromYear, toYear)
@@ -194,76 +202,95 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
 
     sql += QStringLiteral(" AND ") + scope::registrationSearch(v);
 
+    TextQuery t;
+    t.columns = columns;
+    t.joins = joins;
+    t.ente = v.ente;
+    t.base = sql;
+    t.subject = c.subject;
+    t.correspondent = c.correspondent;
+    t.from = from;
+    t.to = to;
+    t.fromYear = shownDate(c.from).isValid() ? shownDate(c.from).year() : 0;
+    t.toYear = shownDate(c.to).isValid() ? shownDate(c.to).year() : 0;
+    t.limit = kSearchLimit;
+    return textQuery(t);
+}
+
+QString textQuery(const TextQuery &t)
+{
+    const QString &columns = t.columns, &joins = t.joins, &from = t.from, &to = t.to;
+    const int limit = t.limit;
     const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
-    QString filters = sql, walk = sql;
-    if (!c.subject.trimmed().isEmpty()) {
-        filters += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_Oggetto"), c.subject);
-        walk += QStringLiteral(" AND ") + containsText(QStringLiteral("(p.Tab_Oggetto || '')"), c.subject);
+    QString filters = t.base, walk = t.base;
+    if (!t.subject.trimmed().isEmpty()) {
+        filters += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_Oggetto"), t.subject);
+        walk += QStringLiteral(" AND ") + containsText(QStringLiteral("(p.Tab_Oggetto || '')"), t.subject);
     }
-    if (!c.correspondent.trimmed().isEmpty()) {
-        const QString named = correspondentCondition(v.ente, c.correspondent);
+    if (!t.correspondent.trimmed().isEmpty()) {
+        const QString named = correspondentCondition(t.ente, t.correspondent);
         filters += QStringLiteral(" AND ") + named;
         walk += QStringLiteral(" AND ") + named;
     }
 
-    const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(kSearchLimit);
-    const bool subjectIndexed = contains::indexable(c.subject), subjectShort = contains::shortText(c.subject);
+    const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(limit);
+    const bool subjectIndexed = contains::indexable(t.subject), subjectShort = contains::shortText(t.subject);
     const bool period = !from.isEmpty() || !to.isEmpty();
     // PostgreSQL's text indexes give no order: a list from them is a probe of
     // the newest rows first, then a walk or the index, whichever is cheaper.
     // SQLite's subject index walks newest first, but a period far from the
     // newest protocols is met sooner along the period's years.
     const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period) : period))
-                        || (!subjectIndexed && !subjectShort && !c.correspondent.trimmed().isEmpty()
-                            && !contains::literalRuns(c.correspondent).isEmpty());
+                        || (!subjectIndexed && !subjectShort && !t.correspondent.trimmed().isEmpty()
+                            && !contains::literalRuns(t.correspondent).isEmpty());
     if (probed) {
         contains::Probed pr;
         pr.columns = columns;
         pr.joins = joins;
         pr.walkFilters = walk;
-        pr.ente = v.ente;
+        pr.ente = t.ente;
         pr.periodFrom = from;
         pr.periodTo = to;
-        pr.fromYear = shownDate(c.from).isValid() ? shownDate(c.from).year() : 0;
-        pr.toYear = shownDate(c.to).isValid() ? shownDate(c.to).year() : 0;
-        pr.limit = kSearchLimit;
+        pr.fromYear = t.fromYear;
+        pr.toYear = t.toYear;
+        pr.limit = limit;
         const QString years = contains::numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), pr.fromYear, pr.toYear);
         // A subject's walk reads no names: it may go further.
-        if (c.correspondent.trimmed().isEmpty())
+        if (t.correspondent.trimmed().isEmpty())
             pr.walkReach = 45000;
         if (subjectShort && pg) {
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND ")
-                                                  + contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto")),
-                                              kSearchLimit);
+                                                  + contains::subjectLetters(t.subject, QStringLiteral("p.Tab_Oggetto")),
+                                              limit);
         } else if (subjectShort) {
-            const QString match = contains::subjectLetters(c.subject, QString());
+            const QString match = contains::subjectLetters(t.subject, QString());
             pr.few = QStringLiteral("SELECT 1 FROM ") + LetterGrams::kSubjectTable + QStringLiteral(" WHERE ") + match;
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
                                                   + orderedKeys(LetterGrams::kSubjectTable, match) + QLatin1Char(')'),
-                                              kSearchLimit);
+                                              limit);
         } else if (subjectIndexed && !pg) {
-            pr.few = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + contains::orderedSubjectMatch(c.subject);
+            pr.few = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + contains::orderedSubjectMatch(t.subject);
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
-                                                  + contains::subjectCandidates(v.ente, c.subject) + QLatin1Char(')'),
-                                              kSearchLimit);
+                                                  + contains::subjectCandidates(t.ente, t.subject) + QLatin1Char(')'),
+                                              limit);
         } else if (subjectIndexed) {
-            pr.candidates = indexedCandidates(filters + years, kSearchLimit);
+            pr.candidates = indexedCandidates(filters + years, limit);
         } else {
-            pr.candidates = correspondentCandidates(v.ente, c.correspondent, filters, kSearchLimit, pr.fromYear, pr.toYear);
+            pr.candidates = correspondentCandidates(t.ente, t.correspondent, filters, limit, pr.fromYear, pr.toYear);
         }
         return contains::probedQuery(pr);
     }
 
     contains::Bounded b;
     if (subjectIndexed) {
-        b.candidates = contains::subjectCandidates(v.ente, c.subject);
+        b.candidates = contains::subjectCandidates(t.ente, t.subject);
         b.filtersUseIndex = true;
-        b.orderedMatch = contains::orderedSubjectMatch(c.subject);
-        b.yearlySubject = c.subject;
+        b.orderedMatch = contains::orderedSubjectMatch(t.subject);
+        b.yearlySubject = t.subject;
         b.thisYear = QDate::currentDate().year();
     } else if (subjectShort) {
         // SQLite: the subject's letters, kept in protocol-number order.
-        b.orderedMatch = contains::subjectLetters(c.subject, QStringLiteral("p.Tab_Oggetto"));
+        b.orderedMatch = contains::subjectLetters(t.subject, QStringLiteral("p.Tab_Oggetto"));
         b.orderedTable = LetterGrams::kSubjectTable;
         b.candidates = b.orderedMatch;
     }
@@ -275,12 +302,14 @@ QString searchQuery(const SearchCriteria &c, const Viewer &v)
     b.filters = filters;
     b.walkFilters = walk;
     b.order = QStringLiteral("p.Tab_NumeroProtocollo DESC");
-    b.ente = v.ente;
+    b.ente = t.ente;
     b.periodFrom = from;
     b.periodTo = to;
-    b.limit = kSearchLimit;
+    b.limit = limit;
     return contains::boundedQuery(b);
 }
+
+QString correspondentMatch(const QString &ente, const QString &typed) { return correspondentCondition(ente, typed); }
 
 QString countText(int rows)
 {

@@ -36,6 +36,26 @@ std::optional<Failure> checkCriteria(const SearchCriteria &c);
 // kSearchLimit, newest number first.
 QString searchQuery(const SearchCriteria &c, const Viewer &v);
 
+// A list over Tab_Protocollo p, newest number first, of the rows that meet
+// "base" (every condition but the texts, on p's columns) and whose subject
+// contains "subject" and whose correspondent or a further recipient has a
+// name containing "correspondent" (each when not empty). The texts' indexes
+// or a walk along the register read it, whichever is cheaper; the rows are
+// those of a plain LIKE/ILIKE. from/to: SQL date literals of a period on
+// Tab_DataProtocollo already in "base" (may be empty), fromYear/toYear
+// their years (0: open).
+struct TextQuery {
+    QString columns, joins, ente, base;
+    QString subject, correspondent;
+    QString from, to;
+    int fromYear = 0, toYear = 0;
+    int limit = kSearchLimit;
+};
+QString textQuery(const TextQuery &t);
+// The condition on p: its main correspondent or a further recipient has a
+// name of the body's address book containing the text.
+QString correspondentMatch(const QString &ente, const QString &typed);
+
 // "Sono stati trovati N. 12 Protocolli " or the no-row text.
 QString countText(int rows);
 extern const char *const kNoRowsText;

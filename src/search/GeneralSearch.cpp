@@ -6,6 +6,7 @@
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
 #include "protocol/ContainsIndex.h"
+#include "protocol/ProtocolSearch.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -117,30 +118,11 @@ QString scopeCondition(const GeneralCriteria &c, const protocol::Viewer &v)
     return all.isEmpty() ? QString::fromLatin1(protocol::scope::kEverything) : all.join(QStringLiteral(" AND "));
 }
 
-// The main correspondent or a further recipient whose name contains the
-// text; holder is the column of the main correspondent as the caller wants
-// it written.
-QString correspondentCondition(const QString &holder, const QString &ente, const QString &typed)
-{
-    QString names = QStringLiteral("SELECT n.Tab_Identificativo FROM Tab_Rubrica n WHERE n.Tab_EnteRubrica = ") + q(ente)
-                    + QStringLiteral(" AND ") + contains(QStringLiteral("n.Tab_Denominazione"), typed);
-    // SQLite reads the names through its trigram table (nothing on PostgreSQL).
-    if (const QString narrowed = protocol::contains::nameRowsCondition(QStringLiteral("n.rowid"), typed); !narrowed.isEmpty())
-        names += QStringLiteral(" AND ") + narrowed;
-    return QLatin1Char('(') + holder + QStringLiteral(" IN (") + names
-           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d WHERE d.Tab_Ente = p.Tab_Ente AND "
-                            "d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND d.Tab_NumeroProtocollo = "
-                            "p.Tab_NumeroProtocollo AND d.Tab_MittDest IN (")
-           + names + QStringLiteral(")))");
-}
-
 QString dateLiteral(const QDate &d) { return QLatin1Char('\'') + d.toString(Qt::ISODate) + QLatin1Char('\''); }
 
-// The criteria, written twice: as they are (filters) and with the text
-// conditions hidden from the text indexes (walk), for a plan that walks the
-// register by number instead.
+// The criteria: every one (filters), and all but the texts (base).
 struct Conditions {
-    QString filters, walk;
+    QString base, filters;
     QString periodFrom, periodTo;
 };
 
@@ -148,7 +130,7 @@ Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     QString sql = QStringLiteral("p.Tab_Ente = ") + q(v.ente);
     Conditions out;
-    QString subject, subjectWalk, corr, corrWalk;
+    QString subject, corr;
     if (!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) {
         // The number names one protocol: nothing else narrows it but the scope.
         sql += QStringLiteral(" AND p.Tab_NumeroProtocollo = ") + q(searchedNumber(c.year, c.number));
@@ -170,43 +152,15 @@ Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
             sql += QStringLiteral(" AND p.Tab_TipoProtocollo = ") + q(c.incoming ? QStringLiteral("E") : QStringLiteral("U"));
         if (!c.subject.trimmed().isEmpty()) {
             subject = QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
-            subjectWalk = QStringLiteral(" AND ") + contains(QStringLiteral("(p.Tab_Oggetto || '')"), c.subject);
         }
         if (!c.correspondent.trimmed().isEmpty()) {
-            corr = QStringLiteral(" AND ") + correspondentCondition(QStringLiteral("p.Tab_Intestatario"), v.ente, c.correspondent);
-            corrWalk = QStringLiteral(" AND ")
-                       + correspondentCondition(QStringLiteral("+p.Tab_Intestatario"), v.ente, c.correspondent);
+            corr = QStringLiteral(" AND ") + protocol::correspondentMatch(v.ente, c.correspondent);
         }
     }
     const QString scope = QStringLiteral(" AND ") + scopeCondition(c, v);
+    out.base = sql + scope;
     out.filters = sql + scope + subject + corr;
-    out.walk = sql + scope + subjectWalk + corrWalk;
     return out;
-}
-
-// The kind of text that lets an index find the candidates; none when the
-// criteria name a number or an emergency number, or no text is long enough.
-enum class Text { None, Subject, Correspondent };
-
-Text drivingText(const GeneralCriteria &c, const protocol::Viewer &v)
-{
-    if ((!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) || !c.emergencyNumber.trimmed().isEmpty())
-        return Text::None;
-    // An operator's own registrations, read through the registrar's index,
-    // are fewer than the protocols a common word or name finds.
-    if (v.level == 6)
-        return Text::None;
-    if (protocol::contains::indexable(c.subject))
-        return Text::Subject;
-    if (protocol::contains::indexable(c.correspondent))
-        return Text::Correspondent;
-    return Text::None;
-}
-
-QString candidates(Text t, const GeneralCriteria &c, const protocol::Viewer &v)
-{
-    return t == Text::Subject ? protocol::contains::subjectCandidates(v.ente, c.subject)
-                              : protocol::contains::correspondentCandidates(v.ente, c.correspondent);
 }
 
 const char *const kColumns = "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
@@ -245,41 +199,34 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
     // One row past the limit: it is never shown, it only says that the
     // criteria find more than the list holds.
     const int limit = qMax(1, c.limit) + 1;
-    const Text text = drivingText(c, v);
-    if (text == Text::None) {
-        // An operator's own registrations are read through the registrar's
-        // index and sorted: walking the register by number to find them
-        // would pass every other operator's protocols.
-        const QString order = v.level == 6 ? QStringLiteral("p.Tab_NumeroProtocollo || '' DESC")
-                                           : QStringLiteral("p.Tab_NumeroProtocollo DESC");
-        return QStringLiteral("SELECT ") + QLatin1String(kColumns) + QStringLiteral(" FROM Tab_Protocollo p ")
-               + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + w.filters + QStringLiteral(" ORDER BY ") + order
-               + Dialect::limit(limit);
+    const bool byNumber =
+        (!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) || !c.emergencyNumber.trimmed().isEmpty();
+    const bool texts = !c.subject.trimmed().isEmpty() || !c.correspondent.trimmed().isEmpty();
+    if (!byNumber && texts && v.level != 6) {
+        // The registration window's search: the texts' indexes or a walk
+        // along the register, whichever meets the list sooner.
+        protocol::TextQuery t;
+        t.columns = QLatin1String(kColumns);
+        t.joins = QLatin1String(kHolder);
+        t.ente = v.ente;
+        t.base = w.base;
+        t.subject = c.subject;
+        t.correspondent = c.correspondent;
+        t.from = w.periodFrom;
+        t.to = w.periodTo;
+        if (c.date.isValid())
+            (w.periodTo.isEmpty() ? t.fromYear : t.toYear) = c.date.year();
+        t.limit = limit;
+        return protocol::textQuery(t);
     }
-    // A text: its index gives the candidates, unless the word is so common
-    // that walking the register newest first meets the list sooner.
-    protocol::contains::Bounded b;
-    b.candidates = candidates(text, c, v);
-    if (text == Text::Subject) {
-        b.filtersUseIndex = true;
-        b.orderedMatch = protocol::contains::orderedSubjectMatch(c.subject);
-        b.yearlySubject = c.subject;
-        b.thisYear = QDate::currentDate().year();
-    } else {
-        b.candidateCount = protocol::contains::correspondentCount(v.ente, c.correspondent);
-    }
-    b.columns = QLatin1String(kColumns);
-    b.joins = QLatin1String(kHolder);
-    b.filters = w.filters;
-    b.walkFilters = w.walk;
-    b.order = QStringLiteral("p.Tab_NumeroProtocollo DESC");
-    b.ente = v.ente;
-    // The bounded plan reads a period as "from" (and "to"): a period open
-    // at its start reads as the whole register up to the day.
-    b.periodFrom = w.periodFrom.isEmpty() && !w.periodTo.isEmpty() ? QStringLiteral("'0001-01-01'") : w.periodFrom;
-    b.periodTo = w.periodTo;
-    b.limit = limit;
-    return protocol::contains::boundedQuery(b);
+    // An operator's own registrations are read through the registrar's
+    // index and sorted: walking the register by number to find them would
+    // pass every other operator's protocols.
+    const QString order = v.level == 6 ? QStringLiteral("p.Tab_NumeroProtocollo || '' DESC")
+                                       : QStringLiteral("p.Tab_NumeroProtocollo DESC");
+    return QStringLiteral("SELECT ") + QLatin1String(kColumns) + QStringLiteral(" FROM Tab_Protocollo p ")
+           + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + w.filters + QStringLiteral(" ORDER BY ") + order
+           + Dialect::limit(limit);
 }
 
 bool masked(const protocol::Viewer &v, const QString &privacyFlag)
