@@ -52,20 +52,21 @@ QString namesContaining(const QString &ente, const QString &typed)
     return names;
 }
 
-// The main correspondent or one of the further recipients. The names are
-// read once into a set and each row is tested against it: probing the
-// address book row by row cost tens of microseconds a row on a walk along
-// the register. The further recipients are read by the protocol's keys
-// (SQLite, told not to probe the recipients once per name: "+").
+// The main correspondent or one of the further recipients, asked of each
+// row by its keys: a walk along the register meets the matches of a
+// common name after a few rows, without reading every name that matches.
+// (A set of the matching names read once costs more on PostgreSQL: it is
+// read again for each row's further recipients.)
 QString correspondentCondition(const QString &ente, const QString &typed)
 {
-    const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
-    const QString names = namesContaining(ente, typed);
-    return QStringLiteral("(p.Tab_Intestatario IN (") + names
-           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d WHERE d.Tab_Ente = p.Tab_Ente AND "
-                            "d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND d.Tab_NumeroProtocollo = "
-                            "p.Tab_NumeroProtocollo AND ")
-           + (pg ? QString() : QStringLiteral("+")) + QStringLiteral("d.Tab_MittDest IN (") + names + QStringLiteral(")))");
+    return QStringLiteral("(EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
+           + QStringLiteral(" AND r1.Tab_Identificativo = p.Tab_Intestatario AND ")
+           + containsText(QStringLiteral("r1.Tab_Denominazione"), typed)
+           + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
+                            "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
+                            "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
+                            "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
+           + containsText(QStringLiteral("r2.Tab_Denominazione"), typed) + QStringLiteral("))");
 }
 
 // The keys of the newest protocols (up to the list) whose correspondent or
