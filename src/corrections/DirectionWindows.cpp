@@ -3,13 +3,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <exception>
 
 #include "corrections/Corrections.h"
 #include "corrections/DirectionRules.h"
 #include "corrections/DirectionWindow.h"
-#include "data/ServerRegistry.h"
-#include "platform/Busy.h"
+#include "emergency/ServerCall.h"
 #include "platform/Dialogs.h"
 #include "servers/DirectionRequests.h"
 #include "session/DicAmbiente.h"
@@ -146,45 +144,22 @@ bool FrmModifProto::invert()
         return false;
     }
     const auto &s = DicAmbiente::session();
-    QVariantList request = nimbo::direction::changeRequest(s.op.ente, direction_, number_, s.op.code);
-    QVariantList reply;
-    QString callError;
-    bool created = false;
     state_->setText(QString::fromUtf8(D::kInProgress));
-    {
-        busy::Guard guard;
-        busy::setWaitText(QStringLiteral("Attendere.Scrittura su remoto in corso"));
-        busy::setRequestTitle(kRequestTitle);
-        ServerHolder holder;
-        QString why;
-        created = createServer(holder, s.cfg.oleGp, &why);
-        if (!created)
-            GECentr::writeLog(why, QStringLiteral("invert"), objectName());
-        else
-            try {
-                reply = holder.object->Elabora(kOpInvertiTipo, request);
-            } catch (const std::exception &e) {
-                callError = QString::fromLocal8Bit(e.what());
-            }
-        holder.release();
-        busy::setRequestTitle(QString());
-        busy::setWaitText(QString());
-    }
+    const emergency::CallOutcome out = emergency::callProtocolServer(
+        kOpInvertiTipo, nimbo::direction::changeRequest(s.op.ente, direction_, number_, s.op.code), kRequestTitle);
     state_->clear();
-    if (!created) {
+    if (out.kind == emergency::CallOutcome::NoServer) {
+        GECentr::writeLog(out.message, QStringLiteral("invert"), objectName());
         showBox(kCaption, QStringLiteral("Errore In Creazione OLE e/o linea non disponibile!"), Icon::Critical);
         return false;
     }
-    if (!callError.isEmpty()) {
-        GECentr::writeLog(kCallFailed + QStringLiteral("-1 - ") + callError, QStringLiteral("invert"), objectName());
-        showBox(kCaption, kCallFailed + callError, Icon::Critical);
-        return false;
-    }
-    if (reply.value(0).toString().trimmed() != QLatin1String("0")) {
-        GECentr::writeLog(kCallFailed + reply.value(0).toString() + QStringLiteral(" - ") + reply.value(1).toString()
-                              + QLatin1Char(' ') + reply.value(2).toString(),
+    if (!out.ok()) {
+        // A refusal names its field, a failed step its table: shown as the
+        // server wrote it; the database's words go to the log.
+        GECentr::writeLog(kCallFailed + out.status + QStringLiteral(" - ") + out.message + QLatin1Char(' ')
+                              + out.reply.value(2).toString(),
                           QStringLiteral("invert"), objectName());
-        showBox(kCaption, reply.value(1).toString(), Icon::Critical);
+        showBox(kCaption, out.message, Icon::Critical);
         return false;
     }
     showBox(kCaption, QString::fromUtf8(D::kDone), Icon::Information);

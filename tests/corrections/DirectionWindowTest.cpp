@@ -12,6 +12,7 @@
 #include "corrections/Corrections.h"
 #include "corrections/DirectionWindow.h"
 #include "links/Links.h"
+#include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
 
 using namespace nimbo;
@@ -154,8 +155,8 @@ TEST_P(DirectionWindow, AfterTheChangeTheRegistrationSearchFindsItUnderTheNewDir
 
     auto *reg = qobject_cast<protocol::FrmProtocollo *>(menu(main, "mnuProtDoc"));
     ASSERT_NE(reg, nullptr);
+    press(main, "CERCA");
     const auto search = [&](bool incoming, bool outgoing) {
-        press(main, "CERCA");
         child<QLineEdit>(reg, "TxtAProto")->setText(QStringLiteral("2025"));
         child<QLineEdit>(reg, "TxtNumero")->setText(QStringLiteral("61"));
         child<QLineEdit>(reg, "DataDal")->clear();
