@@ -83,7 +83,7 @@ FrmModifProto::FrmModifProto(QWidget *parent) : ChildWindow(parent)
     setToolbarKeys(QStringLiteral("ESCI"));
 }
 
-QSize FrmModifProto::sizeHint() const { return QSize(720, 330).expandedTo(minimumSizeHint()); }
+QSize FrmModifProto::sizeHint() const { return QSize(720, 300).expandedTo(minimumSizeHint()); }
 
 void FrmModifProto::ELABORATBAR(const QString &key)
 {
