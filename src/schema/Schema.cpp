@@ -454,7 +454,8 @@ const std::vector<Step> &steps()
          SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
-        {28, "storico dei protocolli letto per numero, anche dopo il cambio del tipo", DirectionHistory::statements},
+        {28, "storico e collegamenti dei protocolli letti per numero, anche dopo il cambio del tipo",
+         DirectionHistory::statements},
     };
     return s;
 }
