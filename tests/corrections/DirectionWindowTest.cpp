@@ -11,6 +11,7 @@
 #include "../ui/UiFixture.h"
 #include "corrections/Corrections.h"
 #include "corrections/DirectionWindow.h"
+#include "data/Scope.h"
 #include "links/Links.h"
 #include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
@@ -146,11 +147,16 @@ TEST_P(DirectionWindow, AfterTheChangeTheRegistrationSearchFindsItUnderTheNewDir
                        "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe) VALUES ('001', 'E', '%1', "
                        "'20250304103000', 1, 'UPR', 'DEMO9')")
             .arg(kMine));
+    // Reserved, and the operator without the privacy right: masked here too.
+    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_SoggPrivacy = 'S' WHERE Tab_NumeroProtocollo = '%1'").arg(kMine));
+    sql(QStringLiteral("UPDATE Tab_Operatori SET Op_AbilPrivacy = 'N' WHERE Op_Codice_Operatore = 'DEMO9'"));
     MDIMenu *main = start();
     ASSERT_NE(main, nullptr);
     auto *w = qobject_cast<FrmModifProto *>(menu(main, "NmuModifica"));
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(find(w, QStringLiteral("2025-0000061")).isEmpty());
+    EXPECT_EQ(text(w, "TxtOggetto"), QString::fromLatin1(protocol::scope::kTrayMask));
+    EXPECT_EQ(text(w, "TxtMittDest"), QString::fromLatin1(protocol::scope::kTrayMask));
     EXPECT_EQ(invert(w), QStringList{QStringLiteral("Aggiornamento effettuato")});
 
     auto *reg = qobject_cast<protocol::FrmProtocollo *>(menu(main, "mnuProtDoc"));
