@@ -8,6 +8,7 @@
 #include "data/Dialect.h"
 #include "schema/ClassificationGuards.h"
 #include "schema/Ddl.h"
+#include "schema/DirectionHistory.h"
 #include "schema/Guards.h"
 #include "schema/History.h"
 #include "schema/LinkGuards.h"
@@ -465,6 +466,8 @@ const std::vector<Step> &steps()
          SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
+        {28, "storico e collegamenti dei protocolli letti per numero, anche dopo il cambio del tipo",
+         DirectionHistory::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
     };
     return s;
