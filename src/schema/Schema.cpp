@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "data/Dialect.h"
+#include "schema/CancelGuards.h"
 #include "schema/ClassificationGuards.h"
 #include "schema/Ddl.h"
 #include "schema/Guards.h"
@@ -453,6 +454,8 @@ const std::vector<Step> &steps()
          SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
+        {27, "annullamento dei protocolli: atto che lo autorizza; stato annullato solo con data, motivo e operatore",
+         CancelGuards::statements},
     };
     return s;
 }
