@@ -45,6 +45,8 @@ private:
     void buildCriteria(QWidget *parent);
     void buildDetail(QWidget *parent);
     cancel::Criteria criteria() const;
+    // Runs the search; an empty result is told only when the clerk asked.
+    void runSearch(bool tellNothingFound);
     void focusOn(QWidget *w);
 
     QRadioButton *optE_ = nullptr, *optU_ = nullptr, *optAll_ = nullptr;

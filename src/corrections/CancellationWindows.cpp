@@ -143,6 +143,7 @@ void FrmCancProto::buildDetail(QWidget *parent)
     detail->addRow(whoCaption_, {ui::Cell(shownWho_, 1)});
     shownSubject_ = shownField(detail, "TxtOggettoProtocollo");
     detail->addRow(QStringLiteral("Oggetto"), {ui::Cell(shownSubject_, 1)});
+    detail->grid()->setRowStretch(detail->grid()->rowCount(), 1);
 
     auto *why = new ui::FormGroup(QStringLiteral("Cancellazione"), parent);
     why->setObjectName(QStringLiteral("FraMotivo"));
@@ -153,21 +154,31 @@ void FrmCancProto::buildDetail(QWidget *parent)
     why->addCodeRow(QStringLiteral("Motivo"), reason_, reasonName_);
     notes_ = editField(why, "TxtNote", 255);
     why->addRow(QStringLiteral("Note ulteriori"), {ui::Cell(notes_, 1)});
-    actType_ = editField(why, "TxtTipoProvv", 40);
-    actType_->setPlaceholderText(QStringLiteral("es. Determina"));
-    actNumber_ = editField(why, "TxtNumeroProvv", 20);
+    // The act that authorises the cancellation, when there is one.
+    auto *act = new ui::FormGroup(QStringLiteral("Provvedimento di annullamento"), parent);
+    act->setObjectName(QStringLiteral("FraProvvedimento"));
+    actType_ = editField(act, "TxtTipoProvv", 40);
+    actType_->setPlaceholderText(QStringLiteral("es. Determina dirigenziale"));
+    act->addRow(QStringLiteral("Tipo"), {ui::Cell(actType_, 1)});
+    actNumber_ = editField(act, "TxtNumeroProvv", 20);
     actNumber_->setMinimumWidth(ui::fieldWidth(actNumber_, 10));
-    actDate_ = new ui::DateField(why);
+    actDate_ = new ui::DateField(act);
     actDate_->setObjectName(QStringLiteral("TxtDataProvv"));
-    why->addRow(QStringLiteral("Provvedimento di annullamento"),
-                {ui::Cell(actType_, 1), QStringLiteral("N."), actNumber_, QStringLiteral("del"), actDate_});
-    cancel_ = new QPushButton(QStringLiteral("Cancella"), why);
+    act->addRow(QStringLiteral("Numero"), {actNumber_, QStringLiteral("del"), actDate_, ui::Cell(new QWidget(act), 1)});
+    cancel_ = new QPushButton(QStringLiteral("Cancella"), parent);
     cancel_->setObjectName(QStringLiteral("CmdCancella"));
-    undo_ = new QPushButton(QStringLiteral("Annulla"), why);
+    undo_ = new QPushButton(QStringLiteral("Annulla"), parent);
     undo_->setObjectName(QStringLiteral("CmdAnnulla"));
-    why->addRow(QString(), {ui::Cell(new QWidget(why), 1), cancel_, undo_});
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cancel_);
+    buttons->addWidget(undo_);
+    auto *right = new QVBoxLayout;
+    right->addWidget(why);
+    right->addWidget(act);
+    right->addLayout(buttons);
     row->addWidget(detail, 1);
-    row->addWidget(why, 1);
+    row->addLayout(right, 1);
     static_cast<QVBoxLayout *>(parent->layout())->addLayout(row);
 
     reasonLookup_ = new ui::CodeLookup(
@@ -203,7 +214,9 @@ Criteria FrmCancProto::criteria() const
     return c;
 }
 
-void FrmCancProto::search()
+void FrmCancProto::search() { runSearch(true); }
+
+void FrmCancProto::runSearch(bool tellNothingFound)
 {
     const F::LoadedRows r = F::loadRows(kDb, searchQuery(DicAmbiente::session().op.ente, criteria()));
     const bool privacy = protocol::Viewer::fromSession().privacy;
@@ -214,13 +227,13 @@ void FrmCancProto::search()
         rows_.append(s);
         columns[0] << s.direction;
         columns[1] << s.number;
-        columns[2] << protocol::shownDate(s.date);
+        columns[2] << protocol::shownDate(s.date).toString(Qt::ISODate);
         columns[3] << s.correspondent;
         columns[4] << s.subject;
     }
     list_->setRows(columns);
     clearDetail();
-    if (rows_.isEmpty() && (r.ok || r.code.toString() == QLatin1String("§§§")))
+    if (tellNothingFound && rows_.isEmpty() && !r.failed())
         ui::tellNothingFound(this, kNothingFound);
 }
 
@@ -304,7 +317,9 @@ void FrmCancProto::cancelProtocol()
     }
     showBox(kCaption, kDone, Icon::Information);
     clearDetail();
-    search();
+    // The same search again, without the protocol just cancelled; the clerk
+    // has already been told what happened.
+    runSearch(false);
 }
 
 void registerCancellationWindows()
