@@ -71,8 +71,10 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     {
         auto *g = new QGridLayout(cancelled_);
         int row = 0;
-        for (const auto &[name, caption] : {std::pair{"LblDataCanc", "Data"}, std::pair{"LblMotivoCanc", "Motivo"},
-                                            std::pair{"LblNoteCanc", "Note"}}) {
+        for (const auto &[name, caption] :
+             {std::pair{"LblOperatoreCanc", "Operatore"}, std::pair{"LblDataCanc", "Data"},
+              std::pair{"LblMotivoCanc", "Motivo"}, std::pair{"LblNoteCanc", "Note"},
+              std::pair{"LblProvvCanc", "Provvedimento di annullamento"}}) {
             g->addWidget(ui::caption(QString::fromUtf8(caption), cancelled_), row, 0);
             g->addWidget(descLabel(cancelled_, name), row++, 1);
         }
@@ -295,11 +297,6 @@ bool FrmProtocollo::eventFilter(QObject *watched, QEvent *event)
 void registerProtocolWindows()
 {
     WindowRegistry::add(QStringLiteral("FrmProtocollo"), [] { return new FrmProtocollo; });
-    // Until the cancellation window is part of the program, "Cancellazione
-    // Protocollo" opens this window's consultation of the protocols to be
-    // cancelled; the menu item gives it the mode "CANCELLA".
-    if (!WindowRegistry::contains(QStringLiteral("FrmCancProto")))
-        WindowRegistry::add(QStringLiteral("FrmCancProto"), [] { return new FrmProtocollo; });
 }
 
 } // namespace nimbo::protocol

@@ -312,6 +312,7 @@ void FrmProtocollo::printLabel()
     const ProtocolForm f = form();
     ProtocolFacts p{f.direction, f.number, shownDate(f.dataProtocollo), f.codSedeRic, f.descSedeRic,
                     f.codUfficio, f.descUfficio, f.descMitDest, f.oggetto};
+    p.cancelled = f.state == QLatin1String("C");
     if (!readLabelOffice(&p, context().ente))
         return;
     if (!C_GestDB::localDatabase().valid())
@@ -326,6 +327,7 @@ void FrmProtocollo::printReceipt()
     const ProtocolForm f = form();
     ProtocolFacts p{f.direction, f.number, shownDate(f.dataProtocollo), f.codSedeRic, f.descSedeRic,
                     f.codUfficio, f.descUfficio, f.descMitDest, f.oggetto};
+    p.cancelled = f.state == QLatin1String("C");
     const auto &op = DicAmbiente::session().op;
     ReceiptFacts who{op.code, op.name, QString()};
     if (const auto town = F::Caricadati(QStringLiteral("PROTOCOLLO"), receiptTownQuery(op.ente, op.department, op.office)))

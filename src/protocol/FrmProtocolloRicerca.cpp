@@ -18,6 +18,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "protocol/CancelMark.h"
 #include "protocol/FrmProtocollo.h"
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
@@ -56,11 +57,13 @@ QString serialText(const QString &s)
 QTreeWidgetItem *listRow(const QString &direction, const QString &number, const QString &date, const QString &subject,
                          const QString &correspondent, const QString &state)
 {
-    const bool cancelled = state == QLatin1String("C");
+    const bool gone = state == QLatin1String("C");
     auto *it = new QTreeWidgetItem({direction, shownNumber(number), date, subject, correspondent,
-                                    cancelled ? QStringLiteral("Cancellato") : QStringLiteral("Attivo")});
+                                    cancelled::stateText(state)});
     it->setData(0, Qt::UserRole, number);
-    it->setData(5, Qt::UserRole, cancelled ? QStringLiteral("C") : QStringLiteral("A"));
+    it->setData(5, Qt::UserRole, gone ? QStringLiteral("C") : QStringLiteral("A"));
+    if (gone)
+        it->setForeground(5, QColor(Qt::darkRed));
     it->setToolTip(3, subject);
     it->setToolTip(4, correspondent);
     return it;
@@ -150,7 +153,7 @@ void FrmProtocollo::buildSearch(QWidget *panel)
     list_->setColumnWidth(0, width(QStringLiteral("Tipo")));
     list_->setColumnWidth(1, width(QStringLiteral("0000-0000000")));
     list_->setColumnWidth(2, width(QStringLiteral("00/00/0000")));
-    list_->setColumnWidth(5, width(QStringLiteral("Cancellato")));
+    list_->setColumnWidth(5, width(cancelled::kMark));
     for (int c : {0, 1, 2, 5})
         head->setSectionResizeMode(c, QHeaderView::Fixed);
     head->setSectionResizeMode(3, QHeaderView::Stretch);
@@ -318,9 +321,14 @@ void FrmProtocollo::loadProtocol(QTreeWidgetItem *item)
     emergencyNumber_ = cell(p, 20);
     field("TxtNEme")->setText(emergencyNumber_);
     field("TxtREme")->setText(cell(p, 21));
-    desc("LblDataCanc")->setText(dateText(p.value(17, 0)));
-    desc("LblMotivoCanc")->setText(cell(p, 18));
-    desc("LblNoteCanc")->setText(cell(p, 19));
+    if (cancelled::isCancelled(cell(p, 0))) {
+        const cancelled::Details d = cancelled::readDetails(ente, direction, number).value_or(cancelled::Details{});
+        desc("LblOperatoreCanc")->setText(d.operatorText);
+        desc("LblDataCanc")->setText(d.date);
+        desc("LblMotivoCanc")->setText(d.reasonText);
+        desc("LblNoteCanc")->setText(d.notes);
+        desc("LblProvvCanc")->setText(d.actText);
+    }
 
     // Codes and their descriptions; an existing protocol keeps closed ones.
     const qlonglong member = p.value(11, 0).toLongLong();

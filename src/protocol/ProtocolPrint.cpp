@@ -2,6 +2,7 @@
 
 #include "data/Funzioni_Com_1.h"
 #include "data/PrtLibrary.h"
+#include "protocol/CancelMark.h"
 #include "platform/SerialPrinter.h"
 #include "session/DicAmbiente.h"
 
@@ -46,6 +47,7 @@ QMap<QString, QString> commonValues(const ProtocolFacts &p, const PrintSettings 
         {QStringLiteral("ente"), s.ausl.trimmed()},
         {QStringLiteral("numeroProtocollo"), shownNumber(p.number)},
         {QStringLiteral("dataProtocollo"), p.date.toString(QStringLiteral("dd/MM/yyyy"))},
+        {QStringLiteral("annullato"), p.cancelled ? cancelled::kMark : QString()},
     };
 }
 
@@ -103,6 +105,10 @@ QStringList labelLines(const ProtocolFacts &p, const PrintSettings &s, const QSt
         labelText(40, 168, office),
         QStringLiteral("P1"),
     };
+    // A label printed again for a cancelled protocol must not pass for a
+    // valid registration.
+    if (p.cancelled)
+        lines.insert(lines.size() - 1, labelText(40, 208, QStringLiteral("*** ") + cancelled::kMark + QStringLiteral(" ***")));
     return lines;
 }
 

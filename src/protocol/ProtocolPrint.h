@@ -42,6 +42,7 @@ struct ProtocolFacts {
     QString officeName;
     QString correspondent;  // description of the sender or recipient
     QString subject;
+    bool cancelled = false; // printed again after its cancellation: marked "ANNULLATO"
 };
 
 // The operator side of a receipt.
@@ -80,7 +81,7 @@ RawLinePrinter defaultRawPrinter();
 // The receipt is offered for incoming protocols only.
 bool receiptOffered(const QString &direction);
 
-// The 16 command lines of the raw label (the line ends are the printer
+// The 16 command lines of the raw label, 17 for a cancelled protocol (the line ends are the printer
 // output's business).
 QStringList labelLines(const ProtocolFacts &p, const PrintSettings &s, const QString &heading = kLabelHeading);
 // The Tab_Report rows the two templates read.

@@ -28,6 +28,10 @@ std::vector<Column> registerColumns()
         txt("Tab_CodiceOpeCanc"), txt("Tab_UfficioCancellazione"), num("Tab_NumeroDocumenti"),
     };
     audit(c, "Tab_");
+    // The act that authorises a cancellation: its kind, number and date.
+    for (Column col : {txt("Tab_TipoProvvCancellazione", 40), txt("Tab_NumeroProvvCancellazione", 20),
+                       date("Tab_DataProvvCancellazione")})
+        c.push_back(since(col, 27));
     return c;
 }
 
@@ -64,14 +68,16 @@ std::vector<Table> registerTables()
     // Previous values of a rewritten register row, with when and by whom it
     // was changed: corrections must keep what they replace.
     {
-        std::vector<Column> c = {serial("ID")};
+        std::vector<Column> c = {serial("ID")}, later;
         for (const auto &col : registerColumns())
-            c.push_back(col);
+            (col.since > 2 ? later : c).push_back(col);
         c.push_back(date("Tab_DataModifica"));
         c.push_back(txt("Tab_OraModifica"));
         c.push_back(txt("Tab_OperatoreModifica"));
         for (auto &col : c)
             col.since = 2;
+        // Columns the register gained later come after, as an upgrade adds them.
+        c.insert(c.end(), later.begin(), later.end());
         t.push_back({QStringLiteral("Tab_Protocollo_Storico"), c, cols({"ID"}),
                      {idx({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"})}, 2});
     }

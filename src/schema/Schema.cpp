@@ -6,6 +6,7 @@
 #include <QVariant>
 
 #include "data/Dialect.h"
+#include "schema/CancelGuards.h"
 #include "schema/ClassificationGuards.h"
 #include "schema/Ddl.h"
 #include "schema/DirectionHistory.h"
@@ -466,6 +467,8 @@ const std::vector<Step> &steps()
          SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
+        {27, "annullamento dei protocolli: atto che lo autorizza; stato annullato solo con data, motivo e operatore",
+         CancelGuards::statements},
         {28, "storico e collegamenti dei protocolli letti per numero, anche dopo il cambio del tipo",
          DirectionHistory::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},

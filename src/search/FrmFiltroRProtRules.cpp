@@ -4,6 +4,7 @@
 #include <QJsonObject>
 
 #include "data/TextCheck.h"
+#include "protocol/CancelMark.h"
 #include "session/DicAmbiente.h"
 #include "ui/ProtocolNumber.h"
 
@@ -95,9 +96,7 @@ F::Columns resultRows(const F::LoadedRows &rows, const protocol::Viewer &v)
         out[ColDate] << rows.value(2, r);
         out[ColSubject] << (hidden ? mask : cell(rows, 3, r));
         out[ColCorrespondent] << (hidden ? mask : cell(rows, 4, r));
-        out[ColState] << (cell(rows, 5, r) == QLatin1String("A") || cell(rows, 5, r).isEmpty()
-                              ? QStringLiteral("Attivo")
-                              : QStringLiteral("Cancellato"));
+        out[ColState] << protocol::cancelled::stateText(cell(rows, 5, r));
         out[ColKey] << cell(rows, 1, r);
         out[ColDirectionCode] << direction;
     }

@@ -1,4 +1,5 @@
 #include "search/ProtocolDetail.h"
+#include "protocol/CancelMark.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -73,7 +74,12 @@ ProtocolDetail::ProtocolDetail(const QString &documentsRefused, const QString &c
     receivedTime_ = ui::readOnlyField(head, "TxtOraRicezione", 8);
     emergencyRegister_ = ui::readOnlyField(head, "TxtRegistroEme", 14);
     emergencyNumber_ = ui::readOnlyField(head, "TxtNumeroEme", 14);
-    head->addRow(QStringLiteral("Numero"), {numberField_, QStringLiteral("Stato"), state_});
+    annulled_ = new QLabel(protocol::cancelled::kMark, head);
+    annulled_->setObjectName(QStringLiteral("LblAnnullato"));
+    annulled_->setFont(bold);
+    annulled_->setStyleSheet(QStringLiteral("color: #b00000;"));
+    annulled_->hide();
+    head->addRow(QStringLiteral("Numero"), {numberField_, QStringLiteral("Stato"), state_, annulled_});
     head->addRow(QStringLiteral("Data protocollo"), {date_, QStringLiteral("Riservato"), privacy_});
     head->addRow(QStringLiteral("Data ricezione"), {received_, QStringLiteral("Ora"), receivedTime_});
     head->addRow(QStringLiteral("Registro emergenza"), {emergencyRegister_});
@@ -165,6 +171,7 @@ bool ProtocolDetail::load(const QString &direction, const QString &number, const
     state_->setCursor(gone ? Qt::PointingHandCursor : Qt::ArrowCursor);
     state_->setToolTip(gone ? QStringLiteral("Dati della cancellazione") : QString());
     cancellation_ = gone ? cancellationText(cancellationOf(p)) : QString();
+    annulled_->setVisible(gone);
     date_->setText(protocol::dateText(p.value(CDate, 0)));
     privacy_->setText(cell(p, CPrivacy).toUpper() == QLatin1String("S") ? QStringLiteral("SI") : QStringLiteral("NO"));
     received_->setText(protocol::dateText(p.value(CReceived, 0)));
@@ -255,6 +262,7 @@ void ProtocolDetail::clear()
     for (ui::DescriptionLabel *l : {docTypeName_, departmentName_, officeName_, memberName_})
         l->clear();
     state_->setText(QString());
+    annulled_->hide();
     correspondentCaption_->setText(QStringLiteral("Mittente"));
     iter_->clear();
     tabs_->setCurrentWidget(iter_);

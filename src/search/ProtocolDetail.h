@@ -59,6 +59,8 @@ private:
     bool masked_ = false;
 
     QPushButton *state_, *others_, *documents_, *attachments_;
+    // "ANNULLATO", shown only for a cancelled protocol.
+    QLabel *annulled_ = nullptr;
     QLabel *correspondentCaption_, *officeCaption_;
     QLineEdit *numberField_, *date_, *privacy_, *received_, *receivedTime_, *emergencyRegister_, *emergencyNumber_;
     QLineEdit *correspondent_, *docType_, *department_, *office_, *subject_, *notes_;

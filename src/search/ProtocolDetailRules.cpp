@@ -1,5 +1,6 @@
 #include "search/ProtocolDetailRules.h"
 
+#include "protocol/CancelMark.h"
 #include "protocol/ClassifyChoice.h"
 #include "protocol/ProtocolRules.h"
 
@@ -38,7 +39,8 @@ QString protocolQuery(const QString &ente, const QString &direction, const QStri
                "t.Tab_Descrizione, p.Tab_SedeRicezione, d.Dipa_Denominazione, p.Tab_UfficioRegistrazione, "
                "u.Tab_Descrizione, p.Tab_ComponenteUfficio, c.Tab_Componente, p.Tab_Oggetto, p.Tab_Annotazioni, "
                "p.Tab_DataCancellazione, p.Tab_CodiceOpeCanc, o.Op_Cognome, o.Op_Nome, p.Tab_MotivoCancellazione, "
-               "m.Tab_Descrizione, p.Tab_NoteCancellazione FROM Tab_Protocollo p "
+               "m.Tab_Descrizione, p.Tab_NoteCancellazione, p.Tab_TipoProvvCancellazione, p.Tab_NumeroProvvCancellazione, "
+               "p.Tab_DataProvvCancellazione FROM Tab_Protocollo p "
                "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
                "LEFT JOIN Tab_TipoDocumento t ON t.Tab_Codice = p.Tab_Tipologia "
                "LEFT JOIN Tab_Dipartimenti d ON d.Dipa_CodiceEnte = p.Tab_Ente AND "
@@ -81,7 +83,8 @@ bool cancelled(const QVariant &state) { return state.toString().trimmed().toUppe
 Cancellation cancellationOf(const F::LoadedRows &p)
 {
     return {p.value(CCancelledOn, 0), text(p, CCancelledBy),  text(p, CCancelledBySurname), text(p, CCancelledByName),
-            text(p, CReason),         text(p, CReasonName), text(p, CCancelNotes)};
+            text(p, CReason),         text(p, CReasonName), text(p, CCancelNotes),
+            protocol::cancelled::actText(text(p, CActType), text(p, CActNumber), p.value(CActDate, 0))};
 }
 
 QString cancellationText(const Cancellation &c)
@@ -92,7 +95,8 @@ QString cancellationText(const Cancellation &c)
         who += (who.isEmpty() ? QString() : QStringLiteral(" - ")) + person;
     return QStringLiteral("Protocollo cancellato\n\nData cancellazione: ") + protocol::dateText(c.on)
            + QStringLiteral("\nOperatore: ") + who + QStringLiteral("\nMotivo: ")
-           + (c.reasonName.isEmpty() ? c.reason : c.reasonName) + QStringLiteral("\nNote: ") + c.notes;
+           + (c.reasonName.isEmpty() ? c.reason : c.reasonName) + QStringLiteral("\nNote: ") + c.notes
+           + (c.act.isEmpty() ? QString() : QStringLiteral("\nProvvedimento di annullamento: ") + c.act);
 }
 
 QStringList dossierCells(const F::LoadedRows &rows, int row)

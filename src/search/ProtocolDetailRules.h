@@ -16,7 +16,7 @@ enum Column {
     CDirection, CNumber, CState, CDate, CReceived, CReceivedTime, CPrivacy, CEmergencyRegister, CEmergencyNumber,
     CHolder, CHolderName, CDocType, CDocTypeName, CDepartment, CDepartmentName, COffice, COfficeName, CMember,
     CMemberName, CSubject, CNotes, CCancelledOn, CCancelledBy, CCancelledBySurname, CCancelledByName, CReason,
-    CReasonName, CCancelNotes, CColumnCount
+    CReasonName, CCancelNotes, CActType, CActNumber, CActDate, CColumnCount
 };
 // The protocol of the body with the names of what its codes stand for
 // (each kept empty when its table has no row, so the protocol still shows).
@@ -38,6 +38,7 @@ bool cancelled(const QVariant &state);
 struct Cancellation {
     QVariant on;
     QString operatorCode, surname, name, reason, reasonName, notes;
+    QString act; // the authorising act as shown, empty when none
 };
 Cancellation cancellationOf(const Funzioni_Com_1::LoadedRows &protocol);
 QString cancellationText(const Cancellation &c);

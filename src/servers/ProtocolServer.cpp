@@ -76,7 +76,9 @@ const QString kNumero = QStringLiteral("Tab_NumeroProtocollo");
 // What only the cancellation writes.
 const QStringList kCancellation = {QStringLiteral("Tab_DataCancellazione"), QStringLiteral("Tab_MotivoCancellazione"),
                                    QStringLiteral("Tab_NoteCancellazione"), QStringLiteral("Tab_CodiceOpeCanc"),
-                                   QStringLiteral("Tab_UfficioCancellazione")};
+                                   QStringLiteral("Tab_UfficioCancellazione"), QStringLiteral("Tab_TipoProvvCancellazione"),
+                                   QStringLiteral("Tab_NumeroProvvCancellazione"),
+                                   QStringLiteral("Tab_DataProvvCancellazione")};
 // Columns a rewrite never touches: the number, when and by whom it was
 // registered, what it carried over from an emergency or provisional
 // register, and its state and cancellation, which only the cancellation

@@ -29,7 +29,8 @@ protected:
         protocol(2, s("E"), true);
         // A cancelled protocol is never listed.
         protocol(7);
-        exec(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo='C' WHERE Tab_NumeroProtocollo=?"), {number(7)});
+        exec(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo='C', Tab_DataCancellazione = '2024-01-02', "
+           "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9' WHERE Tab_NumeroProtocollo=?"), {number(7)});
 
         // Sent and still pending: who sent what (acting office, operator).
         const QString m = s("20240103090000");

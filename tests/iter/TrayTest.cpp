@@ -64,7 +64,8 @@ TEST_P(TrayTest, ListsWhatTheScopeAllowsNewestFirstWithinTheWholePeriod)
         movement(n, s(serials[n]), n == 2 ? 2 : 4, s("RAG"), s("DEMO8"));
         delivery(n, s(serials[n]), n == 8 ? s("ARC") : s("UPR"), n == 5 ? 2 : n == 7 ? 1 : 0, n == 2 ? 2 : 1);
     }
-    exec(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C' WHERE Tab_NumeroProtocollo = ?"), {number(6)});
+    exec(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-01-02', "
+           "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9' WHERE Tab_NumeroProtocollo = ?"), {number(6)});
 
     const TrayCriteria c = period("05/01/2024", "10/01/2024");
     EXPECT_EQ(tray(c, viewer("DEMO7", 7, "PRO", "UPR")), s("5,2,1"));
@@ -187,7 +188,8 @@ TEST_P(TrayTest, InChargeListFiltersAndReadsTheDeadlineOfTheAssignment)
     }
     // An earlier charge of 1, no longer held.
     movement(1, s("20240104000000"), 3, s("UPR"), s("DEMO7"), s("N"));
-    exec(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C' WHERE Tab_NumeroProtocollo = ?"), {number(6)});
+    exec(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-01-02', "
+           "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9' WHERE Tab_NumeroProtocollo = ?"), {number(6)});
     exec(s("UPDATE Tab_Protocollo SET Tab_Oggetto = 'Richiesta di RIMBORSO', Tab_Tipologia = 'FAT' "
            "WHERE Tab_NumeroProtocollo = ?"),
          {number(2)});

@@ -352,7 +352,8 @@ TEST_P(ProtocolRulesTest, SearchShowsWhatLevelAndPrivacyAllow)
     v9.directionRight = s("0");
 
     // Active only leaves out the cancelled; all shows it with its letter.
-    sql(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C' WHERE Tab_NumeroProtocollo = '20240000003'"));
+    sql(s("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-01-02', "
+           "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9' WHERE Tab_NumeroProtocollo = '20240000003'"));
     SearchCriteria active;
     active.filter = SearchCriteria::Filter::ActiveOnly;
     EXPECT_EQ(found(active, v9), s("7,6,5,4,2,1"));

@@ -79,7 +79,10 @@ TEST_P(RegisterGuards, PlainSqlCannotDeleteOrRewriteWhatRegistrationFixed)
         {upd + "Tab_TipoProtocollo = 'E'" + where, true, ""},
         {upd + "Tab_RegistroTemporaneo = '2024C0001001'" + where, true, ""},
         {upd + "Tab_RegistroTemporaneo = '2024C0001002'" + where, false, "Tab_RegistroTemporaneo"},
-        {upd + "Tab_StatoProtocollo = 'C'" + where, true, ""},
+        {upd + "Tab_StatoProtocollo = 'C'" + where, false, "Tab_DataCancellazione"},
+        {upd + "Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-03-02', Tab_MotivoCancellazione = '01', "
+                "Tab_CodiceOpeCanc = 'OP02'" + where,
+         true, ""},
         {upd + "Tab_StatoProtocollo = 'A'" + where, false, "annullato non può tornare attivo"},
         {upd + "Tab_StatoProtocollo = NULL" + where, false, "Tab_StatoProtocollo"},
     };

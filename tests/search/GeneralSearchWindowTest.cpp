@@ -69,7 +69,7 @@ TEST_P(GeneralSearchWindow, CriteriaAreCheckedAndANumberNamesOneProtocol)
     ASSERT_TRUE(w->search());
     ASSERT_EQ(list(w.get())->count(), 1);
     EXPECT_EQ(list(w.get())->text(0, ColNumber), QStringLiteral("2025-0000013"));
-    EXPECT_EQ(list(w.get())->text(0, ColState), QStringLiteral("Cancellato"));
+    EXPECT_EQ(list(w.get())->text(0, ColState), QStringLiteral("ANNULLATO"));
     EXPECT_EQ(label(w.get(), "LblConteggio"), QStringLiteral("Sono stati trovati N. 1 Protocolli"));
     EXPECT_TRUE(boxes.texts().isEmpty());
 }

@@ -388,7 +388,8 @@ TEST_P(ClassificationServerTest, ACaseIsClosedOnceByANoteThatRulesAllow)
     const QString note = registerOn(QDate(2024, 12, 20));
     const QString later = registerOn(QDate(2024, 12, 21));
     const QString cancelled = registerOn(QDate(2024, 12, 22));
-    ASSERT_EQ(plain(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C' WHERE Tab_NumeroProtocollo = '%1'")
+    ASSERT_EQ(plain(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-01-02', "
+           "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9' WHERE Tab_NumeroProtocollo = '%1'")
                         .arg(cancelled)),
               QString());
     const auto changed = [](ColumnValues c, const QString &name, const QVariant &value) {

@@ -182,7 +182,9 @@ TEST_P(ProtocolServerTest, RewriteKeepsNumberRegistrarEmergencyFieldsAndStateAnd
     ASSERT_EQ(number, QStringLiteral("20240000001"));
     QSqlQuery q(db().central());
     ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Protocollo SET Tab_ProtocolloTemporaneo='0000015|14/03/2024', "
-                                      "Tab_RegistroTemporaneo='2024C0001001', Tab_StatoProtocollo='C'")));
+                                      "Tab_RegistroTemporaneo='2024C0001001', Tab_StatoProtocollo='C', "
+                                      "Tab_DataCancellazione='2024-03-15', Tab_MotivoCancellazione='01', "
+                                      "Tab_CodiceOpeCanc='OP01'")));
 
     now = QDateTime(QDate(2025, 2, 3), QTime(9, 30, 0));
     ColumnValues cols = newProtocolColumns(kEnte, QStringLiteral("E"), QStringLiteral("Corretto"), QStringLiteral("OP02"));

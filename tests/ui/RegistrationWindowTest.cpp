@@ -338,7 +338,9 @@ TEST_P(Registration, SearchShowsWhatTheLevelAndPrivacyAllow)
     EXPECT_EQ(text("DescUfficio"), QStringLiteral("UFFICIO PROTOCOLLO GENERALE"));
 
     // The other active protocols of the same correspondent, without the one shown.
-    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C' WHERE Tab_NumeroProtocollo = '") + rag
+    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-01-02', "
+                       "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9' WHERE Tab_NumeroProtocollo = '")
+        + rag
         + QLatin1Char('\''));
     child(window.get(), "btnTB_1")->click();
     auto *list = child<QTreeWidget>(window.get(), "LwProtocolli");

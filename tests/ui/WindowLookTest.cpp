@@ -201,9 +201,10 @@ TEST_P(WindowLook, CodesInUpperCaseDescriptionsFollowTheCodeAndOneNumberForm)
     EXPECT_EQ(list->topLevelItem(0)->text(1), year + QStringLiteral("-0000001"));
     // The state column says what the state is, cancelled or not.
     EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("Attivo"));
-    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C'"));
+    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_StatoProtocollo = 'C', Tab_DataCancellazione = '2024-01-02', "
+           "Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'DEMO9'"));
     child(w, "CmdAvviaRicerca")->click();
-    EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("Cancellato"));
+    EXPECT_EQ(list->topLevelItem(0)->text(5), QStringLiteral("ANNULLATO"));
     // Codes that reach the checks in lower case (pasted, recalled) are found
     // all the same and written as the register holds them.
     ProtocolForm form = w->form();
