@@ -550,11 +550,14 @@ QString probedQuery(const Probed &p)
     // The register by number from the newest, read lazily (walkRows < 0:
     // as far as needed); the planner may not turn it into another order.
     const auto walk = [&](int walkRows) {
-        if (pg)
+        if (pg) {
+            const bool split = !p.walkBase.isEmpty();
             return QStringLiteral("SELECT p.ctid AS k FROM (SELECT p.ctid, p.* FROM Tab_Protocollo p WHERE ") + body + years
+                   + (split ? QStringLiteral(" AND ") + p.walkBase : QString())
                    + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC")
                    + (walkRows >= 0 ? QStringLiteral(" LIMIT ") + QString::number(walkRows) : QStringLiteral(" OFFSET 0"))
-                   + QStringLiteral(") p WHERE ") + p.walkFilters + QStringLiteral(" LIMIT ") + lim;
+                   + QStringLiteral(") p WHERE ") + (split ? p.walkTexts : p.walkFilters) + QStringLiteral(" LIMIT ") + lim;
+        }
         // SQLite: the number index walked in order; a probe stops at the
         // number that many rows back, found in the index alone.
         QString upTo;

@@ -116,6 +116,11 @@ struct Probed {
     QString columns, joins;
     // The full condition, written so that no text index drives it.
     QString walkFilters;
+    // PostgreSQL (may be empty): the part of walkFilters without the texts,
+    // tested first on the walk, and the texts, tested on the rows it leaves.
+    // A narrow visibility costs an index probe a row where a correspondent
+    // costs several: tested first, it spares most of them.
+    QString walkBase, walkTexts;
     // Keys (column k: rowid / ctid) of at least the list's rows among the
     // numbers of the period's years (numberYears), read through an index.
     QString candidates;

@@ -224,15 +224,18 @@ QString textQuery(const TextQuery &t)
     const int limit = t.limit;
     const bool pg = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
     QString filters = t.base, walk = t.base;
+    QStringList texts;
     if (!t.subject.trimmed().isEmpty()) {
         filters += QStringLiteral(" AND ") + containsText(QStringLiteral("p.Tab_Oggetto"), t.subject);
-        walk += QStringLiteral(" AND ") + containsText(QStringLiteral("(p.Tab_Oggetto || '')"), t.subject);
+        texts << containsText(QStringLiteral("(p.Tab_Oggetto || '')"), t.subject);
     }
     if (!t.correspondent.trimmed().isEmpty()) {
         const QString named = correspondentCondition(t.ente, t.correspondent);
         filters += QStringLiteral(" AND ") + named;
-        walk += QStringLiteral(" AND ") + named;
+        texts << named;
     }
+    for (const QString &text : texts)
+        walk += QStringLiteral(" AND ") + text;
 
     const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(limit);
     const bool subjectIndexed = contains::indexable(t.subject), subjectShort = contains::shortText(t.subject);
@@ -241,7 +244,7 @@ QString textQuery(const TextQuery &t)
     // the newest rows first, then a walk or the index, whichever is cheaper.
     // SQLite's subject index walks newest first, but a period far from the
     // newest protocols is met sooner along the period's years.
-    const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period) : period))
+    const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period || t.narrow) : period))
                         || (!subjectIndexed && !subjectShort && !t.correspondent.trimmed().isEmpty()
                             && !contains::literalRuns(t.correspondent).isEmpty());
     if (probed) {
@@ -249,6 +252,10 @@ QString textQuery(const TextQuery &t)
         pr.columns = columns;
         pr.joins = joins;
         pr.walkFilters = walk;
+        if (t.narrow && pg && !texts.isEmpty()) {
+            pr.walkBase = t.base;
+            pr.walkTexts = texts.join(QStringLiteral(" AND "));
+        }
         pr.ente = t.ente;
         pr.periodFrom = from;
         pr.periodTo = to;

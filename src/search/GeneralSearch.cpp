@@ -217,6 +217,7 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
         if (c.date.isValid())
             (w.periodTo.isEmpty() ? t.fromYear : t.toYear) = c.date.year();
         t.limit = limit;
+        t.narrow = v.level == 7 || v.level == 8 || !c.department.trimmed().isEmpty();
         return protocol::textQuery(t);
     }
     // An operator's own registrations are read through the registrar's
