@@ -10,6 +10,7 @@
 #include "schema/Ddl.h"
 #include "schema/Guards.h"
 #include "schema/History.h"
+#include "schema/LateGuards.h"
 #include "schema/LinkGuards.h"
 #include "schema/MemberGuards.h"
 #include "schema/SearchGrams.h"
@@ -453,6 +454,8 @@ const std::vector<Step> &steps()
          SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
+        {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
+             "scrittura", LateGuards::statements},
     };
     return s;
 }
