@@ -75,6 +75,12 @@ TEST_P(LateWindow, FromTheMenuChecksInOrderAndRegistersUnderTheGivenNumberAndDat
     EXPECT_EQ(test::shownToolbar(main), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
     EXPECT_EQ(w->statusText(), QStringLiteral("Registrazione Protocollo da registro manuale"));
     EXPECT_EQ(text(w, "OraProtocollo"), QStringLiteral("11:00:00"));
+    // The year's row leaves the window as wide as the registration window.
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->area()->viewport()->rect().contains(w->parentWidget()->geometry()));
+    EXPECT_LE(w->minimumSizeHint().width(), w->width());
+    if (const QString keep = qEnvironmentVariable("NIMBO_TEST_SHOTS"); !keep.isEmpty())
+        main->grab().save(keep + QStringLiteral("/FrmRecuperaProto.png"));
 
     // The window's own checks come first, in their order.
     set(w, "TxtAnnoProtocollo", QString());
