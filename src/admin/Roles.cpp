@@ -23,11 +23,12 @@ const QString kRegister = QStringLiteral("tab_protocollo");
 const QStringList kAppendOnly{QStringLiteral("log_accessi_proto")};
 // Filled at installation and only read by the program; the protocol's
 // history, which the database's trigger writes; the numbers let into the
-// register without a registration, which only the owner admits.
+// register without a registration, which only the owner admits, and the
+// record of the late registrations written with them.
 // Counters that only go up: a row deleted would hand its codes out again.
 const QStringList kNeverDeleted{QStringLiteral("tab_contatorefascicoli")};
 const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo"), QStringLiteral("tab_protocollo_storico"),
-                            QStringLiteral("tab_protocollo_ammissioni")};
+                            QStringLiteral("tab_protocollo_ammissioni"), QStringLiteral("tab_protocollorecuperato")};
 
 QString quoteIdent(const QString &name)
 {

@@ -91,6 +91,12 @@ protected:
     // The menu item's mode arrived: back to the entry state of that mode.
     void modeChanged() override;
 
+    // A variant of the registration (a window built on this one) may give a
+    // new protocol checks of its own, run before the common ones, and its
+    // own operation and request; by default none, and operation 10.
+    virtual std::optional<Failure> checkNew(ProtocolForm *f, const Context &ctx);
+    virtual short newRequest(const ProtocolForm &f, const Context &ctx, QVariantList *request) const;
+
 private:
     // construction
     void buildRegistration(QWidget *panel);

@@ -210,13 +210,23 @@ void FrmProtocollo::recallLast()
 
 // ---- registration -----------------------------------------------------------------
 
+std::optional<Failure> FrmProtocollo::checkNew(ProtocolForm *, const Context &) { return std::nullopt; }
+
+short FrmProtocollo::newRequest(const ProtocolForm &f, const Context &ctx, QVariantList *request) const
+{
+    *request = buildRequest(f, ctx);
+    return kOpRegistraProtocollo;
+}
+
 void FrmProtocollo::registerProtocol()
 {
     if (!isNew_ && !modifiable_)
         return;
     ProtocolForm f = form();
     Context ctx = context();
-    const auto failure = validate(&f, ctx);
+    std::optional<Failure> failure = isNew_ ? checkNew(&f, ctx) : std::nullopt;
+    if (!failure)
+        failure = validate(&f, ctx);
     // The checks found each code as the register holds it, with its description.
     lookupOf(CodeField::Correspondent)->set(f.codiceMitDest, f.descMitDest);
     lookupOf(CodeField::DocType)->set(f.codTipoDoc, f.descTipoDoc);
@@ -236,7 +246,12 @@ void FrmProtocollo::registerProtocol()
         }
     }
 
-    QVariantList request = buildRequest(f, ctx);
+    QVariantList request;
+    short operation = kOpRegistraProtocollo;
+    if (isNew_)
+        operation = newRequest(f, ctx, &request);
+    else
+        request = buildRequest(f, ctx);
     setStatus(QStringLiteral("REGISTRAZIONE PROTOCOLLO"));
     QVariantList reply;
     {
@@ -247,7 +262,7 @@ void FrmProtocollo::registerProtocol()
         QString why;
         const bool created = createServer(holder, DicAmbiente::session().cfg.oleGp, &why);
         if (created)
-            reply = holder.object->Elabora(kOpRegistraProtocollo, request);
+            reply = holder.object->Elabora(operation, request);
         holder.release();
         busy::setWaitText(QString());
         busy::setRequestTitle(QString());

@@ -92,6 +92,17 @@ std::vector<Table> registerTables()
             col.since = 17;
         t.push_back({QStringLiteral("Tab_Protocollo_Ammissioni"), c, {}, {}, 17});
     }
+    // Protocols registered late under a number left free in the past: the
+    // date the clerk gave stands on the protocol, the true moment of the
+    // writing and who wrote it stay here. Written with the admission of the
+    // number, never by a workstation directly.
+    {
+        std::vector<Column> c = {txt("Rec_Ente"), txt("Rec_TipoProtocollo"), txt("Rec_NumeroProtocollo", 11),
+                                 date("Rec_DataProtocollo"), stamp("Rec_DataOraScrittura"), txt("Rec_CodOper")};
+        for (auto &col : c)
+            col.since = 30;
+        t.push_back({QStringLiteral("Tab_ProtocolloRecuperato"), c, cols({"Rec_Ente", "Rec_NumeroProtocollo"}), {}, 30});
+    }
 
     t.push_back({QStringLiteral("Tab_ProtocolloDestinatari"),
                  withAudit({txt("Tab_Ente"), txt("Tab_TipoProtocollo"), txt("Tab_NumeroProtocollo"),

@@ -12,6 +12,7 @@
 #include "schema/DirectionHistory.h"
 #include "schema/Guards.h"
 #include "schema/History.h"
+#include "schema/LateGuards.h"
 #include "schema/LinkGuards.h"
 #include "schema/MemberGuards.h"
 #include "schema/SearchGrams.h"
@@ -471,6 +472,8 @@ const std::vector<Step> &steps()
          CancelGuards::statements},
         {28, "storico e collegamenti dei protocolli letti per numero, anche dopo il cambio del tipo",
          DirectionHistory::statements},
+        {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
+             "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
     };
     return s;

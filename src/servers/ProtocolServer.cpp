@@ -317,7 +317,7 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     return reply;
 }
 
-QVariantList ProtocolServer::registration(const QVariantList &params)
+QVariantList ProtocolServer::registration(const QVariantList &params, const Late *late)
 {
     if (params.size() < 4)
         return refused(QStringLiteral("Richiesta di registrazione incompleta: sono attesi almeno 4 elementi."));
@@ -494,10 +494,18 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
             return {{F::kStatusOk, QString(), key.number, QVariant()}, false};
         }
 
+        // A late registration takes the number given, never the counter's.
+        if (late) {
+            const std::optional<QString> no = admitLate(q, key.ente, key.direction, *late, op, now);
+            if (!no)
+                return dbFailure(sql, q->lastError());
+            if (!no->isEmpty())
+                return {refused(*no), false};
+        }
         // The progressive: one per body and year for both directions. Each
         // direction's column holds its last number; the next is the greater
         // plus one. The UPDATE locks the counter row until commit.
-        const int year = now.date().year();
+        const int year = late ? late->date.year() : now.date().year();
         const QString mine = key.direction == QLatin1String("E") ? QStringLiteral("Tab_ProtocolloEntrata")
                                                                  : QStringLiteral("tab_protocolloUscita");
         const QString bump = QStringLiteral("UPDATE TAB_STARTPROTOCOLLO SET ") + mine
@@ -507,7 +515,7 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
                                               "WHERE Tab_CodiceEnte = ? AND Tab_AnnoProtocollo = ? RETURNING ")
                              + mine;
         qlonglong progressive = -1;
-        for (int round = 0; round < 2 && progressive < 0; ++round) {
+        for (int round = 0; !late && round < 2 && progressive < 0; ++round) {
             if (!exec(q, bump, {key.ente, year}))
                 return dbFailure(sql, q->lastError());
             if (q->next()) {
@@ -555,8 +563,9 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         if (progressive > 9999999)
             return {refused(QStringLiteral("Numerazione dei protocolli esaurita per l'anno ") + QString::number(year)),
                     false};
-        const QString number = QString::number(year).rightJustified(4, QLatin1Char('0'))
-                               + QString::number(progressive).rightJustified(7, QLatin1Char('0'));
+        const QString number = late ? late->number
+                                    : QString::number(year).rightJustified(4, QLatin1Char('0'))
+                                          + QString::number(progressive).rightJustified(7, QLatin1Char('0'));
 
         w.set(kEnte, key.ente);
         w.set(kTipo, key.direction);
@@ -570,8 +579,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         // number is given, whatever the workstation filled in when "NUOVO"
         // was pressed: the number's year and the date go together.
         w.set(QStringLiteral("Tab_DataRegistrazione"), today);
-        w.set(QStringLiteral("Tab_DataProtocollo"), today);
-        w.set(QStringLiteral("Tab_OraProtocollo"), time);
+        w.set(QStringLiteral("Tab_DataProtocollo"), late ? late->date.toString(Qt::ISODate) : today);
+        w.set(QStringLiteral("Tab_OraProtocollo"), late ? kLateTime : time);
         // The register takes a row only with the number the counter has just
         // reached and the database clock's date and time (Schema::Guards).
         // A registration that must choose them (the late registration) is
@@ -610,7 +619,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         // The last incoming and outgoing numbers of each registering department.
         const QString department = w.get(QStringLiteral("Tab_SedeRicezione")).toString().trimmed();
         const bool in = key.direction == QLatin1String("E");
-        if (!exec(q, QStringLiteral("INSERT INTO TAB_STARTDIPARTIMENTI (Tab_CodiceEnte, Tab_CodDipartimento, "
+        // A late number is below what the department has reached already.
+        if (!late && !exec(q, QStringLiteral("INSERT INTO TAB_STARTDIPARTIMENTI (Tab_CodiceEnte, Tab_CodDipartimento, "
                                     "Tab_AnnoProtocollo, Tab_ProtocolloEntrata, tab_protocolloUscita) VALUES (?, ?, ?, ?, ?) "
                                     "ON CONFLICT (Tab_CodiceEnte, Tab_CodDipartimento, Tab_AnnoProtocollo) DO UPDATE SET ")
                          + mine + QStringLiteral(" = excluded.") + mine,
@@ -634,6 +644,8 @@ QVariantList ProtocolServer::registration(const QVariantList &params)
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)
             return transactionFailure(done);
+        if (late)
+            return {{F::kStatusOk, QString(), number, late->date, kLateTime}, false};
         return {{F::kStatusOk, QString(), number, now.date(), time}, false};
     };
 

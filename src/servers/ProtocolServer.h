@@ -175,7 +175,19 @@ public:
 
 private:
     bool open(QVariantList *failure);
-    QVariantList registration(const QVariantList &params);
+    // A new protocol under the number and date the operator gives
+    // (operation 110, LateServer.cpp) instead of the counter's.
+    struct Late {
+        QString number;
+        QDate date;
+    };
+    QVariantList registration(const QVariantList &params, const Late *late = nullptr);
+    // Inside the registration's transaction: the operator's right, the
+    // number free and in the day's range, then its admission and the record
+    // of the writing. Empty when written, the refusal otherwise, nothing when
+    // a statement failed (q holds it).
+    std::optional<QString> admitLate(QSqlQuery *&q, const QString &ente, const QString &direction, const Late &late,
+                                     const QString &op, const QDateTime &now);
     QVariantList groups(const QVariantList &params);
     QVariantList nextIdentifier(const QVariantList &params);
     QVariantList addressGroup(const QVariantList &params);
