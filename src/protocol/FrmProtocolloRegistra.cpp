@@ -216,6 +216,12 @@ void FrmProtocollo::registerProtocol()
         return;
     ProtocolForm f = form();
     Context ctx = context();
+    if (const auto own = checksBefore(f, ctx)) {
+        if (!own->message.isEmpty()) // otherwise a failed read, already told
+            showBox(kCaption, own->message, Icon::Warning, Buttons::Ok);
+        focusField(own->field);
+        return;
+    }
     const auto failure = validate(&f, ctx);
     // The checks found each code as the register holds it, with its description.
     lookupOf(CodeField::Correspondent)->set(f.codiceMitDest, f.descMitDest);
@@ -229,14 +235,14 @@ void FrmProtocollo::registerProtocol()
         return;
     }
     if (isNew_) {
-        const QString similar = similarSubjectWarning(f, ctx);
+        const QString similar = subjectWarning(f, ctx);
         if (!similar.isEmpty() && showBox(kCaption, similar, Icon::Question, Buttons::YesNo) != Answer::Yes) {
             focusField(QStringLiteral("Oggetto"));
             return;
         }
     }
 
-    QVariantList request = buildRequest(f, ctx);
+    QVariantList request = buildRequest(f, ctx, ownColumns(f, ctx));
     setStatus(QStringLiteral("REGISTRAZIONE PROTOCOLLO"));
     QVariantList reply;
     {
@@ -304,6 +310,15 @@ void FrmProtocollo::registerProtocol()
     dirty()->setClean();
     setStatus(allDone ? kDone : kNotDone);
 }
+
+std::optional<Failure> FrmProtocollo::checksBefore(const ProtocolForm &, const Context &) const { return std::nullopt; }
+
+QString FrmProtocollo::subjectWarning(const ProtocolForm &f, const Context &ctx) const
+{
+    return similarSubjectWarning(f, ctx);
+}
+
+ColumnValues FrmProtocollo::ownColumns(const ProtocolForm &, const Context &) const { return {}; }
 
 // ---- paper outputs ------------------------------------------------------------------
 

@@ -11,6 +11,7 @@
 #include "schema/Guards.h"
 #include "schema/History.h"
 #include "schema/LinkGuards.h"
+#include "schema/ManualGuards.h"
 #include "schema/MemberGuards.h"
 #include "schema/SearchGrams.h"
 #include "schema/Transaction.h"
@@ -453,6 +454,8 @@ const std::vector<Step> &steps()
          SearchGrams::statements},
         {26, "indici della ricerca generale dei protocolli: uffici destinatari dell'iter e numeri di emergenza",
          generalSearchIndexes},
+        {29, "un solo protocollo per numero di registro cartaceo di emergenza", ManualGuards::statements,
+         ManualGuards::noPaperTwins},
     };
     return s;
 }
