@@ -1,7 +1,13 @@
 #include "corrections/Corrections.h"
+#include "corrections/ManualWindow.h"
+
+#include "ui/WindowRegistry.h"
 
 namespace nimbo::corrections {
 
-void registerManualWindows() {}
+void registerManualWindows()
+{
+    WindowRegistry::add(QStringLiteral("FrmProtoManuale"), [] { return new FrmProtoManuale; });
+}
 
 } // namespace nimbo::corrections

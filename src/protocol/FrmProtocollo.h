@@ -96,6 +96,18 @@ protected:
     // own operation and request; by default none, and operation 10.
     virtual std::optional<Failure> checkNew(ProtocolForm *f, const Context &ctx);
     virtual short newRequest(const ProtocolForm &f, const Context &ctx, QVariantList *request) const;
+    // For a window that registers on this form in its own way (a subclass
+    // with fields of its own): each hook runs at its point of REGISTRA and
+    // here leaves the registration as it is.
+    // Checks of its own, run before the common ones.
+    virtual std::optional<Failure> checksBefore(const ProtocolForm &f, const Context &ctx) const;
+    // The question asked before a new protocol is written, empty for none.
+    virtual QString subjectWarning(const ProtocolForm &f, const Context &ctx) const;
+    // Columns of the request that take other values (or are added).
+    virtual ColumnValues ownColumns(const ProtocolForm &f, const Context &ctx) const;
+    // Where such a window puts its fields, and its status line.
+    QWidget *registrationPanel() const { return registration_; }
+    void setStatus(const QString &text);
 
 private:
     // construction
@@ -117,7 +129,6 @@ private:
     void applyDirectionRight();
     void applyState(const QString &state);
     void enableButtons(const QVector<int> &enabled);
-    void setStatus(const QString &text);
     // The matches of a code lookup, as the pick list shows them.
     QVector<ui::Match> matches(CodeField field, const QString &typed, bool byDescription) const;
     ui::CodeLookup *lookupOf(CodeField field) const { return lookups_[int(field)]; }

@@ -214,7 +214,7 @@ std::optional<Failure> FrmProtocollo::checkNew(ProtocolForm *, const Context &) 
 
 short FrmProtocollo::newRequest(const ProtocolForm &f, const Context &ctx, QVariantList *request) const
 {
-    *request = buildRequest(f, ctx);
+    *request = buildRequest(f, ctx, ownColumns(f, ctx));
     return kOpRegistraProtocollo;
 }
 
@@ -224,6 +224,12 @@ void FrmProtocollo::registerProtocol()
         return;
     ProtocolForm f = form();
     Context ctx = context();
+    if (const auto own = checksBefore(f, ctx)) {
+        if (!own->message.isEmpty()) // otherwise a failed read, already told
+            showBox(kCaption, own->message, Icon::Warning, Buttons::Ok);
+        focusField(own->field);
+        return;
+    }
     std::optional<Failure> failure = isNew_ ? checkNew(&f, ctx) : std::nullopt;
     if (!failure)
         failure = validate(&f, ctx);
@@ -239,7 +245,7 @@ void FrmProtocollo::registerProtocol()
         return;
     }
     if (isNew_) {
-        const QString similar = similarSubjectWarning(f, ctx);
+        const QString similar = subjectWarning(f, ctx);
         if (!similar.isEmpty() && showBox(kCaption, similar, Icon::Question, Buttons::YesNo) != Answer::Yes) {
             focusField(QStringLiteral("Oggetto"));
             return;
@@ -251,7 +257,7 @@ void FrmProtocollo::registerProtocol()
     if (isNew_)
         operation = newRequest(f, ctx, &request);
     else
-        request = buildRequest(f, ctx);
+        request = buildRequest(f, ctx, ownColumns(f, ctx));
     setStatus(QStringLiteral("REGISTRAZIONE PROTOCOLLO"));
     QVariantList reply;
     {
@@ -319,6 +325,15 @@ void FrmProtocollo::registerProtocol()
     dirty()->setClean();
     setStatus(allDone ? kDone : kNotDone);
 }
+
+std::optional<Failure> FrmProtocollo::checksBefore(const ProtocolForm &, const Context &) const { return std::nullopt; }
+
+QString FrmProtocollo::subjectWarning(const ProtocolForm &f, const Context &ctx) const
+{
+    return similarSubjectWarning(f, ctx);
+}
+
+ColumnValues FrmProtocollo::ownColumns(const ProtocolForm &, const Context &) const { return {}; }
 
 // ---- paper outputs ------------------------------------------------------------------
 

@@ -21,7 +21,7 @@ void FrmProtocollo::newCorrespondent()
         return;
     const QString typed = field("CodiceMitDest")->text().trimmed();
     auto *entry = qobject_cast<ui::RecordEditor *>(
-        WindowRegistry::open(QStringLiteral("frmMittLight"), QStringLiteral("FRMPROTOCOLLO")));
+        WindowRegistry::open(QStringLiteral("frmMittLight"), objectName().toUpper()));
     if (!entry)
         return;
     entry->setCallerWindow(this);

@@ -1,6 +1,7 @@
 #include "protocol/ProtocolRules.h"
 
 #include <QDateTime>
+#include <algorithm>
 #include <QRegularExpression>
 
 #include "data/Dialect.h"
@@ -402,11 +403,19 @@ QVector<ColumnValues> dossierRows(const ProtocolForm &f, const Context &ctx)
     return rows;
 }
 
-QVariantList buildRequest(const ProtocolForm &f, const Context &ctx)
+QVariantList buildRequest(const ProtocolForm &f, const Context &ctx, const ColumnValues &replacing)
 {
     const QString number = ctx.isNew ? QString() : f.number.trimmed();
+    ColumnValues columns = registrationColumns(f, ctx);
+    for (const auto &[name, value] : replacing) {
+        auto at = std::find_if(columns.begin(), columns.end(), [&name](const auto &c) { return c.first == name; });
+        if (at == columns.end())
+            columns.append({name, value});
+        else
+            at->second = value;
+    }
     return registrationRequest(ctx.isNew ? QStringLiteral("A") : QStringLiteral("R"),
-                               protocolCondition(ctx.ente, f.direction, number), registrationColumns(f, ctx),
+                               protocolCondition(ctx.ente, f.direction, number), columns,
                                ctx.operatorCode, dossierRows(f, ctx),
                                !ctx.department.isEmpty() && ctx.department == ctx.protocolOfficeDept);
 }

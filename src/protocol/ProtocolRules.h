@@ -123,7 +123,9 @@ QString similarSubjectWarning(const ProtocolForm &f, const Context &ctx);
 
 ColumnValues registrationColumns(const ProtocolForm &f, const Context &ctx);
 QVector<ColumnValues> dossierRows(const ProtocolForm &f, const Context &ctx);
-QVariantList buildRequest(const ProtocolForm &f, const Context &ctx);
+// The request of operation 10; each of `replacing` takes the place of the
+// column of its name (or is added at the end).
+QVariantList buildRequest(const ProtocolForm &f, const Context &ctx, const ColumnValues &replacing = {});
 
 struct Reply {
     enum Kind { Ok, Refused, Error } kind = Error;

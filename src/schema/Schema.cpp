@@ -14,6 +14,7 @@
 #include "schema/History.h"
 #include "schema/LateGuards.h"
 #include "schema/LinkGuards.h"
+#include "schema/ManualGuards.h"
 #include "schema/MemberGuards.h"
 #include "schema/SearchGrams.h"
 #include "schema/Transaction.h"
@@ -472,6 +473,8 @@ const std::vector<Step> &steps()
          CancelGuards::statements},
         {28, "storico e collegamenti dei protocolli letti per numero, anche dopo il cambio del tipo",
          DirectionHistory::statements},
+        {29, "un solo protocollo per numero di registro cartaceo di emergenza", ManualGuards::statements,
+         ManualGuards::noPaperTwins},
         {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
              "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},

@@ -19,6 +19,7 @@
 #include "servers/CancellationRequests.h"
 #include "servers/DirectionRequests.h"
 #include "servers/LateRequests.h"
+#include "servers/ManualRequests.h"
 #include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
@@ -401,6 +402,17 @@ QVariantList ProtocolServer::registration(const QVariantList &params, const Late
             row.set(QStringLiteral("Tab_ProtocolloTemporaneo"), recovery.fromNumber);
         }
     }
+    // A number of a paper register brought in twice is refused, never
+    // answered with the protocol that has it (servers/ManualRequests.h).
+    std::optional<PaperRegistration> paper;
+    if (isNew) {
+        QString paperWhy;
+        paper = PaperRegistration::read(key.ente, recovery.fromRegister, recovery.fromNumber, &paperWhy);
+        if (!paperWhy.isEmpty())
+            return refused(paperWhy);
+        if (paper)
+            recovery = {};
+    }
 
     QVariantList fail;
     if (!open(&fail))
@@ -553,6 +565,13 @@ QVariantList ProtocolServer::registration(const QVariantList &params, const Late
         // second protocol. Looked up only now, under the counter's lock: a
         // recovery that committed while this one waited for the lock is
         // seen, and rolling back gives the number taken above back.
+        if (paper) {
+            const std::optional<QString> no = paper->refusal(exec, q, now.date());
+            if (!no)
+                return dbFailure(sql, q->lastError());
+            if (!no->isEmpty())
+                return {refused(*no), false};
+        }
         if (!recovery.isEmpty()) {
             const std::optional<QVariantList> known = recovery.lookUp(exec, q);
             if (!known)
@@ -612,6 +631,11 @@ QVariantList ProtocolServer::registration(const QVariantList &params, const Late
                 tx.rollBack();
                 if (const std::optional<QVariantList> known = recovery.lookUp(exec, q); known && !known->isEmpty())
                     return {*known, false};
+            }
+            if (paper && !failure.lost && !failure.lock) {
+                tx.rollBack();
+                if (const std::optional<QString> no = paper->refusal(exec, q, now.date()); no && !no->isEmpty())
+                    return {refused(*no), false};
             }
             return failure;
         }

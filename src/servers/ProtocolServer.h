@@ -43,7 +43,8 @@
 // (a refusal when that protocol is of the other direction). The look-up
 // runs under the counter's lock and a unique key of the register holds
 // body, emergency register and number, so recoveries of one registration
-// side by side give one protocol.
+// side by side give one protocol. A number of a paper emergency register is
+// refused instead when the register already holds it (servers/ManualRequests.h).
 //
 // The number is the year followed by a 7-digit progressive that incoming and
 // outgoing protocols of a body share and that restarts each year. It is taken
