@@ -270,7 +270,8 @@ TEST_P(DirectionServerTest, OnlyTheRegisteringOperatorOnlyWhileActiveAndNotArchi
     const std::string archived = dump();
     refused(change(QStringLiteral("E"), number), "Tab_Stampato", archived);
     // Cancelled.
-    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_Stampato = 'S', Tab_StatoProtocollo = 'C' WHERE "
+    sql(QStringLiteral("UPDATE Tab_Protocollo SET Tab_Stampato = 'S', Tab_StatoProtocollo = 'C', Tab_DataCancellazione = "
+                       "'2024-01-02', Tab_MotivoCancellazione = '01', Tab_CodiceOpeCanc = 'OP01' WHERE "
                        "Tab_NumeroProtocollo = '%1'")
             .arg(number));
     EXPECT_NE(dump(), archived);
