@@ -252,7 +252,9 @@ QString textQuery(const TextQuery &t)
         pr.columns = columns;
         pr.joins = joins;
         pr.walkFilters = walk;
-        if (t.narrow && pg && !texts.isEmpty()) {
+        // A correspondent costs several probes a row; a subject, a test of
+        // the row's own text, cheaper than the visibility.
+        if (t.narrow && pg && !t.correspondent.trimmed().isEmpty()) {
             pr.walkBase = t.base;
             pr.walkTexts = texts.join(QStringLiteral(" AND "));
         }

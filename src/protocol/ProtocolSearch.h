@@ -51,8 +51,9 @@ struct TextQuery {
     int fromYear = 0, toYear = 0;
     int limit = kSearchLimit;
     // "base" holds a visibility that leaves few protocols of the register
-    // (an office's, a department's): PostgreSQL tests it before the texts
-    // and reads a common subject along the register rather than year by year.
+    // (an office's, a department's): PostgreSQL tests it before a
+    // correspondent and reads a common subject along the register rather
+    // than year by year.
     bool narrow = false;
 };
 QString textQuery(const TextQuery &t);
