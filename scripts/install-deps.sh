@@ -12,7 +12,8 @@ packages=(
   libpcsclite-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql libpq-dev
-  poppler-utils python3-openpyxl socat xvfb xauth sqlite3
+  libical-dev
+  poppler-utils python3-openpyxl python3-icalendar socat xvfb xauth sqlite3
 )
 
 missing=()

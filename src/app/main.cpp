@@ -1,6 +1,7 @@
 #include "classification/Classification.h"
 #include "codes/Codes.h"
 #include "corrections/Corrections.h"
+#include "deadlines/Deadlines.h"
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
 #include "documents/Documents.h"
@@ -37,5 +38,6 @@ int main(int argc, char **argv)
     nimbo::links::registerLinksWindows();
     nimbo::search::registerSearchWindows();
     nimbo::corrections::registerCorrectionWindows();
+    nimbo::deadlines::registerDeadlineWindows();
     return StartUp::run(QApplication::arguments());
 }

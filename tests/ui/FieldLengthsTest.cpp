@@ -9,6 +9,7 @@
 #include "classification/Classification.h"
 #include "codes/Codes.h"
 #include "corrections/Corrections.h"
+#include "deadlines/Deadlines.h"
 #include "documents/Documents.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
@@ -58,6 +59,7 @@ TEST_P(FieldLengths, EveryRecordEditorTakesItsLengthsFromTheSchema)
     nimbo::links::registerLinksWindows();
     nimbo::search::registerSearchWindows();
     nimbo::corrections::registerCorrectionWindows();
+    nimbo::deadlines::registerDeadlineWindows();
 
     QStringList editors;
     QStringList wrong;

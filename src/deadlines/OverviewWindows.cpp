@@ -1,0 +1,7 @@
+#include "deadlines/Deadlines.h"
+
+namespace nimbo::deadlines {
+
+void registerOverviewWindows() {}
+
+} // namespace nimbo::deadlines
