@@ -7,6 +7,7 @@
 
 #include "data/Dialect.h"
 #include "data/LetterGrams.h"
+#include "data/SearchNames.h"
 #include "data/Funzioni_Com_1.h"
 
 namespace F = Funzioni_Com_1;
@@ -202,6 +203,13 @@ QString orderedSubjectMatch(const QString &typed)
     if (engine() == Engine::PostgreSQL)
         return {};
     return QStringLiteral("Tab_Protocollo_Ordine_fts MATCH ") + q(trigramQuery(typed));
+}
+
+QString orderedNameMatch(const QString &typed)
+{
+    if (engine() == Engine::PostgreSQL)
+        return {};
+    return SearchNames::kTable + QStringLiteral(" MATCH ") + q(trigramQuery(typed));
 }
 
 QString correspondentCandidates(const QString &ente, const QString &typed)

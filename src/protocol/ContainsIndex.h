@@ -58,6 +58,9 @@ QString correspondentCandidates(const QString &ente, const QString &typed);
 // SQLite: the condition on the subject index kept in protocol-number order
 // (see boundedQuery); empty on PostgreSQL, whose trigram index has no order.
 QString orderedSubjectMatch(const QString &typed);
+// SQLite: the same for the protocols' own copy of their correspondents'
+// names (SearchNames::kTable), kept in the same order; empty on PostgreSQL.
+QString orderedNameMatch(const QString &typed);
 // As many rows as correspondentCandidates gives, read from the indexes only
 // (PostgreSQL; empty on SQLite, where counting the set costs no more).
 QString correspondentCount(const QString &ente, const QString &typed);

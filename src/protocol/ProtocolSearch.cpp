@@ -4,6 +4,7 @@
 
 #include "data/Dialect.h"
 #include "data/LetterGrams.h"
+#include "data/SearchNames.h"
 #include "protocol/ContainsIndex.h"
 #include "data/Funzioni_Com_1.h"
 
@@ -55,18 +56,23 @@ QString namesContaining(const QString &ente, const QString &typed)
 // The main correspondent or one of the further recipients, asked of each
 // row by its keys: a walk along the register meets the matches of a
 // common name after a few rows, without reading every name that matches.
-// (A set of the matching names read once costs more on PostgreSQL: it is
-// read again for each row's further recipients.)
+// The row's own copy of its names turns away most rows before any look-up;
+// the look-ups decide. (A set of the matching names read once costs more:
+// on PostgreSQL the whole address book is read for a text too short for its
+// index, so OFFSET 0 keeps each look-up a probe by key.)
 QString correspondentCondition(const QString &ente, const QString &typed)
 {
-    return QStringLiteral("(EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
+    const QString perRow = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL ? QStringLiteral(" OFFSET 0")
+                                                                                          : QString();
+    return QStringLiteral("(") + containsText(QStringLiteral("p.") + SearchNames::kColumn, typed)
+           + QStringLiteral(" AND (EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
            + QStringLiteral(" AND r1.Tab_Identificativo = p.Tab_Intestatario AND ")
-           + containsText(QStringLiteral("r1.Tab_Denominazione"), typed)
+           + containsText(QStringLiteral("r1.Tab_Denominazione"), typed) + perRow
            + QStringLiteral(") OR EXISTS (SELECT 1 FROM Tab_ProtocolloDestinatari d JOIN Tab_Rubrica r2 ON "
                             "r2.Tab_EnteRubrica = d.Tab_Ente AND r2.Tab_Identificativo = d.Tab_MittDest WHERE "
                             "d.Tab_Ente = p.Tab_Ente AND d.Tab_TipoProtocollo = p.Tab_TipoProtocollo AND "
                             "d.Tab_NumeroProtocollo = p.Tab_NumeroProtocollo AND ")
-           + containsText(QStringLiteral("r2.Tab_Denominazione"), typed) + QStringLiteral("))");
+           + containsText(QStringLiteral("r2.Tab_Denominazione"), typed) + perRow + QStringLiteral(")))");
 }
 
 // The keys of the newest protocols (up to the list) whose correspondent or
@@ -244,8 +250,11 @@ QString textQuery(const TextQuery &t)
     // the newest rows first, then a walk or the index, whichever is cheaper.
     // SQLite's subject index walks newest first, but a period far from the
     // newest protocols is met sooner along the period's years.
+    // SQLite: a correspondent's names are walked newest first through their
+    // ordered trigrams, as a subject's words are.
+    const bool namesOrdered = !pg && t.subject.trimmed().isEmpty() && contains::indexable(t.correspondent);
     const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period || t.narrow) : period))
-                        || (!subjectIndexed && !subjectShort && !t.correspondent.trimmed().isEmpty()
+                        || (!subjectIndexed && !subjectShort && !namesOrdered && !t.correspondent.trimmed().isEmpty()
                             && !contains::literalRuns(t.correspondent).isEmpty());
     if (probed) {
         contains::Probed pr;
@@ -265,9 +274,9 @@ QString textQuery(const TextQuery &t)
         pr.toYear = t.toYear;
         pr.limit = limit;
         const QString years = contains::numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), pr.fromYear, pr.toYear);
-        // A subject's walk reads no names: it may go further.
-        if (t.correspondent.trimmed().isEmpty())
-            pr.walkReach = 45000;
+        // The walk looks names up only on the rows whose own copy holds
+        // the text: it may go as far for a correspondent as for a subject.
+        pr.walkReach = 45000;
         if (subjectShort && pg) {
             pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND ")
                                                   + contains::subjectLetters(t.subject, QStringLiteral("p.Tab_Oggetto")),
@@ -285,6 +294,9 @@ QString textQuery(const TextQuery &t)
                                               limit);
         } else if (subjectIndexed) {
             pr.candidates = indexedCandidates(filters + years, limit);
+        } else if (pg && contains::indexable(t.correspondent)) {
+            // The names' trigram index finds the protocols themselves.
+            pr.candidates = indexedCandidates(filters + years, limit);
         } else {
             pr.candidates = correspondentCandidates(t.ente, t.correspondent, filters, limit, pr.fromYear, pr.toYear);
         }
@@ -298,6 +310,10 @@ QString textQuery(const TextQuery &t)
         b.orderedMatch = contains::orderedSubjectMatch(t.subject);
         b.yearlySubject = t.subject;
         b.thisYear = QDate::currentDate().year();
+    } else if (namesOrdered) {
+        b.orderedTable = SearchNames::kTable;
+        b.orderedMatch = contains::orderedNameMatch(t.correspondent);
+        b.candidates = b.orderedMatch;
     } else if (subjectShort) {
         // SQLite: the subject's letters, kept in protocol-number order.
         b.orderedMatch = contains::subjectLetters(t.subject, QStringLiteral("p.Tab_Oggetto"));

@@ -58,7 +58,12 @@ std::vector<Table> registerTables()
     std::vector<Table> t;
     // The first index (body, number) is dropped at version 14 (see Ddl's
     // createIndexes); it keeps its place, since the names follow positions.
-    t.push_back({QStringLiteral("Tab_Protocollo"), registerColumns(),
+    // The correspondents' names are the database's own copy (see
+    // CorrespondentNames): outside the register's columns, so that the
+    // history never records them.
+    std::vector<Column> protocol = registerColumns();
+    protocol.push_back(since(txt("Tab_NomiCorrispondenti"), 35));
+    t.push_back({QStringLiteral("Tab_Protocollo"), protocol,
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"}),
                  {idx({"Tab_Ente", "Tab_NumeroProtocollo"}), idx({"Tab_Ente", "Tab_DataProtocollo"}),
                   idx({"Tab_Ente", "Tab_CodiceOpeReg"}), idx({"Tab_Ente", "Tab_Intestatario"}),

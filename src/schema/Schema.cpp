@@ -7,6 +7,7 @@
 
 #include "data/Dialect.h"
 #include "schema/CancelGuards.h"
+#include "schema/CorrespondentNames.h"
 #include "schema/ClassificationGuards.h"
 #include "schema/Ddl.h"
 #include "schema/DirectionHistory.h"
@@ -478,6 +479,8 @@ const std::vector<Step> &steps()
         {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
              "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
+        {35, "nomi dei corrispondenti di ciascun protocollo, tenuti dal database, per le ricerche per corrispondente",
+         CorrespondentNames::statements},
     };
     return s;
 }

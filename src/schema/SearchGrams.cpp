@@ -65,6 +65,18 @@ QString sqliteGramWords(const QString &text)
                  .arg(text);
 }
 
+QString subjectLettersOnAdd()
+{
+    return QStringLiteral("INSERT INTO %1 (rowid, t) VALUES (%2, %3); ")
+        .arg(LetterGrams::kSubjectTable, keyOf(QStringLiteral("new")), sqliteGramWords(QStringLiteral("new.Tab_Oggetto")));
+}
+
+QString subjectLettersOnDrop()
+{
+    return QStringLiteral("INSERT INTO %1 (%1, rowid, t) VALUES ('delete', %2, %3); ")
+        .arg(LetterGrams::kSubjectTable, keyOf(QStringLiteral("old")), sqliteGramWords(QStringLiteral("old.Tab_Oggetto")));
+}
+
 namespace {
 
 QStringList sqliteStatements()
@@ -88,10 +100,7 @@ QStringList sqliteStatements()
                           "ON p.Tab_Ente = o.Tab_Ente AND p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND "
                           "p.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo ORDER BY o.k")
                .arg(subjects, sqliteGramWords(QStringLiteral("p.Tab_Oggetto")));
-    out << orderTriggers(QStringLiteral("INSERT INTO %1 (rowid, t) VALUES (%2, %3); ")
-                             .arg(subjects, keyOf(QStringLiteral("new")), sqliteGramWords(QStringLiteral("new.Tab_Oggetto"))),
-                         QStringLiteral("INSERT INTO %1 (%1, rowid, t) VALUES ('delete', %2, %3); ")
-                             .arg(subjects, keyOf(QStringLiteral("old")), sqliteGramWords(QStringLiteral("old.Tab_Oggetto"))));
+    out << orderTriggers(subjectLettersOnAdd(), subjectLettersOnDrop());
     // The name's letters keyed by the address book's rowid, as its trigrams.
     out << table(names);
     out << QStringLiteral("INSERT INTO %1 (rowid, t) SELECT rowid, %2 FROM Tab_Rubrica")

@@ -17,6 +17,10 @@ namespace Schema::SearchGrams {
 // keyOf("new") / keyOf("old")).
 QString keyOf(const QString &row);
 QStringList orderTriggers(const QString &alsoOnAdd = {}, const QString &alsoOnDrop = {});
+// What the subject's letters add to those triggers: a later step that
+// makes them again with work of its own passes these on.
+QString subjectLettersOnAdd();
+QString subjectLettersOnDrop();
 
 // The letters and letter pairs of a text as the SQLite index holds them:
 // one word per letter and per pair of the upper-cased text ("h" and the hex
