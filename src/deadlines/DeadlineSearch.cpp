@@ -42,15 +42,6 @@ std::optional<QString> checkCriteria(const DeadlineCriteria &c)
 
 namespace {
 
-// The deadline as a point in time both engines compare with their clock.
-// SQLite keeps it as text: a day alone ("2026-03-01") or a day and time
-// written with a space or a "T"; datetime() brings every shape to the one
-// NOW() returns, so that text order is time order.
-QString deadlineAt(Dialect::Engine e, const QString &column)
-{
-    return e == Dialect::Engine::PostgreSQL ? column : QStringLiteral("datetime(%1)").arg(column);
-}
-
 // The database server's clock, local time: never the workstation's.
 QString serverNow(Dialect::Engine e)
 {
@@ -69,21 +60,30 @@ QString serverNowPlusDays(Dialect::Engine e, int days)
 QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
 {
     const Dialect::Engine e = Dialect::centralTarget().engine;
-    const QString due = deadlineAt(e, QStringLiteral("x.Tab_DataEvasione"));
+    // The deadlines in force are kept by the database (one row per protocol
+    // and competent office, handled and cancelled protocols left out; on
+    // SQLite in NOW()'s own shape), so every period below is a range of the
+    // index the viewer's level reads.
+    const QString due = QStringLiteral("k.Tab_DataEvasione");
+    const auto reminder = [](const char *column) {
+        return QStringLiteral("(SELECT sol.%1 FROM Tab_ProSolleciti sol WHERE sol.Tab_Ente = k.Tab_Ente "
+                              "AND sol.Tab_Protocollo = k.Tab_NumeroProtocollo ORDER BY sol.Tab_ProgrSollecito DESC LIMIT 1)")
+            .arg(QLatin1String(column));
+    };
     QString sql = QStringLiteral(
-        "SELECT x.Tab_DataEvasione, x.Tab_TipoProtocollo, x.Tab_NumeroProtocollo, x.Tab_DataProtocollo, x.Tab_Oggetto, "
-        "x.Tab_SoggPrivacy, x.Tab_Intestatario, x.Tab_Denominazione, r.Tab_Domicilio, x.Dipa_CodDipartimento, "
-        "x.Tab_Ufficio, x.Tab_Descrizione, x.Tab_DataSerialeMov, x.Tab_DataSollecito, x.Tab_PersonaContattata, "
-        "x.Tab_Risposta, ")
-        + Dialect::daysBetween(e, QStringLiteral("x.Tab_DataEvasione"), serverNow(e))
-        + QStringLiteral(", r.Tab_NumeroCivico, c.com_cap, c.com_Comune "
-                         "FROM ProtocolliAssegnati_Competenza x "
-                         "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = x.Tab_Ente AND r.Tab_Identificativo = x.Tab_Intestatario "
-                         "LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione "
-                         "WHERE x.Tab_Ente = ") + q(v.ente)
-        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM Tab_Iter_Documento arch WHERE arch.Tab_TipoMovimento = 5 "
-                         "AND arch.Tab_Ente = x.Tab_Ente AND arch.Tab_TipoProtocollo = x.Tab_TipoProtocollo "
-                         "AND arch.Tab_NumeroProtocollo = x.Tab_NumeroProtocollo)");
+        "SELECT k.Tab_DataEvasione, k.Tab_TipoProtocollo, k.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
+        "p.Tab_SoggPrivacy, p.Tab_Intestatario, r.Tab_Denominazione, r.Tab_Domicilio, k.Tab_Dipartimento, "
+        "k.Tab_Ufficio, u.Tab_Descrizione, k.Tab_DataSerialeMov, %1, %2, %3, %4, r.Tab_NumeroCivico, c.com_cap, "
+        "c.com_Comune FROM Tab_ScadenzeInCorso k "
+        "JOIN Tab_Protocollo p ON p.Tab_Ente = k.Tab_Ente AND p.Tab_TipoProtocollo = k.Tab_TipoProtocollo "
+        "AND p.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo "
+        "JOIN Tab_Uffici u ON u.Tab_Ente = k.Tab_Ente AND u.Tab_Ufficio = k.Tab_Ufficio "
+        "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
+        "LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione "
+        "WHERE k.Tab_Ente = ")
+        .arg(reminder("Tab_DataSollecito"), reminder("Tab_PersonaContattata"), reminder("Tab_Risposta"),
+             Dialect::daysBetween(e, due, serverNow(e)))
+        + q(v.ente);
     switch (c.kind) {
     case DeadlineCriteria::Kind::DueWithin:
         sql += QStringLiteral(" AND %1 > %2 AND %1 <= %3").arg(due, serverNow(e), serverNowPlusDays(e, c.days));
@@ -92,11 +92,8 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
         sql += QStringLiteral(" AND %1 < %2").arg(due, serverNow(e));
         break;
     case DeadlineCriteria::Kind::Between:
-        // Text order is time order for every shape SQLite holds, and a
-        // PostgreSQL date compares with a date literal: the column is read
-        // as it is.
-        sql += QStringLiteral(" AND x.Tab_DataEvasione >= ") + q(c.from.toString(Qt::ISODate))
-               + QStringLiteral(" AND x.Tab_DataEvasione < ") + q(c.to.addDays(1).toString(Qt::ISODate));
+        sql += QStringLiteral(" AND %1 >= %2 AND %1 < %3")
+                   .arg(due, q(c.from.toString(Qt::ISODate)), q(c.to.addDays(1).toString(Qt::ISODate)));
         break;
     case DeadlineCriteria::Kind::None:
         break;
@@ -106,18 +103,18 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
             sql += QStringLiteral(" AND ")
                    + Dialect::likeNoCase(e, column, q(QLatin1Char('%') + text.trimmed() + QLatin1Char('%')));
     };
-    contains(QStringLiteral("x.Tab_Denominazione"), c.correspondent);
-    contains(QStringLiteral("x.Tab_Oggetto"), c.subject);
+    contains(QStringLiteral("r.Tab_Denominazione"), c.correspondent);
+    contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
     if (!c.department.isEmpty())
-        sql += QStringLiteral(" AND x.Dipa_CodDipartimento = ") + q(c.department);
+        sql += QStringLiteral(" AND k.Tab_Dipartimento = ") + q(c.department);
     if (!c.office.isEmpty())
-        sql += QStringLiteral(" AND x.Tab_Ufficio = ") + q(c.office);
+        sql += QStringLiteral(" AND k.Tab_Ufficio = ") + q(c.office);
     scope::DeadlineColumns cols;
-    cols.operatorCode = QStringLiteral("x.Tab_codiceOpe");
-    cols.office = QStringLiteral("x.Tab_Ufficio");
-    cols.department = QStringLiteral("x.Dipa_CodDipartimento");
+    cols.operatorCode = QStringLiteral("k.Tab_CodiceOpe");
+    cols.office = QStringLiteral("k.Tab_Ufficio");
+    cols.department = QStringLiteral("k.Tab_Dipartimento");
     sql += QStringLiteral(" AND ") + scope::deadlines(v, cols)
-           + QStringLiteral(" ORDER BY x.Tab_DataEvasione, x.Tab_NumeroProtocollo, x.Tab_TipoProtocollo, x.Tab_Ufficio");
+           + QStringLiteral(" ORDER BY k.Tab_DataEvasione, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio");
     if (c.limit > 0)
         sql += Dialect::limit(c.limit + 1);
     return sql;

@@ -8,6 +8,7 @@
 #include "data/Dialect.h"
 #include "schema/CancelGuards.h"
 #include "schema/ClassificationGuards.h"
+#include "schema/DeadlineKeeper.h"
 #include "schema/Ddl.h"
 #include "schema/DirectionHistory.h"
 #include "schema/Guards.h"
@@ -478,6 +479,7 @@ const std::vector<Step> &steps()
         {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
              "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
+        {32, "scadenze in corso delle pratiche assegnate per competenza, tenute dal database", DeadlineKeeper::statements},
     };
     return s;
 }
