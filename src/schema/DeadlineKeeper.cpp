@@ -75,8 +75,8 @@ struct Source {
 const Source kSources[] = {
     {"Tab_Iter_Documento", "%1.Tab_TipoMovimento IN (4, 5)", true, "Tab_NumeroProtocollo", ""},
     {"Tab_Iter_Destinatari", "%1.Tab_TipoAssegnazione = 1", true, "Tab_NumeroProtocollo", ""},
-    {"Tab_ProScadenza", "1 = 1", false, "Tab_Protocollo", ""},
-    {"Tab_Protocollo", "1 = 1", true, "Tab_NumeroProtocollo", "Tab_StatoProtocollo, Tab_TipoProtocollo", false},
+    {"Tab_ProScadenza", "%1.Tab_Ente IS NOT NULL", false, "Tab_Protocollo", ""},
+    {"Tab_Protocollo", "%1.Tab_Ente IS NOT NULL", true, "Tab_NumeroProtocollo", "Tab_StatoProtocollo, Tab_TipoProtocollo", false},
 };
 
 QString base(const Source &s) { return QStringLiteral("%1_scadenze").arg(QString::fromLatin1(s.table).toLower()); }
@@ -122,17 +122,25 @@ QStringList postgres()
 {
     QStringList out;
     // Two writers touching one protocol at once (a postponement and an
-    // assignment) take turns: each recomputes after the other committed,
-    // so the last one to finish sees both.
+    // assignment) take turns on the protocol's row: each recomputes after
+    // the other committed, so the last one to finish sees both. A row lock
+    // rather than an advisory one: a long transaction that touches many
+    // protocols (an upgrade, a recovery) keeps no lock table entry for each.
+    const QString rows = rowsOf(Engine::PostgreSQL, QStringLiteral("d.Tab_Ente = e AND d.Tab_NumeroProtocollo = n%1"));
     out << QStringLiteral(
                "CREATE OR REPLACE FUNCTION tab_scadenze_aggiorna(e text, n text, t text) RETURNS void LANGUAGE plpgsql "
                "SECURITY DEFINER AS $scad$\nBEGIN\n"
-               "  PERFORM pg_advisory_xact_lock(hashtext('Tab_ScadenzeInCorso|' || e || '|' || n));\n"
-               "  DELETE FROM %1 WHERE Tab_Ente = e AND Tab_NumeroProtocollo = n AND (t IS NULL OR Tab_TipoProtocollo = t);\n"
-               "  INSERT INTO %1 (%2) %3 ON CONFLICT DO NOTHING;\nEND\n$scad$")
-               .arg(kTable, kColumns,
-                    rowsOf(Engine::PostgreSQL, QStringLiteral("d.Tab_Ente = e AND d.Tab_NumeroProtocollo = n "
-                                                              "AND (t IS NULL OR d.Tab_TipoProtocollo = t)")));
+               "  IF t IS NULL THEN\n"
+               "    PERFORM 1 FROM Tab_Protocollo WHERE Tab_Ente = e AND Tab_NumeroProtocollo = n FOR NO KEY UPDATE;\n"
+               "    DELETE FROM %1 WHERE Tab_Ente = e AND Tab_NumeroProtocollo = n;\n"
+               "    INSERT INTO %1 (%2) %3 ON CONFLICT DO NOTHING;\n"
+               "  ELSE\n"
+               "    PERFORM 1 FROM Tab_Protocollo WHERE Tab_Ente = e AND Tab_TipoProtocollo = t "
+               "AND Tab_NumeroProtocollo = n FOR NO KEY UPDATE;\n"
+               "    DELETE FROM %1 WHERE Tab_Ente = e AND Tab_NumeroProtocollo = n AND Tab_TipoProtocollo = t;\n"
+               "    INSERT INTO %1 (%2) %4 ON CONFLICT DO NOTHING;\n"
+               "  END IF;\nEND\n$scad$")
+               .arg(kTable, kColumns, rows.arg(QString()), rows.arg(QStringLiteral(" AND d.Tab_TipoProtocollo = t")));
     out << ownersRights(QStringLiteral("tab_scadenze_aggiorna(text, text, text)")).split(QLatin1Char('\n'));
     for (const Source &s : kSources) {
         const QString b = base(s), rel = QLatin1String(s.relevant);
@@ -149,11 +157,21 @@ QStringList postgres()
                               "  RETURN NULL;\nEND\n$scad$")
                    .arg(b, rel.arg(QStringLiteral("OLD")), call("OLD"), rel.arg(QStringLiteral("NEW")), call("NEW"));
         out << ownersRights(b + QStringLiteral("()")).split(QLatin1Char('\n'));
-        out << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(b, QLatin1String(s.table));
-        const QString events = s.inserts ? QStringLiteral("INSERT OR UPDATE OR DELETE")
-                                         : QStringLiteral("UPDATE OF ") + QLatin1String(s.updateOf);
-        out << QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
-                   .arg(b, events, QLatin1String(s.table));
+        // Only the rows that matter call the function (most movements are
+        // neither assignments nor completions).
+        const QString t = QLatin1String(s.table);
+        for (const char *suffix : {"", "_ai", "_au", "_ad"})
+            out << QStringLiteral("DROP TRIGGER IF EXISTS %1%2 ON %3").arg(b, QLatin1String(suffix), t);
+        if (s.inserts) {
+            out << QStringLiteral("CREATE TRIGGER %1_ai AFTER INSERT ON %2 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION %1()")
+                       .arg(b, t, rel.arg(QStringLiteral("NEW")));
+            out << QStringLiteral("CREATE TRIGGER %1_ad AFTER DELETE ON %2 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION %1()")
+                       .arg(b, t, rel.arg(QStringLiteral("OLD")));
+        }
+        const QString columns = *s.updateOf ? QStringLiteral(" OF ") + QLatin1String(s.updateOf) : QString();
+        out << QStringLiteral("CREATE TRIGGER %1_au AFTER UPDATE%2 ON %3 FOR EACH ROW WHEN ((%4) OR (%5)) "
+                              "EXECUTE FUNCTION %1()")
+                   .arg(b, columns, t, rel.arg(QStringLiteral("OLD")), rel.arg(QStringLiteral("NEW")));
     }
     out << QStringLiteral("CREATE OR REPLACE FUNCTION tab_uffici_scadenze() RETURNS trigger LANGUAGE plpgsql "
                           "SECURITY DEFINER AS $scad$\nBEGIN\n"
