@@ -63,61 +63,70 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
     // The deadlines in force are kept by the database (one row per protocol
     // and competent office, handled and cancelled protocols left out; on
     // SQLite in NOW()'s own shape), so every period below is a range of the
-    // index the viewer's level reads.
+    // index the viewer's level reads. The rows are chosen and cut first,
+    // reading the register and the address book only for a filter that
+    // needs them; what the list shows is joined to the chosen rows alone.
     const QString due = QStringLiteral("k.Tab_DataEvasione");
-    const auto reminder = [](const char *column) {
-        return QStringLiteral("(SELECT sol.%1 FROM Tab_ProSolleciti sol WHERE sol.Tab_Ente = k.Tab_Ente "
-                              "AND sol.Tab_Protocollo = k.Tab_NumeroProtocollo ORDER BY sol.Tab_ProgrSollecito DESC LIMIT 1)")
-            .arg(QLatin1String(column));
-    };
-    QString sql = QStringLiteral(
-        "SELECT k.Tab_DataEvasione, k.Tab_TipoProtocollo, k.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_Oggetto, "
-        "p.Tab_SoggPrivacy, p.Tab_Intestatario, r.Tab_Denominazione, r.Tab_Domicilio, k.Tab_Dipartimento, "
-        "k.Tab_Ufficio, u.Tab_Descrizione, k.Tab_DataSerialeMov, %1, %2, %3, %4, r.Tab_NumeroCivico, c.com_cap, "
-        "c.com_Comune FROM Tab_ScadenzeInCorso k "
-        "JOIN Tab_Protocollo p ON p.Tab_Ente = k.Tab_Ente AND p.Tab_TipoProtocollo = k.Tab_TipoProtocollo "
-        "AND p.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo "
-        "JOIN Tab_Uffici u ON u.Tab_Ente = k.Tab_Ente AND u.Tab_Ufficio = k.Tab_Ufficio "
-        "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
-        "LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione "
-        "WHERE k.Tab_Ente = ")
-        .arg(reminder("Tab_DataSollecito"), reminder("Tab_PersonaContattata"), reminder("Tab_Risposta"),
-             Dialect::daysBetween(e, due, serverNow(e)))
-        + q(v.ente);
+    QString chosen = QStringLiteral("SELECT k.Tab_Ente, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio, "
+                                    "k.Tab_Dipartimento, k.Tab_DataSerialeMov, k.Tab_DataEvasione "
+                                    "FROM Tab_ScadenzeInCorso k");
+    const QString correspondent = c.correspondent.trimmed(), subject = c.subject.trimmed();
+    if (!correspondent.isEmpty() || !subject.isEmpty())
+        chosen += QStringLiteral(" JOIN Tab_Protocollo fp ON fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = "
+                                 "k.Tab_TipoProtocollo AND fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo");
+    if (!correspondent.isEmpty())
+        chosen += QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
+                                 "AND fr.Tab_Identificativo = fp.Tab_Intestatario");
+    chosen += QStringLiteral(" WHERE k.Tab_Ente = ") + q(v.ente);
     switch (c.kind) {
     case DeadlineCriteria::Kind::DueWithin:
-        sql += QStringLiteral(" AND %1 > %2 AND %1 <= %3").arg(due, serverNow(e), serverNowPlusDays(e, c.days));
+        chosen += QStringLiteral(" AND %1 > %2 AND %1 <= %3").arg(due, serverNow(e), serverNowPlusDays(e, c.days));
         break;
     case DeadlineCriteria::Kind::Overdue:
-        sql += QStringLiteral(" AND %1 < %2").arg(due, serverNow(e));
+        chosen += QStringLiteral(" AND %1 < %2").arg(due, serverNow(e));
         break;
     case DeadlineCriteria::Kind::Between:
-        sql += QStringLiteral(" AND %1 >= %2 AND %1 < %3")
-                   .arg(due, q(c.from.toString(Qt::ISODate)), q(c.to.addDays(1).toString(Qt::ISODate)));
+        chosen += QStringLiteral(" AND %1 >= %2 AND %1 < %3")
+                      .arg(due, q(c.from.toString(Qt::ISODate)), q(c.to.addDays(1).toString(Qt::ISODate)));
         break;
     case DeadlineCriteria::Kind::None:
         break;
     }
     const auto contains = [&](const QString &column, const QString &text) {
-        if (!text.trimmed().isEmpty())
-            sql += QStringLiteral(" AND ")
-                   + Dialect::likeNoCase(e, column, q(QLatin1Char('%') + text.trimmed() + QLatin1Char('%')));
+        if (!text.isEmpty())
+            chosen += QStringLiteral(" AND ") + Dialect::likeNoCase(e, column, q(QLatin1Char('%') + text + QLatin1Char('%')));
     };
-    contains(QStringLiteral("r.Tab_Denominazione"), c.correspondent);
-    contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
+    contains(QStringLiteral("fr.Tab_Denominazione"), correspondent);
+    contains(QStringLiteral("fp.Tab_Oggetto"), subject);
     if (!c.department.isEmpty())
-        sql += QStringLiteral(" AND k.Tab_Dipartimento = ") + q(c.department);
+        chosen += QStringLiteral(" AND k.Tab_Dipartimento = ") + q(c.department);
     if (!c.office.isEmpty())
-        sql += QStringLiteral(" AND k.Tab_Ufficio = ") + q(c.office);
+        chosen += QStringLiteral(" AND k.Tab_Ufficio = ") + q(c.office);
     scope::DeadlineColumns cols;
     cols.operatorCode = QStringLiteral("k.Tab_CodiceOpe");
     cols.office = QStringLiteral("k.Tab_Ufficio");
     cols.department = QStringLiteral("k.Tab_Dipartimento");
-    sql += QStringLiteral(" AND ") + scope::deadlines(v, cols)
-           + QStringLiteral(" ORDER BY k.Tab_DataEvasione, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio");
+    const QString order =
+        QStringLiteral(" ORDER BY k.Tab_DataEvasione, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio");
+    chosen += QStringLiteral(" AND ") + scope::deadlines(v, cols) + order;
     if (c.limit > 0)
-        sql += Dialect::limit(c.limit + 1);
-    return sql;
+        chosen += Dialect::limit(c.limit + 1);
+
+    return QStringLiteral(
+               "SELECT k.Tab_DataEvasione, k.Tab_TipoProtocollo, k.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
+               "p.Tab_Oggetto, p.Tab_SoggPrivacy, p.Tab_Intestatario, r.Tab_Denominazione, r.Tab_Domicilio, "
+               "k.Tab_Dipartimento, k.Tab_Ufficio, u.Tab_Descrizione, k.Tab_DataSerialeMov, sol.Tab_DataSollecito, "
+               "sol.Tab_PersonaContattata, sol.Tab_Risposta, %1, r.Tab_NumeroCivico, c.com_cap, c.com_Comune "
+               "FROM (%2) k "
+               "JOIN Tab_Protocollo p ON p.Tab_Ente = k.Tab_Ente AND p.Tab_TipoProtocollo = k.Tab_TipoProtocollo "
+               "AND p.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo "
+               "JOIN Tab_Uffici u ON u.Tab_Ente = k.Tab_Ente AND u.Tab_Ufficio = k.Tab_Ufficio "
+               "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
+               "LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione "
+               "LEFT JOIN Tab_ProSolleciti sol ON sol.Tab_ProgrSollecito = (SELECT MAX(s.Tab_ProgrSollecito) "
+               "FROM Tab_ProSolleciti s WHERE s.Tab_Ente = k.Tab_Ente AND s.Tab_Protocollo = k.Tab_NumeroProtocollo)")
+               .arg(Dialect::daysBetween(e, due, serverNow(e)), chosen)
+           + order;
 }
 
 QString addressOf(const QString &street, const QString &number, const QString &postcode, const QString &town)
