@@ -102,7 +102,7 @@ bool fill(QSqlDatabase &db, long rows)
         return pg ? QStringLiteral("CURRENT_DATE + (%1)").arg(offset)
                   : QStringLiteral("date('now', 'localtime', (%1) || ' days')").arg(offset);
     };
-    const QString spread = QStringLiteral("((g * 7919) % 731 - 365)");
+    const QString spread = QStringLiteral("((g % 100003) * 7919 % 731 - 365)");
     QStringList word;
     for (int i = 0; i < 20; ++i)
         word << QStringLiteral("WHEN %1 THEN '%2'").arg(i).arg(QLatin1String(kWords[i]));
