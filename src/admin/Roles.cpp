@@ -28,7 +28,8 @@ const QStringList kAppendOnly{QStringLiteral("log_accessi_proto")};
 // Counters that only go up: a row deleted would hand its codes out again.
 const QStringList kNeverDeleted{QStringLiteral("tab_contatorefascicoli")};
 const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo"), QStringLiteral("tab_protocollo_storico"),
-                            QStringLiteral("tab_protocollo_ammissioni"), QStringLiteral("tab_protocollorecuperato")};
+                            QStringLiteral("tab_protocollo_ammissioni"), QStringLiteral("tab_protocollorecuperato"),
+                            QStringLiteral("tab_scadenzeincorso")};
 
 QString quoteIdent(const QString &name)
 {

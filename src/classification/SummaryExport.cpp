@@ -1,10 +1,6 @@
 #include "classification/SummaryExport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QTemporaryFile>
-#include <xlsxwriter.h>
+#include "classification/XlsxBook.h"
 
 namespace nimbo::classification::summary {
 
@@ -31,57 +27,16 @@ namespace {
 // Column widths in characters, as a clerk reads them.
 constexpr double kWidths[] = {6, 14, 15, 50, 35, 40, 35, 40, 30, 30, 40};
 
-class Book {
-public:
-    explicit Book(const QByteArray &path)
-    {
-        lxw_workbook_options options{};
-        // Rows go to disk as they are written: the memory stays flat
-        // whatever the size of the list.
-        options.constant_memory = LXW_TRUE;
-        book_ = workbook_new_opt(path.constData(), &options);
-    }
-    ~Book()
-    {
-        if (book_)
-            workbook_close(book_);
-    }
-    Book(const Book &) = delete;
-    Book &operator=(const Book &) = delete;
-    lxw_workbook *get() const { return book_; }
-    lxw_error close()
-    {
-        lxw_workbook *b = book_;
-        book_ = nullptr;
-        return b ? workbook_close(b) : LXW_ERROR_CREATING_XLSX_FILE;
-    }
-
-private:
-    lxw_workbook *book_ = nullptr;
-};
-
-void text(lxw_worksheet *sheet, int row, int column, const QString &value, lxw_format *format = nullptr)
-{
-    if (value.isEmpty())
-        return;
-    worksheet_write_string(sheet, lxw_row_t(row), lxw_col_t(column), value.toUtf8().constData(), format);
-}
+using xlsx::text;
 
 } // namespace
 
 ExportOutcome writeWorkbook(const QString &path, const QString &title, const QString &subtitle,
                             const QVector<ExportRow> &rows, const std::function<bool(int)> &progress, QString *error)
 {
-    const QFileInfo target(path);
-    QTemporaryFile part(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
-    if (!part.open()) {
-        *error = part.errorString();
-        return ExportOutcome::Failed;
-    }
-    part.close();
-    Book book(QFile::encodeName(part.fileName()));
+    xlsx::Book book(path);
     if (!book.get()) {
-        *error = QStringLiteral("impossibile creare il file ") + path;
+        *error = book.error();
         return ExportOutcome::Failed;
     }
     lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "Protocolli");
@@ -105,7 +60,7 @@ ExportOutcome writeWorkbook(const QString &path, const QString &title, const QSt
     int row = 4;
     for (int i = 0; i < rows.size(); ++i, ++row) {
         if (progress && i % 200 == 0 && !progress(i))
-            return ExportOutcome::Cancelled; // the temporary file goes with `part`
+            return ExportOutcome::Cancelled; // the temporary file goes with the book
         const ExportRow &r = rows[i];
         text(sheet, row, 0, r.direction);
         text(sheet, row, 1, r.number);
@@ -123,20 +78,10 @@ ExportOutcome writeWorkbook(const QString &path, const QString &title, const QSt
     }
     if (progress && !progress(int(rows.size())))
         return ExportOutcome::Cancelled;
-    if (const lxw_error e = book.close(); e != LXW_NO_ERROR) {
-        *error = QString::fromUtf8(lxw_strerror(e));
+    if (!book.commit()) {
+        *error = book.error();
         return ExportOutcome::Failed;
     }
-    // Only a whole file takes the name.
-    if (QFile::exists(path) && !QFile::remove(path)) {
-        *error = QStringLiteral("impossibile sostituire il file ") + path;
-        return ExportOutcome::Failed;
-    }
-    if (!QFile::rename(part.fileName(), path)) {
-        *error = QStringLiteral("impossibile scrivere il file ") + path;
-        return ExportOutcome::Failed;
-    }
-    part.setAutoRemove(false);
     return ExportOutcome::Written;
 }
 

@@ -1,7 +1,6 @@
 #include "deadlines/DeadlineSearch.h"
 
 #include "data/Dialect.h"
-#include "search/GeneralSearch.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -32,56 +31,110 @@ std::optional<QString> checkCriteria(const DeadlineCriteria &c)
 {
     if (c.kind == DeadlineCriteria::Kind::None)
         return QStringLiteral("Specificare il tipo di ricerca da effettuare");
+    if (c.kind == DeadlineCriteria::Kind::DueWithin && c.days <= 0)
+        return QStringLiteral("specificare il numero di giorni di riferimento");
+    if (c.kind == DeadlineCriteria::Kind::Between && (!c.from.isValid() || !c.to.isValid()))
+        return QStringLiteral("Inserire una data corretta");
+    if (c.kind == DeadlineCriteria::Kind::Between && c.to < c.from)
+        return QStringLiteral("La data finale non può essere minore della data iniziale");
     return std::nullopt;
 }
+
+namespace {
+
+// The database server's clock, local time: never the workstation's.
+QString serverNow(Dialect::Engine e)
+{
+    return e == Dialect::Engine::PostgreSQL ? QStringLiteral("LOCALTIMESTAMP(0)") : QStringLiteral("NOW()");
+}
+
+// n days after now, to the second.
+QString serverNowPlusDays(Dialect::Engine e, int days)
+{
+    return e == Dialect::Engine::PostgreSQL ? QStringLiteral("(LOCALTIMESTAMP(0) + INTERVAL '1 day' * %1)").arg(days)
+                                            : QStringLiteral("datetime(NOW(), '+%1 days')").arg(days);
+}
+
+} // namespace
 
 QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
 {
     const Dialect::Engine e = Dialect::centralTarget().engine;
-    QString sql = QStringLiteral(
-        "SELECT x.Tab_DataEvasione, x.Tab_TipoProtocollo, x.Tab_NumeroProtocollo, x.Tab_DataProtocollo, x.Tab_Oggetto, "
-        "x.Tab_SoggPrivacy, x.Tab_Intestatario, x.Tab_Denominazione, '' AS Indirizzo, x.Dipa_CodDipartimento, "
-        "x.Tab_Ufficio, x.Tab_Descrizione, x.Tab_DataSerialeMov, x.Tab_DataSollecito, x.Tab_PersonaContattata, "
-        "x.Tab_Risposta, ")
-        + Dialect::daysBetween(e, QStringLiteral("x.Tab_DataEvasione"), QStringLiteral("NOW()"))
-        + QStringLiteral(" FROM ProtocolliAssegnati_Competenza x WHERE x.Tab_Ente = ") + q(v.ente)
-        + QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM Tab_Iter_Documento arch WHERE arch.Tab_TipoMovimento = 5 "
-                         "AND arch.Tab_Ente = x.Tab_Ente AND arch.Tab_TipoProtocollo = x.Tab_TipoProtocollo "
-                         "AND arch.Tab_NumeroProtocollo = x.Tab_NumeroProtocollo)");
+    // The deadlines in force are kept by the database (one row per protocol
+    // and competent office, handled and cancelled protocols left out; on
+    // SQLite in NOW()'s own shape), so every period below is a range of the
+    // index the viewer's level reads. The rows are chosen and cut first,
+    // reading the register and the address book only for a filter that
+    // needs them; what the list shows is joined to the chosen rows alone.
+    const QString due = QStringLiteral("k.Tab_DataEvasione");
+    QString chosen = QStringLiteral("SELECT k.Tab_Ente, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio, "
+                                    "k.Tab_Dipartimento, k.Tab_DataSerialeMov, k.Tab_DataEvasione "
+                                    "FROM Tab_ScadenzeInCorso k");
+    const QString correspondent = c.correspondent.trimmed(), subject = c.subject.trimmed();
+    if (!correspondent.isEmpty() || !subject.isEmpty())
+        chosen += QStringLiteral(" JOIN Tab_Protocollo fp ON fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = "
+                                 "k.Tab_TipoProtocollo AND fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo");
+    if (!correspondent.isEmpty())
+        chosen += QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
+                                 "AND fr.Tab_Identificativo = fp.Tab_Intestatario");
+    chosen += QStringLiteral(" WHERE k.Tab_Ente = ") + q(v.ente);
     switch (c.kind) {
     case DeadlineCriteria::Kind::DueWithin:
-        sql += QStringLiteral(" AND x.Tab_DataEvasione > NOW() AND x.Tab_DataEvasione <= ")
-               + Dialect::addDays(e, QStringLiteral("NOW()"), c.days);
+        chosen += QStringLiteral(" AND %1 > %2 AND %1 <= %3").arg(due, serverNow(e), serverNowPlusDays(e, c.days));
         break;
     case DeadlineCriteria::Kind::Overdue:
-        sql += QStringLiteral(" AND x.Tab_DataEvasione < NOW()");
+        chosen += QStringLiteral(" AND %1 < %2").arg(due, serverNow(e));
         break;
     case DeadlineCriteria::Kind::Between:
-        sql += QStringLiteral(" AND x.Tab_DataEvasione >= ") + q(c.from.toString(Qt::ISODate))
-               + QStringLiteral(" AND x.Tab_DataEvasione < ") + q(c.to.addDays(1).toString(Qt::ISODate));
+        chosen += QStringLiteral(" AND %1 >= %2 AND %1 < %3")
+                      .arg(due, q(c.from.toString(Qt::ISODate)), q(c.to.addDays(1).toString(Qt::ISODate)));
         break;
     case DeadlineCriteria::Kind::None:
         break;
     }
-    if (!c.correspondent.trimmed().isEmpty())
-        sql += QStringLiteral(" AND ")
-               + Dialect::likeNoCase(e, QStringLiteral("x.Tab_Denominazione"), q(QLatin1Char('%') + c.correspondent.trimmed() + QLatin1Char('%')));
-    if (!c.subject.trimmed().isEmpty())
-        sql += QStringLiteral(" AND ")
-               + Dialect::likeNoCase(e, QStringLiteral("x.Tab_Oggetto"), q(QLatin1Char('%') + c.subject.trimmed() + QLatin1Char('%')));
+    const auto contains = [&](const QString &column, const QString &text) {
+        if (!text.isEmpty())
+            chosen += QStringLiteral(" AND ") + Dialect::likeNoCase(e, column, q(QLatin1Char('%') + text + QLatin1Char('%')));
+    };
+    contains(QStringLiteral("fr.Tab_Denominazione"), correspondent);
+    contains(QStringLiteral("fp.Tab_Oggetto"), subject);
     if (!c.department.isEmpty())
-        sql += QStringLiteral(" AND x.Dipa_CodDipartimento = ") + q(c.department);
+        chosen += QStringLiteral(" AND k.Tab_Dipartimento = ") + q(c.department);
     if (!c.office.isEmpty())
-        sql += QStringLiteral(" AND x.Tab_Ufficio = ") + q(c.office);
+        chosen += QStringLiteral(" AND k.Tab_Ufficio = ") + q(c.office);
     scope::DeadlineColumns cols;
-    cols.operatorCode = QStringLiteral("x.Tab_codiceOpe");
-    cols.office = QStringLiteral("x.Tab_Ufficio");
-    cols.department = QStringLiteral("x.Dipa_CodDipartimento");
-    sql += QStringLiteral(" AND ") + scope::deadlines(v, cols)
-           + QStringLiteral(" ORDER BY x.Tab_DataEvasione, x.Tab_NumeroProtocollo");
+    cols.operatorCode = QStringLiteral("k.Tab_CodiceOpe");
+    cols.office = QStringLiteral("k.Tab_Ufficio");
+    cols.department = QStringLiteral("k.Tab_Dipartimento");
+    const QString order =
+        QStringLiteral(" ORDER BY k.Tab_DataEvasione, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio");
+    chosen += QStringLiteral(" AND ") + scope::deadlines(v, cols) + order;
     if (c.limit > 0)
-        sql += Dialect::limit(c.limit + 1);
-    return sql;
+        chosen += Dialect::limit(c.limit + 1);
+
+    return QStringLiteral(
+               "SELECT k.Tab_DataEvasione, k.Tab_TipoProtocollo, k.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
+               "p.Tab_Oggetto, p.Tab_SoggPrivacy, p.Tab_Intestatario, r.Tab_Denominazione, r.Tab_Domicilio, "
+               "k.Tab_Dipartimento, k.Tab_Ufficio, u.Tab_Descrizione, k.Tab_DataSerialeMov, sol.Tab_DataSollecito, "
+               "sol.Tab_PersonaContattata, sol.Tab_Risposta, %1, r.Tab_NumeroCivico, c.com_cap, c.com_Comune "
+               "FROM (%2) k "
+               "JOIN Tab_Protocollo p ON p.Tab_Ente = k.Tab_Ente AND p.Tab_TipoProtocollo = k.Tab_TipoProtocollo "
+               "AND p.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo "
+               "JOIN Tab_Uffici u ON u.Tab_Ente = k.Tab_Ente AND u.Tab_Ufficio = k.Tab_Ufficio "
+               "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
+               "LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione "
+               "LEFT JOIN Tab_ProSolleciti sol ON sol.Tab_ProgrSollecito = (SELECT MAX(s.Tab_ProgrSollecito) "
+               "FROM Tab_ProSolleciti s WHERE s.Tab_Ente = k.Tab_Ente AND s.Tab_Protocollo = k.Tab_NumeroProtocollo)")
+               .arg(Dialect::daysBetween(e, due, serverNow(e)), chosen)
+           + order;
+}
+
+QString addressOf(const QString &street, const QString &number, const QString &postcode, const QString &town)
+{
+    if (street.isEmpty() && number.isEmpty() && postcode.isEmpty() && town.isEmpty())
+        return {};
+    return (street + QStringLiteral(", ") + number + QStringLiteral(" - ") + postcode + QStringLiteral("   ") + town)
+        .trimmed();
 }
 
 QVector<DeadlineRow> deadlineRows(const F::LoadedRows &r, const Viewer &v)
@@ -95,11 +148,11 @@ QVector<DeadlineRow> deadlineRows(const F::LoadedRows &r, const Viewer &v)
         row.direction = txt(1);
         row.number = txt(2);
         row.protocolDate = timeOf(r.value(3, i)).date();
-        row.reserved = search::masked(v, txt(5));
-        row.subject = row.reserved ? QString::fromLatin1(search::kMask) : txt(4);
+        row.reserved = txt(5) == QLatin1String("S") && !v.privacy;
+        row.subject = scope::shownSubject(v, txt(4), txt(5), QString::fromLatin1(scope::kDeadlineMask));
         row.correspondentId = txt(6);
         row.correspondent = txt(7);
-        row.address = txt(8);
+        row.address = addressOf(txt(8), txt(17), txt(18), txt(19));
         row.department = txt(9);
         row.office = txt(10);
         row.officeName = txt(11);

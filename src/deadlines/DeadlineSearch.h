@@ -38,7 +38,7 @@ struct DeadlineRow {
     QString number;             // 11 characters as stored
     QDate protocolDate;
     QString subject;            // masked when reserved and the viewer lacks the right
-    bool reserved = false;
+    bool reserved = false;      // reserved and this viewer lacks the right: its subject is masked
     QString correspondentId, correspondent, address;
     QString department, office, officeName; // the competent office
     QString serial;             // the assignment movement's timestamp
@@ -47,6 +47,10 @@ struct DeadlineRow {
     QDate lastReminder;
     QString reminderPerson, reminderAnswer;
 };
+// The address column: street + ", " + number + " - " + postcode + "   " +
+// town; empty when the correspondent has none of them.
+QString addressOf(const QString &street, const QString &number, const QString &postcode, const QString &town);
+
 QVector<DeadlineRow> deadlineRows(const Funzioni_Com_1::LoadedRows &r, const protocol::Viewer &v);
 
 } // namespace nimbo::deadlines

@@ -156,6 +156,18 @@ void deadlines(std::vector<Table> &t)
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio", "Tab_DataOraRegistrazione"}),
                  {idx({"Tab_Ente", "Tab_DataScadenza"})}});
+    // Kept by the database's triggers (schema/DeadlineKeeper): the deadline
+    // lists read it in deadline order through the index of the viewer's
+    // level (body, office, department, assigning operator).
+    t.push_back({QStringLiteral("Tab_ScadenzeInCorso"),
+                 {txt("Tab_Ente"), txt("Tab_NumeroProtocollo"), txt("Tab_TipoProtocollo"), txt("Tab_Ufficio"),
+                  txt("Tab_Dipartimento"), txt("Tab_DataSerialeMov"), txt("Tab_CodiceOpe"), date("Tab_DataEvasione")},
+                 cols({"Tab_Ente", "Tab_NumeroProtocollo", "Tab_TipoProtocollo", "Tab_Ufficio"}),
+                 {idx({"Tab_Ente", "Tab_DataEvasione", "Tab_NumeroProtocollo"}),
+                  idx({"Tab_Ente", "Tab_Ufficio", "Tab_DataEvasione", "Tab_NumeroProtocollo"}),
+                  idx({"Tab_Ente", "Tab_Dipartimento", "Tab_DataEvasione", "Tab_NumeroProtocollo"}),
+                  idx({"Tab_Ente", "Tab_CodiceOpe", "Tab_DataEvasione", "Tab_NumeroProtocollo"})},
+                 32});
 }
 
 void emergencyAndMail(std::vector<Table> &t)

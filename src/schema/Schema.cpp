@@ -9,6 +9,7 @@
 #include "schema/CancelGuards.h"
 #include "schema/CorrespondentNames.h"
 #include "schema/ClassificationGuards.h"
+#include "schema/DeadlineKeeper.h"
 #include "schema/Ddl.h"
 #include "schema/DirectionHistory.h"
 #include "schema/Guards.h"
@@ -479,6 +480,7 @@ const std::vector<Step> &steps()
         {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
              "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
+        {32, "scadenze in corso delle pratiche assegnate per competenza, tenute dal database", DeadlineKeeper::statements},
         {35, "nomi dei corrispondenti di ciascun protocollo, tenuti dal database, per le ricerche per corrispondente",
          CorrespondentNames::statements},
     };
