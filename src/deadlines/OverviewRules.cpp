@@ -20,7 +20,7 @@ const char *const kPrintFailure = "Contattare Esperto Procedura. Errore nella pr
 
 const char *const kListTitles = "Data Scadenza;Tipo;N° Protocollo;Data Protocollo;Oggetto;Mittente/Destinatario;"
                                 "Ufficio Competente;Data Assegnazione;Ritardo;Seriale;Ufficio;Indirizzo";
-const char *const kListWidths = "10;4;12;10;32;22;20;10;6;0;0;30";
+const char *const kListWidths = "10;4;12;10;50;14;12;10;6;0;0;10";
 const char *const kOtherTitles = "Tipo;N° Protocollo;Data Protocollo;Oggetto;Stato";
 const char *const kOtherWidths = "4;12;10;60;10";
 

@@ -19,6 +19,7 @@
 #include "search/ProtocolDetail.h"
 #include "support/Files.h"
 #include "ui/RowList.h"
+#include "ui/RowModel.h"
 
 namespace nimbo::test {
 
