@@ -60,7 +60,7 @@ void fillCombo(QComboBox *c, const QString &sql)
 
 } // namespace
 
-FrmScadPratiche::FrmScadPratiche(QWidget *parent) : ChildWindow(parent)
+FrmScadPratiche::FrmScadPratiche(QWidget *parent) : ChildWindow(parent), rowLimit_(kRowLimit)
 {
     setObjectName(QStringLiteral("FrmScadPratiche"));
     setWindowTitle(caption());
@@ -182,7 +182,7 @@ bool FrmScadPratiche::search()
     c.subject = subject_->text().trimmed();
     c.department = department_->currentData().toString();
     c.office = c.department.isEmpty() ? QString() : office_->currentData().toString();
-    c.limit = kRowLimit;
+    c.limit = rowLimit_;
     if (const auto problem = checkCriteria(c)) {
         showBox(caption(), *problem, Icon::Warning);
         return false;
@@ -196,9 +196,9 @@ bool FrmScadPratiche::search()
     }
     rows_ = deadlineRows(r, v);
     // The statement reads one row past the limit only to tell a cut list.
-    const bool cut = rows_.size() > kRowLimit;
+    const bool cut = rows_.size() > rowLimit_;
     if (cut)
-        rows_.resize(kRowLimit);
+        rows_.resize(rowLimit_);
     fillMissingAddresses();
     const QDateTime now = F::serverTime();
     today_ = now.isValid() ? now.date() : QDate::currentDate();
@@ -206,7 +206,7 @@ bool FrmScadPratiche::search()
     current_ = -1;
     list_->setRows(listRows(rows_));
     count_->setText(countText(list_->count()));
-    cut_->setText(cut ? cutText(kRowLimit) : QString());
+    cut_->setText(cut ? cutText(rowLimit_) : QString());
     cut_->setVisible(cut);
     listToolbar();
     if (rows_.isEmpty())

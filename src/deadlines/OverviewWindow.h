@@ -41,6 +41,8 @@ public:
 
     // CERCA: false when the criteria were refused or the read failed.
     bool search();
+    // The most rows a search lists (overview::kRowLimit unless changed).
+    void setRowLimit(int limit) { rowLimit_ = qMax(1, limit); }
     // Opens a row of the list (numbered as loaded) in the detail.
     bool openRow(int row);
     // PRECEDENTE (-1) and SUCCESSIVO (+1) in the order the list shows.
@@ -98,6 +100,7 @@ private:
     DeadlineCriteria searched_;
     QDate today_;
     int current_ = -1;
+    int rowLimit_;
 };
 
 } // namespace nimbo::deadlines

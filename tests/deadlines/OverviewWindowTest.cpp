@@ -4,6 +4,7 @@
 // detail, the print and the exports.
 
 #include <QFileInfo>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 
 #include "OverviewFixture.h"
@@ -283,6 +284,71 @@ TEST_P(OverviewWindow, CalendarHoldsOneEventPerListedDeadlineWithReservedSubject
     EXPECT_TRUE(lines[0].endsWith(day(3)));
     EXPECT_TRUE(lines[1].contains(shown(2)) && !lines[1].contains(QStringLiteral("RISERVATO"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith(day(2)));
+}
+
+TEST_P(OverviewWindow, TheProtocolManagerSeesEveryOfficeAndReadsReservedSubjects)
+{
+    seedOffices();
+    // DEMO9: level 9 with the privacy right.
+    MDIMenu *main = start(QStringLiteral("DEMO9"));
+    ASSERT_NE(main, nullptr);
+    auto *w = openOverview(main);
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(offered(w, "cmbDipartimento").contains(QStringLiteral("AMM")));
+    searchDue(main, w, QStringLiteral("5"));
+    EXPECT_EQ(column(w->list(), ColNumber), (QStringList{shown(2), shown(1), shown(3)}));
+    EXPECT_EQ(column(w->list(), ColSubject)[0], QStringLiteral("ESPOSTO RISERVATO SUL PERSONALE"));
+    // A department and office chosen narrow the list to that office.
+    pickItem(w, "cmbDipartimento", QStringLiteral("AMM"));
+    pickItem(w, "cmbUfficio", QStringLiteral("RAG"));
+    press(main, "CERCA");
+    EXPECT_EQ(column(w->list(), ColNumber), QStringList{shown(3)});
+}
+
+TEST_P(OverviewWindow, AListCutAtItsLimitSaysSo)
+{
+    QSqlDatabase central = db().central();
+    ASSERT_TRUE(central.transaction());
+    QSqlQuery p(central), d(central), a(central);
+    ASSERT_TRUE(p.prepare(QStringLiteral(
+        "INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataProtocollo, "
+        "Tab_Oggetto, Tab_Intestatario, Tab_Tipologia, Tab_SoggPrivacy, Tab_CodiceOpeReg, Tab_StatoProtocollo, "
+        "Tab_SedeRicezione, Tab_UfficioRegistrazione) VALUES ('001', 'E', ?, '2025-03-04', 'PRATICA', 2, 'LET', 'N', "
+        "'DEMO9', 'A', 'PRO', 'UPR')")));
+    ASSERT_TRUE(d.prepare(QStringLiteral(
+        "INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataSerialeMov, "
+        "Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, Tab_InCarico, Tab_DataEvasione) VALUES ('001', 'E', ?, "
+        "'20250305090000', 4, 'UPR', 'DEMO9', 'N', ?)")));
+    ASSERT_TRUE(a.prepare(QStringLiteral(
+        "INSERT INTO Tab_Iter_Destinatari (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, Tab_DataSerialeMov, "
+        "Tab_UfficioDestinatario, Tab_Componente, Tab_TipoAssegnazione) VALUES ('001', 'E', ?, '20250305090000', "
+        "'UPR', 0, 1)")));
+    const QString late = QDate::currentDate().addDays(-1).toString(Qt::ISODate);
+    for (int n = 1; n <= 4; ++n) {
+        p.addBindValue(number(n));
+        d.addBindValue(number(n));
+        d.addBindValue(late);
+        a.addBindValue(number(n));
+        ASSERT_TRUE(p.exec() && d.exec() && a.exec()) << n;
+    }
+    ASSERT_TRUE(central.commit());
+
+    MDIMenu *main = start(QStringLiteral("DEMO7"));
+    ASSERT_NE(main, nullptr);
+    auto *w = openOverview(main);
+    ASSERT_NE(w, nullptr);
+    // The limit of the program (a thousand) made small, for a quick register.
+    w->setRowLimit(3);
+    searchOverdue(main, w);
+    EXPECT_EQ(column(w->list(), ColNumber), (QStringList{shown(1), shown(2), shown(3)}));
+    EXPECT_EQ(shownText(w, "LblConteggio"), QStringLiteral("Sono stati trovati N. 3 Protocolli"));
+    EXPECT_EQ(shownText(w, "LblLimite"), cutText(3));
+    EXPECT_TRUE(w->findChild<QLabel *>(QStringLiteral("LblLimite"))->isVisibleTo(w));
+    // Exactly as many as the limit: nothing was left out.
+    w->setRowLimit(4);
+    searchOverdue(main, w);
+    EXPECT_EQ(w->list()->count(), 4);
+    EXPECT_FALSE(w->findChild<QLabel *>(QStringLiteral("LblLimite"))->isVisibleTo(w));
 }
 
 } // namespace
