@@ -22,6 +22,7 @@
 #include "ui/NothingFound.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
+#include "ui/SearchKit.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -47,15 +48,7 @@ QComboBox *combo(QWidget *parent, const char *name)
 // Items "code - description" carrying the code, after the dashes that mean all.
 void fillCombo(QComboBox *c, const QString &sql)
 {
-    c->clear();
-    c->addItem(QString::fromLatin1(search::filter::kNone), QString());
-    if (sql.isEmpty())
-        return;
-    const F::LoadedRows rows = F::loadRows(kDb, sql);
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        const QString code = rows.value(0, r).toString().trimmed();
-        c->addItem(code + QStringLiteral(" - ") + rows.value(1, r).toString().trimmed(), code);
-    }
+    ui::fillCodeCombo(c, QString::fromLatin1(search::filter::kNone), sql);
 }
 
 } // namespace
@@ -279,21 +272,8 @@ bool FrmScadPratiche::openRow(int row)
 
 void FrmScadPratiche::step(int delta)
 {
-    const QModelIndex at = list_->view()->currentIndex();
-    if (!at.isValid())
-        return;
-    const int next = at.row() + delta;
-    if (next < 0) {
-        showBox(caption(), QString::fromUtf8("Non è possibile scorrere ulteriormente la lista. Il protocollo "
-                                             "visualizzato è il primo dell'elenco selezionato."));
-        return;
-    }
-    if (next >= list_->proxy()->rowCount()) {
-        showBox(caption(), QString::fromUtf8("Non è possibile scorrere ulteriormente la lista. Il protocollo "
-                                             "visualizzato è l'ultimo dell'elenco selezionato."));
-        return;
-    }
-    openRow(list_->proxy()->mapToSource(list_->proxy()->index(next, 0)).row());
+    if (const int row = ui::stepRow(list_, delta, caption()); row >= 0)
+        openRow(row);
 }
 
 void FrmScadPratiche::back()

@@ -4,6 +4,7 @@
 // from today, some completed; the program started and the window opened
 // through its menu item, as a clerk opens it.
 
+#include <QFileInfo>
 #include <QProcess>
 #include <QRadioButton>
 #include <QTableView>
@@ -134,6 +135,20 @@ protected:
         if (!p.waitForFinished(30000))
             return QStringLiteral("<pdftotext did not finish>");
         return QString::fromUtf8(p.readAllStandardOutput());
+    }
+    // What a Python reader of the file prints, line by line (a failing
+    // script prints its error instead, for the assertion to show).
+    static QStringList python(const QString &script, const QString &file)
+    {
+        // The system's interpreter, which carries the distribution's readers
+        // (a python3 of one's own earlier on the PATH may lack them).
+        const QString system = QStringLiteral("/usr/bin/python3");
+        QProcess py;
+        py.start(QFileInfo::exists(system) ? system : QStringLiteral("python3"), {QStringLiteral("-c"), script, file});
+        if (!py.waitForFinished(30000))
+            return {QStringLiteral("<python3 did not finish>")};
+        const QString out = QString::fromUtf8(py.readAllStandardOutput()).trimmed();
+        return py.exitCode() == 0 ? out.split(QLatin1Char('\n')) : QStringList{QString::fromUtf8(py.readAllStandardError())};
     }
     QString boxTexts() const { return boxes.texts().join(QLatin1Char('|')); }
 };

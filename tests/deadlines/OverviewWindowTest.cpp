@@ -229,18 +229,15 @@ TEST_P(OverviewWindow, SheetNeedsAFileNameAndReadsBackWithItsHeadingAndRows)
     boxes.files << file;
     child(w, "cmdExcel")->click();
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Generazione del file EXCEL completata.")});
-    QProcess py;
-    py.start(QStringLiteral("python3"),
-             {QStringLiteral("-c"),
-              QStringLiteral("import sys, openpyxl\n"
-                             "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
-                             "print(ws['A1'].value)\n"
-                             "for row in ws.iter_rows(min_row=4, values_only=True):\n"
-                             "    print('|'.join('' if v is None else (v.strftime('%d/%m/%Y') if hasattr(v, 'strftime') else str(v)) for v in row))\n"),
-              file + QStringLiteral(".xlsx")});
-    ASSERT_TRUE(py.waitForFinished(30000));
-    const QStringList lines = QString::fromUtf8(py.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('\n')).toStdString() << py.readAllStandardError().toStdString();
+    const QStringList lines =
+        python(QStringLiteral("import sys, openpyxl\n"
+                              "ws = openpyxl.load_workbook(sys.argv[1]).active\n"
+                              "print(ws['A1'].value)\n"
+                              "for row in ws.iter_rows(min_row=4, values_only=True):\n"
+                              "    print('|'.join('' if v is None else (v.strftime('%d/%m/%Y') if hasattr(v, 'strftime') "
+                              "else str(v)) for v in row))\n"),
+               file + QStringLiteral(".xlsx"));
+    ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(lines[0], QStringLiteral("Documenti non ancora evasi alla data del ") + day(0));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Tipo|N. Protocollo|Data Protocollo|"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[2].startsWith(QStringLiteral("E|") + shown(4) + QStringLiteral("|04/03/2025|RICHIESTA ACCESSO")))
@@ -268,17 +265,13 @@ TEST_P(OverviewWindow, CalendarHoldsOneEventPerListedDeadlineWithReservedSubject
     boxes.files << file;
     child(w, "cmdCalendario")->click();
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Generazione del calendario completata.")});
-    QProcess py;
-    py.start(QStringLiteral("python3"),
-             {QStringLiteral("-c"),
-              QStringLiteral("import sys, icalendar\n"
-                             "cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())\n"
-                             "for e in sorted(cal.walk('VEVENT'), key=lambda e: str(e.get('summary'))):\n"
-                             "    print(str(e.get('summary')) + '|' + e.decoded('dtstart').strftime('%d/%m/%Y'))\n"),
-              file});
-    ASSERT_TRUE(py.waitForFinished(30000));
-    const QStringList lines = QString::fromUtf8(py.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
-    ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString() << py.readAllStandardError().toStdString();
+    const QStringList lines =
+        python(QStringLiteral("import sys, icalendar\n"
+                              "cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())\n"
+                              "for e in sorted(cal.walk('VEVENT'), key=lambda e: str(e.get('summary'))):\n"
+                              "    print(str(e.get('summary')) + '|' + e.decoded('dtstart').strftime('%d/%m/%Y'))\n"),
+               file);
+    ASSERT_EQ(lines.size(), 2) << lines.join(QLatin1Char('\n')).toStdString();
     EXPECT_TRUE(lines[0].contains(shown(1)) && lines[0].contains(QStringLiteral("RICHIESTA PARERE URBANISTICO")))
         << lines[0].toStdString();
     EXPECT_TRUE(lines[0].endsWith(day(3)));
