@@ -44,30 +44,32 @@ protected:
     // A protocol registered by PRO/UPR unless said otherwise; holder 2 is
     // COMUNE DI POTENZA.
     void protocol(int n, const QString &subject, bool reserved = false, int holder = 2,
-                  const QString &department = QStringLiteral("PRO"), const QString &office = QStringLiteral("UPR"))
+                  const QString &department = QStringLiteral("PRO"), const QString &office = QStringLiteral("UPR"),
+                  const QString &direction = QStringLiteral("E"))
     {
         sql(QStringLiteral("INSERT INTO Tab_Protocollo (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                            "Tab_DataProtocollo, Tab_Oggetto, Tab_Intestatario, Tab_Tipologia, Tab_SoggPrivacy, "
                            "Tab_CodiceOpeReg, Tab_StatoProtocollo, Tab_SedeRicezione, Tab_UfficioRegistrazione) "
-                           "VALUES ('001', 'E', '%1', '2025-03-04', '%2', %3, 'LET', '%4', 'DEMO9', 'A', '%5', '%6')")
+                           "VALUES ('001', '%7', '%1', '2025-03-04', '%2', %3, 'LET', '%4', 'DEMO9', 'A', '%5', '%6')")
                 .arg(number(n), QString(subject).replace(QLatin1Char('\''), QStringLiteral("''")))
                 .arg(holder)
-                .arg(reserved ? QStringLiteral("S") : QStringLiteral("N"), department, office));
+                .arg(reserved ? QStringLiteral("S") : QStringLiteral("N"), department, office, direction));
     }
     // Assigned by `by` to an office for competence, due `days` from today.
-    void assigned(int n, int days, const QString &office = QStringLiteral("UPR"), const QString &by = QStringLiteral("DEMO9"))
+    void assigned(int n, int days, const QString &office = QStringLiteral("UPR"), const QString &by = QStringLiteral("DEMO9"),
+                  const QString &direction = QStringLiteral("E"))
     {
         sql(QStringLiteral("INSERT INTO Tab_Iter_Documento (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                            "Tab_DataSerialeMov, Tab_TipoMovimento, Tab_Ufficio, Tab_CodiceOpe, Tab_InCarico, "
-                           "Tab_Annotazioni, Tab_DataEvasione) VALUES ('001', 'E', '%1', '20250305090000', 4, 'UPR', "
+                           "Tab_Annotazioni, Tab_DataEvasione) VALUES ('001', '%5', '%1', '20250305090000', 4, 'UPR', "
                            "'%2', 'N', 'DA ISTRUIRE %3', '%4')")
                 .arg(number(n), by)
                 .arg(n)
-                .arg(QDate::currentDate().addDays(days).toString(Qt::ISODate)));
+                .arg(QDate::currentDate().addDays(days).toString(Qt::ISODate), direction));
         sql(QStringLiteral("INSERT INTO Tab_Iter_Destinatari (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocollo, "
                            "Tab_DataSerialeMov, Tab_UfficioDestinatario, Tab_Componente, Tab_TipoAssegnazione) "
-                           "VALUES ('001', 'E', '%1', '20250305090000', '%2', 0, 1)")
-                .arg(number(n), office));
+                           "VALUES ('001', '%3', '%1', '20250305090000', '%2', 0, 1)")
+                .arg(number(n), office, direction));
     }
     // Completed: a type-5 movement.
     void handled(int n)

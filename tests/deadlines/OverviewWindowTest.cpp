@@ -217,7 +217,7 @@ TEST_P(OverviewWindow, SheetNeedsAFileNameAndReadsBackWithItsHeadingAndRows)
     ASSERT_NE(main, nullptr);
     auto *w = openOverview(main);
     ASSERT_NE(w, nullptr);
-    searchOverdue(main, w);
+    searchDue(main, w, QStringLiteral("5"));
     boxes.clear();
     child(w, "cmdExcel")->click();
     EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("Per completare l'operazione è necessario specificare il nome "
@@ -237,12 +237,15 @@ TEST_P(OverviewWindow, SheetNeedsAFileNameAndReadsBackWithItsHeadingAndRows)
                               "    print('|'.join('' if v is None else (v.strftime('%d/%m/%Y') if hasattr(v, 'strftime') "
                               "else str(v)) for v in row))\n"),
                file + QStringLiteral(".xlsx"));
-    ASSERT_EQ(lines.size(), 3) << lines.join(QLatin1Char('\n')).toStdString();
-    EXPECT_EQ(lines[0], QStringLiteral("Documenti non ancora evasi alla data del ") + day(0));
+    ASSERT_EQ(lines.size(), 4) << lines.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("Documenti in scadenza nei 5 giorni successivi alla data del ") + day(0));
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Tipo|N. Protocollo|Data Protocollo|"))) << lines[1].toStdString();
-    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("E|") + shown(4) + QStringLiteral("|04/03/2025|RICHIESTA ACCESSO")))
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("E|") + shown(2) + QStringLiteral("|04/03/2025|*****")))
         << lines[2].toStdString();
-    EXPECT_TRUE(lines[2].endsWith(day(-3))) << lines[2].toStdString();
+    EXPECT_FALSE(lines[2].contains(QStringLiteral("RISERVATO"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(day(2))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[3].startsWith(QStringLiteral("E|") + shown(1) + QStringLiteral("|04/03/2025|RICHIESTA PARERE")))
+        << lines[3].toStdString();
 }
 
 TEST_P(OverviewWindow, CalendarHoldsOneEventPerListedDeadlineWithReservedSubjectsMasked)
@@ -296,6 +299,32 @@ TEST_P(OverviewWindow, TheProtocolManagerSeesEveryOfficeAndReadsReservedSubjects
     pickItem(w, "cmbUfficio", QStringLiteral("RAG"));
     press(main, "CERCA");
     EXPECT_EQ(column(w->list(), ColNumber), QStringList{shown(3)});
+}
+
+TEST_P(OverviewWindow, FurtherRecipientsOfAnOutgoingMatterOpenForReadingUnlessMasked)
+{
+    const QString out = QStringLiteral("U");
+    protocol(21, QStringLiteral("RISPOSTA AL COMUNE"), false, 2, QStringLiteral("PRO"), QStringLiteral("UPR"), out);
+    assigned(21, 1, QStringLiteral("UPR"), QStringLiteral("DEMO9"), out);
+    protocol(22, QStringLiteral("RISPOSTA RISERVATA"), true, 2, QStringLiteral("PRO"), QStringLiteral("UPR"), out);
+    assigned(22, 2, QStringLiteral("UPR"), QStringLiteral("DEMO9"), out);
+    MDIMenu *main = start(QStringLiteral("DEMO7"));
+    ASSERT_NE(main, nullptr);
+    auto *w = openOverview(main);
+    ASSERT_NE(w, nullptr);
+    searchDue(main, w, QStringLiteral("5"));
+    ASSERT_EQ(column(w->list(), ColNumber), (QStringList{shown(21), shown(22)}));
+    ASSERT_TRUE(w->openRow(0));
+    child(w, "cmdAltriDestinatari")->click();
+    QWidget *further = active(main);
+    ASSERT_NE(further, nullptr);
+    EXPECT_EQ(further->objectName(), QStringLiteral("FrmAltriDest"));
+    EXPECT_EQ(further->property("mode").toString(), QStringLiteral("CONSULTAZIONE"));
+    activate(main, w);
+    press(main, "SUCCESSIVO");
+    EXPECT_EQ(w->detail()->number(), number(22));
+    EXPECT_FALSE(child(w, "cmdAltriDestinatari")->isEnabled());
+    EXPECT_EQ(boxTexts(), QString());
 }
 
 TEST_P(OverviewWindow, AListCutAtItsLimitSaysSo)
