@@ -42,6 +42,27 @@ protected:
         protocol(7, QStringLiteral("NOTA DI ALTRO ENTE"), false, 3);
         protocol(8, QStringLiteral("NOTA CONTABILE DEL COMUNE"), false, 2, QStringLiteral("AMM"), QStringLiteral("RAG"));
     }
+    // DEMO7 (level 7 of UPR, without the privacy right) with the matters
+    // due in five days listed; null when the window did not open.
+    deadlines::FrmScadPratiche *dueList(MDIMenu *&main)
+    {
+        seedOffices();
+        main = start(QStringLiteral("DEMO7"));
+        auto *w = main ? openOverview(main) : nullptr;
+        if (w) {
+            searchDue(main, w, QStringLiteral("5"));
+            boxes.clear();
+        }
+        return w;
+    }
+    // The export button pressed without a file name, which it refuses.
+    void refusedWithoutAName(QWidget *w, const char *button)
+    {
+        child(w, button)->click();
+        EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("Per completare l'operazione è necessario specificare il "
+                                                               "nome del file")});
+        boxes.clear();
+    }
 };
 
 TEST_P(OverviewWindow, BothSearchesWithTheirCountTheLevelScopeAndMaskedSubjects)
@@ -103,14 +124,10 @@ TEST_P(OverviewWindow, BothSearchesWithTheirCountTheLevelScopeAndMaskedSubjects)
 
 TEST_P(OverviewWindow, DetailMovesThroughTheListToItsEndsAndOpensItsDoors)
 {
-    seedOffices();
-    MDIMenu *main = start(QStringLiteral("DEMO7"));
-    ASSERT_NE(main, nullptr);
-    auto *w = openOverview(main);
+    MDIMenu *main = nullptr;
+    auto *w = dueList(main);
     ASSERT_NE(w, nullptr);
-    searchDue(main, w, QStringLiteral("5"));
     ASSERT_EQ(w->list()->count(), 2);
-    boxes.clear();
 
     QTableView *view = w->list()->view();
     view->setCurrentIndex(view->model()->index(0, ColNumber));
@@ -186,14 +203,10 @@ TEST_P(OverviewWindow, DetailMovesThroughTheListToItsEndsAndOpensItsDoors)
 
 TEST_P(OverviewWindow, PrintShowsTheBodyPagesAndNoReservedSubject)
 {
-    seedOffices();
     QTemporaryDir out;
-    MDIMenu *main = start(QStringLiteral("DEMO7"));
-    ASSERT_NE(main, nullptr);
-    auto *w = openOverview(main);
+    MDIMenu *main = nullptr;
+    auto *w = dueList(main);
     ASSERT_NE(w, nullptr);
-    searchDue(main, w, QStringLiteral("5"));
-    boxes.clear();
     const QString pdf = out.filePath(QStringLiteral("scadute.pdf"));
     boxes.files << pdf;
     press(main, "STAMPA");
@@ -211,18 +224,11 @@ TEST_P(OverviewWindow, PrintShowsTheBodyPagesAndNoReservedSubject)
 
 TEST_P(OverviewWindow, SheetNeedsAFileNameAndReadsBackWithItsHeadingAndRows)
 {
-    seedOffices();
     QTemporaryDir out;
-    MDIMenu *main = start(QStringLiteral("DEMO7"));
-    ASSERT_NE(main, nullptr);
-    auto *w = openOverview(main);
+    MDIMenu *main = nullptr;
+    auto *w = dueList(main);
     ASSERT_NE(w, nullptr);
-    searchDue(main, w, QStringLiteral("5"));
-    boxes.clear();
-    child(w, "cmdExcel")->click();
-    EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("Per completare l'operazione è necessario specificare il nome "
-                                                           "del file")});
-    boxes.clear();
+    refusedWithoutAName(w, "cmdExcel");
     if (!deadlines::writeSheet(out.filePath(QStringLiteral("probe.xlsx")), {}).isEmpty())
         GTEST_SKIP() << "the spreadsheet writer is not there yet";
     const QString file = out.filePath(QStringLiteral("scadute"));
@@ -250,18 +256,11 @@ TEST_P(OverviewWindow, SheetNeedsAFileNameAndReadsBackWithItsHeadingAndRows)
 
 TEST_P(OverviewWindow, CalendarHoldsOneEventPerListedDeadlineWithReservedSubjectsMasked)
 {
-    seedOffices();
     QTemporaryDir out;
-    MDIMenu *main = start(QStringLiteral("DEMO7"));
-    ASSERT_NE(main, nullptr);
-    auto *w = openOverview(main);
+    MDIMenu *main = nullptr;
+    auto *w = dueList(main);
     ASSERT_NE(w, nullptr);
-    searchDue(main, w, QStringLiteral("5"));
-    boxes.clear();
-    child(w, "cmdCalendario")->click();
-    EXPECT_EQ(boxes.texts(), QStringList{QString::fromUtf8("Per completare l'operazione è necessario specificare il nome "
-                                                           "del file")});
-    boxes.clear();
+    refusedWithoutAName(w, "cmdCalendario");
     if (!deadlines::writeCalendar(out.filePath(QStringLiteral("probe.ics")), {}).isEmpty())
         GTEST_SKIP() << "the calendar writer is not there yet";
     const QString file = out.filePath(QStringLiteral("scadenze.ics"));
