@@ -3,6 +3,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
 #include <QFile>
+#include <QFontMetricsF>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
@@ -145,7 +146,10 @@ QPageLayout layoutFor(const PageSpec &spec)
 
 // Lays the document out on the device's own page and resolution, then paints
 // it page by page, so that point sizes in the template are true sizes and
-// no page numbers or extra margins are added.
+// no extra margins are added. Page numbers appear only when the template
+// asks for them with <meta name="page-footer" content="Pag. {page} di
+// {pages}">: the line is drawn centred at the foot of every page, in room
+// taken from the page's text.
 bool paint(const QString &html, QPagedPaintDevice &device)
 {
     QTextDocument doc;
@@ -154,7 +158,11 @@ bool paint(const QString &html, QPagedPaintDevice &device)
     QTextFrameFormat root = doc.rootFrame()->frameFormat();
     root.setMargin(0);
     doc.rootFrame()->setFrameFormat(root);
-    const QSizeF page(device.width(), device.height());
+    const QString footer = metaContent(html, QStringLiteral("page-footer"));
+    QFont footFont = doc.defaultFont();
+    footFont.setPointSize(8);
+    const qreal footHeight = footer.isEmpty() ? 0 : QFontMetricsF(footFont, &device).height() * 2;
+    const QSizeF page(device.width(), device.height() - footHeight);
     doc.setPageSize(page);
 
     QPainter painter;
@@ -168,6 +176,13 @@ bool paint(const QString &html, QPagedPaintDevice &device)
         painter.translate(0, -i * page.height());
         doc.drawContents(&painter, QRectF(0, i * page.height(), page.width(), page.height()));
         painter.restore();
+        if (!footer.isEmpty()) {
+            painter.setFont(footFont);
+            painter.drawText(QRectF(0, page.height(), page.width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom,
+                             QString(footer)
+                                 .replace(QStringLiteral("{page}"), QString::number(i + 1))
+                                 .replace(QStringLiteral("{pages}"), QString::number(pages)));
+        }
     }
     return painter.end();
 }

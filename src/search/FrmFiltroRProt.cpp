@@ -24,6 +24,7 @@
 #include "ui/ReportOutput.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
+#include "ui/SearchKit.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -55,16 +56,7 @@ QComboBox *combo(QWidget *parent, const char *name)
 }
 
 // Items "code - description" carrying the code, after the empty choice.
-void fillCombo(QComboBox *c, const QString &sql)
-{
-    c->clear();
-    c->addItem(QString::fromLatin1(filter::kNone), QString());
-    const F::LoadedRows rows = F::loadRows(kDb, sql);
-    for (int r = 0; r < rows.rowCount(); ++r) {
-        const QString code = rows.value(0, r).toString().trimmed();
-        c->addItem(code + QStringLiteral(" - ") + rows.value(1, r).toString().trimmed(), code);
-    }
-}
+void fillCombo(QComboBox *c, const QString &sql) { ui::fillCodeCombo(c, QString::fromLatin1(filter::kNone), sql); }
 
 // Beside the count when the row limit left protocols out of the list.
 QString cutText(int limit)
@@ -329,21 +321,8 @@ bool FrmFiltroRProt::openRow(int row)
 
 void FrmFiltroRProt::step(int delta)
 {
-    const QModelIndex at = list_->view()->currentIndex();
-    if (!at.isValid())
-        return;
-    const int next = at.row() + delta;
-    if (next < 0) {
-        showBox(kCaption, QString::fromUtf8("Non è possibile scorrere ulteriormente la lista. Il protocollo visualizzato "
-                                            "è il primo dell'elenco selezionato."));
-        return;
-    }
-    if (next >= list_->proxy()->rowCount()) {
-        showBox(kCaption, QString::fromUtf8("Non è possibile scorrere ulteriormente la lista. Il protocollo visualizzato "
-                                            "è l'ultimo dell'elenco selezionato."));
-        return;
-    }
-    openRow(list_->proxy()->mapToSource(list_->proxy()->index(next, 0)).row());
+    if (const int row = ui::stepRow(list_, delta, kCaption); row >= 0)
+        openRow(row);
 }
 
 void FrmFiltroRProt::backToList()

@@ -126,6 +126,37 @@ TEST_F(ReportEngineTest, PrintsEveryPageOfALongReportToPdfWithAccentsAndDeclared
     EXPECT_GT(pages.captured(1).toInt(), 1);
 }
 
+TEST_F(ReportEngineTest, PageNumbersOnlyWhenTheTemplateAsksAndNoRowHiddenUnderThem)
+{
+    const QString head = QStringLiteral("<html><head><meta name=\"page-size\" content=\"A6\">%1</head><body><table>"
+                                        "{{#rows}}<tr><td>riga {{Rep_Campo01}}</td></tr>{{/rows}}</table></body></html>");
+    writeTemplate(QStringLiteral("Numerato.rpt"),
+                  head.arg(QStringLiteral("<meta name=\"page-footer\" content=\"Pag. {page} di {pages}\">")));
+    writeTemplate(QStringLiteral("Semplice.rpt"), head.arg(QString()));
+    QVector<ReportRow> rows;
+    for (int i = 1; i <= 120; ++i)
+        rows << ReportRow{QStringLiteral("R%1").arg(i, 3, 10, QLatin1Char('0'))};
+    ASSERT_TRUE(replaceReportRows(db, rows));
+    ReportEngine engine(templates);
+
+    const QString numbered = dir.filePath(QStringLiteral("numerato.pdf"));
+    ASSERT_TRUE(engine.print(request(QStringLiteral("Numerato.rpt")), db, ReportTarget::pdf(numbered)));
+    const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(pdfTool(QStringLiteral("pdfinfo"), numbered));
+    ASSERT_TRUE(pages.hasMatch());
+    const int count = pages.captured(1).toInt();
+    ASSERT_GT(count, 2);
+    const QString text = pdfTool(QStringLiteral("pdftotext"), numbered);
+    for (int p = 1; p <= count; ++p)
+        EXPECT_TRUE(text.contains(QStringLiteral("Pag. %1 di %2").arg(p).arg(count))) << p;
+    // Every row still printed: the footer takes its room from the page.
+    for (int i = 1; i <= 120; ++i)
+        EXPECT_TRUE(text.contains(QStringLiteral("riga R%1").arg(i, 3, 10, QLatin1Char('0')))) << i;
+
+    const QString plain = dir.filePath(QStringLiteral("semplice.pdf"));
+    ASSERT_TRUE(engine.print(request(QStringLiteral("Semplice.rpt")), db, ReportTarget::pdf(plain)));
+    EXPECT_FALSE(pdfTool(QStringLiteral("pdftotext"), plain).contains(QStringLiteral("Pag.")));
+}
+
 TEST_F(ReportEngineTest, FailuresGiveTheirNumberAndTextAndASuccessClearsThem)
 {
     ReportEngine engine(templates);
