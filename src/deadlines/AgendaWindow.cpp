@@ -200,6 +200,8 @@ bool FrmScadenzario::writeRecord(const ui::Record &record, bool isNew)
 
 void FrmScadenzario::enteredMode(Mode mode)
 {
+    // The editor unlocks key fields for a new record; this one the server's clock fills.
+    ui::setReadOnly(code_, true);
     if (mode == Mode::New) {
         departmentLookup_->clear();
         officeLookup_->clear();

@@ -186,6 +186,8 @@ QString FrmSollecito::writeCondition(const ui::Record &key) const
 
 void FrmSollecito::enteredMode(Mode mode)
 {
+    // The editor unlocks key fields for a new record; this one the database fills.
+    ui::setReadOnly(id_, true);
     const bool known = !number_.isEmpty();
     new_->setEnabled(known && mode != Mode::New);
     save_->setEnabled(mode != Mode::Browse);

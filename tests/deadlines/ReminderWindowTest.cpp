@@ -1,0 +1,138 @@
+// "Registrazione Sollecito" as a clerk uses it, on both engines: opened for a
+// protocol and its office in charge, the checks in order against the
+// database server's date, a reminder written, changed and deleted, and an
+// identifier never handed out twice.
+
+#include <QPushButton>
+
+#include "ReminderFixture.h"
+#include "deadlines/ReminderRules.h"
+#include "deadlines/ReminderWindow.h"
+
+using namespace nimbo;
+using namespace nimbo::deadlines;
+
+namespace {
+
+class ReminderWindow : public test::DeadlineWindowTest {
+protected:
+    static void pickRow(ui::RowList *list, int col, const QString &text)
+    {
+        ASSERT_TRUE(list->select(col, text)) << text.toStdString();
+        QTest::keyClick(list->view(), Qt::Key_Return);
+    }
+    static void fill(FrmSollecito *w, const QDate &date, const QString &person, const QString &answer)
+    {
+        child<QLineEdit>(w, "TxtDataSollecito")->setText(date.isValid() ? date.toString(s("dd/MM/yyyy")) : QString());
+        child<QLineEdit>(w, "TxtPersona")->setText(person);
+        child<QLineEdit>(w, "TxtRisposta")->setText(answer);
+    }
+    QString registered()
+    {
+        return rows(s("SELECT Tab_PersonaContattata, Tab_Risposta, Tab_UfficioCompetente, Tab_Ente FROM "
+                      "Tab_ProSolleciti WHERE Tab_Protocollo = '") + number(1) + s("' ORDER BY Tab_ProgrSollecito"))
+            .join(QLatin1Char(';'));
+    }
+    qlonglong lastId()
+    {
+        const QStringList r = rows(s("SELECT MAX(Tab_ProgrSollecito) FROM Tab_ProSolleciti"));
+        return r.isEmpty() ? 0 : r.first().toLongLong();
+    }
+};
+
+TEST_P(ReminderWindow, ChecksInOrderThenWritesChangesAndDeletes)
+{
+    matter(1, s("RAG"), QDate::currentDate().addDays(3));
+    MDIMenu *main = start("DEMO9");
+    ASSERT_NE(main, nullptr);
+    auto *w = qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG")));
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(active(main), w);
+    EXPECT_EQ(w->windowTitle(), s("Registrazione Sollecito"));
+    EXPECT_EQ(text(w, "LblProtocollo"), s("Solleciti relativi al documento di protocollo N. 2024-0000001 (E)"));
+    EXPECT_EQ(text(w, "LblUfficio"), s("RAG - RAGIONERIA"));
+    EXPECT_FALSE(child(w, "CmdRegistra")->isEnabled());
+    EXPECT_FALSE(child(w, "CmdCancella")->isEnabled());
+
+    const QDate today = QDate::currentDate();
+    child(w, "CmdNuovo")->click();
+    const auto tryWith = [&](const QDate &date, const char *person, const char *answer) {
+        fill(w, date, s(person), s(answer));
+        child(w, "CmdRegistra")->click();
+        return said();
+    };
+    EXPECT_EQ(tryWith({}, "ROSSI", "DOMANI"), reminder::kNoDate);
+    EXPECT_EQ(tryWith(today.addDays(1), "ROSSI", "DOMANI"), reminder::kAfterToday);
+    EXPECT_EQ(tryWith(today, "", "DOMANI"), reminder::kNoPerson);
+    EXPECT_EQ(tryWith(today, "ROSSI", " "), reminder::kNoAnswer);
+    EXPECT_EQ(registered(), QString());
+    EXPECT_EQ(tryWith(today.addDays(-1), "ROSSI", "ENTRO VENERDI").toStdString(), "");
+    EXPECT_EQ(registered(), s("ROSSI|ENTRO VENERDI|RAG|001"));
+    EXPECT_EQ(w->list()->count(), 1);
+
+    // A later reminder may not be dated before the latest one.
+    child(w, "CmdNuovo")->click();
+    EXPECT_EQ(tryWith(today.addDays(-2), "BIANCHI", "SUBITO"), reminder::kBeforeLatest);
+    EXPECT_EQ(tryWith(today, "BIANCHI", "SUBITO").toStdString(), "");
+    EXPECT_EQ(column(w->list(), 2), s("ROSSI,BIANCHI"));
+
+    // The first one changed: its date may stay before the second's.
+    const QString first = w->list()->text(0, 0);
+    pickRow(w->list(), 0, first);
+    EXPECT_EQ(child<QLineEdit>(w, "TxtPersona")->text(), s("ROSSI"));
+    EXPECT_TRUE(child(w, "CmdCancella")->isEnabled());
+    child<QLineEdit>(w, "TxtRisposta")->setText(s("ENTRO LUNEDI"));
+    child(w, "CmdRegistra")->click();
+    EXPECT_EQ(said().toStdString(), "");
+    EXPECT_EQ(registered(), s("ROSSI|ENTRO LUNEDI|RAG|001;BIANCHI|SUBITO|RAG|001"));
+
+    // Deleting asks first; "No" keeps the reminder.
+    pickRow(w->list(), 0, first);
+    boxes.answers << Answer::No;
+    child(w, "CmdCancella")->click();
+    EXPECT_EQ(said(), s("CONFERMI LA CANCELLAZIONE DEL SOLLECITO CORRENTE ?"));
+    EXPECT_EQ(w->list()->count(), 2);
+    child(w, "CmdCancella")->click();
+    EXPECT_EQ(said(), s("CONFERMI LA CANCELLAZIONE DEL SOLLECITO CORRENTE ?"));
+    EXPECT_EQ(registered(), s("BIANCHI|SUBITO|RAG|001"));
+    EXPECT_EQ(w->list()->count(), 1);
+}
+
+// The latest reminder deleted, the next one still gets a new identifier:
+// the view of the deadlines takes the highest as the latest, and a reused
+// one would make a deleted reminder's successor look older than it is.
+TEST_P(ReminderWindow, AnIdentifierIsNeverHandedOutTwice)
+{
+    matter(1, s("RAG"), QDate::currentDate().addDays(3));
+    MDIMenu *main = start("DEMO9");
+    ASSERT_NE(main, nullptr);
+    auto *w = qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG")));
+    ASSERT_NE(w, nullptr);
+    const QDate today = QDate::currentDate();
+    for (const char *who : {"PRIMO", "SECONDO"}) {
+        child(w, "CmdNuovo")->click();
+        fill(w, today, s(who), s("RISPOSTA"));
+        child(w, "CmdRegistra")->click();
+    }
+    ASSERT_EQ(said().toStdString(), "");
+    const qlonglong deleted = lastId();
+    ASSERT_GT(deleted, 0);
+    pickRow(w->list(), 0, QString::number(deleted));
+    ASSERT_EQ(child<QLineEdit>(w, "TxtPersona")->text(), s("SECONDO"));
+    child(w, "CmdCancella")->click();
+    EXPECT_EQ(said(), s("CONFERMI LA CANCELLAZIONE DEL SOLLECITO CORRENTE ?"));
+    ASSERT_EQ(lastId(), deleted - 1);
+
+    child(w, "CmdNuovo")->click();
+    fill(w, today, s("TERZO"), s("RISPOSTA"));
+    child(w, "CmdRegistra")->click();
+    EXPECT_EQ(said().toStdString(), "");
+    EXPECT_GT(lastId(), deleted);
+    EXPECT_EQ(rows(s("SELECT Tab_PersonaContattata FROM Tab_ProSolleciti WHERE Tab_ProgrSollecito = ")
+                   + QString::number(deleted)),
+              QStringList());
+}
+
+NIMBO_INSTANTIATE_ENGINES(ReminderWindow);
+
+} // namespace
