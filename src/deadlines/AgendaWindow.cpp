@@ -60,9 +60,8 @@ FrmScadenzario::FrmScadenzario(QWidget *parent) : RecordEditor(parent)
 
     const QString officeCaption = unitsCaption() ? QStringLiteral("U. Operativa") : QStringLiteral("Ufficio ");
     list_ = new ui::RowList(QStringLiteral("LwScadenze"), this);
-    list_->setColumns(QStringLiteral("Progressivo;Data Scadenza;Oggetto;Dipart.;") + officeCaption.trimmed()
-                          + QStringLiteral(";Ora;Annotazioni"),
-                      QStringLiteral("12;12;100;8;8;0;0"));
+    list_->setColumns(QStringLiteral("Progressivo;Data Scadenza;Oggetto;Dipart.;") + officeCaption.trimmed(),
+                      QStringLiteral("12;12;100;8;8"));
     list_->setFitToWidth(true);
 
     auto *detail = new ui::FormGroup(QStringLiteral(" Dettaglio Scadenza"), this);
@@ -120,15 +119,16 @@ FrmScadenzario::FrmScadenzario(QWidget *parent) : RecordEditor(parent)
     },
             {kProgressive, kDate, kTime, kDepartment, kOffice, kSubject, kNotes});
     arrangeStacked(new QLabel(kTitle, this), list_, detail, {export_});
+    setMinimumWidth(760);
     reloadList();
 }
 
-QString FrmScadenzario::listQuery() const
+QString FrmScadenzario::listQuery(bool forCalendar) const
 {
     QDate today = F::serverTime().date();
     if (!today.isValid())
         today = QDate::currentDate();
-    return agendaListQuery(ente(), today);
+    return agendaListQuery(ente(), today, forCalendar);
 }
 
 ui::CheckList FrmScadenzario::checks(bool isNew) const
@@ -224,7 +224,7 @@ void FrmScadenzario::loaded(const ui::Record &)
 
 bool FrmScadenzario::exportCalendar()
 {
-    const F::LoadedRows rows = F::loadRows(kDb, listQuery());
+    const F::LoadedRows rows = F::loadRows(kDb, listQuery(true));
     if (rows.failed())
         return false;
     if (rows.rowCount() == 0) {

@@ -34,7 +34,7 @@ protected:
     bool writeRecord(const ui::Record &record, bool isNew) override;
 
 private:
-    QString listQuery() const;
+    QString listQuery(bool forCalendar = false) const;
 
     ui::RowList *list_;
     QLineEdit *code_, *department_, *office_, *time_, *subject_;

@@ -52,18 +52,24 @@ FrmStampaScad::FrmStampaScad(QWidget *parent) : ChildWindow(parent)
     setWindowTitle(kTitle);
 
     auto *when = new ui::FormGroup(QStringLiteral("Stampa i documenti"), this);
-    range_ = new QRadioButton(QStringLiteral("In scadenza  dal "), when);
+    // The options' captions are the labels of the dates beside them.
+    range_ = new QRadioButton(when);
     range_->setObjectName(QStringLiteral("OptIntervallo"));
-    single_ = new QRadioButton(QStringLiteral("In scadenza il "), when);
+    range_->setAccessibleName(QStringLiteral("In scadenza  dal "));
+    single_ = new QRadioButton(when);
     single_->setObjectName(QStringLiteral("OptGiorno"));
+    single_->setAccessibleName(QStringLiteral("In scadenza il "));
     from_ = new ui::DateField(when);
     from_->setObjectName(QStringLiteral("TxtDataDal"));
     to_ = new ui::DateField(when);
     to_->setObjectName(QStringLiteral("TxtDataAl"));
     day_ = new ui::DateField(when);
     day_->setObjectName(QStringLiteral("TxtData"));
-    when->addRow(range_, {from_, QStringLiteral("al"), to_});
-    when->addRow(single_, {day_});
+    when->addRow(range_, {QStringLiteral("In scadenza  dal "), from_, QStringLiteral("al"), to_});
+    when->addRow(single_, {QStringLiteral("In scadenza il "), day_});
+    connect(from_, &QLineEdit::textEdited, range_, [this] { range_->setChecked(true); });
+    connect(to_, &QLineEdit::textEdited, range_, [this] { range_->setChecked(true); });
+    connect(day_, &QLineEdit::textEdited, single_, [this] { single_->setChecked(true); });
     range_->setChecked(true);
     const QDate today = QDate::currentDate();
     from_->setDate(today);

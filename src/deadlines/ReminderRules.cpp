@@ -128,11 +128,12 @@ bool agendaTimeValid(const QString &time)
     return shape.match(time.trimmed()).hasMatch();
 }
 
-QString agendaListQuery(const QString &ente, const QDate &from)
+QString agendaListQuery(const QString &ente, const QDate &from, bool forCalendar)
 {
     return QStringLiteral("SELECT Tab_DataOraRegistrazione, Tab_DataScadenza, Tab_Oggetto, Tab_Dipartimento, "
-                          "Tab_Ufficio, Tab_OraScadenza, Tab_Annotazioni FROM Tab_Scadenzario WHERE Tab_Ente = ")
-           + q(ente) + QStringLiteral(" AND Tab_DataScadenza >= ") + iso(from)
+                          "Tab_Ufficio")
+           + (forCalendar ? QStringLiteral(", Tab_OraScadenza, Tab_Annotazioni") : QString())
+           + QStringLiteral(" FROM Tab_Scadenzario WHERE Tab_Ente = ") + q(ente) + QStringLiteral(" AND Tab_DataScadenza >= ") + iso(from)
            + QStringLiteral(" ORDER BY Tab_DataScadenza, Tab_OraScadenza, Tab_DataOraRegistrazione");
 }
 

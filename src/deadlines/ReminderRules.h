@@ -106,8 +106,9 @@ QString agendaProgressive(const QDateTime &serverNow);
 // Whether a time is "hh.nn" (an empty time is a whole-day activity).
 bool agendaTimeValid(const QString &time);
 // The entries of the body due from the given day on, by date and time:
-// progressive, date, subject, department, office, time, notes.
-QString agendaListQuery(const QString &ente, const QDate &from);
+// progressive, date, subject, department, office and, for the calendar,
+// time and notes.
+QString agendaListQuery(const QString &ente, const QDate &from, bool forCalendar = false);
 // Another entry of the office for the same date and time (the entry being
 // changed left out); its progressive is the first column.
 QString agendaSameTimeQuery(const QString &ente, const QString &department, const QString &office,

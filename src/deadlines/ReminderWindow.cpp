@@ -96,7 +96,9 @@ FrmSollecito::FrmSollecito(QWidget *parent) : RecordEditor(parent)
                + QStringLiteral(" AND Tab_ProgrSollecito = ") + QString::number(k.value(kId).toLongLong());
     },
             {kId, kDate, kPerson, kAnswer});
+    heading_->setWordWrap(true);
     arrangeStacked(heading_, top, detail, {new_, save_, delete_, cancel_, quit_});
+    setMinimumWidth(640);
     enteredMode(Mode::Browse);
 }
 

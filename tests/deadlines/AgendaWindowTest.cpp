@@ -125,6 +125,26 @@ TEST_P(AgendaWindow, FromTheMenuChecksRegistersChangesAndDeletes)
     EXPECT_EQ(test::shownToolbar(main), s("ESCI;NUOVO"));
 }
 
+// Past the checks (another clerk of the office wrote between them and the
+// write), the table's key still refuses a second entry under the same
+// progressive, and the clerk is told why.
+TEST_P(AgendaWindow, TheKeyRefusesASecondEntryEvenPastTheChecks)
+{
+    const QDate due = QDate::currentDate().addDays(5);
+    entry("AMM", "RAG", "20261290435", due, "09.30", "PRIMA");
+    ASSERT_NE(start("DEMO9"), nullptr);
+    struct Probe : FrmScadenzario {
+        using FrmScadenzario::writeRecord;
+    } w;
+    const ui::Record r{{agenda::kEnte, s("001")},          {agenda::kDepartment, s("AMM")},
+                       {agenda::kOffice, s("RAG")},        {agenda::kProgressive, s("20261290435")},
+                       {agenda::kDate, due.toString(s("dd/MM/yyyy"))}, {agenda::kTime, s("10.00")},
+                       {agenda::kSubject, s("SECONDA")},   {agenda::kNotes, QString()}};
+    EXPECT_FALSE(w.writeRecord(r, true));
+    EXPECT_TRUE(boxes.texts().endsWith(agendaKeyTaken(s("20261290435")))) << said().toStdString();
+    EXPECT_EQ(stored(), QStringList{s("AMM|RAG|20261290435|PRIMA|09.30|")});
+}
+
 // Bodies whose authority code is 104 call their offices operative units.
 TEST_P(AgendaWindow, OperativeUnitsWhereTheBodySaysSo)
 {
