@@ -61,6 +61,12 @@ std::optional<Failure> checkReminder(const QDate &date, const QDate &today, cons
     return std::nullopt;
 }
 
+QString reminderMailSubject(const QString &number, const QString &direction, const QDate &protocolDate)
+{
+    return QStringLiteral("Sollecito completamento pratica prot. N. ") + shownNumber(number) + QLatin1Char('-')
+           + direction.trimmed() + QStringLiteral("  del ") + shown(protocolDate);
+}
+
 // ---- printed deadlines -------------------------------------------------------
 
 QString printTitle(const QDate &from, const QDate &to, bool singleDay)

@@ -58,6 +58,12 @@ struct Failure {
 std::optional<Failure> checkReminder(const QDate &date, const QDate &today, const QDate &latest,
                                      const QString &person, const QString &answer);
 
+// The subject of the mail that urges the office in charge: "Sollecito
+// completamento pratica prot. N. 2026-0000012-E  del 09/12/2026".
+QString reminderMailSubject(const QString &number, const QString &direction, const QDate &protocolDate);
+// What the clerk is told when the program has no mail to send it with.
+inline const QString kMailNotConfigured = QStringLiteral("Contattare l'esperto della procedura!!! ");
+
 // ---- printed deadlines -------------------------------------------------------
 
 // "Documenti in scadenza dal giorno 1/3/2026 al giorno 31/3/2026", or

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "deadlines/ReminderRules.h"
+#include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
@@ -31,6 +32,13 @@ QPushButton *button(QWidget *parent, const char *name, const QString &text)
 }
 
 } // namespace
+
+QString offerReminderMail(const QString &number, const QString &direction, const QDate &protocolDate)
+{
+    const QString subject = reminderMailSubject(number, direction, protocolDate);
+    showBox(QStringLiteral("Scadenzario Pratiche"), kMailNotConfigured, Icon::Information);
+    return subject;
+}
 
 FrmSollecito::FrmSollecito(QWidget *parent) : RecordEditor(parent)
 {

@@ -2,6 +2,8 @@
 // "Registrazione Sollecito": the phone calls and letters with which a
 // matter was urged on the office in charge of it, for one protocol.
 
+#include <QDate>
+
 #include "ui/RecordEditor.h"
 
 class QLabel;
@@ -13,6 +15,11 @@ class DateField;
 }
 
 namespace nimbo::deadlines {
+
+// The "E-Mail" of a matter's detail: a reminder to the office in charge.
+// Mail is not configured in this program yet, and the clerk is told so;
+// the subject it would carry is returned.
+QString offerReminderMail(const QString &number, const QString &direction, const QDate &protocolDate);
 
 class FrmSollecito : public ui::RecordEditor {
     Q_OBJECT

@@ -135,4 +135,14 @@ TEST_P(ReminderWindow, AnIdentifierIsNeverHandedOutTwice)
 
 NIMBO_INSTANTIATE_ENGINES(ReminderWindow);
 
+// The mail that urges the office: its subject, and the clerk told that
+// mail is not configured.
+TEST(ReminderMail, SubjectAndNotConfigured)
+{
+    test::ScriptedDialogs boxes;
+    EXPECT_EQ(offerReminderMail(QStringLiteral("20240000012"), QStringLiteral("U"), QDate(2024, 3, 5)),
+              QStringLiteral("Sollecito completamento pratica prot. N. 2024-0000012-U  del 05/03/2024"));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Contattare l'esperto della procedura!!! ")});
+}
+
 } // namespace
