@@ -4,8 +4,10 @@
 // identifier never handed out twice.
 
 #include <QPushButton>
+#include <QTimeZone>
 
 #include "ReminderFixture.h"
+#include "support/PgSessions.h"
 #include "deadlines/ReminderRules.h"
 #include "deadlines/ReminderWindow.h"
 
@@ -131,6 +133,39 @@ TEST_P(ReminderWindow, AnIdentifierIsNeverHandedOutTwice)
     EXPECT_EQ(rows(s("SELECT Tab_PersonaContattata FROM Tab_ProSolleciti WHERE Tab_ProgrSollecito = ")
                    + QString::number(deleted)),
               QStringList());
+}
+
+// "Today" is the database server's: with its clock in a time zone where
+// the date is not the workstation's, the server's today is accepted and
+// its tomorrow refused.
+TEST_P(ReminderWindow, TodayIsTheDatabaseServersDate)
+{
+    if (db().engine() != Dialect::Engine::PostgreSQL)
+        GTEST_SKIP() << "the SQLite register has no clock but the workstation's";
+    QString zone;
+    QDate serverToday;
+    for (const char *z : {"Pacific/Kiritimati", "Etc/GMT+12"}) {
+        const QDate there = QDateTime::currentDateTimeUtc().toTimeZone(QTimeZone(z)).date();
+        if (there != QDate::currentDate()) {
+            zone = s(z);
+            serverToday = there;
+        }
+    }
+    ASSERT_FALSE(zone.isEmpty());
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("ALTER DATABASE %1 SET TimeZone = '%2'").arg(test::databaseName(db()), zone)));
+    matter(1, s("RAG"), QDate::currentDate().addDays(3));
+    ASSERT_NE(start("DEMO9"), nullptr);
+    auto *w = qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG")));
+    ASSERT_NE(w, nullptr);
+    child(w, "CmdNuovo")->click();
+    fill(w, serverToday.addDays(1), s("ROSSI"), s("DOMANI"));
+    child(w, "CmdRegistra")->click();
+    EXPECT_EQ(said(), reminder::kAfterToday);
+    fill(w, serverToday, s("ROSSI"), s("DOMANI"));
+    child(w, "CmdRegistra")->click();
+    EXPECT_EQ(said().toStdString(), "");
+    EXPECT_EQ(registered(), s("ROSSI|DOMANI|RAG|001"));
 }
 
 NIMBO_INSTANTIATE_ENGINES(ReminderWindow);
