@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "ReminderFixture.h"
+#include "platform/ReportEngine.h"
 
 using namespace nimbo;
 
@@ -90,5 +91,29 @@ TEST_P(PrintDeadlines, TheOfficesMattersDueWithTheirLatestReminder)
 }
 
 NIMBO_INSTANTIATE_ENGINES(PrintDeadlines);
+
+// The template is shared with the iter window's list, which fills other
+// fields after the ninth: the reminder columns and the subtitle show only
+// when the print asks for them.
+TEST(PrintDeadlinesTemplate, RemindersOnlyWhenAsked)
+{
+    ReportEngine engine(test::shippedTemplates());
+    ReportRow row(kReportColumns);
+    row[0] = QStringLiteral("05/03/2026");
+    row[9] = QStringLiteral("SERIALE");
+    row[10] = QStringLiteral("UFFICIO");
+    ReportRequest req;
+    req.templateName = QStringLiteral("DocInScadenza.rpt");
+    req.title = QStringLiteral("Documenti in scadenza entro il 7/3/2026");
+    const QString plain = engine.render(req, {row});
+    EXPECT_TRUE(plain.contains(QStringLiteral("05/03/2026"))) << engine.lastErrorText().toStdString();
+    for (const char *hidden : {"Ultimo Sollecito", "SERIALE", "UFFICIO", "UNITA"})
+        EXPECT_FALSE(plain.contains(QLatin1String(hidden))) << hidden;
+    req.values.insert(QStringLiteral("reminders"), QStringLiteral("S"));
+    req.values.insert(QStringLiteral("subtitle"), QStringLiteral("UNITA' OPERATIVA: TUTTI - TUTTI"));
+    const QString asked = engine.render(req, {row});
+    for (const char *shown : {"Ultimo Sollecito", "SERIALE", "UFFICIO", "UNITA"})
+        EXPECT_TRUE(asked.contains(QLatin1String(shown))) << shown;
+}
 
 } // namespace
