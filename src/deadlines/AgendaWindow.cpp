@@ -168,12 +168,21 @@ ui::CheckList FrmScadenzario::checks(bool isNew) const
              return !row && !failed;
          },
          QString(), [sameTime](const ui::Record &) { return sameTime->isEmpty() ? QString() : kDuplicate + *sameTime; }}};
-    if (isNew)
-        // The key decides; this only says so before the write is tried.
-        c.append({kProgressive, [v](ui::Record &r) {
-                      return !found(agendaKeyQuery(v(r, kEnte), v(r, kDepartment), v(r, kOffice), v(r, kProgressive)));
+    if (isNew) {
+        // The key decides; this only says so before the write is tried. A
+        // read that failed has been reported and claims nothing.
+        auto unread = std::make_shared<bool>(false);
+        c.append({kProgressive, [v, unread](ui::Record &r) {
+                      const bool taken = F::loadRow(kDb, agendaKeyQuery(v(r, kEnte), v(r, kDepartment), v(r, kOffice),
+                                                                       v(r, kProgressive)),
+                                                    unread.get())
+                                             .has_value();
+                      return !taken && !*unread;
                   },
-                  QString(), [v](const ui::Record &r) { return agendaKeyTaken(v(r, kProgressive)); }});
+                  QString(), [v, unread](const ui::Record &r) {
+                      return *unread ? QString() : agendaKeyTaken(v(r, kProgressive));
+                  }});
+    }
     return c;
 }
 

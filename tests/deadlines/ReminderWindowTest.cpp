@@ -35,19 +35,25 @@ protected:
                       "Tab_ProSolleciti WHERE Tab_Protocollo = '") + number(1) + s("' ORDER BY Tab_ProgrSollecito"))
             .join(QLatin1Char(';'));
     }
+    // A matter of RAG, the program started as DEMO9 and the reminders of the
+    // matter opened as the deadline overview opens them.
+    FrmSollecito *openForMatter()
+    {
+        matter(1, s("RAG"), QDate::currentDate().addDays(3));
+        main = start("DEMO9");
+        return main ? qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG"))) : nullptr;
+    }
     qlonglong lastId()
     {
         const QStringList r = rows(s("SELECT MAX(Tab_ProgrSollecito) FROM Tab_ProSolleciti"));
         return r.isEmpty() ? 0 : r.first().toLongLong();
     }
+    MDIMenu *main = nullptr;
 };
 
 TEST_P(ReminderWindow, ChecksInOrderThenWritesChangesAndDeletes)
 {
-    matter(1, s("RAG"), QDate::currentDate().addDays(3));
-    MDIMenu *main = start("DEMO9");
-    ASSERT_NE(main, nullptr);
-    auto *w = qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG")));
+    auto *w = openForMatter();
     ASSERT_NE(w, nullptr);
     EXPECT_EQ(active(main), w);
     EXPECT_EQ(w->windowTitle(), s("Registrazione Sollecito"));
@@ -105,10 +111,7 @@ TEST_P(ReminderWindow, ChecksInOrderThenWritesChangesAndDeletes)
 // one would make a deleted reminder's successor look older than it is.
 TEST_P(ReminderWindow, AnIdentifierIsNeverHandedOutTwice)
 {
-    matter(1, s("RAG"), QDate::currentDate().addDays(3));
-    MDIMenu *main = start("DEMO9");
-    ASSERT_NE(main, nullptr);
-    auto *w = qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG")));
+    auto *w = openForMatter();
     ASSERT_NE(w, nullptr);
     const QDate today = QDate::currentDate();
     for (const char *who : {"PRIMO", "SECONDO"}) {
@@ -154,9 +157,7 @@ TEST_P(ReminderWindow, TodayIsTheDatabaseServersDate)
     ASSERT_FALSE(zone.isEmpty());
     QSqlQuery q(db().central());
     ASSERT_TRUE(q.exec(QStringLiteral("ALTER DATABASE %1 SET TimeZone = '%2'").arg(test::databaseName(db()), zone)));
-    matter(1, s("RAG"), QDate::currentDate().addDays(3));
-    ASSERT_NE(start("DEMO9"), nullptr);
-    auto *w = qobject_cast<FrmSollecito *>(openReminders(s("E"), number(1), s("RAG")));
+    auto *w = openForMatter();
     ASSERT_NE(w, nullptr);
     child(w, "CmdNuovo")->click();
     fill(w, serverToday.addDays(1), s("ROSSI"), s("DOMANI"));
