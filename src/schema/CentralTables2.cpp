@@ -146,13 +146,13 @@ void deadlines(std::vector<Table> &t)
                  {idx({"Tab_Ente", "Tab_Protocollo"})}});
     t.push_back({QStringLiteral("Tab_ProSolleciti"),
                  {serial("Tab_ProgrSollecito"), txt("Tab_Ente"), txt("Tab_Protocollo"), date("Tab_DataSollecito"),
-                  txt("Tab_UfficioCompetente"), txt("Tab_PersonaContattata"), txt("Tab_Risposta")},
+                  txt("Tab_UfficioCompetente", 5), txt("Tab_PersonaContattata", 100), txt("Tab_Risposta", 255)},
                  cols({"Tab_ProgrSollecito"}),
                  {idx({"Tab_Ente", "Tab_Protocollo"})}});
     t.push_back({QStringLiteral("Tab_Scadenzario"),
-                 withAudit({txt("Tab_Ente"), txt("Tab_Dipartimento"), txt("Tab_Ufficio"),
-                            txt("Tab_DataOraRegistrazione"), date("Tab_DataScadenza"), txt("Tab_OraScadenza"),
-                            txt("Tab_Oggetto"), txt("Tab_Annotazioni")},
+                 withAudit({txt("Tab_Ente"), txt("Tab_Dipartimento", 5), txt("Tab_Ufficio", 5),
+                            txt("Tab_DataOraRegistrazione", 14), date("Tab_DataScadenza"), txt("Tab_OraScadenza", 5),
+                            txt("Tab_Oggetto", 255), txt("Tab_Annotazioni")},
                            "Tab_"),
                  cols({"Tab_Ente", "Tab_Dipartimento", "Tab_Ufficio", "Tab_DataOraRegistrazione"}),
                  {idx({"Tab_Ente", "Tab_DataScadenza"})}});
