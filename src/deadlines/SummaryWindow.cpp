@@ -151,21 +151,26 @@ void FrmRiepiloghiIter::buildCriteria(QWidget *page)
     correspondent_ = field(g, "MittDestTxt", 100);
     g->addRow(QStringLiteral("Mitt/Dest"), {{correspondent_, 1}});
 
+    // Sender and receiver side by side, each box wide enough for whole names.
+    auto *sides = new QHBoxLayout;
+    sides->setContentsMargins(0, 0, 0, 0);
+    static_cast<QBoxLayout *>(page->layout())->addLayout(sides);
     auto *sender = new ui::FormGroup(QStringLiteral("Assegnante"), page);
-    page->layout()->addWidget(sender);
+    auto *receiver = new ui::FormGroup(QStringLiteral("Assegnatario"), page);
+    sides->addWidget(sender, 1);
+    sides->addWidget(receiver, 1);
     fromDepartment_ = combo(sender, "InviatoDaDipCmb");
     fromOffice_ = combo(sender, "InviatoDaUfficioCmb");
     fromOperator_ = combo(sender, "InviatoDaComponenteCmb");
-    sender->addRow(QStringLiteral("Dipartimento"), {{fromDepartment_, 1}, officeCaption, {fromOffice_, 1}, "Componente",
-                                                    {fromOperator_, 1}});
-
-    auto *receiver = new ui::FormGroup(QStringLiteral("Assegnatario"), page);
-    page->layout()->addWidget(receiver);
+    sender->addRow(QStringLiteral("Dipartimento"), {{fromDepartment_, 1}});
+    sender->addRow(officeCaption, {{fromOffice_, 1}});
+    sender->addRow(QStringLiteral("Componente"), {{fromOperator_, 1}});
     toDepartment_ = combo(receiver, "InviatoADipCmb");
     toOffice_ = combo(receiver, "InviatoAUfficioCmb");
     toMember_ = combo(receiver, "InviatoAComponenteCmb");
-    receiver->addRow(QStringLiteral("Dipartimento"), {{toDepartment_, 1}, officeCaption, {toOffice_, 1}, "Componente",
-                                                      {toMember_, 1}});
+    receiver->addRow(QStringLiteral("Dipartimento"), {{toDepartment_, 1}});
+    receiver->addRow(officeCaption, {{toOffice_, 1}});
+    receiver->addRow(QStringLiteral("Componente"), {{toMember_, 1}});
 
     fill(fromDepartment_, summary::departmentsQuery(ente), 1);
     fill(toDepartment_, summary::departmentsQuery(ente), 1);

@@ -66,6 +66,7 @@ TEST_P(SummaryFromMenu, OpenedSearchedPrintedAndAProtocolShown)
     fill(w, "DataATxt", QStringLiteral("31/12/2025"));
     press(main, "CERCA");
     ASSERT_EQ(listed(w), QList<int>({12, 11})) << boxes.texts().join(QLatin1Char('|')).toStdString();
+    expectFitsWithFieldsLabelled(main, w, db().folder() + QStringLiteral("/FrmRiepiloghiIter.png"));
 
     boxes.files << pdf;
     press(main, "STAMPA");
