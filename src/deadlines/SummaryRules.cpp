@@ -136,6 +136,19 @@ QString sentToMember(const QString &ente, const QString &office, int member)
         .arg(member);
 }
 
+// A period's protocols lie between the smallest and the largest number
+// registered in it (read from the index of dates and numbers alone): the
+// walk by number starts at the period's newest protocol instead of passing
+// every newer one, and ends at its oldest.
+QString periodNumbers(const QString &ente, const QDate &from, const QDate &to)
+{
+    const QString period = QStringLiteral("FROM Tab_Protocollo b WHERE b.Tab_Ente = %1 AND b.Tab_DataProtocollo >= %2 AND "
+                                          "b.Tab_DataProtocollo <= %3)")
+                               .arg(q(ente), dateLiteral(from), dateLiteral(to));
+    return QStringLiteral(" AND p.Tab_NumeroProtocollo <= (SELECT MAX(b.Tab_NumeroProtocollo) ") + period
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo >= (SELECT MIN(b.Tab_NumeroProtocollo) ") + period;
+}
+
 QStringList candidates(const Criteria &c, const protocol::Viewer &v, std::optional<int> member)
 {
     QStringList out;
@@ -181,8 +194,15 @@ QString listQuery(const Criteria &c, const protocol::Viewer &v, std::optional<in
         where += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
     if (!c.correspondent.trimmed().isEmpty())
         where += QStringLiteral(" AND ") + contains(QStringLiteral("r.Tab_Denominazione"), c.correspondent);
+    const bool sqlite = Dialect::centralTarget().engine == Dialect::Engine::SQLite;
+    // The candidates are a set to test along the walk by number, not a
+    // list to read the register from and sort: SQLite would read and probe
+    // every one of them ("+" keeps the number's index for the walk).
+    const QString number = sqlite ? QStringLiteral("+p.Tab_NumeroProtocollo") : QStringLiteral("p.Tab_NumeroProtocollo");
     for (const QString &numbers : candidates(c, v, member))
-        where += QStringLiteral(" AND p.Tab_NumeroProtocollo IN (") + numbers + QLatin1Char(')');
+        where += QStringLiteral(" AND ") + number + QStringLiteral(" IN (") + numbers + QLatin1Char(')');
+    if (c.from.isValid() && c.to.isValid())
+        where += periodNumbers(v.ente, c.from, c.to);
     bool nothing = false;
     const QString moved = movementExists(c, v, member, &nothing);
     where += QStringLiteral(" AND ") + (nothing ? QString::fromLatin1(protocol::scope::kNothing) : moved);

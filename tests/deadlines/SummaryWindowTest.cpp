@@ -169,7 +169,9 @@ TEST_P(SummaryWindow, TextsDatesAndDirectionNarrowTheList)
     protocol({.number = number(1), .subject = QStringLiteral("RICHIESTA DELL'UFFICIO TECNICO"), .date = "2025-03-01"});
     protocol({.number = number(2), .subject = QStringLiteral("Richiesta ferie"), .direction = "U", .date = "2025-03-31"});
     protocol({.number = number(3), .subject = QStringLiteral("ALTRO"), .holder = 3, .date = "2025-04-01"});
-    for (int n = 1; n <= 3; ++n)
+    // Registered late: a newer number than a protocol dated after it.
+    protocol({.number = number(4), .subject = QStringLiteral("TARDIVA"), .date = "2025-03-15"});
+    for (int n = 1; n <= 4; ++n)
         moved(n, QStringLiteral("20250401090000"), 4, QStringLiteral("UPR"), QStringLiteral("DEMO9"), {{"RAG"}},
               n == 2 ? QStringLiteral("U") : QStringLiteral("E"));
     auto w = openSummary();
@@ -201,10 +203,17 @@ TEST_P(SummaryWindow, TextsDatesAndDirectionNarrowTheList)
     fill(w.get(), "DataDaTxt", QStringLiteral("01/03/2025"));
     fill(w.get(), "DataATxt", QStringLiteral("31/03/2025"));
     ASSERT_TRUE(w->search());
-    EXPECT_EQ(listed(w.get()), QList<int>({2, 1}));
+    EXPECT_EQ(listed(w.get()), QList<int>({4, 2, 1}));
     fill(w.get(), "DataDaTxt", QStringLiteral("02/03/2025"));
     ASSERT_TRUE(w->search());
-    EXPECT_EQ(listed(w.get()), QList<int>({2}));
+    EXPECT_EQ(listed(w.get()), QList<int>({4, 2}));
+    fill(w.get(), "DataDaTxt", QStringLiteral("01/04/2025"));
+    fill(w.get(), "DataATxt", QStringLiteral("01/04/2025"));
+    ASSERT_TRUE(w->search());
+    EXPECT_EQ(listed(w.get()), QList<int>({3}));
+    fill(w.get(), "DataDaTxt", QStringLiteral("02/03/2025"));
+    fill(w.get(), "DataATxt", QStringLiteral("31/03/2025"));
+    ASSERT_TRUE(w->search());
 
     // Dates that cannot be searched say why and leave the list as it was.
     fill(w.get(), "DataDaTxt", QStringLiteral("01/04/2025"));
@@ -215,7 +224,7 @@ TEST_P(SummaryWindow, TextsDatesAndDirectionNarrowTheList)
     boxes.clear();
     EXPECT_FALSE(w->search());
     EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("Inserire una data corretta")});
-    EXPECT_EQ(listed(w.get()), QList<int>({2}));
+    EXPECT_EQ(listed(w.get()), QList<int>({4, 2}));
 }
 
 TEST_P(SummaryWindow, ReservedProtocolsAreMaskedUnlessTheRightIsS)
