@@ -27,8 +27,6 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
-#include <ctime>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -49,7 +47,9 @@ namespace {
 const QString kBody = QStringLiteral("SUM");
 constexpr int kOffices = 100, kMembers = 5;
 
+using bench::cpuMs;
 using bench::envNumber;
+using bench::printPlan;
 using bench::run;
 
 const char *const kWords[] = {"Richiesta", "rimborso",   "spese",     "trasmissione", "documentazione", "pratica",
@@ -247,36 +247,10 @@ struct Line {
     long rows = 0;
 };
 
-// Processor time in ms: this thread's, plus (PostgreSQL) the server process
-// serving the connection, from its scheduler statistics; the machine's
-// other work stretches the wall clock, not this.
-double cpuMs(long backend)
-{
-    timespec t{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-    double ms = double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
-    if (backend > 0) {
-        std::ifstream stat("/proc/" + std::to_string(backend) + "/schedstat");
-        double ns = 0;
-        if (stat >> ns)
-            ms += ns / 1e6;
-    }
-    return ms;
-}
-
 std::map<int, std::map<int, std::map<Engine, Line>>> &lines()
 {
     static std::map<int, std::map<int, std::map<Engine, Line>>> t;
     return t;
-}
-
-void printPlan(QSqlDatabase db, const QString &sql, bool pg)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(sql));
-    QSqlQuery plan(db);
-    if (plan.exec((pg ? QStringLiteral("EXPLAIN ANALYZE ") : QStringLiteral("EXPLAIN QUERY PLAN ")) + sql))
-        while (plan.next())
-            std::fprintf(stderr, "  %s\n", qPrintable(plan.value(pg ? 0 : 3).toString()));
 }
 
 double percentile(std::vector<double> v, double p)

@@ -145,8 +145,14 @@ QString periodNumbers(const QString &ente, const QDate &from, const QDate &to)
     const QString period = QStringLiteral("FROM Tab_Protocollo b WHERE b.Tab_Ente = %1 AND b.Tab_DataProtocollo >= %2 AND "
                                           "b.Tab_DataProtocollo <= %3)")
                                .arg(q(ente), dateLiteral(from), dateLiteral(to));
-    return QStringLiteral(" AND p.Tab_NumeroProtocollo <= (SELECT MAX(b.Tab_NumeroProtocollo) ") + period
-           + QStringLiteral(" AND p.Tab_NumeroProtocollo >= (SELECT MIN(b.Tab_NumeroProtocollo) ") + period;
+    // PostgreSQL would find the largest number by walking the numbers'
+    // index until one falls in the period: the whole register after it.
+    // As text joined to nothing, the number is read from the dates' index.
+    const QString number = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL
+                               ? QStringLiteral("(b.Tab_NumeroProtocollo || '')")
+                               : QStringLiteral("b.Tab_NumeroProtocollo");
+    return QStringLiteral(" AND p.Tab_NumeroProtocollo <= (SELECT MAX(%1) ").arg(number) + period
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo >= (SELECT MIN(%1) ").arg(number) + period;
 }
 
 QStringList candidates(const Criteria &c, const protocol::Viewer &v, std::optional<int> member)
@@ -186,21 +192,29 @@ QString listQuery(const Criteria &c, const protocol::Viewer &v, std::optional<in
     QString where = QStringLiteral("p.Tab_Ente = ") + q(v.ente);
     if (c.incoming != c.outgoing)
         where += QStringLiteral(" AND p.Tab_TipoProtocollo = ") + q(c.incoming ? QStringLiteral("E") : QStringLiteral("U"));
+    // With both ends the period is read between its numbers (periodNumbers):
+    // PostgreSQL must then not read it through the dates' index and sort it.
+    const bool postgres = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL;
+    const QString date = postgres && c.from.isValid() && c.to.isValid() ? QStringLiteral("(p.Tab_DataProtocollo + 0)")
+                                                                         : QStringLiteral("p.Tab_DataProtocollo");
     if (c.from.isValid())
-        where += QStringLiteral(" AND p.Tab_DataProtocollo >= ") + dateLiteral(c.from);
+        where += QStringLiteral(" AND ") + date + QStringLiteral(" >= ") + dateLiteral(c.from);
     if (c.to.isValid())
-        where += QStringLiteral(" AND p.Tab_DataProtocollo <= ") + dateLiteral(c.to);
+        where += QStringLiteral(" AND ") + date + QStringLiteral(" <= ") + dateLiteral(c.to);
     if (!c.subject.trimmed().isEmpty())
         where += QStringLiteral(" AND ") + contains(QStringLiteral("p.Tab_Oggetto"), c.subject);
     if (!c.correspondent.trimmed().isEmpty())
         where += QStringLiteral(" AND ") + contains(QStringLiteral("r.Tab_Denominazione"), c.correspondent);
     const bool sqlite = Dialect::centralTarget().engine == Dialect::Engine::SQLite;
     // The candidates are a set to test along the walk by number, not a
-    // list to read the register from and sort: SQLite would read and probe
-    // every one of them ("+" keeps the number's index for the walk).
-    const QString number = sqlite ? QStringLiteral("+p.Tab_NumeroProtocollo") : QStringLiteral("p.Tab_NumeroProtocollo");
+    // list to read the register from and sort: both engines would read and
+    // probe every one of them. "+" keeps SQLite's walk; on PostgreSQL the
+    // double negation makes the set a hashed filter of the walk, tested
+    // before the movement probe (the numbers are never null, so it means IN).
     for (const QString &numbers : candidates(c, v, member))
-        where += QStringLiteral(" AND ") + number + QStringLiteral(" IN (") + numbers + QLatin1Char(')');
+        where += (sqlite ? QStringLiteral(" AND +p.Tab_NumeroProtocollo IN (")
+                         : QStringLiteral(" AND NOT p.Tab_NumeroProtocollo NOT IN ("))
+                 + numbers + QLatin1Char(')');
     if (c.from.isValid() && c.to.isValid())
         where += periodNumbers(v.ente, c.from, c.to);
     bool nothing = false;
