@@ -19,8 +19,11 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
+#include <fstream>
 #include <functional>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "data/Dialect.h"
@@ -200,6 +203,34 @@ inline void reportLatencies(benchmark::State &state, std::vector<double> &latenc
     state.counters["p50_ms"] = pct(0.50);
     state.counters["p99_ms"] = pct(0.99);
     state.counters["failures"] = double(failures);
+}
+
+// Processor time in ms: this thread's, plus (PostgreSQL, backend > 0) the
+// server process serving the connection, from its scheduler statistics.
+// The machine's other work stretches the wall clock; this time does not
+// depend on it.
+inline double cpuMs(long backend)
+{
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    double ms = double(t.tv_sec) * 1e3 + double(t.tv_nsec) / 1e6;
+    if (backend > 0) {
+        std::ifstream stat("/proc/" + std::to_string(backend) + "/schedstat");
+        double ns = 0;
+        if (stat >> ns)
+            ms += ns / 1e6;
+    }
+    return ms;
+}
+
+// A statement and its plan, on standard error.
+inline void printPlan(QSqlDatabase db, const QString &sql, bool pg)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(sql));
+    QSqlQuery plan(db);
+    if (plan.exec((pg ? QStringLiteral("EXPLAIN ANALYZE ") : QStringLiteral("EXPLAIN QUERY PLAN ")) + sql))
+        while (plan.next())
+            std::fprintf(stderr, "  %s\n", qPrintable(plan.value(pg ? 0 : 3).toString()));
 }
 
 inline int runBenchmarks(int argc, char **argv)

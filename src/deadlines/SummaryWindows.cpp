@@ -1,7 +1,12 @@
 #include "deadlines/Deadlines.h"
+#include "deadlines/SummaryWindow.h"
+#include "ui/WindowRegistry.h"
 
 namespace nimbo::deadlines {
 
-void registerSummaryWindows() {}
+void registerSummaryWindows()
+{
+    WindowRegistry::add(QStringLiteral("FrmRiepiloghiIter"), [] { return new FrmRiepiloghiIter; });
+}
 
 } // namespace nimbo::deadlines

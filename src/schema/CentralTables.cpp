@@ -62,7 +62,7 @@ std::vector<Table> registerTables()
     // CorrespondentNames): outside the register's columns, so that the
     // history never records them.
     std::vector<Column> protocol = registerColumns();
-    protocol.push_back(since(txt("Tab_NomiCorrispondenti"), 35));
+    protocol.push_back(since(txt("Tab_NomiCorrispondenti"), 34));
     t.push_back({QStringLiteral("Tab_Protocollo"), protocol,
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocollo"}),
                  {idx({"Tab_Ente", "Tab_NumeroProtocollo"}), idx({"Tab_Ente", "Tab_DataProtocollo"}),

@@ -432,6 +432,23 @@ QStringList numberDateIndex(Kind kind, Engine e)
                            "Tab_NumeroProtocollo, Tab_DataProtocollo)")};
 }
 
+// The workflow summary reads the protocols an operator moved, or that
+// were sent to one member of an office, and the first and last number of a
+// period: with the number at the end of the key they come from the index
+// alone.
+QStringList summaryIndexes(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_documento_operatore_numero ON Tab_Iter_Documento "
+                           "(Tab_Ente, Tab_CodiceOpe, Tab_NumeroProtocollo)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_iter_destinatari_componente_numero ON "
+                           "Tab_Iter_Destinatari (Tab_Ente, Tab_UfficioDestinatario, Tab_Componente, "
+                           "Tab_NumeroProtocollo)"),
+            QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_data_numero ON Tab_Protocollo (Tab_Ente, "
+                           "Tab_DataProtocollo, Tab_NumeroProtocollo)")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -481,7 +498,10 @@ const std::vector<Step> &steps()
              "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
         {32, "scadenze in corso delle pratiche assegnate per competenza, tenute dal database", DeadlineKeeper::statements},
-        {35, "nomi dei corrispondenti di ciascun protocollo, tenuti dal database, per le ricerche per corrispondente",
+        {33, "indici del riepilogo dell'iter: protocolli mossi da un operatore, inviati a un componente, numeri di un "
+             "periodo",
+         summaryIndexes},
+        {34, "nomi dei corrispondenti di ciascun protocollo, tenuti dal database, per le ricerche per corrispondente",
          CorrespondentNames::statements},
     };
     return s;
