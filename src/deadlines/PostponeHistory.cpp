@@ -99,7 +99,7 @@ bool FrmStoricoScadenze::removeLast()
         return false;
     }
     const QVariantList request = postpone::removeRequest(s.op.ente, number_, list_->value(last, 7).toLongLong(),
-                                                         list_->value(last, 2).toDate(), s.op.code);
+                                                         QDate::fromString(list_->value(last, 2).toString(), Qt::ISODate), s.op.code);
     const emergency::CallOutcome out =
         emergency::callProtocolServer(kOpEliminaRinvio, request, kRequestTitle, kWaitText);
     if (!out.ok()) {

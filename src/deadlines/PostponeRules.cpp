@@ -61,9 +61,10 @@ QString operationText(int flag, int postponement)
 F::Columns historyRows(const F::LoadedRows &r)
 {
     F::Columns shown(kShownFlag + 1);
-    const auto day = [](const QVariant &v) -> QVariant {
+    // ISO text: the list shows it day first and sorts it by date.
+    const auto day = [](const QVariant &v) {
         const QDate d = protocol::shownDate(protocol::dateText(v));
-        return d.isValid() ? QVariant(d) : QVariant(QString());
+        return d.isValid() ? d.toString(Qt::ISODate) : QString();
     };
     int postponements = 0;
     for (int i = 0; r.ok && i < r.rowCount(); ++i) {

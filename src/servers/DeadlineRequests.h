@@ -40,7 +40,8 @@
 //   0  the body
 //   1  the protocol number (11 digits)
 //   2  Tab_ProgrScadenze of the row to remove (the last of the history)
-//   3  its deadline, as the history showed it ("dd/mm/yyyy", or ISO)
+//   3  its deadline, as the history showed it (ISO "yyyy-mm-dd", or
+//      "mm/dd/yyyy" as requests write dates)
 //   4  the operator code
 // The row must still be the protocol's latest, with that deadline (a
 // postponement added or removed meanwhile refuses the request), and a
@@ -106,7 +107,7 @@ inline QVariantList postponeRequest(const Postponement &p)
 inline QVariantList removeRequest(const QString &ente, const QString &number, qlonglong row, const QDate &deadline,
                                   const QString &operatorCode)
 {
-    return {ente, number, row, deadline.isValid() ? deadline.toString(QStringLiteral("dd/MM/yyyy")) : QString(),
+    return {ente, number, row, deadline.isValid() ? deadline.toString(Qt::ISODate) : QString(),
             operatorCode};
 }
 

@@ -21,8 +21,6 @@ namespace {
 
 using namespace nimbo;
 
-QString day(const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
-
 class PostponeServer : public test::RegisterTest {
 protected:
     void SetUp() override

@@ -281,6 +281,8 @@ TEST_P(PostponeWindows, HistoryFromTheRegistrationWindowAndFromTheGeneralSearch)
     auto *reg = qobject_cast<protocol::FrmProtocollo *>(menu(main, "mnuProtDoc"));
     ASSERT_NE(reg, nullptr);
     press(main, "CERCA");
+    child<QLineEdit>(reg, "DataDal")->clear();
+    child<QLineEdit>(reg, "DataAl")->clear();
     edit(reg, "TxtAProto", QStringLiteral("2024"));
     edit(reg, "TxtNumero", QStringLiteral("1"));
     child(reg, "CmdAvviaRicerca")->click();
