@@ -222,6 +222,26 @@ bool latestDeadline(RequestUnit &unit, const QString &ente, const QString &numbe
     return true;
 }
 
+// The unit opened on the protocol: who asks checked (*level his level),
+// then the protocol's row locked; nothing when the unit may go on, the
+// outcome to give back otherwise.
+std::optional<UnitOutcome> openOnProtocol(RequestUnit &unit, bool pg, const QString &ente, const QString &number,
+                                          const QString &op, int *level, QString *direction)
+{
+    if (auto stop = unit.open([&](QSqlQuery *&) { return requester(unit, ente, op, level); }))
+        return stop;
+    QString state;
+    if (!lockProtocolNumber(unit, pg, ente, number, direction, &state))
+        return unit.failed();
+    if (direction->isEmpty())
+        return refusedUnit(QStringLiteral("Il protocollo (Tab_Protocollo) N. ") + shownProtocol(number)
+                           + QStringLiteral(" non esiste in archivio."));
+    if (state == QLatin1String("C"))
+        return refusedUnit(QStringLiteral("Il protocollo (Tab_Protocollo) N. ") + shownProtocol(number)
+                           + QStringLiteral(" è annullato: le sue scadenze non si modificano."));
+    return std::nullopt;
+}
+
 } // namespace
 
 QVariantList ProtocolServer::setDeadline(const QVariantList &params)
@@ -241,18 +261,10 @@ QVariantList ProtocolServer::setDeadline(const QVariantList &params)
     auto attempt = [&]() -> UnitOutcome {
         RequestUnit unit(db_, exec, kFailure);
         int level = 0;
-        if (auto stop = unit.open([&](QSqlQuery *&) { return requester(unit, r.ente, r.op, &level); }))
+        QString direction;
+        if (auto stop = openOnProtocol(unit, pg, r.ente, r.number, r.op, &level, &direction))
             return *stop;
         QSqlQuery *&q = unit.q;
-        QString direction, state;
-        if (!lockProtocolNumber(unit, pg, r.ente, r.number, &direction, &state))
-            return unit.failed();
-        if (direction.isEmpty())
-            return refusedUnit(QStringLiteral("Il protocollo (Tab_Protocollo) N. ") + shownProtocol(r.number)
-                               + QStringLiteral(" non esiste in archivio."));
-        if (state == QLatin1String("C"))
-            return refusedUnit(QStringLiteral("Il protocollo (Tab_Protocollo) N. ") + shownProtocol(r.number)
-                               + QStringLiteral(" è annullato: non ha scadenze da seguire."));
         const QVariantList key{r.ente, direction, r.number};
         bool found = false;
         if (!unit.exists(QStringLiteral("SELECT Tab_DataSerialeMov FROM Tab_Iter_Documento WHERE Tab_Ente = ? AND "
@@ -329,18 +341,10 @@ QVariantList ProtocolServer::removePostponement(const QVariantList &params)
     auto attempt = [&]() -> UnitOutcome {
         RequestUnit unit(db_, exec, kFailure);
         int level = 0;
-        if (auto stop = unit.open([&](QSqlQuery *&) { return requester(unit, r.ente, r.op, &level); }))
+        QString direction;
+        if (auto stop = openOnProtocol(unit, pg, r.ente, r.number, r.op, &level, &direction))
             return *stop;
         QSqlQuery *&q = unit.q;
-        QString direction, state;
-        if (!lockProtocolNumber(unit, pg, r.ente, r.number, &direction, &state))
-            return unit.failed();
-        if (direction.isEmpty())
-            return refusedUnit(QStringLiteral("Il protocollo (Tab_Protocollo) N. ") + shownProtocol(r.number)
-                               + QStringLiteral(" non esiste in archivio."));
-        if (state == QLatin1String("C"))
-            return refusedUnit(QStringLiteral("Il protocollo (Tab_Protocollo) N. ") + shownProtocol(r.number)
-                               + QStringLiteral(" è annullato: le sue scadenze non si modificano."));
         LatestRow latest;
         if (!latestDeadline(unit, r.ente, r.number, &latest))
             return unit.failed();
