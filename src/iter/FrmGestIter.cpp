@@ -52,7 +52,7 @@ const ToolButton kToolButtons[] = {
     {"Doc. Collegati", "", true, false},   {"Immagine documento", "FrmVisDocu1", true, false},
     {"Trasmetti", "FrmTrasmetti", true, true}, {"Classificazione", "FrmClassifica", true, false},
     {"Evadi   Pratica", "frmArchPratica", false, true},  {"Invia E-Mail", "", false, false},
-    {"Acquisisci", "FrmSCAN", true, false},      {"Imposta scadenza", "", false, true},
+    {"Acquisisci", "FrmSCAN", true, false},      {"Imposta scadenza", "FrmRinviaScad", true, true},
 };
 
 } // namespace
@@ -275,7 +275,11 @@ QWidget *FrmGestIter::buildDeadlineTab()
     QPushButton *print = button("cmdStampaElenco", QStringLiteral("Stampa Elenco"), box);
     QPushButton *history = button("cmdStoricoScadenze", QStringLiteral("Storico Scadenze"), box);
     history->setEnabled(WindowRegistry::contains(QStringLiteral("FrmStoricoScadenze")));
-    connect(history, &QPushButton::clicked, this, [] { WindowRegistry::open(QStringLiteral("FrmStoricoScadenze")); });
+    // The history of the protocol chosen in the list (or shown in the iter tab).
+    connect(history, &QPushButton::clicked, this, [this] {
+        if (protocolChosen())
+            openForProtocol(QStringLiteral("FrmStoricoScadenze"));
+    });
     box->addRow(QStringLiteral("Documenti"), {optDue_, days_, "giorni", optOverdue_});
     box->addRow(QString(), {run, print, history});
     deadlines_ = new ui::RowList(QStringLiteral("LwProtocolli"), page);

@@ -18,6 +18,7 @@ QString FrmProtocollo::documentWindow(int button)
     case 7: return QStringLiteral("frmProtAllegati");
     case 8: return QStringLiteral("frmArchivia");
     case 9: return QStringLiteral("FrmAssegna");
+    case 10: return QStringLiteral("FrmStoricoScadenze");
     default: return {};
     }
 }

@@ -25,6 +25,7 @@
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
 #include "ui/SearchKit.h"
+#include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -33,6 +34,7 @@ namespace nimbo::search {
 namespace {
 
 const QString kCaption = QStringLiteral("Ricerca Protocolli");
+const QString kHistoryWindow = QStringLiteral("FrmStoricoScadenze");
 const QString kDb = QStringLiteral("PROTOCOLLO");
 const QString kPrintTitle = QStringLiteral("Stampa Elenco Documenti Protocollati");
 
@@ -315,7 +317,11 @@ bool FrmFiltroRProt::openRow(int row)
     list_->view()->setCurrentIndex(at);
     list_->view()->scrollTo(at);
     pages_->setCurrentWidget(detail_);
-    setToolbarKeys(QStringLiteral("ESCI;ANNULLA;PRECEDENTE;SUCCESSIVO"));
+    // The deadlines window lives in a library built on this one: offered
+    // when the program has it.
+    setToolbarKeys(WindowRegistry::contains(kHistoryWindow)
+                       ? QStringLiteral("ESCI;ANNULLA;PRECEDENTE;SUCCESSIVO;STORICO SCADENZE")
+                       : QStringLiteral("ESCI;ANNULLA;PRECEDENTE;SUCCESSIVO"));
     return true;
 }
 
@@ -371,6 +377,11 @@ void FrmFiltroRProt::ELABORATBAR(const QString &key)
         step(-1);
     else if (key == QLatin1String("SUCCESSIVO"))
         step(1);
+    else if (key == QLatin1String("STORICO SCADENZE") && detailShown()) {
+        if (QWidget *w = WindowRegistry::open(kHistoryWindow))
+            QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, detail_->direction()),
+                                      Q_ARG(QString, detail_->number()));
+    }
 }
 
 } // namespace nimbo::search

@@ -17,6 +17,7 @@
 #include "servers/PooledUnit.h"
 #include "servers/RecipientRequests.h"
 #include "servers/CancellationRequests.h"
+#include "servers/DeadlineRequests.h"
 #include "servers/DirectionRequests.h"
 #include "servers/LateRequests.h"
 #include "servers/ManualRequests.h"
@@ -311,6 +312,8 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpCancellaProtocollo: reply = cancellation(params); break;
     case kOpInvertiTipo: reply = directionChange(params); break;
     case kOpRecuperaProtocollo: reply = lateRegistration(params); break;
+    case kOpRegistraScadenza: reply = setDeadline(params); break;
+    case kOpEliminaRinvio: reply = removePostponement(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }

@@ -211,6 +211,10 @@ private:
     QVariantList cancellation(const QVariantList &params);
     QVariantList directionChange(const QVariantList &params);
     QVariantList lateRegistration(const QVariantList &params);
+    // A protocol's deadlines (DeadlineServer.cpp): set or postponed (51),
+    // the last postponement removed (52).
+    QVariantList setDeadline(const QVariantList &params);
+    QVariantList removePostponement(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);

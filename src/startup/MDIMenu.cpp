@@ -214,7 +214,9 @@ const QStringList &MDIMenu::toolbarKeys()
         // Operators and workstations.
         QStringLiteral("ATTIVA"), QStringLiteral("DISATTIVA"), QStringLiteral("AVVIA RICERCA"),
         // Emergency sessions are opened and closed.
-        QStringLiteral("APERTURA"), QStringLiteral("CHIUSURA")};
+        QStringLiteral("APERTURA"), QStringLiteral("CHIUSURA"),
+        // A protocol's deadlines, from the windows that show one.
+        QStringLiteral("STORICO SCADENZE")};
     return keys;
 }
 

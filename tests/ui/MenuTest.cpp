@@ -133,7 +133,7 @@ TEST_P(Menus, ToolbarFollowsTheActiveChildAndDoesNothingWithoutOne)
                 keys << b->objectName();
         return keys;
     };
-    EXPECT_EQ(w.toolbar()->actions().size(), 23);
+    EXPECT_EQ(w.toolbar()->actions().size(), 24);
     item(&w, "CERCA")->trigger();
     EXPECT_TRUE(boxes.shown.isEmpty());
     EXPECT_TRUE(visible().isEmpty());
