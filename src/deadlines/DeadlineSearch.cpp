@@ -67,52 +67,88 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
     // reading the register and the address book only for a filter that
     // needs them; what the list shows is joined to the chosen rows alone.
     const QString due = QStringLiteral("k.Tab_DataEvasione");
-    QString chosen = QStringLiteral("SELECT k.Tab_Ente, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio, "
-                                    "k.Tab_Dipartimento, k.Tab_DataSerialeMov, k.Tab_DataEvasione "
-                                    "FROM Tab_ScadenzeInCorso k");
     const QString correspondent = c.correspondent.trimmed(), subject = c.subject.trimmed();
-    if (!correspondent.isEmpty() || !subject.isEmpty())
-        chosen += QStringLiteral(" JOIN Tab_Protocollo fp ON fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = "
-                                 "k.Tab_TipoProtocollo AND fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo");
-    if (!correspondent.isEmpty())
-        chosen += QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
-                                 "AND fr.Tab_Identificativo = fp.Tab_Intestatario");
-    chosen += QStringLiteral(" WHERE k.Tab_Ente = ") + q(v.ente);
+    const bool texts = !correspondent.isEmpty() || !subject.isEmpty();
+    const auto contains = [&](const QString &column, const QString &text) {
+        return text.isEmpty() ? QString()
+                              : QStringLiteral(" AND ")
+                                    + Dialect::likeNoCase(e, column, q(QLatin1Char('%') + text + QLatin1Char('%')));
+    };
+    // The protocols whose texts match, as a join: fp (and fr) named.
+    const QString textJoin =
+        QStringLiteral(" JOIN Tab_Protocollo fp ON fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = "
+                       "k.Tab_TipoProtocollo AND fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo")
+        + (correspondent.isEmpty() ? QString()
+                                   : QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
+                                                    "AND fr.Tab_Identificativo = fp.Tab_Intestatario"));
+    // A subject the viewer may not read is not searched either: a match
+    // would tell what the mask hides.
+    const QString textConditions =
+        contains(QStringLiteral("fr.Tab_Denominazione"), correspondent) + contains(QStringLiteral("fp.Tab_Oggetto"), subject)
+        + (subject.isEmpty() || v.privacy ? QString() : QStringLiteral(" AND COALESCE(fp.Tab_SoggPrivacy, 'N') <> 'S'"));
+
+    QString where = QStringLiteral(" WHERE k.Tab_Ente = ") + q(v.ente);
     switch (c.kind) {
     case DeadlineCriteria::Kind::DueWithin:
-        chosen += QStringLiteral(" AND %1 > %2 AND %1 <= %3").arg(due, serverNow(e), serverNowPlusDays(e, c.days));
+        where += QStringLiteral(" AND %1 > %2 AND %1 <= %3").arg(due, serverNow(e), serverNowPlusDays(e, c.days));
         break;
     case DeadlineCriteria::Kind::Overdue:
-        chosen += QStringLiteral(" AND %1 < %2").arg(due, serverNow(e));
+        where += QStringLiteral(" AND %1 < %2").arg(due, serverNow(e));
         break;
     case DeadlineCriteria::Kind::Between:
-        chosen += QStringLiteral(" AND %1 >= %2 AND %1 < %3")
-                      .arg(due, q(c.from.toString(Qt::ISODate)), q(c.to.addDays(1).toString(Qt::ISODate)));
+        where += QStringLiteral(" AND %1 >= %2 AND %1 < %3")
+                     .arg(due, q(c.from.toString(Qt::ISODate)), q(c.to.addDays(1).toString(Qt::ISODate)));
         break;
     case DeadlineCriteria::Kind::None:
         break;
     }
-    const auto contains = [&](const QString &column, const QString &text) {
-        if (!text.isEmpty())
-            chosen += QStringLiteral(" AND ") + Dialect::likeNoCase(e, column, q(QLatin1Char('%') + text + QLatin1Char('%')));
-    };
-    contains(QStringLiteral("fr.Tab_Denominazione"), correspondent);
-    contains(QStringLiteral("fp.Tab_Oggetto"), subject);
     if (!c.department.isEmpty())
-        chosen += QStringLiteral(" AND k.Tab_Dipartimento = ") + q(c.department);
+        where += QStringLiteral(" AND k.Tab_Dipartimento = ") + q(c.department);
     if (!c.office.isEmpty())
-        chosen += QStringLiteral(" AND k.Tab_Ufficio = ") + q(c.office);
+        where += QStringLiteral(" AND k.Tab_Ufficio = ") + q(c.office);
     scope::DeadlineColumns cols;
     cols.operatorCode = QStringLiteral("k.Tab_CodiceOpe");
     cols.office = QStringLiteral("k.Tab_Ufficio");
     cols.department = QStringLiteral("k.Tab_Dipartimento");
+    where += QStringLiteral(" AND ") + scope::deadlines(v, cols);
     const QString order =
         QStringLiteral(" ORDER BY k.Tab_DataEvasione, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio");
-    chosen += QStringLiteral(" AND ") + scope::deadlines(v, cols) + order;
-    if (c.limit > 0)
-        chosen += Dialect::limit(c.limit + 1);
+    const QString limit = c.limit > 0 ? Dialect::limit(c.limit + 1) : QString();
+    const QString columns = QStringLiteral("SELECT k.Tab_Ente, k.Tab_NumeroProtocollo, k.Tab_TipoProtocollo, k.Tab_Ufficio, "
+                                           "k.Tab_Dipartimento, k.Tab_DataSerialeMov, k.Tab_DataEvasione "
+                                           "FROM Tab_ScadenzeInCorso k");
+    QString with, chosen;
+    if (!texts) {
+        chosen = columns + where + order + limit;
+    } else {
+        // A text many protocols hold is met soon along the deadlines, each
+        // row's protocol read by its key (OFFSET 0 keeps it a probe on
+        // PostgreSQL); a rarer one is found through the text indexes and
+        // joined. Which, the protocols holding it decide, counted no
+        // further than the bound.
+        constexpr int kBound = 2000;
+        with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM Tab_Protocollo fp")
+               + (correspondent.isEmpty() ? QString()
+                                          : QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
+                                                           "AND fr.Tab_Identificativo = fp.Tab_Intestatario"))
+               + QStringLiteral(" WHERE fp.Tab_Ente = ") + q(v.ente) + textConditions
+               + QStringLiteral(" LIMIT %1) f0) ").arg(kBound + 1);
+        const QString probe = QStringLiteral(" AND EXISTS (SELECT 1 FROM Tab_Protocollo fp")
+                              + (correspondent.isEmpty()
+                                     ? QString()
+                                     : QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
+                                                      "AND fr.Tab_Identificativo = fp.Tab_Intestatario"))
+                              + QStringLiteral(" WHERE fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = "
+                                               "k.Tab_TipoProtocollo AND fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo")
+                              + textConditions
+                              + (e == Dialect::Engine::PostgreSQL ? QStringLiteral(" OFFSET 0)") : QStringLiteral(")"));
+        chosen = QStringLiteral("SELECT * FROM (") + columns + where + probe + order + limit
+                 + QStringLiteral(") walked WHERE (SELECT n FROM few) > %1 UNION ALL SELECT * FROM (").arg(kBound)
+                 + columns + textJoin + where + textConditions + order + limit
+                 + QStringLiteral(") indexed WHERE (SELECT n FROM few) <= %1").arg(kBound);
+    }
 
-    return QStringLiteral(
+    return with + QStringLiteral(
                "SELECT k.Tab_DataEvasione, k.Tab_TipoProtocollo, k.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
                "p.Tab_Oggetto, p.Tab_SoggPrivacy, p.Tab_Intestatario, r.Tab_Denominazione, r.Tab_Domicilio, "
                "k.Tab_Dipartimento, k.Tab_Ufficio, u.Tab_Descrizione, k.Tab_DataSerialeMov, sol.Tab_DataSollecito, "

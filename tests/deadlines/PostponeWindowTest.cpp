@@ -9,10 +9,13 @@
 #include <QPointer>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTableView>
 #include <QTreeWidget>
 
 #include "deadlines/Deadlines.h"
+#include "deadlines/OverviewRules.h"
+#include "deadlines/OverviewWindow.h"
 #include "deadlines/PostponeRules.h"
 #include "deadlines/PostponeWindow.h"
 #include "iter/FrmGestIter.h"
@@ -21,7 +24,9 @@
 #include "search/Search.h"
 #include "servers/DeadlineRequests.h"
 #include "servers/IterRequests.h"
+#include "support/Files.h"
 #include "ui/RowList.h"
+#include "ui/RowModel.h"
 #include "ui/UiFixture.h"
 
 using namespace nimbo;
@@ -263,6 +268,69 @@ TEST_P(PostponeWindows, AssignedPostponedRefusedToAnotherClerkAndPutBackByThePro
     activate(main, gest);
     child(gest, "cmdEseguiRicerca")->click();
     EXPECT_EQ(rows(gest, "LwProtocolli")->text(0, 0), day(kToday.addDays(1)));
+}
+
+// The whole story through the windows: assigned with a deadline,
+// postponed with its authorisation, seen so in the deadline overview and
+// in the history, the postponement removed by the protocol manager, and the
+// overview printed with the deadline back in force.
+TEST_P(PostponeWindows, PostponedSeenInTheOverviewAndHistoryRemovedAndPrinted)
+{
+    assigned(kToday.addDays(2));
+    const auto overviewDeadline = [this](MDIMenu *main) {
+        auto *w = qobject_cast<FrmScadPratiche *>(menu(main, "mnuricprotope"));
+        EXPECT_NE(w, nullptr);
+        if (!w)
+            return QString();
+        w->findChild<QRadioButton *>(QStringLiteral("OptinScad"))->setChecked(true);
+        pick(w, "cmbGG", QStringLiteral("15"));
+        boxes.clear();
+        press(main, "CERCA");
+        const int row = w->list()->model()->find(overview::ColKey, kNumber);
+        return row < 0 ? QString() : w->list()->text(row, overview::ColDeadline);
+    };
+
+    MDIMenu *main = start(QStringLiteral("DEMO7"));
+    ASSERT_NE(main, nullptr);
+    iter::FrmGestIter *gest = iterWithMatterChosen(main);
+    ASSERT_NE(gest, nullptr);
+    postponeTo(main, gest, kToday.addDays(6), day(kToday.addDays(2)));
+    EXPECT_EQ(overviewDeadline(main), day(kToday.addDays(6)));
+    restart();
+
+    // The protocol manager prints to a PDF file.
+    ASSERT_EQ(startAs(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd"),
+                      {QStringLiteral("SET OLEGP=") + kProtocolProgId, QStringLiteral("SET STAMPANTE-REPORT=PDF"),
+                       QStringLiteral("SET REPORT=") + test::shippedTemplates()}),
+              StartUp::kRunning);
+    main = qobject_cast<MDIMenu *>(StartUp::mainWindow());
+    ASSERT_NE(main, nullptr);
+    main->resize(1024, 768);
+    QApplication::processEvents();
+    EXPECT_EQ(overviewDeadline(main), day(kToday.addDays(6)));
+    gest = iterWithMatterChosen(main);
+    ASSERT_NE(gest, nullptr);
+    FrmStoricoScadenze *h = historyFrom(main, gest);
+    ASSERT_NE(h, nullptr);
+    ui::RowList *grid = rows(h, "FlexRinvii");
+    EXPECT_EQ(column(grid, 0), QStringList{QStringLiteral("1° Rinvio")});
+    EXPECT_EQ(column(grid, 2), QStringList{day(kToday.addDays(6))});
+    EXPECT_EQ(column(grid, 3), QStringList{QStringLiteral("Dott. Conti")});
+    EXPECT_EQ(column(grid, 4), QStringList{QStringLiteral("Nota 55/2026")});
+    boxes.clear();
+    child(h, "CmdElimina")->click();
+    EXPECT_EQ(count(), QStringLiteral("0"));
+
+    EXPECT_EQ(overviewDeadline(main), day(kToday.addDays(2)));
+    QTemporaryDir out;
+    const QString pdf = out.filePath(QStringLiteral("scadenze.pdf"));
+    boxes.files << pdf;
+    press(main, "STAMPA");
+    EXPECT_EQ(boxes.texts(), QStringList());
+    const QString printed = test::pdfText(pdf);
+    for (const QString &part : {QStringLiteral("2024-0000001"), QStringLiteral("RICHIESTA PARERE"), day(kToday.addDays(2))})
+        EXPECT_TRUE(printed.contains(part)) << part.toStdString() << "\n" << printed.toStdString();
+    EXPECT_FALSE(printed.contains(day(kToday.addDays(6)))) << printed.toStdString();
 }
 
 TEST_P(PostponeWindows, HistoryFromTheRegistrationWindowAndFromTheGeneralSearch)
