@@ -145,7 +145,7 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
         chosen = QStringLiteral("SELECT * FROM (") + columns + where + probe + order + limit
                  + QStringLiteral(") walked WHERE (SELECT n FROM few) > %1 UNION ALL SELECT * FROM (").arg(kBound)
                  + columns + textJoin + where + textConditions + order + limit
-                 + QStringLiteral(") indexed WHERE (SELECT n FROM few) <= %1").arg(kBound);
+                 + QStringLiteral(") joined WHERE (SELECT n FROM few) <= %1").arg(kBound);
     }
 
     return with + QStringLiteral(

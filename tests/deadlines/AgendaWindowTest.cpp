@@ -4,6 +4,7 @@
 // overwritten, a change, a deletion, and the listed activities exported
 // to a calendar.
 
+#include <QFile>
 #include <QProcess>
 
 #include "ReminderFixture.h"
@@ -183,7 +184,9 @@ TEST_P(AgendaWindow, ExportsTheListedActivitiesToACalendar)
         GTEST_SKIP() << "calendar writer not in place: " << outcome.toStdString();
     ASSERT_EQ(outcome, s("Generazione del calendario completata."));
     QProcess p;
-    p.start(s("python3"), {s("-c"), s("import sys, icalendar\n"
+    // Debian's interpreter, which has the package (one of one's own earlier
+    // on the PATH may lack it).
+    p.start(QFile::exists(s("/usr/bin/python3")) ? s("/usr/bin/python3") : s("python3"), {s("-c"), s("import sys, icalendar\n"
                                       "cal = icalendar.Calendar.from_ical(open(sys.argv[1], 'rb').read())\n"
                                       "for e in sorted(cal.walk('VEVENT'), key=lambda e: str(e.get('summary'))):\n"
                                       "    print(str(e.get('summary')) + '|' + e.decoded('dtstart').isoformat()[:16])\n"),
