@@ -245,14 +245,16 @@ QString textQuery(const TextQuery &t)
 
     const QString order = QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC") + Dialect::limit(limit);
     const bool subjectIndexed = contains::indexable(t.subject), subjectShort = contains::shortText(t.subject);
-    const bool period = !from.isEmpty() || !to.isEmpty();
     // PostgreSQL's text indexes give no order: a list from them is a probe of
     // the newest rows first, then a walk or the index, whichever is cheaper.
     // SQLite's subject index walks newest first, but a period far from the
     // newest protocols is met sooner along the period's years.
+    const bool period = !from.isEmpty() || !to.isEmpty();
     // SQLite: a correspondent's names are walked newest first through their
-    // ordered trigrams, as a subject's words are.
-    const bool namesOrdered = !pg && t.subject.trimmed().isEmpty() && contains::indexable(t.correspondent);
+    // ordered trigrams, as a subject's words are; within a period the
+    // register is walked along the period's numbers instead, which meets its
+    // matches without passing the newer ones.
+    const bool namesOrdered = !pg && !period && t.subject.trimmed().isEmpty() && contains::indexable(t.correspondent);
     const bool probed = ((subjectShort || subjectIndexed) && (pg ? (subjectShort || period || t.narrow) : period))
                         || (!subjectIndexed && !subjectShort && !namesOrdered && !t.correspondent.trimmed().isEmpty()
                             && !contains::literalRuns(t.correspondent).isEmpty());
