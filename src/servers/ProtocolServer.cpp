@@ -20,6 +20,7 @@
 #include "servers/DeadlineRequests.h"
 #include "servers/DirectionRequests.h"
 #include "servers/LateRequests.h"
+#include "servers/MailRequests.h"
 #include "servers/ManualRequests.h"
 #include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
@@ -314,6 +315,7 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpRecuperaProtocollo: reply = lateRegistration(params); break;
     case kOpRegistraScadenza: reply = setDeadline(params); break;
     case kOpEliminaRinvio: reply = removePostponement(params); break;
+    case kOpProtocollaEmail: reply = emailRegistration(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }
@@ -321,7 +323,7 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     return reply;
 }
 
-QVariantList ProtocolServer::registration(const QVariantList &params, const Late *late)
+QVariantList ProtocolServer::registration(const QVariantList &params, const Late *late, const EmailOrigin *email)
 {
     if (params.size() < 4)
         return refused(QStringLiteral("Richiesta di registrazione incompleta: sono attesi almeno 4 elementi."));
@@ -471,6 +473,15 @@ QVariantList ProtocolServer::registration(const QVariantList &params, const Late
             if (!found || (!ref.refusedWhen.isEmpty() && value == ref.refusedWhen))
                 return {refused(found ? ref.inactive : ref.missing), false};
         }
+        // A provisional e-mail is held from here to the commit: a second
+        // registration of it waits, then finds it registered.
+        if (email) {
+            const std::optional<QString> no = lockProvisional(q, key.ente, key.direction, *email);
+            if (!no)
+                return dbFailure(sql, q->lastError());
+            if (!no->isEmpty())
+                return {refused(*no), false};
+        }
         // Each dossier must still take new protocols, checked before the
         // number is taken so that a refusal consumes none.
         if (!dossierWhy.isEmpty())
@@ -603,6 +614,11 @@ QVariantList ProtocolServer::registration(const QVariantList &params, const Late
         w.set(QStringLiteral("Tab_DataRegistrazione"), today);
         w.set(QStringLiteral("Tab_DataProtocollo"), late ? late->date.toString(Qt::ISODate) : today);
         w.set(QStringLiteral("Tab_OraProtocollo"), late ? kLateTime : time);
+        // The protocol keeps the provisional number it came from.
+        if (email) {
+            w.set(QStringLiteral("Tab_RegistroTemporaneo"), QStringLiteral(" "));
+            w.set(QStringLiteral("Tab_ProtocolloTemporaneo"), QString::number(email->provisional));
+        }
         // The register takes a row only with the number the counter has just
         // reached and the database clock's date and time (Schema::Guards).
         // A registration that must choose them (the late registration) is
@@ -667,6 +683,13 @@ QVariantList ProtocolServer::registration(const QVariantList &params, const Late
             d.set(QStringLiteral("Tab_DatOper"), today);
             if (!insertRow(q, d))
                 return dbFailure(sql, q->lastError());
+        }
+        if (email) {
+            const std::optional<QString> no = settleProvisional(q, key.ente, key.direction, *email, number, op, today);
+            if (!no)
+                return dbFailure(sql, q->lastError());
+            if (!no->isEmpty())
+                return {refused(*no), false};
         }
         const C_GestDB::Result done = tx.commit();
         if (!done.ok)

@@ -182,7 +182,24 @@ private:
         QString number;
         QDate date;
     };
-    QVariantList registration(const QVariantList &params, const Late *late = nullptr);
+    // A new protocol that registers a provisional e-mail protocol
+    // (operation 54, EmailRegistration.cpp): the provisional row is locked
+    // and settled in the registration's own transaction.
+    struct EmailOrigin {
+        qlonglong provisional = 0;
+    };
+    QVariantList registration(const QVariantList &params, const Late *late = nullptr,
+                              const EmailOrigin *email = nullptr);
+    QVariantList emailRegistration(const QVariantList &params);
+    // Inside the registration's transaction: the provisional row locked and
+    // still pending; then given the new number, with its attachments. Empty
+    // when done, the refusal otherwise, nothing when a statement failed (q
+    // holds it).
+    std::optional<QString> lockProvisional(QSqlQuery *&q, const QString &ente, const QString &direction,
+                                           const EmailOrigin &email);
+    std::optional<QString> settleProvisional(QSqlQuery *&q, const QString &ente, const QString &direction,
+                                             const EmailOrigin &email, const QString &number, const QString &op,
+                                             const QString &today);
     // Inside the registration's transaction: the operator's right, the
     // number free and in the day's range, then its admission and the record
     // of the writing. Empty when written, the refusal otherwise, nothing when
