@@ -208,7 +208,11 @@ std::vector<Table> organisationTables()
                             txt("Ente_ProtocolliDipartimento"), txt("Ente_ScanPost"), txt("Ente_Posta_POP", 100),
                             txt("Ente_Posta_SMTP", 100), txt("Ente_Posta_PortaServer", 5),
                             withDefault(num("Ente_ProgressivoRubrica"), "0")},
-                           "Ente_"),
+                           "Ente_",
+                           // The body's mailbox (IMAP, on Ente_Posta_POP) and the account
+                           // both directions use when it is not the address itself.
+                           {since(txt("Ente_Posta_PortaIMAP", 5), 35), since(txt("Ente_Posta_Sicurezza", 8), 35),
+                            since(txt("Ente_Posta_Utente", 100), 35), since(txt("Ente_Posta_Cartella", 100), 35)}),
                  cols({"Ente_Codice"}),
                  {}});
     t.push_back({QStringLiteral("Tab_Dipartimenti"),

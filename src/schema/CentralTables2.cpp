@@ -11,9 +11,10 @@ using namespace build;
 
 namespace {
 
-std::vector<Column> withAudit(std::vector<Column> c, const char *prefix)
+std::vector<Column> withAudit(std::vector<Column> c, const char *prefix, const std::vector<Column> &later = {})
 {
     audit(c, prefix);
+    c.insert(c.end(), later.begin(), later.end());
     return c;
 }
 
@@ -194,9 +195,46 @@ void emergencyAndMail(std::vector<Table> &t)
                             withDefault(txt("Tab_StatoProtocollo"), "'A'"), txt("Tab_ProtocolloGenerale"),
                             blob("Tab_email"), date("Tab_DataCancellazione"), txt("Tab_MotivoCancellazione"),
                             txt("Tab_CodiceOpeCanc"), txt("Tab_UfficioCancellazione")},
-                           "Tab_"),
+                           "Tab_",
+                           // Where the message came from: the mailbox, its UID validity and
+                           // the message's UID there, its Message-ID and the SHA-256 of its
+                           // bytes; each pair is a unique key, so a message read twice (a
+                           // crash before it was marked seen, two readers at once, a rebuilt
+                           // mailbox) is stored once.
+                           {since(txt("Tab_IndirizzoMittente", 150), 35), since(txt("Tab_NomeMittente", 150), 35),
+                            since(txt("Tab_ProtDocArrivo", 20), 35), since(date("Tab_DataProtDocArrivo"), 35),
+                            since(txt("Tab_Casella", 100), 35), since(big("Tab_UidValidity"), 35),
+                            since(big("Tab_Uid"), 35), since(txt("Tab_MessageId"), 35),
+                            since(txt("Tab_ImprontaEml", 64), 35), since(txt("Tab_Certificata", 1), 35)}),
                  cols({"Tab_Ente", "Tab_TipoProtocollo", "Tab_NumeroProtocolloProvv"}),
-                 {idx({"Tab_Ente", "Tab_StatoProtocollo"})}});
+                 {idx({"Tab_Ente", "Tab_StatoProtocollo"}),
+                  uniq({"Tab_Ente", "Tab_Casella", "Tab_UidValidity", "Tab_Uid"}),
+                  uniq({"Tab_Ente", "Tab_MessageId", "Tab_ImprontaEml"})}});
+    // Every message the e-mail server sends, written before it leaves: "P"
+    // waiting, "I" sent, "E" refused by the SMTP server (the error kept, to be
+    // sent again).
+    t.push_back({QStringLiteral("Tab_PostaInviata"),
+                 withAudit({serial("Id_Invio"), txt("Tab_Ente"), txt("Tab_NumeroProtocollo"), txt("Tab_Tipo", 10),
+                            txt("Tab_Mittente", 150), txt("Tab_Destinatari"), txt("Tab_Oggetto"),
+                            blob("Tab_Messaggio"), txt("Tab_MessageId"), withDefault(txt("Tab_Stato", 1), "'P'"),
+                            txt("Tab_Errore"), withDefault(num("Tab_Tentativi"), "0"), stamp("Tab_DataInvio")},
+                           "Tab_"),
+                 cols({"Id_Invio"}),
+                 {idx({"Tab_Ente", "Tab_Stato"}), idx({"Tab_Ente", "Tab_NumeroProtocollo"}),
+                  idx({"Tab_MessageId"})},
+                 35});
+    // Receipts of certified mail about messages we sent (acceptance,
+    // delivery, failures), stored once per mailbox message like the e-mails.
+    t.push_back({QStringLiteral("Tab_RicevutePEC"),
+                 withAudit({serial("Id_Ricevuta"), txt("Tab_Ente"), txt("Tab_Casella", 100), big("Tab_UidValidity"),
+                            big("Tab_Uid"), txt("Tab_Tipo", 30), txt("Tab_MessageIdRif"), num("Id_Invio"),
+                            txt("Tab_NumeroProtocollo"), txt("Tab_Oggetto"), stamp("Tab_DataRicevuta"),
+                            blob("Tab_Messaggio")},
+                           "Tab_"),
+                 cols({"Id_Ricevuta"}),
+                 {uniq({"Tab_Ente", "Tab_Casella", "Tab_UidValidity", "Tab_Uid"}),
+                  idx({"Tab_Ente", "Tab_NumeroProtocollo"})},
+                 35});
 }
 
 // Filing tables that the structure windows look at before a department or

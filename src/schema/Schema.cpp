@@ -503,6 +503,8 @@ const std::vector<Step> &steps()
          summaryIndexes},
         {34, "nomi dei corrispondenti di ciascun protocollo, tenuti dal database, per le ricerche per corrispondente",
          CorrespondentNames::statements},
+        {35, "posta elettronica: casella dell'ente, messaggi ricevuti una volta sola, posta inviata e ricevute PEC",
+         noExtra},
     };
     return s;
 }

@@ -53,6 +53,9 @@ struct Config {
     QString serverDb;
     // Ours: key file for the secretbox cipher of stored secrets.
     QString keyFile;
+    // Ours: the certificates (PEM) trusted for the mail servers besides the
+    // system's, for a body whose servers use a certificate of its own.
+    QString mailCa;
     QVector<DbDeclaration> databases;
 };
 
