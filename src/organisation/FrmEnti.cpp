@@ -62,15 +62,22 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
 
     const auto [phone, fax, mail] = addContacts(v, detail, lengthOf(QStringLiteral("Ente_Telefono")), lengthOf(QStringLiteral("Ente_PostaElettronica")));
 
+    // The mailbox the e-mails are read from (IMAP) and the server they are
+    // sent through (SMTP) share the account; an empty user is the address.
     auto *post = new ui::FormGroup(QStringLiteral("Posta elettronica dell'Ente"), detail);
     QLineEdit *pop = textField(post, "TxtPop", lengthOf(QStringLiteral("Ente_Posta_POP")));
+    QLineEdit *imapPort = codeField(post, "TxtPortaImap", lengthOf(QStringLiteral("Ente_Posta_PortaIMAP")), false);
     QLineEdit *smtp = textField(post, "TxtSmtp", lengthOf(QStringLiteral("Ente_Posta_SMTP")));
     QLineEdit *port = codeField(post, "TxtPorta", lengthOf(QStringLiteral("Ente_Posta_PortaServer")), false);
+    QComboBox *security = choiceField(post, "CboSicurezza", {QString(), QStringLiteral("SSL"), QStringLiteral("STARTTLS")});
+    QLineEdit *folder = textField(post, "TxtCartella", lengthOf(QStringLiteral("Ente_Posta_Cartella")));
+    QLineEdit *user = textField(post, "TxtUtentePosta", lengthOf(QStringLiteral("Ente_Posta_Utente")));
     QLineEdit *pwd = codeField(post, "TxtPwdPosta", lengthOf(QStringLiteral("Ente_PWD_Posta")), false);
     pwd->setEchoMode(QLineEdit::Password);
-    post->addRow(QStringLiteral("Server POP"), {pop});
-    post->addRow(QStringLiteral("Server SMTP"), {smtp});
-    post->addRow(QStringLiteral("Porta"), {port, "Password casella", pwd});
+    post->addRow(QStringLiteral("Server IMAP"), {ui::Cell(pop, 1), "Porta IMAP", imapPort});
+    post->addRow(QStringLiteral("Server SMTP"), {ui::Cell(smtp, 1), "Porta SMTP", port});
+    post->addRow(QStringLiteral("Sicurezza"), {security, "Cartella", ui::Cell(folder, 1)});
+    post->addRow(QStringLiteral("Utente casella"), {ui::Cell(user, 1), "Password casella", pwd});
     v->addWidget(post);
 
     auto *options = new ui::FormGroup(QStringLiteral("Opzioni"), detail);
@@ -95,6 +102,10 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     bind(QStringLiteral("Ente_Posta_POP"), pop);
     bind(QStringLiteral("Ente_Posta_SMTP"), smtp);
     bind(QStringLiteral("Ente_Posta_PortaServer"), port);
+    bind(QStringLiteral("Ente_Posta_PortaIMAP"), imapPort);
+    bind(QStringLiteral("Ente_Posta_Sicurezza"), security);
+    bind(QStringLiteral("Ente_Posta_Utente"), user);
+    bind(QStringLiteral("Ente_Posta_Cartella"), folder);
 
     municipality_ = municipalityLookup(com, comName, pick_);
     region_ = regionLookup(reg, regName, pick_);
@@ -108,7 +119,8 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
                        "Tab_Regioni.Reg_Descrizione, Tab_Enti.Ente_Codice_Fiscale, Tab_Enti.Ente_Partita_Iva, "
                        "Tab_Enti.Ente_Telefono, Tab_Enti.Ente_FAX, Tab_Enti.Ente_PostaElettronica, "
                        "Tab_Enti.Ente_ProtocolliDipartimento, Tab_Enti.Ente_ScanPost, Ente_Posta_POP, "
-                       "Ente_Posta_SMTP, Ente_Posta_PortaServer FROM (Tab_Enti LEFT JOIN Tab_Regioni ON "
+                       "Ente_Posta_SMTP, Ente_Posta_PortaServer, Ente_Posta_PortaIMAP, Ente_Posta_Sicurezza, "
+                       "Ente_Posta_Utente, Ente_Posta_Cartella FROM (Tab_Enti LEFT JOIN Tab_Regioni ON "
                        "Tab_Regioni.Reg_Codreg = Tab_Enti.Ente_Codice_Regione) LEFT JOIN Tab_Comuni ON "
                        "Tab_Enti.Ente_Comune = Tab_Comuni.Com_Codcom WHERE Tab_Enti.Ente_Codice= ") +
                    ui::sqlText(key.value(QStringLiteral("Ente_Codice")));
@@ -119,7 +131,9 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
          QStringLiteral("Ente_Telefono"), QStringLiteral("Ente_FAX"), QStringLiteral("Ente_PostaElettronica"),
          QStringLiteral("Ente_ProtocolliDipartimento"), QStringLiteral("Ente_ScanPost"),
          QStringLiteral("Ente_Posta_POP"), QStringLiteral("Ente_Posta_SMTP"),
-         QStringLiteral("Ente_Posta_PortaServer")});
+         QStringLiteral("Ente_Posta_PortaServer"), QStringLiteral("Ente_Posta_PortaIMAP"),
+         QStringLiteral("Ente_Posta_Sicurezza"), QStringLiteral("Ente_Posta_Utente"),
+         QStringLiteral("Ente_Posta_Cartella")});
 
     QList<QWidget *> buttons;
     if (list) {

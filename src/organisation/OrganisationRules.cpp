@@ -125,6 +125,12 @@ CheckList entityChecks(bool isNew, bool listVariant, const CodeTaken &taken)
                          port = QStringLiteral("25");
                      return isNumber(port);
                  },
+                 QStringLiteral("inserire lun valore numerico")}
+        << Check{QStringLiteral("Ente_Posta_PortaIMAP"),
+                 [](Record &r) {
+                     const QString port = r.value(QStringLiteral("Ente_Posta_PortaIMAP")).trimmed();
+                     return port.isEmpty() || isNumber(port);
+                 },
                  QStringLiteral("inserire lun valore numerico")};
     for (const char *flag : {"Ente_ProtocolliDipartimento", "Ente_ScanPost"}) {
         const QString column = QString::fromLatin1(flag);
@@ -168,6 +174,8 @@ const QStringList &entityColumns()
         QStringLiteral("Ente_PWD_Posta"),        QStringLiteral("Ente_ProtocolliDipartimento"),
         QStringLiteral("Ente_ScanPost"),         QStringLiteral("Ente_Posta_POP"),
         QStringLiteral("Ente_Posta_SMTP"),       QStringLiteral("Ente_Posta_PortaServer"),
+        QStringLiteral("Ente_Posta_PortaIMAP"),  QStringLiteral("Ente_Posta_Sicurezza"),
+        QStringLiteral("Ente_Posta_Utente"),     QStringLiteral("Ente_Posta_Cartella"),
         QStringLiteral("Ente_CodOper"),          QStringLiteral("Ente_DatOper"),
         QStringLiteral("Ente_ProgressivoRubrica")};
     return c;

@@ -144,6 +144,16 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     fill(w, "TxtPwdPosta", QStringLiteral("segreta"));
     pick(w, "CboProtDip", QStringLiteral("N"));
     pick(w, "CboScanPost", QStringLiteral("S"));
+    // The mailbox's own port is a number when given.
+    fill(w, "TxtPortaImap", QStringLiteral("imap"));
+    mdi->toolbarClicked(QStringLiteral("REGISTRA"));
+    EXPECT_EQ(boxes.texts(), QStringList{QStringLiteral("inserire lun valore numerico")});
+    EXPECT_EQ(w->focusWidget(), child<QLineEdit>(w, "TxtPortaImap"));
+    boxes.clear();
+    fill(w, "TxtPortaImap", QStringLiteral("993"));
+    pick(w, "CboSicurezza", QStringLiteral("SSL"));
+    fill(w, "TxtUtentePosta", QStringLiteral("protocollo.aquila"));
+    fill(w, "TxtCartella", QStringLiteral("INBOX"));
     mdi->toolbarClicked(QStringLiteral("REGISTRA"));
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(w->editMode(), RecordEditor::Mode::Browse);
@@ -154,6 +164,9 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Indirizzo") + where), QStringLiteral("VIA ROMA 1"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Comune") + where), QStringLiteral("066049"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("25"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaIMAP || '|' || Ente_Posta_Sicurezza || '|' || "
+                                    "Ente_Posta_Utente || '|' || Ente_Posta_Cartella") + where),
+              QStringLiteral("993|SSL|protocollo.aquila|INBOX"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_ProgressivoRubrica") + where), QStringLiteral("0"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_CodOper") + where), QStringLiteral("DEMO9"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_DatOper") + where).left(10),
@@ -173,10 +186,14 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     EXPECT_TRUE(child<QLineEdit>(w, "TxtCodice")->isReadOnly());
     // Entities are never deleted.
     EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
+    EXPECT_EQ(child<QLineEdit>(w, "TxtUtentePosta")->text(), QStringLiteral("protocollo.aquila"));
+    EXPECT_EQ(child<QComboBox>(w, "CboSicurezza")->currentText(), QStringLiteral("SSL"));
     fill(w, "TxtPorta", QStringLiteral("995"));
+    pick(w, "CboSicurezza", QStringLiteral("STARTTLS"));
     mdi->toolbarClicked(QStringLiteral("REGISTRA"));
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("995"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_Sicurezza") + where), QStringLiteral("STARTTLS"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_PWD_Posta") + where), stored);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_ProgressivoRubrica") + where), QStringLiteral("41"));
 
