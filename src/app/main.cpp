@@ -5,6 +5,7 @@
 #include "municipalities/MunicipalityWindows.h"
 #include "addressbook/AddressBook.h"
 #include "documents/Documents.h"
+#include "email/Email.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "links/Links.h"
@@ -39,5 +40,6 @@ int main(int argc, char **argv)
     nimbo::search::registerSearchWindows();
     nimbo::corrections::registerCorrectionWindows();
     nimbo::deadlines::registerDeadlineWindows();
+    nimbo::email::registerEmailWindows();
     return StartUp::run(QApplication::arguments());
 }

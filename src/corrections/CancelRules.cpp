@@ -82,6 +82,17 @@ QString reasonQuery(const QString &typed, bool byDescription)
            + QStringLiteral(" ORDER BY Tab_Codice");
 }
 
+ui::CodeLookup::Finder reasonFinder()
+{
+    return [](const QString &typed, bool byDescription) {
+        QVector<ui::Match> out;
+        const F::LoadedRows r = F::loadRows(QStringLiteral("PROTOCOLLO"), reasonQuery(typed, byDescription));
+        for (int i = 0; r.ok && i < r.rowCount(); ++i)
+            out.append({r.value(0, i).toString().trimmed(), r.value(1, i).toString().trimmed(), QString()});
+        return out;
+    };
+}
+
 QString reasonDescriptionQuery(const QString &code)
 {
     return QStringLiteral("SELECT Tab_Descrizione FROM Tab_Motivo_Cancella WHERE Tab_Codice = ") + q(code.trimmed());

@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include "data/Funzioni_Com_1.h"
+#include "ui/CodeLookup.h"
 
 namespace nimbo::corrections::cancel {
 
@@ -58,6 +59,8 @@ Shown shownRow(const Funzioni_Com_1::LoadedRows &rows, int row, bool privacyRigh
 // with a letter) by description beginning with the text, ordered by
 // description; rows code, description.
 QString reasonQuery(const QString &typed, bool byDescription);
+// The reason lookup as a code-lookup field's finder.
+ui::CodeLookup::Finder reasonFinder();
 // The description of one reason code, to check it exists.
 QString reasonDescriptionQuery(const QString &code);
 

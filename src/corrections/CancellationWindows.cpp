@@ -181,16 +181,7 @@ void FrmCancProto::buildDetail(QWidget *parent)
     row->addLayout(right, 1);
     static_cast<QVBoxLayout *>(parent->layout())->addLayout(row);
 
-    reasonLookup_ = new ui::CodeLookup(
-        reason_, reasonName_, pick_,
-        [](const QString &typed, bool byDescription) {
-            QVector<ui::Match> out;
-            const F::LoadedRows r = F::loadRows(kDb, reasonQuery(typed, byDescription));
-            for (int i = 0; r.ok && i < r.rowCount(); ++i)
-                out.append({r.value(0, i).toString().trimmed(), r.value(1, i).toString().trimmed(), QString()});
-            return out;
-        },
-        this);
+    reasonLookup_ = new ui::CodeLookup(reason_, reasonName_, pick_, reasonFinder(), this);
     connect(reason_, &QLineEdit::returnPressed, reasonLookup_, &ui::CodeLookup::enter);
     connect(cancel_, &QPushButton::clicked, this, &FrmCancProto::cancelProtocol);
     connect(undo_, &QPushButton::clicked, this, &FrmCancProto::clearDetail);

@@ -114,12 +114,34 @@ QSize FrmProtVisAllegati::sizeHint() const { return QSize(760, 600).expandedTo(m
 
 int FrmProtVisAllegati::pdfPages() const { return pdf_->pageCount(); }
 
-bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
+void FrmProtVisAllegati::release()
 {
     pdf_->close();
     removeWorkFiles(files_);
     files_.clear();
+    file_.clear();
     kind_ = Kind::None;
+}
+
+bool FrmProtVisAllegati::showFile(const QString &path)
+{
+    release();
+    files_ << path;
+    QFile in(path);
+    if (!in.open(QIODevice::ReadOnly)) {
+        showBox(kTitle, QStringLiteral("Impossibile leggere il file ") + QFileInfo(path).fileName(), Icon::Critical);
+        return false;
+    }
+    const QByteArray head = in.read(4096);
+    in.close();
+    file_ = path;
+    preview(head);
+    return true;
+}
+
+bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
+{
+    release();
     // The stored name is the sender's: it only names a new file of our
     // folder. Listed before it is written, so that it goes with the window
     // whatever happens.
@@ -144,6 +166,12 @@ bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
         return false;
     }
     file_ = file;
+    preview(head);
+    return true;
+}
+
+void FrmProtVisAllegati::preview(const QByteArray &head)
+{
     setWindowTitle(kTitle + QStringLiteral(" - ") + QFileInfo(file_).fileName());
     kind_ = kindOf(file_, head);
     switch (kind_) {
@@ -181,7 +209,6 @@ bool FrmProtVisAllegati::setAttachment(qlonglong id, const QString &storedName)
     }
     }
     cmdStampa_->setEnabled(kind_ == Kind::Image || kind_ == Kind::Pdf || kind_ == Kind::Text);
-    return true;
 }
 
 bool FrmProtVisAllegati::eventFilter(QObject *watched, QEvent *event)

@@ -34,6 +34,10 @@ public:
     // Reads the attachment through the image server and previews it; false
     // (after telling the operator) when it cannot be read.
     Q_INVOKABLE bool setAttachment(qlonglong id, const QString &storedName);
+    // Previews a file another window wrote into the work folder (a part of
+    // an e-mail); the window takes it over and removes it when it closes
+    // or shows another. False when the file cannot be read.
+    Q_INVOKABLE bool showFile(const QString &path);
     void ELABORATBAR(const QString &key) override;
     QSize sizeHint() const override;
 
@@ -46,6 +50,10 @@ protected:
 
 private:
     void print();
+    // Forgets the file shown and removes the window's work files.
+    void release();
+    // Shows file_, whose first bytes are head.
+    void preview(const QByteArray &head);
 
     QLabel *lblPreview_, *image_, *other_;
     QPlainTextEdit *text_;

@@ -436,13 +436,15 @@ Outcome deleteAttachment(const QString &ente, qlonglong id)
     return success();
 }
 
-Outcome readAttachment(const QString &ente, qlonglong id, QByteArray *data, const QString &function,
-                       const Progress &progress)
+namespace {
+
+// An attachment or a provisional e-mail's message, read from the server.
+Outcome readStored(const QString &what, const QString &ente, qlonglong id, QByteArray *data, const QString &function,
+                   const Progress &progress)
 {
     step(progress, 0, 2);
     QVariantList reply;
-    Outcome o = serverRead(image::readRequest(image::kAttachment, reader(ente, function), QString(),
-                                              QString::number(id)),
+    Outcome o = serverRead(image::readRequest(what, reader(ente, function), QString(), QString::number(id)),
                            QStringLiteral("OLE - Protocollo Email"), QStringLiteral("Server Ole, Errore in Lettura Email "),
                            QStringLiteral("Server Ole, Errore in lettura protocollo "), &reply);
     if (!o.ok)
@@ -455,6 +457,20 @@ Outcome readAttachment(const QString &ente, qlonglong id, QByteArray *data, cons
         return fail;
     step(progress, 2, 2);
     return success();
+}
+
+} // namespace
+
+Outcome readAttachment(const QString &ente, qlonglong id, QByteArray *data, const QString &function,
+                       const Progress &progress)
+{
+    return readStored(image::kAttachment, ente, id, data, function, progress);
+}
+
+Outcome readEmail(const QString &ente, qlonglong provisional, QByteArray *data, const QString &function,
+                  const Progress &progress)
+{
+    return readStored(image::kEmail, ente, provisional, data, function, progress);
 }
 
 QString safeFileName(const QString &stored)

@@ -70,6 +70,9 @@ Outcome storeAttachment(const QString &ente, const QString &number, const QStrin
 Outcome deleteAttachment(const QString &ente, qlonglong id);
 Outcome readAttachment(const QString &ente, qlonglong id, QByteArray *data, const QString &function,
                        const Progress &progress = {});
+// Reads the message file (.eml) of a provisional e-mail protocol.
+Outcome readEmail(const QString &ente, qlonglong provisional, QByteArray *data, const QString &function,
+                  const Progress &progress = {});
 
 // A file name from a stored attachment name that can be written into the
 // work folder: no folders, no "..", no control or path characters, never

@@ -223,4 +223,9 @@ private:
 // Makes the registration window known to the main window ("FrmProtocollo").
 void registerProtocolWindows();
 
+// The matches of a code lookup of a registration, as the pick list shows
+// them (a correspondent's code without its padding).
+QVector<ui::Match> registrationMatches(CodeField kind, const QString &typed, const LookupScope &scope,
+                                       bool byDescription);
+
 } // namespace nimbo::protocol

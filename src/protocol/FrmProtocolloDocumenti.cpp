@@ -1,5 +1,6 @@
-// The registration window's doors to the scanned document and the
-// attachments of the protocol on screen. Those windows live in a library
+// The registration window's doors to the scanned document, the
+// registration notice by e-mail and the attachments of the protocol on
+// screen. Those windows live in a library
 // that builds on this one: they are reached by name and told the protocol
 // through their invokables.
 
@@ -15,6 +16,7 @@ QString FrmProtocollo::documentWindow(int button)
     switch (button) {
     case 4: return QStringLiteral("FrmSCAN");
     case 5: return QStringLiteral("FrmVisDocu1");
+    case 6: return QStringLiteral("FrmEmail");
     case 7: return QStringLiteral("frmProtAllegati");
     case 8: return QStringLiteral("frmArchivia");
     case 9: return QStringLiteral("FrmAssegna");

@@ -205,7 +205,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
             showBox(kCaption, out.message, Icon::Critical);
     });
     connect(buttons_[9], &QPushButton::clicked, this, &FrmProtocollo::openAssignment);
-    for (int i : {4, 5, 7, 8, 10})
+    for (int i : {4, 5, 6, 7, 8, 10})
         connect(buttons_[i], &QPushButton::clicked, this, [this, i] { openDocumentWindow(i); });
 }
 

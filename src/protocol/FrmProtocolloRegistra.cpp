@@ -126,9 +126,9 @@ void FrmProtocollo::cancelEdit()
 
 // ---- lookups ------------------------------------------------------------------------
 
-QVector<ui::Match> FrmProtocollo::matches(CodeField kind, const QString &typed, bool byDescription) const
+QVector<ui::Match> registrationMatches(CodeField kind, const QString &typed, const LookupScope &scope,
+                                       bool byDescription)
 {
-    const LookupScope scope{context().ente, field("CodSedeRic")->text(), field("CodUfficio")->text(), isNew_};
     QVector<ui::Match> out;
     const auto rows = lookupRows(kind, lookupQuery(kind, typed, scope, byDescription), byDescription);
     for (const LookupRow &r : rows) {
@@ -137,6 +137,12 @@ QVector<ui::Match> FrmProtocollo::matches(CodeField kind, const QString &typed, 
         out.append({code, r.description, r.listText()});
     }
     return out;
+}
+
+QVector<ui::Match> FrmProtocollo::matches(CodeField kind, const QString &typed, bool byDescription) const
+{
+    const LookupScope scope{context().ente, field("CodSedeRic")->text(), field("CodUfficio")->text(), isNew_};
+    return registrationMatches(kind, typed, scope, byDescription);
 }
 
 bool FrmProtocollo::mayDiscard()

@@ -19,7 +19,7 @@ inline const QString kCancelled = QStringLiteral("C A N C E L L A T O");
 
 // The functions of the btnTB row that this window carries out; the others
 // stay disabled whatever the state.
-inline const QVector<int> kImplemented{0, 1, 2, 3, 4, 5, 7, 8, 9, 10};
+inline const QVector<int> kImplemented{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
 
 struct ButtonText { const char *caption, *tooltip; };
 inline const ButtonText kButtonTexts[FrmProtocollo::kButtons] = {

@@ -11,6 +11,7 @@
 #include "corrections/Corrections.h"
 #include "deadlines/Deadlines.h"
 #include "documents/Documents.h"
+#include "email/Email.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "links/Links.h"
@@ -60,6 +61,7 @@ TEST_P(FieldLengths, EveryRecordEditorTakesItsLengthsFromTheSchema)
     nimbo::search::registerSearchWindows();
     nimbo::corrections::registerCorrectionWindows();
     nimbo::deadlines::registerDeadlineWindows();
+    nimbo::email::registerEmailWindows();
 
     QStringList editors;
     QStringList wrong;
