@@ -12,7 +12,7 @@ packages=(
   libpcsclite-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql libpq-dev
-  libical-dev libgmime-3.0-dev libxml2-dev
+  libical-dev libgmime-3.0-dev libxml2-dev libxml2-utils
   poppler-utils python3-openpyxl python3-icalendar socat xvfb xauth sqlite3
 )
 
