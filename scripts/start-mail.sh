@@ -105,6 +105,14 @@ ssl_min_protocol = TLSv1.2
 disable_plaintext_auth = yes
 auth_mechanisms = plain login
 auth_username_format = %Lu
+# The tests try wrong passwords on purpose: no delays that would slow down
+# the other tests of the same address.
+auth_failure_delay = 0
+service anvil {
+  unix_listener anvil-auth-penalty {
+    mode = 0
+  }
+}
 passdb {
   driver = passwd-file
   args = scheme=SHA512-CRYPT $base/users
@@ -182,6 +190,7 @@ smtpd_sasl_type = dovecot
 smtpd_sasl_path = $run/dovecot/auth-postfix
 smtpd_sasl_auth_enable = yes
 message_size_limit = 52428800
+smtpd_error_sleep_time = 0
 EOF
 cat >"$pf/master.cf" <<EOF
 127.0.0.1:$smtp_port inet n - n - - smtpd
