@@ -13,19 +13,21 @@
 # Everything lives under /var/lib/nimbo-mail (the servers run with their own
 # configuration there, the machine's /etc is not touched). Safe to run again:
 # what exists is kept, stopped servers are started, running ones reload.
-# Needs root (or sudo); works without systemd.
+# Needs root (or sudo); works without systemd. NIMBO_MAIL_IMAP_PORT,
+# NIMBO_MAIL_SMTP_PORT and NIMBO_MAIL_LMTP_PORT move the servers off ports
+# that the machine already uses.
 set -euo pipefail
 
 if [[ $(id -u) -ne 0 ]]; then
-  exec sudo -- "$0" "$@"
+  exec sudo --preserve-env=NIMBO_MAIL_IMAP_PORT,NIMBO_MAIL_SMTP_PORT,NIMBO_MAIL_LMTP_PORT -- "$0" "$@"
 fi
 
 base=/var/lib/nimbo-mail
 tls="$base/tls"
 run=/run/nimbo-mail
-imap_port=993
-smtp_port=587
-lmtp_port=24
+imap_port=${NIMBO_MAIL_IMAP_PORT:-993}
+smtp_port=${NIMBO_MAIL_SMTP_PORT:-587}
+lmtp_port=${NIMBO_MAIL_LMTP_PORT:-24}
 users=(protocollo mittente operatore)
 domain=nimbo.test
 
@@ -220,17 +222,25 @@ scache    unix  - - n -    1 scache
 postlog   unix-dgram n - n - 1 postlogd
 EOF
 
-if [[ -s "$run/dovecot/master.pid" ]] && kill -0 "$(<"$run/dovecot/master.pid")" 2>/dev/null; then
+# Dovecot counts as running when its port answers (its processes end with
+# their master): after a container's processes were killed, a pid file may
+# name a process that is gone or a zombie nobody reaps.
+answers() { (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null; }
+
+if answers "$imap_port"; then
   doveadm -c "$base/dovecot.conf" reload >&2
 else
   log "avvio di Dovecot"
+  rm -f "$run/dovecot/master.pid"
   dovecot -c "$base/dovecot.conf" >&2
 fi
 
+# Postfix tells by the lock its master holds.
 if postfix -c "$pf" status >/dev/null 2>&1; then
   postfix -c "$pf" reload >/dev/null 2>&1
 else
   log "avvio di Postfix"
+  rm -f "$base/postfix-queue/pid/master.pid"
   postfix -c "$pf" start >&2 || {
     tail -n 5 "$base/postfix.log" >&2
     exit 1
@@ -240,7 +250,7 @@ fi
 # Both must answer before the tests begin.
 ready=0
 for _ in $(seq 1 30); do
-  if (exec 3<>"/dev/tcp/127.0.0.1/$imap_port") 2>/dev/null && (exec 3<>"/dev/tcp/127.0.0.1/$smtp_port") 2>/dev/null; then
+  if answers "$imap_port" && answers "$smtp_port"; then
     ready=1
     break
   fi

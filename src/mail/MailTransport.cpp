@@ -1,5 +1,6 @@
 #include "mail/MailTransport.h"
 
+#include <QHash>
 #include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
@@ -93,60 +94,55 @@ void setCommon(CURL *curl, const ServerSettings &s, char *errorBuffer, const cha
     }
 }
 
-MailResult failure(CURLcode rc, const char *errorBuffer, const QString &what, long response = 0)
+int failureCode(CURLcode rc, long response)
 {
-    int code = MailResult::Protocol;
-    QString reason;
+    if (response == 552)
+        return MailResult::TooBig;
+    if (response == 535)
+        return MailResult::Authentication;
     switch (rc) {
     case CURLE_COULDNT_RESOLVE_HOST:
-        code = MailResult::Connect;
-        reason = QStringLiteral("server non trovato");
-        break;
     case CURLE_COULDNT_CONNECT:
     case CURLE_GOT_NOTHING:
-        code = MailResult::Connect;
-        reason = QStringLiteral("collegamento al server non riuscito");
-        break;
+        return MailResult::Connect;
     case CURLE_SEND_ERROR:
-    case CURLE_RECV_ERROR:
-        code = response >= 400 ? MailResult::Protocol : MailResult::Connect;
-        reason = response >= 400 ? QStringLiteral("il server ha rifiutato la richiesta")
-                                 : QStringLiteral("collegamento con il server interrotto");
-        break;
+    case CURLE_RECV_ERROR: // after a refusal of the server, libcurl says so too
+        return response >= 400 ? MailResult::Protocol : MailResult::Connect;
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CONNECT_ERROR:
     case CURLE_SSL_CACERT_BADFILE:
     case CURLE_SSL_CERTPROBLEM:
     case CURLE_SSL_CIPHER:
     case CURLE_USE_SSL_FAILED:
-        code = MailResult::Tls;
-        reason = QStringLiteral("collegamento protetto (TLS) non riuscito o certificato del server non riconosciuto");
-        break;
+        return MailResult::Tls;
     case CURLE_LOGIN_DENIED:
-        code = MailResult::Authentication;
-        reason = QStringLiteral("utente o password non accettati dal server");
-        break;
+        return MailResult::Authentication;
     case CURLE_OPERATION_TIMEDOUT:
-        code = MailResult::Timeout;
-        reason = QStringLiteral("il server non ha risposto in tempo");
-        break;
+        return MailResult::Timeout;
     case CURLE_FILESIZE_EXCEEDED:
-        code = MailResult::TooBig;
-        reason = QStringLiteral("dimensione oltre il limite");
-        break;
+        return MailResult::TooBig;
     case CURLE_REMOTE_FILE_NOT_FOUND:
-        code = MailResult::NotFound;
-        reason = QStringLiteral("cartella non trovata o cambiata sul server (UIDVALIDITY)");
-        break;
+        return MailResult::NotFound;
     default:
-        reason = QStringLiteral("il server ha rifiutato il comando o ha risposto in modo non previsto");
+        return MailResult::Protocol;
     }
-    if (response == 552)
-        code = MailResult::TooBig;
-    else if (response == 535)
-        code = MailResult::Authentication;
+}
+
+MailResult failure(CURLcode rc, const char *errorBuffer, const QString &what, long response = 0)
+{
+    static const QHash<int, QString> reasons{
+        {MailResult::Connect, QStringLiteral("collegamento al server non riuscito o interrotto")},
+        {MailResult::Tls,
+         QStringLiteral("collegamento protetto (TLS) non riuscito o certificato del server non riconosciuto")},
+        {MailResult::Authentication, QStringLiteral("utente o password non accettati dal server")},
+        {MailResult::Timeout, QStringLiteral("il server non ha risposto in tempo")},
+        {MailResult::TooBig, QStringLiteral("dimensione oltre il limite")},
+        {MailResult::NotFound, QStringLiteral("cartella non trovata o cambiata sul server (UIDVALIDITY)")},
+        {MailResult::Protocol, QStringLiteral("il server ha rifiutato il comando o ha risposto in modo non previsto")},
+    };
+    const int code = failureCode(rc, response);
     const QString detail = QString::fromUtf8(errorBuffer && *errorBuffer ? errorBuffer : curl_easy_strerror(rc));
-    return {code, QStringLiteral("%1: %2 (%3).").arg(what, reason, detail)};
+    return {code, QStringLiteral("%1: %2 (%3).").arg(what, reasons.value(code), detail)};
 }
 
 MailResult refused(const QString &text) { return {MailResult::Refused, text}; }
@@ -299,6 +295,16 @@ struct ImapMailbox::Private {
         return r;
     }
 
+    MailResult search(const QString &what, const QByteArray &criteria, QList<qint64> *uids)
+    {
+        MailResult r = checkOpen(what);
+        if (r.ok())
+            r = run(what, folderUrl(folder), "UID SEARCH " + criteria);
+        if (r.ok())
+            *uids = searchResult(body.data);
+        return r;
+    }
+
     MailResult store(qint64 uid, const QByteArray &change, const QString &what)
     {
         return run(what, folderUrl(folder), "UID STORE " + QByteArray::number(uid) + " " + change);
@@ -353,24 +359,12 @@ MailResult ImapMailbox::open(qint64 *uidValidity)
 
 MailResult ImapMailbox::newUids(QList<qint64> *uids)
 {
-    const QString what = QStringLiteral("Ricerca dei nuovi messaggi in %1").arg(d->folder);
-    MailResult r = d->checkOpen(what);
-    if (r.ok())
-        r = d->run(what, d->folderUrl(d->folder), "UID SEARCH UNSEEN UNDELETED");
-    if (r.ok())
-        *uids = searchResult(d->body.data);
-    return r;
+    return d->search(QStringLiteral("Ricerca dei nuovi messaggi in %1").arg(d->folder), "UNSEEN UNDELETED", uids);
 }
 
 MailResult ImapMailbox::allUids(QList<qint64> *uids)
 {
-    const QString what = QStringLiteral("Elenco dei messaggi in %1").arg(d->folder);
-    MailResult r = d->checkOpen(what);
-    if (r.ok())
-        r = d->run(what, d->folderUrl(d->folder), "UID SEARCH ALL");
-    if (r.ok())
-        *uids = searchResult(d->body.data);
-    return r;
+    return d->search(QStringLiteral("Elenco dei messaggi in %1").arg(d->folder), "ALL", uids);
 }
 
 MailResult ImapMailbox::fetch(qint64 uid, QByteArray *raw, qint64 maxBytes)

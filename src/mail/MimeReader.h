@@ -29,7 +29,10 @@ struct ParsedMail {
     QDateTime date;      // invalid when missing or unreadable
     QString text;
     QString html;
-    QList<MailAttachment> attachments; // attached messages included, as "<name>.eml"
+    // Attached messages included, as "<name>.eml". Of a certified envelope,
+    // the envelope's own parts (daticert.xml, smime.p7s): the original's
+    // attachments are in original.
+    QList<MailAttachment> attachments;
 
     enum class Certified { None, Message, Acceptance, Delivery, NonAcceptance, NonDelivery, Other };
     Certified certified = Certified::None;
