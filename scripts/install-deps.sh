@@ -12,7 +12,8 @@ packages=(
   libpcsclite-dev libsqlite3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql libpq-dev
-  libical-dev libgmime-3.0-dev libxml2-dev
+  libical-dev libgmime-3.0-dev libxml2-dev libxml2-utils
+  dovecot-imapd dovecot-lmtpd postfix openssl
   poppler-utils python3-openpyxl python3-icalendar socat xvfb xauth sqlite3
 )
 
@@ -34,5 +35,7 @@ if [[ $(id -u) -ne 0 ]]; then
   sudo_cmd=(sudo)
 fi
 export DEBIAN_FRONTEND=noninteractive
+# Postfix is configured by scripts/start-mail.sh for the tests, not by its package.
+echo "postfix postfix/main_mailer_type select No configuration" | "${sudo_cmd[@]}" debconf-set-selections
 "${sudo_cmd[@]}" apt-get update -q
 "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"
