@@ -12,6 +12,7 @@
 
 #include "../documents/DocumentsFixture.h"
 #include "classification/Classification.h"
+#include "data/Cipher.h"
 #include "email/Email.h"
 #include "email/EmailRules.h"
 #include "email/FrmProtEmail.h"
@@ -108,9 +109,23 @@ protected:
         attachment(2, "offerta.txt");
     }
 
+    // The mail passwords are enciphered with the installation's key.
     MDIMenu *startWithMail(const QString &code = QStringLiteral("DEMO9"))
     {
-        return start(code, {QStringLiteral("SET OLEEML=") + kMailProgId});
+        const QString key = db().folder() + QStringLiteral("/nimbo.key");
+        if (!QFile::exists(key)) {
+            EXPECT_TRUE(Cipher::createKey(key));
+        }
+        return start(code, {QStringLiteral("SET OLEEML=") + kMailProgId, QStringLiteral("SET KEYFILE=") + key});
+    }
+    // Empties a field as the operator does.
+    static void erase(QWidget *w, const char *name)
+    {
+        auto *e = w->findChild<QLineEdit *>(QLatin1String(name));
+        ASSERT_NE(e, nullptr) << name;
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Backspace);
     }
     email::FrmProtEmail *openEmails(MDIMenu *main)
     {
