@@ -82,8 +82,8 @@ inline const QString kSettingsFailed = QStringLiteral("Contattare esperto della 
 // then the sender's address.
 QString pendingQuery(const QString &ente);
 inline const QString kListTitles =
-    QStringLiteral("N° Provv.;Data Invio;Intestatario;Oggetto;Tipo;Registrato il;Codice Tipo;Tipo Documento;Mittente");
-inline const QString kListWidths = QStringLiteral("7;10;0;42;0;10;0;16;24");
+    QStringLiteral("N° Provv.;Data Invio;;Oggetto;;Registrato il;;Tipo Documento;Mittente");
+inline const QString kListWidths = QStringLiteral("7;10;0;50;0;10;0;12;20");
 
 // One provisional e-mail as the detail shows it.
 struct EmailForm {

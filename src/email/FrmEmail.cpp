@@ -1,5 +1,6 @@
 #include "email/FrmEmail.h"
 
+#include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,7 +47,8 @@ FrmEmail::FrmEmail(QWidget *parent) : ChildWindow(parent)
     auto *to = new ui::FormGroup(QStringLiteral("Destinatari"), this);
     recipients_ = new QListWidget(to);
     recipients_->setObjectName(QStringLiteral("lstDestinatari"));
-    recipients_->setMinimumHeight(90);
+    recipients_->setMinimumHeight(70);
+    recipients_->setMaximumHeight(120);
     to->addWide(recipients_);
     auto *message = new ui::FormGroup(QStringLiteral("Messaggio"), this);
     subject_ = new QLineEdit(message);
@@ -54,6 +56,8 @@ FrmEmail::FrmEmail(QWidget *parent) : ChildWindow(parent)
     message->addRow(QStringLiteral("Oggetto"), {ui::Cell(subject_, 1)});
     text_ = new QPlainTextEdit(message);
     text_->setObjectName(QStringLiteral("TxtMessaggio"));
+    // The notice's lines are laid out in columns by blanks.
+    text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     message->addRow(QStringLiteral("Testo"), {ui::Cell(text_, 1)});
     send_ = new QPushButton(QStringLiteral("Invia"), this);
     send_->setObjectName(QStringLiteral("CmdInvia"));

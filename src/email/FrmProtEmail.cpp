@@ -90,7 +90,7 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
     refNumber_ = new QLineEdit(detail);
     refNumber_->setObjectName(QStringLiteral("txtProtMitt"));
     refNumber_->setMaxLength(20);
-    refNumber_->setMinimumWidth(ui::fieldWidth(refNumber_, 14));
+    refNumber_->setFixedWidth(ui::fieldWidth(refNumber_, 16));
     refDate_ = new ui::DateField(detail);
     refDate_->setObjectName(QStringLiteral("txtDataProtMitt"));
     detail->addRow(QStringLiteral("Prot. N."), {refNumber_, QStringLiteral("del"), refDate_});
