@@ -16,7 +16,9 @@
 #include <csignal>
 
 #include "data/Cipher.h"
+#include "mail/InteropMessages.h"
 #include "mail/MailTransport.h"
+#include "mail/Segnatura.h"
 #include "mail/MimeWriter.h"
 #include "servers/MailServer.h"
 #include "session/DicAmbiente.h"
@@ -233,6 +235,87 @@ TEST_P(MailReceiverTest, EachMessageStoredOnceWithAttachmentsCertifiedOnesFromTh
     ASSERT_EQ(r.value(0).toString(), QStringLiteral("0")) << r.value(1).toString().toStdString();
     EXPECT_EQ(r.value(2).toInt() + r.value(3).toInt() + r.value(4).toInt(), 0);
     EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_ProtocEmailProvvis")), QStringLiteral("4"));
+}
+
+TEST_P(MailReceiverTest, ProtocolMessageFillsItsReferenceIsConfirmedABrokenOneIsAnswered)
+{
+    if (!lease_)
+        return;
+    auto &cfg = DicAmbiente::session().cfg;
+    cfg.codiceIpa = QStringLiteral("asl1");
+    cfg.codiceAoo = QStringLiteral("AOO1");
+    cfg.codiceRegistro = QStringLiteral("PG");
+    const QByteArray letter = "%PDF-1.4 lettera";
+    mail::SegnaturaData d;
+    d.id = {QStringLiteral("c_x123"), QStringLiteral("AOOC"), QStringLiteral("REG"),
+            mail::segnaturaNumber(QStringLiteral("2026-0000042")), QDate(2026, 12, 1), {}};
+    d.sender = {QStringLiteral("Comune di Città Alta"), QStringLiteral("c_x123"), QStringLiteral("AOOC"),
+                mail_.address(QStringLiteral("mittente"))};
+    mail::SegnaturaRecipient us;
+    static_cast<mail::SegnaturaParty &>(us) = {QStringLiteral("ASL 1"), QStringLiteral("asl1"), QStringLiteral("AOO1"),
+                                                lease_->address()};
+    d.recipients = {us};
+    d.subject = QStringLiteral("Trasmissione delibera");
+    d.primary = {QStringLiteral("lettera.pdf"), QStringLiteral("application/pdf"), mail::sha256(letter),
+                 QStringLiteral("SHA-256"), {}};
+    QString why;
+    const QByteArray segnatura = mail::buildSegnatura(d, &why);
+    ASSERT_FALSE(segnatura.isEmpty()) << why.toStdString();
+    ASSERT_TRUE(lease_->deliver(message(QStringLiteral("Protocollo 42"), QStringLiteral("testo"),
+                                        {{QStringLiteral("Segnatura.xml"), QStringLiteral("application/xml"), segnatura},
+                                         {QStringLiteral("lettera.pdf"), QStringLiteral("application/pdf"), letter}})));
+    // The same, with a document that is not the one the Segnatura names.
+    ASSERT_TRUE(lease_->deliver(message(QStringLiteral("Protocollo 43"), QStringLiteral("testo"),
+                                        {{QStringLiteral("Segnatura.xml"), QStringLiteral("application/xml"), segnatura},
+                                         {QStringLiteral("lettera.pdf"), QStringLiteral("application/pdf"), "altro"}})));
+    ASSERT_TRUE(lease_->waitFor(2));
+    QVariantList r = fetch();
+    ASSERT_EQ(r.value(0).toString(), QStringLiteral("0")) << r.value(1).toString().toStdString();
+    EXPECT_EQ(r.value(2).toInt(), 2);
+
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_Oggetto, Tab_ProtDocArrivo, Tab_DataProtDocArrivo FROM "
+                                      "Tab_ProtocEmailProvvis ORDER BY Tab_NumeroProtocolloProvv")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Trasmissione delibera"));
+    EXPECT_EQ(q.value(1).toString(), QStringLiteral("0000042"));
+    EXPECT_EQ(q.value(2).toString().left(10), QStringLiteral("2026-12-01"));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Protocollo 43")); // a plain e-mail
+    EXPECT_TRUE(q.value(1).isNull() || q.value(1).toString().isEmpty());
+    // ...answered with an exception notice that went out.
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_Stato, Tab_Destinatari, Tab_Messaggio FROM Tab_PostaInviata WHERE "
+                                      "Tab_Tipo = 'ECCEZIONE'")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("I"));
+    EXPECT_EQ(q.value(1).toString(), mail_.address(QStringLiteral("mittente")));
+    EXPECT_TRUE(q.value(2).toByteArray().contains("NotificaEccezione.xml"));
+    EXPECT_FALSE(q.next());
+
+    // Not registered yet: no confirmation. Registered: one goes out, naming
+    // our registration and theirs.
+    QVariantList c = mailreq::confirmationRequest(kEnte, 1, QStringLiteral("OP01"));
+    r = server->Elabora(kOpConfermaRicezione, c);
+    EXPECT_EQ(r.value(0).toString(), kStatusRefused);
+    const QString number = registerProtocol(QStringLiteral("E"), QStringLiteral("Trasmissione delibera"));
+    ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_ProtocEmailProvvis SET Tab_ProtocolloGenerale = '%1' WHERE "
+                                      "Tab_NumeroProtocolloProvv = 1").arg(number)));
+    c = mailreq::confirmationRequest(kEnte, 1, QStringLiteral("OP01"));
+    r = server->Elabora(kOpConfermaRicezione, c);
+    ASSERT_EQ(r.value(0).toString(), QStringLiteral("0")) << r.value(1).toString().toStdString();
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_Stato, Tab_NumeroProtocollo, Tab_Messaggio FROM Tab_PostaInviata "
+                                      "WHERE Tab_Tipo = 'CONFERMA'")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("I"));
+    EXPECT_EQ(q.value(1).toString(), number);
+    mail::ParsedMail sent;
+    ASSERT_TRUE(mail::parseMail(q.value(2).toByteArray(), &sent, &why)) << why.toStdString();
+    ASSERT_EQ(sent.attachments.size(), 1);
+    mail::InteropMessage answer;
+    ASSERT_TRUE(mail::parseInteropMessage(sent.attachments[0].data, &answer, &why)) << why.toStdString();
+    EXPECT_EQ(answer.kind, mail::InteropKind::ConfermaRicezione);
+    EXPECT_EQ(answer.id.number, mail::segnaturaNumber(number.left(4) + QLatin1Char('-') + number.mid(4)));
+    EXPECT_EQ(answer.received.id, d.id);
 }
 
 TEST_P(MailReceiverTest, StoppedAfterACommitOrCutOffFromTheServerNothingIsLostOrDoubled)
