@@ -12,6 +12,11 @@ function(nimbo_target_settings target)
     QT_DISABLE_DEPRECATED_UP_TO=0x060400
     QT_NO_CAST_FROM_BYTEARRAY)
   if(NIMBO_PCH)
+    # The shared header is used only where the compiler sees the settings it
+    # was made with: the thread flag and the large-file definition that some
+    # libraries bring are given to every target alike.
+    target_compile_options(${target} PRIVATE -pthread -Wno-error=invalid-pch)
+    target_compile_definitions(${target} PRIVATE _LARGEFILE64_SOURCE)
     foreach(qt Qt6::Widgets Qt6::Sql Qt6::Gui Qt6::Core)
       target_include_directories(${target} SYSTEM PRIVATE $<TARGET_PROPERTY:${qt},INTERFACE_INCLUDE_DIRECTORIES>)
       target_compile_definitions(${target} PRIVATE $<TARGET_PROPERTY:${qt},INTERFACE_COMPILE_DEFINITIONS>)
