@@ -36,6 +36,22 @@ bool configure(const Options &o, QString *error)
 
 QString ente(const Options &o) { return o.values.value(QStringLiteral("ente")).trimmed().toUpper(); }
 
+// One operation of the mail server on the database of the command line;
+// 2 when the command line is incomplete.
+int callMailServer(const Options &o, short operation, QVariantList request, QVariantList *reply, QString *error)
+{
+    Dialect::Target target;
+    if (!targetOf(o, &target, error) || !configure(o, error))
+        return 2;
+    if (ente(o).isEmpty()) {
+        *error = QStringLiteral("Indicare l'ente con --ente.");
+        return 2;
+    }
+    nimbo::MailServer server(target);
+    *reply = server.Elabora(operation, request);
+    return 0;
+}
+
 } // namespace
 
 int setMailbox(const Options &o, QTextStream &out, QString *error)
@@ -94,16 +110,11 @@ int setMailbox(const Options &o, QTextStream &out, QString *error)
 
 int fetchMail(const Options &o, QTextStream &out, QString *error)
 {
-    Dialect::Target target;
-    if (!targetOf(o, &target, error) || !configure(o, error))
-        return 2;
-    if (ente(o).isEmpty()) {
-        *error = QStringLiteral("Indicare l'ente con --ente.");
-        return 2;
-    }
-    nimbo::MailServer server(target);
-    QVariantList request = nimbo::mailreq::mailboxRequest(ente(o), o.values.value(QStringLiteral("operator")));
-    const QVariantList reply = server.Elabora(nimbo::kOpLeggiCasella, request);
+    QVariantList reply;
+    if (const int rc = callMailServer(o, nimbo::kOpLeggiCasella,
+                                      nimbo::mailreq::mailboxRequest(ente(o), o.values.value(QStringLiteral("operator"))),
+                                      &reply, error))
+        return rc;
     const QString status = reply.value(0).toString();
     if (status == QLatin1String("0") || status == nimbo::kStatusMailboxFailed)
         out << QStringLiteral("Ente %1: %2 messaggi registrati come protocolli provvisori, %3 ricevute, %4 già "
@@ -124,16 +135,9 @@ int fetchMail(const Options &o, QTextStream &out, QString *error)
 
 int sendMail(const Options &o, QTextStream &out, QString *error)
 {
-    Dialect::Target target;
-    if (!targetOf(o, &target, error) || !configure(o, error))
-        return 2;
-    if (ente(o).isEmpty()) {
-        *error = QStringLiteral("Indicare l'ente con --ente.");
-        return 2;
-    }
-    nimbo::MailServer server(target);
-    QVariantList request = nimbo::mailreq::resendRequest(ente(o));
-    const QVariantList reply = server.Elabora(nimbo::kOpReinviaEmail, request);
+    QVariantList reply;
+    if (const int rc = callMailServer(o, nimbo::kOpReinviaEmail, nimbo::mailreq::resendRequest(ente(o)), &reply, error))
+        return rc;
     if (reply.value(0).toString() != QLatin1String("0")) {
         *error = reply.value(1).toString();
         return 1;

@@ -135,32 +135,13 @@ QString bareMessageId(const QString &id)
 
 bool MailServer::open(QVariantList *fail)
 {
-    Dialect::Target target;
-    if (target_) {
-        target = *target_;
-    } else if (!F::resolveDatabase(QStringLiteral("PROTOCOLLO"), &target)) {
-        *fail = {F::kStatusBadDatabase, F::undeclaredText(QStringLiteral("PROTOCOLLO"))};
-        return false;
-    }
-    QString err;
-    conn_ = ConnectionPool::acquire(QStringLiteral("MailServer"), target, &err);
-    if (!conn_) {
-        *fail = {F::kStatusBadDatabase, QStringLiteral("Apertura Database PROTOCOLLO: ") + err};
-        return false;
-    }
-    return true;
+    conn_ = openServerConnection(QStringLiteral("MailServer"), target_, fail);
+    return conn_ != nullptr;
 }
 
 std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> MailServer::statements(QSqlQuery &query)
 {
-    return [&query](QSqlQuery *&q, const QString &sql, const QVariantList &binds) {
-        q = &query;
-        if (!query.prepare(sql))
-            return false;
-        for (int i = 0; i < binds.size(); ++i)
-            query.bindValue(i, binds[i]);
-        return query.exec();
-    };
+    return boundStatements(query);
 }
 
 QVariantList MailServer::Elabora(short operation, QVariantList &params)
