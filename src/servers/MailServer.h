@@ -45,6 +45,7 @@ private:
 
     // Answers to other administrations (MailInterop.cpp).
     QVariantList confirm(const QVariantList &params);
+    QVariantList sendProtocol(const QVariantList &params);
 
     // Receiving (MailReceiver.cpp).
     QVariantList fetch(const QVariantList &params);

@@ -318,6 +318,60 @@ TEST_P(MailReceiverTest, ProtocolMessageFillsItsReferenceIsConfirmedABrokenOneIs
     EXPECT_EQ(answer.received.id, d.id);
 }
 
+TEST_P(MailReceiverTest, OutgoingProtocolTravelsAsAProtocolMessageItsReceiverReadsWhole)
+{
+    if (!lease_)
+        return;
+    auto &cfg = DicAmbiente::session().cfg;
+    cfg.codiceIpa = QStringLiteral("asl1");
+    cfg.codiceAoo = QStringLiteral("AOO1");
+    cfg.codiceRegistro = QStringLiteral("PG");
+    const QString number = registerProtocol(QStringLiteral("U"), QStringLiteral("Risposta al quesito"));
+    ASSERT_EQ(number.size(), 11);
+    const QByteArray letter = test::noise(30000, 11);
+    {
+        QSqlQuery q(db().central());
+        q.prepare(QStringLiteral("INSERT INTO Tab_allegati (Cod_Ente, num_ProtocolloGenerale, Nome_allegato, allegato, "
+                                 "Compresso, Criptato) VALUES ('ASL1', ?, 'risposta.pdf', ?, '0', '0')"));
+        q.addBindValue(number);
+        q.addBindValue(letter);
+        ASSERT_TRUE(q.exec());
+    }
+    auto send = [&](const QString &num, const QString &to) {
+        QVariantList r = mailreq::protocolMessageRequest(kEnte, num, to, QStringLiteral("OP01"));
+        return server->Elabora(kOpInviaProtocollo, r);
+    };
+    // An incoming protocol, or a recipient that is not an address, is refused.
+    const QString incoming = registerProtocol(QStringLiteral("E"), QStringLiteral("Quesito"));
+    EXPECT_EQ(send(incoming, lease_->address()).value(0).toString(), kStatusRefused);
+    EXPECT_EQ(send(number, QStringLiteral("a@x.it\r\nBcc: b@y.it")).value(0).toString(), kStatusRefused);
+
+    QVariantList r = send(number, lease_->address());
+    ASSERT_EQ(r.value(0).toString(), QStringLiteral("0")) << r.value(1).toString().toStdString();
+    ASSERT_TRUE(lease_->waitFor(1));
+    // Read by the receiving side (here, ourselves): the Segnatura is valid,
+    // names the document by its digest and our registration.
+    r = fetch();
+    ASSERT_EQ(r.value(0).toString(), QStringLiteral("0")) << r.value(1).toString().toStdString();
+    QSqlQuery q(db().central());
+    ASSERT_TRUE(q.exec(QStringLiteral("SELECT Tab_Oggetto, Tab_ProtDocArrivo, Tab_email FROM Tab_ProtocEmailProvvis")));
+    ASSERT_TRUE(q.next());
+    EXPECT_EQ(q.value(0).toString(), QStringLiteral("Risposta al quesito"));
+    EXPECT_EQ(q.value(1).toString(), mail::segnaturaNumber(number.left(4) + QLatin1Char('-') + number.mid(4)));
+    mail::ParsedMail got;
+    QString why;
+    ASSERT_TRUE(mail::parseMail(q.value(2).toByteArray(), &got, &why)) << why.toStdString();
+    QMap<QString, QByteArray> files;
+    QByteArray segnatura;
+    for (const auto &a : got.attachments)
+        (mail::isSegnaturaFileName(a.fileName) ? segnatura : files[a.fileName]) = a.data;
+    EXPECT_EQ(files.value(QStringLiteral("risposta.pdf")), letter);
+    mail::SegnaturaData data;
+    ASSERT_TRUE(mail::parseSegnatura(segnatura, &data, &why)) << why.toStdString();
+    EXPECT_TRUE(mail::checkDigests(data, files, &why)) << why.toStdString();
+    EXPECT_EQ(data.id.administration, QStringLiteral("asl1"));
+}
+
 TEST_P(MailReceiverTest, StoppedAfterACommitOrCutOffFromTheServerNothingIsLostOrDoubled)
 {
     if (!lease_)
