@@ -29,6 +29,8 @@ imap_port=${NIMBO_MAIL_IMAP_PORT:-993}
 smtp_port=${NIMBO_MAIL_SMTP_PORT:-587}
 lmtp_port=${NIMBO_MAIL_LMTP_PORT:-24}
 users=(protocollo mittente operatore)
+# Mailboxes a test claims for itself alone (tests/support/MailboxLease.h).
+for i in $(seq -w 1 24); do users+=("casella$i"); done
 domain=nimbo.test
 
 log() { echo "start-mail: $*" >&2; }

@@ -1,4 +1,6 @@
 #include "admin/Admin.h"
+#include "admin/AdminOptions.h"
+#include "admin/MailCommands.h"
 #include "admin/Roles.h"
 #include "admin/Secret.h"
 
@@ -28,17 +30,6 @@
 #include "schema/Transaction.h"
 
 namespace Admin {
-namespace {
-
-const QString kConn = QStringLiteral("nimbo_admin");
-
-// Options of the form --name value, plus bare flags.
-struct Options {
-    QMap<QString, QString> values;
-    QStringList flags;
-    QStringList positional;
-    QString error;
-};
 
 Options parse(const QStringList &args, const QStringList &withValue, const QStringList &bare)
 {
@@ -93,6 +84,11 @@ bool targetOf(const Options &o, Dialect::Target *t, QString *error)
     }
     return true;
 }
+
+
+namespace {
+
+const QString kConn = QStringLiteral("nimbo_admin");
 
 QString describe(const Dialect::Target &t)
 {
@@ -556,6 +552,23 @@ const QList<Command> &commands()
          loadMunicipalities, 1},
         {"load-classification", {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("ente")}, {},
          loadClassification, 1},
+        {"set-mailbox",
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("ente"), QStringLiteral("key"),
+          QStringLiteral("address"), QStringLiteral("imap"), QStringLiteral("imap-port"), QStringLiteral("smtp"),
+          QStringLiteral("smtp-port"), QStringLiteral("security"), QStringLiteral("imap-security"),
+          QStringLiteral("user"), QStringLiteral("folder")},
+         {},
+         setMailbox},
+        {"fetch-mail",
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("ente"), QStringLiteral("key"),
+          QStringLiteral("ca"), QStringLiteral("operator")},
+         {},
+         fetchMail},
+        {"send-mail",
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("ente"), QStringLiteral("key"),
+          QStringLiteral("ca")},
+         {},
+         sendMail},
     };
     return list;
 }
@@ -600,7 +613,8 @@ QString usage()
         "      intestazione title;category;class;description;active: una riga di titolo lascia vuote categoria e\n"
         "      classe, una di categoria lascia vuota la classe; codici di al massimo 3 caratteri, active 1, 0 o\n"
         "      vuoto (1); aggiunge gli elementi nuovi e aggiorna descrizione e stato di quelli presenti; se una\n"
-        "      riga è errata non carica nulla e indica la riga\n"
+        "      riga è errata non carica nulla e indica la riga\n")
+        + mailUsage() + QStringLiteral(
         "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
         "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }

@@ -209,9 +209,12 @@ std::vector<Table> organisationTables()
                             txt("Ente_Posta_SMTP", 100), txt("Ente_Posta_PortaServer", 5),
                             withDefault(num("Ente_ProgressivoRubrica"), "0")},
                            "Ente_",
-                           // The body's mailbox (IMAP, on Ente_Posta_POP) and the account
-                           // both directions use when it is not the address itself.
+                           // The body's mailbox (IMAP, on Ente_Posta_POP), how each server is
+                           // reached ("SSL" TLS from the start, "STARTTLS"; empty: what the
+                           // port usually means; Ente_Posta_Sicurezza is the SMTP server's)
+                           // and the account both use when it is not the address itself.
                            {since(txt("Ente_Posta_PortaIMAP", 5), 35), since(txt("Ente_Posta_Sicurezza", 8), 35),
+                            since(txt("Ente_Posta_SicurezzaIMAP", 8), 35),
                             since(txt("Ente_Posta_Utente", 100), 35), since(txt("Ente_Posta_Cartella", 100), 35)}),
                  cols({"Ente_Codice"}),
                  {}});

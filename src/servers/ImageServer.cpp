@@ -128,20 +128,8 @@ struct ImageServer::Read {
 
 bool ImageServer::open(QVariantList *fail)
 {
-    Dialect::Target target;
-    if (target_) {
-        target = *target_;
-    } else if (!F::resolveDatabase(QStringLiteral("PROTOCOLLO"), &target)) {
-        *fail = {F::kStatusBadDatabase, F::undeclaredText(QStringLiteral("PROTOCOLLO"))};
-        return false;
-    }
-    QString err;
-    conn_ = ConnectionPool::acquire(QStringLiteral("ImageServer"), target, &err);
-    if (!conn_) {
-        *fail = {F::kStatusBadDatabase, QStringLiteral("Apertura Database PROTOCOLLO: ") + err};
-        return false;
-    }
-    return true;
+    conn_ = openServerConnection(QStringLiteral("ImageServer"), target_, fail);
+    return conn_ != nullptr;
 }
 
 std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> ImageServer::statements(QSqlQuery &query)

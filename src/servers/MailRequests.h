@@ -49,6 +49,21 @@
 // ["995", the IMAP server's text, stored so far] when the mailbox could not
 // be read to the end (what was stored stays stored).
 //
+// Operation 9904, the receipt confirmation (ConfermaRicezione) of a
+// registered protocol message of another administration, sent to its
+// sender. Request (3): body, the provisional number of the e-mail, operator
+// code. The e-mail must be registered and carry a valid Segnatura.xml that
+// asks us for a confirmation; the body's codes (CODICEIPA, CODICEAOO,
+// CODICEREGISTRO) must be configured. Reply as 9901; ["991", why] refused.
+//
+// Operation 9905, an outgoing registered protocol sent to another
+// administration as a protocol message: its documents (the scanned image
+// as the primary document, else its first attachment; the attachments)
+// and a Segnatura.xml that names them with their SHA-256 digests. Request
+// (4): body, protocol number (11 digits, outgoing), recipient address,
+// operator code. A reserved protocol is sent only by an operator who holds
+// the privacy right or registered it. Reply as 9901.
+//
 // Protocol server, operation 54: a provisional e-mail protocol registered.
 // Request: the 7 elements of operation 10 (element 0 "A"), then
 //   7  the provisional number (Tab_NumeroProtocolloProvv)
@@ -70,6 +85,8 @@ inline const QString kMailProgId = QStringLiteral("NimboServer.Email");
 constexpr short kOpNotificaProtocollo = 9901;
 constexpr short kOpInviaEmail = 9902;
 constexpr short kOpReinviaEmail = 9903;
+constexpr short kOpConfermaRicezione = 9904;
+constexpr short kOpInviaProtocollo = 9905;
 constexpr short kOpLeggiCasella = 9910;
 constexpr short kOpProtocollaEmail = 54;
 
@@ -103,6 +120,17 @@ inline QVariantList mailRequest(const QString &ente, const QString &kind, const 
 }
 
 inline QVariantList resendRequest(const QString &ente, qlonglong id = 0) { return {ente, id}; }
+
+inline QVariantList protocolMessageRequest(const QString &ente, const QString &number, const QString &recipient,
+                                          const QString &operatorCode)
+{
+    return {ente, number, recipient, operatorCode};
+}
+
+inline QVariantList confirmationRequest(const QString &ente, qlonglong provisionalNumber, const QString &operatorCode)
+{
+    return {ente, provisionalNumber, operatorCode};
+}
 
 inline QVariantList mailboxRequest(const QString &ente, const QString &operatorCode) { return {ente, operatorCode}; }
 

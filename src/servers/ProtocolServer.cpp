@@ -242,21 +242,10 @@ ProtocolServer::~ProtocolServer() = default;
 
 bool ProtocolServer::open(QVariantList *fail)
 {
-    Dialect::Target target;
-    if (target_) {
-        target = *target_;
-    } else if (!F::resolveDatabase(QStringLiteral("PROTOCOLLO"), &target)) {
-        *fail = {F::kStatusBadDatabase, F::undeclaredText(QStringLiteral("PROTOCOLLO"))};
-        return false;
-    }
-    QString err;
-    conn_ = ConnectionPool::acquire(QStringLiteral("ProtocolServer"), target, &err);
-    if (!conn_) {
-        *fail = {F::kStatusBadDatabase, QStringLiteral("Apertura Database PROTOCOLLO: ") + err};
-        return false;
-    }
-    db_ = conn_->db;
-    return true;
+    conn_ = openServerConnection(QStringLiteral("ProtocolServer"), target_, fail);
+    if (conn_)
+        db_ = conn_->db;
+    return conn_ != nullptr;
 }
 
 bool ProtocolServer::run(QSqlQuery *&q, const QString &sql, const QVariantList &binds)

@@ -392,4 +392,33 @@ UnitOutcome RequestUnit::commit(const QVariantList &reply)
     return {reply};
 }
 
+ConnectionPool::Connection *openServerConnection(const QString &name, const std::optional<Dialect::Target> &target,
+                                                 QVariantList *fail)
+{
+    Dialect::Target where;
+    if (target) {
+        where = *target;
+    } else if (!Funzioni_Com_1::resolveDatabase(QStringLiteral("PROTOCOLLO"), &where)) {
+        *fail = {Funzioni_Com_1::kStatusBadDatabase, Funzioni_Com_1::undeclaredText(QStringLiteral("PROTOCOLLO"))};
+        return nullptr;
+    }
+    QString err;
+    ConnectionPool::Connection *conn = ConnectionPool::acquire(name, where, &err);
+    if (!conn)
+        *fail = {Funzioni_Com_1::kStatusBadDatabase, QStringLiteral("Apertura Database PROTOCOLLO: ") + err};
+    return conn;
+}
+
+std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> boundStatements(QSqlQuery &query)
+{
+    return [&query](QSqlQuery *&q, const QString &sql, const QVariantList &binds) {
+        q = &query;
+        if (!query.prepare(sql))
+            return false;
+        for (int i = 0; i < binds.size(); ++i)
+            query.bindValue(i, binds[i]);
+        return query.exec();
+    };
+}
+
 } // namespace nimbo

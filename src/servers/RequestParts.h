@@ -11,6 +11,8 @@
 #include <functional>
 #include <optional>
 
+#include "data/ConnectionPool.h"
+#include "data/Dialect.h"
 #include "schema/Definition.h"
 #include "servers/ProtocolServer.h"
 
@@ -74,6 +76,18 @@ bool requestColumnValue(const Schema::Column &c, const QVariant &v, QVariant *ou
 // Reads the two-row table against the table's columns (empty names are
 // skipped); false with *why naming what is wrong.
 bool readRequestRow(const QVariant &packed, const Schema::Table *table, RequestRow *row, QString *why);
+
+// ---- the connection of a server ----------------------------------------------------
+
+// The pooled connection a server named `name` works on: the target it was
+// made for, else the session's central database (PROTOCOLLO). Null, with
+// the reply to give in *fail, when it cannot be opened.
+ConnectionPool::Connection *openServerConnection(const QString &name, const std::optional<Dialect::Target> &target,
+                                                 QVariantList *fail);
+
+// Runs a statement on `query` with its values bound by position; the
+// query is given back through q, as RequestUnit wants it.
+std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> boundStatements(QSqlQuery &query);
 
 // ---- the unit of work of a request -------------------------------------------------
 

@@ -3,6 +3,7 @@
 #include "data/ServerRegistry.h"
 #include "servers/GenericServer.h"
 #include "servers/ImageServer.h"
+#include "servers/MailServer.h"
 #include "servers/ProtocolServer.h"
 
 namespace nimbo {
@@ -12,6 +13,7 @@ void registerServers()
     ServerRegistry::add(kGenericProgId, [] { return std::make_unique<GenericServer>(); });
     ServerRegistry::add(kProtocolProgId, [] { return std::make_unique<ProtocolServer>(); });
     ServerRegistry::add(kImageProgId, [] { return std::make_unique<ImageServer>(); });
+    ServerRegistry::add(kMailProgId, [] { return std::make_unique<MailServer>(); });
 }
 
 } // namespace nimbo

@@ -145,6 +145,12 @@ void applyLine(const QString &line, Config &cfg, const QString &programFolder)
     else if (key == QLatin1String("KEYFILE")) {
         const QString file = slashes(value.trimmed());
         cfg.keyFile = file.isEmpty() || QDir::isAbsolutePath(file) ? file : programFolder + QLatin1Char('/') + file;
+    } else if (key == QLatin1String("CODICEIPA")) {
+        cfg.codiceIpa = value.trimmed();
+    } else if (key == QLatin1String("CODICEAOO")) {
+        cfg.codiceAoo = value.trimmed();
+    } else if (key == QLatin1String("CODICEREGISTRO")) {
+        cfg.codiceRegistro = value.trimmed();
     } else if (key == QLatin1String("MAILCA")) {
         const QString file = slashes(value.trimmed());
         cfg.mailCa = file.isEmpty() || QDir::isAbsolutePath(file) ? file : programFolder + QLatin1Char('/') + file;

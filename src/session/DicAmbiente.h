@@ -56,6 +56,10 @@ struct Config {
     // Ours: the certificates (PEM) trusted for the mail servers besides the
     // system's, for a body whose servers use a certificate of its own.
     QString mailCa;
+    // Ours: the body's codes in the national index of administrations (the
+    // administration, its area and register), that protocol messages
+    // exchanged with other administrations carry. Empty: none are sent.
+    QString codiceIpa, codiceAoo, codiceRegistro;
     QVector<DbDeclaration> databases;
 };
 

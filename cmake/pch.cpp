@@ -1,0 +1,1 @@
+// The translation unit that the shared precompiled header is built with.
