@@ -1,11 +1,11 @@
 #include "email/FrmCambiaEmail.h"
 
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
 #include "email/EmailRules.h"
+#include "email/WindowParts.h"
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -40,17 +40,11 @@ FrmCambiaEmail::FrmCambiaEmail(QWidget *parent) : ChildWindow(parent)
     group->addRow(QStringLiteral("Indirizzo E-mail"), {ui::Cell(address_, 1)});
     group->addRow(QStringLiteral("Utente casella"), {ui::Cell(user_, 1)});
     group->addRow(QStringLiteral("Password casella"), {ui::Cell(password_, 1)});
-    save_ = new QPushButton(QStringLiteral("Registra"), this);
-    save_->setObjectName(QStringLiteral("CmdRegistra"));
-    quit_ = new QPushButton(QStringLiteral("Esci"), this);
-    quit_->setObjectName(QStringLiteral("CmdEsci"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(save_);
-    buttons->addWidget(quit_);
+    save_ = namedButton(this, "CmdRegistra", QStringLiteral("Registra"));
+    quit_ = namedButton(this, "CmdEsci", QStringLiteral("Esci"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({}, {save_, quit_}));
     layout->addStretch(1);
     connect(save_, &QPushButton::clicked, this, &FrmCambiaEmail::save);
     connect(quit_, &QPushButton::clicked, this, [this] { closeWindow(); });

@@ -1,7 +1,6 @@
 #include "email/FrmEmail.h"
 
 #include <QFontDatabase>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -10,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "email/MailSend.h"
+#include "email/WindowParts.h"
 #include "platform/Dialogs.h"
 #include "servers/MailRequests.h"
 #include "session/DicAmbiente.h"
@@ -59,19 +59,13 @@ FrmEmail::FrmEmail(QWidget *parent) : ChildWindow(parent)
     // The notice's lines are laid out in columns by blanks.
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     message->addRow(QStringLiteral("Testo"), {ui::Cell(text_, 1)});
-    send_ = new QPushButton(QStringLiteral("Invia"), this);
-    send_->setObjectName(QStringLiteral("CmdInvia"));
-    quit_ = new QPushButton(QStringLiteral("Esci"), this);
-    quit_->setObjectName(QStringLiteral("CmdEsci"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(send_);
-    buttons->addWidget(quit_);
+    send_ = namedButton(this, "CmdInvia", QStringLiteral("Invia"));
+    quit_ = namedButton(this, "CmdEsci", QStringLiteral("Esci"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading_);
     layout->addWidget(to);
     layout->addWidget(message, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({}, {send_, quit_}));
     connect(send_, &QPushButton::clicked, this, &FrmEmail::send);
     connect(quit_, &QPushButton::clicked, this, [this] { closeWindow(); });
     dirty()->watch(message);

@@ -1,6 +1,5 @@
 #include "email/FrmEmailGen.h"
 
-#include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -8,6 +7,7 @@
 
 #include "email/EmailRules.h"
 #include "email/MailSend.h"
+#include "email/WindowParts.h"
 #include "platform/Dialogs.h"
 #include "servers/MailRequests.h"
 #include "session/DicAmbiente.h"
@@ -35,17 +35,11 @@ FrmEmailGen::FrmEmailGen(QWidget *parent) : ChildWindow(parent)
     text_ = new QPlainTextEdit(group);
     text_->setObjectName(QStringLiteral("TxtMessaggio"));
     group->addRow(QStringLiteral("Testo"), {ui::Cell(text_, 1)});
-    send_ = new QPushButton(QStringLiteral("Invia"), this);
-    send_->setObjectName(QStringLiteral("CmdInvia"));
-    quit_ = new QPushButton(QStringLiteral("Esci"), this);
-    quit_->setObjectName(QStringLiteral("CmdEsci"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(send_);
-    buttons->addWidget(quit_);
+    send_ = namedButton(this, "CmdInvia", QStringLiteral("Invia"));
+    quit_ = namedButton(this, "CmdEsci", QStringLiteral("Esci"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(group, 1);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({}, {send_, quit_}));
     connect(send_, &QPushButton::clicked, this, &FrmEmailGen::send);
     connect(quit_, &QPushButton::clicked, this, [this] { closeWindow(); });
     dirty()->watch(group);

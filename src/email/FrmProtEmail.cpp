@@ -1,7 +1,6 @@
 #include "email/FrmProtEmail.h"
 
 #include <QFile>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 #include "documents/Background.h"
 #include "documents/Documents.h"
 #include "email/MailSend.h"
+#include "email/WindowParts.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
 #include "protocol/FrmProtocollo.h"
@@ -28,18 +28,10 @@ namespace F = Funzioni_Com_1;
 namespace nimbo::email {
 namespace {
 
-const QString kDone = QStringLiteral("OPERAZIONE CONCLUSA CORRETTAMENTE!");
 const QString kNotDone = QStringLiteral("OPERAZIONE NON ANDATA A BUON FINE");
 // Our own: "Visualizza E-mail" with nothing chosen.
 const QString kChooseToView = QStringLiteral("selezionare l'e-mail da visualizzare");
 const QString kGone = QStringLiteral("L'e-mail selezionata non è più presente tra quelle da protocollare.");
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
 
 QString ente() { return DicAmbiente::session().op.ente; }
 
@@ -105,24 +97,19 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
                                         finder(protocol::CodeField::Correspondent), this);
     docType_ = new ui::CodeLookup(docTypeCode_, docTypeName_, pick_, finder(protocol::CodeField::DocType), this);
 
-    load_ = button(this, "cmdCarica", QStringLiteral("Carica Email"));
-    view_ = button(this, "cmdVisualizza", QStringLiteral("Visualizza E-mail"));
-    register_ = button(this, "cmdProtocolla", QStringLiteral("Protocolla"));
-    discard_ = button(this, "cmdCancella", QStringLiteral("Cancella"));
-    classify_ = button(this, "cmdClassifica", QStringLiteral("Classifica"));
-    close_ = button(this, "cmdChiudi", QStringLiteral("Chiudi"));
+    load_ = namedButton(this, "cmdCarica", QStringLiteral("Carica Email"));
+    view_ = namedButton(this, "cmdVisualizza", QStringLiteral("Visualizza E-mail"));
+    register_ = namedButton(this, "cmdProtocolla", QStringLiteral("Protocolla"));
+    discard_ = namedButton(this, "cmdCancella", QStringLiteral("Cancella"));
+    classify_ = namedButton(this, "cmdClassifica", QStringLiteral("Classifica"));
+    close_ = namedButton(this, "cmdChiudi", QStringLiteral("Chiudi"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStato"));
 
-    auto *buttons = new QHBoxLayout;
-    for (QPushButton *b : {load_, view_, register_, discard_, classify_})
-        buttons->addWidget(b);
-    buttons->addStretch(1);
-    buttons->addWidget(close_);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addWidget(detail);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({load_, view_, register_, discard_, classify_}, {close_}));
     layout->addWidget(status_);
 
     connect(list_, &ui::RowList::chosen, this, [this](int row) { choose(list_->value(row, 0).toLongLong()); });
@@ -130,6 +117,9 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
         if (!dirty()->confirmDiscard(kCaption))
             return;
         clearDetail();
+        // The mail arrived since the last reading joins the list.
+        if (const QString failure = fetchMailbox(); !failure.isEmpty())
+            showBox(kCaption, failure, Icon::Warning);
         reload();
     });
     connect(view_, &QPushButton::clicked, this, &FrmProtEmail::showMessage);

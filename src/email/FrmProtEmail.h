@@ -41,7 +41,8 @@ public:
     QString messageFile() const { return messageFile_; }
 
 public slots:
-    // "Carica Email": the pending e-mails read again; the detail empties.
+    // The pending e-mails read again. "Carica Email" first reads the
+    // body's mailbox and empties the detail.
     void reload();
     // Shows the e-mail of that provisional number in the detail; false
     // when it cannot be read (the clerk has been told).

@@ -1,6 +1,5 @@
 #include "email/FrmProtEmailCanc.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -8,6 +7,7 @@
 
 #include "corrections/CancelRules.h"
 #include "email/EmailRules.h"
+#include "email/WindowParts.h"
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
 #include "ui/CodeLookup.h"
@@ -39,20 +39,14 @@ FrmProtEmailCanc::FrmProtEmailCanc(QWidget *parent) : ChildWindow(parent)
     reasonName_->setObjectName(QStringLiteral("lblMotivo"));
     group->addCodeRow(QStringLiteral("Motivo"), reason_, reasonName_);
     lookup_ = new ui::CodeLookup(reason_, reasonName_, pick_, corrections::cancel::reasonFinder(), this);
-    confirm_ = new QPushButton(QStringLiteral("Conferma"), this);
-    confirm_->setObjectName(QStringLiteral("cmdConferma"));
-    cancel_ = new QPushButton(QStringLiteral("Annulla"), this);
-    cancel_->setObjectName(QStringLiteral("cmdAnnulla"));
+    confirm_ = namedButton(this, "cmdConferma", QStringLiteral("Conferma"));
+    cancel_ = namedButton(this, "cmdAnnulla", QStringLiteral("Annulla"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStato"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(confirm_);
-    buttons->addWidget(cancel_);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading_);
     layout->addWidget(group);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({}, {confirm_, cancel_}));
     layout->addWidget(status_);
     layout->addStretch(1);
     connect(reason_, &QLineEdit::returnPressed, lookup_, &ui::CodeLookup::enter);

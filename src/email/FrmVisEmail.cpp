@@ -1,7 +1,6 @@
 #include "email/FrmVisEmail.h"
 
 #include <QFile>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "documents/Documents.h"
+#include "email/WindowParts.h"
 #include "platform/Dialogs.h"
 #include "session/GECentr.h"
 #include "ui/FormKit.h"
@@ -34,13 +34,6 @@ public:
 protected:
     QVariant loadResource(int, const QUrl &) override { return {}; }
 };
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QLatin1String(name));
-    return b;
-}
 
 QString sizeText(qint64 bytes) { return QLocale(QLocale::Italian).formattedDataSize(bytes); }
 
@@ -80,20 +73,15 @@ FrmVisEmail::FrmVisEmail(QWidget *parent) : ChildWindow(parent)
     attachments_->setObjectName(QStringLiteral("lstAllegati"));
     attachments_->setMaximumHeight(110);
     files->addWide(attachments_);
-    preview_ = button(this, "cmdAnteprima", QStringLiteral("Anteprima allegato"));
-    answer_ = button(this, "cmdRispondi", QStringLiteral("Rispondi al mittente"));
-    quit_ = button(this, "cmdEsci", QStringLiteral("Esci"));
-    auto *buttons = new QHBoxLayout;
-    buttons->addWidget(preview_);
-    buttons->addWidget(answer_);
-    buttons->addStretch(1);
-    buttons->addWidget(quit_);
+    preview_ = namedButton(this, "cmdAnteprima", QStringLiteral("Anteprima allegato"));
+    answer_ = namedButton(this, "cmdRispondi", QStringLiteral("Rispondi al mittente"));
+    quit_ = namedButton(this, "cmdEsci", QStringLiteral("Esci"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(kind_);
     layout->addWidget(head);
     layout->addWidget(text_, 1);
     layout->addWidget(files);
-    layout->addLayout(buttons);
+    layout->addLayout(buttonRow({preview_, answer_}, {quit_}));
     connect(attachments_, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *item) { preview(attachments_->row(item)); });
     connect(preview_, &QPushButton::clicked, this, [this] {

@@ -128,6 +128,30 @@ bool reportSend(const QString &title, SendResult result, const QString &successT
     }
 }
 
+QString fetchMailbox()
+{
+    const auto &s = DicAmbiente::session();
+    if (s.cfg.oleEml.trimmed().isEmpty())
+        return {};
+    bool created = false;
+    QVariantList request = mailreq::mailboxRequest(s.op.ente, s.op.code);
+    QVariantList reply;
+    {
+        busy::Guard guard;
+        busy::setWaitText(QStringLiteral("Attendere.lettura della casella di posta in corso"));
+        reply = call(s.cfg.oleEml, kOpLeggiCasella, request, QStringLiteral("OLE - Protocollo Email"), &created);
+        busy::setWaitText(QString());
+    }
+    if (!created)
+        return kMailNotCreated;
+    const QString status = reply.value(0).toString().trimmed();
+    if (status == QLatin1String("0") || status == kStatusNotConfigured)
+        return {};
+    GECentr::writeLog(kReadMailError + status + QLatin1Char(' ') + reply.value(1).toString(),
+                      QStringLiteral("fetchMailbox"), QStringLiteral("Email"));
+    return kReadMailError + reply.value(1).toString();
+}
+
 QVariantList callProtocolServer(short operation, QVariantList request, const QString &title, bool *created)
 {
     return call(DicAmbiente::session().cfg.oleGp, operation, request, title, created);

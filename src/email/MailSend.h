@@ -29,6 +29,11 @@ SendResult callMailServer(short operation, QVariantList request);
 // the operator gives up. True when the message left.
 bool reportSend(const QString &title, SendResult result, const QString &successText = {});
 
+// Reads the body's mailbox into provisional e-mails (operation 9910): the
+// text for the operator when it could not be read to the end, empty when it
+// was read or the body keeps no mailbox here (its mail is read elsewhere).
+QString fetchMailbox();
+
 // One call of the protocol server with the given request title; empty
 // reply and *created false when the server cannot be created (logged).
 QVariantList callProtocolServer(short operation, QVariantList request, const QString &title, bool *created);

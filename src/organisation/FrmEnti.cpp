@@ -69,15 +69,18 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     QLineEdit *imapPort = codeField(post, "TxtPortaImap", lengthOf(QStringLiteral("Ente_Posta_PortaIMAP")), false);
     QLineEdit *smtp = textField(post, "TxtSmtp", lengthOf(QStringLiteral("Ente_Posta_SMTP")));
     QLineEdit *port = codeField(post, "TxtPorta", lengthOf(QStringLiteral("Ente_Posta_PortaServer")), false);
-    QComboBox *security = choiceField(post, "CboSicurezza", {QString(), QStringLiteral("SSL"), QStringLiteral("STARTTLS")});
+    // Empty security: what the port usually means.
+    const QStringList securities{QString(), QStringLiteral("SSL"), QStringLiteral("STARTTLS")};
+    QComboBox *imapSecurity = choiceField(post, "CboSicurezzaImap", securities);
+    QComboBox *security = choiceField(post, "CboSicurezza", securities);
     QLineEdit *folder = textField(post, "TxtCartella", lengthOf(QStringLiteral("Ente_Posta_Cartella")));
     QLineEdit *user = textField(post, "TxtUtentePosta", lengthOf(QStringLiteral("Ente_Posta_Utente")));
     QLineEdit *pwd = codeField(post, "TxtPwdPosta", lengthOf(QStringLiteral("Ente_PWD_Posta")), false);
     pwd->setEchoMode(QLineEdit::Password);
-    post->addRow(QStringLiteral("Server IMAP"), {ui::Cell(pop, 1), "Porta IMAP", imapPort});
-    post->addRow(QStringLiteral("Server SMTP"), {ui::Cell(smtp, 1), "Porta SMTP", port});
-    post->addRow(QStringLiteral("Sicurezza"), {security, "Cartella", ui::Cell(folder, 1)});
-    post->addRow(QStringLiteral("Utente casella"), {ui::Cell(user, 1), "Password casella", pwd});
+    post->addRow(QStringLiteral("Server IMAP"), {ui::Cell(pop, 1), "Porta", imapPort, "Sicurezza", imapSecurity});
+    post->addRow(QStringLiteral("Server SMTP"), {ui::Cell(smtp, 1), "Porta", port, "Sicurezza", security});
+    post->addRow(QStringLiteral("Utente casella"), {ui::Cell(user, 1), "Password", pwd});
+    post->addRow(QStringLiteral("Cartella"), {ui::Cell(folder, 1)});
     v->addWidget(post);
 
     auto *options = new ui::FormGroup(QStringLiteral("Opzioni"), detail);
@@ -104,6 +107,7 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
     bind(QStringLiteral("Ente_Posta_PortaServer"), port);
     bind(QStringLiteral("Ente_Posta_PortaIMAP"), imapPort);
     bind(QStringLiteral("Ente_Posta_Sicurezza"), security);
+    bind(QStringLiteral("Ente_Posta_SicurezzaIMAP"), imapSecurity);
     bind(QStringLiteral("Ente_Posta_Utente"), user);
     bind(QStringLiteral("Ente_Posta_Cartella"), folder);
 
@@ -120,7 +124,7 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
                        "Tab_Enti.Ente_Telefono, Tab_Enti.Ente_FAX, Tab_Enti.Ente_PostaElettronica, "
                        "Tab_Enti.Ente_ProtocolliDipartimento, Tab_Enti.Ente_ScanPost, Ente_Posta_POP, "
                        "Ente_Posta_SMTP, Ente_Posta_PortaServer, Ente_Posta_PortaIMAP, Ente_Posta_Sicurezza, "
-                       "Ente_Posta_Utente, Ente_Posta_Cartella FROM (Tab_Enti LEFT JOIN Tab_Regioni ON "
+                       "Ente_Posta_SicurezzaIMAP, Ente_Posta_Utente, Ente_Posta_Cartella FROM (Tab_Enti LEFT JOIN Tab_Regioni ON "
                        "Tab_Regioni.Reg_Codreg = Tab_Enti.Ente_Codice_Regione) LEFT JOIN Tab_Comuni ON "
                        "Tab_Enti.Ente_Comune = Tab_Comuni.Com_Codcom WHERE Tab_Enti.Ente_Codice= ") +
                    ui::sqlText(key.value(QStringLiteral("Ente_Codice")));
@@ -132,7 +136,8 @@ FrmEnti::FrmEnti(Variant variant, QWidget *parent) : RecordEditor(parent), varia
          QStringLiteral("Ente_ProtocolliDipartimento"), QStringLiteral("Ente_ScanPost"),
          QStringLiteral("Ente_Posta_POP"), QStringLiteral("Ente_Posta_SMTP"),
          QStringLiteral("Ente_Posta_PortaServer"), QStringLiteral("Ente_Posta_PortaIMAP"),
-         QStringLiteral("Ente_Posta_Sicurezza"), QStringLiteral("Ente_Posta_Utente"),
+         QStringLiteral("Ente_Posta_Sicurezza"), QStringLiteral("Ente_Posta_SicurezzaIMAP"),
+         QStringLiteral("Ente_Posta_Utente"),
          QStringLiteral("Ente_Posta_Cartella")});
 
     QList<QWidget *> buttons;

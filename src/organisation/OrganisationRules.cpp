@@ -175,6 +175,7 @@ const QStringList &entityColumns()
         QStringLiteral("Ente_ScanPost"),         QStringLiteral("Ente_Posta_POP"),
         QStringLiteral("Ente_Posta_SMTP"),       QStringLiteral("Ente_Posta_PortaServer"),
         QStringLiteral("Ente_Posta_PortaIMAP"),  QStringLiteral("Ente_Posta_Sicurezza"),
+        QStringLiteral("Ente_Posta_SicurezzaIMAP"),
         QStringLiteral("Ente_Posta_Utente"),     QStringLiteral("Ente_Posta_Cartella"),
         QStringLiteral("Ente_CodOper"),          QStringLiteral("Ente_DatOper"),
         QStringLiteral("Ente_ProgressivoRubrica")};

@@ -9,6 +9,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTcpServer>
 
 #include "../documents/DocumentsFixture.h"
 #include "classification/Classification.h"
@@ -17,6 +18,7 @@
 #include "email/EmailRules.h"
 #include "email/FrmProtEmail.h"
 #include "servers/MailRequests.h"
+#include "support/SqlRows.h"
 #include "ui/RowList.h"
 
 namespace nimbo::test {
@@ -39,31 +41,24 @@ protected:
         run(s("UPDATE Tab_UfficiComponenti SET Tab_PostaElettronica = 'conti@asdemo.example', Tab_DataFine = ? "
               "WHERE Tab_Progressivo = 3"),
             {QDate::currentDate()});
+        key = db().folder() + QStringLiteral("/nimbo.key");
+        ASSERT_TRUE(Cipher::createKey(key));
+        DicAmbiente::session().cfg.keyFile = key;
+        // The body's SMTP server: a port on the loopback where nobody
+        // listens, so that what is sent stays kept for a new attempt.
+        QTcpServer probe;
+        ASSERT_TRUE(probe.listen(QHostAddress::LocalHost));
+        const quint16 port = probe.serverPort();
+        probe.close();
+        run(s("UPDATE Tab_Enti SET Ente_Posta_SMTP = '127.0.0.1', Ente_Posta_PortaServer = ?, "
+              "Ente_Posta_Sicurezza = 'STARTTLS', Ente_Posta_POP = NULL WHERE Ente_Codice = '001'"),
+            {QString::number(port)});
     }
 
     static QString s(const char *t) { return QString::fromUtf8(t); }
 
-    void run(const QString &statement, const QVariantList &binds = {})
-    {
-        QSqlQuery q(db().central());
-        ASSERT_TRUE(q.prepare(statement)) << statement.toStdString() << q.lastError().text().toStdString();
-        for (const QVariant &v : binds)
-            q.addBindValue(v);
-        ASSERT_TRUE(q.exec()) << statement.toStdString() << " -> " << q.lastError().text().toStdString();
-    }
-    QStringList rows(const QString &statement)
-    {
-        QSqlQuery q(db().central());
-        EXPECT_TRUE(q.exec(statement)) << statement.toStdString() << " -> " << q.lastError().text().toStdString();
-        QStringList out;
-        while (q.next()) {
-            QStringList cols;
-            for (int c = 0; c < q.record().count(); ++c)
-                cols << q.value(c).toString().trimmed();
-            out << cols.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    void run(const QString &statement, const QVariantList &binds = {}) { runSql(db().central(), statement, binds); }
+    QStringList rows(const QString &statement) { return sqlRows(db().central(), statement); }
 
     // A message as a mailbox holds it: text and one attached note.
     static QByteArray message(const QString &from, const QString &subject)
@@ -110,13 +105,10 @@ protected:
     }
 
     // The mail passwords are enciphered with the installation's key.
-    MDIMenu *startWithMail(const QString &code = QStringLiteral("DEMO9"))
+    MDIMenu *startWithMail(const QStringList &extra = {})
     {
-        const QString key = db().folder() + QStringLiteral("/nimbo.key");
-        if (!QFile::exists(key)) {
-            EXPECT_TRUE(Cipher::createKey(key));
-        }
-        return start(code, {QStringLiteral("SET OLEEML=") + kMailProgId, QStringLiteral("SET KEYFILE=") + key});
+        return start(QStringLiteral("DEMO9"),
+                     QStringList{QStringLiteral("SET OLEEML=") + kMailProgId, QStringLiteral("SET KEYFILE=") + key} + extra);
     }
     // Empties a field as the operator does.
     static void erase(QWidget *w, const char *name)
@@ -150,6 +142,16 @@ protected:
         return out;
     }
     QString year() const { return QString::number(QDate::currentDate().year()); }
+    // The message the clerk reads when the SMTP server did not take a
+    // message, which is kept.
+    static bool keptForRetry(const QString &box)
+    {
+        return box.startsWith(QStringLiteral("Server Ole, Errore in invio E-Mail: "))
+               && box.endsWith(QStringLiteral("Il messaggio è stato conservato: premere Riprova per inviarlo di nuovo, "
+                                              "Annulla per lasciarlo in attesa di un nuovo invio."));
+    }
+
+    QString key;
 };
 
 } // namespace nimbo::test

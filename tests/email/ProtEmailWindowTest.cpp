@@ -60,13 +60,21 @@ TEST_P(ProtEmailWindow, RegistersAPendingEmailOnceWithItsAttachments)
     EXPECT_EQ(text(w, "lblTipoDoc"), s("FATTURA"));
     edit(w, "txtProtMitt", s("F-2026/17"));
     edit(w, "txtDataProtMitt", s("01/03/2026"));
+    boxes.answers = {Answer::Retry, Answer::Cancel};
     child(w, "cmdProtocolla")->click();
     const QString number = year() + s("0000001");
     EXPECT_EQ(text(w, "ProtoGenerale"), year() + s("-0000001"));
     EXPECT_EQ(w->statusText(), kUpdateDone);
-    // The receipt went to the e-mail server, which this installation cannot
-    // create yet: the clerk is told.
-    EXPECT_EQ(said(), s("Errore In Creazione OLEEML e/o linea non disponibile!"));
+    // The receipt goes to the sender; the SMTP server does not take it, the
+    // clerk is told and tries again, and it stays kept for later.
+    ASSERT_EQ(boxes.shown.size(), 2) << said().toStdString();
+    EXPECT_TRUE(keptForRetry(boxes.shown.value(0).text)) << boxes.shown.value(0).text.toStdString();
+    EXPECT_EQ(boxes.shown.value(0).buttons, Buttons::RetryCancel);
+    EXPECT_TRUE(keptForRetry(boxes.shown.value(1).text));
+    said();
+    EXPECT_EQ(rows(s("SELECT Tab_Tipo, Tab_Destinatari, Tab_NumeroProtocollo, Tab_Stato, Tab_Tentativi, Tab_Oggetto "
+                     "FROM Tab_PostaInviata")),
+              QStringList{s("RICEVUTA|ditta@example.com|") + number + s("|E|2|Ricevuta di Email protocollata")});
     const QString today = QDate::currentDate().toString(Qt::ISODate);
     const QStringList protocol = rows(s("SELECT Tab_TipoProtocollo, Tab_Intestatario, Tab_Tipologia, Tab_Oggetto, "
                                         "Tab_ProtocolloTemporaneo, Tab_SedeRicezione, Tab_UfficioRegistrazione, "

@@ -151,7 +151,8 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     EXPECT_EQ(w->focusWidget(), child<QLineEdit>(w, "TxtPortaImap"));
     boxes.clear();
     fill(w, "TxtPortaImap", QStringLiteral("993"));
-    pick(w, "CboSicurezza", QStringLiteral("SSL"));
+    pick(w, "CboSicurezzaImap", QStringLiteral("SSL"));
+    pick(w, "CboSicurezza", QStringLiteral("STARTTLS"));
     fill(w, "TxtUtentePosta", QStringLiteral("protocollo.aquila"));
     fill(w, "TxtCartella", QStringLiteral("INBOX"));
     mdi->toolbarClicked(QStringLiteral("REGISTRA"));
@@ -164,9 +165,10 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Indirizzo") + where), QStringLiteral("VIA ROMA 1"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Comune") + where), QStringLiteral("066049"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("25"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaIMAP || '|' || Ente_Posta_Sicurezza || '|' || "
-                                    "Ente_Posta_Utente || '|' || Ente_Posta_Cartella") + where),
-              QStringLiteral("993|SSL|protocollo.aquila|INBOX"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaIMAP || '|' || Ente_Posta_SicurezzaIMAP || '|' || "
+                                    "Ente_Posta_Sicurezza || '|' || Ente_Posta_Utente || '|' || Ente_Posta_Cartella")
+                     + where),
+              QStringLiteral("993|SSL|STARTTLS|protocollo.aquila|INBOX"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_ProgressivoRubrica") + where), QStringLiteral("0"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_CodOper") + where), QStringLiteral("DEMO9"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_DatOper") + where).left(10),
@@ -187,13 +189,13 @@ TEST_P(Editors, EntityFromTheMenuIsWrittenWithItsPasswordEnciphered)
     // Entities are never deleted.
     EXPECT_EQ(w->toolbarKeys(), QStringLiteral("ESCI;REGISTRA;ANNULLA"));
     EXPECT_EQ(child<QLineEdit>(w, "TxtUtentePosta")->text(), QStringLiteral("protocollo.aquila"));
-    EXPECT_EQ(child<QComboBox>(w, "CboSicurezza")->currentText(), QStringLiteral("SSL"));
-    fill(w, "TxtPorta", QStringLiteral("995"));
-    pick(w, "CboSicurezza", QStringLiteral("STARTTLS"));
+    EXPECT_EQ(child<QComboBox>(w, "CboSicurezzaImap")->currentText(), QStringLiteral("SSL"));
+    fill(w, "TxtPorta", QStringLiteral("465"));
+    pick(w, "CboSicurezza", QStringLiteral("SSL"));
     mdi->toolbarClicked(QStringLiteral("REGISTRA"));
     EXPECT_TRUE(boxes.shown.isEmpty()) << boxes.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("995"));
-    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_Sicurezza") + where), QStringLiteral("STARTTLS"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_PortaServer") + where), QStringLiteral("465"));
+    EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_Posta_Sicurezza") + where), QStringLiteral("SSL"));
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_PWD_Posta") + where), stored);
     EXPECT_EQ(scalar(QStringLiteral("SELECT Ente_ProgressivoRubrica") + where), QStringLiteral("41"));
 

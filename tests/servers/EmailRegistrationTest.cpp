@@ -15,6 +15,7 @@
 
 #include "servers/MailRequests.h"
 #include "support/RegisterTest.h"
+#include "support/SqlRows.h"
 
 namespace {
 
@@ -44,27 +45,8 @@ protected:
         server.reset();
         EngineTest::TearDown();
     }
-    void sql(const QString &statement, const QVariantList &binds = {})
-    {
-        QSqlQuery q(db().central());
-        ASSERT_TRUE(q.prepare(statement)) << statement.toStdString();
-        for (const QVariant &v : binds)
-            q.addBindValue(v);
-        ASSERT_TRUE(q.exec()) << statement.toStdString() << " " << q.lastError().text().toStdString();
-    }
-    QStringList rows(const QString &statement)
-    {
-        QSqlQuery q(db().central());
-        EXPECT_TRUE(q.exec(statement)) << statement.toStdString() << " " << q.lastError().text().toStdString();
-        QStringList out;
-        while (q.next()) {
-            QStringList cols;
-            for (int c = 0; c < q.record().count(); ++c)
-                cols << q.value(c).toString().trimmed();
-            out << cols.join(QLatin1Char('|'));
-        }
-        return out;
-    }
+    void sql(const QString &statement, const QVariantList &binds = {}) { test::runSql(db().central(), statement, binds); }
+    QStringList rows(const QString &statement) { return test::sqlRows(db().central(), statement); }
     void provisional(int n, const char *state)
     {
         sql(QStringLiteral("INSERT INTO Tab_ProtocEmailProvvis (Tab_Ente, Tab_TipoProtocollo, Tab_NumeroProtocolloProvv, "
