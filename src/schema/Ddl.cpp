@@ -74,6 +74,15 @@ QStringList createIndexes(const Table &t, int version)
         const int dropped = droppedAt(indexName(t, i));
         if (dropped > 0 && dropped <= version)
             continue;
+        // An index over columns a later version brings waits for them.
+        bool columnsThere = true;
+        for (const QString &name : ix.columns) {
+            const Column *c = t.column(name);
+            if (c && c->since > version)
+                columnsThere = false;
+        }
+        if (!columnsThere)
+            continue;
         out << QStringLiteral("CREATE %1INDEX IF NOT EXISTS %2 ON %3 (%4)")
                    .arg(ix.unique ? QStringLiteral("UNIQUE ") : QString(), indexName(t, i), t.name,
                         ix.columns.join(QStringLiteral(", ")));
