@@ -75,12 +75,8 @@ QVariantList MailServer::confirm(const QVariantList &p)
     out.ente = ente;
     out.kind = QStringLiteral("CONFERMA");
     out.op = writerOf(requested);
-    const QVariantList read = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
-        QSqlQuery query(conn_->db.sql());
-        RequestUnit unit(conn_->db, statements(query), kFailure);
-        if (auto stop = unit.open())
-            return *stop;
-        if (!unit.run(QStringLiteral("SELECT e.Tab_email, e.Tab_ProtocolloGenerale, e.Tab_IndirizzoMittente, "
+    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+                if (!unit.run(QStringLiteral("SELECT e.Tab_email, e.Tab_ProtocolloGenerale, e.Tab_IndirizzoMittente, "
                                      "p.Tab_DataProtocollo, p.Tab_OraProtocollo FROM Tab_ProtocEmailProvvis e LEFT "
                                      "JOIN Tab_Protocollo p ON p.Tab_Ente = e.Tab_Ente AND p.Tab_NumeroProtocollo = "
                                      "e.Tab_ProtocolloGenerale WHERE e.Tab_Ente = ? AND e.Tab_TipoProtocollo = 'E' AND "
@@ -182,12 +178,8 @@ QVariantList MailServer::sendProtocol(const QVariantList &p)
     if (!open(&fail))
         return fail;
 
-    const QVariantList read = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
-        QSqlQuery query(conn_->db.sql());
-        RequestUnit unit(conn_->db, statements(query), kFailure);
-        if (auto stop = unit.open())
-            return *stop;
-        if (!unit.run(QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_Oggetto, p.Tab_DataProtocollo, "
+    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+                if (!unit.run(QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_Oggetto, p.Tab_DataProtocollo, "
                                      "p.Tab_OraProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg, p.Tab_StatoProtocollo, "
                                      "r.Tab_Denominazione, e.Ente_Denominazione, e.Ente_PostaElettronica, o.Op_AbilPrivacy "
                                      "FROM Tab_Protocollo p JOIN Tab_Enti e ON e.Ente_Codice = p.Tab_Ente LEFT JOIN "

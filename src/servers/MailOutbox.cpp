@@ -219,12 +219,8 @@ QVariantList MailServer::transmit(const QString &ente, qlonglong id, const BodyM
                                   const QString &envelopeFrom, const QStringList &recipients, const QByteArray &raw)
 {
     const mail::MailResult sent = mail::sendMessage(settings.smtp, envelopeFrom, recipients, raw);
-    const QVariantList recorded = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
-        QSqlQuery query(conn_->db.sql());
-        RequestUnit unit(conn_->db, statements(query), kFailure);
-        if (auto stop = unit.open())
-            return *stop;
-        const std::optional<QDateTime> now = mailserver::serverNow(unit, Dialect::engineOf(conn_->db.sql()));
+    const QVariantList recorded = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+                const std::optional<QDateTime> now = mailserver::serverNow(unit, Dialect::engineOf(conn_->db.sql()));
         if (!now)
             return unit.failed();
         const QString at = now->toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
@@ -273,13 +269,9 @@ QVariantList MailServer::resend(const QVariantList &p)
     };
     QVector<Claimed> claimed;
     BodyMail settings;
-    const QVariantList taken = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
+    const QVariantList taken = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
         claimed.clear();
-        QSqlQuery query(conn_->db.sql());
-        RequestUnit unit(conn_->db, statements(query), kFailure);
-        if (auto stop = unit.open())
-            return *stop;
-        bool failed = false;
+                bool failed = false;
         settings = BodyMail();
         if (!mailserver::readBodyMail(unit, ente, &settings, &why, &failed))
             return failed ? unit.failed() : UnitOutcome{refusedRequest(why)};

@@ -112,12 +112,8 @@ QVariantList MailServer::fetch(const QVariantList &p)
         return fail;
 
     BodyMail settings;
-    const QVariantList read = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
-        QSqlQuery query(conn_->db.sql());
-        RequestUnit unit(conn_->db, statements(query), kFailure);
-        if (auto stop = unit.open())
-            return *stop;
-        bool failed = false;
+    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+                bool failed = false;
         settings = BodyMail();
         if (!mailserver::readBodyMail(unit, ente, &settings, &why, &failed))
             return failed ? unit.failed() : UnitOutcome{refusedRequest(why)};
@@ -150,12 +146,8 @@ QVariantList MailServer::fetch(const QVariantList &p)
     // message itself holds lines that look like the server's answer), and a
     // reader that stops in that moment must not lose it.
     const QString mailbox = settings.mailbox();
-    const QVariantList last = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
-        QSqlQuery query(conn_->db.sql());
-        RequestUnit unit(conn_->db, statements(query), kFailure);
-        if (auto stop = unit.open())
-            return *stop;
-        if (!unit.run(QStringLiteral("SELECT MAX(u) FROM (SELECT MAX(Tab_Uid) AS u FROM Tab_ProtocEmailProvvis WHERE "
+    const QVariantList last = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+                if (!unit.run(QStringLiteral("SELECT MAX(u) FROM (SELECT MAX(Tab_Uid) AS u FROM Tab_ProtocEmailProvvis WHERE "
                                      "Tab_Ente = ? AND Tab_Casella = ? AND Tab_UidValidity = ? UNION ALL SELECT "
                                      "MAX(Tab_Uid) FROM Tab_RicevutePEC WHERE Tab_Ente = ? AND Tab_Casella = ? AND "
                                      "Tab_UidValidity = ?) m"),
@@ -182,12 +174,8 @@ QVariantList MailServer::fetch(const QVariantList &p)
         f.bodyAddress = settings.address;
         // A message stored by an earlier read that stopped before marking it.
         int outcome = mailserver::AlreadyThere;
-        const QVariantList known = runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
-            QSqlQuery query(conn_->db.sql());
-            RequestUnit unit(conn_->db, statements(query), kFailure);
-            if (auto stop = unit.open())
-                return *stop;
-            bool found = false;
+        const QVariantList known = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+                        bool found = false;
             if (!unit.exists(QStringLiteral("SELECT 1 FROM Tab_ProtocEmailProvvis WHERE Tab_Ente = ? AND Tab_Casella = ? "
                                             "AND Tab_UidValidity = ? AND Tab_Uid = ? UNION ALL SELECT 1 FROM "
                                             "Tab_RicevutePEC WHERE Tab_Ente = ? AND Tab_Casella = ? AND "

@@ -144,6 +144,17 @@ std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> MailSer
     return boundStatements(query);
 }
 
+QVariantList MailServer::inUnit(const QString &failureText, const std::function<UnitOutcome(RequestUnit &)> &work)
+{
+    return runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&]() -> UnitOutcome {
+        QSqlQuery query(conn_->db.sql());
+        RequestUnit unit(conn_->db, statements(query), failureText);
+        if (auto stop = unit.open())
+            return *stop;
+        return work(unit);
+    });
+}
+
 QVariantList MailServer::Elabora(short operation, QVariantList &params)
 {
     switch (operation) {

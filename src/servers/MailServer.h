@@ -10,6 +10,7 @@
 #include "data/ServerRegistry.h"
 #include "servers/MailRequests.h"
 #include "servers/PooledUnit.h"
+#include "servers/RequestParts.h"
 
 namespace nimbo {
 
@@ -32,6 +33,9 @@ public:
 
 private:
     bool open(QVariantList *failure);
+    // Runs work in one unit of its own (begun, retried after a lost
+    // connection as every unit is); failureText names what was being done.
+    QVariantList inUnit(const QString &failureText, const std::function<UnitOutcome(RequestUnit &)> &work);
     std::function<bool(QSqlQuery *&, const QString &, const QVariantList &)> statements(QSqlQuery &query);
 
     // Sending (MailOutbox.cpp).
