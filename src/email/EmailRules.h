@@ -59,6 +59,20 @@ inline const QString kNoRecipient = QStringLiteral("selezionare l'indirizzo e-ma
                                                    "notificare l'avvenuta protocollazione");
 inline const QString kEmptyBody = QStringLiteral("il corpo della mail non può essere vuoto.");
 inline const QString kSent = QStringLiteral("Trasmissione effettuata.");
+// Our own: an outgoing protocol sent to another administration as a
+// protocol message (its documents and Segnatura.xml).
+inline const QString kInteropGroup = QStringLiteral("Messaggio di protocollo ad altra amministrazione");
+inline const QString kNoInteropAddress =
+    QStringLiteral("Inserire l'indirizzo di posta elettronica dell'amministrazione destinataria");
+inline const QString kAskSendProtocol = QStringLiteral("Inviare il protocollo con i suoi documenti a %1?");
+inline const QString kProtocolSent = QStringLiteral("Messaggio di protocollo inviato.");
+// Our own: the receipt confirmation of a registered protocol message.
+inline const QString kAskConfirmation = QStringLiteral(
+    "Il mittente ha chiesto la conferma di ricezione del messaggio di protocollo. Inviarla ora?");
+inline const QString kChooseToConfirm = QStringLiteral("selezionare l'e-mail di cui confermare la ricezione");
+inline const QString kConfirmRegistered = QStringLiteral(
+    "La conferma di ricezione riguarda il documento protocollato: protocollare prima l'e-mail.");
+inline const QString kConfirmationSent = QStringLiteral("Conferma di ricezione inviata.");
 
 // General e-mail (FrmEmailGen).
 inline const QString kGeneralCaption = QStringLiteral("Invio E-Mail");
@@ -138,10 +152,11 @@ struct NoticeFacts {
     QString docType;
     QString subject;
     QString department, office;
+    QString correspondentAddress; // the address book's e-mail of the correspondent
 };
 // The protocol the notice is about: number, date, reception date,
-// correspondent, reference and its date, type name, subject, department
-// and office.
+// correspondent, reference and its date, type name, subject, department,
+// office and the correspondent's e-mail address.
 QString noticeProtocolQuery(const QString &ente, const QString &direction, const QString &number);
 NoticeFacts readNoticeFacts(const QVariantList &row);
 QString noticeSubject(const NoticeFacts &f);

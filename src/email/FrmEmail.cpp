@@ -10,6 +10,7 @@
 
 #include "email/MailSend.h"
 #include "email/WindowParts.h"
+#include "mail/MailAddress.h"
 #include "platform/Dialogs.h"
 #include "servers/MailRequests.h"
 #include "session/DicAmbiente.h"
@@ -59,14 +60,26 @@ FrmEmail::FrmEmail(QWidget *parent) : ChildWindow(parent)
     // The notice's lines are laid out in columns by blanks.
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     message->addRow(QStringLiteral("Testo"), {ui::Cell(text_, 1)});
+    // An outgoing protocol may also go to another administration as a
+    // protocol message: its documents with a Segnatura.xml naming them.
+    interop_ = new ui::FormGroup(kInteropGroup, this);
+    interop_->setObjectName(QStringLiteral("FraInterop"));
+    interopAddress_ = new QLineEdit(interop_);
+    interopAddress_->setObjectName(QStringLiteral("TxtIndirizzoAmm"));
+    interopAddress_->setMaxLength(150);
+    sendProtocol_ = namedButton(interop_, "CmdInviaProtocollo", QStringLiteral("Invia Protocollo"));
+    interop_->addRow(QStringLiteral("Indirizzo"), {ui::Cell(interopAddress_, 1), sendProtocol_});
+    interop_->hide();
     send_ = namedButton(this, "CmdInvia", QStringLiteral("Invia"));
     quit_ = namedButton(this, "CmdEsci", QStringLiteral("Esci"));
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(heading_);
     layout->addWidget(to);
     layout->addWidget(message, 1);
+    layout->addWidget(interop_);
     layout->addLayout(buttonRow({}, {send_, quit_}));
     connect(send_, &QPushButton::clicked, this, &FrmEmail::send);
+    connect(sendProtocol_, &QPushButton::clicked, this, &FrmEmail::sendProtocol);
     connect(quit_, &QPushButton::clicked, this, [this] { closeWindow(); });
     dirty()->watch(message);
     setMinimumWidth(620);
@@ -93,6 +106,9 @@ bool FrmEmail::setProtocol(const QString &direction, const QString &number)
         return false;
     }
     facts_ = readNoticeFacts(*row);
+    direction_ = direction.trimmed();
+    interop_->setVisible(direction_ == QLatin1String("U"));
+    interopAddress_->setText(facts_.correspondentAddress);
     heading_->setText(QStringLiteral("Protocollo N. ") + shownNumber(facts_.number) + QStringLiteral(" del ")
                       + facts_.date);
     recipients_->clear();
@@ -132,6 +148,22 @@ void FrmEmail::send()
         dirty()->setClean();
         closeWindow();
     }
+}
+
+void FrmEmail::sendProtocol()
+{
+    const QString to = interopAddress_->text().trimmed();
+    if (to.isEmpty() || !mail::isPlainAddress(to)) {
+        showBox(kNoticeCaption, to.isEmpty() ? kNoInteropAddress : kBadAddress, Icon::Warning);
+        interopAddress_->setFocus();
+        return;
+    }
+    if (showBox(kNoticeCaption, kAskSendProtocol.arg(to), Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return;
+    const auto &op = DicAmbiente::session().op;
+    reportSend(kNoticeCaption,
+               callMailServer(kOpInviaProtocollo, mailreq::protocolMessageRequest(op.ente, facts_.number, to, op.code)),
+               kProtocolSent);
 }
 
 } // namespace nimbo::email

@@ -12,6 +12,10 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 
+namespace nimbo::ui {
+class FormGroup;
+}
+
 namespace nimbo::email {
 
 class FrmEmail : public ChildWindow {
@@ -29,13 +33,19 @@ public slots:
 
 private:
     void send();
+    // The protocol to another administration (outgoing protocols only).
+    void sendProtocol();
 
     QLabel *heading_;
     QListWidget *recipients_;
     QLineEdit *subject_;
     QPlainTextEdit *text_;
     QPushButton *send_, *quit_;
+    ui::FormGroup *interop_;
+    QLineEdit *interopAddress_;
+    QPushButton *sendProtocol_;
     NoticeFacts facts_;
+    QString direction_;
 };
 
 } // namespace nimbo::email

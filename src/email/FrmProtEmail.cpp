@@ -10,6 +10,7 @@
 #include "documents/Documents.h"
 #include "email/MailSend.h"
 #include "email/WindowParts.h"
+#include "mail/InteropMessages.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
 #include "protocol/FrmProtocollo.h"
@@ -102,6 +103,7 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
     register_ = namedButton(this, "cmdProtocolla", QStringLiteral("Protocolla"));
     discard_ = namedButton(this, "cmdCancella", QStringLiteral("Cancella"));
     classify_ = namedButton(this, "cmdClassifica", QStringLiteral("Classifica"));
+    confirm_ = namedButton(this, "cmdConferma", QStringLiteral("Conferma Ricezione"));
     close_ = namedButton(this, "cmdChiudi", QStringLiteral("Chiudi"));
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("lblStato"));
@@ -109,7 +111,7 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(list_, 1);
     layout->addWidget(detail);
-    layout->addLayout(buttonRow({load_, view_, register_, discard_, classify_}, {close_}));
+    layout->addLayout(buttonRow({load_, view_, register_, discard_, classify_, confirm_}, {close_}));
     layout->addWidget(status_);
 
     connect(list_, &ui::RowList::chosen, this, [this](int row) { choose(list_->value(row, 0).toLongLong()); });
@@ -126,6 +128,7 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
     connect(register_, &QPushButton::clicked, this, &FrmProtEmail::registerEmail);
     connect(discard_, &QPushButton::clicked, this, &FrmProtEmail::discard);
     connect(classify_, &QPushButton::clicked, this, &FrmProtEmail::classify);
+    connect(confirm_, &QPushButton::clicked, this, &FrmProtEmail::confirmReceipt);
     connect(close_, &QPushButton::clicked, this, [this] { closeWindow(); });
     dirty()->watch(detail);
     clearDetail();
@@ -334,7 +337,39 @@ void FrmProtEmail::registerEmail()
     setStatus(kUpdateDone);
     dirty()->setClean();
     sendReceipt(f, r.number);
+    // A protocol message whose sender asked for it gets its confirmation
+    // now, or later from "Conferma Ricezione".
+    if (confirmationAsked() && showBox(kCaption, kAskConfirmation, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        confirmReceipt();
     reload();
+}
+
+bool FrmProtEmail::confirmationAsked() const
+{
+    QFile file(messageFile_);
+    if (messageFile_.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return false;
+    const auto &cfg = DicAmbiente::session().cfg;
+    mail::SegnaturaData data;
+    QString subject, why;
+    return mail::segnaturaOfMessage(file.readAll(), &data, &subject, &why)
+           && mail::confirmationRequested(data, cfg.codiceIpa, cfg.codiceAoo);
+}
+
+void FrmProtEmail::confirmReceipt()
+{
+    if (shown_.provisional == 0) {
+        showBox(kCaption, kChooseToConfirm, Icon::Warning);
+        return;
+    }
+    if (shown_.general.isEmpty()) {
+        showBox(kCaption, kConfirmRegistered, Icon::Warning);
+        return;
+    }
+    const auto &op = DicAmbiente::session().op;
+    reportSend(kCaption,
+               callMailServer(kOpConfermaRicezione, mailreq::confirmationRequest(op.ente, shown_.provisional, op.code)),
+               kConfirmationSent);
 }
 
 void FrmProtEmail::sendReceipt(const EmailForm &f, const QString &number)

@@ -58,6 +58,10 @@ private:
     void classify();
     void showMessage();
     void sendReceipt(const EmailForm &f, const QString &number);
+    // The receipt confirmation of a registered protocol message, and
+    // whether the message on screen asks us for one.
+    void confirmReceipt();
+    bool confirmationAsked() const;
     void clearDetail();
     void setStatus(const QString &text);
     // Removes the message files this window wrote.
@@ -71,7 +75,7 @@ private:
     QLineEdit *correspondentCode_, *from_, *docTypeCode_, *subject_, *refNumber_;
     ui::DateField *refDate_;
     QLabel *correspondentName_, *docTypeName_, *status_;
-    QPushButton *load_, *view_, *register_, *discard_, *classify_, *close_;
+    QPushButton *load_, *view_, *register_, *discard_, *classify_, *confirm_, *close_;
     EmailForm shown_;
     QString messageFile_;
     QStringList files_;

@@ -108,7 +108,7 @@ bool reportSend(const QString &title, SendResult result, const QString &successT
             showBox(title, result.text, Icon::Warning);
             return false;
         case SendResult::NotConfigured:
-            showBox(title, kExpert + mailreq::kNotConfigured, Icon::Warning);
+            showBox(title, kExpert + (result.text.isEmpty() ? mailreq::kNotConfigured : result.text), Icon::Warning);
             return false;
         case SendResult::NoServer:
             showBox(title, kMailNotCreated, Icon::Critical);

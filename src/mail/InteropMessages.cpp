@@ -1,6 +1,7 @@
 #include "mail/InteropMessages.h"
 
 #include "mail/AgidXml.h"
+#include "mail/MimeReader.h"
 
 #include <QStringList>
 
@@ -164,6 +165,20 @@ bool confirmationRequested(const SegnaturaData &data, const QString &ourAdminist
         if (r.aoo.isEmpty() || r.aoo.compare(ourAoo.trimmed(), Qt::CaseInsensitive) == 0)
             return r.confirmationRequested;
     }
+    return false;
+}
+
+bool segnaturaOfMessage(const QByteArray &rawMessage, SegnaturaData *data, QString *subject, QString *why)
+{
+    ParsedMail parsed;
+    if (!parseMail(rawMessage, &parsed, why))
+        return false;
+    const ParsedMail &m = parsed.original ? *parsed.original : parsed;
+    *subject = m.subject;
+    for (const MailAttachment &a : m.attachments)
+        if (isSegnaturaFileName(a.fileName))
+            return parseSegnatura(a.data, data, why);
+    *why = QStringLiteral("Il messaggio non è un messaggio di protocollo (manca Segnatura.xml).");
     return false;
 }
 

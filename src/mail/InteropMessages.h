@@ -67,6 +67,11 @@ bool parseInteropMessage(const QByteArray &xml, InteropMessage *out, QString *er
 // recipients asks nothing of us.
 bool confirmationRequested(const SegnaturaData &data, const QString &ourAdministration, const QString &ourAoo);
 
+// The Segnatura a whole stored message carries (in the original, for
+// certified mail) and the message's subject; false with *why when there is
+// none or it is not valid.
+bool segnaturaOfMessage(const QByteArray &rawMessage, SegnaturaData *data, QString *subject, QString *why);
+
 // What a received Segnatura fills in the registration window, as plain
 // values: subject, the sender's reference ("Prot. N." and "del"),
 // classification text, and what identifies the sender in the address book.

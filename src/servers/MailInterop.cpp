@@ -32,22 +32,6 @@ QDate storedDay(const QVariant &v)
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
-// The Segnatura a stored e-mail carries (in the original, for certified
-// mail); false with *why when there is none or it is not valid.
-bool segnaturaOf(const QByteArray &raw, mail::SegnaturaData *data, QString *subject, QString *why)
-{
-    mail::ParsedMail parsed;
-    if (!mail::parseMail(raw, &parsed, why))
-        return false;
-    const mail::ParsedMail &m = parsed.original ? *parsed.original : parsed;
-    *subject = m.subject;
-    for (const mail::MailAttachment &a : m.attachments)
-        if (mail::isSegnaturaFileName(a.fileName))
-            return mail::parseSegnatura(a.data, data, why);
-    *why = QStringLiteral("Il messaggio non è un messaggio di protocollo (manca Segnatura.xml).");
-    return false;
-}
-
 } // namespace
 
 QVariantList MailServer::confirm(const QVariantList &p)
@@ -97,7 +81,7 @@ QVariantList MailServer::confirm(const QVariantList &p)
             return {refusedRequest(QStringLiteral("L'e-mail non ha un indirizzo del mittente."))};
         mail::SegnaturaData data;
         QString subject, reason;
-        if (!segnaturaOf(raw, &data, &subject, &reason))
+        if (!mail::segnaturaOfMessage(raw, &data, &subject, &reason))
             return {refusedRequest(reason)};
         if (!mail::confirmationRequested(data, cfg.codiceIpa, cfg.codiceAoo))
             return {refusedRequest(QStringLiteral("Il mittente non ha chiesto la conferma di ricezione."))};
@@ -124,9 +108,15 @@ QVariantList MailServer::confirm(const QVariantList &p)
 
 namespace {
 
-// A stored document as it was filed, unzipped when it was kept zipped.
-bool storedDocument(const QVariant &bytes, const QVariant &zipped, QByteArray *out, QString *why)
+// A stored document as it was filed, unzipped when it was kept zipped. An
+// enciphered one cannot be read here and is never sent as it lies.
+bool storedDocument(const QVariant &bytes, const QVariant &zipped, const QVariant &enciphered, const QString &name,
+                    QByteArray *out, QString *why)
 {
+    if (enciphered.toString().trimmed() == QLatin1String("1")) {
+        *why = QStringLiteral("Il documento %1 è cifrato e non può essere inviato.").arg(name);
+        return false;
+    }
     if (zipped.toString().trimmed() != QLatin1String("1")) {
         *out = bytes.toByteArray();
         return true;
@@ -213,26 +203,27 @@ QVariantList MailServer::sendProtocol(const QVariantList &p)
 
         // The documents: the scanned image first, then the attachments.
         QList<mail::MailAttachment> files;
-        if (!unit.run(QStringLiteral("SELECT Immagine, Compresso FROM Tab_immagini WHERE ID_ente = ? AND "
+        if (!unit.run(QStringLiteral("SELECT Immagine, Compresso, Criptato FROM Tab_immagini WHERE ID_ente = ? AND "
                                      "Tipo_protocollo = 'D' AND Prot_Numero = ?"),
                       {out.ente, out.number}))
             return unit.failed();
         if (unit.q->next()) {
             QByteArray bytes;
-            if (!storedDocument(unit.q->value(0), unit.q->value(1), &bytes, &why))
+            if (!storedDocument(unit.q->value(0), unit.q->value(1), unit.q->value(2), QStringLiteral("documento.tif"), &bytes,
+                                &why))
                 return {refusedRequest(why)};
             files.append({QStringLiteral("documento.tif"), QStringLiteral("image/tiff"), bytes});
         }
         unit.q->finish();
-        if (!unit.run(QStringLiteral("SELECT Nome_allegato, allegato, Compresso FROM Tab_allegati WHERE Cod_Ente = ? AND "
+        if (!unit.run(QStringLiteral("SELECT Nome_allegato, allegato, Compresso, Criptato FROM Tab_allegati WHERE Cod_Ente = ? AND "
                                      "num_ProtocolloGenerale = ? ORDER BY Id_allegato"),
                       {out.ente, out.number}))
             return unit.failed();
         while (unit.q->next()) {
             QByteArray bytes;
-            if (!storedDocument(unit.q->value(1), unit.q->value(2), &bytes, &why))
-                return {refusedRequest(why)};
             const QString name = mail::safeFileName(unit.q->value(0).toString(), int(files.size()));
+            if (!storedDocument(unit.q->value(1), unit.q->value(2), unit.q->value(3), name, &bytes, &why))
+                return {refusedRequest(why)};
             files.append({name, mimeTypeOf(name), bytes});
         }
         unit.q->finish();

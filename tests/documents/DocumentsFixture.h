@@ -56,12 +56,12 @@ protected:
         }
         return main;
     }
-    // DEMO9's registration of an incoming letter in the open registration
-    // window; the stored number.
-    QString registerLetter(MDIMenu *main, protocol::FrmProtocollo *reg, const QString &subject)
+    // DEMO9's registration of an incoming (or outgoing) letter in the open
+    // registration window; the stored number.
+    QString registerLetter(MDIMenu *main, protocol::FrmProtocollo *reg, const QString &subject, bool incoming = true)
     {
         press(main, "NUOVO");
-        child<QRadioButton>(reg, "OptTipoProtocollo_0")->click();
+        child<QRadioButton>(reg, incoming ? "OptTipoProtocollo_0" : "OptTipoProtocollo_1")->click();
         type(reg, "CodiceMitDest", QStringLiteral("2"));
         type(reg, "CodTipoDoc", QStringLiteral("LET"));
         child<QLineEdit>(reg, "Oggetto")->setText(subject);

@@ -55,6 +55,8 @@ TEST_P(MailWindows, NoticeNamesTheOfficeAndItsCurrentMembers)
                                                    s("CONTI GIULIA - conti@asdemo.example"),
                                                    s("ROSSI MARIO - rossi@asdemo.example")}));
     EXPECT_EQ(text(w, "TxtOggetto"), s("Notifica Ricezione documento prot. N. ") + shown + s("  del ") + today);
+    // An incoming protocol is not sent on to another administration.
+    EXPECT_FALSE(child<QWidget>(w, "FraInterop")->isVisibleTo(w));
     auto *body = child<QPlainTextEdit>(w, "TxtMessaggio");
     EXPECT_EQ(body->toPlainText(),
               QStringList({s("PROTOCOLLO N. ") + shown + s("  DEL ") + today, s("RICEVUTO IN DATA:        ") + today,

@@ -32,7 +32,9 @@ TEST_P(ProtEmailWindow, RegistersAPendingEmailOnceWithItsAttachments)
     child(w, "cmdProtocolla")->click();
     child(w, "cmdCancella")->click();
     child(w, "cmdClassifica")->click();
-    EXPECT_EQ(said(), kChooseToRegister + s("|") + kChooseToDiscard + s("|") + kClassifyRegistered);
+    child(w, "cmdConferma")->click();
+    EXPECT_EQ(said(), kChooseToRegister + s("|") + kChooseToDiscard + s("|") + kClassifyRegistered + s("|")
+                          + kChooseToConfirm);
 
     // The unknown sender: every missing datum in one message, in order.
     chooseEmail(w, 2);
@@ -43,6 +45,9 @@ TEST_P(ProtEmailWindow, RegistersAPendingEmailOnceWithItsAttachments)
     EXPECT_EQ(text(w, "txtfrom"), s("ditta@example.com"));
     EXPECT_EQ(text(w, "Txtsubj"), s("Offerta forniture"));
     EXPECT_EQ(text(w, "ProtoGenerale"), QString());
+    // A receipt confirmation is for a registered message.
+    child(w, "cmdConferma")->click();
+    EXPECT_EQ(said(), kConfirmRegistered);
     // The message was read through the image server into the work folder.
     QFile eml(w->messageFile());
     ASSERT_TRUE(eml.open(QIODevice::ReadOnly)) << w->messageFile().toStdString();

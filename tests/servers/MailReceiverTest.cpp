@@ -337,14 +337,31 @@ TEST_P(MailReceiverTest, OutgoingProtocolTravelsAsAProtocolMessageItsReceiverRea
         q.addBindValue(letter);
         ASSERT_TRUE(q.exec());
     }
-    auto send = [&](const QString &num, const QString &to) {
-        QVariantList r = mailreq::protocolMessageRequest(kEnte, num, to, QStringLiteral("OP01"));
+    auto send = [&](const QString &num, const QString &to, const QString &op = QStringLiteral("OP01")) {
+        QVariantList r = mailreq::protocolMessageRequest(kEnte, num, to, op);
         return server->Elabora(kOpInviaProtocollo, r);
     };
     // An incoming protocol, or a recipient that is not an address, is refused.
     const QString incoming = registerProtocol(QStringLiteral("E"), QStringLiteral("Quesito"));
     EXPECT_EQ(send(incoming, lease_->address()).value(0).toString(), kStatusRefused);
     EXPECT_EQ(send(number, QStringLiteral("a@x.it\r\nBcc: b@y.it")).value(0).toString(), kStatusRefused);
+    {
+        // A reserved protocol goes only from whoever registered it (or holds
+        // the privacy right); an enciphered document is never sent as it lies.
+        QSqlQuery q(db().central());
+        const QString where = QStringLiteral(" WHERE Tab_NumeroProtocollo = '%1'").arg(number);
+        ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Protocollo SET Tab_SoggPrivacy = 'S'") + where));
+        EXPECT_EQ(send(number, lease_->address(), QStringLiteral("OP02")).value(0).toString(), QStringLiteral("992"));
+        ASSERT_TRUE(q.exec(QStringLiteral("INSERT INTO Tab_allegati (Cod_Ente, num_ProtocolloGenerale, Nome_allegato, "
+                                          "allegato, Compresso, Criptato) VALUES ('ASL1', '%1', 'cifrato.pdf', 'xx', "
+                                          "'0', '1')")
+                               .arg(number)));
+        const QVariantList r = send(number, lease_->address());
+        EXPECT_EQ(r.value(0).toString(), kStatusRefused);
+        EXPECT_TRUE(r.value(1).toString().contains(QStringLiteral("cifrato.pdf"))) << r.value(1).toString().toStdString();
+        ASSERT_TRUE(q.exec(QStringLiteral("DELETE FROM Tab_allegati WHERE Nome_allegato = 'cifrato.pdf'")));
+        EXPECT_EQ(scalar(QStringLiteral("SELECT COUNT(*) FROM Tab_PostaInviata")), QStringLiteral("0"));
+    }
 
     QVariantList r = send(number, lease_->address());
     ASSERT_EQ(r.value(0).toString(), QStringLiteral("0")) << r.value(1).toString().toStdString();
