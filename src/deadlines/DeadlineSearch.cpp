@@ -121,10 +121,10 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
     if (!texts) {
         chosen = columns + where + order + limit;
     } else {
-        // A text many protocols hold is met soon along the deadlines, each
-        // row's protocol read by its key (OFFSET 0 keeps it a probe on
-        // PostgreSQL); a rarer one is found through the text indexes and
-        // joined. Which, the protocols holding it decide, counted no
+        // A text many protocols hold is met soon along the deadlines (a
+        // correspondent's name read by the protocol's key, OFFSET 0 keeping
+        // it a probe on PostgreSQL); a rarer one is found through the text
+        // indexes and joined. Which, the protocols holding it decide, counted no
         // further than the bound.
         constexpr int kBound = 2000;
         with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM Tab_Protocollo fp")
@@ -133,16 +133,21 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
                                                            "AND fr.Tab_Identificativo = fp.Tab_Intestatario"))
                + QStringLiteral(" WHERE fp.Tab_Ente = ") + q(v.ente) + textConditions
                + QStringLiteral(" LIMIT %1) f0) ").arg(kBound + 1);
-        const QString probe = QStringLiteral(" AND EXISTS (SELECT 1 FROM Tab_Protocollo fp")
-                              + (correspondent.isEmpty()
-                                     ? QString()
-                                     : QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
-                                                      "AND fr.Tab_Identificativo = fp.Tab_Intestatario"))
-                              + QStringLiteral(" WHERE fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = "
-                                               "k.Tab_TipoProtocollo AND fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo")
-                              + textConditions
-                              + (e == Dialect::Engine::PostgreSQL ? QStringLiteral(" OFFSET 0)") : QStringLiteral(")"));
-        chosen = QStringLiteral("SELECT * FROM (") + columns + where + probe + order + limit
+        // The subject and its privacy are kept beside each deadline: only a
+        // correspondent needs the register and the address book.
+        const QString keptSubject =
+            contains(QStringLiteral("k.Tab_Oggetto"), subject)
+            + (subject.isEmpty() || v.privacy ? QString() : QStringLiteral(" AND COALESCE(k.Tab_SoggPrivacy, 'N') <> 'S'"));
+        const QString probe =
+            correspondent.isEmpty()
+                ? QString()
+                : QStringLiteral(" AND EXISTS (SELECT 1 FROM Tab_Protocollo fp JOIN Tab_Rubrica fr ON "
+                                 "fr.Tab_EnteRubrica = fp.Tab_Ente AND fr.Tab_Identificativo = fp.Tab_Intestatario "
+                                 "WHERE fp.Tab_Ente = k.Tab_Ente AND fp.Tab_TipoProtocollo = k.Tab_TipoProtocollo AND "
+                                 "fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo")
+                      + contains(QStringLiteral("fr.Tab_Denominazione"), correspondent)
+                      + (e == Dialect::Engine::PostgreSQL ? QStringLiteral(" OFFSET 0)") : QStringLiteral(")"));
+        chosen = QStringLiteral("SELECT * FROM (") + columns + where + keptSubject + probe + order + limit
                  + QStringLiteral(") walked WHERE (SELECT n FROM few) > %1 UNION ALL SELECT * FROM (").arg(kBound)
                  + columns + textJoin + where + textConditions + order + limit
                  + QStringLiteral(") joined WHERE (SELECT n FROM few) <= %1").arg(kBound);

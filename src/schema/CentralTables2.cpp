@@ -159,10 +159,12 @@ void deadlines(std::vector<Table> &t)
                  {idx({"Tab_Ente", "Tab_DataScadenza"})}});
     // Kept by the database's triggers (schema/DeadlineKeeper): the deadline
     // lists read it in deadline order through the index of the viewer's
-    // level (body, office, department, assigning operator).
+    // level (body, office, department, assigning operator), the subject
+    // and its privacy at hand for a subject filter.
     t.push_back({QStringLiteral("Tab_ScadenzeInCorso"),
                  {txt("Tab_Ente"), txt("Tab_NumeroProtocollo"), txt("Tab_TipoProtocollo"), txt("Tab_Ufficio"),
-                  txt("Tab_Dipartimento"), txt("Tab_DataSerialeMov"), txt("Tab_CodiceOpe"), date("Tab_DataEvasione")},
+                  txt("Tab_Dipartimento"), txt("Tab_DataSerialeMov"), txt("Tab_CodiceOpe"), date("Tab_DataEvasione"),
+                  since(txt("Tab_Oggetto"), 36), since(txt("Tab_SoggPrivacy"), 36)},
                  cols({"Tab_Ente", "Tab_NumeroProtocollo", "Tab_TipoProtocollo", "Tab_Ufficio"}),
                  {idx({"Tab_Ente", "Tab_DataEvasione", "Tab_NumeroProtocollo"}),
                   idx({"Tab_Ente", "Tab_Ufficio", "Tab_DataEvasione", "Tab_NumeroProtocollo"}),

@@ -6,13 +6,20 @@ using Dialect::Engine;
 
 namespace {
 
-const QString kColumns = QStringLiteral("Tab_Ente, Tab_NumeroProtocollo, Tab_TipoProtocollo, Tab_Ufficio, "
-                                        "Tab_Dipartimento, Tab_DataSerialeMov, Tab_CodiceOpe, Tab_DataEvasione");
+// Registers before the subject was kept had the first eight columns only.
+enum class Shape { WithoutSubject, WithSubject };
+
+QString columns(Shape shape)
+{
+    return QStringLiteral("Tab_Ente, Tab_NumeroProtocollo, Tab_TipoProtocollo, Tab_Ufficio, Tab_Dipartimento, "
+                          "Tab_DataSerialeMov, Tab_CodiceOpe, Tab_DataEvasione")
+           + (shape == Shape::WithSubject ? QStringLiteral(", Tab_Oggetto, Tab_SoggPrivacy") : QString());
+}
 
 // The rows a protocol should have, for the movements of `d` that `where`
 // selects (a condition on d.Tab_Ente, d.Tab_NumeroProtocollo and possibly
 // d.Tab_TipoProtocollo).
-QString rowsOf(Engine e, const QString &where)
+QString rowsOf(Engine e, Shape shape, const QString &where)
 {
     const QString deadline = QStringLiteral(
         "COALESCE((SELECT s.Tab_DataScadenza FROM Tab_ProScadenza s WHERE s.Tab_Ente = d.Tab_Ente "
@@ -20,7 +27,7 @@ QString rowsOf(Engine e, const QString &where)
     const QString kept = e == Engine::PostgreSQL ? deadline : QStringLiteral("datetime(%1)").arg(deadline);
     return QStringLiteral(
                "SELECT DISTINCT d.Tab_Ente, d.Tab_NumeroProtocollo, d.Tab_TipoProtocollo, a.Tab_UfficioDestinatario, "
-               "u.Tab_Dipartimento, d.Tab_DataSerialeMov, d.Tab_CodiceOpe, %1 "
+               "u.Tab_Dipartimento, d.Tab_DataSerialeMov, d.Tab_CodiceOpe, %1%3 "
                "FROM Tab_Iter_Documento d "
                "JOIN Tab_Protocollo p ON p.Tab_Ente = d.Tab_Ente AND p.Tab_TipoProtocollo = d.Tab_TipoProtocollo "
                "AND p.Tab_NumeroProtocollo = d.Tab_NumeroProtocollo AND COALESCE(p.Tab_StatoProtocollo, 'A') <> 'C' "
@@ -35,7 +42,8 @@ QString rowsOf(Engine e, const QString &where)
                "AND NOT EXISTS (SELECT 1 FROM Tab_Iter_Documento x WHERE x.Tab_Ente = d.Tab_Ente "
                "AND x.Tab_TipoProtocollo = d.Tab_TipoProtocollo AND x.Tab_NumeroProtocollo = d.Tab_NumeroProtocollo "
                "AND x.Tab_TipoMovimento = 5)")
-        .arg(kept, where);
+        .arg(kept, where,
+             shape == Shape::WithSubject ? QStringLiteral(", p.Tab_Oggetto, p.Tab_SoggPrivacy") : QString());
 }
 
 // Body, number and (empty for both directions) direction of a protocol.
@@ -43,14 +51,14 @@ struct Key {
     QString ente, number, direction;
 };
 
-QString refreshSqlite(const Key &k)
+QString refreshSqlite(Shape shape, const Key &k)
 {
     const QString dir = k.direction.isEmpty() ? QString() : QStringLiteral(" AND Tab_TipoProtocollo = ") + k.direction;
     const QString dDir = k.direction.isEmpty() ? QString() : QStringLiteral(" AND d.Tab_TipoProtocollo = ") + k.direction;
     return QStringLiteral("DELETE FROM %1 WHERE Tab_Ente = %2 AND Tab_NumeroProtocollo = %3%4; "
                           "INSERT OR IGNORE INTO %1 (%5) %6; ")
-        .arg(kTable, k.ente, k.number, dir, kColumns,
-             rowsOf(Engine::SQLite, QStringLiteral("d.Tab_Ente = %1 AND d.Tab_NumeroProtocollo = %2%3")
+        .arg(kTable, k.ente, k.number, dir, columns(shape),
+             rowsOf(Engine::SQLite, shape, QStringLiteral("d.Tab_Ente = %1 AND d.Tab_NumeroProtocollo = %2%3")
                                         .arg(k.ente, k.number, dDir)));
 }
 
@@ -78,10 +86,20 @@ const Source kSources[] = {
     {"Tab_ProScadenza", "%1.Tab_Ente IS NOT NULL", false, "Tab_Protocollo", ""},
     {"Tab_Protocollo", "%1.Tab_Ente IS NOT NULL", true, "Tab_NumeroProtocollo", "Tab_StatoProtocollo, Tab_TipoProtocollo", false},
 };
+// The register's row matters for its subject and privacy too once they are
+// kept.
+const char *const kProtocolColumnsWithSubject = "Tab_StatoProtocollo, Tab_TipoProtocollo, Tab_Oggetto, Tab_SoggPrivacy";
+
+const char *updateOf(Shape shape, const Source &s)
+{
+    return shape == Shape::WithSubject && QLatin1String(s.table) == QLatin1String("Tab_Protocollo")
+               ? kProtocolColumnsWithSubject
+               : s.updateOf;
+}
 
 QString base(const Source &s) { return QStringLiteral("%1_scadenze").arg(QString::fromLatin1(s.table).toLower()); }
 
-QStringList sqlite()
+QStringList sqlite(Shape shape)
 {
     QStringList out;
     for (const Source &s : kSources) {
@@ -91,14 +109,15 @@ QStringList sqlite()
         const Key n = of("NEW", s.withDirection, s.numberColumn), o = of("OLD", s.withDirection, s.numberColumn);
         if (s.inserts) {
             out << QStringLiteral("CREATE TRIGGER %1_ai AFTER INSERT ON %2 FOR EACH ROW WHEN %3 BEGIN %4END")
-                       .arg(b, t, rel.arg(QStringLiteral("NEW")), refreshSqlite(n));
+                       .arg(b, t, rel.arg(QStringLiteral("NEW")), refreshSqlite(shape, n));
             out << QStringLiteral("CREATE TRIGGER %1_ad AFTER DELETE ON %2 FOR EACH ROW WHEN %3 BEGIN %4END")
-                       .arg(b, t, rel.arg(QStringLiteral("OLD")), refreshSqlite(o));
+                       .arg(b, t, rel.arg(QStringLiteral("OLD")), refreshSqlite(shape, o));
         }
-        const QString columns = *s.updateOf ? QStringLiteral(" OF ") + QLatin1String(s.updateOf) : QString();
+        const char *of = updateOf(shape, s);
+        const QString columns = *of ? QStringLiteral(" OF ") + QLatin1String(of) : QString();
         out << QStringLiteral("CREATE TRIGGER %1_au AFTER UPDATE%2 ON %3 FOR EACH ROW WHEN (%4) OR (%5) BEGIN %6%7END")
-                   .arg(b, columns, t, rel.arg(QStringLiteral("OLD")), rel.arg(QStringLiteral("NEW")), refreshSqlite(o),
-                        refreshSqlite(n));
+                   .arg(b, columns, t, rel.arg(QStringLiteral("OLD")), rel.arg(QStringLiteral("NEW")),
+                        refreshSqlite(shape, o), refreshSqlite(shape, n));
     }
     out << QStringLiteral("DROP TRIGGER IF EXISTS tab_uffici_scadenze_au");
     out << QStringLiteral("CREATE TRIGGER tab_uffici_scadenze_au AFTER UPDATE OF Tab_Dipartimento ON Tab_Uffici "
@@ -118,7 +137,7 @@ QString ownersRights(const QString &signature)
            + QStringLiteral("\n") + QStringLiteral("REVOKE ALL ON FUNCTION %1 FROM PUBLIC").arg(signature);
 }
 
-QStringList postgres()
+QStringList postgres(Shape shape)
 {
     QStringList out;
     // Two writers touching one protocol at once (a postponement and an
@@ -126,7 +145,7 @@ QStringList postgres()
     // the other committed, so the last one to finish sees both. A row lock
     // rather than an advisory one: a long transaction that touches many
     // protocols (an upgrade, a recovery) keeps no lock table entry for each.
-    const QString rows = rowsOf(Engine::PostgreSQL, QStringLiteral("d.Tab_Ente = e AND d.Tab_NumeroProtocollo = n%1"));
+    const QString rows = rowsOf(Engine::PostgreSQL, shape, QStringLiteral("d.Tab_Ente = e AND d.Tab_NumeroProtocollo = n%1"));
     out << QStringLiteral(
                "CREATE OR REPLACE FUNCTION tab_scadenze_aggiorna(e text, n text, t text) RETURNS void LANGUAGE plpgsql "
                "SECURITY DEFINER AS $scad$\nBEGIN\n"
@@ -140,7 +159,8 @@ QStringList postgres()
                "    DELETE FROM %1 WHERE Tab_Ente = e AND Tab_NumeroProtocollo = n AND Tab_TipoProtocollo = t;\n"
                "    INSERT INTO %1 (%2) %4 ON CONFLICT DO NOTHING;\n"
                "  END IF;\nEND\n$scad$")
-               .arg(kTable, kColumns, rows.arg(QString()), rows.arg(QStringLiteral(" AND d.Tab_TipoProtocollo = t")));
+               .arg(kTable, columns(shape), rows.arg(QString()),
+                    rows.arg(QStringLiteral(" AND d.Tab_TipoProtocollo = t")));
     out << ownersRights(QStringLiteral("tab_scadenze_aggiorna(text, text, text)")).split(QLatin1Char('\n'));
     for (const Source &s : kSources) {
         const QString b = base(s), rel = QLatin1String(s.relevant);
@@ -168,7 +188,8 @@ QStringList postgres()
             out << QStringLiteral("CREATE TRIGGER %1_ad AFTER DELETE ON %2 FOR EACH ROW WHEN (%3) EXECUTE FUNCTION %1()")
                        .arg(b, t, rel.arg(QStringLiteral("OLD")));
         }
-        const QString columns = *s.updateOf ? QStringLiteral(" OF ") + QLatin1String(s.updateOf) : QString();
+        const char *of = updateOf(shape, s);
+        const QString columns = *of ? QStringLiteral(" OF ") + QLatin1String(of) : QString();
         out << QStringLiteral("CREATE TRIGGER %1_au AFTER UPDATE%2 ON %3 FOR EACH ROW WHEN ((%4) OR (%5)) "
                               "EXECUTE FUNCTION %1()")
                    .arg(b, columns, t, rel.arg(QStringLiteral("OLD")), rel.arg(QStringLiteral("NEW")));
@@ -185,16 +206,21 @@ QStringList postgres()
     return out;
 }
 
-} // namespace
-
-QStringList statements(Kind kind, Engine e)
+QStringList build(Kind kind, Engine e, Shape shape)
 {
     if (kind != Kind::Central)
         return {};
-    QStringList out = e == Engine::PostgreSQL ? postgres() : sqlite();
+    QStringList out = e == Engine::PostgreSQL ? postgres(shape) : sqlite(shape);
     out << QStringLiteral("DELETE FROM ") + kTable;
-    out << QStringLiteral("INSERT INTO %1 (%2) %3").arg(kTable, kColumns, rowsOf(e, QStringLiteral("1 = 1")));
+    out << QStringLiteral("INSERT INTO %1 (%2) %3")
+               .arg(kTable, columns(shape), rowsOf(e, shape, QStringLiteral("1 = 1")));
     return out;
 }
+
+} // namespace
+
+QStringList firstStatements(Kind kind, Engine e) { return build(kind, e, Shape::WithoutSubject); }
+
+QStringList statements(Kind kind, Engine e) { return build(kind, e, Shape::WithSubject); }
 
 } // namespace Schema::DeadlineKeeper

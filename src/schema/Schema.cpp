@@ -497,7 +497,8 @@ const std::vector<Step> &steps()
         {30, "protocolli recuperati sotto un numero lasciato libero: ammissione del numero e momento reale della "
              "scrittura", LateGuards::statements},
         {31, "indice dei numeri di protocollo con la data, per le ricerche su un periodo", numberDateIndex},
-        {32, "scadenze in corso delle pratiche assegnate per competenza, tenute dal database", DeadlineKeeper::statements},
+        {32, "scadenze in corso delle pratiche assegnate per competenza, tenute dal database",
+         DeadlineKeeper::firstStatements},
         {33, "indici del riepilogo dell'iter: protocolli mossi da un operatore, inviati a un componente, numeri di un "
              "periodo",
          summaryIndexes},
@@ -505,6 +506,8 @@ const std::vector<Step> &steps()
          CorrespondentNames::statements},
         {35, "posta elettronica: casella dell'ente, messaggi ricevuti una volta sola, posta inviata e ricevute PEC",
          noExtra},
+        {36, "scadenze in corso con l'oggetto del protocollo, per la ricerca delle scadenze per oggetto",
+         DeadlineKeeper::statements},
     };
     return s;
 }

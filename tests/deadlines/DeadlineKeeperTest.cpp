@@ -1,6 +1,6 @@
 // The deadlines in force kept by the database follow every write that
-// changes them, whoever makes it, and a register upgraded from before they
-// were kept starts with them filled.
+// changes them, whoever makes it (a correction of the subject too), and a
+// register upgraded from before they were kept starts with them filled.
 
 #include <QCoreApplication>
 #include <QSqlError>
@@ -27,6 +27,17 @@ protected:
         while (q.next())
             out << q.value(3).toString() + QLatin1Char(' ') + q.value(0).toString() + QLatin1Char('/')
                        + q.value(1).toString() + QLatin1Char(' ') + q.value(2).toString().left(10);
+        return out.join(QStringLiteral(", "));
+    }
+    // The subject and privacy kept beside the protocol's deadlines.
+    QString subjectKept(int n)
+    {
+        QSqlQuery q(db().central());
+        EXPECT_TRUE(q.exec(s("SELECT DISTINCT Tab_Oggetto, Tab_SoggPrivacy FROM Tab_ScadenzeInCorso WHERE Tab_Ente = "
+                             "'001' AND Tab_NumeroProtocollo = '%1'").arg(number(n))));
+        QStringList out;
+        while (q.next())
+            out << q.value(0).toString() + QLatin1Char('|') + q.value(1).toString();
         return out.join(QStringLiteral(", "));
     }
     QString on(const QString &office, int days, const char *dir = "E", const char *dept = "PRO")
@@ -73,6 +84,12 @@ TEST_P(DeadlineKeeper, FollowsPostponementsRemovalsCompletionAndAssignments)
     // An office moved to another department takes its matters along.
     exec(s("UPDATE Tab_Uffici SET Tab_Dipartimento = 'SAN' WHERE Tab_Ente = '001' AND Tab_Ufficio = 'ARC'"));
     EXPECT_EQ(kept(1), on(s("ARC"), 8, "E", "SAN"));
+
+    // The subject and its privacy follow a correction of the register.
+    exec(s("UPDATE Tab_Protocollo SET Tab_Oggetto = 'PRATICA RIVISTA', Tab_SoggPrivacy = 'S' WHERE "
+           "Tab_NumeroProtocollo = ?"),
+         {number(1)});
+    EXPECT_EQ(subjectKept(1), s("PRATICA RIVISTA|S"));
 
     // Handled: gone; the completion undone: back.
     complete(1, s("20240107090000"));
@@ -156,11 +173,13 @@ TEST_P(DeadlineUpgrade, AnOlderRegisterStartsWithItsDeadlinesKept)
                        "('001', 'E', '20240000003', '20240104090000', 5, 'UPR', 'DEMO9')"));
 
     ASSERT_TRUE(Schema::createOrUpgrade(c, Schema::Kind::Central, &err)) << err.toStdString();
-    run(QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataEvasione FROM Tab_ScadenzeInCorso ORDER BY 1"));
+    run(QStringLiteral("SELECT Tab_NumeroProtocollo, Tab_DataEvasione, Tab_Oggetto FROM Tab_ScadenzeInCorso ORDER BY 1"));
     QStringList got;
     while (q.next())
-        got << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString().left(10);
-    EXPECT_EQ(got, (QStringList{QStringLiteral("20240000001 2030-05-01"), QStringLiteral("20240000002 2030-06-30")}));
+        got << q.value(0).toString() + QLatin1Char(' ') + q.value(1).toString().left(10) + QLatin1Char(' ')
+                   + q.value(2).toString();
+    EXPECT_EQ(got,
+              (QStringList{QStringLiteral("20240000001 2030-05-01 P"), QStringLiteral("20240000002 2030-06-30 P")}));
 }
 
 NIMBO_INSTANTIATE_ENGINES(DeadlineUpgrade);
