@@ -52,11 +52,13 @@ TEST_P(EmailLook, WindowsFitTheMainWindow)
 
     auto *reg = qobject_cast<protocol::FrmProtocollo *>(menu(main, "mnuProtDoc"));
     ASSERT_NE(reg, nullptr);
-    ASSERT_EQ(registerLetter(main, reg, s("Richiesta di parere")).size(), 11);
+    // An outgoing letter: the window also offers it to another administration.
+    ASSERT_EQ(registerLetter(main, reg, s("Richiesta di parere"), false).size(), 11);
     child(reg, "btnTB_6")->click();
     QWidget *notice = active(main);
     ASSERT_NE(notice, nullptr);
     EXPECT_EQ(notice->objectName(), s("FrmEmail"));
+    EXPECT_TRUE(child<QWidget>(notice, "FraInterop")->isVisibleTo(notice));
     test::expectFitsWithFieldsLabelled(main, notice, out.filePath(s("FrmEmail.png")));
 }
 
