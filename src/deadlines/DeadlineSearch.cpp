@@ -1,6 +1,7 @@
 #include "deadlines/DeadlineSearch.h"
 
 #include "data/Dialect.h"
+#include "protocol/ContainsIndex.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -127,12 +128,23 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
         // indexes and joined. Which, the protocols holding it decide, counted no
         // further than the bound.
         constexpr int kBound = 2000;
-        with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM Tab_Protocollo fp")
-               + (correspondent.isEmpty() ? QString()
-                                          : QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
-                                                           "AND fr.Tab_Identificativo = fp.Tab_Intestatario"))
-               + QStringLiteral(" WHERE fp.Tab_Ente = ") + q(v.ente) + textConditions
-               + QStringLiteral(" LIMIT %1) f0) ").arg(kBound + 1);
+        // On SQLite a subject's words are counted on their trigram table,
+        // which stops at the bound: every body's subjects, reserved or not,
+        // which at worst sends a rare word down the walk too.
+        const QString ordered = correspondent.isEmpty() && protocol::contains::indexable(subject)
+                                    ? protocol::contains::orderedSubjectMatch(subject)
+                                    : QString();
+        if (!ordered.isEmpty())
+            with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM "
+                                  "Tab_Protocollo_Ordine_fts WHERE ")
+                   + ordered + QStringLiteral(" LIMIT %1) f0) ").arg(kBound + 1);
+        else
+            with = QStringLiteral("WITH few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (SELECT 1 FROM Tab_Protocollo fp")
+                   + (correspondent.isEmpty() ? QString()
+                                              : QStringLiteral(" JOIN Tab_Rubrica fr ON fr.Tab_EnteRubrica = fp.Tab_Ente "
+                                                               "AND fr.Tab_Identificativo = fp.Tab_Intestatario"))
+                   + QStringLiteral(" WHERE fp.Tab_Ente = ") + q(v.ente) + textConditions
+                   + QStringLiteral(" LIMIT %1) f0) ").arg(kBound + 1);
         // The subject and its privacy are kept beside each deadline: only a
         // correspondent needs the register and the address book.
         const QString keptSubject =
@@ -147,26 +159,40 @@ QString deadlineListQuery(const DeadlineCriteria &c, const Viewer &v)
                                  "fp.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo")
                       + contains(QStringLiteral("fr.Tab_Denominazione"), correspondent)
                       + (e == Dialect::Engine::PostgreSQL ? QStringLiteral(" OFFSET 0)") : QStringLiteral(")"));
-        chosen = QStringLiteral("SELECT * FROM (") + columns + where + keptSubject + probe + order + limit
-                 + QStringLiteral(") walked WHERE (SELECT n FROM few) > %1 UNION ALL SELECT * FROM (").arg(kBound)
-                 + columns + textJoin + where + textConditions + order + limit
-                 + QStringLiteral(") joined WHERE (SELECT n FROM few) <= %1").arg(kBound);
+        // The count gates each branch inside its own WHERE, so that the
+        // branch not taken is never run (SQLite would fill it first).
+        chosen = QStringLiteral("SELECT * FROM (") + columns + where + keptSubject + probe
+                 + QStringLiteral(" AND (SELECT n FROM few) > %1").arg(kBound) + order + limit
+                 + QStringLiteral(") walked UNION ALL SELECT * FROM (") + columns + textJoin + where + textConditions
+                 + QStringLiteral(" AND (SELECT n FROM few) <= %1").arg(kBound) + order + limit
+                 + QStringLiteral(") joined");
     }
+    // The correspondent and the town of each listed row, read by key. On
+    // PostgreSQL a lateral probe: the list's length is seldom estimated
+    // well, and a plan for one row would read the whole address book for
+    // each of a thousand.
+    const bool pg = e == Dialect::Engine::PostgreSQL;
+    const QString address =
+        pg ? QStringLiteral("LEFT JOIN LATERAL (SELECT r0.Tab_Denominazione, r0.Tab_Domicilio, r0.Tab_NumeroCivico, "
+                            "c0.com_cap, c0.com_Comune FROM Tab_Rubrica r0 LEFT JOIN Tab_Comuni c0 ON c0.Com_Codcom = "
+                            "r0.Tab_ComuneUbicazione WHERE r0.Tab_EnteRubrica = p.Tab_Ente AND r0.Tab_Identificativo = "
+                            "p.Tab_Intestatario OFFSET 0) r ON TRUE ")
+           : QStringLiteral("LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = "
+                            "p.Tab_Intestatario LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione ");
+    const QString town = pg ? QStringLiteral("r.com_cap, r.com_Comune") : QStringLiteral("c.com_cap, c.com_Comune");
 
     return with + QStringLiteral(
                "SELECT k.Tab_DataEvasione, k.Tab_TipoProtocollo, k.Tab_NumeroProtocollo, p.Tab_DataProtocollo, "
                "p.Tab_Oggetto, p.Tab_SoggPrivacy, p.Tab_Intestatario, r.Tab_Denominazione, r.Tab_Domicilio, "
                "k.Tab_Dipartimento, k.Tab_Ufficio, u.Tab_Descrizione, k.Tab_DataSerialeMov, sol.Tab_DataSollecito, "
-               "sol.Tab_PersonaContattata, sol.Tab_Risposta, %1, r.Tab_NumeroCivico, c.com_cap, c.com_Comune "
+               "sol.Tab_PersonaContattata, sol.Tab_Risposta, %1, r.Tab_NumeroCivico, %3 "
                "FROM (%2) k "
                "JOIN Tab_Protocollo p ON p.Tab_Ente = k.Tab_Ente AND p.Tab_TipoProtocollo = k.Tab_TipoProtocollo "
                "AND p.Tab_NumeroProtocollo = k.Tab_NumeroProtocollo "
-               "JOIN Tab_Uffici u ON u.Tab_Ente = k.Tab_Ente AND u.Tab_Ufficio = k.Tab_Ufficio "
-               "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario "
-               "LEFT JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione "
+               "JOIN Tab_Uffici u ON u.Tab_Ente = k.Tab_Ente AND u.Tab_Ufficio = k.Tab_Ufficio %4"
                "LEFT JOIN Tab_ProSolleciti sol ON sol.Tab_ProgrSollecito = (SELECT MAX(s.Tab_ProgrSollecito) "
                "FROM Tab_ProSolleciti s WHERE s.Tab_Ente = k.Tab_Ente AND s.Tab_Protocollo = k.Tab_NumeroProtocollo)")
-               .arg(Dialect::daysBetween(e, due, serverNow(e)), chosen)
+               .arg(Dialect::daysBetween(e, due, serverNow(e)), chosen, town, address)
            + order;
 }
 

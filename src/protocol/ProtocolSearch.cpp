@@ -53,18 +53,25 @@ QString namesContaining(const QString &ente, const QString &typed)
     return names;
 }
 
-// The main correspondent or one of the further recipients, asked of each
-// row by its keys: a walk along the register meets the matches of a
-// common name after a few rows, without reading every name that matches.
-// The row's own copy of its names turns away most rows before any look-up;
-// the look-ups decide. (A set of the matching names read once costs more:
-// on PostgreSQL the whole address book is read for a text too short for its
+// The main correspondent or one of the further recipients. The row's own
+// copy of its names (one per line, kept by the database) answers by itself
+// for a plain text: a text without wildcards or line breaks can only match
+// inside one of the lines. A pattern ("_" matches a line break too) is
+// decided by the names, asked of each row by its keys: a walk along the
+// register meets the matches of a common name after a few rows, without
+// reading every name that matches; the copy turns away most rows before any
+// look-up. (A set of the matching names read once costs more: on
+// PostgreSQL the whole address book is read for a text too short for its
 // index, so OFFSET 0 keeps each look-up a probe by key.)
 QString correspondentCondition(const QString &ente, const QString &typed)
 {
+    const QString own = containsText(QStringLiteral("p.") + SearchNames::kColumn, typed);
+    if (!typed.contains(QLatin1Char('%')) && !typed.contains(QLatin1Char('_')) && !typed.contains(QLatin1Char('\n'))
+        && !typed.contains(QLatin1Char('\r')))
+        return own;
     const QString perRow = Dialect::centralTarget().engine == Dialect::Engine::PostgreSQL ? QStringLiteral(" OFFSET 0")
                                                                                           : QString();
-    return QStringLiteral("(") + containsText(QStringLiteral("p.") + SearchNames::kColumn, typed)
+    return QStringLiteral("(") + own
            + QStringLiteral(" AND (EXISTS (SELECT 1 FROM Tab_Rubrica r1 WHERE r1.Tab_EnteRubrica = ") + q(ente)
            + QStringLiteral(" AND r1.Tab_Identificativo = p.Tab_Intestatario AND ")
            + containsText(QStringLiteral("r1.Tab_Denominazione"), typed) + perRow

@@ -95,6 +95,11 @@ TEST_P(ContainsSearch, FindsOldAndNewRowsWithCaseAndApostrophes)
     EXPECT_EQ(found({}, QStringLiteral("dell'acqua")), QStringList{"20260000001"});
     EXPECT_EQ(found({}, QStringLiteral("o'brien")), (QStringList{"20260000003", "20260000002"}));
     EXPECT_EQ(found(QStringLiteral("villa"), QStringLiteral("lauria")), QStringList{"20260000002"});
+    // A pattern is decided by each name, never across two of them in the
+    // protocol's own copy of its names.
+    EXPECT_TRUE(found({}, QStringLiteral("lauria_o'brien")).isEmpty());
+    EXPECT_TRUE(found({}, QStringLiteral("lauria%o'brien")).isEmpty());
+    EXPECT_EQ(found({}, QStringLiteral("com_ne di")), QStringList{"20260000002"});
     // Accented letters match whatever their case, as on PostgreSQL.
     protocol(QStringLiteral("20260000004"), QStringLiteral("PERCHÉ LA CITTÀ È SENZ'ACQUA"), 1);
     EXPECT_EQ(found(QStringLiteral("città è"), {}), QStringList{"20260000004"});
