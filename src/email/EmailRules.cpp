@@ -160,9 +160,8 @@ QString noticeProtocolQuery(const QString &ente, const QString &direction, const
 {
     return QStringLiteral("SELECT p.Tab_NumeroProtocollo, p.Tab_DataProtocollo, p.Tab_DataRicezione, r.Tab_Denominazione, "
                           "p.Tab_ProtDocArrivo, p.Tab_DataProtDocArrivo, t.Tab_Descrizione, p.Tab_Oggetto, "
-                          "p.Tab_SedeRicezione, p.Tab_UfficioRegistrazione, r.Tab_PostaElettronica FROM Tab_Protocollo p LEFT "
-                          "JOIN Tab_Rubrica r "
-                          "ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario LEFT JOIN "
+                          "p.Tab_SedeRicezione, p.Tab_UfficioRegistrazione, r.Tab_PostaElettronica FROM Tab_Protocollo p "
+                          "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = p.Tab_Intestatario LEFT JOIN "
                           "Tab_TipoDocumento t ON t.Tab_Codice = p.Tab_Tipologia WHERE p.Tab_Ente = ")
            + q(ente) + QStringLiteral(" AND p.Tab_TipoProtocollo = ") + q(direction)
            + QStringLiteral(" AND p.Tab_NumeroProtocollo = ") + q(number);

@@ -106,8 +106,7 @@ bool FrmEmail::setProtocol(const QString &direction, const QString &number)
         return false;
     }
     facts_ = readNoticeFacts(*row);
-    direction_ = direction.trimmed();
-    interop_->setVisible(direction_ == QLatin1String("U"));
+    interop_->setVisible(direction.trimmed() == QLatin1String("U"));
     interopAddress_->setText(facts_.correspondentAddress);
     heading_->setText(QStringLiteral("Protocollo N. ") + shownNumber(facts_.number) + QStringLiteral(" del ")
                       + facts_.date);

@@ -45,7 +45,6 @@ private:
     QLineEdit *interopAddress_;
     QPushButton *sendProtocol_;
     NoticeFacts facts_;
-    QString direction_;
 };
 
 } // namespace nimbo::email

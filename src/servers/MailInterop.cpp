@@ -21,7 +21,8 @@ namespace F = Funzioni_Com_1;
 
 namespace {
 
-const QString kFailure = QStringLiteral("Errore in invio della conferma di ricezione: ");
+const QString kConfirmFailure = QStringLiteral("Errore in invio della conferma di ricezione: ");
+const QString kSendFailure = QStringLiteral("Errore in invio del messaggio di protocollo: ");
 
 QDate storedDay(const QVariant &v)
 {
@@ -59,7 +60,7 @@ QVariantList MailServer::confirm(const QVariantList &p)
     out.ente = ente;
     out.kind = QStringLiteral("CONFERMA");
     out.op = writerOf(requested);
-    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+    const QVariantList read = inUnit(kConfirmFailure, [&](RequestUnit &unit) -> UnitOutcome {
                 if (!unit.run(QStringLiteral("SELECT e.Tab_email, e.Tab_ProtocolloGenerale, e.Tab_IndirizzoMittente, "
                                      "p.Tab_DataProtocollo, p.Tab_OraProtocollo FROM Tab_ProtocEmailProvvis e LEFT "
                                      "JOIN Tab_Protocollo p ON p.Tab_Ente = e.Tab_Ente AND p.Tab_NumeroProtocollo = "
@@ -168,7 +169,7 @@ QVariantList MailServer::sendProtocol(const QVariantList &p)
     if (!open(&fail))
         return fail;
 
-    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+    const QVariantList read = inUnit(kSendFailure, [&](RequestUnit &unit) -> UnitOutcome {
                 if (!unit.run(QStringLiteral("SELECT p.Tab_TipoProtocollo, p.Tab_Oggetto, p.Tab_DataProtocollo, "
                                      "p.Tab_OraProtocollo, p.Tab_SoggPrivacy, p.Tab_CodiceOpeReg, p.Tab_StatoProtocollo, "
                                      "r.Tab_Denominazione, e.Ente_Denominazione, e.Ente_PostaElettronica, o.Op_AbilPrivacy "
