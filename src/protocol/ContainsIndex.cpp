@@ -212,6 +212,26 @@ QString orderedNameMatch(const QString &typed)
     return SearchNames::kTable + QStringLiteral(" MATCH ") + q(trigramQuery(typed));
 }
 
+QString orderedWalk(const QString &table, const QString &match, const QString &filters, const QString &alias,
+                    int fromYear, int toYear, int limit)
+{
+    // A key is the protocol number times 2^26 plus a slot (see the order
+    // triggers): a year's numbers are one range of keys.
+    const auto firstKey = [](int year) { return QString::number(qlonglong(year) * 10000000LL * 67108864LL); };
+    QString years;
+    if (fromYear > 0)
+        years += QStringLiteral(" AND ") + table + QStringLiteral(".rowid >= ") + firstKey(fromYear);
+    if (toYear > 0)
+        years += QStringLiteral(" AND ") + table + QStringLiteral(".rowid < ") + firstKey(toYear + 1);
+    return QStringLiteral("SELECT p.rowid AS ") + alias + QStringLiteral(" FROM ") + table
+           + QStringLiteral(" CROSS JOIN Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo p WHERE ") + match + years
+           + QStringLiteral(" AND o.k = ") + table
+           + QStringLiteral(".rowid AND p.Tab_Ente = o.Tab_Ente AND p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND "
+                            "p.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo AND (")
+           + filters + QStringLiteral(") ORDER BY ") + table + QStringLiteral(".rowid DESC")
+           + (limit >= 0 ? QStringLiteral(" LIMIT ") + QString::number(limit) : QString());
+}
+
 QString correspondentCandidates(const QString &ente, const QString &typed)
 {
     const QString names = nameKeys(ente, typed);
@@ -273,13 +293,7 @@ QString orderedQuery(const Bounded &b)
     const bool period = !b.periodFrom.isEmpty();
     const QString table = b.orderedTable.isEmpty() ? QStringLiteral("Tab_Protocollo_Ordine_fts") : b.orderedTable;
     const QString lim = b.limit < 0 ? QStringLiteral("-1") : QString::number(b.limit);
-    const QString walk = QStringLiteral("SELECT p.rowid AS rk FROM ") + table
-                         + QStringLiteral(" CROSS JOIN Tab_Protocollo_Ordine o CROSS JOIN Tab_Protocollo p WHERE ")
-                         + b.orderedMatch + QStringLiteral(" AND o.k = ") + table
-                         + QStringLiteral(".rowid AND p.Tab_Ente = o.Tab_Ente "
-                                          "AND p.Tab_TipoProtocollo = o.Tab_TipoProtocollo AND "
-                                          "p.Tab_NumeroProtocollo = o.Tab_NumeroProtocollo AND (")
-                         + b.filters + QStringLiteral(") ORDER BY ") + table + QStringLiteral(".rowid DESC");
+    const QString walk = orderedWalk(table, b.orderedMatch, b.filters, QStringLiteral("rk"));
     QString with, found;
     if (!period) {
         found = QStringLiteral("SELECT rk FROM (") + walk + QStringLiteral(" LIMIT ") + lim + QLatin1Char(')');
@@ -568,15 +582,22 @@ QString probedQuery(const Probed &p)
         }
         // SQLite: the number index walked in order; a probe stops at the
         // number that many rows back, found in the index alone.
-        QString upTo;
+        // The first year's lower bound is the default of that number, not a
+        // second bound beside it: of two lower bounds SQLite may take the
+        // year's for the index and test the other on every row of the year.
+        QString range = years;
         if (walkRows >= 0)
-            upTo = QStringLiteral(" AND p.Tab_NumeroProtocollo >= COALESCE((SELECT s.Tab_NumeroProtocollo FROM Tab_Protocollo s "
-                                  "INDEXED BY ux_tab_protocollo_numero WHERE s.Tab_Ente = ")
-                   + q(p.ente) + QString(years).replace(QStringLiteral("p.Tab_"), QStringLiteral("s.Tab_"))
-                   + QStringLiteral(" ORDER BY s.Tab_NumeroProtocollo DESC LIMIT 1 OFFSET ") + QString::number(std::max(0, walkRows - 1))
-                   + QStringLiteral("), '')");
+            range = numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), 0, p.toYear)
+                    + QStringLiteral(" AND p.Tab_NumeroProtocollo >= COALESCE((SELECT s.Tab_NumeroProtocollo FROM Tab_Protocollo s "
+                                     "INDEXED BY ux_tab_protocollo_numero WHERE s.Tab_Ente = ")
+                    + q(p.ente) + QString(years).replace(QStringLiteral("p.Tab_"), QStringLiteral("s.Tab_"))
+                    + QStringLiteral(" ORDER BY s.Tab_NumeroProtocollo DESC LIMIT 1 OFFSET ") + QString::number(std::max(0, walkRows - 1))
+                    + QStringLiteral("), ")
+                    + (p.fromYear > 0 ? QStringLiteral("'%1'").arg(qlonglong(p.fromYear) * 10000000, 11, 10, QLatin1Char('0'))
+                                      : QStringLiteral("''"))
+                    + QLatin1Char(')');
         return QStringLiteral("SELECT p.rowid AS k FROM Tab_Protocollo p INDEXED BY ux_tab_protocollo_numero WHERE ") + body
-               + years + upTo + QStringLiteral(" AND ") + p.walkFilters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
+               + range + QStringLiteral(" AND ") + p.walkFilters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
     };
     // Rows of the period numbered in another year, missed by the walk.
     const QString offYear = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM Tab_Protocollo p")
@@ -619,8 +640,11 @@ QString probedQuery(const Probed &p)
     const QString walkOn = guard(false, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ") + lim
                                                    + QStringLiteral(" THEN FALSE WHEN ") + found + QStringLiteral(" >= ")
                                                    + QString::number(enough) + QStringLiteral(" THEN TRUE ELSE FALSE"));
+    // Candidates read newest first cost no more than a walk that meets
+    // the same matches: they take over wherever the walk would.
+    const QString walkFrom = p.ordered ? lim : QString::number(enough);
     const QString useCandidates = guard(true, false, QStringLiteral("WHEN ") + found + QStringLiteral(" >= ")
-                                                         + QString::number(enough) + QStringLiteral(" THEN FALSE ELSE TRUE"));
+                                                         + walkFrom + QStringLiteral(" THEN FALSE ELSE TRUE"));
     const auto guarded = [&](const QString &keys, const QString &when) {
         if (pg)
             return QStringLiteral("SELECT k FROM (") + keys + QStringLiteral(") g WHERE ") + when;
@@ -635,7 +659,8 @@ QString probedQuery(const Probed &p)
                             readPeriod);
     }
     branches << guarded(QStringLiteral("SELECT k FROM probe"), probeDone);
-    branches << guarded(walk(-1), walkOn);
+    if (!p.ordered)
+        branches << guarded(walk(-1), walkOn);
     // The walk and the candidates keep to the period's years.
     if (period && (p.fromYear > 0 || p.toYear > 0))
         branches << guarded(offYear, QStringLiteral("NOT (") + readPeriod + QLatin1Char(')'));

@@ -61,6 +61,13 @@ QString orderedSubjectMatch(const QString &typed);
 // SQLite: the same for the protocols' own copy of their correspondents'
 // names (SearchNames::kTable), kept in the same order; empty on PostgreSQL.
 QString orderedNameMatch(const QString &typed);
+// SQLite: the keys (column named "alias") of the rows whose text matches
+// "match" on one of the full-text tables kept in protocol-number order,
+// that meet "filters" (on p), newest number first, read lazily: the walk
+// meets the matches only, and stops at the limit. fromYear/toYear (0: open)
+// bound it to the numbers of those years by the table's own keys.
+QString orderedWalk(const QString &table, const QString &match, const QString &filters, const QString &alias,
+                    int fromYear = 0, int toYear = 0, int limit = -1);
 // As many rows as correspondentCandidates gives, read from the indexes only
 // (PostgreSQL; empty on SQLite, where counting the set costs no more).
 QString correspondentCount(const QString &ente, const QString &typed);
@@ -136,6 +143,10 @@ struct Probed {
     // Rows, one per candidate, cheap to count (may be empty): when there
     // are no more than a few, the candidates answer at once.
     QString few;
+    // The candidates come newest first and are read only as far as the
+    // list needs (orderedWalk): whenever the probe does not fill the list
+    // they answer, instead of a walk by number that reads every row.
+    bool ordered = false;
 };
 QString probedQuery(const Probed &p);
 // " AND <column> >= ... AND <column> < ...": the numbers of the years from

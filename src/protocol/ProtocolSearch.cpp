@@ -297,10 +297,20 @@ QString textQuery(const TextQuery &t)
                                                   + orderedKeys(LetterGrams::kSubjectTable, match) + QLatin1Char(')'),
                                               limit);
         } else if (subjectIndexed && !pg) {
+            // The subject's trigrams, kept in number order, walked from the
+            // period's last year back.
             pr.few = QStringLiteral("SELECT 1 FROM Tab_Protocollo_Ordine_fts WHERE ") + contains::orderedSubjectMatch(t.subject);
-            pr.candidates = indexedCandidates(filters + years + QStringLiteral(" AND p.rowid IN (")
-                                                  + contains::subjectCandidates(t.ente, t.subject) + QLatin1Char(')'),
-                                              limit);
+            pr.candidates = contains::orderedWalk(QStringLiteral("Tab_Protocollo_Ordine_fts"),
+                                                  contains::orderedSubjectMatch(t.subject), filters, QStringLiteral("k"),
+                                                  pr.fromYear, pr.toYear, limit);
+            pr.ordered = true;
+        } else if (!pg && contains::indexable(t.correspondent)) {
+            // The same for the protocols' own copy of their names.
+            pr.few = QStringLiteral("SELECT 1 FROM ") + SearchNames::kTable + QStringLiteral(" WHERE ")
+                     + contains::orderedNameMatch(t.correspondent);
+            pr.candidates = contains::orderedWalk(SearchNames::kTable, contains::orderedNameMatch(t.correspondent), filters,
+                                                  QStringLiteral("k"), pr.fromYear, pr.toYear, limit);
+            pr.ordered = true;
         } else if (subjectIndexed) {
             pr.candidates = indexedCandidates(filters + years, limit);
         } else if (pg && contains::indexable(t.correspondent)) {

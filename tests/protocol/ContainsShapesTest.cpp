@@ -182,7 +182,7 @@ TEST_P(ContainsShapes, NewestThousandOfThePlainSearchForEveryShape)
     ASSERT_TRUE(db().ok()) << db().error().toStdString();
     fill();
     const Period none, week{today_.addDays(-7), today_}, pastYear{QDate(year_ - 1, 1, 1), QDate(year_ - 1, 12, 31)},
-        open{QDate(year_ - 1, 3, 1), {}};
+        open{QDate(year_ - 1, 3, 1), {}}, twoYears{QDate(year_ - 2, 11, 1), QDate(year_ - 1, 2, 28)};
     // Default bounds; the period never read whole and a probe of one row,
     // with a walk that reaches everything (walk by number) or nothing (the
     // indexes); a probe large enough to hold the list; a period always read
@@ -196,7 +196,7 @@ TEST_P(ContainsShapes, NewestThousandOfThePlainSearchForEveryShape)
             // A bound of one also takes away the few candidates read at once.
             contains::setCandidateBound(bound);
             contains::setFewCandidates(bound == 1 ? 0 : oldFew_);
-            for (const Period *period : {&none, &week, &pastYear, &open}) {
+            for (const Period *period : {&none, &week, &pastYear, &open, &twoYears}) {
                 const auto shape = [&] {
                     return QStringLiteral(" bounds %1/%2/%3 candidates %4 period %5")
                         .arg(b.periodRows).arg(b.probeRows).arg(b.walkReach).arg(bound)
