@@ -216,8 +216,15 @@ bool open(const QString &connectionName, const Target &target, QString *error)
                 // register the planner's cost passes the compile threshold
                 // and compiling the plan takes seconds where running it takes
                 // milliseconds. A server without the setting just refuses it.
-                else
+                // Parallel workers likewise: starting them costs milliseconds
+                // on every Gather (tens on a busy server), more than the
+                // short reads they would share, and the planner puts them
+                // under branches it takes for large on a default estimate
+                // that then read nothing.
+                else {
                     q.exec(QStringLiteral("SET jit TO off"));
+                    q.exec(QStringLiteral("SET max_parallel_workers_per_gather TO 0"));
+                }
             }
         } else {
             if (target.location.isEmpty()) {

@@ -371,22 +371,58 @@ QString yearlyQuery(const Bounded &b)
         // that no number index serves), read only up to a few: when there
         // are no more, they are the year's answer.
         const QString yearText = QStringLiteral("%1").arg(y, 4, 10, QLatin1Char('0'));
+        const QString digit = QStringLiteral("substr(p.Tab_NumeroProtocollo, 4, 1) = '%1' AND left(p.Tab_NumeroProtocollo, 4) = '%2'")
+                                  .arg(yearText.right(1), yearText);
         with << QStringLiteral("c%1 AS MATERIALIZED (SELECT p.ctid AS k, p.Tab_NumeroProtocollo AS o FROM "
-                               "Tab_Protocollo p WHERE substr(p.Tab_NumeroProtocollo, 4, 1) = '%2' AND "
-                               "left(p.Tab_NumeroProtocollo, 4) = '%3' AND %4 LIMIT %5)")
-                    .arg(n, yearText.right(1), yearText, b.filters, QString::number(2 * fewest + 1));
-        const QString many = QStringLiteral("(SELECT COUNT(*) FROM c%1) > %2").arg(n).arg(2 * fewest);
-        // Otherwise the year is walked by number. Its condition is hidden
-        // from the planner's estimates (COALESCE), which would otherwise
-        // take it for rare and read and sort the whole year instead.
+                               "Tab_Protocollo p WHERE %2 AND %3 LIMIT %4)")
+                    .arg(n, digit, b.filters, QString::number(fewest + 1));
+        const QString many = QStringLiteral("(SELECT COUNT(*) FROM c%1) > %2").arg(n).arg(fewest);
+        // Past a few, the year's newest rows by number are probed: when
+        // they hold the list they are the answer; otherwise the year is
+        // walked by number, or all its candidates are read through the
+        // index and sorted, whichever reads fewer rows at their cost: a walk
+        // meets a match every probe/found rows, the index gives found/probe
+        // of the year's rows (its numbers run without gaps), each read at
+        // about three and a half times a walked row's cost.
+        const QString inYear = QStringLiteral("p.Tab_Ente = ") + q(b.ente) + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
+                               + first(y) + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(y + 1);
+        const int probeRows = std::max(1, probe_.probeRows);
+        with << QStringLiteral("p%1 AS MATERIALIZED (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE p.Tab_Ente = %2 AND "
+                               "p.Tab_NumeroProtocollo < %3 AND p.Tab_NumeroProtocollo >= COALESCE((SELECT "
+                               "s.Tab_NumeroProtocollo FROM Tab_Protocollo s WHERE s.Tab_Ente = %2 AND "
+                               "s.Tab_NumeroProtocollo >= %4 AND s.Tab_NumeroProtocollo < %3 ORDER BY "
+                               "s.Tab_NumeroProtocollo DESC LIMIT 1 OFFSET %5), %4) AND COALESCE((%6), false) ORDER BY "
+                               "p.Tab_NumeroProtocollo DESC LIMIT %7)")
+                    .arg(n, q(b.ente), first(y + 1), first(y), QString::number(probeRows - 1), b.walkFilters, lim);
+        with << QStringLiteral("n%1 AS MATERIALIZED (SELECT COALESCE(CAST(MAX(p.Tab_NumeroProtocollo) AS BIGINT) - "
+                               "CAST(MIN(p.Tab_NumeroProtocollo) AS BIGINT) + 1, 0) AS n FROM Tab_Protocollo p WHERE %2)")
+                    .arg(n, inYear);
+        const QString probed = QStringLiteral("(SELECT COUNT(*) FROM p%1)").arg(n);
+        const QString walkCheaper = QStringLiteral("7 * %1 * %1 * (SELECT n FROM n%2) >= %3")
+                                        .arg(probed, n)
+                                        .arg(2LL * b.limit * probeRows * probeRows);
+        const auto when = [&](const QString &tail) {
+            return QStringLiteral("CASE WHEN NOT (") + gate() + QStringLiteral(") THEN FALSE WHEN NOT ") + many
+                   + QStringLiteral(" THEN FALSE ") + tail + QStringLiteral(" END");
+        };
+        const QString probeFull = probed + QStringLiteral(" >= ") + lim;
+        // The walk's condition is hidden from the planner's estimates
+        // (COALESCE), which would otherwise take it for rare and read and
+        // sort the whole year instead.
         with << QStringLiteral("y%1 AS MATERIALIZED (SELECT k FROM (SELECT k FROM c%1 ORDER BY o DESC LIMIT %2) b WHERE ")
                         .arg(n, lim)
-                    + gate() + QStringLiteral(" AND NOT ") + many + QStringLiteral(" UNION ALL ")
-                    + rows(QStringLiteral("p.Tab_Ente = ") + q(b.ente) + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
-                               + first(y) + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(y + 1)
-                               + QStringLiteral(" AND COALESCE((") + b.walkFilters + QStringLiteral("), false)"),
+                    + gate() + QStringLiteral(" AND NOT ") + many
+                    + QStringLiteral(" UNION ALL SELECT k FROM p") + n + QStringLiteral(" WHERE ")
+                    + when(QStringLiteral("ELSE ") + probeFull)
+                    + QStringLiteral(" UNION ALL ")
+                    + rows(inYear + QStringLiteral(" AND COALESCE((") + b.walkFilters + QStringLiteral("), false)"),
                            QStringLiteral("p.Tab_NumeroProtocollo DESC"))
-                    + gate() + QStringLiteral(" AND ") + many + QLatin1Char(')');
+                    + when(QStringLiteral("WHEN ") + probeFull + QStringLiteral(" THEN FALSE ELSE ") + walkCheaper)
+                    + QStringLiteral(" UNION ALL ")
+                    + rows(digit + QStringLiteral(" AND ") + b.filters, QStringLiteral("p.Tab_NumeroProtocollo || '' DESC"))
+                    + when(QStringLiteral("WHEN ") + probeFull + QStringLiteral(" THEN FALSE ELSE NOT (") + walkCheaper
+                           + QStringLiteral(")"))
+                    + QLatin1Char(')');
         parts << QStringLiteral("SELECT k FROM y") + n;
         found += QStringLiteral(" + (SELECT COUNT(*) FROM y") + n + QLatin1Char(')');
     }
@@ -571,33 +607,35 @@ QString probedQuery(const Probed &p)
 
     // The register by number from the newest, read lazily (walkRows < 0:
     // as far as needed); the planner may not turn it into another order.
+    // The register by number from the newest (walkRows < 0: as far as
+    // needed); a probe stops at the number that many rows back, found in
+    // the index alone. That number is the only lower bound when there is
+    // one, with the first year's as its default: of two lower bounds SQLite
+    // may take the year's for the index and test the other on every row of
+    // the year. PostgreSQL has the conditions hidden from its estimates
+    // (COALESCE): taken for common, they leave the walk by number in place;
+    // the visibility first when it is narrow.
     const auto walk = [&](int walkRows) {
-        if (pg) {
-            const bool split = !p.walkBase.isEmpty();
-            return QStringLiteral("SELECT p.ctid AS k FROM (SELECT p.ctid, p.* FROM Tab_Protocollo p WHERE ") + body + years
-                   + (split ? QStringLiteral(" AND ") + p.walkBase : QString())
-                   + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC")
-                   + (walkRows >= 0 ? QStringLiteral(" LIMIT ") + QString::number(walkRows) : QStringLiteral(" OFFSET 0"))
-                   + QStringLiteral(") p WHERE ") + (split ? p.walkTexts : p.walkFilters) + QStringLiteral(" LIMIT ") + lim;
-        }
-        // SQLite: the number index walked in order; a probe stops at the
-        // number that many rows back, found in the index alone.
-        // The first year's lower bound is the default of that number, not a
-        // second bound beside it: of two lower bounds SQLite may take the
-        // year's for the index and test the other on every row of the year.
         QString range = years;
         if (walkRows >= 0)
             range = numberYears(QStringLiteral("p.Tab_NumeroProtocollo"), 0, p.toYear)
-                    + QStringLiteral(" AND p.Tab_NumeroProtocollo >= COALESCE((SELECT s.Tab_NumeroProtocollo FROM Tab_Protocollo s "
-                                     "INDEXED BY ux_tab_protocollo_numero WHERE s.Tab_Ente = ")
-                    + q(p.ente) + QString(years).replace(QStringLiteral("p.Tab_"), QStringLiteral("s.Tab_"))
+                    + QStringLiteral(" AND p.Tab_NumeroProtocollo >= COALESCE((SELECT s.Tab_NumeroProtocollo FROM Tab_Protocollo s ")
+                    + (pg ? QString() : QStringLiteral("INDEXED BY ux_tab_protocollo_numero "))
+                    + QStringLiteral("WHERE s.Tab_Ente = ") + q(p.ente)
+                    + QString(years).replace(QStringLiteral("p.Tab_"), QStringLiteral("s.Tab_"))
                     + QStringLiteral(" ORDER BY s.Tab_NumeroProtocollo DESC LIMIT 1 OFFSET ") + QString::number(std::max(0, walkRows - 1))
                     + QStringLiteral("), ")
                     + (p.fromYear > 0 ? QStringLiteral("'%1'").arg(qlonglong(p.fromYear) * 10000000, 11, 10, QLatin1Char('0'))
                                       : QStringLiteral("''"))
                     + QLatin1Char(')');
-        return QStringLiteral("SELECT p.rowid AS k FROM Tab_Protocollo p INDEXED BY ux_tab_protocollo_numero WHERE ") + body
-               + range + QStringLiteral(" AND ") + p.walkFilters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
+        QString filters = p.walkFilters;
+        if (pg)
+            filters = p.walkBase.isEmpty() ? QStringLiteral("COALESCE((") + p.walkFilters + QStringLiteral("), false)")
+                                           : QStringLiteral("COALESCE((") + p.walkBase + QStringLiteral("), false) AND COALESCE((")
+                                                 + p.walkTexts + QStringLiteral("), false)");
+        return QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM Tab_Protocollo p ")
+               + (pg ? QString() : QStringLiteral("INDEXED BY ux_tab_protocollo_numero ")) + QStringLiteral("WHERE ") + body
+               + range + QStringLiteral(" AND ") + filters + QStringLiteral(" ORDER BY p.Tab_NumeroProtocollo DESC LIMIT ") + lim;
     };
     // Rows of the period numbered in another year, missed by the walk.
     const QString offYear = QStringLiteral("SELECT p.") + key + QStringLiteral(" AS k FROM Tab_Protocollo p")
