@@ -330,23 +330,25 @@ QString orderedQuery(const Bounded &b)
 
 // PostgreSQL, a subject word without a period. The trigram index gives
 // its candidates in no order, and reading tens of thousands of them to sort
-// them costs more than the whole list. When there are more than a list's
-// worth, the newest years are asked one at a time through the subject
-// index of the year's last digit: a year with few candidates has them read
-// and sorted, a year with many is walked by number, where its matches come
-// soon. A year
-// is only asked while the newer ones hold fewer rows than the list; years
-// older than those asked go the way of a plain candidate search.
+// them costs more than the whole list. The newest years are asked one at a
+// time: a year whose matches are few has them read through the subject
+// index of the year's last digit and sorted, a year with many is walked by
+// number, where its matches come soon. A year is only asked while the
+// newer ones hold fewer rows than the list; years older than those asked
+// go the way of a plain candidate search.
 QString yearlyQuery(const Bounded &b)
 {
     const QString lim = b.limit < 0 ? QStringLiteral("ALL") : QString::number(b.limit);
     const QString want = b.limit < 0 ? QStringLiteral("2147483647") : QString::number(b.limit);
-    const int fewest = std::min(few_, bound_);
+    // A year with no more matches than this has them read at once.
+    const int fewest = std::min({few_, bound_, 100});
     const auto first = [](int year) {
         return QStringLiteral("'%1%2'").arg(year, 4, 10, QLatin1Char('0')).arg(0, 7, 10, QLatin1Char('0'));
     };
-    constexpr int kYears = 5; // the next year (a clock ahead), this one and three before
-    const int newest = b.thisYear + 1, oldest = newest - kYears + 1;
+    constexpr int kYears = 4; // this year and three before
+    // Rows probed at the top of each year: enough to tell a common word.
+    constexpr int kYearProbe = 2000;
+    const int newest = b.thisYear, oldest = newest - kYears + 1;
     const auto rows = [&](const QString &where, const QString &order) {
         return QStringLiteral("SELECT k FROM (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE ") + where
                + QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + lim + QStringLiteral(") b WHERE ");
@@ -356,37 +358,41 @@ QString yearlyQuery(const Bounded &b)
     // planner reads the register until it has them, which costs more than
     // every year's probe; a rare word's years are each a short probe.
     QStringList with, parts;
-    // Numbers past the years asked one by one (normally none): walked.
+    // Numbers past the years asked one by one (normally none; a clock
+    // ahead may have numbered the next year): walked.
     with << QStringLiteral("y AS MATERIALIZED (") + rows(b.walkFilters + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
                                                         + first(newest + 1),
                                                     QStringLiteral("p.Tab_NumeroProtocollo DESC"))
                 + QStringLiteral("TRUE)");
     parts << QStringLiteral("SELECT k FROM y");
-    QString found = QStringLiteral("(SELECT COUNT(*) FROM y)");
-    const auto gate = [&] { return found + QStringLiteral(" < ") + want; };
+    // The rows found before each year, kept as a running count: each year's
+    // decision then reads one number, and the statement grows with the
+    // years instead of with their square (its planning alone cost more
+    // than a year's walk).
+    QString before = QStringLiteral("(SELECT COUNT(*) FROM y)");
     for (int y = newest; y >= oldest; --y) {
         const QString n = QString::number(newest - y);
-        // The year's rows through the subject index of the year's last digit
-        // (its condition written as the index's, the year as an expression
-        // that no number index serves), read only up to a few: when there
-        // are no more, they are the year's answer.
+        with << QStringLiteral("f%1 AS MATERIALIZED (SELECT %2 AS n)").arg(n, before);
+        // Past a few, the year's newest rows by number are probed: when they
+        // hold the list they are the answer. Otherwise the year is walked by
+        // number, or its rows are read through the subject index of the
+        // year's last digit (its condition written as the index's, the year
+        // as an expression that no number index serves) and sorted,
+        // whichever reads fewer rows at their cost: a walk meets a match
+        // every probe/found rows, the index gives found/probe of the year's
+        // rows (its numbers run without gaps), each read at about three and
+        // a half times a walked row's cost.
         const QString yearText = QStringLiteral("%1").arg(y, 4, 10, QLatin1Char('0'));
         const QString digit = QStringLiteral("substr(p.Tab_NumeroProtocollo, 4, 1) = '%1' AND left(p.Tab_NumeroProtocollo, 4) = '%2'")
                                   .arg(yearText.right(1), yearText);
+        const QString inYear = QStringLiteral("p.Tab_Ente = ") + q(b.ente) + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
+                               + first(y) + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(y + 1);
+        const int probeRows = std::max(1, std::min(probe_.probeRows, kYearProbe));
+        // A rare word's few matches of the year, read through the index:
+        // when there are no more, they are the year's answer at once.
         with << QStringLiteral("c%1 AS MATERIALIZED (SELECT p.ctid AS k, p.Tab_NumeroProtocollo AS o FROM "
                                "Tab_Protocollo p WHERE %2 AND %3 LIMIT %4)")
                     .arg(n, digit, b.filters, QString::number(fewest + 1));
-        const QString many = QStringLiteral("(SELECT COUNT(*) FROM c%1) > %2").arg(n).arg(fewest);
-        // Past a few, the year's newest rows by number are probed: when
-        // they hold the list they are the answer; otherwise the year is
-        // walked by number, or all its candidates are read through the
-        // index and sorted, whichever reads fewer rows at their cost: a walk
-        // meets a match every probe/found rows, the index gives found/probe
-        // of the year's rows (its numbers run without gaps), each read at
-        // about three and a half times a walked row's cost.
-        const QString inYear = QStringLiteral("p.Tab_Ente = ") + q(b.ente) + QStringLiteral(" AND p.Tab_NumeroProtocollo >= ")
-                               + first(y) + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(y + 1);
-        const int probeRows = std::max(1, probe_.probeRows);
         with << QStringLiteral("p%1 AS MATERIALIZED (SELECT p.ctid AS k FROM Tab_Protocollo p WHERE p.Tab_Ente = %2 AND "
                                "p.Tab_NumeroProtocollo < %3 AND p.Tab_NumeroProtocollo >= COALESCE((SELECT "
                                "s.Tab_NumeroProtocollo FROM Tab_Protocollo s WHERE s.Tab_Ente = %2 AND "
@@ -397,39 +403,35 @@ QString yearlyQuery(const Bounded &b)
         with << QStringLiteral("n%1 AS MATERIALIZED (SELECT COALESCE(CAST(MAX(p.Tab_NumeroProtocollo) AS BIGINT) - "
                                "CAST(MIN(p.Tab_NumeroProtocollo) AS BIGINT) + 1, 0) AS n FROM Tab_Protocollo p WHERE %2)")
                     .arg(n, inYear);
+        // The way, decided in order so that nothing is read that an earlier
+        // answer makes needless: 0 none (the list is full), 1 the few, 2 the
+        // probe, 3 the walk, 4 the index.
         const QString probed = QStringLiteral("(SELECT COUNT(*) FROM p%1)").arg(n);
-        const QString walkCheaper = QStringLiteral("7 * %1 * %1 * (SELECT n FROM n%2) >= %3")
-                                        .arg(probed, n)
-                                        .arg(2LL * b.limit * probeRows * probeRows);
-        const auto when = [&](const QString &tail) {
-            return QStringLiteral("CASE WHEN NOT (") + gate() + QStringLiteral(") THEN FALSE WHEN NOT ") + many
-                   + QStringLiteral(" THEN FALSE ") + tail + QStringLiteral(" END");
-        };
-        const QString probeFull = probed + QStringLiteral(" >= ") + lim;
+        with << QStringLiteral("w%1 AS MATERIALIZED (SELECT CASE WHEN (SELECT n FROM f%1) >= %2 THEN 0 "
+                               "WHEN (SELECT COUNT(*) FROM c%1) <= %3 THEN 1 WHEN %4 >= %2 THEN 2 "
+                               "WHEN 7 * %4 * %4 * (SELECT n FROM n%1) >= %5 THEN 3 ELSE 4 END AS w)")
+                    .arg(n, want, QString::number(fewest), probed)
+                    .arg(2LL * std::max(1, b.limit) * probeRows * probeRows);
+        const QString way = QStringLiteral("(SELECT w FROM w%1) = ").arg(n);
         // The walk's condition is hidden from the planner's estimates
         // (COALESCE), which would otherwise take it for rare and read and
         // sort the whole year instead.
         with << QStringLiteral("y%1 AS MATERIALIZED (SELECT k FROM (SELECT k FROM c%1 ORDER BY o DESC LIMIT %2) b WHERE ")
                         .arg(n, lim)
-                    + gate() + QStringLiteral(" AND NOT ") + many
-                    + QStringLiteral(" UNION ALL SELECT k FROM p") + n + QStringLiteral(" WHERE ")
-                    + when(QStringLiteral("ELSE ") + probeFull)
-                    + QStringLiteral(" UNION ALL ")
+                    + way + QStringLiteral("1 UNION ALL SELECT k FROM p") + n + QStringLiteral(" WHERE ") + way
+                    + QStringLiteral("2 UNION ALL ")
                     + rows(inYear + QStringLiteral(" AND COALESCE((") + b.walkFilters + QStringLiteral("), false)"),
                            QStringLiteral("p.Tab_NumeroProtocollo DESC"))
-                    + when(QStringLiteral("WHEN ") + probeFull + QStringLiteral(" THEN FALSE ELSE ") + walkCheaper)
-                    + QStringLiteral(" UNION ALL ")
+                    + way + QStringLiteral("3 UNION ALL ")
                     + rows(digit + QStringLiteral(" AND ") + b.filters, QStringLiteral("p.Tab_NumeroProtocollo || '' DESC"))
-                    + when(QStringLiteral("WHEN ") + probeFull + QStringLiteral(" THEN FALSE ELSE NOT (") + walkCheaper
-                           + QStringLiteral(")"))
-                    + QLatin1Char(')');
+                    + way + QStringLiteral("4)");
         parts << QStringLiteral("SELECT k FROM y") + n;
-        found += QStringLiteral(" + (SELECT COUNT(*) FROM y") + n + QLatin1Char(')');
+        before = QStringLiteral("(SELECT n FROM f%1) + (SELECT COUNT(*) FROM y%1)").arg(n);
     }
     // Older years: every remaining candidate, read and sorted.
     parts << rows(b.filters + QStringLiteral(" AND p.Tab_NumeroProtocollo < ") + first(oldest),
                   QStringLiteral("p.Tab_NumeroProtocollo || '' DESC"))
-                 + gate();
+                 + before + QStringLiteral(" < ") + want;
     return QStringLiteral("WITH ") + with.join(QStringLiteral(", ")) + QStringLiteral(" SELECT ") + b.columns
            + QStringLiteral(" FROM Tab_Protocollo p ") + b.joins
            + QStringLiteral(" WHERE p.ctid = ANY (ARRAY(SELECT k FROM (") + parts.join(QStringLiteral(" UNION ALL "))
