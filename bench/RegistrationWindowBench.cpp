@@ -125,8 +125,9 @@ QString denomination(int i)
 // year and the three before (a quarter each, alternately incoming and
 // outgoing), dated in number order over each year (this one up to today),
 // one in ten with a further recipient, then the current year's counters
-// past them. The words of a subject are drawn by a hash of the row, apart
-// from its year: every word falls in every year and in the last days.
+// past them. The words of a subject and the main correspondent are drawn by
+// a hash of the row, apart from its year: every word and every kind of name
+// falls in every year and in the last days.
 bool fill(QSqlDatabase &db, long rows)
 {
     const bool pg = Dialect::engineOf(db) == Engine::PostgreSQL;
@@ -192,7 +193,7 @@ bool fill(QSqlDatabase &db, long rows)
                        "Tab_StatoProtocollo, Tab_Stampato, Tab_SoggPrivacy) "
                        "WITH RECURSIVE s(g) AS (SELECT 1 UNION ALL SELECT g + 1 FROM s WHERE g < %1) "
                        "SELECT '%2', CASE WHEN g % 2 = 1 THEN 'E' ELSE 'U' END, "
-                       "CAST(%3 - (g % 4) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (CAST(g AS BIGINT) * 7919) % %8, "
+                       "CAST(%3 - (g % 4) AS TEXT) || %4, %5, '10:00:00', %5, %6, 'LET', %7 + (CAST(g AS BIGINT) * 2654435761 % 4294967296) / 4096 % %8, "
                        "'PRO', 'UPR', 'DEMO9', CASE WHEN g % 97 = 0 THEN 'C' ELSE 'A' END, 'N', "
                        "CASE WHEN g % 50 = 0 THEN 'S' ELSE 'N' END FROM s")
             .arg(rows)
