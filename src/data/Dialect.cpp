@@ -282,6 +282,12 @@ QString serverTimeQuery(Engine e)
                                    : QStringLiteral("SELECT NOW() ");
 }
 
+QString serverVersionQuery(Engine e)
+{
+    return e == Engine::PostgreSQL ? QStringLiteral("SELECT version()")
+                                   : QStringLiteral("SELECT 'SQLite ' || sqlite_version()");
+}
+
 QString addDays(Engine e, const QString &dateExpr, int days)
 {
     if (e == Engine::PostgreSQL)
