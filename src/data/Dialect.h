@@ -49,9 +49,6 @@ bool isConnectionLost(const QSqlDatabase &db, const QSqlError &error);
 
 // SELECT that returns the server's current local date and time.
 QString serverTimeQuery(Engine e);
-// SELECT that returns one text naming the engine and its version
-// ("SQLite 3.40.1", "PostgreSQL 15.5 on ...").
-QString serverVersionQuery(Engine e);
 // Expression: the date expression plus n days, as a date.
 QString addDays(Engine e, const QString &dateExpr, int days);
 // Expression: whole days from a to b.

@@ -113,8 +113,6 @@ void defaultExit(int code)
 
 } // namespace
 
-QString programVersion() { return versionForLog(); }
-
 ErrorInfo &lastError() { return g_last; }
 
 void setLastError(long number, const QString &text, const QString &source, int line)

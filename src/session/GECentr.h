@@ -27,9 +27,6 @@ void clearLastError();
 // "Now" as written in every line.
 QString now();
 
-// The program's version as the logs write it ("1.00 - Build 0").
-QString programVersion();
-
 // Log writer. A null message means "report the last error".
 void writeLog(const QString &message = QString(), const QString &proc = {}, const QString &form = {});
 // Trace writer; callers check APPLTRACE first.

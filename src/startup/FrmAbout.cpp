@@ -24,7 +24,6 @@
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
 #include "schema/Schema.h"
-#include "session/GECentr.h"
 #include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
@@ -33,6 +32,22 @@ namespace nimbo::startup {
 namespace {
 
 const QString kCaption = QStringLiteral("Informazioni");
+
+// The program's version as the logs write it ("1.00 - Build 0").
+QString programVersion()
+{
+    return QString::number(NIMBO_VERSION_MAJOR) + QLatin1Char('.')
+           + QStringLiteral("%1").arg(NIMBO_VERSION_MINOR, 2, 10, QLatin1Char('0')) + QStringLiteral(" - Build ")
+           + QString::number(NIMBO_VERSION_PATCH);
+}
+
+// The engine and its version as one text ("SQLite 3.40.1", "PostgreSQL
+// 15.5 on ..."): naming the engine is this window's very purpose.
+QString serverVersionQuery(Dialect::Engine e)
+{
+    return e == Dialect::Engine::PostgreSQL ? QStringLiteral("SELECT version()")
+                                            : QStringLiteral("SELECT 'SQLite ' || sqlite_version()");
+}
 
 QString firstLine(const char *text) { return QString::fromUtf8(text).section(QLatin1Char('\n'), 0, 0).trimmed(); }
 
@@ -70,13 +85,13 @@ FrmAbout::FrmAbout(QWidget *parent) : ChildWindow(parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(kCaption);
     const Dialect::Target central = Dialect::centralTarget();
-    const auto version = F::Caricadati(QStringLiteral("PROTOCOLLO"), Dialect::serverVersionQuery(central.engine));
+    const auto version = F::Caricadati(QStringLiteral("PROTOCOLLO"), serverVersionQuery(central.engine));
     const auto recorded =
         F::Caricadati(QStringLiteral("PROTOCOLLO"), QStringLiteral("SELECT MAX(version_number) FROM Schema_Version"));
 
     QStringList lines;
     lines << QStringLiteral("Nimbo - Protocollo informatico")
-          << QStringLiteral("Versione del programma: ") + GECentr::programVersion()
+          << QStringLiteral("Versione del programma: ") + programVersion()
           << QStringLiteral("Versione dello schema del database: ")
                  + (recorded ? recorded->value(0).toString() : QStringLiteral("non disponibile"))
                  + QStringLiteral(" (il programma gestisce la versione ")

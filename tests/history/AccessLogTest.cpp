@@ -10,6 +10,7 @@
 #include "history/FrmStoricoOPE.h"
 #include "support/Files.h"
 #include "ui/RowList.h"
+#include "ui/RowModel.h"
 
 using namespace nimbo;
 using namespace nimbo::test;

@@ -53,8 +53,9 @@ protected:
     {
         QByteArray stored = kClear;
         QString error;
-        if (enciphered)
+        if (enciphered) {
             EXPECT_TRUE(Cipher::encipherBytes(kClear, &stored, &error, keyFile)) << error.toStdString();
+        }
         QSqlQuery q(db().central());
         q.prepare(QStringLiteral("INSERT INTO Tab_allegati (Cod_Ente, num_ProtocolloGenerale, Nome_allegato, "
                                  "Descrizione_allegato, Tipo_Doc_allegato, allegato, Compresso, Criptato) VALUES "

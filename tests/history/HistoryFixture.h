@@ -12,6 +12,8 @@
 #include "history/History.h"
 #include "search/Search.h"
 #include "servers/HistoryServer.h"
+#include "servers/ImageRequests.h"
+#include "startup/FrmAbout.h"
 
 namespace nimbo::test {
 
@@ -25,6 +27,7 @@ protected:
         history::registerHistoryWindows();
         documents::registerDocumentWindows();
         search::registerSearchWindows();
+        startup::registerAboutWindow();
     }
     void TearDown() override
     {

@@ -7,11 +7,14 @@
 #include <QCheckBox>
 #include <QDate>
 #include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QSqlDatabase>
 
 #include "HistoryFixture.h"
 #include "history/FrmStorico.h"
 #include "history/FrmStoricoAB.h"
+#include "schema/Schema.h"
+#include "search/FrmFiltroRProt.h"
 #include "startup/FrmAbout.h"
 #include "support/Files.h"
 #include "ui/RowList.h"
@@ -355,9 +358,11 @@ TEST_P(OldArchive, PastYearsSearchAndTheInformationWindow)
     EXPECT_EQ(w->objectName(), QStringLiteral("FrmStoricoRProt"));
     w->findChild<QLineEdit *>(QStringLiteral("Oggetto"))->setText(QStringLiteral("storica"));
     pressToolbar(main, "CERCA");
-    auto *list = w->findChild<ui::RowList *>(QStringLiteral("LwProtocolli"));
+    auto *filter = qobject_cast<search::FrmFiltroRProt *>(w);
+    ASSERT_NE(filter, nullptr);
+    auto *list = filter->list();
     ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), 1);
+    ASSERT_EQ(list->count(), 1) << boxes.texts().join(QLatin1Char('|')).toStdString();
     EXPECT_TRUE(list->text(0, 1).startsWith(QString::number(year - 1))) << list->text(0, 1).toStdString();
     pressToolbar(main, "ESCI");
 
