@@ -1,4 +1,5 @@
 #include "history/FrmLogAccessi.h"
+#include "history/WindowParts.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
@@ -9,11 +10,9 @@
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
-#include "platform/ListingPrinter.h"
 #include "session/DicAmbiente.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
-#include "ui/ReportOutput.h"
 #include "ui/RowList.h"
 #include "ui/WindowRegistry.h"
 
@@ -79,6 +78,7 @@ FrmLogAccessi::FrmLogAccessi(QWidget *parent) : ChildWindow(parent)
 
     list_ = new ui::RowList(QStringLiteral("flxLog"), this);
     list_->setColumns(kTitles, kWidths);
+    list_->setFitToWidth(true);
 
     auto *v = new QVBoxLayout(this);
     v->setContentsMargins(8, 8, 8, 8);
@@ -111,12 +111,8 @@ AccessCriteria FrmLogAccessi::criteria() const
 bool FrmLogAccessi::search()
 {
     const AccessCriteria c = criteria();
-    if (const auto problem = checkAccess(c)) {
-        showBox(kCaption, problem->message, Icon::Warning);
-        if (auto *w = findChild<QWidget *>(problem->control))
-            w->setFocus();
+    if (refused(this, kCaption, checkAccess(c)))
         return false;
-    }
     F::LoadedRows rows;
     {
         busy::Guard guard;
@@ -147,27 +143,13 @@ bool FrmLogAccessi::search()
 
 bool FrmLogAccessi::print()
 {
-    if (list_->count() == 0)
-        return false;
-    const auto target = ReportOutput::choose(kCaption, QStringLiteral("AccessiLog.pdf"));
-    if (!target)
-        return false;
-    const QStringList titles = kTitles.split(QLatin1Char(';'));
-    QList<int> widths;
-    for (const QString &w : kWidths.split(QLatin1Char(';')))
+    QList<int> columns, widths;
+    for (const QString &w : kWidths.split(QLatin1Char(';'))) {
+        columns << int(columns.size());
         widths << w.toInt();
-    QVector<QStringList> rows;
-    rows.reserve(list_->count());
-    for (int r = 0; r < list_->count(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < titles.size(); ++c)
-            cells << list_->text(r, c);
-        rows << cells;
     }
-    const ListingResult printed = printGrid(accessHeading(searched_), titles, widths, rows, *target, gridOptions(true));
-    if (!printed.ok)
-        showBox(kCaption, QStringLiteral("Errore nella stampa: ") + printed.error, Icon::Critical);
-    return printed.ok;
+    return printList(kCaption, QStringLiteral("AccessiLog.pdf"), accessHeading(searched_), list_, columns,
+                     kTitles.split(QLatin1Char(';')), widths);
 }
 
 bool FrmLogAccessi::showAttachment()

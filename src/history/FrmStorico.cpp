@@ -1,4 +1,5 @@
 #include "history/FrmStorico.h"
+#include "history/WindowParts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +16,6 @@
 #include "documents/FrmProtVisAllegati.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
-#include "platform/ListingPrinter.h"
 #include "servers/HistoryServer.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -23,7 +23,6 @@
 #include "ui/FormKit.h"
 #include "ui/NothingFound.h"
 #include "ui/RecordEditor.h"
-#include "ui/ReportOutput.h"
 #include "ui/RowList.h"
 
 namespace F = Funzioni_Com_1;
@@ -221,12 +220,8 @@ bool FrmStorico::search()
         return false;
     }
     const OldCriteria c = criteria();
-    if (const auto problem = checkOld(c)) {
-        showBox(kCaption, problem->message, Icon::Warning);
-        if (auto *w = findChild<QWidget *>(problem->control))
-            w->setFocus();
+    if (refused(this, kCaption, checkOld(c)))
         return false;
-    }
     F::LoadedRows rows;
     {
         busy::Guard guard;
@@ -307,28 +302,18 @@ bool FrmStorico::print()
 {
     if (list_->count() == 0)
         return false;
-    const auto target = ReportOutput::choose(kCaption, QStringLiteral("RegistroStorico.pdf"));
-    if (!target)
-        return false;
-    const auto &op = DicAmbiente::session().op;
     QString body;
     if (const auto name = F::Caricadati(kDb, QStringLiteral("SELECT Tab_Enti.Ente_Denominazione FROM Tab_Enti "
                                                             "WHERE Ente_Codice = ")
-                                                 + ui::sqlText(op.ente)))
+                                                 + ui::sqlText(DicAmbiente::session().op.ente)))
         body = name->value(0).toString().trimmed();
-    const QStringList titles{QStringLiteral("Data"), QStringLiteral("Tipo"), QStringLiteral("Numero"),
-                             QStringLiteral("Oggetto"), QStringLiteral("Mittente/Destinatario")};
-    const QList<int> widths{10, 4, 8, 48, 26};
-    QVector<QStringList> rows;
-    for (int r = 0; r < list_->count(); ++r)
-        rows << QStringList{list_->text(r, 0), list_->text(r, 2), list_->text(r, 3), list_->text(r, 4),
-                            list_->text(r, 6)};
-    const ListingResult printed =
-        printGrid(QStringLiteral("Stampa Registro storico del Protocollo\n") + body + QLatin1Char('\n') + count_->text(),
-                  titles, widths, rows, *target, gridOptions(true));
-    if (!printed.ok)
-        showBox(kCaption, QStringLiteral("Errore nella stampa: ") + printed.error, Icon::Critical);
-    return printed.ok;
+    return printList(kCaption, QStringLiteral("RegistroStorico.pdf"),
+                     QStringLiteral("Stampa Registro storico del Protocollo\n") + body + QLatin1Char('\n')
+                         + count_->text(),
+                     list_, {0, 2, 3, 4, 6},
+                     {QStringLiteral("Data"), QStringLiteral("Tipo"), QStringLiteral("Numero"), QStringLiteral("Oggetto"),
+                      QStringLiteral("Mittente/Destinatario")},
+                     {10, 4, 8, 48, 26});
 }
 
 void FrmStorico::ELABORATBAR(const QString &key)

@@ -1,4 +1,5 @@
 #include "history/FrmStoricoAB.h"
+#include "history/WindowParts.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -13,12 +14,10 @@
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
-#include "platform/ListingPrinter.h"
 #include "session/DicAmbiente.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
 #include "ui/NothingFound.h"
-#include "ui/ReportOutput.h"
 #include "ui/RowList.h"
 #include "ui/RowModel.h"
 #include "ui/SearchKit.h"
@@ -78,7 +77,7 @@ FrmStoricoAB::FrmStoricoAB(QWidget *parent) : ChildWindow(parent)
                          QStringLiteral("<=")});
     date_ = new ui::DateField(g);
     date_->setObjectName(QStringLiteral("DataProtocollo"));
-    g->addRow(QStringLiteral("Data Protocollo"), {operator_, date_});
+    g->addRow(QStringLiteral("Confronto"), {operator_, QStringLiteral("Data Protocollo"), date_});
     sender_ = textField(g, "CodiceMit", 100);
     recipient_ = textField(g, "CodiceDest", 100);
     subject_ = textField(g, "Oggetto", 255);
@@ -164,12 +163,8 @@ AbCriteria FrmStoricoAB::criteria() const
 bool FrmStoricoAB::search()
 {
     const AbCriteria c = criteria();
-    if (const auto problem = checkAb(c)) {
-        showBox(kCaption, problem->message, Icon::Warning);
-        if (auto *w = findChild<QWidget *>(problem->control))
-            w->setFocus();
+    if (refused(this, kCaption, checkAb(c)))
         return false;
-    }
     F::LoadedRows rows;
     {
         busy::Guard guard;
@@ -246,25 +241,9 @@ bool FrmStoricoAB::detailShown() const { return pages_->currentWidget() == detai
 
 bool FrmStoricoAB::print()
 {
-    if (list_->count() == 0)
-        return false;
-    const auto target = ReportOutput::choose(kCaption, QStringLiteral("StoricoProtocolli.pdf"));
-    if (!target)
-        return false;
-    const QStringList titles = kTitles.split(QLatin1Char(';'));
-    const QList<int> widths{4, 5, 8, 11, 40, 25, 25};
-    QVector<QStringList> rows;
-    for (int r = 0; r < list_->count(); ++r) {
-        QStringList cells;
-        for (int c = 0; c < titles.size(); ++c)
-            cells << list_->text(r, c);
-        rows << cells;
-    }
-    const ListingResult printed = printGrid(QStringLiteral("Stampa Elenco Documenti Protocollati\n") + count_->text(),
-                                            titles, widths, rows, *target, gridOptions(true));
-    if (!printed.ok)
-        showBox(kCaption, QStringLiteral("Errore nella stampa: ") + printed.error, Icon::Critical);
-    return printed.ok;
+    return printList(kCaption, QStringLiteral("StoricoProtocolli.pdf"),
+                     QStringLiteral("Stampa Elenco Documenti Protocollati\n") + count_->text(), list_,
+                     {0, 1, 2, 3, 4, 5, 6}, kTitles.split(QLatin1Char(';')), {4, 5, 8, 11, 40, 25, 25});
 }
 
 void FrmStoricoAB::ELABORATBAR(const QString &key)

@@ -38,6 +38,7 @@ FrmStoricoOPE::FrmStoricoOPE(QWidget *parent)
     bold.setBold(true);
     changesHeading_->setFont(bold);
     operators_->setColumns(QStringLiteral("CODICE;DESCRIZIONE"), QStringLiteral("8;85"));
+    operators_->setFitToWidth(true);
     operators_->setMinimumWidth(260);
     operators_->setMaximumWidth(360);
     changes_->setColumns(QStringLiteral("DATA OPERAZIONE;OPERAZIONE;ATTIVO;REGISTRATA DA;IL;ID"),
@@ -57,9 +58,10 @@ FrmStoricoOPE::FrmStoricoOPE(QWidget *parent)
     group->addRow(QStringLiteral("Codice fiscale"), {ui::Cell(f("TxtCF"), 1)});
     group->addRow(QStringLiteral("Livello"), {f("TxtLivello"), QStringLiteral("Privacy"), f("TxtPrivacy")});
     group->addRow(QStringLiteral("Data"), {f("TxtData"), QStringLiteral("Cambio password"), f("TxtFlPassword")});
-    group->addRow(QStringLiteral("Ente"), {f("TxtEnte"), ui::Cell(f("TxtEnteDescr"), 1)});
-    group->addRow(QStringLiteral("Dipartimento"), {f("TxtDip"), ui::Cell(f("TxtDipDescr"), 1)});
-    group->addRow(QStringLiteral("Ufficio"), {f("TxtUff"), ui::Cell(f("TxtUffDescr"), 1)});
+    group->addRow(QStringLiteral("Ente"), {f("TxtEnte"), QStringLiteral("Denominazione"), ui::Cell(f("TxtEnteDescr"), 1)});
+    group->addRow(QStringLiteral("Dipartimento"),
+                  {f("TxtDip"), QStringLiteral("Denominazione"), ui::Cell(f("TxtDipDescr"), 1)});
+    group->addRow(QStringLiteral("Ufficio"), {f("TxtUff"), QStringLiteral("Descrizione"), ui::Cell(f("TxtUffDescr"), 1)});
     group->addRow(QStringLiteral("Variazione del"), {f("TxtDataOperazione"), QStringLiteral("da"), f("TxtCodOper")});
 
     auto *right = new QVBoxLayout;
