@@ -229,22 +229,10 @@ bool FrmStorico::search()
     }
     if (rows.failed())
         return false;
-    const bool more = rows.rowCount() > kOldArchiveLimit;
-    F::Columns shown = rows.columns;
-    for (QVariantList &column : shown)
-        column = column.mid(0, kOldArchiveLimit);
-    list_->setRows(shown);
     detail_->clear();
     cmdScan_->setEnabled(false);
-    count_->setText(foundText(list_->count()));
-    cut_->setText(more ? QStringLiteral("Sono visualizzati i primi %1 protocolli: restringere la ricerca per "
-                                        "vederne altri.")
-                             .arg(kOldArchiveLimit)
-                       : QString());
-    cut_->setVisible(more);
-    setToolbarKeys(list_->count() > 0 ? QStringLiteral("ESCI;CERCA;STAMPA") : QStringLiteral("ESCI;CERCA"));
-    if (list_->count() == 0)
-        ui::tellNothingFound(this, QStringLiteral("Nessun protocollo trovato"));
+    const int shown = showFirst(list_, rows.columns, kOldArchiveLimit, count_, cut_);
+    setToolbarKeys(shown > 0 ? QStringLiteral("ESCI;CERCA;STAMPA") : QStringLiteral("ESCI;CERCA"));
     return true;
 }
 

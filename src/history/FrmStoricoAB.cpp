@@ -173,20 +173,8 @@ bool FrmStoricoAB::search()
     if (rows.failed())
         return false;
     // One row past the limit only tells that there are more.
-    const bool more = rows.rowCount() > c.limit;
-    F::Columns shown = rows.columns;
-    for (QVariantList &column : shown)
-        column = column.mid(0, c.limit);
-    list_->setRows(shown);
-    count_->setText(foundText(list_->count()));
-    cut_->setText(more ? QStringLiteral("Sono visualizzati i primi %1 protocolli: restringere la ricerca per "
-                                        "vederne altri.")
-                             .arg(c.limit)
-                       : QString());
-    cut_->setVisible(more);
-    setToolbarKeys(list_->count() > 0 ? QStringLiteral("ESCI;CERCA;STAMPA") : QStringLiteral("ESCI;CERCA"));
-    if (list_->count() == 0)
-        ui::tellNothingFound(this, QStringLiteral("Nessun protocollo trovato"));
+    const int shown = showFirst(list_, rows.columns, c.limit, count_, cut_);
+    setToolbarKeys(shown > 0 ? QStringLiteral("ESCI;CERCA;STAMPA") : QStringLiteral("ESCI;CERCA"));
     return true;
 }
 

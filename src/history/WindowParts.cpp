@@ -1,9 +1,11 @@
 #include "history/WindowParts.h"
 
+#include <QLabel>
 #include <QWidget>
 
 #include "platform/Dialogs.h"
 #include "platform/ListingPrinter.h"
+#include "ui/NothingFound.h"
 #include "ui/ReportOutput.h"
 #include "ui/RowList.h"
 
@@ -17,6 +19,24 @@ bool refused(QWidget *window, const QString &caption, const std::optional<Proble
     if (auto *w = window->findChild<QWidget *>(problem->control))
         w->setFocus();
     return true;
+}
+
+int showFirst(ui::RowList *list, const Funzioni_Com_1::Columns &rows, int limit, QLabel *count, QLabel *cut)
+{
+    const bool more = !rows.isEmpty() && rows.first().size() > limit;
+    Funzioni_Com_1::Columns shown = rows;
+    for (QVariantList &column : shown)
+        column = column.mid(0, limit);
+    list->setRows(shown);
+    count->setText(foundText(list->count()));
+    cut->setText(more ? QStringLiteral("Sono visualizzati i primi %1 protocolli: restringere la ricerca per vederne "
+                                       "altri.")
+                            .arg(limit)
+                      : QString());
+    cut->setVisible(more);
+    if (list->count() == 0)
+        ui::tellNothingFound(list, QStringLiteral("Nessun protocollo trovato"));
+    return list->count();
 }
 
 bool printList(const QString &caption, const QString &suggestedFile, const QString &heading, const ui::RowList *list,

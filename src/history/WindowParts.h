@@ -6,8 +6,10 @@
 #include <QStringList>
 #include <optional>
 
+#include "data/Funzioni_Com_1.h"
 #include "history/HistoryRules.h"
 
+class QLabel;
 class QWidget;
 
 namespace nimbo::ui {
@@ -19,6 +21,12 @@ namespace nimbo::history {
 // Tells the operator the problem under the caption and puts the focus on its
 // control; true when there was one.
 bool refused(QWidget *window, const QString &caption, const std::optional<Problem> &problem);
+
+// Shows the first `limit` of the rows read (one past the limit only tells
+// that there are more), their count in `count` and, when rows were left
+// out, the line that says so in `cut`; tells when nothing was found.
+// The number of rows shown.
+int showFirst(ui::RowList *list, const Funzioni_Com_1::Columns &rows, int limit, QLabel *count, QLabel *cut);
 
 // Prints the chosen columns of the list (in the order it shows) with the
 // titles and widths given, under the heading; the target is asked as every

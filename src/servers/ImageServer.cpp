@@ -383,9 +383,6 @@ QVariantList ImageServer::read(const QVariantList &p)
 
 namespace {
 
-// A stored enciphered document that the installation's key cannot open.
-const QString kStatusUndecipherable = QStringLiteral("993");
-
 // Whether the reader may see the protocol in the general search: his level,
 // department, office and extra pairs as the register holds them. Nothing
 // when a statement failed.
@@ -562,15 +559,13 @@ UnitOutcome ImageServer::readAttempt(const Read &r)
                  unit.q->value(1).toString().trimmed(), unit.q->value(2).toString().trimmed()};
     }
     unit.q->finish();
-    if (reply.value(0).toInt() == F::kStatusOk && reply.value(4).toString() == QLatin1String("1")) {
+    if (r.want && reply.value(0).toInt() == F::kStatusOk && reply.value(4).toString() == QLatin1String("1")) {
         // Deciphered here, with the installation's key: the reader was
-        // found entitled above.
+        // found entitled above. A box this key does not open goes back as
+        // it lies, still flagged, and the workstation refuses to show it.
         QByteArray clear;
         QString why;
-        if (r.want && !Cipher::decipherBytes(reply.value(2).toByteArray(), &clear, &why,
-                                             DicAmbiente::session().cfg.keyFile))
-            reply = {kStatusUndecipherable, QStringLiteral("Documento cifrato non leggibile: ") + why};
-        else
+        if (Cipher::decipherBytes(reply.value(2).toByteArray(), &clear, &why, DicAmbiente::session().cfg.keyFile))
             reply = {F::kStatusOk, QStringLiteral("Operazione OK"), clear, reply.value(3), QStringLiteral("0")};
     }
     return unit.commit(reply);
