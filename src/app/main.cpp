@@ -6,6 +6,7 @@
 #include "addressbook/AddressBook.h"
 #include "documents/Documents.h"
 #include "email/Email.h"
+#include "history/History.h"
 #include "emergency/Emergency.h"
 #include "iter/Iter.h"
 #include "links/Links.h"
@@ -41,5 +42,6 @@ int main(int argc, char **argv)
     nimbo::corrections::registerCorrectionWindows();
     nimbo::deadlines::registerDeadlineWindows();
     nimbo::email::registerEmailWindows();
+    nimbo::history::registerHistoryWindows();
     return StartUp::run(QApplication::arguments());
 }

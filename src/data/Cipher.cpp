@@ -98,50 +98,73 @@ bool createKey(const QString &path, QString *error)
     return true;
 }
 
-Result encipher(const QString &plain, const QString &keyFile)
+bool encipherBytes(const QByteArray &message, QByteArray *out, QString *error, const QString &keyFile)
 {
-    if (!sodiumReady())
-        return failed(QStringLiteral("Libreria di cifratura non disponibile"));
+    if (!sodiumReady()) {
+        *error = QStringLiteral("Libreria di cifratura non disponibile");
+        return false;
+    }
     Key key;
-    QString error;
-    if (!loadKey(keyFile, &key, &error))
-        return failed(error);
-
-    const QByteArray message = plain.toUtf8();
-    QByteArray out(static_cast<qsizetype>(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES) + message.size(),
-                   Qt::Uninitialized);
-    auto *nonce = reinterpret_cast<unsigned char *>(out.data());
+    if (!loadKey(keyFile, &key, error))
+        return false;
+    *out = QByteArray(static_cast<qsizetype>(crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES) + message.size(),
+                      Qt::Uninitialized);
+    auto *nonce = reinterpret_cast<unsigned char *>(out->data());
     randombytes_buf(nonce, crypto_secretbox_NONCEBYTES);
     crypto_secretbox_easy(nonce + crypto_secretbox_NONCEBYTES,
                           reinterpret_cast<const unsigned char *>(message.constData()),
                           static_cast<unsigned long long>(message.size()), nonce,
                           reinterpret_cast<const unsigned char *>(key.bytes.constData()));
-    return {true, QString::fromLatin1(out.toBase64()), QString()};
+    return true;
+}
+
+bool decipherBytes(const QByteArray &box, QByteArray *clear, QString *error, const QString &keyFile)
+{
+    if (!sodiumReady()) {
+        *error = QStringLiteral("Libreria di cifratura non disponibile");
+        return false;
+    }
+    const qsizetype overhead = crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES;
+    if (box.size() < overhead) {
+        *error = QStringLiteral("Valore cifrato non valido");
+        return false;
+    }
+    Key key;
+    if (!loadKey(keyFile, &key, error))
+        return false;
+    const auto *nonce = reinterpret_cast<const unsigned char *>(box.constData());
+    *clear = QByteArray(box.size() - overhead, Qt::Uninitialized);
+    const int rc = crypto_secretbox_open_easy(reinterpret_cast<unsigned char *>(clear->data()),
+                                              nonce + crypto_secretbox_NONCEBYTES,
+                                              static_cast<unsigned long long>(box.size() - crypto_secretbox_NONCEBYTES),
+                                              nonce, reinterpret_cast<const unsigned char *>(key.bytes.constData()));
+    if (rc != 0) {
+        clear->clear();
+        *error = QStringLiteral("Impossibile decifrare il valore: chiave errata o valore alterato");
+        return false;
+    }
+    return true;
+}
+
+Result encipher(const QString &plain, const QString &keyFile)
+{
+    QByteArray box;
+    QString error;
+    if (!encipherBytes(plain.toUtf8(), &box, &error, keyFile))
+        return failed(error);
+    return {true, QString::fromLatin1(box.toBase64()), QString()};
 }
 
 Result decipher(const QString &stored, const QString &keyFile)
 {
-    if (!sodiumReady())
-        return failed(QStringLiteral("Libreria di cifratura non disponibile"));
     const auto decoded = QByteArray::fromBase64Encoding(stored.trimmed().toLatin1(),
                                                         QByteArray::AbortOnBase64DecodingErrors);
-    const qsizetype overhead = crypto_secretbox_NONCEBYTES + crypto_secretbox_MACBYTES;
-    if (stored.trimmed().isEmpty() || !decoded || decoded.decoded.size() < overhead)
+    if (stored.trimmed().isEmpty() || !decoded)
         return failed(QStringLiteral("Valore cifrato non valido"));
-    Key key;
+    QByteArray clear;
     QString error;
-    if (!loadKey(keyFile, &key, &error))
+    if (!decipherBytes(decoded.decoded, &clear, &error, keyFile))
         return failed(error);
-
-    const QByteArray &box = decoded.decoded;
-    const auto *nonce = reinterpret_cast<const unsigned char *>(box.constData());
-    QByteArray clear(box.size() - overhead, Qt::Uninitialized);
-    const int rc = crypto_secretbox_open_easy(reinterpret_cast<unsigned char *>(clear.data()),
-                                              nonce + crypto_secretbox_NONCEBYTES,
-                                              static_cast<unsigned long long>(box.size() - crypto_secretbox_NONCEBYTES),
-                                              nonce, reinterpret_cast<const unsigned char *>(key.bytes.constData()));
-    if (rc != 0)
-        return failed(QStringLiteral("Impossibile decifrare il valore: chiave errata o valore alterato"));
     return {true, QString::fromUtf8(clear), QString()};
 }
 

@@ -6,6 +6,7 @@
 // nonce followed by the authenticated ciphertext, so a wrong key or an
 // altered value is refused rather than giving back garbage.
 
+#include <QByteArray>
 #include <QString>
 
 namespace Cipher {
@@ -22,6 +23,12 @@ bool createKey(const QString &path, QString *error = nullptr);
 
 Result encipher(const QString &plain, const QString &keyFile);
 Result decipher(const QString &stored, const QString &keyFile);
+
+// The same for bytes (a stored document): the box is the random nonce
+// followed by the authenticated ciphertext, as raw bytes. False with *error
+// when the key cannot be read or the box is not one of this key.
+bool encipherBytes(const QByteArray &plain, QByteArray *box, QString *error, const QString &keyFile);
+bool decipherBytes(const QByteArray &box, QByteArray *plain, QString *error, const QString &keyFile);
 
 // The same with the key file of the session's configuration.
 Result encipher(const QString &plain);

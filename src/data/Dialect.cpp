@@ -85,8 +85,13 @@ bool prepareSqlite(QSqlDatabase &db, QString *error)
     // every commit of another connection makes SQLite drop a connection's
     // whole mapping, and mapping the pages again cost each registration's
     // checks more than they cost through the cache.
+    // A read-only connection cannot change the file's journal: it reads the
+    // file in whatever mode its writer left it.
+    const bool readOnly = db.connectOptions().contains(QLatin1String("QSQLITE_OPEN_READONLY"));
     for (const char *pragma : {"PRAGMA foreign_keys=ON", "PRAGMA journal_mode=WAL", "PRAGMA synchronous=FULL",
                                "PRAGMA mmap_size=0", "PRAGMA cache_size=-65536"}) {
+        if (readOnly && qstrcmp(pragma, "PRAGMA journal_mode=WAL") == 0)
+            continue;
         if (!q.exec(QString::fromLatin1(pragma))) {
             *error = q.lastError().text();
             return false;

@@ -80,10 +80,15 @@ bool chooseCode(QComboBox *c, const QString &code)
 
 } // namespace
 
-FrmFiltroRProt::FrmFiltroRProt(QWidget *parent) : ChildWindow(parent)
+FrmFiltroRProt::FrmFiltroRProt(QWidget *parent, bool archive) : ChildWindow(parent)
 {
-    setObjectName(QStringLiteral("FrmFiltroRProt"));
-    setWindowTitle(kCaption);
+    setObjectName(archive ? QStringLiteral("FrmStoricoRProt") : QStringLiteral("FrmFiltroRProt"));
+    setWindowTitle(archive ? QStringLiteral("Ricerca Protocolli su Storico") : kCaption);
+    if (archive) {
+        // The register of past years: the year is the database server's.
+        const QDateTime now = F::serverTime();
+        before_ = QDate((now.isValid() ? now.date() : QDate::currentDate()).year(), 1, 1);
+    }
     auto *v = new QVBoxLayout(this);
     v->setContentsMargins(6, 4, 6, 4);
     pages_ = new QStackedWidget(this);
@@ -239,6 +244,7 @@ GeneralCriteria FrmFiltroRProt::criteria() const
     c.department = chosenCode(department_);
     c.office = c.department.isEmpty() ? QString() : chosenCode(office_);
     c.limit = limit_->currentData().toInt();
+    c.before = before_;
     return c;
 }
 
@@ -275,7 +281,7 @@ bool FrmFiltroRProt::search()
 {
     const GeneralCriteria c = criteria();
     if (const auto problem = checkCriteria(c)) {
-        showBox(kCaption, problem->message, Icon::Warning);
+        showBox(windowTitle(), problem->message, Icon::Warning);
         focusControl(problem->control);
         return false;
     }
@@ -327,7 +333,7 @@ bool FrmFiltroRProt::openRow(int row)
 
 void FrmFiltroRProt::step(int delta)
 {
-    if (const int row = ui::stepRow(list_, delta, kCaption); row >= 0)
+    if (const int row = ui::stepRow(list_, delta, windowTitle()); row >= 0)
         openRow(row);
 }
 
@@ -342,7 +348,7 @@ bool FrmFiltroRProt::print()
 {
     if (list_->count() == 0)
         return false;
-    const auto target = ReportOutput::choose(kCaption, QStringLiteral("ElencoProtocolli.pdf"));
+    const auto target = ReportOutput::choose(windowTitle(), QStringLiteral("ElencoProtocolli.pdf"));
     if (!target)
         return false;
     // The rows as the list shows them: in its order and filter, reserved
@@ -359,7 +365,7 @@ bool FrmFiltroRProt::print()
     const ListingResult printed = printGrid(kPrintTitle + QLatin1Char('\n') + count_->text(), titles,
                                             filter::printWidths(), rows, *target, gridOptions(true));
     if (!printed.ok)
-        showBox(kCaption, QStringLiteral("Errore di Stampa: ") + printed.error, Icon::Critical);
+        showBox(windowTitle(), QStringLiteral("Errore di Stampa: ") + printed.error, Icon::Critical);
     return printed.ok;
 }
 

@@ -31,7 +31,9 @@ class ProtocolDetail;
 class FrmFiltroRProt : public ChildWindow {
     Q_OBJECT
 public:
-    explicit FrmFiltroRProt(QWidget *parent = nullptr);
+    // With archive, the search of the past years' register
+    // ("FrmStoricoRProt"): only protocols dated before the current year.
+    explicit FrmFiltroRProt(QWidget *parent = nullptr, bool archive = false);
 
     void ELABORATBAR(const QString &key) override;
     QSize sizeHint() const override;
@@ -72,6 +74,7 @@ private:
     void reloadSaved(const QString &current = QString());
     void focusControl(const QString &name);
 
+    QDate before_;
     QStackedWidget *pages_ = nullptr;
     QWidget *listPage_ = nullptr;
     QLineEdit *year_ = nullptr, *number_ = nullptr, *emergency_ = nullptr, *correspondent_ = nullptr,

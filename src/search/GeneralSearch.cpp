@@ -129,6 +129,8 @@ struct Conditions {
 Conditions conditions(const GeneralCriteria &c, const protocol::Viewer &v)
 {
     QString sql = QStringLiteral("p.Tab_Ente = ") + q(v.ente);
+    if (c.before.isValid())
+        sql += QStringLiteral(" AND p.Tab_DataProtocollo < ") + dateLiteral(c.before);
     Conditions out;
     QString subject, corr;
     if (!c.year.trimmed().isEmpty() && !c.number.trimmed().isEmpty()) {

@@ -28,6 +28,9 @@ struct GeneralCriteria {
     bool incoming = true, outgoing = true; // OptTipoProtocollo
     QString department, office;    // Dip, Uff codes, empty for none
     int limit = 50;                // Combo1
+    // Only protocols dated before this day (invalid: no bound): the search
+    // of the past years' register.
+    QDate before;
 };
 
 // The message of the first criterion that cannot be searched, with the name

@@ -8,6 +8,7 @@ namespace nimbo::search {
 void registerGeneralSearchWindows()
 {
     WindowRegistry::add(QStringLiteral("FrmFiltroRProt"), [] { return new FrmFiltroRProt; });
+    WindowRegistry::add(QStringLiteral("FrmStoricoRProt"), [] { return new FrmFiltroRProt(nullptr, true); });
 }
 
 } // namespace nimbo::search

@@ -55,6 +55,9 @@
 // number in the function). Every text of a request of any operation must
 // hold no NUL, control character or broken Unicode: refused with "991"
 // naming the field, before anything is written or logged.
+// A document stored enciphered (Criptato "1") is sent deciphered, its
+// Criptato then "0", to an operator who may see its protocol; any other
+// reader is refused with "992" (and logged as refused).
 // Reply: [0, "Operazione OK", bytes, Compresso, Criptato] when found;
 // [1, text] when there is nothing stored; ["992", text] when privacy
 // refuses (the text is shown as it is); ["991", text] malformed request;
@@ -83,6 +86,12 @@ inline const QString kPrivacyRefused =
     QStringLiteral("Utente non abilitato a visualizzare il documento. Protocollo soggetto a privacy.");
 inline const QString kPrivacyCheckFailed =
     QStringLiteral("Contattare esperto procedura. Errore nel controllo abilitazioni Utente.");
+
+// An enciphered document is shown, deciphered, only to an operator who may
+// see its protocol in the general search (level, offices, extra pairs)
+// and under the privacy rule above.
+inline const QString kEncipheredRefused =
+    QStringLiteral("Documento cifrato: l'utente non è abilitato a consultare il protocollo.");
 
 // Element 3 of the reply of operation 301.
 inline const QString kCopied = QStringLiteral("S");

@@ -5,6 +5,9 @@
 #include <QSqlError>
 
 #include "data/C_GestDB.h"
+#include "data/Cipher.h"
+#include "data/Scope.h"
+#include "session/DicAmbiente.h"
 #include "data/Funzioni_Com_1.h"
 #include "data/Dialect.h"
 #include "data/TextCheck.h"
@@ -378,6 +381,47 @@ QVariantList ImageServer::read(const QVariantList &p)
     return runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&] { return readAttempt(r); });
 }
 
+namespace {
+
+// Whether the reader may see the protocol in the general search: his level,
+// department, office and extra pairs as the register holds them. Nothing
+// when a statement failed.
+std::optional<bool> mayReadProtocol(RequestUnit &unit, const QString &ente, const QString &op, const QString &number)
+{
+    protocol::Viewer v;
+    v.ente = ente;
+    v.operatorCode = op;
+    if (!unit.run(QStringLiteral("SELECT Op_Livello, Op_AbilPrivacy, Op_Dipartimento, Op_CodiceUfficio FROM "
+                                 "Tab_Operatori WHERE Op_Codice_Operatore = ? AND Op_Ente = ?"),
+                  {op, ente}))
+        return std::nullopt;
+    if (!unit.q->next()) {
+        unit.q->finish();
+        return false;
+    }
+    v.level = unit.q->value(0).toString().trimmed().toInt();
+    v.privacy = unit.q->value(1).toString().trimmed().toUpper() == QLatin1String("S");
+    v.department = unit.q->value(2).toString().trimmed();
+    v.office = unit.q->value(3).toString().trimmed();
+    unit.q->finish();
+    if (!unit.run(QStringLiteral("SELECT Op_DIP, Op_Uff FROM Tab_Operatori_DIP WHERE Op_Codice = ? AND Op_Ente = ?"),
+                  {op, ente}))
+        return std::nullopt;
+    while (unit.q->next())
+        v.extra.append({unit.q->value(0).toString().trimmed(), unit.q->value(1).toString().trimmed()});
+    unit.q->finish();
+    if (!unit.run(QStringLiteral("SELECT 1 FROM Tab_Protocollo p WHERE p.Tab_Ente = ? AND p.Tab_NumeroProtocollo = ? "
+                                 "AND ")
+                      + protocol::scope::generalSearch(v),
+                  {ente, number}))
+        return std::nullopt;
+    const bool sees = unit.q->next();
+    unit.q->finish();
+    return sees;
+}
+
+} // namespace
+
 UnitOutcome ImageServer::readAttempt(const Read &r)
 {
     QSqlQuery query(conn_->db.sql());
@@ -450,6 +494,30 @@ UnitOutcome ImageServer::readAttempt(const Read &r)
         }
     }
 
+    // An enciphered document goes only to an operator who may see its
+    // protocol: the rule of the general search, on his own record.
+    bool enciphered = false;
+    if (allowed && !number.isEmpty() && r.what != image::kEmail) {
+        const bool found = r.what == image::kAttachment
+                               ? unit.run(QStringLiteral("SELECT Criptato FROM Tab_allegati WHERE Id_allegato = ?"), {r.id})
+                               : unit.run(QStringLiteral("SELECT Criptato FROM Tab_immagini WHERE ID_ente = ? AND "
+                                                         "Tipo_protocollo = ? AND Prot_Numero = ? ORDER BY ID DESC"),
+                                          {r.ente, image::imageDirection(r.direction), number});
+        if (!found)
+            return unit.failed();
+        enciphered = unit.q->next() && unit.q->value(0).toString().trimmed() == QLatin1String("1");
+        unit.q->finish();
+        if (enciphered) {
+            std::optional<bool> sees = mayReadProtocol(unit, r.ente, r.op, number);
+            if (!sees)
+                return unit.failed();
+            if (!*sees) {
+                allowed = false;
+                refusal = image::kEncipheredRefused;
+            }
+        }
+    }
+
     // Every read leaves its row, a provisional e-mail's as well (its number
     // goes with the function: it is not a protocol's).
     QString function = r.function;
@@ -491,6 +559,15 @@ UnitOutcome ImageServer::readAttempt(const Read &r)
                  unit.q->value(1).toString().trimmed(), unit.q->value(2).toString().trimmed()};
     }
     unit.q->finish();
+    if (r.want && reply.value(0).toInt() == F::kStatusOk && reply.value(4).toString() == QLatin1String("1")) {
+        // Deciphered here, with the installation's key: the reader was
+        // found entitled above. A box this key does not open goes back as
+        // it lies, still flagged, and the workstation refuses to show it.
+        QByteArray clear;
+        QString why;
+        if (Cipher::decipherBytes(reply.value(2).toByteArray(), &clear, &why, DicAmbiente::session().cfg.keyFile))
+            reply = {F::kStatusOk, QStringLiteral("Operazione OK"), clear, reply.value(3), QStringLiteral("0")};
+    }
     return unit.commit(reply);
 }
 

@@ -1,4 +1,5 @@
 #include "startup/CreaTabMenu.h"
+#include "startup/FrmAbout.h"
 
 #include "startup/FrmStart.h"
 
@@ -131,6 +132,7 @@ void registerStartupWindows()
     nimbo::WindowRegistry::add(QStringLiteral("CreaTabMenu"), [] { return new CreaTabMenu; });
     // Opened by the entity and department windows, which set its properties.
     nimbo::WindowRegistry::add(QStringLiteral("FrmStart"), [] { return new FrmStart; });
+    registerAboutWindow();
 }
 
 } // namespace nimbo::startup
