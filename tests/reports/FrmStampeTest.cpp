@@ -77,8 +77,9 @@ protected:
     {
         QWidget *w = menu(main, "mnuregprotgen");
         EXPECT_NE(w, nullptr);
-        if (w)
+        if (w) {
             EXPECT_EQ(w->windowTitle(), s("Stampe Periodiche"));
+        }
         return w;
     }
 };
@@ -101,7 +102,7 @@ TEST_P(PeriodicReports, NotClassifiedFromTheMenuToPdfAndSheet)
 
     const QString pdf = out.filePath(s("nonclassificati.pdf"));
     EXPECT_EQ(press(w, "CmdStampa", pdf), QString());
-    const QString text = pdfText(pdf);
+    const QString text = pdfWords(pdf);
     EXPECT_TRUE(text.contains(s("Elenco documenti non classificati"))) << text.toStdString();
     EXPECT_TRUE(text.contains(s("AZIENDA SANITARIA DEMO")));
     EXPECT_TRUE(text.contains(s("Periodo dal 01/03/2024 al 31/03/2024")));
@@ -149,7 +150,7 @@ TEST_P(PeriodicReports, RegisterOfOneYearAndTheTransmissionList)
     set(w, "DataFine", s("29/02/2024"));
     const QString pdf = out.filePath(s("annuale.pdf"));
     EXPECT_EQ(press(w, "CmdStampa", pdf), QString());
-    const QString text = pdfText(pdf);
+    const QString text = pdfWords(pdf);
     EXPECT_TRUE(text.contains(s("Registro Annuale del Protocollo"))) << text.toStdString();
     EXPECT_TRUE(text.contains(s("Registro Generale del PROTOCOLLO Anno 2024")));
     // The whole year, whatever months were typed; not the year before.
@@ -182,7 +183,7 @@ TEST_P(PeriodicReports, RegisterOfOneYearAndTheTransmissionList)
     set(w, "TxtOgg", s("dell'asl"));
     const QString list = out.filePath(s("distinta.pdf"));
     press(w, "CmdStampa", list);
-    const QString sent = pdfText(list);
+    const QString sent = pdfWords(list);
     EXPECT_TRUE(sent.contains(s("Distinta di trasmissione agli uffici dell'Ente"))) << sent.toStdString();
     EXPECT_TRUE(sent.contains(s("Oggetto contenente: dell'asl")));
     EXPECT_EQ(numbersIn(sent), QStringList{shown(1)});
@@ -200,7 +201,7 @@ TEST_P(PeriodicReports, AuthorityArpPrintsTheMonthlyRegister)
     set(w, "DataFine", s("31/03/2024"));
     const QString pdf = out.filePath(s("mensile.pdf"));
     EXPECT_EQ(press(w, "CmdStampa", pdf), QString());
-    const QString text = pdfText(pdf);
+    const QString text = pdfWords(pdf);
     EXPECT_TRUE(text.contains(s("Registro mensile del Protocollo"))) << text.toStdString();
     EXPECT_FALSE(text.contains(s("Registro Annuale")));
 }

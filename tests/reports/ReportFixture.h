@@ -6,6 +6,7 @@
 // PDF files.
 
 #include <QDate>
+#include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
@@ -138,14 +139,19 @@ def cell(v):
 print(json.dumps({"a1": ws["A1"].value, "a2": ws["A2"].value,
                   "rows": [[cell(c.value) for c in r] for r in ws.iter_rows(min_row=4)]}))
 )";
+        // Debian's interpreter, the one its python3-openpyxl package serves.
+        const QString python = QFile::exists(s("/usr/bin/python3")) ? s("/usr/bin/python3") : s("python3");
         QProcess p;
-        p.start(QStringLiteral("python3"), {QStringLiteral("-c"), QString::fromUtf8(script), path});
+        p.start(python, {QStringLiteral("-c"), QString::fromUtf8(script), path});
         if (!p.waitForFinished(60000) || p.exitCode() != 0) {
             ADD_FAILURE() << "openpyxl: " << p.readAllStandardError().toStdString();
             return {};
         }
         return QJsonDocument::fromJson(p.readAllStandardOutput()).object();
     }
+
+    // The PDF's text with its ligatures ("fi", "ffi") as plain letters.
+    static QString pdfWords(const QString &path) { return pdfText(path).normalized(QString::NormalizationForm_KC); }
 
     QTemporaryDir out;
 };
