@@ -246,6 +246,29 @@ TEST_P(PeriodicReports, CancelledLeavesNothingHalfWritten)
     EXPECT_TRUE(QFileInfo::exists(sheet));
 }
 
+// The window fits the main window at 1024x768 with every box labelled,
+// and offers only the filters of the chosen report.
+TEST_P(PeriodicReports, LooksTidyAndOffersTheReportsFilters)
+{
+    MDIMenu *main = start("DEMO9");
+    ASSERT_NE(main, nullptr);
+    QWidget *w = open(main);
+    ASSERT_NE(w, nullptr);
+    for (const char *f : {"Dip", "Uff", "TxtOgg", "OptP", "OptS", "EntrataChk", "UscitaChk"})
+        EXPECT_FALSE(child<QWidget>(w, f)->isEnabled()) << f;
+    choose(w, "OptTrasmissione");
+    for (const char *f : {"Dip", "TxtOgg", "OptP", "OptS"})
+        EXPECT_TRUE(child<QWidget>(w, f)->isEnabled()) << f;
+    EXPECT_FALSE(child<QWidget>(w, "Uff")->isEnabled()); // until a department is chosen
+    pick(w, "Dip", s("AMM"));
+    EXPECT_TRUE(child<QWidget>(w, "Uff")->isEnabled());
+    EXPECT_FALSE(child<QWidget>(w, "EntrataChk")->isEnabled());
+    expectFitsWithFieldsLabelled(main, w, out.filePath(s("FrmStampe.png")));
+    choose(w, "OptNonAssegnati");
+    EXPECT_TRUE(child<QWidget>(w, "EntrataChk")->isEnabled());
+    EXPECT_FALSE(child<QWidget>(w, "Dip")->isEnabled());
+}
+
 NIMBO_INSTANTIATE_ENGINES(PeriodicReports);
 
 } // namespace nimbo::test
