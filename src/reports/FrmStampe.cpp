@@ -33,13 +33,12 @@ namespace {
 const QString kCaption = QStringLiteral("Stampe Periodiche");
 const QString kAll = QStringLiteral("------");
 
+// The picker's items after a first one of dashes, meaning all.
 void fill(QComboBox *combo, const QVector<ui::Match> &items)
 {
     const QSignalBlocker quiet(combo);
-    combo->clear();
-    combo->addItem(kAll, QString());
-    for (const ui::Match &m : items)
-        combo->addItem(m.code + QStringLiteral(" - ") + m.description, m.code);
+    organisation::fillPicker(combo, items);
+    combo->insertItem(0, kAll, QString());
     combo->setCurrentIndex(0);
 }
 

@@ -14,14 +14,8 @@ QString writeReportSheet(const QString &path, const SheetContent &content, const
     if (!book.get())
         return book.error();
     lxw_worksheet *ws = workbook_add_worksheet(book.get(), "Stampa");
-    lxw_format *bold = workbook_add_format(book.get());
-    format_set_bold(bold);
-    lxw_format *title = workbook_add_format(book.get());
-    format_set_bold(title);
-    format_set_bottom(title, LXW_BORDER_THIN);
-    lxw_format *day = workbook_add_format(book.get());
-    format_set_num_format(day, "dd/mm/yyyy");
-    format_set_align(day, LXW_ALIGN_LEFT);
+    const xlsx::ListFormats formats = xlsx::listFormats(book.get());
+    lxw_format *bold = formats.bold, *title = formats.heading, *day = formats.day;
 
     // Widths from the titles and the first rows: the sheet streams its rows,
     // so the columns are set before any is written.
