@@ -73,6 +73,18 @@ protected:
             out << it.next().captured();
         return out;
     }
+    // Logs in as DEMO9 and opens the window with a report and a period chosen.
+    QWidget *openFor(const char *option, const char *from, const char *to)
+    {
+        MDIMenu *main = start("DEMO9");
+        QWidget *w = main ? open(main) : nullptr;
+        if (w) {
+            choose(w, option);
+            set(w, "DataInizio", s(from));
+            set(w, "DataFine", s(to));
+        }
+        return w;
+    }
     QWidget *open(MDIMenu *main)
     {
         QWidget *w = menu(main, "mnuregprotgen");
@@ -135,14 +147,8 @@ TEST_P(PeriodicReports, NotClassifiedFromTheMenuToPdfAndSheet)
 
 TEST_P(PeriodicReports, RegisterOfOneYearAndTheTransmissionList)
 {
-    MDIMenu *main = start("DEMO9");
-    ASSERT_NE(main, nullptr);
-    QWidget *w = open(main);
+    QWidget *w = openFor("optRegGen", "01/12/2023", "31/01/2024");
     ASSERT_NE(w, nullptr);
-
-    choose(w, "optRegGen");
-    set(w, "DataInizio", s("01/12/2023"));
-    set(w, "DataFine", s("31/01/2024"));
     EXPECT_EQ(press(w, "CmdStampa", out.filePath(s("due.pdf"))), reports::kSameYear);
     EXPECT_FALSE(QFileInfo::exists(out.filePath(s("due.pdf"))));
 
@@ -192,13 +198,8 @@ TEST_P(PeriodicReports, RegisterOfOneYearAndTheTransmissionList)
 TEST_P(PeriodicReports, AuthorityArpPrintsTheMonthlyRegister)
 {
     run(s("UPDATE Tab_Parm_Gen SET Ente_codice_ASL = 'ARP'"));
-    MDIMenu *main = start("DEMO9");
-    ASSERT_NE(main, nullptr);
-    QWidget *w = open(main);
+    QWidget *w = openFor("optRegGen", "01/03/2024", "31/03/2024");
     ASSERT_NE(w, nullptr);
-    choose(w, "optRegGen");
-    set(w, "DataInizio", s("01/03/2024"));
-    set(w, "DataFine", s("31/03/2024"));
     const QString pdf = out.filePath(s("mensile.pdf"));
     EXPECT_EQ(press(w, "CmdStampa", pdf), QString());
     const QString text = pdfWords(pdf);
@@ -210,13 +211,8 @@ TEST_P(PeriodicReports, AuthorityArpPrintsTheMonthlyRegister)
 // table as it was before.
 TEST_P(PeriodicReports, CancelledLeavesNothingHalfWritten)
 {
-    MDIMenu *main = start("DEMO9");
-    ASSERT_NE(main, nullptr);
-    QWidget *w = open(main);
+    QWidget *w = openFor("optRegGen", "01/03/2024", "31/03/2024");
     ASSERT_NE(w, nullptr);
-    choose(w, "optRegGen");
-    set(w, "DataInizio", s("01/03/2024"));
-    set(w, "DataFine", s("31/03/2024"));
 
     ReportRow before(kReportColumns);
     before[0] = s("RIGA PRECEDENTE");
