@@ -14,6 +14,7 @@
 #include "search/Search.h"
 #include "platform/FileSystem.h"
 #include "protocol/FrmProtocollo.h"
+#include "reports/PeriodicReports.h"
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
@@ -43,5 +44,6 @@ int main(int argc, char **argv)
     nimbo::deadlines::registerDeadlineWindows();
     nimbo::email::registerEmailWindows();
     nimbo::history::registerHistoryWindows();
+    nimbo::reports::registerPeriodicReportWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -40,14 +40,8 @@ ExportOutcome writeWorkbook(const QString &path, const QString &title, const QSt
         return ExportOutcome::Failed;
     }
     lxw_worksheet *sheet = workbook_add_worksheet(book.get(), "Protocolli");
-    lxw_format *bold = workbook_add_format(book.get());
-    format_set_bold(bold);
-    lxw_format *heading = workbook_add_format(book.get());
-    format_set_bold(heading);
-    format_set_bottom(heading, LXW_BORDER_THIN);
-    lxw_format *day = workbook_add_format(book.get());
-    format_set_num_format(day, "dd/mm/yyyy");
-    format_set_align(day, LXW_ALIGN_LEFT);
+    const xlsx::ListFormats formats = xlsx::listFormats(book.get());
+    lxw_format *bold = formats.bold, *heading = formats.heading, *day = formats.day;
     for (int c = 0; c < int(std::size(kWidths)); ++c)
         worksheet_set_column(sheet, lxw_col_t(c), lxw_col_t(c), kWidths[c], nullptr);
 

@@ -75,6 +75,27 @@ private:
     QString error_;
 };
 
+// The formats of an exported list: its title in bold, the column headings
+// bold and ruled below, dates day first.
+struct ListFormats {
+    lxw_format *bold = nullptr;
+    lxw_format *heading = nullptr;
+    lxw_format *day = nullptr;
+};
+inline ListFormats listFormats(lxw_workbook *book)
+{
+    ListFormats f;
+    f.bold = workbook_add_format(book);
+    format_set_bold(f.bold);
+    f.heading = workbook_add_format(book);
+    format_set_bold(f.heading);
+    format_set_bottom(f.heading, LXW_BORDER_THIN);
+    f.day = workbook_add_format(book);
+    format_set_num_format(f.day, "dd/mm/yyyy");
+    format_set_align(f.day, LXW_ALIGN_LEFT);
+    return f;
+}
+
 inline void text(lxw_worksheet *sheet, int row, int column, const QString &value, lxw_format *format = nullptr)
 {
     if (value.isEmpty())

@@ -25,14 +25,8 @@ QString writeSheet(const QString &path, const Sheet &sheet)
     if (!book.get())
         return book.error();
     lxw_worksheet *ws = workbook_add_worksheet(book.get(), "Scadenze");
-    lxw_format *bold = workbook_add_format(book.get());
-    format_set_bold(bold);
-    lxw_format *title = workbook_add_format(book.get());
-    format_set_bold(title);
-    format_set_bottom(title, LXW_BORDER_THIN);
-    lxw_format *day = workbook_add_format(book.get());
-    format_set_num_format(day, "dd/mm/yyyy");
-    format_set_align(day, LXW_ALIGN_LEFT);
+    const xlsx::ListFormats formats = xlsx::listFormats(book.get());
+    lxw_format *bold = formats.bold, *title = formats.heading, *day = formats.day;
     lxw_format *moment = workbook_add_format(book.get());
     format_set_num_format(moment, "dd/mm/yyyy hh:mm");
     format_set_align(moment, LXW_ALIGN_LEFT);

@@ -364,7 +364,8 @@ bool ReportEngine::printHtml(const QString &html, const QString &title, const Re
     return true;
 }
 
-bool replaceReportRows(QSqlDatabase db, const QVector<ReportRow> &rows, QString *error)
+bool replaceReportRows(QSqlDatabase db, const QVector<ReportRow> &rows, QString *error,
+                       const std::function<bool(int)> &progress)
 {
     auto failWith = [error](const QString &text) {
         if (error)
@@ -398,6 +399,8 @@ bool replaceReportRows(QSqlDatabase db, const QVector<ReportRow> &rows, QString 
         }
         if (!q.exec())
             return failWith(q.lastError().text());
+        if (progress && !progress(i + 1))
+            return failWith(kReportCancelled);
     }
     if (!tx.commit())
         return failWith(db.lastError().text());

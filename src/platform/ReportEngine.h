@@ -23,6 +23,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <functional>
 
 namespace nimbo {
 
@@ -103,7 +104,11 @@ private:
 
 // Replaces every row of Tab_Report with the given rows, in their order, in one
 // transaction: on failure the table is left as it was and the reason is
-// returned in *error.
-bool replaceReportRows(QSqlDatabase db, const QVector<ReportRow> &rows, QString *error = nullptr);
+// returned in *error. progress, when given, is told how many rows are in
+// after each one; a false answer stops the filling and leaves the table as
+// it was (*error then reads kReportCancelled).
+inline const QString kReportCancelled = QStringLiteral("Operazione annullata");
+bool replaceReportRows(QSqlDatabase db, const QVector<ReportRow> &rows, QString *error = nullptr,
+                       const std::function<bool(int)> &progress = {});
 
 } // namespace nimbo

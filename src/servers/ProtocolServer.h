@@ -232,6 +232,8 @@ private:
     // the last postponement removed (52).
     QVariantList setDeadline(const QVariantList &params);
     QVariantList removePostponement(const QVariantList &params);
+    // The register rows of a period (AnnualRegisterServer.cpp): 502.
+    QVariantList registerRows(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);
