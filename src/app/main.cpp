@@ -13,6 +13,7 @@
 #include "search/Search.h"
 #include "platform/FileSystem.h"
 #include "protocol/FrmProtocollo.h"
+#include "registers/Registers.h"
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
@@ -41,5 +42,6 @@ int main(int argc, char **argv)
     nimbo::corrections::registerCorrectionWindows();
     nimbo::deadlines::registerDeadlineWindows();
     nimbo::email::registerEmailWindows();
+    nimbo::registers::registerRegisterWindows();
     return StartUp::run(QApplication::arguments());
 }

@@ -22,6 +22,7 @@
 #include "servers/LateRequests.h"
 #include "servers/MailRequests.h"
 #include "servers/ManualRequests.h"
+#include "servers/RegisterRequests.h"
 #include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
@@ -305,6 +306,8 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpRegistraScadenza: reply = setDeadline(params); break;
     case kOpEliminaRinvio: reply = removePostponement(params); break;
     case kOpProtocollaEmail: reply = emailRegistration(params); break;
+    case kOpStampaRegistro: reply = registerRows(params); break;
+    case kOpArchiviaRegistro: reply = archiveRegister(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }
