@@ -16,6 +16,7 @@
 #include <QSqlQuery>
 #include <QXmlStreamWriter>
 
+#include "data/CorrespondentText.h"
 #include "data/Dialect.h"
 
 namespace nimbo::daily {
@@ -77,14 +78,6 @@ QDate dateOf(const QVariant &v)
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
 }
 
-QString names(const QString &kept)
-{
-    QStringList out;
-    for (const QString &line : kept.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        if (!line.trimmed().isEmpty())
-            out << line.trimmed();
-    return out.join(QStringLiteral("; "));
-}
 
 bool fail(QString *error, const QSqlQuery &q, const QString &what)
 {
@@ -149,7 +142,7 @@ bool collect(const QSqlDatabase &db, const QString &ente, const QDate &date, Day
         e.number = q.value(0).toString();
         e.direction = q.value(1).toString();
         e.time = q.value(2).toString();
-        e.correspondent = names(q.value(3).toString());
+        e.correspondent = correspondentsOnOneLine(q.value(3).toString());
         e.subject = q.value(4).toString();
         e.type = q.value(5).toString();
         e.state = q.value(6).toString();

@@ -147,51 +147,13 @@ QPageLayout layoutFor(const PageSpec &spec)
 }
 
 // Lays the document out on the device's own page and resolution, then paints
-// it page by page, so that point sizes in the template are true sizes and
-// no extra margins are added. Page numbers appear only when the template
-// asks for them with <meta name="page-footer" content="Pag. {page} di
-// {pages}">: the line is drawn centred at the foot of every page, in room
-// taken from the page's text.
-bool paint(const QString &html, QPagedPaintDevice &device)
-{
-    QTextDocument doc;
-    doc.documentLayout()->setPaintDevice(&device);
-    doc.setHtml(html);
-    QTextFrameFormat root = doc.rootFrame()->frameFormat();
-    root.setMargin(0);
-    doc.rootFrame()->setFrameFormat(root);
-    const QString footer = metaContent(html, QStringLiteral("page-footer"));
-    QFont footFont = doc.defaultFont();
-    footFont.setPointSize(8);
-    const qreal footHeight = footer.isEmpty() ? 0 : QFontMetricsF(footFont, &device).height() * 2;
-    const QSizeF page(device.width(), device.height() - footHeight);
-    doc.setPageSize(page);
-
-    QPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    const int pages = qMax(1, doc.pageCount());
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !device.newPage())
-            return false;
-        painter.save();
-        painter.translate(0, -i * page.height());
-        doc.drawContents(&painter, QRectF(0, i * page.height(), page.width(), page.height()));
-        painter.restore();
-        if (!footer.isEmpty()) {
-            painter.setFont(footFont);
-            painter.drawText(QRectF(0, page.height(), page.width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom,
-                             QString(footer)
-                                 .replace(QStringLiteral("{page}"), QString::number(i + 1))
-                                 .replace(QStringLiteral("{pages}"), QString::number(pages)));
-        }
-    }
-    return painter.end();
-}
-
-// Paints one part of a long report on a device already begun: from a new
-// page unless it is the first part; *page counts the pages so far.
-bool paintPart(const QString &html, QPagedPaintDevice &device, QPainter &painter, bool first, int *page)
+// it page by page on a device already begun, from a new page unless it is
+// the first part of the output; *page counts the pages painted so far. Page
+// numbers appear only when the template asks for them with <meta
+// name="page-footer" content="Pag. {page} di {pages}">: the line is drawn
+// centred at the foot of every page, in room taken from the page's text;
+// {pages} is known only when the document is the whole output.
+bool paintPart(const QString &html, QPagedPaintDevice &device, QPainter &painter, bool first, int *page, bool whole)
 {
     QTextDocument doc;
     doc.documentLayout()->setPaintDevice(&device);
@@ -215,12 +177,24 @@ bool paintPart(const QString &html, QPagedPaintDevice &device, QPainter &painter
         doc.drawContents(&painter, QRectF(0, i * size.height(), size.width(), size.height()));
         painter.restore();
         if (!footer.isEmpty()) {
+            QString line = QString(footer).replace(QStringLiteral("{page}"), QString::number(*page));
+            if (whole)
+                line.replace(QStringLiteral("{pages}"), QString::number(pages));
             painter.setFont(footFont);
-            painter.drawText(QRectF(0, size.height(), size.width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom,
-                             QString(footer).replace(QStringLiteral("{page}"), QString::number(*page)));
+            painter.drawText(QRectF(0, size.height(), size.width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom, line);
         }
     }
     return true;
+}
+
+bool paint(const QString &html, QPagedPaintDevice &device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    int page = 0;
+    const bool ok = paintPart(html, device, painter, true, &page, true);
+    return painter.end() && ok;
 }
 
 } // namespace
@@ -493,7 +467,7 @@ bool ReportEngine::printInParts(const ReportRequest &request, const QSqlDatabase
     int page = 0;
     bool first = true;
     for (;;) {
-        if (!paintPart(html, *device, painter, first, &page)) {
+        if (!paintPart(html, *device, painter, first, &page, false)) {
             painter.end();
             return failed();
         }

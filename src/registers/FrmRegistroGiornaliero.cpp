@@ -36,6 +36,8 @@ FrmRegistroGiornaliero::FrmRegistroGiornaliero(QWidget *parent) : ChildWindow(pa
     folder_ = new QLineEdit(group);
     folder_->setObjectName(QStringLiteral("txtCartella"));
     folder_->setText(QDir(DicAmbiente::session().programFolder).filePath(QStringLiteral("documenti/RegistroGiornaliero")));
+    // Room for a whole path.
+    folder_->setMinimumWidth(folder_->fontMetrics().averageCharWidth() * 70);
     group->addRow(QStringLiteral("Giorno"), {day_});
     group->addRow(QStringLiteral("Cartella"), {ui::Cell(folder_, 1)});
     outcome_ = new QLabel(this);

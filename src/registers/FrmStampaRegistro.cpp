@@ -71,6 +71,8 @@ FrmStampaRegistro::FrmStampaRegistro(QWidget *parent) : ChildWindow(parent)
     list_->setColumns(QStringLiteral("Tipo;N° Protocollo;Data;Data Ricezione;Oggetto;Stampato;Stato;"),
                       QStringLiteral("4;12;10;10;60;8;6;0"));
     list_->setFitToWidth(true);
+    // Subjects are read in the list before the register is printed.
+    list_->setMinimumSize(list_->fontMetrics().averageCharWidth() * 130, list_->fontMetrics().height() * 20);
 
     auto *print = new QPushButton(QStringLiteral("Stampa"), this);
     print->setObjectName(QStringLiteral("CmdStampa"));

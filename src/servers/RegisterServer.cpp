@@ -5,6 +5,7 @@
 #include <QSet>
 #include <QSqlError>
 
+#include "data/CorrespondentText.h"
 #include "data/Funzioni_Com_1.h"
 #include "data/TextCheck.h"
 #include "servers/ProtocolServer.h"
@@ -35,16 +36,6 @@ QDate dateOf(const QVariant &v)
     if (v.metaType().id() == QMetaType::QDate)
         return v.toDate();
     return QDate::fromString(v.toString().left(10), Qt::ISODate);
-}
-
-// The correspondents' names the database keeps, one a line, as one text.
-QString names(const QString &kept)
-{
-    QStringList out;
-    for (const QString &line : kept.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-        if (!line.trimmed().isEmpty())
-            out << line.trimmed();
-    return out.join(QStringLiteral("; "));
 }
 
 } // namespace
@@ -102,7 +93,7 @@ QVariantList ProtocolServer::registerRows(const QVariantList &params)
             row[RegDirection] = q->value(1).toString();
             row[RegDate] = dateOf(q->value(2)).toString(QStringLiteral("dd/MM/yyyy"));
             row[RegTime] = q->value(3).toString();
-            row[RegCorrespondent] = reserved ? kReservedText : names(q->value(4).toString());
+            row[RegCorrespondent] = reserved ? kReservedText : correspondentsOnOneLine(q->value(4).toString());
             row[RegSubject] = reserved ? kReservedText : q->value(5).toString();
             row[RegType] = q->value(6).toString();
             row[RegOffice] = q->value(7).toString();
