@@ -10,6 +10,8 @@
 // Tab_Report, then the template printed to PDF part after part. SQLite;
 // peak_rss_mb is the process's peak resident memory after the run.
 //
+//   NIMBO_BENCH_PART  rows of the register painted at a time (default 400)
+//
 // Quick run: NIMBO_BENCH_ROWS=50000 NIMBO_BENCH_ANNUAL=20000 bench_RegisterBench
 
 #include <QDir>
@@ -158,7 +160,9 @@ void GeneralRegister(benchmark::State &state)
         nimbo::ReportRequest req;
         req.templateName = QStringLiteral("RegistroGenerale.rpt");
         req.title = QStringLiteral("Registro Generale del Protocollo");
-        if (!engine.printInParts(req, tablocal, nimbo::ReportTarget::pdf(dir.filePath(QStringLiteral("registro.pdf"))))) {
+        const int part = int(bench::envNumber("NIMBO_BENCH_PART", 400));
+        if (!engine.printInParts(req, tablocal, nimbo::ReportTarget::pdf(dir.filePath(QStringLiteral("registro.pdf"))),
+                                 part)) {
             state.SkipWithError(qPrintable(engine.lastErrorText()));
             break;
         }

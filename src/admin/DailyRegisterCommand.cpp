@@ -80,8 +80,7 @@ int dailyRegister(const Options &o, QTextStream &out, QString *error)
                        .arg(p.digest,
                             p.sameAsBefore ? QStringLiteral(" (uguale a quello già prodotto)")
                             : p.changedSinceBefore
-                                ? QStringLiteral(" (DIVERSO da quello prodotto in precedenza: il registro del giorno "
-                                                 "è stato modificato)")
+                                ? QStringLiteral(" (DIVERSO da quello prodotto in precedenza per lo stesso giorno)")
                                 : QString())
                 << Qt::endl;
         }

@@ -111,8 +111,7 @@ bool FrmRegistroGiornaliero::produce()
     if (p.sameAsBefore)
         text += QStringLiteral("\nIl registro è identico a quello già prodotto per il giorno.");
     else if (p.changedSinceBefore)
-        text += QStringLiteral("\nATTENZIONE! Il registro differisce da quello prodotto in precedenza per il giorno: "
-                               "il registro del giorno è stato modificato.");
+        text += QStringLiteral("\nATTENZIONE! Il registro differisce da quello prodotto in precedenza per il giorno.");
     outcome_->setText(text);
     showBox(kTitle, text, p.changedSinceBefore ? Icon::Warning : Icon::Information);
     return true;
