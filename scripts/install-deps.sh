@@ -14,7 +14,7 @@ packages=(
   postgresql libpq-dev
   libical-dev libgmime-3.0-dev libxml2-dev libxml2-utils
   dovecot-imapd dovecot-lmtpd postfix openssl
-  poppler-utils python3-openpyxl python3-icalendar socat xvfb xauth sqlite3
+  poppler-utils python3-openpyxl python3-icalendar python3-pikepdf socat xvfb xauth sqlite3
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "admin/Admin.h"
 #include "admin/AdminOptions.h"
+#include "admin/DailyRegisterCommand.h"
 #include "admin/MailCommands.h"
 #include "admin/Roles.h"
 #include "admin/Secret.h"
@@ -569,6 +570,11 @@ const QList<Command> &commands()
           QStringLiteral("ca")},
          {},
          sendMail},
+        {"daily-register",
+         {QStringLiteral("sqlite"), QStringLiteral("pg"), QStringLiteral("date"), QStringLiteral("out"),
+          QStringLiteral("ente")},
+         {},
+         dailyRegister},
     };
     return list;
 }
@@ -614,7 +620,7 @@ QString usage()
         "      classe, una di categoria lascia vuota la classe; codici di al massimo 3 caratteri, active 1, 0 o\n"
         "      vuoto (1); aggiunge gli elementi nuovi e aggiorna descrizione e stato di quelli presenti; se una\n"
         "      riga è errata non carica nulla e indica la riga\n")
-        + mailUsage() + QStringLiteral(
+        + mailUsage() + dailyRegisterUsage() + QStringLiteral(
         "Le password non si scrivono mai nella riga di comando: CONNINFO non contiene la password, che\n"
         "PostgreSQL legge dal file ~/.pgpass o dalla variabile PGPASSWORD.\n");
 }

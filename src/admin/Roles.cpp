@@ -25,8 +25,10 @@ const QStringList kAppendOnly{QStringLiteral("log_accessi_proto")};
 // history, which the database's trigger writes; the numbers let into the
 // register without a registration, which only the owner admits, and the
 // record of the late registrations written with them.
-// Counters that only go up: a row deleted would hand its codes out again.
-const QStringList kNeverDeleted{QStringLiteral("tab_contatorefascicoli")};
+// Counters that only go up: a row deleted would hand its codes out again;
+// the record of the daily registers produced, which a new production adds
+// to or counts on.
+const QStringList kNeverDeleted{QStringLiteral("tab_contatorefascicoli"), QStringLiteral("tab_registrogiornaliero")};
 const QStringList kReadOnly{QStringLiteral("ab_storicoprotocollo"), QStringLiteral("tab_protocollo_storico"),
                             QStringLiteral("tab_protocollo_ammissioni"), QStringLiteral("tab_protocollorecuperato"),
                             QStringLiteral("tab_scadenzeincorso")};

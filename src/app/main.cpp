@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "protocol/FrmProtocollo.h"
 #include "reports/PeriodicReports.h"
+#include "registers/Registers.h"
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
@@ -45,5 +46,6 @@ int main(int argc, char **argv)
     nimbo::email::registerEmailWindows();
     nimbo::history::registerHistoryWindows();
     nimbo::reports::registerPeriodicReportWindows();
+    nimbo::registers::registerRegisterWindows();
     return StartUp::run(QApplication::arguments());
 }

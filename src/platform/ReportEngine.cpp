@@ -17,6 +17,8 @@
 #include <QTextDocument>
 #include <QTextFrame>
 
+#include <memory>
+
 #include <kainjow/mustache.hpp>
 
 namespace nimbo {
@@ -145,12 +147,13 @@ QPageLayout layoutFor(const PageSpec &spec)
 }
 
 // Lays the document out on the device's own page and resolution, then paints
-// it page by page, so that point sizes in the template are true sizes and
-// no extra margins are added. Page numbers appear only when the template
-// asks for them with <meta name="page-footer" content="Pag. {page} di
-// {pages}">: the line is drawn centred at the foot of every page, in room
-// taken from the page's text.
-bool paint(const QString &html, QPagedPaintDevice &device)
+// it page by page on a device already begun, from a new page unless it is
+// the first part of the output; *page counts the pages painted so far. Page
+// numbers appear only when the template asks for them with <meta
+// name="page-footer" content="Pag. {page} di {pages}">: the line is drawn
+// centred at the foot of every page, in room taken from the page's text;
+// {pages} is known only when the document is the whole output.
+bool paintPart(const QString &html, QPagedPaintDevice &device, QPainter &painter, bool first, int *page, bool whole)
 {
     QTextDocument doc;
     doc.documentLayout()->setPaintDevice(&device);
@@ -162,29 +165,36 @@ bool paint(const QString &html, QPagedPaintDevice &device)
     QFont footFont = doc.defaultFont();
     footFont.setPointSize(8);
     const qreal footHeight = footer.isEmpty() ? 0 : QFontMetricsF(footFont, &device).height() * 2;
-    const QSizeF page(device.width(), device.height() - footHeight);
-    doc.setPageSize(page);
+    const QSizeF size(device.width(), device.height() - footHeight);
+    doc.setPageSize(size);
+    const int pages = qMax(1, doc.pageCount());
+    for (int i = 0; i < pages; ++i) {
+        if ((!first || i > 0) && !device.newPage())
+            return false;
+        ++*page;
+        painter.save();
+        painter.translate(0, -i * size.height());
+        doc.drawContents(&painter, QRectF(0, i * size.height(), size.width(), size.height()));
+        painter.restore();
+        if (!footer.isEmpty()) {
+            QString line = QString(footer).replace(QStringLiteral("{page}"), QString::number(*page));
+            if (whole)
+                line.replace(QStringLiteral("{pages}"), QString::number(pages));
+            painter.setFont(footFont);
+            painter.drawText(QRectF(0, size.height(), size.width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom, line);
+        }
+    }
+    return true;
+}
 
+bool paint(const QString &html, QPagedPaintDevice &device)
+{
     QPainter painter;
     if (!painter.begin(&device))
         return false;
-    const int pages = qMax(1, doc.pageCount());
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0 && !device.newPage())
-            return false;
-        painter.save();
-        painter.translate(0, -i * page.height());
-        doc.drawContents(&painter, QRectF(0, i * page.height(), page.width(), page.height()));
-        painter.restore();
-        if (!footer.isEmpty()) {
-            painter.setFont(footFont);
-            painter.drawText(QRectF(0, page.height(), page.width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom,
-                             QString(footer)
-                                 .replace(QStringLiteral("{page}"), QString::number(i + 1))
-                                 .replace(QStringLiteral("{pages}"), QString::number(pages)));
-        }
-    }
-    return painter.end();
+    int page = 0;
+    const bool ok = paintPart(html, device, painter, true, &page, true);
+    return painter.end() && ok;
 }
 
 } // namespace
@@ -361,6 +371,124 @@ bool ReportEngine::printHtml(const QString &html, const QString &title, const Re
     printer.setPageLayout(layout);
     if (!paint(html, printer))
         return fail(ReportError::PrintFailed, QStringLiteral("Errore nella stampa su ") + info.printerName());
+    return true;
+}
+
+bool ReportEngine::printInParts(const ReportRequest &request, const QSqlDatabase &db, const ReportTarget &target,
+                                int rowsPerPart)
+{
+    clearError();
+    if (templatePath(request.templateName).isEmpty())
+        return fail(ReportError::TemplateMissing,
+                    QStringLiteral("Modello di stampa non trovato: ") + QDir(folder_).filePath(request.templateName));
+    const auto readFailure = [this](const QString &why) {
+        return fail(ReportError::DataRead, QStringLiteral("Errore in lettura della tabella Tab_Report: ") + why);
+    };
+    if (!db.isOpen())
+        return readFailure(QStringLiteral("archivio non aperto"));
+    QSqlQuery count(db);
+    if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM Tab_Report")) || !count.next())
+        return readFailure(count.lastError().text());
+    const qlonglong total = count.value(0).toLongLong();
+    count.finish();
+    if (total == 0 && !request.allowEmpty)
+        return fail(ReportError::NoRows, QStringLiteral("Nessun dato da stampare"));
+    rowsPerPart = qMax(1, rowsPerPart);
+
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.exec(QStringLiteral("SELECT %1 FROM Tab_Report ORDER BY ID").arg(columnList(true))))
+        return readFailure(q.lastError().text());
+    const auto nextPart = [&](QVector<ReportRow> *rows) {
+        rows->clear();
+        while (rows->size() < rowsPerPart && q.next()) {
+            ReportRow row;
+            row.reserve(kReportColumns);
+            for (int c = 1; c <= kReportColumns; ++c)
+                row << (q.isNull(c) ? QString() : q.value(c).toString());
+            *rows << row;
+        }
+    };
+
+    // The page of the template's first part decides the layout of all.
+    QVector<ReportRow> part;
+    nextPart(&part);
+    ReportRequest req = request;
+    req.allowEmpty = true;
+    req.values.insert(QStringLiteral("totalRows"), QString::number(total));
+    const auto renderPart = [&](bool first, bool last) {
+        req.values.insert(QStringLiteral("firstPart"), first ? QStringLiteral("S") : QString());
+        req.values.insert(QStringLiteral("lastPart"), last ? QStringLiteral("S") : QString());
+        return render(req, part);
+    };
+    qlonglong done = part.size();
+    QString html = renderPart(true, done >= total);
+    if (error_ != ReportError::None)
+        return false;
+    const QPageLayout layout = layoutFor(pageSpec(html));
+
+    std::unique_ptr<QPagedPaintDevice> device;
+    QString printerName;
+    if (target.kind == ReportTarget::Kind::Pdf) {
+        QFile probe(target.name);
+        if (target.name.isEmpty() || QFileInfo(target.name).isDir() || !probe.open(QIODevice::WriteOnly))
+            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + target.name);
+        probe.close();
+        auto writer = std::make_unique<QPdfWriter>(target.name);
+        writer->setResolution(300);
+        writer->setTitle(request.title);
+        writer->setCreator(QStringLiteral("Nimbo"));
+        writer->setPageLayout(layout);
+        device = std::move(writer);
+    } else {
+        const QPrinterInfo info =
+            target.name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target.name);
+        if (info.isNull())
+            return fail(ReportError::PrinterNotFound, target.name.isEmpty()
+                                                          ? QStringLiteral("Nessuna stampante predefinita")
+                                                          : QStringLiteral("Stampante non trovata: ") + target.name);
+        auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+        printer->setDocName(request.title);
+        printer->setPageLayout(layout);
+        printerName = info.printerName();
+        device = std::move(printer);
+    }
+    const auto failed = [&] {
+        if (target.kind == ReportTarget::Kind::Pdf) {
+            device.reset();
+            QFile::remove(target.name);
+            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + target.name);
+        }
+        return fail(ReportError::PrintFailed, QStringLiteral("Errore nella stampa su ") + printerName);
+    };
+    QPainter painter;
+    if (!painter.begin(device.get()))
+        return failed();
+    int page = 0;
+    bool first = true;
+    for (;;) {
+        if (!paintPart(html, *device, painter, first, &page, false)) {
+            painter.end();
+            return failed();
+        }
+        first = false;
+        if (done >= total)
+            break;
+        nextPart(&part);
+        if (part.isEmpty())
+            break;
+        done += part.size();
+        html = renderPart(false, done >= total);
+        if (error_ != ReportError::None) {
+            painter.end();
+            const ReportError kept = error_;
+            const QString text = errorText_;
+            failed();
+            return fail(kept, text);
+        }
+    }
+    if (!painter.end())
+        return failed();
     return true;
 }
 

@@ -76,6 +76,15 @@ public:
     // The same over rows the caller already holds.
     QString render(const ReportRequest &request, const QVector<ReportRow> &rows);
 
+    // The same for reports of any length: Tab_Report is read a part at a
+    // time and each part of rowsPerPart rows is filled and painted before
+    // the next is read, so memory does not grow with the rows. Each part
+    // starts on a new page; the template is told {{firstPart}} and
+    // {{lastPart}} (true on those parts only) and {{totalRows}}; the
+    // page footer numbers the pages throughout ({pages} is not known).
+    bool printInParts(const ReportRequest &request, const QSqlDatabase &db, const ReportTarget &target,
+                      int rowsPerPart = 400);
+
     // Prints HTML already filled (exposed for reports that build their own rows).
     bool printHtml(const QString &html, const QString &title, const ReportTarget &target);
 

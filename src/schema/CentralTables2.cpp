@@ -274,6 +274,22 @@ void savedSearches(std::vector<Table> &t)
                  24});
 }
 
+// Each daily register produced: the body, the day, the fingerprint of its
+// PDF and what it holds. A day produced again with the same content counts
+// one more production on its row; different content (a day changed after
+// its register) gets a row of its own, so nothing produced is forgotten.
+void dailyRegisters(std::vector<Table> &t)
+{
+    t.push_back({QStringLiteral("Tab_RegistroGiornaliero"),
+                 {txt("Reg_Ente"), date("Reg_Data"), txt("Reg_Impronta", 64), txt("Reg_Identificativo", 40),
+                  txt("Reg_PrimoNumero", 11), txt("Reg_UltimoNumero", 11), num("Reg_Protocolli"),
+                  num("Reg_Modifiche"), stamp("Reg_PrimaProduzione"), stamp("Reg_UltimaProduzione"),
+                  num("Reg_Produzioni"), txt("Reg_CodOper")},
+                 cols({"Reg_Ente", "Reg_Data", "Reg_Impronta"}),
+                 {},
+                 37});
+}
+
 } // namespace
 
 std::vector<Table> centralTablesPart2()
@@ -286,6 +302,7 @@ std::vector<Table> centralTablesPart2()
     emergencyAndMail(t);
     filing(t);
     savedSearches(t);
+    dailyRegisters(t);
     return t;
 }
 

@@ -49,6 +49,7 @@ const Item kTree[] = {
     {0, "mnustampe", "STAMPE", "ST00", ""},
     {1, "mnuregprotgen", "Stampe Periodiche", "ST01", ""},
     {1, "mnuregprotgiorn", "Scarico Protocolli su CD", "ST02", ""},
+    {1, "mnuRegGiornaliero", "Registro Giornaliero di Protocollo", "", ""},
     {1, "mnuScadenzario", "Stampa Scadenzario", "ST03", ""},
     {1, "mnuscadenze", "Scadenzario Attivita'", "ST04", ""},
     {0, "fff", "TABELLE", "TA00", ""},
@@ -109,6 +110,9 @@ QString rightOf(const QString &name)
     // The entities are kept by whoever keeps the structure of the body.
     if (name == QLatin1String("mnuEnti"))
         return QStringLiteral("mnudatiente");
+    // The daily register is made by whoever prints and archives the register.
+    if (name == QLatin1String("mnuRegGiornaliero"))
+        return QStringLiteral("mnuregprotgiorn");
     return name;
 }
 

@@ -449,6 +449,15 @@ QStringList summaryIndexes(Kind kind, Engine)
                            "Tab_DataProtocollo, Tab_NumeroProtocollo)")};
 }
 
+// The daily register reads the changes of one day from the history.
+QStringList dailyRegisterIndex(Kind kind, Engine)
+{
+    if (kind != Kind::Central)
+        return {};
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_protocollo_storico_modifica ON Tab_Protocollo_Storico "
+                           "(Tab_Ente, Tab_DataModifica)")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -508,6 +517,8 @@ const std::vector<Step> &steps()
          noExtra},
         {36, "scadenze in corso con l'oggetto del protocollo, per la ricerca delle scadenze per oggetto",
          DeadlineKeeper::statements},
+        {37, "registri giornalieri di protocollo prodotti, con la loro impronta; storico dei protocolli per giorno",
+         dailyRegisterIndex},
     };
     return s;
 }

@@ -49,7 +49,7 @@ QString shownNumber(const QString &number)
 
 } // namespace
 
-QVariantList ProtocolServer::registerRows(const QVariantList &params)
+QVariantList ProtocolServer::annualRegisterRows(const QVariantList &params)
 {
     if (params.size() < 4)
         return refusedRequest(QStringLiteral("Richiesta del registro incompleta: sono attesi 4 elementi."));

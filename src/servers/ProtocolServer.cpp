@@ -23,6 +23,7 @@
 #include "servers/MailRequests.h"
 #include "servers/ManualRequests.h"
 #include "servers/AnnualRegister.h"
+#include "servers/RegisterRequests.h"
 #include "servers/RegistrationDossiers.h"
 #include "servers/RequestParts.h"
 #include "schema/Definition.h"
@@ -306,7 +307,9 @@ QVariantList ProtocolServer::Elabora(short operation, QVariantList &params)
     case kOpRegistraScadenza: reply = setDeadline(params); break;
     case kOpEliminaRinvio: reply = removePostponement(params); break;
     case kOpProtocollaEmail: reply = emailRegistration(params); break;
-    case kOpRegistroProtocolli: reply = registerRows(params); break;
+    case kOpRegistroProtocolli: reply = annualRegisterRows(params); break;
+    case kOpStampaRegistro: reply = registerRows(params); break;
+    case kOpArchiviaRegistro: reply = archiveRegister(params); break;
     default:
         return {F::kStatusBadRequest, QStringLiteral("Operazione non prevista: ") + QString::number(operation)};
     }

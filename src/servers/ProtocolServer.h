@@ -233,7 +233,11 @@ private:
     QVariantList setDeadline(const QVariantList &params);
     QVariantList removePostponement(const QVariantList &params);
     // The register rows of a period (AnnualRegisterServer.cpp): 502.
+    QVariantList annualRegisterRows(const QVariantList &params);
+    // The general register (RegisterServer.cpp): its rows (503) and the
+    // archived protocols marked (9).
     QVariantList registerRows(const QVariantList &params);
+    QVariantList archiveRegister(const QVariantList &params);
     bool databaseNow(QSqlQuery *&q, QDateTime *now);
     bool lockProtocol(QSqlQuery *&q, const QVariantList &key, bool *found, QDate *date, QString *state);
     bool freeMovementKey(QSqlQuery *&q, const QVariantList &key, const QDateTime &now, QString *out);

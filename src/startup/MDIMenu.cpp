@@ -69,6 +69,7 @@ const QHash<QString, Target> &targets()
         {QStringLiteral("mnuriepemerg"), {"frmRicercaEmergenza", ""}},
         {QStringLiteral("mnuregprotgen"), {"FrmStampe", ""}},
         {QStringLiteral("mnuregprotgiorn"), {"frmStampaRegistro", ""}},
+        {QStringLiteral("mnuRegGiornaliero"), {"frmRegistroGiornaliero", ""}},
         {QStringLiteral("mnuScadenzario"), {"FrmStampaScad", ""}},
         {QStringLiteral("mnuscadenze"), {"FrmScadenzario", ""}},
         {QStringLiteral("MnuOggetti"), {"FrmOggettiR", ""}},

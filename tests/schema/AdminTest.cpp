@@ -129,8 +129,8 @@ TEST_P(AdminCommand, FunctionTableIsFilledAtCreationAndRebuiltKeepingItsCodes)
     ASSERT_EQ(admin(QStringList{QStringLiteral("create-central")} + target).status, 0);
     // A register made without the demo already knows every menu item.
     const int items = count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni"));
-    // The 60 items of the menu and our "Anagrafe Enti".
-    EXPECT_EQ(items, 61);
+    // The 60 items of the menu, our "Anagrafe Enti" and "Registro Giornaliero di Protocollo".
+    EXPECT_EQ(items, 62);
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuEnti' AND "
                                                    "tf_codice = 'SE18'")),
               1);
@@ -148,7 +148,7 @@ TEST_P(AdminCommand, FunctionTableIsFilledAtCreationAndRebuiltKeepingItsCodes)
     ASSERT_TRUE(q.exec(QStringLiteral("UPDATE Tab_Funzioni SET tf_codice = 'ZZ99' WHERE tf_nome = 'mnuProtDoc'")));
     const Result r = admin(QStringList{QStringLiteral("create-functions")} + target);
     ASSERT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_TRUE(r.out.contains(QStringLiteral("61 voci di menu"))) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains(QStringLiteral("62 voci di menu"))) << r.out.toStdString();
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuiter' "
                                                    "AND tf_codice = 'PR04'")), 1);
     EXPECT_EQ(count(db().central(), QStringLiteral("SELECT COUNT(*) FROM Tab_Funzioni WHERE tf_nome = 'mnuProtDoc' "

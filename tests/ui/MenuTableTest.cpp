@@ -74,9 +74,11 @@ const Item kItems[] = {
     {"MnuSessioni", "Gestione Sessioni di Emergenza", "frmSessioniEme", ""},
 };
 
-// Items of our own beside the table's: the entities have no item there.
+// Items of our own beside the table's: the entities and the daily register
+// have no item there.
 const Item kOurItems[] = {
     {"mnuEnti", "Anagrafe Enti", "frmEnti", ""},
+    {"mnuRegGiornaliero", "Registro Giornaliero di Protocollo", "frmRegistroGiornaliero", ""},
 };
 
 struct Recorder : nimbo::ChildWindow {};
