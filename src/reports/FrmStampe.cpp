@@ -317,7 +317,13 @@ bool FrmStampe::produce(Output output)
     req.values = heading;
     req.values.insert(QStringLiteral("ente"), DicAmbiente::session().cfg.ausl.trimmed());
     busy::Guard guard;
-    if (!engine.print(req, C_GestDB::localDatabase().sql(), *target)) {
+    // The chronological register is the general register's template, read
+    // from Tab_Report a part at a time.
+    const bool inParts = c.report == Report::Chronological;
+    if (inParts)
+        req.values.insert(QStringLiteral("periodo"), heading.value(QStringLiteral("heading"), heading.value(QStringLiteral("period"))));
+    if (inParts ? !engine.printInParts(req, C_GestDB::localDatabase().sql(), *target)
+                : !engine.print(req, C_GestDB::localDatabase().sql(), *target)) {
         showBox(kCaption, engine.lastErrorText(), Icon::Critical);
         return false;
     }

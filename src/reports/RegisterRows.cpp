@@ -81,7 +81,17 @@ RegisterOutcome annualRegister(const QString &ente, const QDate &from, const QDa
 
 RegisterOutcome chronologicalRegister(const QString &ente, const QDate &from, const QDate &to)
 {
-    return call(kOpRegistroProtocolli, ente, from, to);
+    // The same rows, in the order of the general register's template
+    // (number, direction, date, time, then as read).
+    RegisterOutcome out = call(kOpRegistroProtocolli, ente, from, to);
+    for (ReportRow &row : out.rows) {
+        if (row.size() <= registerrows::Direction)
+            continue;
+        const QString direction = row.at(registerrows::Direction);
+        row.remove(registerrows::Direction);
+        row.insert(registerrows::Number + 1, direction);
+    }
+    return out;
 }
 
 } // namespace nimbo::reports

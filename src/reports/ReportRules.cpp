@@ -17,6 +17,9 @@ QString day(const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
 
 const QStringList kRegisterColumns = {s("N° Protocollo"), s("Data"),   s("Ora"),    s("Tipo"), s("Mittente/Destinatario"),
                                       s("Oggetto"),       s("Tipo documento"), s("Ufficio"), s("Stato")};
+// The chronological register in the general register's order.
+const QStringList kChronologicalColumns = {s("N° Protocollo"), s("Tipo"), s("Data"), s("Ora"), s("Mittente/Destinatario"),
+                                           s("Oggetto"), s("Tipo documento"), s("Ufficio"), s("Stato")};
 const QStringList kProtocolColumns = {s("N° Protocollo"), s("Tipo"), s("Data Protocollo"), s("Mittente/Destinatario"),
                                       s("Oggetto"), s("Ufficio di registrazione")};
 
@@ -232,7 +235,7 @@ const QVector<ReportInfo> &allReports()
         {Report::Register, s("optRegGen"), s("Registro annuale del protocollo"), s("RegistroAnnuale.rpt"),
          s("Registro Annuale del Protocollo"), kRegisterColumns},
         {Report::Chronological, s("OptGenerale"), s("Registro cronologico del protocollo"), s("RegistroGenerale.rpt"),
-         s("Registro cronologico del Protocollo"), kRegisterColumns},
+         s("Registro cronologico del Protocollo"), kChronologicalColumns},
         {Report::WorkLoads, s("optCarichiLav"), s("Carichi di lavoro"), s("carichilavoro.rpt"),
          s("Stampa carichi di lavoro"),
          {s("Operatore"), s("Nominativo"), s("Ufficio"), s("Descrizione ufficio"), s("Data registrazione"),

@@ -195,6 +195,30 @@ TEST_P(PeriodicReports, RegisterOfOneYearAndTheTransmissionList)
     EXPECT_EQ(numbersIn(sent), QStringList{shown(1)});
 }
 
+// The chronological register prints on the general register's template:
+// the period asked only, each row with its direction beside its number.
+TEST_P(PeriodicReports, ChronologicalRegisterOnTheGeneralRegisterTemplate)
+{
+    QWidget *w = openFor("OptGenerale", "02/03/2024", "04/03/2024");
+    ASSERT_NE(w, nullptr);
+    const QString pdf = out.filePath(s("cronologico.pdf"));
+    EXPECT_EQ(press(w, "CmdStampa", pdf), QString());
+    const QString text = pdfWords(pdf);
+    EXPECT_TRUE(text.contains(s("Registro cronologico del Protocollo"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(s("Registro Generale del protocollo dal")));
+    EXPECT_EQ(numbersIn(text), (QStringList{shown(1), shown(2), shown(3)}));
+    static const QRegularExpression row(QStringLiteral("2024-0000001\\s+[EU]\\s+02/03/2024"));
+    EXPECT_TRUE(row.match(text).hasMatch()) << text.toStdString();
+
+    const QString sheet = out.filePath(s("cronologico.xlsx"));
+    EXPECT_EQ(press(w, "CmdExcel", sheet), QString());
+    const QJsonArray rows = readSheet(sheet).value(s("rows")).toArray();
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_EQ(rows[0].toArray()[1].toString(), s("Tipo"));
+    EXPECT_EQ(rows[1].toArray()[0].toString(), shown(1));
+    EXPECT_EQ(rows[1].toArray()[2].toString(), s("02/03/2024"));
+}
+
 TEST_P(PeriodicReports, AuthorityArpPrintsTheMonthlyRegister)
 {
     run(s("UPDATE Tab_Parm_Gen SET Ente_codice_ASL = 'ARP'"));
