@@ -216,7 +216,7 @@ TEST_P(PeriodicReports, ChronologicalRegisterOnTheGeneralRegisterTemplate)
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0].toArray()[1].toString(), s("Tipo"));
     EXPECT_EQ(rows[1].toArray()[0].toString(), shown(1));
-    EXPECT_EQ(rows[1].toArray()[2].toString(), s("02/03/2024"));
+    EXPECT_EQ(rows[1].toArray()[2].toString(), s("date:2024-03-02"));
 }
 
 TEST_P(PeriodicReports, AuthorityArpPrintsTheMonthlyRegister)
