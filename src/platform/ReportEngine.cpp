@@ -1,4 +1,5 @@
 #include "platform/ReportEngine.h"
+#include "platform/ReportTable.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QDir>
@@ -277,10 +278,22 @@ QString ReportEngine::render(const ReportRequest &request, const QSqlDatabase &d
 QString ReportEngine::render(const ReportRequest &request, const QVector<ReportRow> &rows)
 {
     clearError();
-    const QString path = templatePath(request.templateName);
+    const QString source = templateSource(request.templateName);
+    if (error_ != ReportError::None)
+        return {};
+    if (rows.isEmpty() && !request.allowEmpty) {
+        fail(ReportError::NoRows, QStringLiteral("Nessun dato da stampare"));
+        return {};
+    }
+    return renderSource(source, request, rows);
+}
+
+QString ReportEngine::templateSource(const QString &templateName)
+{
+    const QString path = templatePath(templateName);
     if (path.isEmpty()) {
         fail(ReportError::TemplateMissing,
-             QStringLiteral("Modello di stampa non trovato: ") + QDir(folder_).filePath(request.templateName));
+             QStringLiteral("Modello di stampa non trovato: ") + QDir(folder_).filePath(templateName));
         return {};
     }
     QFile file(path);
@@ -288,12 +301,12 @@ QString ReportEngine::render(const ReportRequest &request, const QVector<ReportR
         fail(ReportError::TemplateMissing, QStringLiteral("Modello di stampa non trovato: ") + path);
         return {};
     }
-    const QByteArray source = file.readAll();
-    if (rows.isEmpty() && !request.allowEmpty) {
-        fail(ReportError::NoRows, QStringLiteral("Nessun dato da stampare"));
-        return {};
-    }
+    return QString::fromUtf8(file.readAll());
+}
 
+QString ReportEngine::renderSource(const QString &source, const ReportRequest &request, const QVector<ReportRow> &rows,
+                                   qsizetype rowCount)
+{
     mu::mustache tmpl{source.toStdString()};
     if (!tmpl.is_valid()) {
         fail(ReportError::TemplateInvalid, QStringLiteral("Modello di stampa non valido: ") + request.templateName
@@ -307,7 +320,7 @@ QString ReportEngine::render(const ReportRequest &request, const QVector<ReportR
     for (int i = 0; i < rows.size(); ++i)
         list.push_back(rowData(rows.at(i), i + 1));
     data.set("rows", list);
-    data.set("rowCount", std::to_string(rows.size()));
+    data.set("rowCount", std::to_string(rowCount < 0 ? rows.size() : rowCount));
     data.set("title", text(request.title));
     for (auto it = request.values.cbegin(); it != request.values.cend(); ++it)
         data.set(it.key().toStdString(), text(it.value()));
@@ -324,53 +337,260 @@ QString ReportEngine::render(const ReportRequest &request, const QVector<ReportR
 
 bool ReportEngine::print(const ReportRequest &request, const QSqlDatabase &db, const ReportTarget &target)
 {
+    clearError();
+    if (const auto shape = tableShape(request.templateName))
+        return printTable(*shape, request, db, target);
+    if (error_ != ReportError::None)
+        return false;
     const QString html = render(request, db);
     if (error_ != ReportError::None)
         return false;
     return printHtml(html, request.title, target);
 }
 
-bool ReportEngine::printHtml(const QString &html, const QString &title, const ReportTarget &target)
+std::optional<reporttable::Shape> ReportEngine::tableShape(const QString &templateName)
 {
-    clearError();
-    const QPageLayout layout = layoutFor(pageSpec(html));
+    const QString source = templateSource(templateName);
+    if (error_ != ReportError::None)
+        return std::nullopt;
+    auto shape = reporttable::plainTable(source);
+    // The parts around the table must stand as templates of their own.
+    if (shape && (!mu::mustache(shape->preludeSource().toStdString()).is_valid()
+                  || !mu::mustache(shape->postludeSource().toStdString()).is_valid()))
+        return std::nullopt;
+    return shape;
+}
 
+std::unique_ptr<QPagedPaintDevice> ReportEngine::openOutput(const ReportTarget &target, const QPageLayout &layout,
+                                                            const QString &title)
+{
     if (target.kind == ReportTarget::Kind::Pdf) {
-        const QString path = target.name;
         // Probing the file first gives a clear message instead of a painter
         // that silently fails to start.
-        QFile probe(path);
-        if (path.isEmpty() || QFileInfo(path).isDir() || !probe.open(QIODevice::WriteOnly))
-            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + path);
+        QFile probe(target.name);
+        if (target.name.isEmpty() || QFileInfo(target.name).isDir() || !probe.open(QIODevice::WriteOnly)) {
+            fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + target.name);
+            return nullptr;
+        }
         probe.close();
-        bool ok = false;
-        {
-            QPdfWriter writer(path);
-            writer.setResolution(300);
-            writer.setTitle(title);
-            writer.setCreator(QStringLiteral("Nimbo"));
-            writer.setPageLayout(layout);
-            ok = paint(html, writer);
-        }
-        if (!ok) {
-            QFile::remove(path);
-            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + path);
-        }
-        return true;
+        auto writer = std::make_unique<QPdfWriter>(target.name);
+        writer->setResolution(300);
+        writer->setTitle(title);
+        writer->setCreator(QStringLiteral("Nimbo"));
+        writer->setPageLayout(layout);
+        return writer;
     }
-
     const QPrinterInfo info =
         target.name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target.name);
     if (info.isNull()) {
-        return fail(ReportError::PrinterNotFound, target.name.isEmpty()
-                                                      ? QStringLiteral("Nessuna stampante predefinita")
-                                                      : QStringLiteral("Stampante non trovata: ") + target.name);
+        fail(ReportError::PrinterNotFound, target.name.isEmpty()
+                                               ? QStringLiteral("Nessuna stampante predefinita")
+                                               : QStringLiteral("Stampante non trovata: ") + target.name);
+        return nullptr;
     }
-    QPrinter printer(info, QPrinter::HighResolution);
-    printer.setDocName(title);
-    printer.setPageLayout(layout);
-    if (!paint(html, printer))
-        return fail(ReportError::PrintFailed, QStringLiteral("Errore nella stampa su ") + info.printerName());
+    auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
+    printer->setDocName(title);
+    printer->setPageLayout(layout);
+    return printer;
+}
+
+bool ReportEngine::outputFailed(const ReportTarget &target, std::unique_ptr<QPagedPaintDevice> &device)
+{
+    QString printerName;
+    if (auto *printer = dynamic_cast<QPrinter *>(device.get()))
+        printerName = printer->printerName();
+    // A half-written PDF is not left behind.
+    device.reset();
+    if (target.kind == ReportTarget::Kind::Pdf) {
+        QFile::remove(target.name);
+        return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + target.name);
+    }
+    return fail(ReportError::PrintFailed, QStringLiteral("Errore nella stampa su ") + printerName);
+}
+
+bool ReportEngine::printHtml(const QString &html, const QString &title, const ReportTarget &target)
+{
+    clearError();
+    auto device = openOutput(target, layoutFor(pageSpec(html)), title);
+    if (!device)
+        return false;
+    if (!paint(html, *device))
+        return outputFailed(target, device);
+    return true;
+}
+
+bool ReportEngine::readFailure(const QString &why)
+{
+    return fail(ReportError::DataRead, QStringLiteral("Errore in lettura della tabella Tab_Report: ") + why);
+}
+
+std::optional<qlonglong> ReportEngine::countRows(const QSqlDatabase &db, bool allowEmpty)
+{
+    if (!db.isOpen()) {
+        readFailure(QStringLiteral("archivio non aperto"));
+        return std::nullopt;
+    }
+    QSqlQuery count(db);
+    if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM Tab_Report")) || !count.next()) {
+        readFailure(count.lastError().text());
+        return std::nullopt;
+    }
+    const qlonglong total = count.value(0).toLongLong();
+    if (total == 0 && !allowEmpty) {
+        fail(ReportError::NoRows, QStringLiteral("Nessun dato da stampare"));
+        return std::nullopt;
+    }
+    return total;
+}
+
+namespace {
+
+ReportRow readRow(const QSqlQuery &q)
+{
+    ReportRow row;
+    row.reserve(kReportColumns);
+    for (int c = 1; c <= kReportColumns; ++c)
+        row << (q.isNull(c) ? QString() : q.value(c).toString());
+    return row;
+}
+
+// A part of the page laid out as HTML at the page's width, without pages.
+struct Block {
+    explicit Block(const QString &html, QPagedPaintDevice &device)
+    {
+        doc.documentLayout()->setPaintDevice(&device);
+        doc.setHtml(html);
+        QTextFrameFormat root = doc.rootFrame()->frameFormat();
+        root.setMargin(0);
+        doc.rootFrame()->setFrameFormat(root);
+        doc.setTextWidth(device.width());
+        empty = doc.toPlainText().trimmed().isEmpty();
+    }
+    double height() const { return empty ? 0 : doc.size().height(); }
+    // Drawn at this height, cut to the room left on the page.
+    void draw(QPainter *painter, double top, double room) const
+    {
+        if (!painter || empty)
+            return;
+        painter->save();
+        painter->translate(0, top);
+        doc.drawContents(painter, QRectF(0, 0, doc.textWidth(), qMin(room, doc.size().height())));
+        painter->restore();
+    }
+    mutable QTextDocument doc;
+    bool empty = true;
+};
+
+} // namespace
+
+bool ReportEngine::printTable(const reporttable::Shape &shape, const ReportRequest &request, const QSqlDatabase &db,
+                              const ReportTarget &target)
+{
+    const auto total = countRows(db, request.allowEmpty);
+    if (!total)
+        return false;
+    const QString select = QStringLiteral("SELECT %1 FROM Tab_Report ORDER BY ID").arg(columnList(true));
+    QVector<ReportRow> first;
+    {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.exec(select))
+            return readFailure(q.lastError().text());
+        if (q.next())
+            first << readRow(q);
+    }
+    // The headings and the totals see the first row and the count of all rows.
+    ReportRequest req = request;
+    req.values.insert(QStringLiteral("totalRows"), QString::number(*total));
+    req.values.insert(QStringLiteral("firstPart"), QStringLiteral("S"));
+    const QString prelude = renderSource(shape.preludeSource(), req, first, *total);
+    req.values.insert(QStringLiteral("firstPart"), QString());
+    req.values.insert(QStringLiteral("lastPart"), QStringLiteral("S"));
+    const QString postlude = renderSource(shape.postludeSource(), req, first, *total);
+    if (error_ != ReportError::None)
+        return false;
+
+    auto device = openOutput(target, layoutFor(pageSpec(prelude)), request.title);
+    if (!device)
+        return false;
+    const QString footer = metaContent(prelude, QStringLiteral("page-footer"));
+    QFont footFont;
+    footFont.setPointSize(8);
+    const double footHeight = footer.isEmpty() ? 0 : QFontMetricsF(footFont, device.get()).height() * 2;
+    const double pageHeight = device->height() - footHeight;
+    const Block top(prelude, *device);
+    const Block bottom(postlude, *device);
+
+    // One pass over the rows; without a painter it only counts the pages,
+    // which the footer needs when it says how many there are.
+    const auto pass = [&](QPainter *painter, int pages) -> int {
+        int page = 1;
+        const auto finishPage = [&] {
+            if (!painter || footer.isEmpty())
+                return;
+            QString line = QString(footer).replace(QStringLiteral("{page}"), QString::number(page));
+            line.replace(QStringLiteral("{pages}"), QString::number(pages));
+            painter->setFont(footFont);
+            painter->drawText(QRectF(0, pageHeight, device->width(), footHeight), Qt::AlignHCenter | Qt::AlignBottom, line);
+        };
+        const auto breakPage = [&] {
+            finishPage();
+            if (painter && !device->newPage())
+                return false;
+            ++page;
+            return true;
+        };
+        reporttable::RowPainter rows(shape, *device, painter, pageHeight, breakPage);
+        top.draw(painter, 0, pageHeight);
+        // Headings that leave no room for rows have the first page to themselves.
+        if (top.height() > pageHeight * 0.8) {
+            if (!breakPage())
+                return -1;
+            rows.start(0);
+        } else {
+            rows.start(top.height());
+        }
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.exec(select)) {
+            readFailure(q.lastError().text());
+            return -1;
+        }
+        while (q.next()) {
+            if (!rows.row(readRow(q)))
+                return -1;
+        }
+        if (q.lastError().isValid()) {
+            readFailure(q.lastError().text());
+            return -1;
+        }
+        double y = rows.y();
+        if (!bottom.empty && bottom.height() > rows.room()) {
+            if (!breakPage())
+                return -1;
+            y = 0;
+        }
+        bottom.draw(painter, y, pageHeight - y);
+        finishPage();
+        return page;
+    };
+
+    // A read failure keeps its own message; the output is dropped either way.
+    const auto abandon = [&] {
+        const ReportError kept = error_;
+        const QString text = errorText_;
+        outputFailed(target, device);
+        return kept == ReportError::None ? false : fail(kept, text);
+    };
+    int pages = 0;
+    if (footer.contains(QLatin1String("{pages}")) && (pages = pass(nullptr, 0)) < 0)
+        return abandon();
+    QPainter painter;
+    if (!painter.begin(device.get()))
+        return outputFailed(target, device);
+    const int painted = pass(&painter, pages);
+    if (!painter.end() || painted < 0)
+        return abandon();
     return true;
 }
 
@@ -378,21 +598,14 @@ bool ReportEngine::printInParts(const ReportRequest &request, const QSqlDatabase
                                 int rowsPerPart)
 {
     clearError();
-    if (templatePath(request.templateName).isEmpty())
-        return fail(ReportError::TemplateMissing,
-                    QStringLiteral("Modello di stampa non trovato: ") + QDir(folder_).filePath(request.templateName));
-    const auto readFailure = [this](const QString &why) {
-        return fail(ReportError::DataRead, QStringLiteral("Errore in lettura della tabella Tab_Report: ") + why);
-    };
-    if (!db.isOpen())
-        return readFailure(QStringLiteral("archivio non aperto"));
-    QSqlQuery count(db);
-    if (!count.exec(QStringLiteral("SELECT COUNT(*) FROM Tab_Report")) || !count.next())
-        return readFailure(count.lastError().text());
-    const qlonglong total = count.value(0).toLongLong();
-    count.finish();
-    if (total == 0 && !request.allowEmpty)
-        return fail(ReportError::NoRows, QStringLiteral("Nessun dato da stampare"));
+    if (const auto shape = tableShape(request.templateName))
+        return printTable(*shape, request, db, target);
+    if (error_ != ReportError::None)
+        return false;
+    const auto counted = countRows(db, request.allowEmpty);
+    if (!counted)
+        return false;
+    const qlonglong total = *counted;
     rowsPerPart = qMax(1, rowsPerPart);
 
     QSqlQuery q(db);
@@ -401,13 +614,8 @@ bool ReportEngine::printInParts(const ReportRequest &request, const QSqlDatabase
         return readFailure(q.lastError().text());
     const auto nextPart = [&](QVector<ReportRow> *rows) {
         rows->clear();
-        while (rows->size() < rowsPerPart && q.next()) {
-            ReportRow row;
-            row.reserve(kReportColumns);
-            for (int c = 1; c <= kReportColumns; ++c)
-                row << (q.isNull(c) ? QString() : q.value(c).toString());
-            *rows << row;
-        }
+        while (rows->size() < rowsPerPart && q.next())
+            *rows << readRow(q);
     };
 
     // The page of the template's first part decides the layout of all.
@@ -425,51 +633,19 @@ bool ReportEngine::printInParts(const ReportRequest &request, const QSqlDatabase
     QString html = renderPart(true, done >= total);
     if (error_ != ReportError::None)
         return false;
-    const QPageLayout layout = layoutFor(pageSpec(html));
 
-    std::unique_ptr<QPagedPaintDevice> device;
-    QString printerName;
-    if (target.kind == ReportTarget::Kind::Pdf) {
-        QFile probe(target.name);
-        if (target.name.isEmpty() || QFileInfo(target.name).isDir() || !probe.open(QIODevice::WriteOnly))
-            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + target.name);
-        probe.close();
-        auto writer = std::make_unique<QPdfWriter>(target.name);
-        writer->setResolution(300);
-        writer->setTitle(request.title);
-        writer->setCreator(QStringLiteral("Nimbo"));
-        writer->setPageLayout(layout);
-        device = std::move(writer);
-    } else {
-        const QPrinterInfo info =
-            target.name.isEmpty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(target.name);
-        if (info.isNull())
-            return fail(ReportError::PrinterNotFound, target.name.isEmpty()
-                                                          ? QStringLiteral("Nessuna stampante predefinita")
-                                                          : QStringLiteral("Stampante non trovata: ") + target.name);
-        auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
-        printer->setDocName(request.title);
-        printer->setPageLayout(layout);
-        printerName = info.printerName();
-        device = std::move(printer);
-    }
-    const auto failed = [&] {
-        if (target.kind == ReportTarget::Kind::Pdf) {
-            device.reset();
-            QFile::remove(target.name);
-            return fail(ReportError::OutputNotWritable, QStringLiteral("Impossibile scrivere il file PDF ") + target.name);
-        }
-        return fail(ReportError::PrintFailed, QStringLiteral("Errore nella stampa su ") + printerName);
-    };
+    auto device = openOutput(target, layoutFor(pageSpec(html)), request.title);
+    if (!device)
+        return false;
     QPainter painter;
     if (!painter.begin(device.get()))
-        return failed();
+        return outputFailed(target, device);
     int page = 0;
     bool first = true;
     for (;;) {
         if (!paintPart(html, *device, painter, first, &page, false)) {
             painter.end();
-            return failed();
+            return outputFailed(target, device);
         }
         first = false;
         if (done >= total)
@@ -483,12 +659,12 @@ bool ReportEngine::printInParts(const ReportRequest &request, const QSqlDatabase
             painter.end();
             const ReportError kept = error_;
             const QString text = errorText_;
-            failed();
+            outputFailed(target, device);
             return fail(kept, text);
         }
     }
     if (!painter.end())
-        return failed();
+        return outputFailed(target, device);
     return true;
 }
 

@@ -24,8 +24,17 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <memory>
+#include <optional>
+
+class QPagedPaintDevice;
+class QPageLayout;
 
 namespace nimbo {
+
+namespace reporttable {
+struct Shape;
+}
 
 enum class ReportError : int {
     None = 0,
@@ -104,6 +113,17 @@ public:
 
 private:
     bool fail(ReportError error, const QString &text);
+    bool readFailure(const QString &why);
+    QString templateSource(const QString &templateName);
+    QString renderSource(const QString &source, const ReportRequest &request, const QVector<ReportRow> &rows,
+                         qsizetype rowCount = -1);
+    std::optional<reporttable::Shape> tableShape(const QString &templateName);
+    bool printTable(const reporttable::Shape &shape, const ReportRequest &request, const QSqlDatabase &db,
+                    const ReportTarget &target);
+    std::optional<qlonglong> countRows(const QSqlDatabase &db, bool allowEmpty);
+    std::unique_ptr<QPagedPaintDevice> openOutput(const ReportTarget &target, const QPageLayout &layout,
+                                                  const QString &title);
+    bool outputFailed(const ReportTarget &target, std::unique_ptr<QPagedPaintDevice> &device);
     void clearError();
 
     QString folder_;

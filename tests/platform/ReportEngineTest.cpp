@@ -200,6 +200,85 @@ TEST_F(ReportEngineTest, FailuresGiveTheirNumberAndTextAndASuccessClearsThem)
     EXPECT_TRUE(pdfTool(QStringLiteral("pdftotext"), pdf).contains(QStringLiteral("ok")));
 }
 
+// A table whose heading sizes every column is painted row by row: the
+// heading again on every page, every row once and in order, long texts
+// wrapped in their cell, the totals counting every row.
+TEST_F(ReportEngineTest, APlainTableRepeatsItsHeadingOnEveryPageAndLosesNoText)
+{
+    writeTemplate(QStringLiteral("Registro.rpt"),
+                  QStringLiteral("<html><head><meta name=\"page-size\" content=\"A5 landscape\">"
+                                 "<meta name=\"page-footer\" content=\"Pag. {page} di {pages}\"></head>"
+                                 "<body style=\"font-family: sans-serif; font-size: 8pt;\">"
+                                 "<p>{{title}} dal {{Rep_Campo01}}</p>"
+                                 "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"2\" border=\"1\">"
+                                 "<tr style=\"font-weight: bold;\"><td width=\"20%\">Numero</td><td width=\"60%\">Oggetto</td>"
+                                 "<td width=\"20%\">Importo</td></tr>\n{{#rows}}\n<tr>\n  <td>{{Rep_Campo01}}</td><td>{{Rep_Campo02}}</td>"
+                                 "<td align=\"right\">{{Rep_Campo03}}</td>\n</tr>\n{{/rows}}\n</table>"
+                                 "<p>Totale righe: {{rowCount}}</p></body></html>"));
+    const QString longWord = QString(300, QLatin1Char('W'));
+    QVector<ReportRow> rows;
+    for (int i = 1; i <= 300; ++i) {
+        QString subject = QStringLiteral("oggetto %1").arg(i);
+        if (i == 2)
+            subject = QStringLiteral("<b>&amp; su\ndue righe");
+        if (i == 3)
+            subject = longWord;
+        if (i == 4)
+            subject = QStringLiteral("lungo ").repeated(4000); // taller than a page
+        rows << ReportRow{QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0')), subject, QString::number(i * 10)};
+    }
+    ASSERT_TRUE(replaceReportRows(db, rows));
+
+    ReportEngine engine(templates);
+    const QString pdf = dir.filePath(QStringLiteral("registro.pdf"));
+    ASSERT_TRUE(engine.print(request(QStringLiteral("Registro.rpt"), QStringLiteral("Registro")), db, ReportTarget::pdf(pdf)))
+        << engine.lastErrorText().toStdString();
+    const auto pages = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(pdfTool(QStringLiteral("pdfinfo"), pdf));
+    ASSERT_TRUE(pages.hasMatch());
+    const int count = pages.captured(1).toInt();
+    ASSERT_GT(count, 3);
+
+    QString all;
+    for (int p = 1; p <= count; ++p) {
+        QProcess tool;
+        tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), QStringLiteral("-f"), QString::number(p),
+                                                QStringLiteral("-l"), QString::number(p), pdf, QStringLiteral("-")});
+        ASSERT_TRUE(tool.waitForFinished(30000));
+        const QString page = QString::fromUtf8(tool.readAllStandardOutput());
+        EXPECT_TRUE(page.contains(QStringLiteral("Numero")) && page.contains(QStringLiteral("Importo"))) << p;
+        EXPECT_TRUE(page.contains(QStringLiteral("Pag. %1 di %2").arg(p).arg(count))) << p;
+        all += page;
+    }
+    EXPECT_TRUE(all.startsWith(QStringLiteral("Registro dal N0001"))) << all.left(80).toStdString();
+    EXPECT_TRUE(all.contains(QStringLiteral("Totale righe: 300")));
+    EXPECT_TRUE(all.contains(QStringLiteral("<b>&amp; su due righe")));
+    QString squeezed = all;
+    squeezed.remove(QRegularExpression(QStringLiteral("\\s")));
+    EXPECT_TRUE(squeezed.contains(longWord)); // broken inside the cell, not cut
+    qsizetype at = 0;
+    for (int i = 1; i <= 300; ++i) {
+        const QString number = QStringLiteral("N%1").arg(i, 4, 10, QLatin1Char('0'));
+        const qsizetype found = all.indexOf(number, i == 1 ? all.indexOf(QStringLiteral("Numero")) : at);
+        ASSERT_GE(found, 0) << i;
+        EXPECT_EQ(all.indexOf(number, found + 1), -1) << i;
+        at = found;
+        if (i > 4) {
+            EXPECT_TRUE(all.contains(QStringLiteral("oggetto %1 %2").arg(i).arg(i * 10))) << i;
+        }
+    }
+
+    // No rows: refused unless asked for, then headings and an empty table.
+    ASSERT_TRUE(replaceReportRows(db, {}));
+    EXPECT_FALSE(engine.print(request(QStringLiteral("Registro.rpt")), db, ReportTarget::pdf(pdf)));
+    EXPECT_EQ(engine.lastErrorNumber(), 4);
+    ReportRequest empty = request(QStringLiteral("Registro.rpt"), QStringLiteral("Vuoto"));
+    empty.allowEmpty = true;
+    ASSERT_TRUE(engine.printInParts(empty, db, ReportTarget::pdf(pdf)));
+    const QString text = pdfTool(QStringLiteral("pdftotext"), pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Totale righe: 0")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Pag. 1 di 1")));
+}
+
 TEST_F(ReportEngineTest, AFailedRewriteLeavesTheReportTableAsItWas)
 {
     ASSERT_TRUE(replaceReportRows(db, {{QStringLiteral("uno")}, {QStringLiteral("due")}}));
