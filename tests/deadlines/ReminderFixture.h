@@ -29,14 +29,6 @@ protected:
     static QString s(const char *t) { return QString::fromUtf8(t); }
     static QString number(int n) { return QStringLiteral("2024%1").arg(n, 7, 10, QLatin1Char('0')); }
 
-    void run(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(db().central());
-        ASSERT_TRUE(q.prepare(sql)) << sql.toStdString() << q.lastError().text().toStdString();
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        ASSERT_TRUE(q.exec()) << sql.toStdString() << " -> " << q.lastError().text().toStdString();
-    }
     // The rows of a query, one text per row with the columns joined by "|".
     QStringList rows(const QString &sql)
     {
@@ -82,24 +74,7 @@ protected:
     MDIMenu *start(const char *code, const char *privacy = "N")
     {
         run(s("UPDATE Tab_Operatori SET Op_AbilPrivacy = ? WHERE Op_Codice_Operatore = ?"), {s(privacy), s(code)});
-        const int started = startAs(s(code), s(code).toLower() + s("pwd"),
-                                    {QStringLiteral("SET OLEGP=") + kProtocolProgId,
-                                     QStringLiteral("SET REPORT=") + shippedTemplates(),
-                                     QStringLiteral("SET STAMPANTE-REPORT=PDF")});
-        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
-        auto *main = started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
-        if (main)
-            main->resize(1024, 768);
-        boxes.clear();
-        return main;
-    }
-
-    // The boxes shown since the last look, cleared.
-    QString said()
-    {
-        const QString out = boxes.texts().join(QLatin1Char('|'));
-        boxes.clear();
-        return out;
+        return logInPrinting(s(code), s(code).toLower() + s("pwd"));
     }
 
     static QString column(ui::RowList *list, int col)

@@ -135,12 +135,6 @@ protected:
             out << list->text(r, col);
         return out.join(QLatin1Char(','));
     }
-    QString said()
-    {
-        const QString out = boxes.texts().join(QLatin1Char('|'));
-        boxes.clear();
-        return out;
-    }
     QString year() const { return QString::number(QDate::currentDate().year()); }
     // The message the clerk reads when the SMTP server did not take a
     // message, which is kept.

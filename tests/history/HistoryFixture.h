@@ -41,6 +41,7 @@ protected:
     {
         const int started = startAs(code, password, QStringList{QStringLiteral("SET OLEIMG=") + kImageProgId,
                                                                 QStringLiteral("SET OLESTORICO=") + kHistoryProgId,
+                                                                QStringLiteral("SET REPORT=") + shippedTemplates(),
                                                                 QStringLiteral("SET STAMPANTE-REPORT=PDF")}
                                                         + extra);
         EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();

@@ -176,6 +176,9 @@ protected:
         const QString printed = pdfText(pdf);
         EXPECT_TRUE(printed.contains(QStringLiteral("Stampa Registro storico del Protocollo"))) << printed.toStdString();
         EXPECT_TRUE(printed.contains(QStringLiteral("Richiesta d'Accesso agli atti"))) << printed.toStdString();
+        // Every row of the list went to the register, and only they.
+        EXPECT_TRUE(printed.contains(QStringLiteral("Totale protocolli: %1").arg(w->list()->count()))) << printed.toStdString();
+        EXPECT_TRUE(printed.contains(QStringLiteral("Pag. 1 di "))) << printed.toStdString();
         pressToolbar(main, "ESCI");
     }
 };

@@ -30,14 +30,6 @@ protected:
     static QString s(const char *t) { return QString::fromUtf8(t); }
     static QString number(int year, int n) { return QStringLiteral("%1%2").arg(year).arg(n, 7, 10, QLatin1Char('0')); }
 
-    void run(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(db().central());
-        ASSERT_TRUE(q.prepare(sql)) << sql.toStdString() << q.lastError().text().toStdString();
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        ASSERT_TRUE(q.exec()) << sql.toStdString() << " -> " << q.lastError().text().toStdString();
-    }
     // A statement that takes no values (the schema's, say), not prepared.
     void exec(const QString &sql)
     {

@@ -26,25 +26,7 @@ protected:
             return;
         registers::registerRegisterWindows();
     }
-    MDIMenu *start()
-    {
-        const int started = startAs(s("DEMO9"), s("demo9pwd"),
-                                    {QStringLiteral("SET OLEGP=") + kProtocolProgId,
-                                     QStringLiteral("SET REPORT=") + test::shippedTemplates(),
-                                     QStringLiteral("SET STAMPANTE-REPORT=PDF")});
-        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
-        auto *main = started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
-        if (main)
-            main->resize(1024, 768);
-        boxes.clear();
-        return main;
-    }
-    QString said()
-    {
-        const QString out = boxes.texts().join(QLatin1Char('|'));
-        boxes.clear();
-        return out;
-    }
+    MDIMenu *start() { return logInPrinting(s("DEMO9"), s("demo9pwd")); }
     static void setDate(QWidget *w, const char *name, const QDate &d)
     {
         w->findChild<QLineEdit *>(QLatin1String(name))->setText(d.toString(QStringLiteral("dd/MM/yyyy")));

@@ -35,14 +35,6 @@ protected:
     static QString number(int n, int year = 2024) { return QStringLiteral("%1%2").arg(year).arg(n, 7, 10, QLatin1Char('0')); }
     static QString shown(int n, int year = 2024) { return QStringLiteral("%1-%2").arg(year).arg(n, 7, 10, QLatin1Char('0')); }
 
-    void run(const QString &sql, const QVariantList &values = {})
-    {
-        QSqlQuery q(db().central());
-        ASSERT_TRUE(q.prepare(sql)) << sql.toStdString() << q.lastError().text().toStdString();
-        for (const QVariant &v : values)
-            q.addBindValue(v);
-        ASSERT_TRUE(q.exec()) << sql.toStdString() << " -> " << q.lastError().text().toStdString();
-    }
 
     struct Protocol {
         int n = 1;
@@ -104,25 +96,7 @@ protected:
     MDIMenu *start(const char *code, const char *privacy = "N")
     {
         run(s("UPDATE Tab_Operatori SET Op_AbilPrivacy = ? WHERE Op_Codice_Operatore = ?"), {s(privacy), s(code)});
-        const int started = startAs(s(code), s(code).toLower() + s("pwd"),
-                                    {QStringLiteral("SET OLEGP=") + kProtocolProgId,
-                                     QStringLiteral("SET REPORT=") + shippedTemplates(),
-                                     QStringLiteral("SET AUSL=AZIENDA SANITARIA DEMO"),
-                                     QStringLiteral("SET STAMPANTE-REPORT=PDF")});
-        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
-        auto *main = started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
-        if (main)
-            main->resize(1024, 768);
-        boxes.clear();
-        return main;
-    }
-
-    // The boxes shown since the last look, cleared.
-    QString said()
-    {
-        const QString out = boxes.texts().join(QLatin1Char('|'));
-        boxes.clear();
-        return out;
+        return logInPrinting(s(code), s(code).toLower() + s("pwd"), {QStringLiteral("SET AUSL=AZIENDA SANITARIA DEMO")});
     }
 
     // A workbook as openpyxl reads it: {"a1": title, "rows": [[cells of row 4 on]]}

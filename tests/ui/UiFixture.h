@@ -18,6 +18,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QTableView>
 #include <QTest>
@@ -37,6 +38,7 @@
 #include "startup/StartUp.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "support/Files.h"
 #include "support/ScriptedDialogs.h"
 #include "support/WholeCheck.h"
 #include "support/TestDb.h"
@@ -319,6 +321,39 @@ protected:
         return started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
     }
     MDIMenu *logInAsDemo() { return logIn(QStringLiteral("DEMO9"), QStringLiteral("demo9pwd")); }
+    // Logs in with the protocol server and the shipped templates, reports
+    // printed to PDF files; the main window at 1024x768, the boxes of the
+    // login forgotten.
+    MDIMenu *logInPrinting(const QString &code, const QString &password, const QStringList &extraLines = {})
+    {
+        const int started = startAs(code, password,
+                                    QStringList{QStringLiteral("SET OLEGP=") + kProtocolProgId,
+                                                QStringLiteral("SET REPORT=") + shippedTemplates(),
+                                                QStringLiteral("SET STAMPANTE-REPORT=PDF")}
+                                        + extraLines);
+        EXPECT_EQ(started, StartUp::kRunning) << boxes.texts().join(QLatin1Char('|')).toStdString();
+        auto *main = started == StartUp::kRunning ? qobject_cast<MDIMenu *>(StartUp::mainWindow()) : nullptr;
+        if (main)
+            main->resize(1024, 768);
+        boxes.clear();
+        return main;
+    }
+    // The boxes shown since the last look, cleared.
+    QString said()
+    {
+        const QString out = boxes.texts().join(QLatin1Char('|'));
+        boxes.clear();
+        return out;
+    }
+    // A statement with its values bound in order.
+    void run(const QString &sql, const QVariantList &values = {})
+    {
+        QSqlQuery q(db().central());
+        ASSERT_TRUE(q.prepare(sql)) << sql.toStdString() << q.lastError().text().toStdString();
+        for (const QVariant &v : values)
+            q.addBindValue(v);
+        ASSERT_TRUE(q.exec()) << sql.toStdString() << " -> " << q.lastError().text().toStdString();
+    }
 
     static QWidget *active(MDIMenu *main) { return activeChild(main); }
     static QWidget *menu(MDIMenu *main, const char *item) { return chooseMenu(main, item); }
