@@ -13,9 +13,11 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include "data/C_GestDB.h"
 #include "documents/FrmProtVisAllegati.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "platform/ReportEngine.h"
 #include "servers/HistoryServer.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
@@ -23,6 +25,7 @@
 #include "ui/FormKit.h"
 #include "ui/NothingFound.h"
 #include "ui/RecordEditor.h"
+#include "ui/ReportOutput.h"
 #include "ui/RowList.h"
 
 namespace F = Funzioni_Com_1;
@@ -290,18 +293,39 @@ bool FrmStorico::print()
 {
     if (list_->count() == 0)
         return false;
-    QString body;
+    const QString failure = QStringLiteral(" - Stampa Registro Storico");
+    const auto target = ReportOutput::choose(kCaption, QStringLiteral("RegistroStorico.pdf"));
+    if (!target)
+        return false;
+    QVector<ReportRow> rows;
+    rows.reserve(list_->count());
+    for (int r = 0; r < list_->count(); ++r) {
+        ReportRow row;
+        for (int c : {0, 2, 3, 4, 6})
+            row << list_->text(r, c);
+        rows << row;
+    }
+    QString why;
+    if (!replaceReportRows(C_GestDB::localDatabase().sql(), rows, &why)) {
+        GECentr::writeLog(why, QStringLiteral("print"), objectName());
+        showBox(kCaption, QStringLiteral("Errore ADD Recordset") + failure, Icon::Critical);
+        return false;
+    }
+    ReportRequest req;
+    req.templateName = QStringLiteral("RegistroStorico.rpt");
+    req.title = QStringLiteral("Stampa Registro storico del Protocollo");
+    req.values.insert(QStringLiteral("heading"), count_->text());
     if (const auto name = F::Caricadati(kDb, QStringLiteral("SELECT Tab_Enti.Ente_Denominazione FROM Tab_Enti "
                                                             "WHERE Ente_Codice = ")
                                                  + ui::sqlText(DicAmbiente::session().op.ente)))
-        body = name->value(0).toString().trimmed();
-    return printList(kCaption, QStringLiteral("RegistroStorico.pdf"),
-                     QStringLiteral("Stampa Registro storico del Protocollo\n") + body + QLatin1Char('\n')
-                         + count_->text(),
-                     list_, {0, 2, 3, 4, 6},
-                     {QStringLiteral("Data"), QStringLiteral("Tipo"), QStringLiteral("Numero"), QStringLiteral("Oggetto"),
-                      QStringLiteral("Mittente/Destinatario")},
-                     {10, 4, 8, 48, 26});
+        req.values.insert(QStringLiteral("ente"), name->value(0).toString().trimmed());
+    ReportEngine engine(DicAmbiente::session().cfg.report);
+    busy::Guard guard;
+    if (!engine.print(req, C_GestDB::localDatabase().sql(), *target)) {
+        showBox(kCaption, QStringLiteral("Errore nella stampa: ") + engine.lastErrorText(), Icon::Critical);
+        return false;
+    }
+    return true;
 }
 
 void FrmStorico::ELABORATBAR(const QString &key)
