@@ -66,29 +66,34 @@ namespace {
 QString keptName() { return qEnvironmentVariable("NIMBO_TESTDB_KEEP").trimmed().toLower(); }
 
 // Making a register and loading the demo into it costs far more than a
-// test's own work, and most tests want the same one. A test program makes
-// it once, as a template named after the program and its build (any change
-// to the schema or demo code relinks the program), and every test database
-// of that program is a copy of it: a file copy on SQLite, CREATE DATABASE
-// ... TEMPLATE on PostgreSQL. Processes of one program running side by side
-// make the template once, under a lock. Templates of earlier builds go.
+// test's own work, and most tests want the same one. It is made once per
+// build and seed, as a template shared by every test program of the build
+// and named after the files the register is made of (the schema and demo
+// code's libraries, the shipped lists: any change remakes it); every test
+// database is a copy of it: a file copy on SQLite, CREATE DATABASE ...
+// TEMPLATE on PostgreSQL. Processes running side by side make the template
+// once, under a lock. Templates of earlier builds go.
 struct TemplateName {
-    QString family; // program and seed: the templates that replace each other
-    QString name;   // the family and the build
+    QString family; // build folder and seed: the templates that replace each other
+    QString name;   // the family and the state of the files
 };
 
 TemplateName templateName(Seed seed)
 {
-    const QString program = QCoreApplication::applicationFilePath();
-    const QFileInfo binary(program);
+    const QStringList sources = QStringLiteral(NIMBO_REGISTER_SOURCES).split(QLatin1Char('|'));
     const auto hex = [](const QString &text) {
         return QString::fromLatin1(QCryptographicHash::hash(text.toUtf8(), QCryptographicHash::Sha1).toHex().left(10));
     };
+    QString state;
+    for (const QString &path : sources) {
+        const QFileInfo file(path);
+        state += QString::number(file.size()) + QLatin1Char(':')
+                 + QString::number(file.lastModified().toMSecsSinceEpoch()) + QLatin1Char('|');
+    }
     TemplateName t;
-    t.family = QStringLiteral("nimbo_tpl_") + hex(program) + (seed == Seed::Demo ? QStringLiteral("_d_") : QStringLiteral("_e_"));
-    t.name = t.family
-             + hex(QString::number(binary.size()) + QLatin1Char('|')
-                   + QString::number(binary.lastModified().toMSecsSinceEpoch()));
+    t.family = QStringLiteral("nimbo_tpl_") + hex(sources.join(QLatin1Char('|')))
+               + (seed == Seed::Demo ? QStringLiteral("_d_") : QStringLiteral("_e_"));
+    t.name = t.family + hex(state);
     return t;
 }
 
