@@ -12,6 +12,8 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDir>
+#include <QFile>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -138,6 +140,10 @@ inline bool fill(QSqlDatabase &db, long rows)
 // PostgreSQL the database pgName of the server (dropped and made again),
 // on SQLite a temporary file. more, when given, adds what one benchmark
 // needs beyond the register, in the filling's connection.
+// With NIMBO_BENCH_KEEP set to a tag, the database is kept under a name of
+// the tag and the size (pgName_tag_rows, or that file in the temporary
+// folder) and a later run with the same tag uses it again as it is, once
+// it was filled to the end.
 inline std::optional<Dialect::Target> database(Dialect::Engine engine, const QString &pgName = QStringLiteral("nimbo_bench"),
                                                const std::function<bool(QSqlDatabase &)> &more = {})
 {
@@ -148,11 +154,42 @@ inline std::optional<Dialect::Target> database(Dialect::Engine engine, const QSt
     if (tried[i])
         return made[i];
     tried[i] = true;
+    const long rows = envNumber("NIMBO_BENCH_ROWS", 1000000);
+    const QString tag = qEnvironmentVariable("NIMBO_BENCH_KEEP").trimmed().toLower();
+    const QString kept = tag.isEmpty() ? QString() : QStringLiteral("%1_%2_%3").arg(pgName, tag).arg(rows);
+    // A kept database is used again only once it holds the mark of a fill
+    // that ran to the end.
+    const auto ready = [&](const Dialect::Target &t) {
+        const QString name = QStringLiteral("bench_kept_%1").arg(i);
+        QString err;
+        bool ok = false;
+        if (Dialect::open(name, t, &err)) {
+            QSqlQuery q(QSqlDatabase::database(name, false));
+            ok = q.exec(QStringLiteral("SELECT COUNT(*) FROM bench_filled")) && q.next();
+        }
+        Dialect::close(name);
+        return ok;
+    };
     Dialect::Target target;
-    if (engine == Dialect::Engine::PostgreSQL) {
+    if (!kept.isEmpty() && engine == Dialect::Engine::SQLite) {
+        target = Dialect::Target::sqlite(QDir::temp().filePath(kept + QStringLiteral(".sqlite")));
+        if (QFile::exists(target.location) && ready(target)) {
+            made[i] = target;
+            return target;
+        }
+        QFile::remove(target.location);
+    } else if (engine == Dialect::Engine::PostgreSQL) {
         const QString server = pgServer();
         if (server.isEmpty())
             return {};
+        const QString database = kept.isEmpty() ? pgName : kept;
+        if (!kept.isEmpty()) {
+            target = Dialect::Target::postgres(server + QStringLiteral(" dbname=") + database);
+            if (ready(target)) {
+                made[i] = target;
+                return target;
+            }
+        }
         QString err;
         if (!Dialect::open(QStringLiteral("bench_admin"), Dialect::Target::postgres(server), &err)) {
             std::fprintf(stderr, "PostgreSQL: %s\n", qPrintable(err));
@@ -160,14 +197,14 @@ inline std::optional<Dialect::Target> database(Dialect::Engine engine, const QSt
         }
         {
             QSqlQuery q(QSqlDatabase::database(QStringLiteral("bench_admin"), false));
-            if (!run(q, QStringLiteral("DROP DATABASE IF EXISTS ") + pgName) || !run(q, QStringLiteral("CREATE DATABASE ") + pgName))
+            if (!run(q, QStringLiteral("DROP DATABASE IF EXISTS ") + database) || !run(q, QStringLiteral("CREATE DATABASE ") + database))
                 return {};
             if (envNumber("NIMBO_BENCH_PG_NOFLUSH", 0) == 1
-                && !run(q, QStringLiteral("ALTER DATABASE ") + pgName + QStringLiteral(" SET synchronous_commit TO off")))
+                && !run(q, QStringLiteral("ALTER DATABASE ") + database + QStringLiteral(" SET synchronous_commit TO off")))
                 return {};
         }
         Dialect::close(QStringLiteral("bench_admin"));
-        target = Dialect::Target::postgres(server + QStringLiteral(" dbname=") + pgName);
+        target = Dialect::Target::postgres(server + QStringLiteral(" dbname=") + database);
     } else {
         target = Dialect::Target::sqlite(dir.filePath(QStringLiteral("bench.db")));
     }
@@ -180,8 +217,9 @@ inline std::optional<Dialect::Target> database(Dialect::Engine engine, const QSt
     {
         QSqlDatabase db = QSqlDatabase::database(name, false);
         const auto t0 = std::chrono::steady_clock::now();
-        const long rows = envNumber("NIMBO_BENCH_ROWS", 1000000);
-        if (!Schema::createOrUpgrade(db, Schema::Kind::Central, &err) || !fill(db, rows) || (more && !more(db))) {
+        QSqlQuery mark(db);
+        if (!Schema::createOrUpgrade(db, Schema::Kind::Central, &err) || !fill(db, rows) || (more && !more(db))
+            || !run(mark, QStringLiteral("CREATE TABLE bench_filled (n INTEGER)"))) {
             std::fprintf(stderr, "filling the register failed: %s\n", qPrintable(err));
             return {};
         }
