@@ -95,6 +95,9 @@ protected:
 
 TEST_P(Reach, EveryWindowNamesItsInputsAndGivesEveryButtonAKey)
 {
+    // What a window shows does not depend on the engine behind it.
+    if (db().engine() != Dialect::Engine::SQLite)
+        GTEST_SKIP() << "the windows are walked once, on SQLite";
     MDIMenu *main = logInAsDemo();
     ASSERT_NE(main, nullptr);
     main->resize(1024, 768);
@@ -139,6 +142,11 @@ TEST_P(Reach, EveryWindowNamesItsInputsAndGivesEveryButtonAKey)
         }
         QApplication::processEvents();
     }
+    RecordProperty("walked", int(walked.size()));
+    RecordProperty("registered", int(WindowRegistry::names().size()));
+    // Nearly every window opens by its name alone.
+    EXPECT_GE(walked.size() * 10, WindowRegistry::names().size() * 8)
+        << walked.size() << " of " << WindowRegistry::names().size() << ": " << walked.join(QLatin1Char(',')).toStdString();
     for (const QString &name : pictured)
         EXPECT_TRUE(walked.contains(name)) << name.toStdString();
     boxes.clear();
