@@ -192,6 +192,10 @@ QString tipOf(const QString &toolbarKey)
 void dressToolbar(QToolBar *bar)
 {
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    // Icons the height of the text: the bar stays as tall as it was, and
+    // every window keeps the room it was laid out for.
+    const int side = qMax(16, bar->fontMetrics().height());
+    bar->setIconSize(QSize(side, side));
     for (QAction *a : bar->actions()) {
         const QString key = a->objectName();
         a->setIcon(iconOf(key));
