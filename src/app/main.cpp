@@ -19,6 +19,7 @@
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
+#include "ui/Appearance.h"
 #include "ui/Desktop.h"
 
 int main(int argc, char **argv)
@@ -29,6 +30,8 @@ int main(int argc, char **argv)
     nimbo::Application app(argc, argv);
     // Qt's own buttons, dialogs and calendars speak the operators' language.
     nimbo::ui::installItalian();
+    // The text size the operator chose last time.
+    nimbo::ui::applyKeptFontSize();
     nimbo::startup::registerStartupWindows();
     nimbo::protocol::registerProtocolWindows();
     nimbo::organisation::registerOrganisationWindows();

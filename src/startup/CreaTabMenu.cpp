@@ -15,6 +15,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "ui/Keyboard.h"
 #include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
@@ -26,7 +27,7 @@ void collect(const QList<QAction *> &actions, int level, QVector<CreaTabMenu::En
     for (QAction *a : actions) {
         if (a->isSeparator() || a->objectName().isEmpty())
             continue;
-        out->append({level, a->objectName(), a->text(), {}, a->property("Tag").toString()});
+        out->append({level, a->objectName(), nimbo::ui::plainCaption(a), {}, a->property("Tag").toString()});
         if (QMenu *m = a->menu())
             collect(m->actions(), level + 1, out);
     }

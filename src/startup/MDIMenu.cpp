@@ -24,7 +24,9 @@
 #include "startup/FunctionRights.h"
 #include "startup/Notices.h"
 #include "ui/ChildWindow.h"
+#include "ui/Appearance.h"
 #include "ui/Desktop.h"
+#include "ui/Keyboard.h"
 #include "ui/WindowRegistry.h"
 
 namespace F = Funzioni_Com_1;
@@ -108,6 +110,7 @@ MDIMenu::MDIMenu(QWidget *parent) : QMainWindow(parent)
     setCentralWidget(area_);
     buildMenus();
     buildToolbar();
+    nimbo::ui::bindFontKeys(this);
 
     auto *bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("MdiStatusBar"));
@@ -198,6 +201,9 @@ void MDIMenu::buildMenus()
     connect(action("mnuaffvert"), &QAction::triggered, this, &MDIMenu::tileVertically);
     connect(action("mnudispicone"), &QAction::triggered, this, &MDIMenu::arrangeIcons);
     connect(action("MnuUscita"), &QAction::triggered, this, &QWidget::close);
+    // Captions as the function table writes them; the keys by rule.
+    nimbo::ui::assignMnemonics(menuBar());
+    nimbo::ui::bindMenuKey(this, menuBar());
 }
 
 const QStringList &MDIMenu::toolbarKeys()
@@ -231,6 +237,7 @@ void MDIMenu::buildToolbar()
         button->setVisible(false);
         connect(button, &QAction::triggered, this, [this, key] { toolbarClicked(key); });
     }
+    nimbo::ui::dressToolbar(toolbar_);
 }
 
 QString MDIMenu::windowOf(const QString &itemName)
@@ -332,6 +339,7 @@ void MDIMenu::refreshToolbar()
     const auto buttons = toolbar_->actions();
     for (QAction *b : buttons)
         b->setVisible(keys.contains(b->objectName()));
+    nimbo::ui::applyShortcuts(toolbar_);
 }
 
 void MDIMenu::toolbarClicked(const QString &key)

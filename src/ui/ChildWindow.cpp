@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QMdiSubWindow>
 
+#include "ui/AccessibleNames.h"
 #include "ui/TabOrder.h"
 
 namespace nimbo {
@@ -33,6 +34,8 @@ void ChildWindow::showEvent(QShowEvent *event)
         m_tabsOrdered = true;
         ui::orderTabs(this);
     }
+    // Panels shown later (a search, a detail) bring their own inputs.
+    ui::nameInputs(this);
 }
 
 } // namespace nimbo

@@ -10,6 +10,22 @@
 
 namespace nimbo::ui {
 
+namespace {
+
+// Esc closes the list before any window key bound to Esc sees it.
+class KeepsEscape : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            event->accept();
+        return false;
+    }
+};
+
+} // namespace
+
 bool searchesByDescription(const QString &typed)
 {
     const QString t = typed.trimmed();
@@ -23,6 +39,7 @@ PickList::PickList(QWidget *window) : QListWidget(window)
     setFrameStyle(QFrame::Box | QFrame::Plain);
     hide();
     connect(this, &QListWidget::itemActivated, this, &PickList::taken);
+    installEventFilter(new KeepsEscape(this));
 }
 
 void PickList::open(QWidget *anchor, const QVector<Match> &rows, Take take)

@@ -12,6 +12,8 @@
 #include <QToolTip>
 #include <QValidator>
 
+#include "ui/AccessibleNames.h"
+
 namespace nimbo::ui {
 
 namespace {
@@ -29,6 +31,84 @@ public:
 
 const char *const kReadOnlyLook = "nimboReadOnlyLook";
 const char *const kShowsStart = "nimboShowsStart";
+// Fields sized for a number of characters: how many, and whether the width
+// is fixed (codes) or only bounded (read-only data).
+const char *const kChars = "nimboChars";
+const char *const kFixedChars = "nimboFixedChars";
+const char *const kFollowsLook = "nimboFollowsLook";
+
+void paintReadOnly(QLineEdit *field, bool readOnly)
+{
+    QPalette p = field->palette();
+    const QPalette normal = QApplication::palette(field);
+    p.setColor(QPalette::Base, readOnly ? normal.color(QPalette::Window) : normal.color(QPalette::Base));
+    p.setColor(QPalette::Text, readOnly ? normal.color(QPalette::WindowText) : normal.color(QPalette::Text));
+    field->setPalette(p);
+}
+
+void sizeForCharacters(QWidget *field)
+{
+    const int chars = field->property(kChars).toInt();
+    if (chars <= 0)
+        return;
+    const int width = fieldWidth(field, chars);
+    if (field->property(kFixedChars).toBool()) {
+        field->setFixedWidth(width);
+    } else {
+        field->setMinimumWidth(width);
+        field->setMaximumWidth(width);
+    }
+}
+
+// A field keeps its look when the desktop's look changes: a read-only
+// field takes the colours of the new palette (instead of staying a light
+// box on a window turned dark), a field sized for a number of characters
+// is sized again for the new text size.
+class FollowsLook : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        auto *field = qobject_cast<QLineEdit *>(watched);
+        if (!field || busy_)
+            return false;
+        busy_ = true;
+        if (event->type() == QEvent::PaletteChange && field->property(kReadOnlyLook).isValid())
+            paintReadOnly(field, field->property(kReadOnlyLook).toBool());
+        else if (event->type() == QEvent::FontChange)
+            sizeForCharacters(field);
+        busy_ = false;
+        return false;
+    }
+
+private:
+    bool busy_ = false;
+};
+
+// Once per field.
+void followLook(QLineEdit *field)
+{
+    if (field->property(kFollowsLook).toBool())
+        return;
+    field->setProperty(kFollowsLook, true);
+    field->installEventFilter(new FollowsLook(field));
+}
+
+// The name a screen reader gives a field: its caption, without the
+// mnemonic's "&" and a closing colon. A name set by the window stays.
+void nameAfter(QLabel *label, QWidget *field)
+{
+    if (!field || !field->accessibleName().isEmpty())
+        return;
+    if (const QString text = nameFromCaption(label->text()); !text.isEmpty())
+        field->setAccessibleName(text);
+}
+
+void setBuddy(QLabel *label, QWidget *field)
+{
+    label->setBuddy(field);
+    nameAfter(label, field);
+}
 
 } // namespace
 
@@ -45,7 +125,7 @@ QLabel *caption(const QString &text, QWidget *parent, QWidget *buddy)
     auto *l = new QLabel(text, parent);
     l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     if (buddy)
-        l->setBuddy(buddy);
+        setBuddy(l, buddy);
     return l;
 }
 
@@ -68,7 +148,7 @@ void FormGroup::place(QWidget *captionWidget, std::initializer_list<Cell> cells)
             continue;
         }
         if (pending)
-            pending->setBuddy(c.widget);
+            setBuddy(pending, c.widget);
         pending = nullptr;
         line->addWidget(c.widget, c.stretch);
         // A field of fixed width does not stretch, whatever its policy says.
@@ -88,7 +168,7 @@ void FormGroup::addRow(const QString &text, std::initializer_list<Cell> cells)
     if (l)
         for (const Cell &c : cells)
             if (c.widget) {
-                l->setBuddy(c.widget);
+                setBuddy(l, c.widget);
                 break;
             }
     place(l, cells);
@@ -130,12 +210,9 @@ void setReadOnly(QLineEdit *field, bool readOnly)
     if (!field)
         return;
     field->setReadOnly(readOnly);
+    followLook(field);
     field->setProperty(kReadOnlyLook, readOnly);
-    QPalette p = field->palette();
-    const QPalette normal = QApplication::palette(field);
-    p.setColor(QPalette::Base, readOnly ? normal.color(QPalette::Window) : normal.color(QPalette::Base));
-    p.setColor(QPalette::Text, readOnly ? normal.color(QPalette::WindowText) : normal.color(QPalette::Text));
-    field->setPalette(p);
+    paintReadOnly(field, readOnly);
     field->setFocusPolicy(readOnly ? Qt::ClickFocus : Qt::StrongFocus);
     // Once per field: the text the program puts there is shown from its
     // start, and whole in the tip.
@@ -156,8 +233,8 @@ QLineEdit *readOnlyField(QWidget *parent, const char *name, int chars)
     field->setObjectName(QString::fromLatin1(name));
     setReadOnly(field);
     if (chars > 0) {
-        field->setMinimumWidth(fieldWidth(field, chars));
-        field->setMaximumWidth(fieldWidth(field, chars));
+        field->setProperty(kChars, chars);
+        sizeForCharacters(field);
     }
     return field;
 }
@@ -178,7 +255,10 @@ int fieldWidth(const QWidget *field, int chars)
 
 void makeCodeField(QLineEdit *field, int chars, bool upperCase)
 {
-    field->setFixedWidth(fieldWidth(field, chars));
+    field->setProperty(kChars, chars);
+    field->setProperty(kFixedChars, true);
+    sizeForCharacters(field);
+    followLook(field);
     if (upperCase)
         field->setValidator(new UpperCase(field));
 }

@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QTreeView>
 
+#include "ui/Keyboard.h"
 #include "../ui/UiFixture.h"
 #include "codes/Codes.h"
 #include "codes/FrmCodici.h"
@@ -41,7 +42,7 @@ TEST_P(CodesEndToEnd, ADocumentTypeAddedInTheCodeTablesIsUsedByARegistration)
 
     auto *codici = qobject_cast<codes::FrmCodici *>(menu(main, "mnucodici"));
     ASSERT_NE(codici, nullptr);
-    EXPECT_EQ(main->findChild<QAction *>(QStringLiteral("mnucodici"))->text(), QStringLiteral("Codici Applicazione"));
+    EXPECT_EQ(nimbo::ui::plainCaption(main->findChild<QAction *>(QStringLiteral("mnucodici"))), QStringLiteral("Codici Applicazione"));
     // The operator clicks "Tipi documento".
     const QModelIndex node = codici->tree()->model()->index(0, 0);
     ASSERT_EQ(node.data().toString(), QStringLiteral("Tipi documento"));
@@ -84,7 +85,7 @@ TEST_P(CodesEndToEnd, ADocumentTypeAddedInTheCodeTablesIsUsedByARegistration)
 
     auto *subjects = qobject_cast<codes::FrmOggettiR *>(menu(main, "MnuOggetti"));
     ASSERT_NE(subjects, nullptr);
-    EXPECT_EQ(main->findChild<QAction *>(QStringLiteral("MnuOggetti"))->text(), QStringLiteral("Oggetti Ricorrenti"));
+    EXPECT_EQ(nimbo::ui::plainCaption(main->findChild<QAction *>(QStringLiteral("MnuOggetti"))), QStringLiteral("Oggetti Ricorrenti"));
     EXPECT_EQ(subjects->toolbarKeys(), QStringLiteral("ESCI;NUOVO"));
 }
 

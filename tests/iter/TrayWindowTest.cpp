@@ -14,6 +14,7 @@
 #include <QTableView>
 #include <QToolBar>
 
+#include "ui/Keyboard.h"
 #include "iter/DocumentDoors.h"
 #include "iter/FrmArchiviati.h"
 #include "iter/FrmGestIter.h"
@@ -128,7 +129,7 @@ protected:
         if (!item)
             return nullptr;
         EXPECT_TRUE(item->isEnabled());
-        EXPECT_EQ(item->text(), s("Iter Documento"));
+        EXPECT_EQ(nimbo::ui::plainCaption(item), s("Iter Documento"));
         item->trigger();
         auto *w = qobject_cast<FrmGestIter *>(active(main));
         // The start-up notices (documents waiting, deadlines) are not ours.

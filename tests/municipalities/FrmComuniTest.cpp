@@ -7,6 +7,7 @@
 #include <QMdiSubWindow>
 #include <QToolBar>
 
+#include "ui/Keyboard.h"
 #include "../ui/UiFixture.h"
 #include "municipalities/FrmComuni.h"
 #include "municipalities/MunicipalityWindows.h"
@@ -44,7 +45,7 @@ protected:
         EXPECT_TRUE(item && item->isEnabled());
         if (!item)
             return nullptr;
-        EXPECT_EQ(item->text(), QStringLiteral("Comuni d'Italia"));
+        EXPECT_EQ(nimbo::ui::plainCaption(item), QStringLiteral("Comuni d'Italia"));
         return qobject_cast<FrmComuni *>(menu(main, "mnuComuni"));
     }
     void press(const char *key) { test::pressToolbar(main, key); }

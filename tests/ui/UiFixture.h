@@ -102,6 +102,19 @@ protected:
     // The same for any operator and password.
     int startAs(const QString &code, const QString &password, const QStringList &extraLines = {})
     {
+        return startWith(
+            [code, password](const QStringList &) {
+                PSWMask w;
+                type(&w, "txtOperatore", code);
+                type(&w, "txtPassword", password);
+                w.findChild<QPushButton *>(QStringLiteral("cbuOk"))->click();
+                return w.result() == QDialog::Accepted;
+            },
+            extraLines);
+    }
+    // The same with the login driven by the test.
+    int startWith(const StartUp::Login &login, const QStringList &extraLines = {})
+    {
         // Named after the test program, as the program's own file is.
         const QString program = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
         QFile ini(DicAmbiente::configPath(db().folder(), program));
@@ -115,13 +128,7 @@ protected:
         ini.write((lines + extraLines).join(QLatin1Char('\n')).toUtf8());
         ini.close();
         qputenv("NIMBO_HOME", db().folder().toUtf8());
-        StartUp::setLogin([code, password](const QStringList &) {
-            PSWMask w;
-            type(&w, "txtOperatore", code);
-            type(&w, "txtPassword", password);
-            w.findChild<QPushButton *>(QStringLiteral("cbuOk"))->click();
-            return w.result() == QDialog::Accepted;
-        });
+        StartUp::setLogin(login);
         const int started = StartUp::start({program});
         StartUp::setLogin({});
         qunsetenv("NIMBO_HOME");
