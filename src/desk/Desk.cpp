@@ -1,5 +1,6 @@
 #include "desk/Desk.h"
 
+#include <QDate>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,7 +22,7 @@ QWidget *findBox()
     holder->setObjectName(QStringLiteral("VaiAlProtocollo"));
     auto *box = new QLineEdit(holder);
     box->setObjectName(QStringLiteral("txtVaiProtocollo"));
-    box->setPlaceholderText(QStringLiteral("Vai al protocollo"));
+    box->setPlaceholderText(QString::number(QDate::currentDate().year()) + QStringLiteral("-123"));
     box->setToolTip(QStringLiteral("Vai al protocollo: anno-numero (2026-123), il numero dell'anno in corso (123) "
                                    "o il numero di emergenza; Invio apre il protocollo"));
     box->setClearButtonEnabled(true);
@@ -37,6 +38,8 @@ QWidget *findBox()
     row->setContentsMargins(8, 0, 4, 0);
     row->addWidget(caption);
     row->addWidget(box);
+    // Beside the keys, never stretched across the bar.
+    holder->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     return holder;
 }
 

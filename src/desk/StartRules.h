@@ -5,6 +5,7 @@
 // last. Each list is short: the page shows the first rows, the windows
 // behind it the whole lists.
 
+#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -29,8 +30,16 @@ struct DeskLists {
     bool failed = false;
 };
 
-// Protocols registered today (the server's date) by the viewer's office.
-QString todayQuery(Dialect::Engine e, const protocol::Viewer &v, int limit = kDeskRows);
+// Protocols registered on that day (the server's today) by the viewer's
+// office, newest first. SQLite, which cannot weigh one office against
+// another, is told which way to read: along the office's own rows when it
+// has few (fewOfficeRows), otherwise along the day's rows newest first.
+QString todayQuery(Dialect::Engine e, const protocol::Viewer &v, const QDate &day, bool fewOfficeRows,
+                   int limit = kDeskRows);
+// Whether the office has at most kFewOfficeRows registrations in all (one
+// count along its index, stopped there).
+constexpr int kFewOfficeRows = 20000;
+QString officeRowsQuery(const protocol::Viewer &v);
 // The recent protocols among those the viewer may still see.
 QString recentQuery(const protocol::Viewer &v, const QVector<ui::RecentProtocol> &recent);
 
