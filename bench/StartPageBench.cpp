@@ -6,13 +6,15 @@
 // It runs on the register the deadline benchmark keeps (a million protocols,
 // three movements each, deadlines over two years): fill it once with
 //   NIMBO_BENCH_KEEP=<tag> bench_DeadlineBench
-// and run this one with the same tag and row count.
+// and run this one with the same tag and row count. Its first run makes each
+// assignment of that register a pending delivery (the in-trays).
 //
 //   NIMBO_BENCH_KEEP  the tag of the kept register (required)
 //   NIMBO_BENCH_ROWS  its protocols (default 1000000)
 //   NIMBO_BENCH_OPS   fills timed per case (default 20)
 //   NIMBO_TEST_PG     PostgreSQL server for the second engine (skipped when unset)
 
+#include <QCoreApplication>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <algorithm>
@@ -23,6 +25,7 @@
 #include <memory>
 #include <vector>
 
+#include "data/C_GestDB.h"
 #include "desk/StartRules.h"
 #include "servers/Servers.h"
 #include "session/DicAmbiente.h"
@@ -139,4 +142,14 @@ BENCHMARK(BM_StartPage)->ArgsProduct({{0, 1}, {7, 8, 9}})->Iterations(1)->UseMan
 
 } // namespace
 
-int main(int argc, char **argv) { return bench::runBenchmarks(argc, argv); }
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // The registers' connections go while the application still stands.
+    registers().clear();
+    C_GestDB::closeLocalDatabase();
+    return 0;
+}
