@@ -16,6 +16,7 @@
 #include "protocol/FrmProtocollo.h"
 #include "reports/PeriodicReports.h"
 #include "registers/Registers.h"
+#include "desk/Desk.h"
 #include "session/Application.h"
 #include "startup/CreaTabMenu.h"
 #include "startup/StartUp.h"
@@ -50,5 +51,6 @@ int main(int argc, char **argv)
     nimbo::history::registerHistoryWindows();
     nimbo::reports::registerPeriodicReportWindows();
     nimbo::registers::registerRegisterWindows();
+    nimbo::desk::registerDeskWindows();
     return StartUp::run(QApplication::arguments());
 }

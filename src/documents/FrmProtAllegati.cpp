@@ -1,6 +1,7 @@
 #include "documents/FrmProtAllegati.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include "documents/ImageStore.h"
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
+#include "ui/FileDrop.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
 #include "ui/WindowRegistry.h"
@@ -32,7 +34,7 @@ bool isConsultation(const QString &caller)
     static const QStringList kConsult{QStringLiteral("FRMITER"),      QStringLiteral("FRMFILTRORPROT"),
                                       QStringLiteral("FRMINCARICO"),  QStringLiteral("FRMARCHIVIATI"),
                                       QStringLiteral("FRMPROTPRECED"), QStringLiteral("FRMSTORICORPROT"),
-                                      QStringLiteral("FRMRICERCAPROT")};
+                                      QStringLiteral("FRMRICERCAPROT"), QStringLiteral("FRMVAIPROTOCOLLO")};
     return kConsult.contains(caller.trimmed().toUpper());
 }
 
@@ -98,6 +100,10 @@ FrmProtAllegati::FrmProtAllegati(QWidget *parent) : ChildWindow(parent)
     connect(list_, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem *item) { show(list_->indexOfTopLevelItem(item)); });
     setCaller(QString());
+    ui::acceptFileDrops(this, [this](const QStringList &paths) {
+        for (const QString &p : paths)
+            addFile(p);
+    });
 }
 
 void FrmProtAllegati::setCaller(const QString &caller)
@@ -165,14 +171,31 @@ void FrmProtAllegati::choose()
         txtFile_->setText(path);
 }
 
-void FrmProtAllegati::add()
+bool FrmProtAllegati::addFile(const QString &path)
+{
+    if (!mayChange_ || number_.isEmpty()) {
+        showBox(kTitle, QStringLiteral("Da questa finestra gli allegati del protocollo si possono solo consultare."),
+                Icon::Warning);
+        return false;
+    }
+    if (const auto why = ui::refuseDocument(path)) {
+        showBox(kTitle, *why, Icon::Warning);
+        return false;
+    }
+    txtFile_->setText(QDir::toNativeSeparators(path));
+    if (txtDescrizione_->text().trimmed().isEmpty())
+        txtDescrizione_->setText(QFileInfo(path).completeBaseName().left(txtDescrizione_->maxLength()));
+    return add();
+}
+
+bool FrmProtAllegati::add()
 {
     if (!mayChange_ || number_.isEmpty())
-        return;
+        return false;
     if (txtDescrizione_->text().trimmed().isEmpty()) {
         showBox(kTitle, QStringLiteral("inserire la descrizione dell'allegato"), Icon::Warning);
         txtDescrizione_->setFocus();
-        return;
+        return false;
     }
     // Reading, zipping and storing a large file take seconds: they run aside
     // while the window repaints and shows how far they are.
@@ -185,12 +208,13 @@ void FrmProtAllegati::add()
         QStringLiteral("OLE - Protocollo Documenti"));
     if (!o.ok) {
         showBox(kTitle, o.text, Icon::Critical);
-        return;
+        return false;
     }
     txtFile_->clear();
     txtDescrizione_->clear();
     load();
     showBox(kTitle, QStringLiteral("Registrazione effettuata"));
+    return true;
 }
 
 void FrmProtAllegati::remove()

@@ -20,6 +20,11 @@ public:
     // The opening window's name ("FRMPROTOCOLLO", "FRMITER", "FRMINCARICO", ...).
     Q_INVOKABLE void setCaller(const QString &caller);
     Q_INVOKABLE void setProtocol(const QString &direction, const QString &number);
+    // A file dropped here or on the registration window: stored as a new
+    // attachment exactly as one chosen with "Scegli" (its name as the
+    // description when none is typed). False when refused or not stored;
+    // the operator has been told why.
+    Q_INVOKABLE bool addFile(const QString &path);
     void ELABORATBAR(const QString &key) override;
     QSize sizeHint() const override;
 
@@ -29,7 +34,7 @@ public:
 private:
     void load();
     void choose();
-    void add();
+    bool add();
     void remove();
     void show(int row);
 

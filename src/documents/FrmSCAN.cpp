@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +27,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Scanner.h"
 #include "session/DicAmbiente.h"
+#include "ui/FileDrop.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
 
@@ -115,6 +117,49 @@ FrmSCAN::FrmSCAN(QWidget *parent) : ChildWindow(parent)
             [this] { view_->setZoom(cboZoom_->currentData().toInt()); });
     view_->setZoom(cboZoom_->currentData().toInt());
     cmd_[2]->setEnabled(false);
+    ui::acceptFileDrops(this, [this](const QStringList &paths) {
+        if (paths.size() > 1)
+            showBox(kTitle, QStringLiteral("Trascinare un solo documento alla volta."), Icon::Warning);
+        else
+            loadFile(paths.first());
+    });
+}
+
+bool FrmSCAN::loadFile(const QString &path)
+{
+    if (number_.isEmpty())
+        return false;
+    if (const auto why = ui::refuseDocument(path)) {
+        showBox(kTitle, *why, Icon::Warning);
+        return false;
+    }
+    if (ui::fileKind(path) != ui::FileKind::Tiff) {
+        showBox(kTitle,
+                QStringLiteral("Come documento del protocollo si accettano solo immagini TIFF: i file PDF, PNG e JPEG "
+                               "si registrano come allegati."),
+                Icon::Warning);
+        return false;
+    }
+    if (const auto big = tooLarge(QFileInfo(path).size())) {
+        showBox(kTitle, big->text, Icon::Warning);
+        return false;
+    }
+    QFile::remove(work_);
+    if (!QFile::copy(path, work_)) {
+        showBox(kTitle, QStringLiteral("Il file %1 non si può leggere.").arg(QFileInfo(path).fileName()), Icon::Warning);
+        return false;
+    }
+    QFile::setPermissions(work_, QFile::ReadOwner | QFile::WriteOwner);
+    view_->load(work_);
+    showPages();
+    if (view_->pageCount() == 0) {
+        showBox(kTitle, QStringLiteral("Il file %1 non contiene pagine leggibili.").arg(QFileInfo(path).fileName()),
+                Icon::Warning);
+        return false;
+    }
+    cboPagina_->setValue(1);
+    status(QStringLiteral("Documento %1 acquisito: %2 pagine.").arg(QFileInfo(path).fileName()).arg(view_->pageCount()));
+    return true;
 }
 
 FrmSCAN::~FrmSCAN() { removeWorkFiles(files_); }

@@ -29,6 +29,11 @@ public:
     // (an emergency registration, numbered in its own register).
     Q_INVOKABLE void setCaption(const QString &caption) { caption_ = caption; }
 
+    // A TIFF dropped here takes the place of a scan: it is shown, and stored
+    // with "Registra" as a scan is. False when refused; the operator has
+    // been told why.
+    Q_INVOKABLE bool loadFile(const QString &path);
+
     void ELABORATBAR(const QString &key) override;
     QSize sizeHint() const override;
     QString workFile() const { return work_; }

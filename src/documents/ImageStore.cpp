@@ -260,10 +260,20 @@ QString workFolder()
     return folder;
 }
 
+std::optional<Outcome> tooLarge(qint64 bytes)
+{
+    if (bytes <= kMaxDocumentBytes)
+        return std::nullopt;
+    return failure(QStringLiteral("1"), QStringLiteral("Il file supera la dimensione massima ammessa (%1 MB).")
+                                            .arg(kMaxDocumentBytes / (1024 * 1024)));
+}
+
 Outcome storeImage(const Protocol &p, const QByteArray &tiff, const Progress &progress)
 {
     if (tiff.isEmpty())
         return failure(QStringLiteral("1"), QStringLiteral("il file contenente l'immagine è vuoto"));
+    if (const auto big = tooLarge(tiff.size()))
+        return *big;
     BusyFrame frame(QStringLiteral("Registrazione in corso"), QString());
     step(progress, 0, 3);
     QByteArray stored;
@@ -373,6 +383,8 @@ Outcome storeAttachment(const QString &ente, const QString &number, const QStrin
     QFile file(filePath);
     if (!QFileInfo(filePath).isFile() || !file.open(QIODevice::ReadOnly))
         return failure(QStringLiteral("1"), QStringLiteral("il file inserito non esiste nella directory specificata"));
+    if (const auto big = tooLarge(file.size()))
+        return *big;
     BusyFrame frame(QString(), QStringLiteral("OLE - Protocollo Documenti"));
     // Read in pieces so that a large file shows its progress.
     QByteArray data;

@@ -19,6 +19,7 @@
 #include <QByteArray>
 #include <QString>
 #include <functional>
+#include <optional>
 
 namespace nimbo::documents {
 
@@ -53,6 +54,11 @@ using Progress = std::function<void(int, int)>;
 struct ReadContext {
     QString function;
 };
+
+// The largest image or attachment stored: each is read, zipped and sent
+// whole in memory. The refusal of a larger one.
+constexpr qint64 kMaxDocumentBytes = 100LL * 1024 * 1024;
+std::optional<Outcome> tooLarge(qint64 bytes);
 
 // Stores the image of a protocol (a whole TIFF) where SERVERIMG says,
 // replacing the image it had, zipped when COMPRESSO is 1.

@@ -119,7 +119,7 @@ QString trayQuery(const TrayCriteria &c, const Viewer &v, const QVector<Viewer::
         + sameProtocol(QStringLiteral("p"), QStringLiteral("t"))
         + QStringLiteral(" AND COALESCE(p.Tab_StatoProtocollo, 'A') <> 'C') IS NOT NULL");
     const QStringList branches = protocol::scope::inTrayBranches(v, cols, &departmentOffices);
-    const QString limit = Dialect::limit(kTrayLimit);
+    const QString limit = Dialect::limit(c.limit > 0 ? c.limit : kTrayLimit);
     QStringList parts;
     int n = 0;
     for (const QString &b : branches) {

@@ -24,6 +24,7 @@ struct TrayCriteria {
     bool assigned = true;      // ChkProto "Assegnati": movements of type 4
     bool retransmitted = true; // ChkAltri "Ritrasmessi": movements of type 2
     QString from, to;          // TxtDI, TxtDF "dd/mm/yyyy"
+    int limit = kTrayLimit;    // rows at most
 };
 
 // A message when the criteria cannot be searched.

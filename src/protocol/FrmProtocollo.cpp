@@ -21,6 +21,7 @@
 #include "data/Funzioni_Com_1.h"
 #include "platform/Busy.h"
 #include "platform/Dialogs.h"
+#include "ui/FileDrop.h"
 #include "protocol/ProtocolLinksPanel.h"
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
@@ -98,6 +99,7 @@ FrmProtocollo::FrmProtocollo(const QString &mode, QWidget *parent) : ChildWindow
     setToolbarKeys(forCancellation() ? kEntryCancel : kEntry);
     // Only the registration panel holds data worth asking about.
     dirty()->watch(registration_);
+    ui::acceptFileDrops(this, [this](const QStringList &paths) { dropFiles(paths); });
 }
 
 void FrmProtocollo::modeChanged()

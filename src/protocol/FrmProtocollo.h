@@ -159,6 +159,8 @@ private:
     // The scanning, image and attachment windows (FrmProtocolloDocumenti.cpp).
     static QString documentWindow(int button);
     void openDocumentWindow(int button);
+    // Files dropped on the window become attachments of the protocol shown.
+    void dropFiles(const QStringList &paths);
     Context context() const;
     void focusField(const QString &name);
 

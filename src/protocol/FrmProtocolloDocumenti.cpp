@@ -6,7 +6,10 @@
 
 #include "protocol/FrmProtocollo.h"
 
+#include "platform/Dialogs.h"
+#include "protocol/FrmProtocolloTexts.h"
 #include "session/GECentr.h"
+#include "ui/FileDrop.h"
 #include "ui/WindowRegistry.h"
 
 namespace nimbo::protocol {
@@ -39,6 +42,37 @@ void FrmProtocollo::openDocumentWindow(int button)
     if (!QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, f.direction), Q_ARG(QString, f.number)))
         GECentr::writeLog(QStringLiteral("Finestra non disponibile: ") + documentWindow(button),
                           QStringLiteral("openDocumentWindow"), objectName());
+}
+
+void FrmProtocollo::dropFiles(const QStringList &paths)
+{
+    const ProtocolForm f = form();
+    if (f.number.isEmpty() || f.direction.isEmpty() || forCancellation()) {
+        showBox(kCaption, QStringLiteral("Registrare il protocollo prima di allegarvi documenti."), Icon::Warning);
+        return;
+    }
+    // Each file is checked before the attachment window opens, and stored
+    // there exactly as one chosen with its "Scegli".
+    QStringList refused, accepted;
+    for (const QString &p : paths) {
+        if (const auto why = ui::refuseDocument(p))
+            refused << *why;
+        else
+            accepted << p;
+    }
+    if (!refused.isEmpty())
+        showBox(kCaption, refused.join(QLatin1Char('\n')), Icon::Warning);
+    if (accepted.isEmpty())
+        return;
+    QWidget *w = WindowRegistry::open(documentWindow(7));
+    if (!w)
+        return;
+    QMetaObject::invokeMethod(w, "setCaller", Q_ARG(QString, QStringLiteral("FRMPROTOCOLLO")));
+    QMetaObject::invokeMethod(w, "setProtocol", Q_ARG(QString, f.direction), Q_ARG(QString, f.number));
+    for (const QString &p : accepted) {
+        bool stored = false;
+        QMetaObject::invokeMethod(w, "addFile", Q_RETURN_ARG(bool, stored), Q_ARG(QString, p));
+    }
 }
 
 } // namespace nimbo::protocol

@@ -21,6 +21,7 @@
 #include "ui/ChildWindow.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
+#include "ui/RecentProtocols.h"
 #include "ui/RowList.h"
 #include "ui/WindowRegistry.h"
 
@@ -202,6 +203,7 @@ bool ProtocolDetail::load(const QString &direction, const QString &number, const
                            + shownNumber(number_));
     attachments_->setEnabled(WindowRegistry::contains(kAttachments));
     loadLists();
+    ui::rememberProtocol(viewer.ente, viewer.operatorCode, direction_, number_);
     return true;
 }
 

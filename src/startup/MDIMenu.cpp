@@ -141,6 +141,13 @@ MDIMenu::MDIMenu(QWidget *parent) : QMainWindow(parent)
     area_->setActivationOrder(QMdiArea::ActivationHistoryOrder);
 
     connect(area_, &QMdiArea::subWindowActivated, this, [this] { refreshToolbar(); });
+    // The start page fills the empty area, behind every child window.
+    if (QWidget *page = nimbo::WindowRegistry::create(QStringLiteral("PaginaIniziale"))) {
+        startPage_ = page;
+        page->setParent(area_->viewport());
+        page->lower();
+        area_->viewport()->installEventFilter(this);
+    }
     // Windows that open other windows get them as children of this one.
     nimbo::WindowRegistry::setOpener(
         [this](const QString &name, const QString &mode) { return openWindow(name, mode); });
@@ -238,6 +245,11 @@ void MDIMenu::buildToolbar()
         connect(button, &QAction::triggered, this, [this, key] { toolbarClicked(key); });
     }
     nimbo::ui::dressToolbar(toolbar_);
+    // The find box, when the installation has one, after the keys.
+    if (QWidget *find = nimbo::WindowRegistry::create(QStringLiteral("VaiAlProtocollo"))) {
+        toolbar_->addSeparator();
+        toolbar_->addWidget(find);
+    }
 }
 
 QString MDIMenu::windowOf(const QString &itemName)
@@ -338,7 +350,9 @@ void MDIMenu::refreshToolbar()
         k = k.trimmed();
     const auto buttons = toolbar_->actions();
     for (QAction *b : buttons)
-        b->setVisible(keys.contains(b->objectName()));
+        // The find box and its separator stay whatever the child.
+        if (toolbarKeys().contains(b->objectName()))
+            b->setVisible(keys.contains(b->objectName()));
     nimbo::ui::applyShortcuts(toolbar_);
 }
 
@@ -531,6 +545,15 @@ void MDIMenu::runNotices()
     if (!notices.isEmpty())
         nimbo::showBox(title, QStringLiteral("ATTENZIONE!\n\n") + notices.join(QLatin1Char('\n')),
                        nimbo::Icon::Information);
+}
+
+bool MDIMenu::eventFilter(QObject *watched, QEvent *event)
+{
+    if (startPage_ && watched == area_->viewport() && event->type() == QEvent::Resize) {
+        startPage_->setGeometry(area_->viewport()->rect());
+        startPage_->lower();
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MDIMenu::closeEvent(QCloseEvent *event)

@@ -4,6 +4,7 @@
 // start-up notices.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 class QAction;
@@ -28,6 +29,8 @@ public:
 
     QMdiArea *area() const { return area_; }
     QToolBar *toolbar() const { return toolbar_; }
+    // The start page behind the child windows; null when none is installed.
+    QWidget *startPage() const { return startPage_; }
 
     // The window behind a menu item ("" for items without one).
     static QString windowOf(const QString &itemName);
@@ -67,6 +70,7 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QMenu *addMenu(QMenu *parent, const QString &name, const QString &caption);
@@ -81,6 +85,7 @@ private:
     QLabel *state_;
     QLabel *message_;
     QLabel *operator_;
+    QPointer<QWidget> startPage_;
     QString departmentName_, officeName_;
     int busyListener_ = 0;
     bool noticesDone_ = false;
