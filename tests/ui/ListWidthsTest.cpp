@@ -5,20 +5,7 @@
 #include <QRegularExpression>
 #include <QTreeView>
 
-#include "addressbook/AddressBook.h"
-#include "classification/Classification.h"
-#include "codes/Codes.h"
-#include "corrections/Corrections.h"
-#include "deadlines/Deadlines.h"
-#include "documents/Documents.h"
-#include "email/Email.h"
-#include "emergency/Emergency.h"
-#include "iter/Iter.h"
-#include "links/Links.h"
-#include "municipalities/MunicipalityWindows.h"
-#include "organisation/Organisation.h"
-#include "search/Search.h"
-#include "startup/CreaTabMenu.h"
+#include "ui/AllWindows.h"
 #include "ui/UiFixture.h"
 
 using nimbo::test::UiTest;
@@ -61,21 +48,7 @@ TEST_P(ListWidths, NoColumnOfDatesOrNumbersIsCutWhenAWindowFirstShows)
     LoginRules::storeOperator(*row);
     LoginRules::loadOperatorExtras();
     StartUp::loadParameters(DicAmbiente::session().op.ente);
-    nimbo::startup::registerStartupWindows();
-    nimbo::protocol::registerProtocolWindows();
-    nimbo::organisation::registerOrganisationWindows();
-    nimbo::codes::registerCodeWindows();
-    nimbo::municipalities::registerMunicipalityWindows();
-    nimbo::addressbook::registerAddressBookWindows();
-    nimbo::iter::registerIterWindows();
-    nimbo::documents::registerDocumentWindows();
-    nimbo::emergency::registerEmergencyWindows();
-    nimbo::classification::registerClassificationWindows();
-    nimbo::links::registerLinksWindows();
-    nimbo::search::registerSearchWindows();
-    nimbo::corrections::registerCorrectionWindows();
-    nimbo::deadlines::registerDeadlineWindows();
-    nimbo::email::registerEmailWindows();
+    nimbo::test::registerEveryWindow();
 
     QStringList cut;
     QStringList measured;
