@@ -1,4 +1,5 @@
 #include "data/Dialect.h"
+#include "data/DialectPrefix.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -315,6 +316,24 @@ QString likeNoCase(Engine e, const QString &column, const QString &quotedPattern
     // SQLite's LIKE ignores ASCII case only; the connection's own UPPER on
     // both sides covers accented letters too.
     return QStringLiteral("UPPER(") + column + QStringLiteral(") LIKE UPPER(") + quotedPattern + QLatin1Char(')');
+}
+
+QString beginsNoCase(Engine e, const QString &column, const QString &typed)
+{
+    QString quoted = typed;
+    quoted.replace(QLatin1Char('\''), QStringLiteral("''"));
+    quoted = QLatin1Char('\'') + quoted + QStringLiteral("%'");
+    const QString exact = likeNoCase(e, column, quoted);
+    if (e == Engine::PostgreSQL)
+        return exact;
+    // SQLite's own LIKE ignores the case of ASCII letters only: beside the
+    // exact condition it narrows the rows through the index only when the
+    // text holds nothing else.
+    for (const QChar ch : typed)
+        if (ch.unicode() >= 0x80 || ch.unicode() < 0x20)
+            return exact;
+    return QLatin1Char('(') + column + QStringLiteral(" LIKE ") + quoted + QStringLiteral(" AND ") + exact
+           + QLatin1Char(')');
 }
 
 QString limit(int n) { return QStringLiteral(" LIMIT ") + QString::number(n); }

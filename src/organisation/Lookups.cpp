@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 
 #include "data/Dialect.h"
+#include "data/DialectPrefix.h"
 #include "data/Funzioni_Com_1.h"
 #include "ui/RecordEditor.h"
 
@@ -60,8 +61,7 @@ QVector<ui::Match> find(const Source &s, const QString &typed, bool byName)
         return {};
     QVector<ui::Match> out = rows(s, QLatin1String(s.code) + QStringLiteral("=") + ui::sqlText(t));
     if (out.isEmpty() && byName)
-        out = rows(s, Dialect::likeNoCase(Dialect::centralTarget().engine, QLatin1String(s.name),
-                                          ui::sqlText(t + QLatin1Char('%'))));
+        out = rows(s, Dialect::beginsNoCase(Dialect::centralTarget().engine, QLatin1String(s.name), t));
     // A clerk copies the postal code off the envelope: every municipality
     // that has it, as its first code or as one of its others (a city with a
     // code per district).
@@ -98,6 +98,7 @@ ui::CodeLookup *municipalityLookup(QLineEdit *code, QLabel *name, ui::PickList *
     l->setMinimumLength(3, kTooShort);
     l->setPicksAmongCodes(true);
     l->setNothingFound(QStringLiteral("Nessun Comune trovato"));
+    l->setSearchAsYouType(true);
     if (postal) {
         QObject::connect(l, &ui::CodeLookup::taken, postal,
                          [postal](const QString &taken) { postal->setText(postalCodeAndProvince(taken)); });

@@ -141,6 +141,9 @@ private:
     // "Altri Destinatari": the further recipients of the outgoing protocol shown.
     void openFurtherRecipients();
     void searchRecurringSubjects();
+    // The recurring subjects of the department and direction beginning with the text.
+    QVector<ui::Match> recurringSubjects(const QString &typed) const;
+    void takeRecurringSubject(const ui::Match &m);
     void recallLast();
     void rememberForRecall();
     bool saveRecurringSubject();

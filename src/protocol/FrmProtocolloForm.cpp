@@ -28,6 +28,7 @@
 #include "session/GECentr.h"
 #include "organisation/Pickers.h"
 #include "ui/CodeLookup.h"
+#include "ui/TypeAhead.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
@@ -186,6 +187,11 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
             finder = [this, kind](const QString &typed, bool byDescription) { return matches(kind, typed, byDescription); };
         lookups_[int(kind)] = new ui::CodeLookup(field(c.code), desc(c.description), listDecod_, finder, this);
     }
+    // The correspondent and the recurring subjects narrow as they are typed.
+    lookups_[int(CodeField::Correspondent)]->setSearchAsYouType(true);
+    new ui::TypeAhead(
+        field("Oggetto"), listDecod_, [this](const QString &typed) { return recurringSubjects(typed); },
+        [this](const ui::Match &m) { takeRecurringSubject(m); }, this);
     connect(cmdNuovoMitDest_, &QPushButton::clicked, this, &FrmProtocollo::newCorrespondent);
     connect(cmdMitDest_, &QPushButton::clicked, this, &FrmProtocollo::showCorrespondentInBook);
     connect(cmdAltriDest_, &QPushButton::clicked, this, &FrmProtocollo::openFurtherRecipients);

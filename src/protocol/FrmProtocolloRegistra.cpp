@@ -153,19 +153,27 @@ bool FrmProtocollo::mayDiscard()
     return true;
 }
 
-void FrmProtocollo::searchRecurringSubjects()
+QVector<ui::Match> FrmProtocollo::recurringSubjects(const QString &typed) const
 {
-    const ProtocolForm f = form();
     const Context ctx = context();
     const F::LoadedRows r = F::loadRows(QStringLiteral("PROTOCOLLO"),
-                                        recurringSubjectsQuery(ctx.ente, ctx.department, f.direction, f.oggetto));
+                                        recurringSubjectsQuery(ctx.ente, ctx.department, form().direction, typed));
     QVector<ui::Match> rows;
     for (int i = 0; r.ok && i < r.rowCount(); ++i)
         rows.append({QString(), r.value(0, i).toString(), QString()});
-    listDecod_->open(field("Oggetto"), rows, [this](const ui::Match &m) {
-        field("Oggetto")->setText(m.description);
-        dirty()->setDirty();
-    });
+    return rows;
+}
+
+void FrmProtocollo::takeRecurringSubject(const ui::Match &m)
+{
+    field("Oggetto")->setText(m.description);
+    dirty()->setDirty();
+}
+
+void FrmProtocollo::searchRecurringSubjects()
+{
+    listDecod_->open(field("Oggetto"), recurringSubjects(form().oggetto),
+                     [this](const ui::Match &m) { takeRecurringSubject(m); });
 }
 
 bool FrmProtocollo::saveRecurringSubject()

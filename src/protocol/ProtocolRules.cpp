@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 
 #include "data/Dialect.h"
+#include "data/DialectPrefix.h"
 #include "data/Funzioni_Com_1.h"
 #include "organisation/Pickers.h"
 #include "protocol/ContainsIndex.h"
@@ -207,7 +208,7 @@ QString recurringSubjectsQuery(const QString &ente, const QString &department, c
 {
     return QStringLiteral("SELECT Tab_OggettoR FROM Tab_OggettiRicorrenti WHERE Tab_ente = ") + q(ente)
            + QStringLiteral(" AND Tab_Dipartimento = ") + q(department) + QStringLiteral(" AND Tab_EU = ") + q(direction)
-           + QStringLiteral(" AND ") + like(QStringLiteral("Tab_OggettoR"), typed.trimmed() + QLatin1Char('%'))
+           + QStringLiteral(" AND ") + Dialect::beginsNoCase(engine(), QStringLiteral("Tab_OggettoR"), typed.trimmed())
            + QStringLiteral(" ORDER BY Tab_OggettoR") + Dialect::limit(100);
 }
 

@@ -458,6 +458,28 @@ QStringList dailyRegisterIndex(Kind kind, Engine)
                            "(Tab_Ente, Tab_DataModifica)")};
 }
 
+// The lookups that narrow as the clerk types read municipalities and
+// recurring subjects by the beginning of their name through an index:
+// SQLite's case-insensitive LIKE walks one with NOCASE collation, a trigram
+// index serves PostgreSQL's ILIKE (Dialect::beginsNoCase).
+QStringList typedLookupIndexes(Kind kind, Engine e)
+{
+    if (kind != Kind::Central)
+        return {};
+    if (e == Engine::SQLite)
+        return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_comuni_nome_nocase ON Tab_Comuni (com_Comune COLLATE "
+                               "NOCASE)"),
+                QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_oggettiricorrenti_nocase ON Tab_OggettiRicorrenti "
+                               "(Tab_Ente, Tab_Dipartimento, Tab_EU, Tab_OggettoR COLLATE NOCASE)")};
+    const auto index = [](const char *name, const char *table, const char *column) {
+        return QStringLiteral("DO $$ BEGIN IF EXISTS (SELECT 1 FROM pg_extension WHERE extname = 'pg_trgm') THEN "
+                              "CREATE INDEX IF NOT EXISTS %1 ON %2 USING gin (%3 gin_trgm_ops); END IF; END $$")
+            .arg(QLatin1String(name), QLatin1String(table), QLatin1String(column));
+    };
+    return {index("ix_tab_comuni_nome_trgm", "Tab_Comuni", "com_Comune"),
+            index("ix_tab_oggettiricorrenti_trgm", "Tab_OggettiRicorrenti", "Tab_OggettoR")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -519,6 +541,7 @@ const std::vector<Step> &steps()
          DeadlineKeeper::statements},
         {37, "registri giornalieri di protocollo prodotti, con la loro impronta; storico dei protocolli per giorno",
          dailyRegisterIndex},
+        {38, "indici dei comuni e degli oggetti ricorrenti per la ricerca durante la digitazione", typedLookupIndexes},
     };
     return s;
 }

@@ -7,6 +7,7 @@
 
 #include "platform/Dialogs.h"
 #include "ui/NothingFound.h"
+#include "ui/TypeAhead.h"
 
 namespace nimbo::ui {
 
@@ -42,7 +43,7 @@ PickList::PickList(QWidget *window) : QListWidget(window)
     installEventFilter(new KeepsEscape(this));
 }
 
-void PickList::open(QWidget *anchor, const QVector<Match> &rows, Take take)
+void PickList::open(QWidget *anchor, const QVector<Match> &rows, Take take, bool takeFocus)
 {
     clear();
     rows_ = rows;
@@ -74,7 +75,8 @@ void PickList::open(QWidget *anchor, const QVector<Match> &rows, Take take)
     setCurrentRow(0);
     show();
     raise();
-    setFocus();
+    if (takeFocus)
+        setFocus();
 }
 
 void PickList::dismiss()
@@ -125,6 +127,8 @@ void CodeLookup::enter()
 {
     if (code_->isReadOnly())
         return;
+    if (typeAhead_)
+        typeAhead_->cancel();
     const QString typed = code_->text().trimmed();
     if (typed.isEmpty()) {
         clear();
@@ -183,6 +187,28 @@ void CodeLookup::setMinimumLength(int chars, const QString &message)
 {
     minimum_ = chars;
     tooShort_ = message;
+    if (typeAhead_)
+        typeAhead_->setMinimumLength(qMax(TypeAhead::kMinimumLength, minimum_));
+}
+
+void CodeLookup::setSearchAsYouType(bool on)
+{
+    if (!on) {
+        delete typeAhead_;
+        typeAhead_ = nullptr;
+        return;
+    }
+    if (typeAhead_)
+        return;
+    // Only a text taken as a description is searched while typed: a code
+    // is looked up whole, on Enter or on leaving the field.
+    typeAhead_ = new TypeAhead(
+        code_, list_,
+        [this](const QString &typed) {
+            return searchesByDescription(typed) ? finder_(typed, true) : QVector<Match>();
+        },
+        [this](const Match &m) { take(m); }, this);
+    typeAhead_->setMinimumLength(qMax(TypeAhead::kMinimumLength, minimum_));
 }
 
 void CodeLookup::set(const QString &code, const QString &description)

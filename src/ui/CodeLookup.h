@@ -34,7 +34,9 @@ public:
     explicit PickList(QWidget *window);
     using Take = std::function<void(const Match &)>;
     // Shows the rows under `anchor`; Enter or a double click calls take.
-    void open(QWidget *anchor, const QVector<Match> &rows, Take take);
+    // The list takes the focus unless told to leave it where it is (the
+    // clerk goes on typing while it narrows).
+    void open(QWidget *anchor, const QVector<Match> &rows, Take take, bool takeFocus = true);
     void dismiss();
     // The field the list was opened for.
     QWidget *anchor() const { return anchor_; }
@@ -48,6 +50,8 @@ private:
     Take take_;
     QPointer<QWidget> anchor_;
 };
+
+class TypeAhead;
 
 class CodeLookup : public QObject {
     Q_OBJECT
@@ -73,6 +77,10 @@ public:
     void setPicksAmongCodes(bool picks) { picksAmongCodes_ = picks; }
     // Told when Enter finds nothing ("Nessun Comune trovato").
     void setNothingFound(const QString &text) { nothingFound_ = text; }
+    // Searches by description as the clerk types (ui/TypeAhead.h); Enter
+    // works as without it.
+    void setSearchAsYouType(bool on);
+    TypeAhead *typeAhead() const { return typeAhead_; }
 
     // Code and description set by the window (a protocol loaded, a recall).
     void set(const QString &code, const QString &description);
@@ -93,6 +101,7 @@ private:
     bool picksAmongCodes_ = false;
     QString tooShort_;
     QString nothingFound_ = QStringLiteral("Nessun elemento trovato");
+    TypeAhead *typeAhead_ = nullptr;
 };
 
 } // namespace nimbo::ui

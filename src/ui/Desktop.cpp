@@ -11,14 +11,10 @@
 
 namespace nimbo::ui {
 
-namespace {
-
-QSettings settings()
+QSettings userSettings()
 {
     return QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Nimbo"), QStringLiteral("nimbo"));
 }
-
-} // namespace
 
 QString qtTranslationsPath() { return QLibraryInfo::path(QLibraryInfo::TranslationsPath); }
 
@@ -44,7 +40,7 @@ bool installItalian()
 
 bool restorePlacement(QWidget *window, const QString &key)
 {
-    const QByteArray geometry = settings().value(key + QStringLiteral("/geometry")).toByteArray();
+    const QByteArray geometry = userSettings().value(key + QStringLiteral("/geometry")).toByteArray();
     return !geometry.isEmpty() && window->restoreGeometry(geometry);
 }
 
@@ -73,7 +69,7 @@ void placeFirstTime(QWidget *window, const QSize &preferred)
 
 void savePlacement(const QWidget *window, const QString &key)
 {
-    QSettings s = settings();
+    QSettings s = userSettings();
     s.setValue(key + QStringLiteral("/geometry"), window->saveGeometry());
     s.sync();
 }

@@ -6,6 +6,7 @@
 #include <QMargins>
 #include <QPoint>
 #include <QRect>
+#include <QSettings>
 #include <QSize>
 #include <QString>
 
@@ -19,6 +20,10 @@ namespace nimbo::ui {
 bool installItalian();
 // Where Qt's translations are looked for.
 QString qtTranslationsPath();
+
+// The operator's settings file of this workstation (window places, list
+// layouts).
+QSettings userSettings();
 
 // Size and position of a top-level window, kept in the user's settings
 // under `key`. restorePlacement() is false when nothing was kept (the

@@ -3,8 +3,10 @@
 #include <QHeaderView>
 #include <QTableWidget>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "data/Funzioni_Com_1.h"
+#include "ui/ColumnMemory.h"
 
 namespace F = Funzioni_Com_1;
 
@@ -27,6 +29,40 @@ struct Frozen {
     ~Frozen() { w->setUpdatesEnabled(wasEnabled); }
 };
 
+// Short cells (dates, numbers, codes) up to this many average characters
+// are shown whole; longer texts keep the width asked for.
+constexpr int kWholeChars = 32;
+
+// The widths asked for, each widened to show its heading and its short
+// cells whole; kept on the control for "Ripristina".
+void sizeColumns(QAbstractItemView *view, QHeaderView *header, const QStringList &heads, const QString &widths)
+{
+    view->setProperty("nimboWidths", widths);
+    const QStringList sizes = split(widths);
+    const int most = view->fontMetrics().averageCharWidth() * kWholeChars;
+    for (int c = 0; c < heads.size(); ++c) {
+        const int px = pixels(view, sizes.value(c));
+        if (px <= 0)
+            continue;
+        const int cells = view->sizeHintForColumn(c);
+        header->resizeSection(c, std::max({px, header->sectionSizeHint(c), cells <= most ? cells : 0}));
+    }
+}
+
+// The clerk's arrangement of the control (ui/ColumnMemory.h), put back over
+// the widths just set.
+void remember(QAbstractItemView *view, QHeaderView *header, const QStringList &heads)
+{
+    auto *memory = nimbo::ui::ColumnMemory::of(view);
+    if (!memory)
+        memory = new nimbo::ui::ColumnMemory(view, {[view, header, heads] {
+                                                        sizeColumns(view, header, heads,
+                                                                    view->property("nimboWidths").toString());
+                                                    },
+                                                    {}});
+    memory->apply();
+}
+
 } // namespace
 
 bool CaricaGrigliaDaQuery(const QString &database, const QString &sql, QTableWidget *grid, const QString &titles,
@@ -35,7 +71,6 @@ bool CaricaGrigliaDaQuery(const QString &database, const QString &sql, QTableWid
     if (!grid)
         return false;
     const QStringList heads = split(titles);
-    const QStringList sizes = split(widths);
     const F::LoadedRows rows = F::loadGridRows(database, sql, progId, holder, QStringLiteral("CaricaGrigliaDaQuery"));
     Frozen frozen(grid);
     const bool sorting = grid->isSortingEnabled();
@@ -43,17 +78,14 @@ bool CaricaGrigliaDaQuery(const QString &database, const QString &sql, QTableWid
     grid->clear();
     grid->setColumnCount(int(heads.size()));
     grid->setHorizontalHeaderLabels(heads);
-    for (int c = 0; c < heads.size(); ++c) {
-        const int px = pixels(grid, sizes.value(c));
-        if (px > 0)
-            grid->setColumnWidth(c, px);
-    }
     const int n = rows.ok ? rows.rowCount() : 0;
     grid->setRowCount(n);
     for (int r = 0; r < n; ++r)
         for (int c = 0; c < heads.size() && c < rows.columnCount(); ++c)
             grid->setItem(r, c, new QTableWidgetItem(F::displayValue(rows.value(c, r))));
+    sizeColumns(grid, grid->horizontalHeader(), heads, widths);
     grid->setSortingEnabled(sorting);
+    remember(grid, grid->horizontalHeader(), heads);
     return rows.ok || rows.noRows();
 }
 
@@ -70,7 +102,6 @@ bool CaricaLWDaQuery(const QString &database, const QString &sql, QTreeWidget *l
     if (!list)
         return false;
     const QStringList heads = split(titles);
-    const QStringList sizes = split(widths);
     const F::LoadedRows rows = F::loadGridRows(database, sql, progId, holder, QStringLiteral("CaricaLWDaQuery"));
     Frozen frozen(list);
     const bool sorting = list->isSortingEnabled();
@@ -79,11 +110,6 @@ bool CaricaLWDaQuery(const QString &database, const QString &sql, QTreeWidget *l
     list->setColumnCount(int(heads.size()));
     list->setHeaderLabels(heads);
     list->setRootIsDecorated(false);
-    for (int c = 0; c < heads.size(); ++c) {
-        const int px = pixels(list, sizes.value(c));
-        if (px > 0)
-            list->setColumnWidth(c, px);
-    }
     QList<QTreeWidgetItem *> items;
     const int n = rows.ok ? rows.rowCount() : 0;
     items.reserve(n);
@@ -94,7 +120,9 @@ bool CaricaLWDaQuery(const QString &database, const QString &sql, QTreeWidget *l
         items << new QTreeWidgetItem(texts);
     }
     list->addTopLevelItems(items); // one insertion, not one per row
+    sizeColumns(list, list->header(), heads, widths);
     list->setSortingEnabled(sorting);
+    remember(list, list->header(), heads);
     return rows.ok || rows.noRows();
 }
 

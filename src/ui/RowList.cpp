@@ -10,6 +10,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "ui/ColumnMemory.h"
 #include "ui/RowModel.h"
 
 namespace F = Funzioni_Com_1;
@@ -95,6 +96,9 @@ RowList::RowList(const QString &viewName, QWidget *parent)
     view_->setTextElideMode(Qt::ElideRight);
     // Loaded order until the operator clicks a header.
     view_->horizontalHeader()->setSortIndicator(-1, Qt::AscendingOrder);
+    memory_ = new ColumnMemory(view_, {[this] { setColumns(model_->titles().join(QLatin1Char(';')), widths_); },
+                                       [this] { fitToContent(); }});
+    connect(memory_, &ColumnMemory::arranged, this, &RowList::followArrangement);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -127,15 +131,36 @@ void RowList::setColumns(const QString &titles, const QString &widths)
     }
     if (fit_) {
         fitColumns();
-        return;
+    } else {
+        const int unit = view_->fontMetrics().averageCharWidth();
+        for (int c = 0; c < sizes.size(); ++c) {
+            bool ok = false;
+            const double n = sizes.at(c).trimmed().toDouble(&ok);
+            if (ok && n > 0)
+                view_->setColumnWidth(c, qMax(int(n * unit + 0.5), leastWidth(c)));
+        }
     }
-    const int unit = view_->fontMetrics().averageCharWidth();
-    for (int c = 0; c < sizes.size(); ++c) {
-        bool ok = false;
-        const double n = sizes.at(c).trimmed().toDouble(&ok);
-        if (ok && n > 0)
-            view_->setColumnWidth(c, qMax(int(n * unit + 0.5), leastWidth(c)));
-    }
+    // What the clerk arranged goes over the list's own widths.
+    memory_->apply();
+    followArrangement();
+}
+
+void RowList::fitToContent()
+{
+    // A long text may take up to two thirds of the list, never all of it.
+    const int most = qMax(view_->viewport()->width() * 2 / 3, view_->fontMetrics().averageCharWidth() * kWholeChars);
+    for (int c = 0; c < model_->columnCount(); ++c)
+        if (!view_->isColumnHidden(c))
+            view_->setColumnWidth(c, qMax(headingWidth(view_->horizontalHeader(), model_->titles().value(c)),
+                                          qMin(contentWidths_.value(c), most)));
+}
+
+void RowList::followArrangement()
+{
+    // A list fitted to its width scrolls sideways once the clerk has set
+    // the widths himself.
+    if (fit_)
+        view_->setHorizontalScrollBarPolicy(memory_->holdsLayout() ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
 }
 
 void RowList::measureContent()
@@ -204,7 +229,7 @@ void RowList::fitColumns()
             total += share[c] = n;
     }
     const int room = view_->viewport()->width();
-    if (total <= 0 || room <= 0)
+    if (total <= 0 || room <= 0 || memory_->holdsLayout())
         return;
     // What the floors leave is shared by the widths: the list never scrolls
     // sideways.

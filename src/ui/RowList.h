@@ -20,6 +20,7 @@ namespace nimbo::ui {
 
 class RowModel;
 class RowFilter;
+class ColumnMemory;
 
 class RowList : public QWidget {
     Q_OBJECT
@@ -56,6 +57,8 @@ public:
     RowFilter *proxy() const { return proxy_; }
     QTableView *view() const { return view_; }
     QLineEdit *filterBox() const { return filter_; }
+    // Widths, order and sort as the clerk left them (ui/ColumnMemory.h).
+    ColumnMemory *columnMemory() const { return memory_; }
 
 signals:
     void chosen(int row);
@@ -66,6 +69,9 @@ protected:
 private:
     void choose(const QModelIndex &proxyIndex);
     void fitColumns();
+    // "Adatta colonne": every shown column as wide as its heading and cells.
+    void fitToContent();
+    void followArrangement();
     void measureContent();
     // The least width of a shown column: its heading and its short cells whole.
     int leastWidth(int column) const;
@@ -77,6 +83,7 @@ private:
     QTableView *view_;
     RowModel *model_;
     RowFilter *proxy_;
+    ColumnMemory *memory_;
     QString widths_;
     QVector<int> contentWidths_; // widest cell of each column, of the first rows
     QVector<int> figureWidths_;  // the same, for columns of dates, numbers and codes only

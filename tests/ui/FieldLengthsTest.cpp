@@ -5,21 +5,8 @@
 #include <QCheckBox>
 #include <QPlainTextEdit>
 
-#include "addressbook/AddressBook.h"
-#include "classification/Classification.h"
-#include "codes/Codes.h"
-#include "corrections/Corrections.h"
-#include "deadlines/Deadlines.h"
-#include "documents/Documents.h"
-#include "email/Email.h"
-#include "emergency/Emergency.h"
-#include "iter/Iter.h"
-#include "links/Links.h"
-#include "municipalities/MunicipalityWindows.h"
-#include "organisation/Organisation.h"
-#include "search/Search.h"
+#include "ui/AllWindows.h"
 #include "schema/Definition.h"
-#include "startup/CreaTabMenu.h"
 #include "ui/RecordEditor.h"
 #include "ui/UiFixture.h"
 
@@ -47,21 +34,7 @@ TEST_P(FieldLengths, EveryRecordEditorTakesItsLengthsFromTheSchema)
     ASSERT_TRUE(row.has_value());
     LoginRules::storeOperator(*row);
     LoginRules::loadOperatorExtras();
-    nimbo::startup::registerStartupWindows();
-    nimbo::protocol::registerProtocolWindows();
-    nimbo::organisation::registerOrganisationWindows();
-    nimbo::codes::registerCodeWindows();
-    nimbo::municipalities::registerMunicipalityWindows();
-    nimbo::addressbook::registerAddressBookWindows();
-    nimbo::iter::registerIterWindows();
-    nimbo::documents::registerDocumentWindows();
-    nimbo::emergency::registerEmergencyWindows();
-    nimbo::classification::registerClassificationWindows();
-    nimbo::links::registerLinksWindows();
-    nimbo::search::registerSearchWindows();
-    nimbo::corrections::registerCorrectionWindows();
-    nimbo::deadlines::registerDeadlineWindows();
-    nimbo::email::registerEmailWindows();
+    nimbo::test::registerEveryWindow();
 
     QStringList editors;
     QStringList wrong;
