@@ -1,6 +1,7 @@
 #include "email/FrmProtEmail.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +20,7 @@
 #include "session/GECentr.h"
 #include "ui/CodeLookup.h"
 #include "ui/DateField.h"
+#include "ui/FileDrop.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
 #include "ui/RowList.h"
@@ -133,6 +135,45 @@ FrmProtEmail::FrmProtEmail(QWidget *parent) : ChildWindow(parent)
     dirty()->watch(detail);
     clearDetail();
     reload();
+    ui::acceptFileDrops(this, [this](const QStringList &paths) { dropFiles(paths); });
+}
+
+void FrmProtEmail::dropFiles(const QStringList &paths)
+{
+    if (!dirty()->confirmDiscard(kCaption))
+        return;
+    QStringList refused;
+    qlonglong last = 0;
+    int stored = 0;
+    for (const QString &path : paths) {
+        const QString name = QFileInfo(path).fileName();
+        if (ui::fileKind(path) != ui::FileKind::Email || QFileInfo(path).isDir()) {
+            refused << QStringLiteral("%1: non è un messaggio di posta (.eml).").arg(name);
+            continue;
+        }
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            refused << QStringLiteral("%1: il file non si può leggere.").arg(name);
+            continue;
+        }
+        QString why;
+        const qlonglong provisional = loadMessageFile(file.readAll(), &why);
+        if (provisional <= 0) {
+            refused << name + QStringLiteral(": ") + why;
+            continue;
+        }
+        last = provisional;
+        ++stored;
+    }
+    if (stored > 0) {
+        clearDetail();
+        reload();
+        choose(last);
+        setStatus(stored == 1 ? QStringLiteral("Caricata l'e-mail provvisoria N. %1").arg(last)
+                              : QStringLiteral("Caricate %1 e-mail provvisorie").arg(stored));
+    }
+    if (!refused.isEmpty())
+        showBox(kCaption, refused.join(QLatin1Char('\n')), Icon::Warning);
 }
 
 FrmProtEmail::~FrmProtEmail() { removeFiles(); }

@@ -47,6 +47,9 @@ public slots:
     // Shows the e-mail of that provisional number in the detail; false
     // when it cannot be read (the clerk has been told).
     bool choose(qlonglong provisional);
+    // Message files dragged onto the window become provisional e-mails;
+    // the last one stored is shown. Other files are refused with the reason.
+    void dropFiles(const QStringList &paths);
 
 private slots:
     // The reason window discarded that e-mail.

@@ -152,6 +152,34 @@ QString fetchMailbox()
     return kReadMailError + reply.value(1).toString();
 }
 
+qlonglong loadMessageFile(const QByteArray &raw, QString *why)
+{
+    const auto &s = DicAmbiente::session();
+    if (s.cfg.oleEml.trimmed().isEmpty()) {
+        *why = kMailNotCreated;
+        return 0;
+    }
+    bool created = false;
+    QVariantList request = mailreq::messageFileRequest(s.op.ente, s.op.code, raw);
+    const QVariantList reply =
+        call(s.cfg.oleEml, kOpCaricaEmail, request, QStringLiteral("OLE - Protocollo Email"), &created);
+    if (!created) {
+        *why = kMailNotCreated;
+        return 0;
+    }
+    const QString status = reply.value(0).toString().trimmed();
+    if (status == QLatin1String("0"))
+        return reply.value(2).toLongLong();
+    if (status == kStatusRefused || status == kStatusAlreadyLoaded) {
+        *why = reply.value(1).toString();
+        return 0;
+    }
+    GECentr::writeLog(kReadMailError + status + QLatin1Char(' ') + reply.value(1).toString(),
+                      QStringLiteral("loadMessageFile"), QStringLiteral("Email"));
+    *why = kReadMailError + reply.value(1).toString();
+    return 0;
+}
+
 QVariantList callProtocolServer(short operation, QVariantList request, const QString &title, bool *created)
 {
     return call(DicAmbiente::session().cfg.oleGp, operation, request, title, created);

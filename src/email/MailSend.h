@@ -34,6 +34,11 @@ bool reportSend(const QString &title, SendResult result, const QString &successT
 // was read or the body keeps no mailbox here (its mail is read elsewhere).
 QString fetchMailbox();
 
+// Stores a message file brought in by hand (an .eml dragged onto the
+// window) as a provisional e-mail (operation 9911): the provisional number
+// it was given, or the text for the operator in *why.
+qlonglong loadMessageFile(const QByteArray &raw, QString *why);
+
 // One call of the protocol server with the given request title; empty
 // reply and *created false when the server cannot be created (logged).
 QVariantList callProtocolServer(short operation, QVariantList request, const QString &title, bool *created);

@@ -1,5 +1,6 @@
-// Operation 9910 of the e-mail server: the body's mailbox read into
-// provisional e-mail protocols and certified-mail receipts.
+// Operations 9910 and 9911 of the e-mail server: the body's mailbox read
+// into provisional e-mail protocols and certified-mail receipts, and one
+// message file brought in by hand stored the same way.
 //
 // Each message is stored in its own transaction and marked seen (or moved)
 // on the server only after that commit. A reader stopped anywhere (a crash,
@@ -51,6 +52,12 @@ bool isReceipt(const mail::ParsedMail &m)
 }
 
 QVariant nullText(const QString &t) { return t.isEmpty() ? QVariant(QMetaType(QMetaType::QString)) : QVariant(t); }
+
+// A message brought in from a file has no mailbox, nor UIDs in one.
+QVariant byMailbox(const Fetched &f, qint64 value)
+{
+    return f.mailbox.isEmpty() ? QVariant(QMetaType(QMetaType::LongLong)) : QVariant(value);
+}
 
 QString stamp(const QDateTime &t) { return t.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")); }
 
@@ -222,6 +229,67 @@ QVariantList MailServer::fetch(const QVariantList &p)
     return {F::kStatusOk, text, stored, receipts, skipped + int(refused.size())};
 }
 
+QVariantList MailServer::loadFile(const QVariantList &p)
+{
+    if (p.size() != 3)
+        return refusedRequest(QStringLiteral("Richiesta non valida: attesi 3 elementi."));
+    QString ente, requested, why;
+    if (!requestText(p[0], QStringLiteral("ente"), true, &ente, &why)
+        || !requestText(p[1], QStringLiteral("operatore"), false, &requested, &why))
+        return refusedRequest(why);
+    Fetched f;
+    f.raw = p[2].toByteArray();
+    if (f.raw.trimmed().isEmpty())
+        return refusedRequest(QStringLiteral("Il messaggio è vuoto."));
+    if (f.raw.size() > kLargestMessage)
+        return refusedRequest(QStringLiteral("Il messaggio supera i %1 MB ammessi.").arg(kLargestMessage >> 20));
+    QString parseError;
+    f.parsed = mail::parseMail(f.raw, &f.mail, &parseError);
+    // A file of any text parses as a message without headers: one that
+    // names neither sender nor subject nor date is not a message.
+    if (!f.parsed || (f.mail.fromAddress.isEmpty() && f.mail.subject.isEmpty() && !f.mail.date.isValid()))
+        return refusedRequest(mailreq::kNotAMessage);
+    if (isReceipt(f.mail))
+        return refusedRequest(mailreq::kReceiptFile);
+    f.ente = ente;
+    f.op = writerOf(requested);
+    if (f.op.isEmpty())
+        f.op = QStringLiteral("POSTA");
+    f.digest = QString::fromLatin1(QCryptographicHash::hash(f.raw, QCryptographicHash::Sha256).toHex());
+    QVariantList fail;
+    if (!open(&fail))
+        return fail;
+
+    BodyMail settings;
+    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+        bool failed = false;
+        settings = BodyMail();
+        // A body without a mailbox, or whose password cannot be read, still
+        // takes messages by hand; an unknown body does not.
+        if (!mailserver::readBodyMail(unit, ente, &settings, &why, &failed)) {
+            if (failed)
+                return unit.failed();
+            if (why.startsWith(QStringLiteral("Ente inesistente")))
+                return UnitOutcome{refusedRequest(why)};
+            settings = BodyMail();
+        }
+        return unit.commit({F::kStatusOk, QString()});
+    });
+    if (read.value(0).toString() != QLatin1String("0"))
+        return read;
+    f.bodyAddress = settings.address;
+    int outcome = mailserver::AlreadyThere;
+    const QVariantList done =
+        runPooledUnit(conn_, QStringLiteral("PROTOCOLLO"), [&] { return storeAttempt(f, &outcome); });
+    if (done.value(0).toString() != QLatin1String("0"))
+        return done;
+    if (outcome != mailserver::Stored)
+        return {kStatusAlreadyLoaded, mailreq::kAlreadyLoaded};
+    if (f.queued.id > 0 && settings.canSend())
+        transmit(ente, f.queued.id, settings, f.queued.from, f.queued.to, f.queued.raw);
+    return {F::kStatusOk, QString(), f.provisional};
+}
+
 UnitOutcome MailServer::storeAttempt(Fetched &f, int *outcome)
 {
     f.queued = {};
@@ -317,7 +385,8 @@ UnitOutcome MailServer::storeAttempt(Fetched &f, int *outcome)
                                  "?, ?, ?, ?) ON CONFLICT DO NOTHING"),
                   {f.ente, provisional, sent.date().toString(Qt::ISODate), sender, subject.left(1000),
                    now->date().toString(Qt::ISODate), f.raw, f.op, now->date().toString(Qt::ISODate),
-                   nullText(m.fromAddress.left(150)), nullText(m.fromName.left(150)), f.mailbox, f.uidValidity, f.uid,
+                   nullText(m.fromAddress.left(150)), nullText(m.fromName.left(150)), nullText(f.mailbox),
+                   byMailbox(f, f.uidValidity), byMailbox(f, f.uid),
                    messageId, f.digest, f.mail.original ? QStringLiteral("S") : QStringLiteral("N"),
                    nullText(reference), referenceDate}))
         return unit.failed();
@@ -326,6 +395,7 @@ UnitOutcome MailServer::storeAttempt(Fetched &f, int *outcome)
         *outcome = mailserver::AlreadyThere;
         return unit.commit({F::kStatusOk, QString()});
     }
+    f.provisional = provisional;
     const QString number = QString::number(provisional);
     for (const mail::MailAttachment &a : m.attachments) {
         if (!unit.run(QStringLiteral("INSERT INTO Tab_allegati (Cod_Ente, num_ProtocolloProvvisorio, Nome_allegato, "

@@ -49,6 +49,15 @@
 // ["995", the IMAP server's text, stored so far] when the mailbox could not
 // be read to the end (what was stored stays stored).
 //
+// Operation 9911, a message file (.eml) brought in by hand: stored as a
+// provisional e-mail protocol exactly as one read from the mailbox, with no
+// mailbox, UID validity or UID. Request (3): body, operator code, the
+// message's bytes (at most 40 MB). Reply: [0, "", provisional number] stored;
+// ["996", kAlreadyLoaded] the same message is there already (by its
+// Message-ID and digest); ["991", why] refused (empty, too large, not a
+// readable message, a certified-mail receipt); [status, text] database
+// failure.
+//
 // Operation 9904, the receipt confirmation (ConfermaRicezione) of a
 // registered protocol message of another administration, sent to its
 // sender. Request (3): body, the provisional number of the e-mail, operator
@@ -74,6 +83,7 @@
 // given the new number. Reply: operation 10's reply; ["991", kAlreadyRegistered]
 // when the message was registered meanwhile.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -88,11 +98,13 @@ constexpr short kOpReinviaEmail = 9903;
 constexpr short kOpConfermaRicezione = 9904;
 constexpr short kOpInviaProtocollo = 9905;
 constexpr short kOpLeggiCasella = 9910;
+constexpr short kOpCaricaEmail = 9911;
 constexpr short kOpProtocollaEmail = 54;
 
 inline const QString kStatusNotConfigured = QStringLiteral("993");
 inline const QString kStatusKeptForRetry = QStringLiteral("994");
 inline const QString kStatusMailboxFailed = QStringLiteral("995");
+inline const QString kStatusAlreadyLoaded = QStringLiteral("996");
 
 namespace mailreq {
 
@@ -102,6 +114,11 @@ inline const QString kMailboxNotConfigured =
     QStringLiteral("La casella di posta dell'ente non è configurata (server IMAP, utente e password).");
 inline const QString kAlreadyRegistered =
     QStringLiteral("Operazione non permessa: è stato già assegnato un protocollo definitivo alla e-mail.");
+
+inline const QString kAlreadyLoaded = QStringLiteral("Il messaggio è già tra le e-mail ricevute.");
+inline const QString kNotAMessage = QStringLiteral("Il file non è un messaggio di posta leggibile.");
+inline const QString kReceiptFile =
+    QStringLiteral("Il file è una ricevuta di posta certificata: le ricevute si leggono dalla casella dell'ente.");
 
 inline const QString kReceipt = QStringLiteral("RICEVUTA");
 inline const QString kGeneral = QStringLiteral("GENERALE");
@@ -133,6 +150,11 @@ inline QVariantList confirmationRequest(const QString &ente, qlonglong provision
 }
 
 inline QVariantList mailboxRequest(const QString &ente, const QString &operatorCode) { return {ente, operatorCode}; }
+
+inline QVariantList messageFileRequest(const QString &ente, const QString &operatorCode, const QByteArray &raw)
+{
+    return {ente, operatorCode, raw};
+}
 
 // Operation 54: operation 10's request with the provisional number appended.
 inline QVariantList registerEmailRequest(QVariantList registration, qlonglong provisionalNumber)

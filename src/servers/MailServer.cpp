@@ -162,6 +162,7 @@ QVariantList MailServer::Elabora(short operation, QVariantList &params)
     case kOpInviaEmail: return single(params);
     case kOpReinviaEmail: return resend(params);
     case kOpLeggiCasella: return fetch(params);
+    case kOpCaricaEmail: return loadFile(params);
     case kOpConfermaRicezione: return confirm(params);
     case kOpInviaProtocollo: return sendProtocol(params);
     default: return refusedRequest(QStringLiteral("Operazione non prevista: ") + QString::number(operation));

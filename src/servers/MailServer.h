@@ -53,6 +53,7 @@ private:
 
     // Receiving (MailReceiver.cpp).
     QVariantList fetch(const QVariantList &params);
+    QVariantList loadFile(const QVariantList &params);
     UnitOutcome storeAttempt(mailserver::Fetched &f, int *outcome);
 
     std::optional<Dialect::Target> target_;

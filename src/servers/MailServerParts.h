@@ -49,6 +49,7 @@ struct Fetched {
     mail::ParsedMail mail; // parsed; for certified mail the envelope (its original inside)
     bool parsed = false;
     QString bodyAddress;   // the mailbox's own address, sender of any answer
+    qlonglong provisional = 0; // the number it was stored under
     // An answer kept with the message (an exception notice), to send once
     // the message is stored.
     struct Queued {

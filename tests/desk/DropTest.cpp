@@ -9,7 +9,6 @@
 #include <QBuffer>
 #include <QImage>
 #include <QImageWriter>
-#include <QMimeData>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSpinBox>
@@ -18,6 +17,7 @@
 #include "documents/FrmSCAN.h"
 #include "documents/ImageStore.h"
 #include "protocol/FrmProtocollo.h"
+#include "support/Files.h"
 #include "ui/FileDrop.h"
 
 using namespace nimbo;
@@ -26,23 +26,11 @@ namespace {
 
 class DropTest : public test::DocumentsTest {
 protected:
-    // Drags the files over the widget and lets them go, as the desktop does.
-    static bool drop(QWidget *w, const QStringList &paths)
+    bool drop(QWidget *w, const QStringList &paths)
     {
-        QMimeData data;
-        QList<QUrl> urls;
-        for (const QString &p : paths)
-            urls << QUrl::fromLocalFile(p);
-        data.setUrls(urls);
-        const QPoint at = w->rect().center();
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &enter);
-        if (!enter.isAccepted())
-            return false;
-        QDropEvent release(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
+        const bool taken = test::dropFiles(w, paths);
         settle();
-        return release.isAccepted();
+        return taken;
     }
     QString pdf(const QString &name)
     {

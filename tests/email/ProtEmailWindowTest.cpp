@@ -2,11 +2,15 @@
 // engines: the pending e-mails from the menu, the checks reported together,
 // the registration with its receipt, the message's attachments moved to the
 // protocol, a second registration and a discard of a registered e-mail
-// refused, the discard with its reason, and an e-mail registered at another
-// desk meanwhile.
+// refused, the discard with its reason, an e-mail registered at another
+// desk meanwhile, and message files dragged onto the window.
+
+#include <QTemporaryDir>
 
 #include "EmailFixture.h"
 #include "email/FrmProtEmailCanc.h"
+#include "servers/MailServer.h"
+#include "support/Files.h"
 
 using namespace nimbo;
 using namespace nimbo::email;
@@ -217,6 +221,62 @@ TEST_P(ProtEmailWindow, DiscardNeedsAReasonAndSparesAnEmailRegisteredMeanwhile)
     EXPECT_EQ(said(), mailreq::kAlreadyRegistered);
     EXPECT_EQ(text(w, "ProtoGenerale"), year() + s("-0000002"));
     EXPECT_EQ(rows(s("SELECT COUNT(*) FROM Tab_Protocollo")), QStringList{s("2")});
+}
+
+// An .eml dragged onto the window joins the pending e-mails as one read
+// from the mailbox would (its attachment kept, its sender recognised); the
+// same message dropped again, a file that is no message and one of another
+// kind are refused, each with its reason, and nothing more is stored.
+TEST_P(ProtEmailWindow, AMessageFileDroppedBecomesAPendingEmailOnce)
+{
+    seedEmails();
+    MDIMenu *main = startWithMail();
+    ASSERT_NE(main, nullptr);
+    auto *w = openEmails(main);
+    ASSERT_NE(w, nullptr);
+    said();
+    QTemporaryDir dir;
+    const auto write = [&](const char *name, const QByteArray &bytes) {
+        QFile f(dir.filePath(QLatin1String(name)));
+        EXPECT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+        return f.fileName();
+    };
+    // The sender is known by his address.
+    run(s("UPDATE Tab_Rubrica SET Tab_PostaElettronica = 'Mario.Rossi@example.org' WHERE Tab_EnteRubrica = '001' AND "
+          "Tab_Identificativo = 2"));
+    const QByteArray raw = message(s("mario.rossi@example.org"), s("Richiesta di copia conforme"));
+    const QString eml = write("richiesta.eml", raw);
+    ASSERT_TRUE(test::dropFiles(w, {eml}));
+    settle();
+    EXPECT_EQ(said(), QString());
+    EXPECT_EQ(column(w->list(), 0), s("1,2,5"));
+    EXPECT_EQ(w->statusText(), s("Caricata l'e-mail provvisoria N. 5"));
+    EXPECT_EQ(text(w, "txtNumProvv"), s("5"));
+    EXPECT_EQ(text(w, "Txtsubj"), s("Richiesta di copia conforme"));
+    EXPECT_EQ(rows(s("SELECT COALESCE(Tab_Casella, '-'), COALESCE(CAST(Tab_Uid AS TEXT), '-'), Tab_Intestatario, "
+                     "Tab_StatoProtocollo, Tab_CodOper FROM Tab_ProtocEmailProvvis WHERE Tab_NumeroProtocolloProvv = 5")),
+              QStringList{s("-|-|2|A|DEMO9")});
+    EXPECT_EQ(rows(s("SELECT Nome_allegato FROM Tab_allegati WHERE num_ProtocolloProvvisorio = '5'")),
+              QStringList{s("nota.txt")});
+
+    // Dropped again with two files that are no message.
+    const QString notes = write("appunti.eml", "solo qualche riga di testo\n");
+    const QString pdf = write("lettera.pdf", "%PDF-1.4\n");
+    ASSERT_TRUE(test::dropFiles(w, {eml, notes, pdf}));
+    settle();
+    EXPECT_EQ(said(), s("richiesta.eml: ") + mailreq::kAlreadyLoaded + s("\nappunti.eml: ") + mailreq::kNotAMessage
+                          + s("\nlettera.pdf: non è un messaggio di posta (.eml)."));
+    EXPECT_EQ(rows(s("SELECT COUNT(*) FROM Tab_ProtocEmailProvvis")), QStringList{s("5")});
+    EXPECT_EQ(column(w->list(), 0), s("1,2,5"));
+
+    // The server refuses what no window would send it.
+    MailServer server(db().centralTarget());
+    QVariantList empty = mailreq::messageFileRequest(s("001"), s("DEMO9"), QByteArray());
+    EXPECT_EQ(server.Elabora(kOpCaricaEmail, empty).value(0).toString(), kStatusRefused);
+    QVariantList stranger = mailreq::messageFileRequest(s("999"), s("DEMO9"), raw);
+    EXPECT_EQ(server.Elabora(kOpCaricaEmail, stranger).value(0).toString(), kStatusRefused);
+    EXPECT_EQ(rows(s("SELECT COUNT(*) FROM Tab_ProtocEmailProvvis")), QStringList{s("5")});
 }
 
 NIMBO_INSTANTIATE_ENGINES(ProtEmailWindow);

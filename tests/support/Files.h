@@ -1,7 +1,11 @@
 #pragma once
-// Files that tests read: the shipped report templates, and PDF output as text.
+// Files that tests read or hand over: the shipped report templates, PDF
+// output as text, files dropped on a window.
 
 #include <QString>
+#include <QStringList>
+
+class QWidget;
 
 namespace nimbo::test {
 
@@ -10,5 +14,8 @@ QString shippedTemplates();
 // The text of a PDF file through pdftotext, white space simplified (words of
 // one line stay in order).
 QString pdfText(const QString &pdf);
+// Drags local files over the widget and lets them go, as the desktop does;
+// whether the widget took the drop.
+bool dropFiles(QWidget *w, const QStringList &paths);
 
 } // namespace nimbo::test
