@@ -18,6 +18,7 @@
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
+#include "ui/ColumnMemory.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
@@ -84,6 +85,7 @@ FrmRiepFascicoli::FrmRiepFascicoli(QWidget *parent) : ChildWindow(parent)
     view_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     view_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     view_->setMinimumWidth(330);
+    new ui::ColumnMemory(view_, {});
     treeGroup->addWide(view_);
 
     auto *listGroup = new ui::FormGroup(QStringLiteral("Protocolli classificati"), split);

@@ -13,6 +13,7 @@
 #include "protocol/ProtocolRules.h"
 #include "data/Scope.h"
 #include "session/DicAmbiente.h"
+#include "ui/ColumnMemory.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
 #include "ui/WindowRegistry.h"
@@ -79,6 +80,7 @@ QTreeWidget *iterList(QWidget *parent)
         list->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
     for (int c : {2, 3, 5})
         list->header()->setSectionResizeMode(c, QHeaderView::Stretch);
+    new ui::ColumnMemory(list, {});
     return list;
 }
 

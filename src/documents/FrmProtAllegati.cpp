@@ -15,6 +15,7 @@
 #include "documents/ImageStore.h"
 #include "platform/Dialogs.h"
 #include "session/DicAmbiente.h"
+#include "ui/ColumnMemory.h"
 #include "ui/FileDrop.h"
 #include "ui/FormKit.h"
 #include "ui/ProtocolNumber.h"
@@ -60,6 +61,7 @@ FrmProtAllegati::FrmProtAllegati(QWidget *parent) : ChildWindow(parent)
     list_->header()->resizeSection(ColId, ui::fieldWidth(list_, 10));
     list_->header()->resizeSection(ColExtension, ui::fieldWidth(list_, 8));
     list_->setSortingEnabled(true);
+    new ui::ColumnMemory(list_, {});
     lblMessaggio_ = new QLabel(this);
     lblMessaggio_->setObjectName(QStringLiteral("lblMessaggio"));
 

@@ -27,6 +27,7 @@
 #include "session/DicAmbiente.h"
 #include "session/GECentr.h"
 #include "organisation/Pickers.h"
+#include "ui/ColumnMemory.h"
 #include "ui/CodeLookup.h"
 #include "ui/TypeAhead.h"
 #include "ui/DateField.h"
@@ -154,6 +155,8 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     iter_->setHeaderLabels({QStringLiteral("Data e ora"), QStringLiteral("Tipo movimento"), QStringLiteral("Dipartimento"),
                             QStringLiteral("Ufficio"), QStringLiteral("Operatore")});
     iter_->setRootIsDecorated(false);
+    ui::ColumnMemory::fitToRows(classifica_);
+    ui::ColumnMemory::fitToRows(iter_);
     lists_->addTab(classifica_, QStringLiteral("Classificazione"));
     lists_->addTab(iter_, QStringLiteral("Iter del documento"));
     lists_->setCornerWidget(buildClassifyButtons(lists_), Qt::TopRightCorner);
@@ -188,7 +191,9 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
         lookups_[int(kind)] = new ui::CodeLookup(field(c.code), desc(c.description), listDecod_, finder, this);
     }
     // The correspondent and the recurring subjects narrow as they are typed.
-    lookups_[int(CodeField::Correspondent)]->setSearchAsYouType(true);
+    lookups_[int(CodeField::Correspondent)]->setSearchAsYouType(true, [this](const QString &typed, bool byDescription) {
+        return matches(CodeField::Correspondent, typed, byDescription, kTypedRows);
+    });
     new ui::TypeAhead(
         field("Oggetto"), listDecod_, [this](const QString &typed) { return recurringSubjects(typed); },
         [this](const ui::Match &m) { takeRecurringSubject(m); }, this);

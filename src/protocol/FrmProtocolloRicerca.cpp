@@ -22,6 +22,7 @@
 #include "protocol/FrmProtocollo.h"
 #include "protocol/ProtocolPrint.h"
 #include "session/DicAmbiente.h"
+#include "ui/ColumnMemory.h"
 #include "ui/CodeLookup.h"
 #include "ui/DateField.h"
 #include "ui/FormKit.h"
@@ -154,6 +155,7 @@ void FrmProtocollo::buildSearch(QWidget *panel)
     list_->setColumnWidth(1, width(QStringLiteral("0000-0000000")));
     list_->setColumnWidth(2, width(QStringLiteral("00/00/0000")));
     list_->setColumnWidth(5, width(cancelled::kMark));
+    new ui::ColumnMemory(list_, {});
     for (int c : {0, 1, 2, 5})
         head->setSectionResizeMode(c, QHeaderView::Fixed);
     head->setSectionResizeMode(3, QHeaderView::Stretch);

@@ -102,6 +102,49 @@ ColumnMemory::ColumnMemory(QAbstractItemView *view, Hooks hooks)
     view->installEventFilter(this);
 }
 
+ColumnMemory *ColumnMemory::fitToRows(QAbstractItemView *view)
+{
+    auto *m = new ColumnMemory(view, {});
+    m->hooks_.defaults = [m] { m->fitColumns(); };
+    m->hooks_.fit = [m] { m->fitColumns(); };
+    if (QAbstractItemModel *model = view->model()) {
+        connect(model, &QAbstractItemModel::rowsInserted, m, &ColumnMemory::rowsCame);
+        connect(model, &QAbstractItemModel::modelReset, m, &ColumnMemory::rowsCame);
+        connect(model, &QAbstractItemModel::dataChanged, m, &ColumnMemory::rowsCame);
+    }
+    return m;
+}
+
+void ColumnMemory::fitColumns()
+{
+    QHeaderView *h = header();
+    if (!h || !view_)
+        return;
+    const int widest = std::max(160, view_->viewport()->width() / 2);
+    for (int c = 0; c < h->count(); ++c) {
+        if (h->isSectionHidden(c))
+            continue;
+        const int content = std::max(h->sectionSizeHint(c), view_->sizeHintForColumn(c));
+        h->resizeSection(c, std::min(content, widest));
+    }
+}
+
+// Rows come in one by one: the columns are fitted once they are all in.
+void ColumnMemory::rowsCame()
+{
+    if (fitWaiting_)
+        return;
+    fitWaiting_ = true;
+    QTimer::singleShot(0, this, [this] {
+        fitWaiting_ = false;
+        if (inForce_)
+            return;
+        applying_ = true;
+        fitColumns();
+        applying_ = false;
+    });
+}
+
 QHeaderView *ColumnMemory::header() const
 {
     if (auto *t = qobject_cast<QTableView *>(view_.data()))

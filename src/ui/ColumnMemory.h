@@ -11,7 +11,11 @@
 //   new ui::ColumnMemory(view, {});  // a list that sizes itself once
 //
 // A list that lays its columns out again whenever its rows change (RowList)
-// calls apply() afterwards and gives its own layout as `defaults`.
+// calls apply() afterwards and gives its own layout as `defaults`. A list
+// the window fills item by item takes fitToRows(): its columns fit their
+// content whenever rows come in, unless the clerk's arrangement is in force.
+//
+//   ui::ColumnMemory::fitToRows(list_);
 
 #include <QList>
 #include <QObject>
@@ -54,6 +58,10 @@ public:
     QString settingsGroup() const { return group_; }
     QMenu *headingMenu() const { return menu_; }
 
+    // The memory of a list filled by hand (see above); its own layout is
+    // every column fitted to its content.
+    static ColumnMemory *fitToRows(QAbstractItemView *view);
+
     // The group for an operator, a window and a list.
     static QString groupFor(const QString &operatorCode, const QString &window, const QString &list);
     // The memory of a view, if it has one.
@@ -85,6 +93,10 @@ private:
     void put(const Layout &l);
     void save();
     void sortBy(int column, int order);
+    // Every shown column as wide as its content, a long text no wider than
+    // half the list; nothing kept.
+    void fitColumns();
+    void rowsCame();
 
     QPointer<QAbstractItemView> view_;
     Hooks hooks_;
@@ -97,6 +109,7 @@ private:
     bool applying_ = false;
     bool pressed_ = false;
     bool touched_ = false;
+    bool fitWaiting_ = false;
 };
 
 } // namespace nimbo::ui

@@ -84,6 +84,12 @@ void TypeAhead::searchNow()
 bool TypeAhead::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == field_ && shown_ && listIsOurs()) {
+        // Esc closes the list, not the window, while the list is open:
+        // the field claims the key before any shortcut bound to it.
+        if (event->type() == QEvent::ShortcutOverride && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+            event->accept();
+            return false;
+        }
         if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent *>(event)->key();
             if (key == Qt::Key_Down || key == Qt::Key_PageDown) {

@@ -1,11 +1,13 @@
 // Every window of the program, shown for the first time at the size it has
 // in a 1024x768 main window: no column of dates or numbers is narrower than
-// its content. On both engines, over the demo register.
+// its content, and every list with a heading keeps the clerk's arrangement
+// of its columns. On both engines, over the demo register.
 
 #include <QRegularExpression>
 #include <QTreeView>
 
 #include "ui/AllWindows.h"
+#include "ui/ColumnMemory.h"
 #include "ui/UiFixture.h"
 
 using nimbo::test::UiTest;
@@ -40,7 +42,7 @@ bool figure(const QString &text)
 
 } // namespace
 
-TEST_P(ListWidths, NoColumnOfDatesOrNumbersIsCutWhenAWindowFirstShows)
+TEST_P(ListWidths, NoColumnOfDatesOrNumbersIsCutAndEveryListRemembersItsColumns)
 {
     const auto row =
         Funzioni_Com_1::Caricadati(QStringLiteral("PROTOCOLLO"), LoginRules::operatorQuery(QStringLiteral("DEMO9")));
@@ -52,6 +54,7 @@ TEST_P(ListWidths, NoColumnOfDatesOrNumbersIsCutWhenAWindowFirstShows)
 
     QStringList cut;
     QStringList measured;
+    QStringList forgetful, remembering;
     for (const QString &name : WR::names()) {
         std::unique_ptr<QWidget> w(WR::create(name));
         if (!w)
@@ -62,7 +65,13 @@ TEST_P(ListWidths, NoColumnOfDatesOrNumbersIsCutWhenAWindowFirstShows)
         QCoreApplication::processEvents();
         for (QAbstractItemView *view : w->findChildren<QAbstractItemView *>()) {
             QHeaderView *h = headingOf(view);
-            if (!h || !view->isVisible() || !view->model() || h->isHidden())
+            if (!h || h->isHidden())
+                continue;
+            // A list of columns (one still unfilled has a single one).
+            const QString list = name + QLatin1Char('/') + view->objectName();
+            if (view->model() && view->model()->columnCount() > 1)
+                (nimbo::ui::ColumnMemory::of(view) ? remembering : forgetful) << list;
+            if (!view->isVisible() || !view->model())
                 continue;
             const int rows = qMin(view->model()->rowCount(), 200);
             for (int c = 0; c < h->count(); ++c) {
@@ -91,6 +100,8 @@ TEST_P(ListWidths, NoColumnOfDatesOrNumbersIsCutWhenAWindowFirstShows)
             child->dirty()->setClean();
     }
     EXPECT_TRUE(cut.isEmpty()) << cut.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(forgetful.isEmpty()) << forgetful.join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(remembering.size(), 20) << remembering.join(QLatin1Char('\n')).toStdString();
     // The walk met lists with figures in them (operators' dates, codes...).
     EXPECT_GE(measured.size(), 5) << measured.join(QLatin1Char('\n')).toStdString();
 }
