@@ -5,6 +5,7 @@
 
 #include "data/Dialect.h"
 #include "data/Funzioni_Com_1.h"
+#include "data/LetterGrams.h"
 #include "protocol/ContainsIndex.h"
 #include "protocol/ProtocolSearch.h"
 
@@ -170,6 +171,49 @@ const char *const kColumns = "p.Tab_TipoProtocollo, p.Tab_NumeroProtocollo, p.Ta
 const char *const kHolder = "LEFT JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = p.Tab_Ente AND r.Tab_Identificativo = "
                             "p.Tab_Intestatario";
 
+// The protocols up to a date, newest number first. Walking the register
+// down from its newest number would pass every protocol registered since
+// the date before the first one listed. A protocol numbered in the year of
+// its date is numbered no higher than the highest of the protocols dated
+// up to that day in that year, or, when that year has none, than the
+// highest number of the earlier years; the walk starts there. That highest
+// number is found day by day along the date index, one look-up per day of
+// the year up to the date. Protocols numbered in another year than their
+// date's (few, in an index of their own) are added when numbered higher.
+QString upToDateQuery(const QString &filters, const GeneralCriteria &c, const protocol::Viewer &v, int limit)
+{
+    const Dialect::Engine engine = Dialect::centralTarget().engine;
+    const QString ente = q(v.ente);
+    const int year = c.date.year();
+    const QString first = dateLiteral(QDate(year, 1, 1)), last = dateLiteral(c.date);
+    const auto number = [](int y) {
+        return QStringLiteral("'%1'").arg(qlonglong(y) * 10000000, 11, 10, QLatin1Char('0'));
+    };
+    const QString days =
+        QStringLiteral("days(d) AS (SELECT MAX(s.Tab_DataProtocollo) FROM Tab_Protocollo s WHERE s.Tab_Ente = %1 AND "
+                       "s.Tab_DataProtocollo >= %2 AND s.Tab_DataProtocollo <= %3 UNION ALL SELECT (SELECT "
+                       "MAX(s.Tab_DataProtocollo) FROM Tab_Protocollo s WHERE s.Tab_Ente = %1 AND s.Tab_DataProtocollo "
+                       ">= %2 AND s.Tab_DataProtocollo < days.d) FROM days WHERE days.d IS NOT NULL)")
+            .arg(ente, first, last);
+    const QString top =
+        QStringLiteral("top AS MATERIALIZED (SELECT COALESCE((SELECT MAX((SELECT MAX(s.Tab_NumeroProtocollo) FROM "
+                       "Tab_Protocollo s WHERE s.Tab_Ente = %1 AND s.Tab_DataProtocollo = days.d AND "
+                       "s.Tab_NumeroProtocollo >= %2 AND s.Tab_NumeroProtocollo < %3)) FROM days), (SELECT "
+                       "MAX(s.Tab_NumeroProtocollo) FROM Tab_Protocollo s WHERE s.Tab_Ente = %1 AND "
+                       "s.Tab_NumeroProtocollo < %2), '') AS m)")
+            .arg(ente, number(year), number(year + 1));
+    const QString from = QStringLiteral("SELECT ") + QLatin1String(kColumns) + QStringLiteral(" FROM Tab_Protocollo p ")
+                         + QLatin1String(kHolder) + QStringLiteral(" WHERE ") + filters;
+    const QString lim = QString::number(limit);
+    return QStringLiteral("WITH RECURSIVE ") + days + QStringLiteral(", ") + top + QStringLiteral(" SELECT * FROM (")
+           + from
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo <= (SELECT m FROM top) ORDER BY p.Tab_NumeroProtocollo DESC "
+                            "LIMIT ")
+           + lim + QStringLiteral(") w UNION ALL SELECT * FROM (") + from + QStringLiteral(" AND ")
+           + LetterGrams::offYear(engine, QStringLiteral("p"))
+           + QStringLiteral(" AND p.Tab_NumeroProtocollo > (SELECT m FROM top)) o ORDER BY 2 DESC LIMIT ") + lim;
+}
+
 } // namespace
 
 std::optional<CriteriaProblem> checkCriteria(const GeneralCriteria &c)
@@ -222,6 +266,8 @@ QString listQuery(const GeneralCriteria &c, const protocol::Viewer &v)
         t.narrow = v.level == 7 || v.level == 8 || !c.department.trimmed().isEmpty();
         return protocol::textQuery(t);
     }
+    if (!byNumber && v.level != 6 && c.date.isValid() && c.dateOperator == QLatin1String("<="))
+        return upToDateQuery(w.filters, c, v, limit);
     // An operator's own registrations are read through the registrar's
     // index and sorted: walking the register by number to find them would
     // pass every other operator's protocols.

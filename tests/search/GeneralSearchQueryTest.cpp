@@ -325,6 +325,61 @@ TEST_P(GeneralSearchQueryTest, CommonWordsFindTheSameRowsWhicheverWayTheyAreRead
     protocol::contains::setFewCandidates(few);
 }
 
+// Up to a date, the list starts from the highest number dated up to that
+// day rather than from the newest protocol: the rows must be those of a
+// plain comparison of dates, whatever the order of numbers and dates (a
+// protocol numbered in a later year than its date, one dated before lower
+// numbers of its year) and whether the date's year has protocols before it.
+TEST_P(GeneralSearchQueryTest, UpToADateListsWhatAPlainComparisonOfDatesFinds)
+{
+    int n = 0;
+    const auto at = [&](int year, int number, const QString &date, const QString &office = QStringLiteral("U01")) {
+        add({.number = QStringLiteral("%1%2").arg(year).arg(number, 7, 10, QLatin1Char('0')),
+             .department = office == QStringLiteral("U05") ? QStringLiteral("D03") : QStringLiteral("D01"),
+             .office = office, .date = date});
+        ++n;
+    };
+    const QString u01 = QStringLiteral("U01"), u05 = QStringLiteral("U05");
+    for (int i = 1; i <= 8; ++i)
+        at(2004, i, QStringLiteral("2004-%1-15").arg(i, 2, 10, QLatin1Char('0')), i % 2 ? u01 : u05);
+    for (int i = 1; i <= 8; ++i)
+        at(2005, i, QStringLiteral("2005-%1-10").arg(i, 2, 10, QLatin1Char('0')), i % 2 ? u05 : u01);
+    // Dated before numbers lower than its own.
+    at(2005, 9, QStringLiteral("2005-02-01"));
+    // Registered in 2006 under a date of 2005, and two of 2006.
+    at(2006, 1, QStringLiteral("2005-03-20"));
+    at(2006, 2, QStringLiteral("2006-01-02"));
+    at(2006, 3, QStringLiteral("2006-01-03"), QStringLiteral("U05"));
+
+    const auto plain = [&](const QDate &upTo, const QString &office) {
+        QStringList out;
+        QSqlQuery q(db().central());
+        EXPECT_TRUE(q.exec(QStringLiteral("SELECT Tab_NumeroProtocollo FROM Tab_Protocollo WHERE Tab_Ente = 'ASL1' AND "
+                                          "Tab_DataProtocollo <= '%1' AND Tab_UfficioRegistrazione LIKE '%2' ORDER BY 1 "
+                                          "DESC")
+                               .arg(upTo.toString(Qt::ISODate), office)));
+        while (q.next())
+            out << q.value(0).toString();
+        return out;
+    };
+    const auto everyone = viewer(9, QStringLiteral("D01"), QStringLiteral("U01"));
+    const auto department = viewer(8, QStringLiteral("D01"), QStringLiteral("U01"));
+    for (const QDate &upTo : {QDate(2005, 4, 10), QDate(2005, 4, 9), QDate(2005, 1, 5), QDate(2006, 1, 1),
+                              QDate(2006, 1, 2), QDate(2007, 6, 1), QDate(2003, 1, 1)}) {
+        GeneralCriteria c;
+        c.date = upTo;
+        c.dateOperator = QStringLiteral("<=");
+        const QString when = upTo.toString(Qt::ISODate);
+        EXPECT_EQ(found(c, everyone), plain(upTo, QStringLiteral("%"))) << when.toStdString();
+        EXPECT_EQ(found(c, department), plain(upTo, QStringLiteral("U01"))) << when.toStdString();
+        // A limited list is the head of the whole one, one row longer.
+        c.limit = 2;
+        EXPECT_EQ(listed(c, everyone), plain(upTo, QStringLiteral("%")).mid(0, 3)) << when.toStdString();
+    }
+    EXPECT_EQ(plain(QDate(2005, 4, 10), QStringLiteral("%")).value(0), QStringLiteral("20060000001"));
+    EXPECT_EQ(n, 20);
+}
+
 } // namespace
 
 NIMBO_INSTANTIATE_ENGINES(GeneralSearchQueryTest);
