@@ -157,7 +157,9 @@ void measure(benchmark::State &state, const std::string &name, const std::functi
         state.SkipWithError("register not made");
         return;
     }
-    int rows = 0;
+    // One run unmeasured: the pick list's window is made and shown, and
+    // the statement prepared, as they are before the clerk's first key.
+    int rows = run();
     for (auto _ : state) {
         const auto t0 = std::chrono::steady_clock::now();
         rows = run();
@@ -218,7 +220,8 @@ int keystroke(const std::vector<QString> &names)
         t->ahead = new ui::TypeAhead(
             t->field, t->list,
             [scope](const QString &typed) {
-                return protocol::registrationMatches(protocol::CodeField::Correspondent, typed, scope, true);
+                return protocol::registrationMatches(protocol::CodeField::Correspondent, typed, scope, true,
+                                                     protocol::LookupList::AsTyped);
             },
             {}, &t->window);
         QObject::connect(t->ahead, &ui::TypeAhead::answered, [p = t.get()](const QString &, int rows) { p->shown = rows; });
@@ -227,8 +230,13 @@ int keystroke(const std::vector<QString> &names)
                 t->keys.push_back(name.left(n));
         t->window.show();
     }
-    t->field->setText(t->keys[t->next++ % t->keys.size()]);
+    const QString key = t->keys[t->next++ % t->keys.size()];
+    t->field->setText(key);
+    const auto t0 = std::chrono::steady_clock::now();
     t->ahead->searchNow();
+    const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
+    if (qEnvironmentVariableIsSet("NIMBO_BENCH_KEYS"))
+        std::fprintf(stderr, "%-24s %8.2f ms %4d rows\n", qPrintable(key), ms, t->shown);
     return t->shown;
 }
 
@@ -236,6 +244,10 @@ const std::vector<QString> kTypedNames{QStringLiteral("BERNARDINI"), QStringLite
                                        QStringLiteral("COMUNE DI ROMA"), QStringLiteral("DELL'AQUILA"),
                                        QStringLiteral("STUDIO LEGALE MARINO")};
 const std::vector<QString> kRareName{QStringLiteral("PANIFICIO DELL'AQUILA BERNARDINI")};
+// Texts that many names hold but none begins with: the list is made of
+// names containing them, walked for in order.
+const std::vector<QString> kInsideNames{QStringLiteral("TUDIO LEGALE"), QStringLiteral("OSSI"),
+                                        QStringLiteral("UNE DI ROMA"), QStringLiteral("ARMACIA MARINO")};
 
 struct Case {
     const char *label;
@@ -259,6 +271,7 @@ const std::vector<Case> &cases()
          [] { return searchRows(QStringLiteral("GRECO"), true, QStringLiteral("002"), 100); }},
         {"as typed: five names, per keystroke", [] { return keystroke(kTypedNames); }},
         {"as typed: one rare name, per keystroke", [] { return keystroke(kRareName); }},
+        {"as typed: inside many names, per keystroke", [] { return keystroke(kInsideNames); }},
     };
     return all;
 }

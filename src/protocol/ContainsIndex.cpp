@@ -254,13 +254,18 @@ QString correspondentCandidates(const QString &ente, const QString &typed)
            + q(ente) + QStringLiteral(" AND d.Tab_MittDest IN (") + names + QLatin1Char(')');
 }
 
-QString nameRowsCondition(const QString &rowid, const QString &typed)
+QString nameCandidates(const QString &typed)
 {
     if (engine() == Engine::PostgreSQL || !indexable(typed))
         return {};
-    return rowid + QStringLiteral(" IN (SELECT rowid FROM Tab_Rubrica_Denominazione_fts WHERE "
-                                  "Tab_Rubrica_Denominazione_fts MATCH ")
-           + q(trigramQuery(typed)) + QLatin1Char(')');
+    return QStringLiteral("SELECT rowid FROM Tab_Rubrica_Denominazione_fts WHERE Tab_Rubrica_Denominazione_fts MATCH ")
+           + q(trigramQuery(typed));
+}
+
+QString nameRowsCondition(const QString &rowid, const QString &typed)
+{
+    const QString candidates = nameCandidates(typed);
+    return candidates.isEmpty() ? QString() : rowid + QStringLiteral(" IN (") + candidates + QLatin1Char(')');
 }
 
 QString correspondentCount(const QString &ente, const QString &typed)

@@ -72,6 +72,10 @@ QString orderedWalk(const QString &table, const QString &match, const QString &f
 // (PostgreSQL; empty on SQLite, where counting the set costs no more).
 QString correspondentCount(const QString &ente, const QString &typed);
 
+// SQLite: the rowids of the address-book entries whose name holds the
+// trigrams of the text (a superset of those that contain it), as a
+// subquery; empty on PostgreSQL or for a text too short to be indexed.
+QString nameCandidates(const QString &typed);
 // A condition on Tab_Rubrica (its rowid column named: "r.rowid") that lets
 // SQLite's trigram table narrow a search of names containing, or beginning
 // with, the text; the plain LIKE stays beside it and decides. Empty on

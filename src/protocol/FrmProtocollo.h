@@ -130,7 +130,8 @@ private:
     void applyState(const QString &state);
     void enableButtons(const QVector<int> &enabled);
     // The matches of a code lookup, as the pick list shows them.
-    QVector<ui::Match> matches(CodeField field, const QString &typed, bool byDescription) const;
+    QVector<ui::Match> matches(CodeField field, const QString &typed, bool byDescription,
+                               LookupList list = LookupList::Whole) const;
     ui::CodeLookup *lookupOf(CodeField field) const { return lookups_[int(field)]; }
     // Asks before typed data is thrown away; true when it may go.
     bool mayDiscard();
@@ -231,6 +232,6 @@ void registerProtocolWindows();
 // The matches of a code lookup of a registration, as the pick list shows
 // them (a correspondent's code without its padding).
 QVector<ui::Match> registrationMatches(CodeField kind, const QString &typed, const LookupScope &scope,
-                                       bool byDescription);
+                                       bool byDescription, LookupList list = LookupList::Whole);
 
 } // namespace nimbo::protocol

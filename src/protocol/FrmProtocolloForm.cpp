@@ -192,7 +192,7 @@ void FrmProtocollo::buildRegistration(QWidget *panel)
     }
     // The correspondent and the recurring subjects narrow as they are typed.
     lookups_[int(CodeField::Correspondent)]->setSearchAsYouType(true, [this](const QString &typed, bool byDescription) {
-        return matches(CodeField::Correspondent, typed, byDescription, kTypedRows);
+        return matches(CodeField::Correspondent, typed, byDescription, LookupList::AsTyped);
     });
     new ui::TypeAhead(
         field("Oggetto"), listDecod_, [this](const QString &typed) { return recurringSubjects(typed); },

@@ -127,10 +127,10 @@ void FrmProtocollo::cancelEdit()
 // ---- lookups ------------------------------------------------------------------------
 
 QVector<ui::Match> registrationMatches(CodeField kind, const QString &typed, const LookupScope &scope,
-                                       bool byDescription)
+                                       bool byDescription, LookupList list)
 {
     QVector<ui::Match> out;
-    const auto rows = lookupRows(kind, lookupQuery(kind, typed, scope, byDescription), byDescription);
+    const auto rows = lookupRows(kind, lookupQuery(kind, typed, scope, byDescription, list), byDescription);
     for (const LookupRow &r : rows) {
         // The list shows identifiers padded; the field holds the number.
         const QString code = kind == CodeField::Correspondent ? QString::number(r.code.toLongLong()) : r.code;
@@ -139,10 +139,10 @@ QVector<ui::Match> registrationMatches(CodeField kind, const QString &typed, con
     return out;
 }
 
-QVector<ui::Match> FrmProtocollo::matches(CodeField kind, const QString &typed, bool byDescription) const
+QVector<ui::Match> FrmProtocollo::matches(CodeField kind, const QString &typed, bool byDescription, LookupList list) const
 {
     const LookupScope scope{context().ente, field("CodSedeRic")->text(), field("CodUfficio")->text(), isNew_};
-    return registrationMatches(kind, typed, scope, byDescription);
+    return registrationMatches(kind, typed, scope, byDescription, list);
 }
 
 bool FrmProtocollo::mayDiscard()

@@ -103,7 +103,124 @@ QString sqlDate(const QDate &d) { return QLatin1Char('\'') + d.toString(Qt::ISOD
 
 bool searchesByDescription(const QString &typed) { return ui::searchesByDescription(typed); }
 
-QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s, bool byDescription)
+namespace {
+
+// Active correspondents whose name holds the text, in the order of the
+// active names' index: by name regardless of case, equal names by
+// identifier, so that a list cut short is always the same. When the
+// trigram index offers few candidates they are read and sorted; when it
+// offers many, the names are walked in that order, the text tested on the
+// index entry alone, until the list is full: a common text fills it within
+// a few hundred names, and a rare one is never looked for by walking the
+// whole book. Texts too short for the trigram index are walked the same
+// way. While the clerk types, the names that begin with the text (a range
+// of the same index) come first, and the others only when those are fewer
+// than the list holds.
+QString correspondentsNamed(const QString &ente, const QString &t, LookupList list)
+{
+    const bool pg = engine() == Dialect::Engine::PostgreSQL;
+    const bool typing = list == LookupList::AsTyped;
+    const int limit = typing ? 50 : 500;
+    const QString body = QStringLiteral("r.Tab_EnteRubrica = ") + q(ente) + QStringLiteral(" AND r.Tab_Attivo = 1");
+    const QString pattern = QLatin1Char('%') + t + QLatin1Char('%');
+    const QString lim = QString::number(limit);
+    // Beyond this many candidates the walk meets the list sooner than
+    // reading and sorting them all.
+    const int few = std::max(1000, 10 * limit);
+    // The index's key: PostgreSQL keeps the name in capitals (compared
+    // byte by byte, so that a beginning is a range), SQLite the name
+    // compared without case.
+    const QString key = pg ? QStringLiteral("(upper(r.Tab_Denominazione) COLLATE \"C\")")
+                           : QStringLiteral("r.Tab_Denominazione COLLATE NOCASE");
+    const QString order = pg ? key + QStringLiteral(", r.Tab_Denominazione, r.Tab_Identificativo")
+                             : key + QStringLiteral(", r.Tab_Identificativo");
+    const bool plain =
+        std::all_of(t.begin(), t.end(), [](QChar ch) { return ch.unicode() >= 0x20 && ch.unicode() < 0x80; });
+    // A condition tested on the index entry alone: PostgreSQL compares the
+    // capitals the index holds (hidden from its estimates, which would
+    // rather read the whole book and sort it); SQLite tests a text of plain
+    // letters first with its own LIKE, the case-blind comparison deciding.
+    // A beginning is left in sight, so that PostgreSQL reads it as a range.
+    const auto onIndex = [&](const QString &pat, bool range = false) {
+        if (pg)
+            return range ? key + QStringLiteral(" LIKE upper(") + q(pat) + QLatin1Char(')')
+                         : QStringLiteral("COALESCE(") + key + QStringLiteral(" LIKE upper(") + q(pat)
+                               + QStringLiteral("), false)");
+        const QString exact = like(QStringLiteral("r.Tab_Denominazione"), pat);
+        return plain ? QStringLiteral("r.Tab_Denominazione LIKE ") + q(pat) + QStringLiteral(" AND ") + exact : exact;
+    };
+    // Each way is one branch, its guard decided once before its rows are
+    // read. SQLite tests a guard that names no row on every row it walks:
+    // there the guard gives the body's code, or none, so that the walk
+    // along the index either starts or meets nothing at all.
+    const auto guarded = [&](const QString &guard) {
+        if (guard.isEmpty())
+            return body + QStringLiteral(" AND ");
+        return pg ? guard + QStringLiteral(" AND ") + body + QStringLiteral(" AND ")
+                  : QStringLiteral("r.Tab_EnteRubrica = CASE WHEN ") + guard + QStringLiteral(" THEN ") + q(ente)
+                        + QStringLiteral(" END AND r.Tab_Attivo = 1 AND ");
+    };
+    const QString from = QStringLiteral("SELECT r.Tab_Identificativo AS i FROM Tab_Rubrica r ")
+                         + (pg ? QString() : QStringLiteral("INDEXED BY ix_tab_rubrica_attivi_nome "))
+                         + QStringLiteral("WHERE ");
+    const auto walk = [&](const QString &guard) {
+        return from + guarded(guard) + onIndex(pattern) + QStringLiteral(" ORDER BY ") + order
+               + QStringLiteral(" LIMIT ") + lim;
+    };
+    // The names that begin with the text; those also found among the
+    // others are listed once, with them.
+    const QString begins = onIndex(t + QLatin1Char('%'), true);
+    QStringList with;
+    QString first, guard;
+    if (typing) {
+        with << QStringLiteral("b AS MATERIALIZED (") + from + body + QStringLiteral(" AND ") + begins
+                    + QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT ") + lim + QLatin1Char(')');
+        first = QStringLiteral("SELECT i, 0 AS k FROM b UNION ALL ");
+        guard = QStringLiteral("(SELECT COUNT(*) FROM b) < ") + lim;
+    }
+    const auto also = [&](const QString &more) {
+        return guard.isEmpty() ? more : more.isEmpty() ? guard : guard + QStringLiteral(" AND ") + more;
+    };
+    QString rest;
+    if (!contains::indexable(t)) {
+        rest = QStringLiteral("SELECT i, 1 AS k FROM (") + walk(also(QString())) + QStringLiteral(") w");
+    } else {
+        const QString matches = like(QStringLiteral("r.Tab_Denominazione"), pattern);
+        // The candidates, counted no further than "few" (and not at all
+        // when the names that begin with the text fill the list).
+        const QString candidates =
+            pg ? QStringLiteral("SELECT 1 FROM Tab_Rubrica r WHERE ") + body + QStringLiteral(" AND ") + matches
+               : contains::nameCandidates(t);
+        with << QStringLiteral("few AS MATERIALIZED (SELECT COUNT(*) AS n FROM (") + candidates
+                    + (guard.isEmpty() ? QString() : QStringLiteral(" AND ") + guard) + QStringLiteral(" LIMIT ")
+                    + QString::number(few + 1) + QStringLiteral(") c0)");
+        // Sorted by an expression, so that the planner does not walk the
+        // name index for them.
+        QString found = QStringLiteral("SELECT r.Tab_Identificativo AS i FROM Tab_Rubrica r WHERE ")
+                        + also(QStringLiteral("(SELECT n FROM few) <= ") + QString::number(few)) + QStringLiteral(" AND ")
+                        + body;
+        if (!pg)
+            found += QStringLiteral(" AND ") + contains::nameRowsCondition(QStringLiteral("r.rowid"), t);
+        found += QStringLiteral(" AND ") + matches + QStringLiteral(" ORDER BY ")
+                 + (pg ? QStringLiteral("upper(r.Tab_Denominazione) || '', r.Tab_Denominazione, r.Tab_Identificativo")
+                       : QStringLiteral("lower(r.Tab_Denominazione), r.Tab_Identificativo"))
+                 + QStringLiteral(" LIMIT ") + lim;
+        rest = QStringLiteral("SELECT i, 1 AS k FROM (") + found + QStringLiteral(") f UNION ALL SELECT i, 1 FROM (")
+               + walk(also(QStringLiteral("(SELECT n FROM few) > ") + QString::number(few)))
+               + QStringLiteral(") w");
+    }
+    return (with.isEmpty() ? QString() : QStringLiteral("WITH ") + with.join(QStringLiteral(", ")) + QLatin1Char(' '))
+           + QStringLiteral("SELECT r.Tab_Identificativo, r.Tab_Denominazione, c.com_Comune, r.Tab_Domicilio, "
+                            "r.Tab_NumeroCivico FROM (SELECT i, MIN(k) AS k FROM (")
+           + first + rest + QStringLiteral(") u GROUP BY i) m JOIN Tab_Rubrica r ON r.Tab_EnteRubrica = ") + q(ente)
+           + QStringLiteral(" AND r.Tab_Identificativo = m.i LEFT JOIN Tab_Comuni c ON c.Com_Codcom = "
+                            "r.Tab_ComuneUbicazione ORDER BY m.k, ")
+           + order + QStringLiteral(" LIMIT ") + lim;
+}
+
+} // namespace
+
+QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s, bool byDescription, LookupList list)
 {
     const QString t = typed.trimmed();
     switch (field) {
@@ -113,37 +230,8 @@ QString lookupQuery(CodeField field, const QString &typed, const LookupScope &s,
                                      "r.Tab_NumeroCivico FROM Tab_Rubrica r LEFT JOIN Tab_Comuni c ON "
                                      "c.Com_Codcom = r.Tab_ComuneUbicazione WHERE ")
                       + rows;
-        if (byDescription) {
-            const QString matches =
-                like(QStringLiteral("r.Tab_Denominazione"), QLatin1Char('%') + t + QLatin1Char('%'));
-            if (engine() == Dialect::Engine::PostgreSQL) {
-                // Equal names come in the order of their identifiers, so
-                // that the first 500 are always the same ones.
-                if (!contains::indexable(t))
-                    return sql + QStringLiteral(" AND ") + matches
-                           + QStringLiteral(" ORDER BY r.Tab_Denominazione, r.Tab_Identificativo") + Dialect::limit(500);
-                // The trigram index finds the names; they are sorted and cut
-                // before their municipalities are read. Sorted by an
-                // expression, so that the planner does not walk the name
-                // index instead: it would test ILIKE on every name it passes
-                // until the 500th match, tens of thousands of names for a
-                // word common in one part of the alphabet.
-                return QStringLiteral("SELECT r.Tab_Identificativo, r.Tab_Denominazione, c.com_Comune, r.Tab_Domicilio, "
-                                      "r.Tab_NumeroCivico FROM (SELECT r.Tab_Identificativo, r.Tab_Denominazione, "
-                                      "r.Tab_Domicilio, r.Tab_NumeroCivico, r.Tab_ComuneUbicazione FROM Tab_Rubrica r "
-                                      "WHERE ")
-                       + rows + QStringLiteral(" AND ") + matches
-                       + QStringLiteral(" ORDER BY r.Tab_Denominazione || '', r.Tab_Identificativo LIMIT 500) r LEFT "
-                                        "JOIN Tab_Comuni c ON c.Com_Codcom = r.Tab_ComuneUbicazione ORDER BY "
-                                        "r.Tab_Denominazione, r.Tab_Identificativo");
-            }
-            // The name index narrows the rows; the LIKE decides.
-            const QString narrowed = contains::nameRowsCondition(QStringLiteral("r.rowid"), t);
-            if (!narrowed.isEmpty())
-                sql += QStringLiteral(" AND ") + narrowed;
-            return sql + QStringLiteral(" AND ") + matches + QStringLiteral(" ORDER BY r.Tab_Denominazione")
-                   + Dialect::limit(500);
-        }
+        if (byDescription)
+            return correspondentsNamed(s.ente, t, list);
         if (!isNumber(t))
             return {};
         return sql + QStringLiteral(" AND r.Tab_Identificativo = ") + QString::number(t.toLongLong());
@@ -198,9 +286,9 @@ QVector<LookupRow> lookupRows(CodeField field, const QString &sql, bool asList)
     return out;
 }
 
-QVector<LookupRow> lookup(CodeField field, const QString &typed, const LookupScope &scope, bool byDescription)
+QVector<LookupRow> lookup(CodeField field, const QString &typed, const LookupScope &scope, bool byDescription, LookupList list)
 {
-    return lookupRows(field, lookupQuery(field, typed, scope, byDescription), byDescription);
+    return lookupRows(field, lookupQuery(field, typed, scope, byDescription, list), byDescription);
 }
 
 QString recurringSubjectsQuery(const QString &ente, const QString &department, const QString &direction,

@@ -84,7 +84,12 @@ struct LookupScope {
 // The query of one lookup; its rows are code, description (the
 // correspondent's rows: identifier, denomination, town, street, number). Empty
 // when the typed text cannot match (a non-numeric identifier).
-QString lookupQuery(CodeField field, const QString &typed, const LookupScope &scope, bool byDescription);
+// The list a correspondent lookup by name gives: the whole one Enter
+// opens (500 names at most, by name), or the one that narrows while the
+// clerk types (50 at most, the names that begin with the text first).
+enum class LookupList { Whole, AsTyped };
+QString lookupQuery(CodeField field, const QString &typed, const LookupScope &scope, bool byDescription,
+                    LookupList list = LookupList::Whole);
 
 struct LookupRow {
     QString code;
@@ -95,7 +100,8 @@ struct LookupRow {
 // in the list text only when asList is set.
 QVector<LookupRow> lookupRows(CodeField field, const QString &sql, bool asList = false);
 // Runs the lookup; nothing found gives an empty vector.
-QVector<LookupRow> lookup(CodeField field, const QString &typed, const LookupScope &scope, bool byDescription);
+QVector<LookupRow> lookup(CodeField field, const QString &typed, const LookupScope &scope, bool byDescription,
+                          LookupList list = LookupList::Whole);
 
 // Recurring subjects of the body, department and direction beginning with the text.
 QString recurringSubjectsQuery(const QString &ente, const QString &department, const QString &direction,

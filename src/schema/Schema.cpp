@@ -480,6 +480,24 @@ QStringList typedLookupIndexes(Kind kind, Engine e)
             index("ix_tab_oggettiricorrenti_trgm", "Tab_OggettiRicorrenti", "Tab_OggettoR")};
 }
 
+// The active names of the address book in order, with their identifiers:
+// a lookup whose text many names hold walks them here, testing the text on
+// the index alone, until its list is full.
+// By name regardless of case: SQLite compares it without case (its LIKE
+// then walks a beginning as a range), PostgreSQL keeps it in capitals
+// compared byte by byte, tested there without reading the row.
+QStringList activeNamesIndex(Kind kind, Engine e)
+{
+    if (kind != Kind::Central)
+        return {};
+    if (e == Engine::PostgreSQL)
+        return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_rubrica_attivi_nome ON Tab_Rubrica (Tab_EnteRubrica, "
+                               "(upper(Tab_Denominazione) COLLATE \"C\"), Tab_Denominazione, Tab_Identificativo) WHERE "
+                               "Tab_Attivo = 1")};
+    return {QStringLiteral("CREATE INDEX IF NOT EXISTS ix_tab_rubrica_attivi_nome ON Tab_Rubrica (Tab_EnteRubrica, "
+                           "Tab_Denominazione COLLATE NOCASE, Tab_Identificativo) WHERE Tab_Attivo = 1")};
+}
+
 const std::vector<Step> &steps()
 {
     static const std::vector<Step> s = {
@@ -542,6 +560,7 @@ const std::vector<Step> &steps()
         {37, "registri giornalieri di protocollo prodotti, con la loro impronta; storico dei protocolli per giorno",
          dailyRegisterIndex},
         {38, "indici dei comuni e degli oggetti ricorrenti per la ricerca durante la digitazione", typedLookupIndexes},
+        {39, "indice dei nomi attivi della rubrica in ordine, per la ricerca durante la digitazione", activeNamesIndex},
     };
     return s;
 }

@@ -191,7 +191,7 @@ void CodeLookup::setMinimumLength(int chars, const QString &message)
         typeAhead_->setMinimumLength(qMax(TypeAhead::kMinimumLength, minimum_));
 }
 
-void CodeLookup::setSearchAsYouType(bool on)
+void CodeLookup::setSearchAsYouType(bool on, Finder whileTyping)
 {
     if (!on) {
         delete typeAhead_;
@@ -204,8 +204,10 @@ void CodeLookup::setSearchAsYouType(bool on)
     // is looked up whole, on Enter or on leaving the field.
     typeAhead_ = new TypeAhead(
         code_, list_,
-        [this](const QString &typed) {
-            return searchesByDescription(typed) ? finder_(typed, true) : QVector<Match>();
+        [this, typing = std::move(whileTyping)](const QString &typed) {
+            if (!searchesByDescription(typed))
+                return QVector<Match>();
+            return typing ? typing(typed, true) : finder_(typed, true);
         },
         [this](const Match &m) { take(m); }, this);
     typeAhead_->setMinimumLength(qMax(TypeAhead::kMinimumLength, minimum_));

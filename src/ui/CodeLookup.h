@@ -78,8 +78,9 @@ public:
     // Told when Enter finds nothing ("Nessun Comune trovato").
     void setNothingFound(const QString &text) { nothingFound_ = text; }
     // Searches by description as the clerk types (ui/TypeAhead.h); Enter
-    // works as without it.
-    void setSearchAsYouType(bool on);
+    // works as without it. The typing may have a finder of its own (a
+    // shorter list, quicker to give).
+    void setSearchAsYouType(bool on, Finder whileTyping = {});
     TypeAhead *typeAhead() const { return typeAhead_; }
 
     // Code and description set by the window (a protocol loaded, a recall).
