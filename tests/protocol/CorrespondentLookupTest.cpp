@@ -1,10 +1,13 @@
 // The registration window's correspondent lookup by name reads through the
 // name indexes (trigrams) on both engines; the rows it gives must be the
-// ones the plain LIKE query gives, in the same order: apostrophes, accented
+// ones the plain LIKE query gives, in the same order (by name regardless of
+// case), and while the clerk types the names beginning with the text come
+// first: apostrophes, accented
 // letters in either case, LIKE's own wildcards, words too short for
 // trigrams, rare names and names common enough to pass the list's 500,
 // inactive entries and other bodies' entries left out.
 
+#include <QHash>
 #include <QSqlError>
 #include <QSqlQuery>
 
@@ -70,16 +73,20 @@ protected:
             out << QString::number(r.value(0, i).toLongLong());
         return out;
     }
-    // The lookup without any index in mind. Names are distinct here, so
-    // the order is the name's alone.
+    // The lookup without any index in mind, by name regardless of case
+    // (SQLite folds the plain letters, PostgreSQL compares the capitals).
+    // Names are distinct here, so the order is the name's alone.
     QString plain(const QString &typed)
     {
+        const QString order = db().engine() == Dialect::Engine::PostgreSQL
+                                  ? QStringLiteral("upper(r.Tab_Denominazione) COLLATE \"C\", r.Tab_Denominazione")
+                                  : QStringLiteral("r.Tab_Denominazione COLLATE NOCASE");
         return QStringLiteral("SELECT r.Tab_Identificativo FROM Tab_Rubrica r LEFT JOIN Tab_Comuni c ON c.Com_Codcom = "
                               "r.Tab_ComuneUbicazione WHERE r.Tab_Attivo = 1 AND r.Tab_EnteRubrica = '001' AND ")
                + Dialect::likeNoCase(db().engine(), QStringLiteral("r.Tab_Denominazione"),
                                      QLatin1Char('\'') + F::quote(QLatin1Char('%') + typed.trimmed() + QLatin1Char('%'))
                                          + QLatin1Char('\''))
-               + QStringLiteral(" ORDER BY r.Tab_Denominazione LIMIT 500");
+               + QStringLiteral(" ORDER BY ") + order + QStringLiteral(" LIMIT 500");
     }
 };
 
@@ -106,6 +113,25 @@ TEST_P(CorrespondentLookup, GivesTheRowsOfThePlainQueryInTheirOrder)
     EXPECT_EQ(found("Farmacia CITTÀ ALTA 1067"), QStringList());
     EXPECT_EQ(found("DITTA CITTÀ ALTA 1068"), QStringList());
     EXPECT_EQ(found("DITTA BIANCHI 50% 1073"), QStringList{QStringLiteral("1073")});
+
+    // While typing: 50 at most, those beginning with the text first, then
+    // the others holding it, each part in the list's order, none twice.
+    for (const char *w : {"stu", "STUDIO", "rossi", "farm", "citt", "ro", "o'b", "inesistente"}) {
+        const QString typed = QString::fromUtf8(w);
+        SCOPED_TRACE(typed.toStdString());
+        const QStringList all = ids(plain(typed));
+        QStringList begins, others;
+        const F::LoadedRows names = F::loadRows(
+            QStringLiteral("PROTOCOLLO"),
+            QStringLiteral("SELECT Tab_Identificativo, Tab_Denominazione FROM Tab_Rubrica WHERE Tab_EnteRubrica = '001'"));
+        QHash<QString, QString> nameOf;
+        for (int i = 0; i < names.rowCount(); ++i)
+            nameOf.insert(QString::number(names.value(0, i).toLongLong()), names.value(1, i).toString());
+        for (const QString &id : all)
+            (nameOf.value(id).startsWith(typed, Qt::CaseInsensitive) ? begins : others) << id;
+        const QStringList expected = (begins + others).mid(0, 50);
+        EXPECT_EQ(ids(lookupQuery(CodeField::Correspondent, typed, scope, true, LookupList::AsTyped)), expected);
+    }
 }
 
 TEST_P(CorrespondentLookup, EqualNamesComeInTheOrderOfTheirIdentifiersOnPostgreSQL)
