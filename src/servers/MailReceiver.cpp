@@ -13,6 +13,7 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
 
 #include "data/Funzioni_Com_1.h"
 #include "mail/InteropMessages.h"
@@ -101,19 +102,29 @@ Interop readInterop(const mail::ParsedMail &m)
     return out;
 }
 
+// The body and the writer (the session's operator, else the requested
+// one, else "POSTA") of a request of `size` elements; a refusal otherwise.
+std::optional<QVariantList> bodyAndWriter(const QVariantList &p, int size, QString *ente, QString *op)
+{
+    if (p.size() != size)
+        return refusedRequest(QStringLiteral("Richiesta non valida: attesi %1 elementi.").arg(size));
+    QString requested, why;
+    if (!requestText(p[0], QStringLiteral("ente"), true, ente, &why)
+        || !requestText(p[1], QStringLiteral("operatore"), false, &requested, &why))
+        return refusedRequest(why);
+    *op = writerOf(requested);
+    if (op->isEmpty())
+        *op = QStringLiteral("POSTA");
+    return std::nullopt;
+}
+
 } // namespace
 
 QVariantList MailServer::fetch(const QVariantList &p)
 {
-    if (p.size() != 2)
-        return refusedRequest(QStringLiteral("Richiesta non valida: attesi 2 elementi."));
-    QString ente, requested, why;
-    if (!requestText(p[0], QStringLiteral("ente"), true, &ente, &why)
-        || !requestText(p[1], QStringLiteral("operatore"), false, &requested, &why))
-        return refusedRequest(why);
-    QString op = writerOf(requested);
-    if (op.isEmpty())
-        op = QStringLiteral("POSTA");
+    QString ente, op, why;
+    if (auto refused = bodyAndWriter(p, 2, &ente, &op))
+        return *refused;
     QVariantList fail;
     if (!open(&fail))
         return fail;
@@ -231,12 +242,9 @@ QVariantList MailServer::fetch(const QVariantList &p)
 
 QVariantList MailServer::loadFile(const QVariantList &p)
 {
-    if (p.size() != 3)
-        return refusedRequest(QStringLiteral("Richiesta non valida: attesi 3 elementi."));
-    QString ente, requested, why;
-    if (!requestText(p[0], QStringLiteral("ente"), true, &ente, &why)
-        || !requestText(p[1], QStringLiteral("operatore"), false, &requested, &why))
-        return refusedRequest(why);
+    QString ente, op, why;
+    if (auto refused = bodyAndWriter(p, 3, &ente, &op))
+        return *refused;
     Fetched f;
     f.raw = p[2].toByteArray();
     if (f.raw.trimmed().isEmpty())
@@ -252,9 +260,7 @@ QVariantList MailServer::loadFile(const QVariantList &p)
     if (isReceipt(f.mail))
         return refusedRequest(mailreq::kReceiptFile);
     f.ente = ente;
-    f.op = writerOf(requested);
-    if (f.op.isEmpty())
-        f.op = QStringLiteral("POSTA");
+    f.op = op;
     f.digest = QString::fromLatin1(QCryptographicHash::hash(f.raw, QCryptographicHash::Sha256).toHex());
     QVariantList fail;
     if (!open(&fail))
