@@ -135,20 +135,26 @@ QString correspondentsNamed(const QString &ente, const QString &t, LookupList li
                            : QStringLiteral("r.Tab_Denominazione COLLATE NOCASE");
     const QString order = pg ? key + QStringLiteral(", r.Tab_Denominazione, r.Tab_Identificativo")
                              : key + QStringLiteral(", r.Tab_Identificativo");
-    const bool plain =
-        std::all_of(t.begin(), t.end(), [](QChar ch) { return ch.unicode() >= 0x20 && ch.unicode() < 0x80; });
+    // The text's plain letters up to its first other character: SQLite's
+    // own LIKE, which reads the index entry alone and walks a beginning as
+    // a range, tests them first; the case-blind comparison decides.
+    const QString lead = t.left(std::find_if(t.begin(), t.end(), [](QChar ch) {
+                                    return ch.unicode() < 0x20 || ch.unicode() >= 0x80;
+                                }) - t.begin());
     // A condition tested on the index entry alone: PostgreSQL compares the
     // capitals the index holds (hidden from its estimates, which would
-    // rather read the whole book and sort it); SQLite tests a text of plain
-    // letters first with its own LIKE, the case-blind comparison deciding.
-    // A beginning is left in sight, so that PostgreSQL reads it as a range.
-    const auto onIndex = [&](const QString &pat, bool range = false) {
+    // rather read the whole book and sort it), a beginning left in sight so
+    // that it is read as a range.
+    const auto onIndex = [&](const QString &pat, bool beginning = false) {
         if (pg)
-            return range ? key + QStringLiteral(" LIKE upper(") + q(pat) + QLatin1Char(')')
-                         : QStringLiteral("COALESCE(") + key + QStringLiteral(" LIKE upper(") + q(pat)
-                               + QStringLiteral("), false)");
+            return beginning ? key + QStringLiteral(" LIKE upper(") + q(pat) + QLatin1Char(')')
+                             : QStringLiteral("COALESCE(") + key + QStringLiteral(" LIKE upper(") + q(pat)
+                                   + QStringLiteral("), false)");
         const QString exact = like(QStringLiteral("r.Tab_Denominazione"), pat);
-        return plain ? QStringLiteral("r.Tab_Denominazione LIKE ") + q(pat) + QStringLiteral(" AND ") + exact : exact;
+        if (lead.isEmpty())
+            return exact;
+        const QString ascii = (beginning ? QString() : QStringLiteral("%")) + lead + QLatin1Char('%');
+        return QStringLiteral("r.Tab_Denominazione LIKE ") + q(ascii) + QStringLiteral(" AND ") + exact;
     };
     // Each way is one branch, its guard decided once before its rows are
     // read. SQLite tests a guard that names no row on every row it walks:

@@ -116,7 +116,8 @@ TEST_P(CorrespondentLookup, GivesTheRowsOfThePlainQueryInTheirOrder)
 
     // While typing: 50 at most, those beginning with the text first, then
     // the others holding it, each part in the list's order, none twice.
-    for (const char *w : {"stu", "STUDIO", "rossi", "farm", "citt", "ro", "o'b", "inesistente"}) {
+    for (const char *w :
+         {"stu", "STUDIO", "rossi", "farm", "citt", "Città N", "CITTÀ ALTA", "ro", "o'b", "inesistente"}) {
         const QString typed = QString::fromUtf8(w);
         SCOPED_TRACE(typed.toStdString());
         const QStringList all = ids(plain(typed));
