@@ -120,24 +120,33 @@ std::optional<QVariantList> bodyAndWriter(const QVariantList &p, int size, QStri
 
 } // namespace
 
-QVariantList MailServer::fetch(const QVariantList &p)
+QVariantList MailServer::bodySettings(const QString &ente, bool usable, BodyMail *settings)
 {
-    QString ente, op, why;
-    if (auto refused = bodyAndWriter(p, 2, &ente, &op))
-        return *refused;
     QVariantList fail;
     if (!open(&fail))
         return fail;
-
-    BodyMail settings;
-    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
-                bool failed = false;
-        settings = BodyMail();
-        if (!mailserver::readBodyMail(unit, ente, &settings, &why, &failed))
-            return failed ? unit.failed() : UnitOutcome{refusedRequest(why)};
+    return inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
+        bool failed = false;
+        QString why;
+        *settings = BodyMail();
+        if (!mailserver::readBodyMail(unit, ente, settings, &why, &failed)) {
+            if (failed)
+                return unit.failed();
+            if (usable || why.startsWith(QStringLiteral("Ente inesistente")))
+                return UnitOutcome{refusedRequest(why)};
+            *settings = BodyMail();
+        }
         return unit.commit({F::kStatusOk, QString()});
     });
-    if (read.value(0).toString() != QLatin1String("0"))
+}
+
+QVariantList MailServer::fetch(const QVariantList &p)
+{
+    QString ente, op;
+    if (auto refused = bodyAndWriter(p, 2, &ente, &op))
+        return *refused;
+    BodyMail settings;
+    if (const QVariantList read = bodySettings(ente, true, &settings); read.value(0).toString() != QLatin1String("0"))
         return read;
     if (!settings.canReceive())
         return {kStatusNotConfigured, mailreq::kMailboxNotConfigured};
@@ -242,7 +251,7 @@ QVariantList MailServer::fetch(const QVariantList &p)
 
 QVariantList MailServer::loadFile(const QVariantList &p)
 {
-    QString ente, op, why;
+    QString ente, op;
     if (auto refused = bodyAndWriter(p, 3, &ente, &op))
         return *refused;
     Fetched f;
@@ -262,26 +271,10 @@ QVariantList MailServer::loadFile(const QVariantList &p)
     f.ente = ente;
     f.op = op;
     f.digest = QString::fromLatin1(QCryptographicHash::hash(f.raw, QCryptographicHash::Sha256).toHex());
-    QVariantList fail;
-    if (!open(&fail))
-        return fail;
-
+    // A body without a mailbox, or whose password cannot be read, still
+    // takes messages by hand.
     BodyMail settings;
-    const QVariantList read = inUnit(kFailure, [&](RequestUnit &unit) -> UnitOutcome {
-        bool failed = false;
-        settings = BodyMail();
-        // A body without a mailbox, or whose password cannot be read, still
-        // takes messages by hand; an unknown body does not.
-        if (!mailserver::readBodyMail(unit, ente, &settings, &why, &failed)) {
-            if (failed)
-                return unit.failed();
-            if (why.startsWith(QStringLiteral("Ente inesistente")))
-                return UnitOutcome{refusedRequest(why)};
-            settings = BodyMail();
-        }
-        return unit.commit({F::kStatusOk, QString()});
-    });
-    if (read.value(0).toString() != QLatin1String("0"))
+    if (const QVariantList read = bodySettings(ente, false, &settings); read.value(0).toString() != QLatin1String("0"))
         return read;
     f.bodyAddress = settings.address;
     int outcome = mailserver::AlreadyThere;

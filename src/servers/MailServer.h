@@ -52,6 +52,10 @@ private:
     QVariantList sendProtocol(const QVariantList &params);
 
     // Receiving (MailReceiver.cpp).
+    // The body's mail settings read in a unit of their own: the reply is
+    // "0" or the refusal (an unknown body; any fault of the settings too
+    // when they must be usable) or the failure.
+    QVariantList bodySettings(const QString &ente, bool usable, mailserver::BodyMail *settings);
     QVariantList fetch(const QVariantList &params);
     QVariantList loadFile(const QVariantList &params);
     UnitOutcome storeAttempt(mailserver::Fetched &f, int *outcome);
